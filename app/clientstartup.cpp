@@ -1,0 +1,107 @@
+#include "clientstartup.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQuickStyle>
+#include <QScreen>
+#include <QStyleHints>
+#include <QSurfaceFormat>
+#include <QTranslator>
+#include <QtQml>
+
+#include "graphicsbackend.h"
+#include "settingmanager.h"
+
+namespace {
+
+const char *const kUncreatablePrefix = "Can't created: ";
+
+template <typename T>
+void registerUncreatable(const char *uri, const char *name)
+{
+    qmlRegisterUncreatableType<T>(uri, 1, 0, name, QString::fromLatin1(kUncreatablePrefix) + QLatin1String(name));
+}
+
+void installTranslator(QCoreApplication &app, QTranslator &translator)
+{
+    const QStringList tags = QLocale::system().uiLanguages();
+    for (const QString &tag : tags) {
+        const QString name = QStringLiteral("ZelkaVSS_Client_") + QLocale(tag).name();
+        if (translator.load(QStringLiteral(":/i18n/") + name)) {
+            app.installTranslator(&translator);
+            return;
+        }
+    }
+}
+
+void exitWhenRootFails(QQmlApplicationEngine &engine, QCoreApplication &app, const QUrl &rootUrl)
+{
+    QObject::connect(
+        &engine, &QQmlApplicationEngine::objectCreated, &app,
+        [rootUrl](QObject *object, const QUrl &url) {
+            if (!object && url == rootUrl)
+                QCoreApplication::exit(-1);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
+namespace ClientStartup {
+
+QUrl defaultRootUrl()
+{
+    return QUrl(QStringLiteral("qrc:/zelka/qml/main.qml"));
+}
+
+void prepareProcess()
+{
+    SettingManager *store = SettingManager::instance();
+    store->readSettings();
+    const Settings *settings = store->settings();
+
+    GraphicsBackendChoice::fromName(settings->graphicsBackend()).apply();
+    QSurfaceFormat::setDefaultFormat(surfaceFormatWithSamples(QSurfaceFormat::defaultFormat(), settings->multiSampleSize()));
+
+    QGuiApplication::setQuitOnLastWindowClosed(true);
+    QGuiApplication::styleHints()->setMousePressAndHoldInterval(300);
+    QQuickStyle::setStyle(QStringLiteral("Universal"));
+}
+
+void createSingletons()
+{
+    SettingManager::instance();
+}
+
+void registerQmlTypes()
+{
+    qmlRegisterType<Settings>("an.login", 1, 0, "LoginSetting");
+    registerUncreatable<QScreen>("an.window", "QScreen");
+}
+
+void installContextProperties(QQmlEngine &engine)
+{
+    QQmlContext *root = engine.rootContext();
+    root->setContextProperty(QStringLiteral("settingManager"), SettingManager::instance());
+}
+
+int run(int argc, char **argv, const QUrl &rootUrl)
+{
+    prepareProcess();
+    QApplication app(argc, argv);
+    createSingletons();
+    registerQmlTypes();
+
+    QTranslator translator;
+    installTranslator(app, translator);
+
+    QQmlApplicationEngine engine;
+    installContextProperties(engine);
+    exitWhenRootFails(engine, app, rootUrl);
+    engine.load(rootUrl);
+    return app.exec();
+}
+
+} // namespace ClientStartup

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QUrl>
+
+class QQmlEngine;
+
+namespace ClientStartup {
+
+// The root file of the interface, compiled into the resources.
+QUrl defaultRootUrl();
+
+// Reads the configuration and fixes the graphics API and surface format; must run
+// before the application object exists.
+void prepareProcess();
+
+// Creates the process-wide managers in their fixed order (after the application object).
+void createSingletons();
+
+// The native QML types, in one place so that tests register exactly what the client does.
+void registerQmlTypes();
+
+// The root-context singletons the pages reach by name.
+void installContextProperties(QQmlEngine &engine);
+
+// The whole client: start-up, event loop, exit code.
+int run(int argc, char **argv, const QUrl &rootUrl);
+
+} // namespace ClientStartup
