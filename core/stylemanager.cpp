@@ -1,0 +1,212 @@
+#include "stylemanager.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMetaEnum>
+#include <QScreen>
+
+#include "interface.h"
+#include "propertyhelpers.h"
+#include "style.h"
+
+class StyleManagerPrivate
+{
+public:
+    ScreenProbe probe;
+    Style *style = nullptr;
+    Interface *interface = nullptr;
+    StyleManager::StyleType styleType = StyleManager::Style_Default;
+    StyleManager::StyleMode styleMode = StyleManager::ARMode;
+};
+
+namespace {
+
+struct ClassThreshold
+{
+    int width;
+    int height;
+    StyleManager::StyleType type;
+};
+
+// First match wins; a screen wide enough but not tall enough falls through.
+constexpr ClassThreshold kClassThresholds[] = {
+    {7680, 4320, StyleManager::Style_8k},
+    {3656, 2160, StyleManager::Style_4k},
+    {2560, 1440, StyleManager::Style_2k},
+    {1920, 1080, StyleManager::Style_1080P},
+    {1280, 720, StyleManager::Style_720P},
+};
+
+bool isKnownStyleType(int type)
+{
+    return type >= StyleManager::Style_Default && type <= StyleManager::Style_8k;
+}
+
+QByteArray withoutByteOrderMark(QByteArray content)
+{
+    if (content.startsWith("\xEF\xBB\xBF"))
+        content.remove(0, 3);
+    return content;
+}
+
+// A value that is not a string enters the table as an empty text.
+QHash<QString, QString> textTable(const QJsonObject &object)
+{
+    QHash<QString, QString> table;
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it)
+        table.insert(it.key(), it.value().toString());
+    return table;
+}
+
+} // namespace
+
+StyleManager *StyleManager::instance()
+{
+    static StyleManager manager(primaryScreenProbe(), Interface::defaultFilePath());
+    return &manager;
+}
+
+StyleManager::StyleManager(ScreenProbe probe, const QString &uiConfigPath, QObject *parent)
+    : QObject(parent)
+    , d(new StyleManagerPrivate)
+{
+    d->probe = std::move(probe);
+    d->style = new Style(this);
+    d->interface = new Interface(uiConfigPath, this);
+    calcResolution();
+    followPrimaryScreenGeometry();
+}
+
+StyleManager::~StyleManager() = default;
+
+StyleManager::StyleType StyleManager::classify(const QSize &pixelSize)
+{
+    for (const ClassThreshold &row : kClassThresholds) {
+        if (pixelSize.width() >= row.width && pixelSize.height() >= row.height)
+            return row.type;
+    }
+    return Style_Default;
+}
+
+double StyleManager::classFactor(int styleType)
+{
+    switch (styleType) {
+    case Style_8k:
+        return 2.8;
+    case Style_4k:
+        return 1.4;
+    case Style_2k:
+        return 1.05;
+    case Style_720P:
+        return 0.8;
+    default:
+        return 1.0;
+    }
+}
+
+double StyleManager::scaleRatioFor(int styleType, qreal logicalDpi)
+{
+    const double base = ((logicalDpi / 96.0) - 1.0) * 0.5 + 1.0;
+    return base * classFactor(styleType);
+}
+
+double StyleManager::fontScaleRatioFor(int styleType, const ScreenMeasurement &screen)
+{
+    // Text on a scaled high-density screen is already enlarged by the toolkit.
+    if (screen.devicePixelRatio >= 1.25)
+        return 1.0;
+    return scaleRatioFor(styleType, screen.logicalDpi);
+}
+
+Style *StyleManager::style() const
+{
+    return d->style;
+}
+
+Interface *StyleManager::interface() const
+{
+    return d->interface;
+}
+
+StyleManager::StyleType StyleManager::styleType() const
+{
+    return d->styleType;
+}
+
+void StyleManager::setStyleType(StyleType type)
+{
+    if (type != d->styleType) {
+        qDebug() << "setStyleType" << QMetaEnum::fromType<StyleType>().valueToKey(type);
+        d->styleType = type;
+        emit styleTypeChanged();
+    }
+    emitScaleChanged();
+}
+
+double StyleManager::scaleRatio() const
+{
+    return scaleRatioFor(d->styleType, d->probe(false).logicalDpi);
+}
+
+double StyleManager::fontScaleRatio() const
+{
+    return fontScaleRatioFor(d->styleType, d->probe(false));
+}
+
+StyleManager::StyleMode StyleManager::styleMode() const
+{
+    return d->styleMode;
+}
+
+void StyleManager::setStyleMode(StyleMode mode)
+{
+    Zelka::assignIfChanged(this, d->styleMode, mode, &StyleManager::styleModeChanged);
+}
+
+void StyleManager::loadStyleFile(const QString &filename)
+{
+    d->style->clear();
+    QFile file(filename);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qDebug() << "Don't open style file!";
+        emit styleChanged();
+        return;
+    }
+    const QJsonObject root = QJsonDocument::fromJson(withoutByteOrderMark(file.readAll())).object();
+    const QHash<QString, QString> colors = textTable(root.value(QLatin1String("colors")).toObject());
+    QHash<QString, QString> images;
+    if (isKnownStyleType(d->styleType))
+        images = textTable(root.value(QLatin1String("images")).toObject());
+    d->style->setTables(colors, images);
+    emit styleChanged();
+}
+
+void StyleManager::calcResolution()
+{
+    const QSize pixels = d->probe(true).pixelSize;
+    setStyleType(classify(pixels));
+    qDebug() << "calcResolution" << QRect(QPoint(0, 0), pixels) << scaleRatio() << fontScaleRatio();
+    emitScaleChanged();
+}
+
+void StyleManager::emitScaleChanged()
+{
+    // Font sizes derive from the same measurement; announcing only one ratio would
+    // leave bindings on the other stale.
+    emit scaleRatioChanged();
+    emit fontScaleRatioChanged();
+}
+
+void StyleManager::followPrimaryScreenGeometry()
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    connect(screen, &QScreen::geometryChanged, this, [this](const QRect &rect) {
+        qDebug() << "geometryChanged rect:" << rect;
+        calcResolution();
+    });
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <QScopedPointer>
+#include <QString>
+
+#include "screenmeasurement.h"
+
+class Interface;
+class Style;
+class StyleManagerPrivate;
+
+// Display scaling from the primary screen, the style tables and the page switches,
+// as one process-wide object the QML consults.
+class StyleManager : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(Style *style READ style NOTIFY styleChanged)
+    Q_PROPERTY(Interface *interface READ interface NOTIFY interfaceChanged)
+    Q_PROPERTY(StyleType styleType READ styleType WRITE setStyleType NOTIFY styleTypeChanged)
+    Q_PROPERTY(double scaleRatio READ scaleRatio NOTIFY scaleRatioChanged)
+    Q_PROPERTY(double fontScaleRatio READ fontScaleRatio NOTIFY fontScaleRatioChanged)
+    Q_PROPERTY(StyleMode styleMode READ styleMode WRITE setStyleMode NOTIFY styleModeChanged)
+
+public:
+    enum StyleType { Style_Default = 1, Style_720P, Style_1080P, Style_2k, Style_4k, Style_8k };
+    Q_ENUM(StyleType)
+    enum StyleMode { ARMode = 1, ClassicMode };
+    Q_ENUM(StyleMode)
+
+    static StyleManager *instance();
+
+    // Tests give their own screen and page-switch file.
+    StyleManager(ScreenProbe probe, const QString &uiConfigPath, QObject *parent = nullptr);
+    ~StyleManager() override;
+
+    // The screen class of a screen of this many device pixels.
+    static StyleType classify(const QSize &pixelSize);
+    static double classFactor(int styleType);
+    static double scaleRatioFor(int styleType, qreal logicalDpi);
+    static double fontScaleRatioFor(int styleType, const ScreenMeasurement &screen);
+
+    Style *style() const;
+    Interface *interface() const;
+    StyleType styleType() const;
+    void setStyleType(StyleType type);
+    double scaleRatio() const;
+    double fontScaleRatio() const;
+    StyleMode styleMode() const;
+    void setStyleMode(StyleMode mode);
+
+    Q_INVOKABLE void loadStyleFile(const QString &filename);
+    void calcResolution();
+
+signals:
+    void styleChanged();
+    void interfaceChanged();
+    void styleTypeChanged();
+    void scaleRatioChanged();
+    void fontScaleRatioChanged();
+    void styleModeChanged();
+
+private:
+    void emitScaleChanged();
+    void followPrimaryScreenGeometry();
+
+    QScopedPointer<StyleManagerPrivate> d;
+};
