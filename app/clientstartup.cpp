@@ -11,17 +11,32 @@
 #include <QTranslator>
 #include <QtQml>
 
+#include "debugconsole.h"
+#include "fontfallback.h"
 #include "graphicsbackend.h"
+#include "logengine.h"
 #include "settingmanager.h"
+#include "style.h"
+#include "stylemanager.h"
 
 namespace {
 
 const char *const kUncreatablePrefix = "Can't created: ";
+const char *const kBuiltInStyleFile = ":/zelka/style/default.json";
 
 template <typename T>
 void registerUncreatable(const char *uri, const char *name)
 {
     qmlRegisterUncreatableType<T>(uri, 1, 0, name, QString::fromLatin1(kUncreatablePrefix) + QLatin1String(name));
+}
+
+// The log file beside the executable, and the console when the configuration asks for it.
+void setUpDiagnostics()
+{
+    LOG::setLogPath(QCoreApplication::applicationDirPath() + QStringLiteral("/log/"));
+    LOG::setLogFileName(QStringLiteral("client_log.txt"));
+    if (SettingManager::instance()->settings()->enableDebug())
+        initializeDebugEnveriment();
 }
 
 void installTranslator(QCoreApplication &app, QTranslator &translator)
@@ -73,17 +88,21 @@ void prepareProcess()
 void createSingletons()
 {
     SettingManager::instance();
+    StyleManager::instance()->setStyleMode(StyleManager::ClassicMode);
 }
 
 void registerQmlTypes()
 {
     qmlRegisterType<Settings>("an.login", 1, 0, "LoginSetting");
+    qmlRegisterType<Style>("an.style", 1, 0, "Style");
+    registerUncreatable<StyleManager>("an.style", "StyleManager");
     registerUncreatable<QScreen>("an.window", "QScreen");
 }
 
 void installContextProperties(QQmlEngine &engine)
 {
     QQmlContext *root = engine.rootContext();
+    root->setContextProperty(QStringLiteral("styleManager"), StyleManager::instance());
     root->setContextProperty(QStringLiteral("settingManager"), SettingManager::instance());
 }
 
@@ -91,8 +110,11 @@ int run(int argc, char **argv, const QUrl &rootUrl)
 {
     prepareProcess();
     QApplication app(argc, argv);
+    FontFallback::install();
+    setUpDiagnostics();
     createSingletons();
     registerQmlTypes();
+    StyleManager::instance()->loadStyleFile(QString::fromLatin1(kBuiltInStyleFile));
 
     QTranslator translator;
     installTranslator(app, translator);
