@@ -1,0 +1,330 @@
+#include "framelesswindow.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScreen>
+
+#include <optional>
+
+#include "propertyhelpers.h"
+
+namespace {
+
+constexpr int kBandWidth = 6;
+constexpr int kCaptionInset = 5;
+constexpr int kDefaultCaptionHeight = 30;
+
+bool within(int value, int low, int high)
+{
+    return value >= low && value <= high;
+}
+
+// Which window edges a position grabs. Bands overlap on tiny windows: left wins
+// over right and top over bottom.
+Qt::Edges resizeEdgesAt(const QPoint &pos, const QSize &size)
+{
+    const int w = size.width();
+    const int h = size.height();
+    const int inner = kBandWidth - 1;
+    Qt::Edges edges;
+    if (within(pos.y(), 0, h)) {
+        if (within(pos.x(), 0, inner))
+            edges |= Qt::LeftEdge;
+        else if (within(pos.x(), w - inner, w))
+            edges |= Qt::RightEdge;
+    }
+    if (within(pos.x(), 0, w)) {
+        if (within(pos.y(), 0, inner))
+            edges |= Qt::TopEdge;
+        else if (within(pos.y(), h - inner, h))
+            edges |= Qt::BottomEdge;
+    }
+    return edges;
+}
+
+Qt::CursorShape cursorForEdges(Qt::Edges edges)
+{
+    const bool horizontal = edges & (Qt::LeftEdge | Qt::RightEdge);
+    const bool vertical = edges & (Qt::TopEdge | Qt::BottomEdge);
+    if (horizontal && vertical) {
+        const bool falling = edges == (Qt::TopEdge | Qt::LeftEdge) || edges == (Qt::BottomEdge | Qt::RightEdge);
+        return falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
+    }
+    return horizontal ? Qt::SizeHorCursor : Qt::SizeVerCursor;
+}
+
+// What displayNormal() brings back after the window's own full-screen mode.
+struct NormalState
+{
+    QRect geometry;
+    bool movable = true;
+    bool resizable = true;
+    QRect captionArea;
+};
+
+} // namespace
+
+class FramelessWindowPrivate
+{
+public:
+    bool topHint = false;
+    bool visiblable = true;
+    bool resizable = true;
+    bool movable = true;
+    bool taskbarHint = true;
+    int captionWidth = 0;
+    int captionHeight = 0;
+    QRect captionArea;
+    // Guarded: the followed window may be destroyed before this one.
+    QPointer<FramelessWindow> topWindow;
+    QMetaObject::Connection followTopHint;
+    QMetaObject::Connection topWindowGone;
+    std::optional<NormalState> normalState;
+};
+
+FramelessWindow::FramelessWindow(QWindow *parent)
+    : QQuickWindow(parent)
+    , d(new FramelessWindowPrivate)
+{
+    setFlags(flags() | Qt::FramelessWindowHint);
+    connect(this, qOverload<qreal>(&QWindow::opacityChanged), this, qOverload<>(&FramelessWindow::opacityChanged));
+    d->captionHeight = int(kDefaultCaptionHeight * devicePixelRatio());
+    d->captionArea = QRect(kCaptionInset, kCaptionInset, width(), d->captionHeight);
+}
+
+FramelessWindow::~FramelessWindow()
+{
+    QObject::disconnect(d->followTopHint);
+    QObject::disconnect(d->topWindowGone);
+}
+
+bool FramelessWindow::resizable() const
+{
+    return d->resizable;
+}
+
+void FramelessWindow::setResizable(bool resizable)
+{
+    if (d->resizable == resizable)
+        return;
+    rebuildCaptionArea(resizable ? QPoint(kCaptionInset, kCaptionInset) : QPoint(0, 0));
+    d->resizable = resizable;
+    emit resizableChanged();
+}
+
+bool FramelessWindow::movable() const
+{
+    return d->movable;
+}
+
+void FramelessWindow::setMovable(bool movable)
+{
+    Zelka::assignIfChanged(this, d->movable, movable, &FramelessWindow::movableChanged);
+}
+
+bool FramelessWindow::visiblable() const
+{
+    return d->visiblable;
+}
+
+void FramelessWindow::setVisiblable(bool visiblable)
+{
+    Zelka::assignIfChanged(this, d->visiblable, visiblable, &FramelessWindow::visiblableChanged);
+}
+
+bool FramelessWindow::topHint() const
+{
+    return d->topHint;
+}
+
+void FramelessWindow::setTopHint(bool topHint)
+{
+    if (d->topHint == topHint)
+        return;
+    setFlag(Qt::WindowStaysOnTopHint, topHint);
+    d->topHint = topHint;
+    emit topHintChanged();
+}
+
+bool FramelessWindow::taskbarHint() const
+{
+    return d->taskbarHint;
+}
+
+void FramelessWindow::setTaskbarHint(bool taskbarHint)
+{
+    if (d->taskbarHint == taskbarHint)
+        return;
+    // A tool window stays out of the task bar; dropping the tool bits leaves a plain window.
+    setFlags(taskbarHint ? (flags() & ~Qt::WindowType_Mask) | Qt::Window : flags() | Qt::Tool);
+    d->taskbarHint = taskbarHint;
+    emit taskbarHintChanged();
+}
+
+int FramelessWindow::captionWidth() const
+{
+    return d->captionWidth;
+}
+
+void FramelessWindow::setCaptionWidth(int width)
+{
+    // The stored value is in device pixels, so the same logical value can differ from it.
+    if (d->captionWidth == width)
+        return;
+    d->captionWidth = int(width * devicePixelRatio());
+    rebuildCaptionArea(d->captionArea.topLeft());
+    emit captionWidthChanged();
+}
+
+int FramelessWindow::captionHeight() const
+{
+    return d->captionHeight;
+}
+
+void FramelessWindow::setCaptionHeight(int height)
+{
+    if (d->captionHeight == height)
+        return;
+    d->captionHeight = int(height * devicePixelRatio());
+    rebuildCaptionArea(d->captionArea.topLeft());
+    emit captionHeightChanged();
+}
+
+QRectF FramelessWindow::captionArea() const
+{
+    return QRectF(d->captionArea);
+}
+
+void FramelessWindow::setCaptionArea(const QRectF &area)
+{
+    Zelka::assignIfChanged(this, d->captionArea, area.toRect(), &FramelessWindow::captionAreaChanged);
+}
+
+FramelessWindow *FramelessWindow::topWindow() const
+{
+    return d->topWindow;
+}
+
+void FramelessWindow::setTopWindow(FramelessWindow *window)
+{
+    if (d->topWindow == window)
+        return;
+    QObject::disconnect(d->followTopHint);
+    QObject::disconnect(d->topWindowGone);
+    d->topWindow = window;
+    if (window) {
+        d->followTopHint = connect(window, &FramelessWindow::topHintChanged, this,
+                                   [this, window] { setTopHint(window->topHint()); });
+        // The guarded pointer turns null with the window; tell the bindings.
+        d->topWindowGone = connect(window, &QObject::destroyed, this, &FramelessWindow::topWindowChanged);
+        setTopHint(window->topHint());
+    }
+    emit topWindowChanged();
+}
+
+void FramelessWindow::displayFullScreen()
+{
+    // A second call while already full screen keeps the state saved by the first.
+    if (!d->normalState)
+        d->normalState = NormalState{geometry(), d->movable, d->resizable, d->captionArea};
+    setWindowState(Qt::WindowNoState);
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(QRect(QPoint(0, 0), screen->size() + QSize(1, 1)));
+    setTopHint(true);
+    setMovable(false);
+    setResizable(false);
+}
+
+void FramelessWindow::displayNormal()
+{
+    if (!d->normalState)
+        return;
+    const NormalState saved = *d->normalState;
+    d->normalState.reset();
+    setTopHint(false);
+    setGeometry(saved.geometry);
+    setMovable(saved.movable);
+    setResizable(saved.resizable);
+    // Switching resizable rebuilds the caption area; the window's own area comes back.
+    setCaptionArea(saved.captionArea);
+}
+
+void FramelessWindow::activeWindow()
+{
+    requestActivate();
+    raise();
+}
+
+bool FramelessWindow::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Close:
+        emit closing();
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        handlePointer(event->type(), mouse->position(), mouse->buttons());
+        break;
+    }
+    default:
+        break;
+    }
+    return QQuickWindow::event(event);
+}
+
+void FramelessWindow::focusInEvent(QFocusEvent *event)
+{
+    emit focusIn();
+    QQuickWindow::focusInEvent(event);
+}
+
+void FramelessWindow::focusOutEvent(QFocusEvent *event)
+{
+    emit focusOut();
+    QQuickWindow::focusOutEvent(event);
+}
+
+bool FramelessWindow::nativeEvent(const QByteArray &eventType, void *message, qintptr *result)
+{
+    return QQuickWindow::nativeEvent(eventType, message, result);
+}
+
+bool FramelessWindow::beginSystemMove()
+{
+    return startSystemMove();
+}
+
+bool FramelessWindow::beginSystemResize(Qt::Edges edges)
+{
+    return startSystemResize(edges);
+}
+
+void FramelessWindow::handlePointer(QEvent::Type type, const QPointF &position, Qt::MouseButtons buttons)
+{
+    const QPoint pos = position.toPoint();
+    if (d->captionArea.contains(pos)) {
+        // Only a held button drags: on X11 a move started while hovering would
+        // carry the window along with a free pointer.
+        const bool dragging = type == QEvent::MouseButtonPress || buttons != Qt::NoButton;
+        if (d->movable && dragging)
+            beginSystemMove();
+        return;
+    }
+    if (windowStates().testFlag(Qt::WindowFullScreen) || !d->resizable)
+        return;
+    const Qt::Edges edges = resizeEdgesAt(pos, size());
+    if (!edges)
+        unsetCursor();
+    else if (type == QEvent::MouseButtonPress)
+        beginSystemResize(edges);
+    else
+        setCursor(cursorForEdges(edges));
+}
+
+void FramelessWindow::rebuildCaptionArea(const QPoint &topLeft)
+{
+    setCaptionArea(QRect(topLeft, QSize(d->captionWidth, d->captionHeight)));
+}

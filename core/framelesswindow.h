@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QQuickWindow>
+#include <QRectF>
+#include <QScopedPointer>
+
+class FramelessWindowPrivate;
+
+// Top-level Qt Quick window without the system frame: it drags from its caption
+// area, resizes from 6-pixel edge bands, can follow another window's stay-on-top
+// state and has a full-screen mode of its own.
+class FramelessWindow : public QQuickWindow
+{
+    Q_OBJECT
+    // Redeclared: the base property is revisioned away from this module's version.
+    Q_PROPERTY(qreal opacity READ opacity WRITE setOpacity NOTIFY opacityChanged)
+    Q_PROPERTY(bool resizable READ resizable WRITE setResizable NOTIFY resizableChanged)
+    Q_PROPERTY(bool movable READ movable WRITE setMovable NOTIFY movableChanged)
+    Q_PROPERTY(bool visiblable READ visiblable WRITE setVisiblable NOTIFY visiblableChanged)
+    Q_PROPERTY(bool topHint READ topHint WRITE setTopHint NOTIFY topHintChanged)
+    Q_PROPERTY(bool taskbarHint READ taskbarHint WRITE setTaskbarHint NOTIFY taskbarHintChanged)
+    Q_PROPERTY(int captionWidth READ captionWidth WRITE setCaptionWidth NOTIFY captionWidthChanged)
+    Q_PROPERTY(int captionHeight READ captionHeight WRITE setCaptionHeight NOTIFY captionHeightChanged)
+    Q_PROPERTY(QRectF captionArea READ captionArea WRITE setCaptionArea NOTIFY captionAreaChanged)
+    Q_PROPERTY(FramelessWindow *topWindow READ topWindow WRITE setTopWindow NOTIFY topWindowChanged)
+
+public:
+    explicit FramelessWindow(QWindow *parent = nullptr);
+    ~FramelessWindow() override;
+
+    bool resizable() const;
+    void setResizable(bool resizable);
+    bool movable() const;
+    void setMovable(bool movable);
+    bool visiblable() const;
+    void setVisiblable(bool visiblable);
+    bool topHint() const;
+    void setTopHint(bool topHint);
+    bool taskbarHint() const;
+    void setTaskbarHint(bool taskbarHint);
+    int captionWidth() const;
+    void setCaptionWidth(int width);
+    int captionHeight() const;
+    void setCaptionHeight(int height);
+    QRectF captionArea() const;
+    void setCaptionArea(const QRectF &area);
+    FramelessWindow *topWindow() const;
+    void setTopWindow(FramelessWindow *window);
+
+    Q_INVOKABLE void displayFullScreen();
+    Q_INVOKABLE void displayNormal();
+    Q_INVOKABLE void activeWindow();
+
+signals:
+    void opacityChanged();
+    void resizableChanged();
+    void movableChanged();
+    void visiblableChanged();
+    void topHintChanged();
+    void taskbarHintChanged();
+    void captionWidthChanged();
+    void captionHeightChanged();
+    void captionAreaChanged();
+    void topWindowChanged();
+    void focusIn();
+    void focusOut();
+    void closing();
+
+protected:
+    bool event(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
+
+    // The window manager's own move and resize; tests record these calls because
+    // headless platforms refuse them.
+    virtual bool beginSystemMove();
+    virtual bool beginSystemResize(Qt::Edges edges);
+
+private:
+    void handlePointer(QEvent::Type type, const QPointF &position, Qt::MouseButtons buttons);
+    void rebuildCaptionArea(const QPoint &topLeft);
+
+    QScopedPointer<FramelessWindowPrivate> d;
+};

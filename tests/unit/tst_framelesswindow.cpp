@@ -1,0 +1,439 @@
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+#include "framelesswindow.h"
+
+namespace {
+
+// Records the window manager's move and resize instead of asking the platform.
+class RecordingWindow : public FramelessWindow
+{
+public:
+    int moves = 0;
+    QList<Qt::Edges> resizes;
+
+protected:
+    bool beginSystemMove() override
+    {
+        ++moves;
+        return true;
+    }
+    bool beginSystemResize(Qt::Edges edges) override
+    {
+        resizes.append(edges);
+        return true;
+    }
+};
+
+void sendMouse(QWindow &window, QEvent::Type type, const QPointF &pos, Qt::MouseButtons buttons)
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, pos, window.mapToGlobal(pos), button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &event);
+}
+
+void press(QWindow &window, const QPointF &pos)
+{
+    sendMouse(window, QEvent::MouseButtonPress, pos, Qt::LeftButton);
+}
+
+void hover(QWindow &window, const QPointF &pos)
+{
+    sendMouse(window, QEvent::MouseMove, pos, Qt::NoButton);
+}
+
+// A 100 x 80 window whose caption area lies away from the bands under test.
+void prepareBandWindow(RecordingWindow &window)
+{
+    window.resize(100, 80);
+    window.setCaptionArea(QRectF(40, 30, 10, 10));
+}
+
+Qt::Edges edges(Qt::Edge a, Qt::Edge b = Qt::Edge(0))
+{
+    return Qt::Edges(a) | b;
+}
+
+std::unique_ptr<QObject> createFromQml(QQmlEngine &engine, const QByteArray &qml)
+{
+    QQmlComponent component(&engine);
+    component.setData("import QtQuick\nimport an.window 1.0\n" + qml, QUrl());
+    std::unique_ptr<QObject> object(component.create());
+    if (!object)
+        qWarning() << component.errorString();
+    return object;
+}
+
+} // namespace
+
+class TestFramelessWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
+    }
+
+    void startState()
+    {
+        FramelessWindow window;
+        QVERIFY(window.flags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(window.resizable());
+        QVERIFY(window.movable());
+        QVERIFY(window.visiblable());
+        QVERIFY(window.taskbarHint());
+        QVERIFY(!window.topHint());
+        QCOMPARE(window.captionWidth(), 0);
+        QCOMPARE(window.captionHeight(), int(30 * window.devicePixelRatio()));
+        QCOMPARE(window.captionArea(), QRectF(5, 5, window.width(), window.captionHeight()));
+        QVERIFY(!window.topWindow());
+    }
+
+    void pressStartsResizeByBand_data()
+    {
+        QTest::addColumn<QPoint>("pos");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("origin corner") << QPoint(0, 0) << int(edges(Qt::TopEdge, Qt::LeftEdge));
+        QTest::newRow("inner corner edge") << QPoint(5, 5) << int(edges(Qt::TopEdge, Qt::LeftEdge));
+        QTest::newRow("one past corner") << QPoint(6, 6) << 0;
+        QTest::newRow("top band") << QPoint(50, 5) << int(edges(Qt::TopEdge));
+        QTest::newRow("below top band") << QPoint(50, 6) << 0;
+        QTest::newRow("top-right corner") << QPoint(100, 0) << int(edges(Qt::TopEdge, Qt::RightEdge));
+        QTest::newRow("left band") << QPoint(0, 40) << int(edges(Qt::LeftEdge));
+        QTest::newRow("right band inner edge") << QPoint(95, 40) << int(edges(Qt::RightEdge));
+        QTest::newRow("left of right band") << QPoint(94, 40) << 0;
+        QTest::newRow("right edge") << QPoint(100, 40) << int(edges(Qt::RightEdge));
+        QTest::newRow("one past right") << QPoint(101, 40) << 0;
+        QTest::newRow("bottom-left corner") << QPoint(0, 80) << int(edges(Qt::BottomEdge, Qt::LeftEdge));
+        QTest::newRow("bottom band inner edge") << QPoint(50, 75) << int(edges(Qt::BottomEdge));
+        QTest::newRow("above bottom band") << QPoint(50, 74) << 0;
+        QTest::newRow("bottom-right corner") << QPoint(100, 80) << int(edges(Qt::BottomEdge, Qt::RightEdge));
+        QTest::newRow("one past bottom") << QPoint(50, 81) << 0;
+        QTest::newRow("negative") << QPoint(-1, 40) << 0;
+    }
+
+    void pressStartsResizeByBand()
+    {
+        QFETCH(QPoint, pos);
+        QFETCH(int, expected);
+        RecordingWindow window;
+        prepareBandWindow(window);
+        window.setCursor(Qt::WaitCursor);
+        press(window, pos);
+        QCOMPARE(window.moves, 0);
+        if (expected) {
+            QCOMPARE(window.resizes, QList<Qt::Edges>{Qt::Edges(expected)});
+            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+        } else {
+            QVERIFY(window.resizes.isEmpty());
+            QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+        }
+    }
+
+    void tinyWindowBandsFollowPrecedence()
+    {
+        // Bands overlap on an 8 x 8 window: left beats right and top beats bottom.
+        RecordingWindow window;
+        window.resize(8, 8);
+        window.setCaptionArea(QRectF());
+        press(window, QPoint(4, 4));
+        press(window, QPoint(8, 8));
+        QCOMPARE(window.resizes, (QList<Qt::Edges>{edges(Qt::TopEdge, Qt::LeftEdge), edges(Qt::BottomEdge, Qt::RightEdge)}));
+    }
+
+    void hoverSetsCursorByBand_data()
+    {
+        QTest::addColumn<QPoint>("pos");
+        QTest::addColumn<int>("shape");
+        QTest::newRow("top-left") << QPoint(2, 2) << int(Qt::SizeFDiagCursor);
+        QTest::newRow("top") << QPoint(50, 0) << int(Qt::SizeVerCursor);
+        QTest::newRow("top-right") << QPoint(98, 3) << int(Qt::SizeBDiagCursor);
+        QTest::newRow("left") << QPoint(3, 40) << int(Qt::SizeHorCursor);
+        QTest::newRow("right") << QPoint(97, 40) << int(Qt::SizeHorCursor);
+        QTest::newRow("bottom-left") << QPoint(1, 79) << int(Qt::SizeBDiagCursor);
+        QTest::newRow("bottom") << QPoint(50, 78) << int(Qt::SizeVerCursor);
+        QTest::newRow("bottom-right") << QPoint(99, 79) << int(Qt::SizeFDiagCursor);
+    }
+
+    void hoverSetsCursorByBand()
+    {
+        QFETCH(QPoint, pos);
+        QFETCH(int, shape);
+        RecordingWindow window;
+        prepareBandWindow(window);
+        hover(window, pos);
+        QCOMPARE(int(window.cursor().shape()), shape);
+        QVERIFY(window.resizes.isEmpty());
+        QCOMPARE(window.moves, 0);
+    }
+
+    void leavingBandsResetsCursor()
+    {
+        RecordingWindow window;
+        prepareBandWindow(window);
+        hover(window, QPoint(50, 78));
+        QCOMPARE(window.cursor().shape(), Qt::SizeVerCursor);
+        hover(window, QPoint(50, 60));
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+        hover(window, QPoint(0, 0));
+        QCOMPARE(window.cursor().shape(), Qt::SizeFDiagCursor);
+        hover(window, QPoint(150, 40));
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void notResizableNeverResizesNorTouchesCursor()
+    {
+        RecordingWindow window;
+        prepareBandWindow(window);
+        window.setResizable(false);
+        window.setCursor(Qt::WaitCursor);
+        const QList<QPoint> positions{{0, 0}, {5, 5}, {50, 40}, {100, 80}, {50, 78}, {101, 40}};
+        for (const QPoint &pos : positions) {
+            press(window, pos);
+            hover(window, pos);
+        }
+        QVERIFY(window.resizes.isEmpty());
+        QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+    }
+
+    void platformFullScreenSwitchesBandsOff()
+    {
+        RecordingWindow window;
+        prepareBandWindow(window);
+        window.setWindowStates(Qt::WindowFullScreen);
+        window.resize(100, 80);
+        press(window, QPoint(0, 0));
+        QVERIFY(window.resizes.isEmpty());
+    }
+
+    void captionPressMovesWindow()
+    {
+        RecordingWindow window;
+        prepareBandWindow(window);
+        window.setCaptionArea(QRectF(0, 0, 100, 30));
+        window.setCursor(Qt::WaitCursor);
+        press(window, QPoint(0, 0));
+        press(window, QPoint(50, 20));
+        QCOMPARE(window.moves, 2);
+        QVERIFY(window.resizes.isEmpty());
+        QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+
+        // A drag with the button held moves; plain hovering must not carry the window.
+        sendMouse(window, QEvent::MouseMove, QPoint(60, 20), Qt::LeftButton);
+        QCOMPARE(window.moves, 3);
+        hover(window, QPoint(60, 20));
+        QCOMPARE(window.moves, 3);
+
+        window.setMovable(false);
+        press(window, QPoint(50, 20));
+        QCOMPARE(window.moves, 3);
+        QVERIFY(window.resizes.isEmpty());
+    }
+
+    void captionSizeFollowsResizable()
+    {
+        FramelessWindow window;
+        QCOMPARE(window.devicePixelRatio(), 1.0);
+        QSignalSpy heightSpy(&window, &FramelessWindow::captionHeightChanged);
+        window.setCaptionWidth(200);
+        window.setCaptionHeight(35);
+        QCOMPARE(heightSpy.count(), 1);
+        QCOMPARE(window.captionArea(), QRectF(5, 5, 200, 35));
+        window.setCaptionHeight(35);
+        QCOMPARE(heightSpy.count(), 1);
+
+        QSignalSpy resizableSpy(&window, &FramelessWindow::resizableChanged);
+        window.setResizable(false);
+        QCOMPARE(window.captionArea(), QRectF(0, 0, 200, 35));
+        window.setResizable(true);
+        QCOMPARE(window.captionArea(), QRectF(5, 5, 200, 35));
+        QCOMPARE(resizableSpy.count(), 2);
+    }
+
+    void captionAreaIsRoundedToPixels()
+    {
+        FramelessWindow window;
+        QSignalSpy spy(&window, &FramelessWindow::captionAreaChanged);
+        window.setCaptionArea(QRectF(10.4, 0.6, 99.7, 20.2));
+        QCOMPARE(window.captionArea(), QRectF(10, 1, 100, 20));
+        window.setCaptionArea(QRectF(10.2, 1.1, 100.1, 19.9));
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void fullScreenSavesAndRestores()
+    {
+        RecordingWindow window;
+        window.setGeometry(30, 40, 300, 200);
+        window.setCaptionArea(QRectF(60, 0, 180, 40));
+        const QRectF caption = window.captionArea();
+        QSignalSpy topSpy(&window, &FramelessWindow::topHintChanged);
+
+        window.displayFullScreen();
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        QCOMPARE(window.geometry(), QRect(0, 0, screen.width() + 1, screen.height() + 1));
+        QVERIFY(window.topHint());
+        QVERIFY(window.flags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!window.movable());
+        QVERIFY(!window.resizable());
+        press(window, QPoint(100, 10));
+        QCOMPARE(window.moves, 0);
+
+        // A second call must not overwrite what the first saved.
+        window.displayFullScreen();
+        window.displayNormal();
+        QCOMPARE(window.geometry(), QRect(30, 40, 300, 200));
+        QVERIFY(!window.topHint());
+        QVERIFY(!window.flags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(window.movable());
+        QVERIFY(window.resizable());
+        QCOMPARE(window.captionArea(), caption);
+        QCOMPARE(topSpy.count(), 2);
+        press(window, QPoint(100, 10));
+        QCOMPARE(window.moves, 1);
+    }
+
+    void restoreWithoutFullScreenChangesNothing()
+    {
+        FramelessWindow window;
+        window.setGeometry(30, 40, 300, 200);
+        window.setResizable(false);
+        window.setTopHint(true);
+        window.displayNormal();
+        QCOMPARE(window.geometry(), QRect(30, 40, 300, 200));
+        QVERIFY(window.topHint());
+        QVERIFY(!window.resizable());
+        QVERIFY(window.movable());
+
+        // The saved state is used up by the first restore.
+        window.displayFullScreen();
+        window.displayNormal();
+        window.setGeometry(10, 10, 50, 50);
+        window.displayNormal();
+        QCOMPARE(window.geometry(), QRect(10, 10, 50, 50));
+    }
+
+    void followerTracksItsTopWindow()
+    {
+        FramelessWindow owner;
+        FramelessWindow follower;
+        owner.setTopHint(true);
+        QSignalSpy windowSpy(&follower, &FramelessWindow::topWindowChanged);
+        follower.setTopWindow(&owner);
+        QCOMPARE(follower.topWindow(), &owner);
+        QVERIFY(follower.topHint());
+        QCOMPARE(windowSpy.count(), 1);
+        follower.setTopWindow(&owner);
+        QCOMPARE(windowSpy.count(), 1);
+
+        owner.setTopHint(false);
+        QVERIFY(!follower.topHint());
+        owner.setGeometry(0, 0, 200, 100);
+        owner.displayFullScreen();
+        QVERIFY(follower.topHint());
+        owner.displayNormal();
+        QVERIFY(!follower.topHint());
+
+        // Null only lets go of the owner.
+        follower.setTopWindow(nullptr);
+        QVERIFY(!follower.topWindow());
+        owner.setTopHint(true);
+        QVERIFY(!follower.topHint());
+        QCOMPARE(windowSpy.count(), 2);
+    }
+
+    void followerSurvivesOwnerDestruction()
+    {
+        FramelessWindow follower;
+        QSignalSpy windowSpy(&follower, &FramelessWindow::topWindowChanged);
+        {
+            FramelessWindow owner;
+            follower.setTopWindow(&owner);
+        }
+        QVERIFY(!follower.topWindow());
+        QCOMPARE(windowSpy.count(), 2);
+
+        follower.setTopWindow(nullptr);
+        FramelessWindow next;
+        next.setTopHint(true);
+        follower.setTopWindow(&next);
+        QVERIFY(follower.topHint());
+        next.setTopHint(false);
+        QVERIFY(!follower.topHint());
+    }
+
+    void taskbarHintSwitchesToolWindow()
+    {
+        QQmlEngine engine;
+        std::unique_ptr<QObject> object(createFromQml(engine, "FramelessWindow { taskbarHint: false }\n"));
+        auto *window = qobject_cast<FramelessWindow *>(object.get());
+        QVERIFY(window);
+        QCOMPARE(window->type(), Qt::Tool);
+        QVERIFY(window->flags().testFlag(Qt::FramelessWindowHint));
+        window->setTaskbarHint(true);
+        QCOMPARE(window->type(), Qt::Window);
+        QVERIFY(window->flags().testFlag(Qt::FramelessWindowHint));
+    }
+
+    void qmlFollowerAndSignals()
+    {
+        QQmlEngine engine;
+        std::unique_ptr<QObject> root(createFromQml(engine,
+                                                   "FramelessWindow {\n"
+                                                   "  id: homeWindow\n"
+                                                   "  width: 300; height: 200; opacity: 0.5\n"
+                                                   "  property alias follower: popup\n"
+                                                   "  property int closings: 0\n"
+                                                   "  onClosing: closings++\n"
+                                                   "  FramelessWindow { id: popup; topWindow: homeWindow; resizable: false }\n"
+                                                   "}\n"));
+        auto *home = qobject_cast<FramelessWindow *>(root.get());
+        QVERIFY(home);
+        auto *popup = qvariant_cast<FramelessWindow *>(home->property("follower"));
+        QVERIFY(popup);
+        QCOMPARE(popup->topWindow(), home);
+        QCOMPARE(home->opacity(), 0.5);
+
+        home->displayFullScreen();
+        QVERIFY(popup->topHint());
+        home->displayNormal();
+        QVERIFY(!popup->topHint());
+
+        // The toolkit announces opacity only once a platform window exists.
+        home->show();
+        QVERIFY(QTest::qWaitForWindowExposed(home));
+        QSignalSpy opacitySpy(home, &FramelessWindow::opacityChanged);
+        home->setProperty("opacity", 0.75);
+        home->setOpacity(0.75);
+        QCOMPARE(opacitySpy.count(), 1);
+        QCOMPARE(home->opacity(), 0.75);
+
+        home->close();
+        QCOMPARE(home->property("closings").toInt(), 1);
+    }
+
+    void focusSignals()
+    {
+        FramelessWindow window;
+        QSignalSpy in(&window, &FramelessWindow::focusIn);
+        QSignalSpy out(&window, &FramelessWindow::focusOut);
+        QFocusEvent focusIn(QEvent::FocusIn);
+        QFocusEvent focusOut(QEvent::FocusOut);
+        QCoreApplication::sendEvent(&window, &focusIn);
+        QCoreApplication::sendEvent(&window, &focusOut);
+        QCOMPARE(in.count(), 1);
+        QCOMPARE(out.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestFramelessWindow)
+#include "tst_framelesswindow.moc"
