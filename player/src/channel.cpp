@@ -1,0 +1,55 @@
+#include "channel.h"
+
+namespace zelkaplayer {
+
+Channel::Channel(int id, const OpenParameters &parameters)
+    : m_id(id)
+    , m_reader(SourceOptions(parameters.protocol, parameters.url, parameters.connectType, parameters.mediaMask,
+                             parameters.userName, parameters.password),
+               parameters.reconnect, parameters.mediaMask, m_state, m_recorder)
+    , m_player(id, parameters.callback, parameters.user, parameters.pace, m_state)
+{
+    const SourceOptions source(parameters.protocol, parameters.url, parameters.connectType, parameters.mediaMask,
+                               parameters.userName, parameters.password);
+    m_state.setQueueLimits(parameters.queueBytes, videoPacketBound(source));
+}
+
+Channel::~Channel()
+{
+    close();
+}
+
+// Local files are read ahead about two seconds; network streams may burst more.
+size_t Channel::videoPacketBound(const SourceOptions &source)
+{
+    return source.isNetwork() ? 1500 : 50;
+}
+
+void Channel::start()
+{
+    m_readerThread = std::thread([this] { m_reader.run(); });
+    // The decoding thread keeps the channel alive: a close from inside a callback
+    // cannot join it, and it must outlive that close.
+    m_playerThread = std::thread([self = shared_from_this()] { self->m_player.run(); });
+}
+
+void Channel::close()
+{
+    m_state.requestStop();
+    m_recorder.stop();
+    if (m_readerThread.joinable())
+        m_readerThread.join();
+    if (!m_playerThread.joinable())
+        return;
+    if (m_playerThread.get_id() == std::this_thread::get_id())
+        m_playerThread.detach(); // closed from its own callback: it ends when that returns
+    else
+        m_playerThread.join();
+}
+
+bool Channel::startRecording(const std::string &path, int64_t maxBytes, int64_t maxSeconds)
+{
+    return m_recorder.start(path, maxBytes, maxSeconds);
+}
+
+} // namespace zelkaplayer

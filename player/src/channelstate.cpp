@@ -1,0 +1,166 @@
+#include "channelstate.h"
+
+namespace zelkaplayer {
+
+void ChannelState::requestStop()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+        m_stopFlag.store(true, std::memory_order_release);
+    }
+    m_changed.notify_all();
+}
+
+void ChannelState::setPlaying(bool playing)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_playing = playing;
+        m_playingFlag.store(playing, std::memory_order_release);
+    }
+    m_changed.notify_all();
+}
+
+void ChannelState::setSpeedCode(int code)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_speedCode = code;
+    }
+    m_changed.notify_all();
+}
+
+void ChannelState::requestSeek(int64_t seconds)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_seekPending = true;
+        ++m_seekGeneration;
+        m_seekSeconds = seconds < 0 ? 0 : seconds;
+    }
+    m_changed.notify_all();
+}
+
+void ChannelState::setQueueLimits(size_t maxBytes, size_t maxVideoPackets)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_queue.setLimits(maxBytes, maxVideoPackets);
+}
+
+bool ChannelState::pushPacket(QueueItem item, bool live)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (live) {
+        if (!m_queue.hasRoom()) {
+            m_queue.clear();
+            QueueItem gap;
+            gap.kind = QueueItem::Kind::Discontinuity;
+            m_queue.push(std::move(gap));
+        }
+    } else {
+        // A pending seek makes the queued packets worthless: stop waiting for room.
+        m_changed.wait(lock, [this] { return m_stopping || m_seekPending || m_queue.hasRoom(); });
+        if (m_stopping)
+            return false;
+        if (m_seekPending)
+            return true;
+    }
+    if (m_stopping)
+        return false;
+    m_queue.push(std::move(item));
+    lock.unlock();
+    m_changed.notify_all();
+    return true;
+}
+
+void ChannelState::pushMarker(QueueItem item)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (item.kind == QueueItem::Kind::Flush)
+            m_queue.clear();
+        m_queue.push(std::move(item));
+    }
+    m_changed.notify_all();
+}
+
+bool ChannelState::takeSeek(int64_t &seconds)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_seekPending)
+        return false;
+    m_seekPending = false;
+    seconds = m_seekSeconds;
+    return true;
+}
+
+bool ChannelState::hasPendingSeek()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_seekPending;
+}
+
+bool ChannelState::waitBeforeRetry(std::chrono::milliseconds delay)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait_for(lock, delay, [this] { return m_stopping; });
+    return !m_stopping;
+}
+
+bool ChannelState::waitForSeek()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_stopping || m_seekPending; });
+    return !m_stopping;
+}
+
+bool ChannelState::nextItem(QueueItem &item, uint64_t &seekGeneration)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_stopping || (m_playing && !m_queue.empty()); });
+    if (m_stopping)
+        return false;
+    item = m_queue.pop();
+    seekGeneration = m_seekGeneration;
+    lock.unlock();
+    m_changed.notify_all();
+    return true;
+}
+
+bool ChannelState::voidsPicture(uint64_t seekGeneration) const
+{
+    return m_stopping || !m_playing || m_seekGeneration != seekGeneration;
+}
+
+ChannelState::WaitResult ChannelState::waitUntilDue(Clock::time_point due, int speedCodeInUse,
+                                                   uint64_t seekGeneration)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait_until(lock, due,
+                         [&] { return voidsPicture(seekGeneration) || m_speedCode != speedCodeInUse; });
+    if (voidsPicture(seekGeneration))
+        return WaitResult::Voided;
+    if (m_speedCode != speedCodeInUse)
+        return WaitResult::SpeedChanged;
+    return WaitResult::Due;
+}
+
+int ChannelState::speedCode()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_speedCode;
+}
+
+int ChannelState::queuedVideoPackets()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_queue.videoPackets();
+}
+
+int ChannelState::interruptCallback(void *state)
+{
+    return static_cast<ChannelState *>(state)->stopping() ? 1 : 0;
+}
+
+} // namespace zelkaplayer

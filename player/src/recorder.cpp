@@ -1,0 +1,213 @@
+#include "recorder.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace zelkaplayer {
+
+namespace {
+const AVOutputFormat *mp4Format()
+{
+    return av_guess_format("mp4", nullptr, nullptr);
+}
+
+bool mp4Carries(const AVCodecParameters &parameters)
+{
+    return avformat_query_codec(mp4Format(), parameters.codec_id, FF_COMPLIANCE_NORMAL) == 1;
+}
+
+// Creates (or empties) the file now, so that an unwritable place fails the start.
+bool canCreate(const std::string &path)
+{
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    std::fclose(file);
+    return true;
+}
+} // namespace
+
+Recorder::~Recorder()
+{
+    stop();
+}
+
+bool Recorder::start(const std::string &path, int64_t maxBytes, int64_t maxSeconds)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    finish();
+    if (path.empty() || !canCreate(path))
+        return false;
+    m_path = path;
+    m_maxBytes = maxBytes;
+    m_maxSeconds = maxSeconds;
+    m_armed = true;
+    return true;
+}
+
+void Recorder::stop()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    finish();
+}
+
+void Recorder::inputOpened(const AVFormatContext &input, int videoIndex, int audioIndex)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    // A recording does not run across two inputs: their timelines differ.
+    if (m_output)
+        finish();
+    m_tracks.clear();
+    m_inputParameters.clear();
+    m_videoInput = videoIndex;
+    for (int index : {videoIndex, audioIndex}) {
+        if (index < 0 || !mp4Carries(*input.streams[index]->codecpar))
+            continue;
+        CodecParametersPtr parameters(avcodec_parameters_alloc());
+        if (!parameters || avcodec_parameters_copy(parameters.get(), input.streams[index]->codecpar) < 0)
+            continue;
+        Track track;
+        track.inputIndex = index;
+        track.inputTimeBase = input.streams[index]->time_base;
+        m_tracks.push_back(track);
+        m_inputParameters.push_back(std::move(parameters));
+    }
+}
+
+void Recorder::inputClosed()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_output)
+        finish();
+    m_tracks.clear();
+    m_inputParameters.clear();
+    m_videoInput = -1;
+}
+
+Recorder::Track *Recorder::trackFor(int inputIndex)
+{
+    for (Track &track : m_tracks) {
+        if (track.inputIndex == inputIndex)
+            return &track;
+    }
+    return nullptr;
+}
+
+void Recorder::write(const AVPacket &packet)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_armed)
+        return;
+    Track *track = trackFor(packet.stream_index);
+    if (!track)
+        return;
+    if (!m_output) {
+        const bool keyFrame = packet.stream_index == m_videoInput && (packet.flags & AV_PKT_FLAG_KEY);
+        if (!keyFrame)
+            return;
+        if (!openOutput()) {
+            finish();
+            std::remove(m_path.c_str()); // never leave an empty or headless file behind
+            return;
+        }
+    }
+    writeLocked(packet, *track);
+}
+
+bool Recorder::openOutput()
+{
+    if (trackFor(m_videoInput) == nullptr)
+        return false;
+    if (avformat_alloc_output_context2(&m_output, nullptr, "mp4", m_path.c_str()) < 0 || !m_output)
+        return false;
+    for (size_t i = 0; i < m_tracks.size(); ++i) {
+        AVStream *stream = avformat_new_stream(m_output, nullptr);
+        if (!stream || avcodec_parameters_copy(stream->codecpar, m_inputParameters[i].get()) < 0)
+            return false;
+        stream->codecpar->codec_tag = 0;
+        stream->time_base = m_tracks[i].inputTimeBase;
+        m_tracks[i].outputIndex = stream->index;
+        m_tracks[i].lastDts = AV_NOPTS_VALUE;
+    }
+    if (avio_open(&m_output->pb, m_path.c_str(), AVIO_FLAG_WRITE) < 0)
+        return false;
+    AVDictionary *options = nullptr;
+    // Fragments from key frame to key frame: everything written so far stays playable.
+    av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
+    const int result = avformat_write_header(m_output, &options);
+    av_dict_free(&options);
+    m_originUs = AV_NOPTS_VALUE;
+    m_headerWritten = result >= 0;
+    return m_headerWritten;
+}
+
+void Recorder::writeLocked(const AVPacket &packet, Track &track)
+{
+    int64_t dts = packet.dts != AV_NOPTS_VALUE ? packet.dts : packet.pts;
+    if (dts == AV_NOPTS_VALUE)
+        return;
+    const AVRational microseconds{1, AV_TIME_BASE};
+    if (m_originUs == AV_NOPTS_VALUE)
+        m_originUs = av_rescale_q(dts, track.inputTimeBase, microseconds);
+    const int64_t offset = av_rescale_q(m_originUs, microseconds, track.inputTimeBase);
+    int64_t pts = (packet.pts != AV_NOPTS_VALUE ? packet.pts : dts) - offset;
+    dts -= offset;
+    if (dts < 0 && &track != trackFor(m_videoInput))
+        return; // audio from before the first key frame
+
+    AVStream *stream = m_output->streams[track.outputIndex];
+    dts = av_rescale_q(dts, track.inputTimeBase, stream->time_base);
+    pts = av_rescale_q(pts, track.inputTimeBase, stream->time_base);
+    if (track.lastDts != AV_NOPTS_VALUE && dts <= track.lastDts)
+        dts = track.lastDts + 1;
+    if (pts < dts)
+        pts = dts;
+    track.lastDts = dts;
+
+    if (limitReached(packet, track)) {
+        finish();
+        return;
+    }
+    PacketPtr copy(av_packet_clone(&packet)); // a new reference, not a copy of the bytes
+    if (!copy)
+        return;
+    copy->dts = dts;
+    copy->pts = pts;
+    copy->duration = av_rescale_q(packet.duration, track.inputTimeBase, stream->time_base);
+    copy->stream_index = track.outputIndex;
+    copy->pos = -1;
+    if (av_interleaved_write_frame(m_output, copy.get()) < 0)
+        finish(); // a write error ends the recording; what was written stays playable
+}
+
+bool Recorder::limitReached(const AVPacket &packet, const Track &track)
+{
+    if (m_maxBytes > 0 && m_output->pb && avio_tell(m_output->pb) >= m_maxBytes)
+        return true;
+    if (m_maxSeconds > 0 && packet.dts != AV_NOPTS_VALUE) {
+        const int64_t atUs = av_rescale_q(packet.dts, track.inputTimeBase, AVRational{1, AV_TIME_BASE});
+        if (atUs - m_originUs >= m_maxSeconds * AV_TIME_BASE)
+            return true;
+    }
+    return false;
+}
+
+void Recorder::finish()
+{
+    m_armed = false;
+    if (!m_output)
+        return;
+    if (m_output->pb) {
+        if (m_headerWritten)
+            av_write_trailer(m_output);
+        avio_closep(&m_output->pb);
+    }
+    avformat_free_context(m_output);
+    m_output = nullptr;
+    m_headerWritten = false;
+    m_originUs = AV_NOPTS_VALUE;
+}
+
+} // namespace zelkaplayer

@@ -1,0 +1,206 @@
+#include "streamreader.h"
+
+#include <algorithm>
+
+namespace zelkaplayer {
+
+namespace {
+constexpr auto kFirstRetry = std::chrono::milliseconds(1000);
+constexpr auto kLongestRetry = std::chrono::milliseconds(8000);
+// Audio is only described to the caller (codec, rate), not decoded: a note a second is enough.
+constexpr auto kAudioNoteInterval = std::chrono::seconds(1);
+
+int frameRateOf(AVFormatContext &input, AVStream &stream)
+{
+    const AVRational rate = av_guess_frame_rate(&input, &stream, nullptr);
+    if (rate.num <= 0 || rate.den <= 0)
+        return 0;
+    const double fps = av_q2d(rate);
+    return fps > 255.0 ? 255 : static_cast<int>(fps + 0.5);
+}
+} // namespace
+
+StreamReader::StreamReader(SourceOptions source, bool reconnect, int mediaMask, ChannelState &state,
+                           Recorder &recorder)
+    : m_source(std::move(source))
+    , m_reconnect(reconnect)
+    , m_mediaMask(mediaMask)
+    , m_state(state)
+    , m_recorder(recorder)
+{
+}
+
+void StreamReader::run()
+{
+    auto retryDelay = kFirstRetry;
+    while (!m_state.stopping()) {
+        InputPtr input = openInput();
+        if (input) {
+            std::shared_ptr<StreamSetup> setup = describe(*input);
+            m_recorder.inputOpened(*input, m_videoIndex, m_audioIndex);
+            QueueItem opened;
+            opened.kind = QueueItem::Kind::Opened;
+            opened.setup = setup;
+            m_state.pushMarker(std::move(opened));
+            // Media on demand that dropped resumes where it was.
+            if (m_resumeSeconds >= 0 && setup->finite() && !m_state.hasPendingSeek())
+                m_state.requestSeek(m_resumeSeconds);
+            m_readSomething = false;
+            const Outcome outcome = readAll(*input, *setup);
+            m_recorder.inputClosed();
+            input.reset();
+            if (outcome == Outcome::Stopped)
+                return;
+            if (m_readSomething)
+                retryDelay = kFirstRetry;
+            QueueItem gap;
+            gap.kind = QueueItem::Kind::Discontinuity;
+            m_state.pushMarker(std::move(gap));
+        }
+        if (!m_reconnect) {
+            waitForStop();
+            return;
+        }
+        if (!m_state.waitBeforeRetry(retryDelay))
+            return;
+        retryDelay = std::min(retryDelay * 2, kLongestRetry);
+    }
+}
+
+void StreamReader::waitForStop()
+{
+    int64_t ignored = 0;
+    while (m_state.waitForSeek())
+        m_state.takeSeek(ignored); // nothing to seek in
+}
+
+StreamReader::InputPtr StreamReader::openInput()
+{
+    AVFormatContext *raw = avformat_alloc_context();
+    if (!raw)
+        return nullptr;
+    raw->interrupt_callback.callback = &ChannelState::interruptCallback;
+    raw->interrupt_callback.opaque = &m_state;
+    AVDictionary *options = m_source.inputOptions();
+    const int opened = avformat_open_input(&raw, m_source.url().c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0)
+        return nullptr; // avformat_open_input freed the context
+    InputPtr input(raw);
+    if (avformat_find_stream_info(input.get(), nullptr) < 0 || m_state.stopping())
+        return nullptr;
+    m_videoIndex = (m_mediaMask & 1) ? av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0) : -1;
+    m_audioIndex = (m_mediaMask & 2) ? av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) : -1;
+    if (m_videoIndex < 0 && m_audioIndex < 0)
+        return nullptr;
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        const int index = static_cast<int>(i);
+        if (index != m_videoIndex && index != m_audioIndex)
+            input->streams[i]->discard = AVDISCARD_ALL;
+    }
+    return input;
+}
+
+std::shared_ptr<StreamSetup> StreamReader::describe(const AVFormatContext &input) const
+{
+    auto setup = std::make_shared<StreamSetup>();
+    if (m_videoIndex >= 0) {
+        AVStream *stream = input.streams[m_videoIndex];
+        setup->video.reset(avcodec_parameters_alloc());
+        if (setup->video)
+            avcodec_parameters_copy(setup->video.get(), stream->codecpar);
+        setup->videoTimeBase = stream->time_base;
+        setup->frameRate = frameRateOf(const_cast<AVFormatContext &>(input), *stream);
+    }
+    setup->originUs = input.start_time;
+    setup->durationUs = input.duration > 0 ? input.duration : 0;
+    return setup;
+}
+
+StreamReader::Outcome StreamReader::readAll(AVFormatContext &input, const StreamSetup &setup)
+{
+    const bool live = !setup.finite();
+    PacketPtr packet = makePacket();
+    if (!packet)
+        return Outcome::Dropped;
+    while (true) {
+        int64_t seconds = 0;
+        if (m_state.takeSeek(seconds))
+            seek(input, setup, seconds);
+        const int result = av_read_frame(&input, packet.get());
+        if (m_state.stopping())
+            return Outcome::Stopped;
+        if (result < 0) {
+            const bool ended = result == AVERROR_EOF || !m_source.isNetwork();
+            if (!ended || live)
+                return Outcome::Dropped;
+            QueueItem end;
+            end.kind = QueueItem::Kind::End;
+            m_state.pushMarker(std::move(end));
+            m_resumeSeconds = -1;
+            if (!m_state.waitForSeek())
+                return Outcome::Stopped;
+            continue;
+        }
+        m_readSomething = true;
+        m_state.bytesReceived.fetch_add(static_cast<uint64_t>(packet->size), std::memory_order_relaxed);
+        if (!route(packet.get(), input, live, packet))
+            return Outcome::Stopped;
+    }
+}
+
+bool StreamReader::route(AVPacket *packet, AVFormatContext &input, bool live, PacketPtr &spare)
+{
+    const int index = packet->stream_index;
+    AVStream *stream = index >= 0 && index < static_cast<int>(input.nb_streams) ? input.streams[index] : nullptr;
+    // Some inputs (FLV) announce their audio only once it arrives.
+    if (stream && m_audioIndex < 0 && (m_mediaMask & 2) && stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+        m_audioIndex = index;
+
+    if (index == m_videoIndex) {
+        m_recorder.write(*packet);
+        if (packet->pts != AV_NOPTS_VALUE) {
+            m_lastVideoUs = av_rescale_q(packet->pts, stream->time_base, AVRational{1, AV_TIME_BASE});
+            const int64_t origin = input.start_time != AV_NOPTS_VALUE ? input.start_time : 0;
+            if (!live)
+                m_resumeSeconds = std::max<int64_t>(0, (m_lastVideoUs - origin) / AV_TIME_BASE);
+        }
+        QueueItem item;
+        item.video = true;
+        item.packet = std::move(spare);
+        spare = makePacket();
+        if (!spare)
+            return false;
+        return m_state.pushPacket(std::move(item), live);
+    }
+    if (index == m_audioIndex && stream) {
+        m_recorder.write(*packet);
+        av_packet_unref(packet);
+        const auto now = ChannelState::Clock::now();
+        if (now - m_lastAudioNote < kAudioNoteInterval)
+            return true;
+        m_lastAudioNote = now;
+        QueueItem item;
+        item.audioCodecId = stream->codecpar->codec_id;
+        item.audioSampleRate = stream->codecpar->sample_rate;
+        return m_state.pushPacket(std::move(item), live);
+    }
+    av_packet_unref(packet);
+    return true;
+}
+
+void StreamReader::seek(AVFormatContext &input, const StreamSetup &setup, int64_t seconds)
+{
+    if (!setup.finite())
+        return; // live streams have nowhere to seek to
+    const int64_t origin = setup.originUs != AV_NOPTS_VALUE ? setup.originUs : 0;
+    const int64_t target = origin + std::min<int64_t>(seconds, setup.durationUs / AV_TIME_BASE + 1) * AV_TIME_BASE;
+    if (avformat_seek_file(&input, -1, INT64_MIN, target, target, 0) < 0)
+        av_seek_frame(&input, -1, target, AVSEEK_FLAG_BACKWARD);
+    QueueItem flush;
+    flush.kind = QueueItem::Kind::Flush;
+    flush.seekTargetUs = target;
+    m_state.pushMarker(std::move(flush));
+}
+
+} // namespace zelkaplayer

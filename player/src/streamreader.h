@@ -1,0 +1,51 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+
+#include "channelstate.h"
+#include "ffmpegptr.h"
+#include "recorder.h"
+#include "sourceoptions.h"
+#include "streamsetup.h"
+
+namespace zelkaplayer {
+
+// The reading half of a channel (its own thread): opens the input, reads packets
+// into the channel's queue, feeds the recorder, seeks, and reconnects live
+// streams after a drop with a back-off of 1 s doubling to 8 s. Every blocking
+// FFmpeg call is cut short by the channel's stop flag.
+class StreamReader
+{
+public:
+    StreamReader(SourceOptions source, bool reconnect, int mediaMask, ChannelState &state, Recorder &recorder);
+
+    void run();
+
+private:
+    struct InputClose { void operator()(AVFormatContext *context) const { avformat_close_input(&context); } };
+    using InputPtr = std::unique_ptr<AVFormatContext, InputClose>;
+
+    enum class Outcome { Stopped, Dropped };
+
+    InputPtr openInput();
+    std::shared_ptr<StreamSetup> describe(const AVFormatContext &input) const;
+    Outcome readAll(AVFormatContext &input, const StreamSetup &setup);
+    void seek(AVFormatContext &input, const StreamSetup &setup, int64_t seconds);
+    bool route(AVPacket *packet, AVFormatContext &input, bool live, PacketPtr &spare);
+    void waitForStop();
+
+    SourceOptions m_source;
+    bool m_reconnect;
+    int m_mediaMask;
+    ChannelState &m_state;
+    Recorder &m_recorder;
+    int m_videoIndex = -1;
+    int m_audioIndex = -1;
+    bool m_readSomething = false;
+    int64_t m_resumeSeconds = -1;
+    int64_t m_lastVideoUs = AV_NOPTS_VALUE;
+    ChannelState::Clock::time_point m_lastAudioNote{};
+};
+
+} // namespace zelkaplayer

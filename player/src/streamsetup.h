@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+#include "ffmpegptr.h"
+
+namespace zelkaplayer {
+
+// What the decoding side needs to know of an opened input; a copy, so that the
+// reader may close and reopen its input freely.
+struct StreamSetup
+{
+    CodecParametersPtr video;  // null when the input has no video
+    AVRational videoTimeBase{1, 90000};
+    int frameRate = 0;         // 0 when unknown
+    int64_t originUs = AV_NOPTS_VALUE; // time of position 0
+    int64_t durationUs = 0;    // 0 for live streams
+
+    bool finite() const { return durationUs > 0; }
+};
+
+} // namespace zelkaplayer
