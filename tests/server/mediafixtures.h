@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+// Test media made by the ffmpeg command line from its test patterns, cached in one
+// directory ($ZELKA_MEDIA_CACHE, else a per-user folder under the temp directory) so
+// that only the first run pays for it. Nothing is downloaded or committed.
+class MediaFixtures
+{
+public:
+    static constexpr int kRecordSeconds = 10;
+
+    MediaFixtures();
+
+    bool ensure(QString *error);           // makes what is missing; blocks until done
+    QString directory() const;
+    QString path(const QString &name) const;
+    QByteArray contents(const QString &name); // read once, then held in memory
+
+private:
+    struct Recipe
+    {
+        QString name;     // file, or folder for HLS
+        QStringList args; // ffmpeg arguments before the output
+        bool folder = false;
+    };
+    static QList<Recipe> recipes();
+
+    QString m_directory;
+    QHash<QString, QByteArray> m_loaded;
+};

@@ -1,0 +1,159 @@
+// GLib's headers use "signals" as a name, which Qt defines as a keyword: they come first.
+#include <gst/gst.h>
+#include <gst/rtsp-server/rtsp-server.h>
+
+#include "rtspserver.h"
+
+#include <mutex>
+#include <thread>
+
+namespace {
+
+const char kH264[] = "videotestsrc is-live=true horizontal-speed=4 ! video/x-raw,width=640,height=360,framerate=25/1 "
+                     "! videoconvert ! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 bitrate=800 "
+                     "! rtph264pay name=pay0 pt=96 config-interval=1";
+const char kH265[] = "videotestsrc is-live=true horizontal-speed=4 ! video/x-raw,width=640,height=360,framerate=25/1 "
+                     "! videoconvert ! x265enc tune=zerolatency speed-preset=ultrafast key-int-max=25 bitrate=800 "
+                     "! rtph265pay name=pay0 pt=96 config-interval=1";
+const char kAac[] = "audiotestsrc is-live=true freq=440 ! audioconvert ! audioresample "
+                    "! audio/x-raw,rate=16000,channels=1 ! voaacenc bitrate=32000 ! rtpmp4gpay name=pay1 pt=97";
+const char kPcma[] = "audiotestsrc is-live=true freq=440 ! audioconvert ! audioresample "
+                     "! audio/x-raw,rate=8000,channels=1 ! alawenc ! rtppcmapay name=pay1 pt=8";
+const char kPcmu[] = "audiotestsrc is-live=true freq=440 ! audioconvert ! audioresample "
+                     "! audio/x-raw,rate=8000,channels=1 ! mulawenc ! rtppcmupay name=pay1 pt=0";
+
+struct Mount
+{
+    const char *name;
+    const char *video;
+    const char *audio;
+};
+
+const Mount kMounts[] = {
+    {"h264", kH264, nullptr},     {"h265", kH265, nullptr},     {"h264-aac", kH264, kAac},
+    {"h264-pcma", kH264, kPcma},  {"h265-aac", kH265, kAac},    {"h265-pcmu", kH265, kPcmu},
+};
+
+void initialiseGStreamer()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { gst_init(nullptr, nullptr); });
+}
+
+GstRTSPFilterResult removeClient(GstRTSPServer *, GstRTSPClient *, gpointer)
+{
+    return GST_RTSP_FILTER_REMOVE;
+}
+
+} // namespace
+
+class RtspServerPrivate
+{
+public:
+    GMainContext *context = nullptr;
+    GMainLoop *loop = nullptr;
+    GstRTSPServer *server = nullptr;
+    guint sourceId = 0;
+    quint16 port = 0;
+    std::thread thread;
+
+    void release();
+};
+
+void RtspServerPrivate::release()
+{
+    if (server)
+        g_object_unref(server);
+    if (loop)
+        g_main_loop_unref(loop);
+    if (context)
+        g_main_context_unref(context);
+    server = nullptr;
+    loop = nullptr;
+    context = nullptr;
+    sourceId = 0;
+    port = 0;
+}
+
+RtspServer::RtspServer()
+    : d(new RtspServerPrivate)
+{
+}
+
+RtspServer::~RtspServer()
+{
+    stop();
+}
+
+QStringList RtspServer::mounts()
+{
+    QStringList names;
+    for (const Mount &mount : kMounts)
+        names.append(QString::fromLatin1(mount.name));
+    return names;
+}
+
+bool RtspServer::start(quint16 port, QString *error)
+{
+    if (d->thread.joinable())
+        return true;
+    initialiseGStreamer();
+    d->context = g_main_context_new();
+    d->loop = g_main_loop_new(d->context, FALSE);
+    d->server = gst_rtsp_server_new();
+    gst_rtsp_server_set_address(d->server, "127.0.0.1");
+    const QByteArray service = QByteArray::number(port);
+    gst_rtsp_server_set_service(d->server, service.constData());
+    GstRTSPMountPoints *points = gst_rtsp_server_get_mount_points(d->server);
+    for (const Mount &mount : kMounts) {
+        GstRTSPMediaFactory *factory = gst_rtsp_media_factory_new();
+        QByteArray launch = QByteArray("( ") + mount.video + ' ';
+        if (mount.audio)
+            launch += mount.audio;
+        launch += " )";
+        gst_rtsp_media_factory_set_launch(factory, launch.constData());
+        gst_rtsp_media_factory_set_shared(factory, TRUE);
+        const QByteArray path = QByteArray("/live/") + mount.name;
+        gst_rtsp_mount_points_add_factory(points, path.constData(), factory); // takes the factory
+    }
+    g_object_unref(points);
+    d->sourceId = gst_rtsp_server_attach(d->server, d->context);
+    if (d->sourceId == 0) {
+        *error = QStringLiteral("RTSP server cannot listen on 127.0.0.1:%1").arg(port);
+        d->release();
+        return false;
+    }
+    d->port = quint16(gst_rtsp_server_get_bound_port(d->server));
+    RtspServerPrivate *p = d.data();
+    d->thread = std::thread([p] {
+        g_main_context_push_thread_default(p->context);
+        g_main_loop_run(p->loop);
+        g_main_context_pop_thread_default(p->context);
+    });
+    return true;
+}
+
+void RtspServer::stop()
+{
+    if (!d->thread.joinable())
+        return;
+    // Clients are dropped on the server's own thread, then its loop ends.
+    g_main_context_invoke(
+        d->context,
+        [](gpointer data) -> gboolean {
+            auto *p = static_cast<RtspServerPrivate *>(data);
+            gst_rtsp_server_client_filter(p->server, removeClient, nullptr);
+            g_main_loop_quit(p->loop);
+            return G_SOURCE_REMOVE;
+        },
+        d.data());
+    d->thread.join();
+    if (GSource *source = g_main_context_find_source_by_id(d->context, d->sourceId))
+        g_source_destroy(source);
+    d->release();
+}
+
+quint16 RtspServer::port() const
+{
+    return d->port;
+}
