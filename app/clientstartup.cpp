@@ -13,8 +13,10 @@
 
 #include "debugconsole.h"
 #include "fontfallback.h"
+#include "framelesswindow.h"
 #include "graphicsbackend.h"
 #include "logengine.h"
+#include "qmlapi.h"
 #include "settingmanager.h"
 #include "style.h"
 #include "stylemanager.h"
@@ -93,15 +95,18 @@ void createSingletons()
 
 void registerQmlTypes()
 {
+    qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
     qmlRegisterType<Settings>("an.login", 1, 0, "LoginSetting");
     qmlRegisterType<Style>("an.style", 1, 0, "Style");
     registerUncreatable<StyleManager>("an.style", "StyleManager");
     registerUncreatable<QScreen>("an.window", "QScreen");
+    registerUncreatable<QmlApi>("an.qmlapi", "QmlApi");
 }
 
 void installContextProperties(QQmlEngine &engine)
 {
     QQmlContext *root = engine.rootContext();
+    root->setContextProperty(QStringLiteral("qmlApi"), QmlApi::instance());
     root->setContextProperty(QStringLiteral("styleManager"), StyleManager::instance());
     root->setContextProperty(QStringLiteral("settingManager"), SettingManager::instance());
 }
