@@ -18,10 +18,6 @@ namespace {
 constexpr int kPollIntervalMs = 100;
 constexpr int kDefaultLineLimit = 50000;
 
-// Set while this thread is inside the message handler: a message raised by the
-// console itself then goes to standard error instead of re-entering the console.
-thread_local bool t_inHandler = false;
-
 void writeToStandardError(const QString &line)
 {
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
@@ -164,14 +160,10 @@ void DebugConsolePrivate::release()
 
 void DebugConsolePrivate::handleMessage(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
+    // A message raised while this handler runs (say, by the text widget while it
+    // appends) never re-enters it: Qt prints such a message to standard error.
     const QString line = DebugConsole::timeStampPrefix() + message;
-    if (t_inHandler) {
-        writeToStandardError(line);
-        return;
-    }
-    t_inHandler = true;
     self()->deliver(line);
-    t_inHandler = false;
     // The process ends right after a fatal message; keep it where it can be read.
     if (type == QtFatalMsg)
         writeToStandardError(line);

@@ -1,0 +1,208 @@
+#include <QGuiApplication>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "interface.h"
+#include "style.h"
+#include "stylemanager.h"
+
+namespace {
+
+// A screen the test controls: what the next measurement reports.
+struct FakeScreen
+{
+    ScreenMeasurement current{QSize(1920, 1080), 96.0, 1.0};
+    int grabs = 0;
+
+    ScreenProbe probe()
+    {
+        return [this](bool grabPixels) {
+            ScreenMeasurement m = current;
+            if (grabPixels)
+                ++grabs;
+            else
+                m.pixelSize = QSize();
+            return m;
+        };
+    }
+};
+
+const QString kNoUiConfig = QStringLiteral("no-such-dir/ui_config.ini");
+
+} // namespace
+
+class TestStyleManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void screenClassTable_data()
+    {
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<int>("type");
+        const int k8 = StyleManager::Style_8k, k4 = StyleManager::Style_4k, k2 = StyleManager::Style_2k;
+        const int fhd = StyleManager::Style_1080P, hd = StyleManager::Style_720P, none = StyleManager::Style_Default;
+        QTest::newRow("8k exact") << QSize(7680, 4320) << k8;
+        QTest::newRow("8k one short in width") << QSize(7679, 4320) << k4;
+        QTest::newRow("8k one short in height") << QSize(7680, 4319) << k4;
+        QTest::newRow("wide but 4k tall") << QSize(7680, 2160) << k4;
+        QTest::newRow("3840x2160") << QSize(3840, 2160) << k4;
+        QTest::newRow("3656x2160") << QSize(3656, 2160) << k4;
+        QTest::newRow("3655x2160") << QSize(3655, 2160) << k2;
+        QTest::newRow("3656x2159") << QSize(3656, 2159) << k2;
+        QTest::newRow("2560x1440") << QSize(2560, 1440) << k2;
+        QTest::newRow("2559x1440") << QSize(2559, 1440) << fhd;
+        QTest::newRow("2560x1439") << QSize(2560, 1439) << fhd;
+        QTest::newRow("2560x1080") << QSize(2560, 1080) << fhd;
+        QTest::newRow("1920x1080") << QSize(1920, 1080) << fhd;
+        QTest::newRow("1919x1080") << QSize(1919, 1080) << hd;
+        QTest::newRow("1920x1079") << QSize(1920, 1079) << hd;
+        QTest::newRow("1366x768") << QSize(1366, 768) << hd;
+        QTest::newRow("1280x720") << QSize(1280, 720) << hd;
+        QTest::newRow("1279x720") << QSize(1279, 720) << none;
+        QTest::newRow("1280x719") << QSize(1280, 719) << none;
+        QTest::newRow("1024x768") << QSize(1024, 768) << none;
+        QTest::newRow("failed grab") << QSize() << none;
+    }
+
+    void screenClassTable()
+    {
+        QFETCH(QSize, pixels);
+        QFETCH(int, type);
+        QCOMPARE(int(StyleManager::classify(pixels)), type);
+    }
+
+    void scaleRatios_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<double>("dpi");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<double>("fontRatio");
+        QTest::addColumn<double>("fontRatioScaled"); // the same screen at device pixel ratio 1.25
+        QTest::newRow("4k 96 dpi") << int(StyleManager::Style_4k) << 96.0 << 1.4 << 1.4 << 1.0;
+        QTest::newRow("4k 144 dpi") << int(StyleManager::Style_4k) << 144.0 << 1.75 << 1.75 << 1.0;
+        QTest::newRow("8k") << int(StyleManager::Style_8k) << 96.0 << 2.8 << 2.8 << 1.0;
+        QTest::newRow("2k") << int(StyleManager::Style_2k) << 96.0 << 1.05 << 1.05 << 1.0;
+        QTest::newRow("1080P 192 dpi") << int(StyleManager::Style_1080P) << 192.0 << 1.5 << 1.5 << 1.0;
+        QTest::newRow("720P") << int(StyleManager::Style_720P) << 96.0 << 0.8 << 0.8 << 1.0;
+        QTest::newRow("default") << int(StyleManager::Style_Default) << 96.0 << 1.0 << 1.0 << 1.0;
+        QTest::newRow("unknown class") << 99 << 96.0 << 1.0 << 1.0 << 1.0;
+        QTest::newRow("72 dpi") << int(StyleManager::Style_1080P) << 72.0 << 0.875 << 0.875 << 1.0;
+    }
+
+    void scaleRatios()
+    {
+        QFETCH(int, type);
+        QFETCH(double, dpi);
+        QFETCH(double, ratio);
+        QFETCH(double, fontRatio);
+        QFETCH(double, fontRatioScaled);
+        QCOMPARE(StyleManager::scaleRatioFor(type, dpi), ratio);
+        QCOMPARE(StyleManager::fontScaleRatioFor(type, {QSize(), dpi, 1.0}), fontRatio);
+        QCOMPARE(StyleManager::fontScaleRatioFor(type, {QSize(), dpi, 1.25}), fontRatioScaled);
+        // Just under the threshold the text is still scaled by the class.
+        QCOMPARE(StyleManager::fontScaleRatioFor(type, {QSize(), dpi, 1.24}), fontRatio);
+    }
+
+    void constructionMeasuresOnceAndStartsInArMode()
+    {
+        FakeScreen screen;
+        screen.current.pixelSize = QSize(3840, 2160);
+        StyleManager manager(screen.probe(), kNoUiConfig);
+        QCOMPARE(screen.grabs, 1);
+        QCOMPARE(manager.styleType(), StyleManager::Style_4k);
+        QCOMPARE(manager.styleMode(), StyleManager::ARMode);
+        QCOMPARE(manager.scaleRatio(), 1.4);
+        QVERIFY(manager.style());
+        QCOMPARE(manager.style()->parent(), &manager);
+        QCOMPARE(manager.interface()->parent(), &manager);
+    }
+
+    void ratiosFollowTheCurrentScreenOnEveryRead()
+    {
+        FakeScreen screen;
+        StyleManager manager(screen.probe(), kNoUiConfig);
+        QCOMPARE(manager.scaleRatio(), 1.0);
+        screen.current.logicalDpi = 144.0;
+        QCOMPARE(manager.scaleRatio(), 1.25);
+        QCOMPARE(manager.fontScaleRatio(), 1.25);
+        screen.current.devicePixelRatio = 1.5;
+        QCOMPARE(manager.fontScaleRatio(), 1.0);
+        QCOMPARE(screen.grabs, 1); // reading the ratios never grabs the screen
+    }
+
+    void remeasuringAnnouncesBothRatios()
+    {
+        FakeScreen screen;
+        StyleManager manager(screen.probe(), kNoUiConfig);
+        QSignalSpy type(&manager, &StyleManager::styleTypeChanged);
+        QSignalSpy scale(&manager, &StyleManager::scaleRatioChanged);
+        QSignalSpy font(&manager, &StyleManager::fontScaleRatioChanged);
+
+        screen.current.pixelSize = QSize(1366, 768);
+        manager.calcResolution();
+        QCOMPARE(manager.styleType(), StyleManager::Style_720P);
+        QCOMPARE(type.count(), 1);
+        QCOMPARE(scale.count(), 2);
+        QCOMPARE(font.count(), scale.count());
+
+        manager.calcResolution(); // same screen: the class stays, the ratios are announced again
+        QCOMPARE(type.count(), 1);
+        QCOMPARE(scale.count(), 4);
+        QCOMPARE(font.count(), 4);
+    }
+
+    void writingTheSameClassAnnouncesOnlyTheRatios()
+    {
+        FakeScreen screen;
+        StyleManager manager(screen.probe(), kNoUiConfig);
+        QSignalSpy type(&manager, &StyleManager::styleTypeChanged);
+        QSignalSpy scale(&manager, &StyleManager::scaleRatioChanged);
+        QSignalSpy font(&manager, &StyleManager::fontScaleRatioChanged);
+        QVERIFY(manager.setProperty("styleType", int(StyleManager::Style_1080P)));
+        QCOMPARE(type.count(), 0);
+        QCOMPARE(scale.count(), 1);
+        QCOMPARE(font.count(), 1);
+        QVERIFY(manager.setProperty("styleType", int(StyleManager::Style_8k)));
+        QCOMPARE(type.count(), 1);
+        QCOMPARE(manager.scaleRatio(), 2.8);
+    }
+
+    void styleModeNotifiesOnlyOnChange()
+    {
+        FakeScreen screen;
+        StyleManager manager(screen.probe(), kNoUiConfig);
+        QSignalSpy mode(&manager, &StyleManager::styleModeChanged);
+        manager.setStyleMode(StyleManager::ClassicMode);
+        manager.setStyleMode(StyleManager::ClassicMode);
+        QCOMPARE(mode.count(), 1);
+        QCOMPARE(manager.styleMode(), StyleManager::ClassicMode);
+    }
+
+    void qmlFontBindingFollowsAScreenChange()
+    {
+        FakeScreen screen;
+        StyleManager manager(screen.probe(), kNoUiConfig);
+        QQmlEngine engine;
+        engine.rootContext()->setContextProperty(QStringLiteral("styleManager"), &manager);
+        QQmlComponent component(&engine);
+        component.setData("import QtQml\nQtObject {\n"
+                          "  property real pixel: 100 * styleManager.scaleRatio\n"
+                          "  property real font: 10 * styleManager.fontScaleRatio\n}\n",
+                          QUrl());
+        QScopedPointer<QObject> item(component.create());
+        QVERIFY2(item, qPrintable(component.errorString()));
+        QCOMPARE(item->property("font").toDouble(), 10.0);
+
+        screen.current.pixelSize = QSize(3840, 2160);
+        manager.calcResolution();
+        QCOMPARE(item->property("pixel").toDouble(), 140.0);
+        QCOMPARE(item->property("font").toDouble(), 14.0);
+    }
+};
+
+QTEST_MAIN(TestStyleManager)
+#include "tst_stylemanager.moc"
