@@ -253,8 +253,11 @@ private slots:
         QCOMPARE(heightSpy.count(), 1);
 
         QSignalSpy resizableSpy(&window, &FramelessWindow::resizableChanged);
+        QSignalSpy areaSpy(&window, &FramelessWindow::captionAreaChanged);
         window.setResizable(false);
         QCOMPARE(window.captionArea(), QRectF(0, 0, 200, 35));
+        // Bindings on the area must see it move.
+        QCOMPARE(areaSpy.count(), 1);
         window.setResizable(true);
         QCOMPARE(window.captionArea(), QRectF(5, 5, 200, 35));
         QCOMPARE(resizableSpy.count(), 2);

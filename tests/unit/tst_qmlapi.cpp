@@ -360,6 +360,11 @@ private slots:
                      "  property string day: qmlApi.convertDatetime('20240131', 'yyyyMMdd', 'dd/MM/yyyy')\n"
                      "  property int click: QmlApi.MouseClick\n"
                      "  property real angle: qmlApi.lineAngle(Qt.point(0, 0), Qt.point(0, 10))\n"
+                     "  property bool injected: false\n"
+                     "  Component.onCompleted: {\n"
+                     "    qmlApi.handleMouseEvent(QmlApi.MouseWheel, null, Qt.LeftButton, 0, Qt.point(0, 0))\n"
+                     "    injected = true\n"
+                     "  }\n"
                      "}\n",
                      QUrl());
         QScopedPointer<QObject> object(user.create());
@@ -367,6 +372,7 @@ private slots:
         QCOMPARE(object->property("day").toString(), QStringLiteral("31/01/2024"));
         QCOMPARE(object->property("click").toInt(), 2);
         QCOMPARE(object->property("angle").toDouble(), 270.0);
+        QVERIFY(object->property("injected").toBool());
 
         QQmlComponent maker(&engine);
         maker.setData("import QtQml\nimport an.qmlapi 1.0\nQmlApi {}\n", QUrl());
