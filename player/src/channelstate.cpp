@@ -53,7 +53,7 @@ bool ChannelState::pushPacket(QueueItem item, bool live)
     std::unique_lock<std::mutex> lock(m_mutex);
     if (live) {
         if (!m_queue.hasRoom()) {
-            m_queue.clear();
+            m_queue.dropPackets();
             QueueItem gap;
             gap.kind = QueueItem::Kind::Discontinuity;
             m_queue.push(std::move(gap));
@@ -79,7 +79,7 @@ void ChannelState::pushMarker(QueueItem item)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (item.kind == QueueItem::Kind::Flush)
-            m_queue.clear();
+            m_queue.dropPackets();
         m_queue.push(std::move(item));
     }
     m_changed.notify_all();

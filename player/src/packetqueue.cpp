@@ -41,9 +41,14 @@ QueueItem PacketQueue::pop()
     return item;
 }
 
-void PacketQueue::clear()
+void PacketQueue::dropPackets()
 {
-    m_items.clear();
+    std::deque<QueueItem> kept;
+    for (QueueItem &item : m_items) {
+        if (item.kind == QueueItem::Kind::Opened)
+            kept.push_back(std::move(item));
+    }
+    m_items.swap(kept);
     m_bytes = 0;
     m_videoPackets = 0;
 }

@@ -19,7 +19,8 @@ public:
 
     void push(QueueItem item);
     QueueItem pop();
-    void clear();
+    // Drops the packets and stale markers; the latest stream set-up stays.
+    void dropPackets();
 
 private:
     static size_t packetBytes(const QueueItem &item);

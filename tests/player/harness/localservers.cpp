@@ -1,0 +1,274 @@
+// GLib names a struct member "signals": include it before Qt defines that keyword.
+#include <gst/gst.h>
+#include <gst/rtsp-server/rtsp-server.h>
+
+#include "localservers.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int listeningSocket(quint16 &port, int backlog)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    const int yes = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    socklen_t length = sizeof address;
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || ::listen(fd, backlog) != 0
+        || ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+bool isListening(quint16 port)
+{
+    QFile table("/proc/net/tcp");
+    if (!table.open(QIODevice::ReadOnly))
+        return false;
+    // local_address 0100007F:PORT, state 0A = LISTEN
+    const QByteArray wanted = QStringLiteral(":%1 ").arg(port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
+    for (const QByteArray &line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 3 && (fields[1] + ' ').endsWith(wanted) && fields[3] == "0A")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+namespace LocalServers {
+
+quint16 freePort()
+{
+    quint16 port = 0;
+    const int fd = listeningSocket(port, 1);
+    if (fd >= 0)
+        ::close(fd);
+    return port;
+}
+
+bool waitForListening(quint16 port, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (isListening(port))
+            return true;
+        QThread::msleep(20); // test set-up only: waits for another process
+    }
+    return isListening(port);
+}
+
+} // namespace LocalServers
+
+SilentServer::SilentServer()
+{
+    m_socket = listeningSocket(m_port, 16);
+}
+
+SilentServer::~SilentServer()
+{
+    if (m_socket >= 0)
+        ::close(m_socket);
+}
+
+StaticHttpServer::StaticHttpServer(const QString &folder)
+    : m_folder(folder)
+{
+    m_socket = listeningSocket(m_port, 16);
+    if (m_socket >= 0)
+        m_thread = std::thread([this] { serve(); });
+}
+
+StaticHttpServer::~StaticHttpServer()
+{
+    m_stopping = true;
+    if (m_socket >= 0)
+        ::shutdown(m_socket, SHUT_RDWR); // wakes accept()
+    if (m_thread.joinable())
+        m_thread.join();
+    if (m_socket >= 0)
+        ::close(m_socket);
+}
+
+QString StaticHttpServer::url(const QString &path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(path);
+}
+
+void StaticHttpServer::serve()
+{
+    while (!m_stopping) {
+        const int client = ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0)
+            continue;
+        answer(client);
+        ::close(client);
+    }
+}
+
+void StaticHttpServer::answer(int client)
+{
+    QByteArray request;
+    char buffer[4096];
+    while (!request.contains("\r\n\r\n")) {
+        const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            return;
+        request.append(buffer, static_cast<int>(n));
+    }
+    const QList<QByteArray> requestLine = request.left(request.indexOf("\r\n")).split(' ');
+    const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine[1]).section('?', 0, 0) : QString();
+    QFile file(QDir(m_folder).filePath(path.mid(1)));
+    QByteArray response;
+    if (path.contains("..") || !file.open(QIODevice::ReadOnly)) {
+        response = "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    } else {
+        const QByteArray body = file.readAll();
+        const QByteArray type = path.endsWith(".m3u8") ? "application/vnd.apple.mpegurl" : "video/mp2t";
+        response = "HTTP/1.0 200 OK\r\nContent-Type: " + type + "\r\nContent-Length: "
+            + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    }
+    qsizetype sent = 0;
+    while (sent < response.size()) {
+        const ssize_t n = ::send(client, response.constData() + sent, response.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0)
+            return;
+        sent += n;
+    }
+}
+
+FfmpegStreamServer::FfmpegStreamServer(Kind kind, const QString &file, quint16 port)
+    : m_kind(kind)
+    , m_file(file)
+    , m_port(port ? port : LocalServers::freePort())
+{
+}
+
+FfmpegStreamServer::~FfmpegStreamServer()
+{
+    stop();
+}
+
+QString FfmpegStreamServer::url() const
+{
+    return m_kind == Kind::Rtmp ? QStringLiteral("rtmp://127.0.0.1:%1/live/stream").arg(m_port)
+                                : QStringLiteral("http://127.0.0.1:%1/live.flv").arg(m_port);
+}
+
+bool FfmpegStreamServer::start(int timeoutMs)
+{
+    stop();
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process->start("ffmpeg", {"-hide_banner", "-loglevel", "fatal", "-re", "-stream_loop", "-1", "-i", m_file,
+                                "-c", "copy", "-f", "flv", "-listen", "1", url()});
+    return m_process->waitForStarted(timeoutMs) && LocalServers::waitForListening(m_port, timeoutMs);
+}
+
+void FfmpegStreamServer::stop()
+{
+    if (!m_process)
+        return;
+    m_process->kill();
+    m_process->waitForFinished(5000);
+    m_process.reset();
+}
+
+struct RtspTestServer::Private
+{
+    GMainContext *context = nullptr;
+    GMainLoop *loop = nullptr;
+    GstRTSPServer *server = nullptr;
+    guint source = 0;
+    std::thread thread;
+};
+
+RtspTestServer::RtspTestServer()
+    : d(std::make_unique<Private>())
+{
+    gst_init(nullptr, nullptr);
+    d->context = g_main_context_new();
+    d->loop = g_main_loop_new(d->context, FALSE);
+    d->server = gst_rtsp_server_new();
+    gst_rtsp_server_set_address(d->server, "127.0.0.1");
+    gst_rtsp_server_set_service(d->server, "0");
+}
+
+RtspTestServer::~RtspTestServer()
+{
+    if (d->thread.joinable()) {
+        g_main_loop_quit(d->loop);
+        d->thread.join();
+    }
+    if (d->source) {
+        if (GSource *source = g_main_context_find_source_by_id(d->context, d->source))
+            g_source_destroy(source);
+    }
+    g_object_unref(d->server);
+    g_main_loop_unref(d->loop);
+    g_main_context_unref(d->context);
+}
+
+void RtspTestServer::mount(const QString &path, const QString &launch, bool shared)
+{
+    GstRTSPMountPoints *mounts = gst_rtsp_server_get_mount_points(d->server);
+    GstRTSPMediaFactory *factory = gst_rtsp_media_factory_new();
+    gst_rtsp_media_factory_set_launch(factory, launch.toUtf8().constData());
+    gst_rtsp_media_factory_set_shared(factory, shared);
+    gst_rtsp_mount_points_add_factory(mounts, path.toUtf8().constData(), factory);
+    g_object_unref(mounts);
+}
+
+bool RtspTestServer::start()
+{
+    d->source = gst_rtsp_server_attach(d->server, d->context);
+    if (!d->source)
+        return false;
+    m_port = static_cast<quint16>(gst_rtsp_server_get_bound_port(d->server));
+    d->thread = std::thread([this] {
+        g_main_context_push_thread_default(d->context);
+        g_main_loop_run(d->loop);
+        g_main_context_pop_thread_default(d->context);
+    });
+    return m_port != 0;
+}
+
+QString RtspTestServer::url(const QString &path) const
+{
+    return QStringLiteral("rtsp://127.0.0.1:%1%2").arg(m_port).arg(path);
+}
+
+QString RtspTestServer::fileLaunch(const QString &mp4File)
+{
+    return QStringLiteral("( filesrc location=\"%1\" ! qtdemux ! h264parse ! rtph264pay name=pay0 pt=96 "
+                          "config-interval=-1 )")
+        .arg(mp4File);
+}
+
+QString RtspTestServer::liveLaunch(const QString &x264Options)
+{
+    QString encoder = "x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25";
+    if (!x264Options.isEmpty())
+        encoder += QStringLiteral(" option-string=\"%1\"").arg(x264Options);
+    return QStringLiteral("( videotestsrc is-live=true pattern=ball ! video/x-raw,width=320,height=240,framerate=25/1 "
+                          "! %1 ! h264parse ! rtph264pay name=pay0 pt=96 config-interval=-1 )")
+        .arg(encoder);
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+// Small loopback servers for the player tests: every one listens on 127.0.0.1 only.
+namespace LocalServers {
+
+// A port that was free a moment ago.
+quint16 freePort();
+// Waits until something listens on 127.0.0.1:port (read from /proc/net/tcp, so
+// single-client servers are not disturbed by a probing connection).
+bool waitForListening(quint16 port, int timeoutMs);
+
+} // namespace LocalServers
+
+// Accepts TCP connections into its backlog and never answers: a stalled server.
+class SilentServer
+{
+public:
+    SilentServer();
+    ~SilentServer();
+    quint16 port() const { return m_port; }
+
+private:
+    int m_socket = -1;
+    quint16 m_port = 0;
+};
+
+// Serves the files of one folder over HTTP/1.0 (GET, whole files, connection close).
+class StaticHttpServer
+{
+public:
+    explicit StaticHttpServer(const QString &folder);
+    ~StaticHttpServer();
+    quint16 port() const { return m_port; }
+    QString url(const QString &path) const;
+
+private:
+    void serve();
+    void answer(int client);
+
+    QString m_folder;
+    int m_socket = -1;
+    quint16 m_port = 0;
+    std::atomic<bool> m_stopping{false};
+    std::thread m_thread;
+};
+
+// ffmpeg playing a file in a loop at its own pace as a single-client RTMP or
+// HTTP-FLV server ("-listen 1").
+class FfmpegStreamServer
+{
+public:
+    enum class Kind { Rtmp, HttpFlv };
+
+    FfmpegStreamServer(Kind kind, const QString &file, quint16 port = 0);
+    ~FfmpegStreamServer();
+    bool start(int timeoutMs = 10000);
+    void stop();
+    QString url() const;
+    quint16 port() const { return m_port; }
+
+private:
+    Kind m_kind;
+    QString m_file;
+    quint16 m_port;
+    std::unique_ptr<QProcess> m_process;
+};
+
+// GStreamer's RTSP server on its own main-loop thread.
+class RtspTestServer
+{
+public:
+    RtspTestServer();
+    ~RtspTestServer();
+
+    // gst-launch description with a payloader named pay0; shared: one pipeline for all clients.
+    void mount(const QString &path, const QString &launch, bool shared = false);
+    bool start();
+    quint16 port() const { return m_port; }
+    QString url(const QString &path) const;
+
+    static QString fileLaunch(const QString &mp4File);
+    static QString liveLaunch(const QString &x264Options = QString());
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+    quint16 m_port = 0;
+};

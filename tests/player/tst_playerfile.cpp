@@ -1,0 +1,262 @@
+// The player library on local files: frame count, pacing, speeds, key frames only,
+// seeking, decode switches and the pictures themselves against ffmpeg's decode.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdlib>
+
+#include "channelprobe.h"
+#include "libZelkaExPlayer.h"
+#include "testmedia.h"
+
+namespace {
+
+using Event = ChannelProbe::Event;
+
+double seconds(ChannelProbe::Clock::time_point from, ChannelProbe::Clock::time_point to)
+{
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// Mean absolute difference of two byte blocks of the same size, or -1.
+double meanDifference(const QByteArray &a, const QByteArray &b)
+{
+    if (a.size() != b.size() || a.isEmpty())
+        return -1;
+    double sum = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        sum += std::abs(int(uchar(a[i])) - int(uchar(b[i])));
+    return sum / double(a.size());
+}
+
+std::vector<uint32_t> progressAfter(const std::vector<Event> &events, ChannelProbe::Clock::time_point from)
+{
+    std::vector<uint32_t> values;
+    for (const Event &event : events) {
+        if (event.type == CALLBACK_PROGRESS && event.at >= from)
+            values.push_back(event.seconds);
+    }
+    return values;
+}
+
+} // namespace
+
+class TestPlayerFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(libZelkaExPlayer_Initialize(128), 0);
+        QVERIFY(!TestMedia::h264TenSeconds().isEmpty());
+    }
+
+    void cleanupTestCase()
+    {
+        QCOMPARE(libZelkaExPlayer_Deinitialize(), 0);
+        QCOMPARE(ChannelProbe::callbacksAfterClose(), 0);
+    }
+
+    // Three channels at once (the run takes as long as the slowest): normal speed,
+    // speed 2 and key frames only at speed 16.
+    void playsFilesAtTheirPace()
+    {
+        const QString file = TestMedia::h264TenSeconds();
+        ChannelProbe normal, doubled, keyFrames;
+        ChannelProbe::Options paused;
+        paused.start = false;
+        QVERIFY(normal.open(file, paused) > 0);
+        QVERIFY(doubled.open(file, paused) > 0);
+        QVERIFY(keyFrames.open(file, paused) > 0);
+        QCOMPARE(libZelkaExPlayer_SetPlaySpeed(0, doubled.id(), ZELKA_SPEED_2), 0);
+        QCOMPARE(libZelkaExPlayer_SetPlaySpeed(0, keyFrames.id(), ZELKA_SPEED_16), 0);
+        QCOMPARE(libZelkaExPlayer_SetDecodeType(0, keyFrames.id(), 1), 0);
+        const auto start = ChannelProbe::Clock::now();
+        for (ChannelProbe *probe : {&normal, &doubled, &keyFrames})
+            QCOMPARE(libZelkaExPlayer_StartPlayStream(0, probe->id(), 0, ZELKA_RENDER_YV12, 0), 0);
+
+        QVERIFY(keyFrames.waitForEvent(CALLBACK_STREAM_END, 5000));
+        QVERIFY(doubled.waitForEvent(CALLBACK_STREAM_END, 9000));
+        QVERIFY(normal.waitForEvent(CALLBACK_STREAM_END, 14000));
+        QTest::qWait(300); // nothing may follow the end
+
+        // Normal speed: every frame once, at the file's pace, then exactly one end.
+        QCOMPARE(normal.frames(), 250);
+        QCOMPARE(normal.count(CALLBACK_STREAM_END), 1);
+        QCOMPARE(normal.seconds(CALLBACK_DURATION), std::vector<uint32_t>{10});
+        QCOMPARE(normal.seconds(CALLBACK_PROGRESS), (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+        const std::vector<Event> events = normal.events();
+        QCOMPARE(events.back().type, int(CALLBACK_STREAM_END));
+        const double playTime = seconds(normal.firstFrame().at, events.back().at);
+        QVERIFY2(playTime > 9.5 && playTime < 11.0, qPrintable(QString::number(playTime)));
+        const Event first = normal.firstFrame();
+        QCOMPARE(first.width, 320);
+        QCOMPARE(first.height, 240);
+        QCOMPARE(first.codecId, 27u);
+        QCOMPARE(first.frameRate, 25);
+        QCOMPARE(normal.count(CALLBACK_FRAME_TIME), 250);
+        const auto lastTime = std::find_if(events.rbegin(), events.rend(),
+                                           [](const Event &e) { return e.type == CALLBACK_FRAME_TIME; });
+        QCOMPARE(lastTime->hour, 0);
+        QCOMPARE(lastTime->minute, 0);
+        QCOMPARE(lastTime->second, 9);
+
+        // Speed 2: the same frames in half the time.
+        QCOMPARE(doubled.frames(), 250);
+        const double doubledTime = seconds(doubled.firstFrame().at, doubled.events().back().at);
+        QVERIFY2(doubledTime > 4.6 && doubledTime < 5.8, qPrintable(QString::number(doubledTime)));
+
+        // Key frames only: one picture per 25-frame group.
+        QVERIFY2(keyFrames.frames() >= 9 && keyFrames.frames() <= 11, qPrintable(QString::number(keyFrames.frames())));
+        QVERIFY(seconds(start, keyFrames.events().back().at) < 2.0);
+    }
+
+    void firstPictureMatchesFfmpeg_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<double>("tolerance");
+        QTest::newRow("h264 4:2:0") << TestMedia::h264TenSeconds() << QString() << 0.0;
+        QTest::newRow("h265 4:2:0") << TestMedia::h265TenSeconds() << QString() << 0.0;
+        // Other layouts are converted; odd sizes lose their last column and row.
+        QTest::newRow("h264 4:2:2 321x241") << TestMedia::h264OddSize422() << "crop=320:240:0:0" << 1.0;
+        QTest::newRow("h265 10-bit") << TestMedia::h265TenBit() << QString() << 1.0;
+    }
+
+    void firstPictureMatchesFfmpeg()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, filter);
+        QFETCH(double, tolerance);
+        QVERIFY(!file.isEmpty());
+        const QByteArray expected = TestMedia::firstPicture(file, "yuv420p", filter);
+        QVERIFY(!expected.isEmpty());
+
+        ChannelProbe probe;
+        QVERIFY(probe.open(file) > 0);
+        QVERIFY(probe.waitForFrames(1, 5000));
+        const Event first = probe.firstFrame();
+        QCOMPARE(first.width % 2, 0);
+        QCOMPARE(first.height % 2, 0);
+        const QByteArray picture = probe.firstPicture();
+        QCOMPARE(picture.size(), qsizetype(first.width * first.height * 3 / 2));
+        QCOMPARE(picture.size(), expected.size());
+        const double difference = meanDifference(picture, expected);
+        QVERIFY2(difference >= 0 && difference <= tolerance, qPrintable(QString::number(difference)));
+    }
+
+    void seekLandsWithinOneGroup()
+    {
+        ChannelProbe probe;
+        QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
+        QVERIFY(probe.waitFor([&] { return probe.seconds(CALLBACK_PROGRESS).size() >= 2; }, 4000));
+        const auto seekAt = ChannelProbe::Clock::now();
+        QCOMPARE(libZelkaExPlayer_SeekFile(0, probe.id(), 6), 0);
+        QVERIFY(probe.waitFor([&] {
+            const auto after = progressAfter(probe.events(), seekAt);
+            return std::find(after.begin(), after.end(), 6u) != after.end();
+        }, 2000));
+        // It jumped: nothing between the old position and the target was played.
+        for (uint32_t second : progressAfter(probe.events(), seekAt))
+            QVERIFY2(second <= 1 || second >= 5, qPrintable(QString::number(second)));
+        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, 6000));
+        QCOMPARE(probe.seconds(CALLBACK_PROGRESS).back(), 9u);
+    }
+
+    void seekBeforeTheStreamOpened()
+    {
+        ChannelProbe probe;
+        ChannelProbe::Options paused;
+        paused.start = false;
+        QVERIFY(probe.open(TestMedia::h264TenSeconds(), paused) > 0);
+        QCOMPARE(libZelkaExPlayer_SeekFile(0, probe.id(), 8), 0);
+        QCOMPARE(libZelkaExPlayer_StartPlayStream(0, probe.id(), 0, ZELKA_RENDER_YV12, 0), 0);
+        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, 4000));
+        const std::vector<uint32_t> progress = probe.seconds(CALLBACK_PROGRESS);
+        QVERIFY(!progress.empty());
+        QVERIFY2(progress.front() >= 7, qPrintable(QString::number(progress.front())));
+        QVERIFY(probe.frames() <= 60);
+    }
+
+    void seekAfterTheEndPlaysAgain()
+    {
+        ChannelProbe probe;
+        QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
+        QCOMPARE(libZelkaExPlayer_SetPlaySpeed(0, probe.id(), ZELKA_SPEED_16), 0);
+        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, 4000));
+        const int framesAtEnd = probe.frames();
+        QCOMPARE(libZelkaExPlayer_SeekFile(0, probe.id(), 9), 0);
+        QVERIFY(probe.waitFor([&] { return probe.count(CALLBACK_STREAM_END) == 2; }, 4000));
+        QVERIFY(probe.frames() > framesAtEnd);
+    }
+
+    void decodingDisabledDeliversNoPicturesButKeepsTime()
+    {
+        ChannelProbe probe;
+        QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
+        QCOMPARE(libZelkaExPlayer_SetPlaySpeed(0, probe.id(), ZELKA_SPEED_4), 0);
+        QVERIFY(probe.waitForFrames(1, 3000));
+        QCOMPARE(libZelkaExPlayer_SetEnableDecode(0, probe.id(), 0), 0);
+        QTest::qWait(150);
+        const int frames = probe.frames();
+        const size_t progress = probe.seconds(CALLBACK_PROGRESS).size();
+        QTest::qWait(700);
+        QCOMPARE(probe.frames(), frames);
+        QVERIFY(probe.seconds(CALLBACK_PROGRESS).size() > progress); // the file still moves on
+        QCOMPARE(libZelkaExPlayer_SetEnableDecode(0, probe.id(), 1), 0);
+        QVERIFY(probe.waitForFrames(frames + 5, 3000));
+    }
+
+    void stoppedChannelCallsNothingUntilStartedAgain()
+    {
+        ChannelProbe probe;
+        QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
+        QVERIFY(probe.waitForFrames(3, 3000));
+        QCOMPARE(libZelkaExPlayer_StopPlayStream(0, probe.id()), 0);
+        const size_t count = probe.events().size();
+        QTest::qWait(400);
+        QCOMPARE(probe.events().size(), count);
+        QCOMPARE(libZelkaExPlayer_StartPlayStream(0, probe.id(), 0, 22, 1), 0);
+        QVERIFY(probe.waitForFrames(10, 3000));
+    }
+
+    void fileUrlsArePercentDecoded()
+    {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("a clip #1.mp4");
+        QVERIFY(QFile::copy(TestMedia::h264TenSeconds(), copy));
+        ChannelProbe probe;
+        QVERIFY(probe.open(QUrl::fromLocalFile(copy).toString(QUrl::FullyEncoded)) > 0);
+        QVERIFY(probe.waitForFrames(1, 3000));
+    }
+
+    void refusesBadCallsAndUnknownChannels()
+    {
+        QVERIFY(libZelkaExPlayer_OpenStream(0, 0, nullptr, 1, 7, nullptr, nullptr, 1, 1, 0, "", "", 0, 0) <= 0);
+        QVERIFY(libZelkaExPlayer_OpenStream(0, 0, "", 1, 7, nullptr, nullptr, 1, 1, 0, "", "", 0, 0) <= 0);
+        const int unknown = 999999;
+        QVERIFY(libZelkaExPlayer_StartPlayStream(0, unknown, 0, ZELKA_RENDER_YV12, 0) < 0);
+        QVERIFY(libZelkaExPlayer_SeekFile(0, unknown, 1) < 0);
+        QVERIFY(libZelkaExPlayer_SetPlaySpeed(0, unknown, 7) < 0);
+        QVERIFY(libZelkaExPlayer_StartRecording(0, unknown, "/tmp", "/x.mp4", 1024, 3600, 0, 1) < 0);
+        QVERIFY(libZelkaExPlayer_CloseStream(0, unknown) < 0);
+        QVERIFY(libZelkaExPlayer_CloseStream(0, -1) < 0);
+    }
+
+    void missingFileGivesNoCallbacksAndClosesFast()
+    {
+        ChannelProbe probe;
+        QVERIFY(probe.open(QDir::temp().filePath("no-such-clip-here.mp4")) > 0);
+        QTest::qWait(300);
+        QCOMPARE(probe.events().size(), size_t(0));
+        const auto before = ChannelProbe::Clock::now();
+        probe.close();
+        QVERIFY(seconds(before, ChannelProbe::Clock::now()) < 0.2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlayerFile)
+#include "tst_playerfile.moc"
