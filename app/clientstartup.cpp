@@ -14,7 +14,9 @@
 #include "debugconsole.h"
 #include "fontfallback.h"
 #include "framelesswindow.h"
+#include "devicemanager.h"
 #include "graphicsbackend.h"
+#include "networkmanager.h"
 #include "logengine.h"
 #include "qmlapi.h"
 #include "settingmanager.h"
@@ -98,17 +100,31 @@ void registerQmlTypes()
     qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
     qmlRegisterType<Settings>("an.login", 1, 0, "LoginSetting");
     qmlRegisterType<Style>("an.style", 1, 0, "Style");
+    registerUncreatable<DeviceInfo>("an.device", "DeviceInfo");
+    registerUncreatable<ChannelInfo>("an.device", "ChannelInfo");
+    registerUncreatable<NetworkManager>("an.network", "NetworkManager");
+    registerUncreatable<OtherConfig>("an.network", "OtherConfig");
+    registerUncreatable<ServerInfo>("an.network", "ServerInfo");
     registerUncreatable<StyleManager>("an.style", "StyleManager");
     registerUncreatable<QScreen>("an.window", "QScreen");
     registerUncreatable<QmlApi>("an.qmlapi", "QmlApi");
+}
+
+void prepareEngine(QQmlEngine &engine)
+{
+    NetworkManager::instance();
+    NetworkManager::setQmlEngine(&engine);
+    installContextProperties(engine);
 }
 
 void installContextProperties(QQmlEngine &engine)
 {
     QQmlContext *root = engine.rootContext();
     root->setContextProperty(QStringLiteral("qmlApi"), QmlApi::instance());
+    root->setContextProperty(QStringLiteral("deviceManager"), DeviceManager::instance());
     root->setContextProperty(QStringLiteral("styleManager"), StyleManager::instance());
     root->setContextProperty(QStringLiteral("settingManager"), SettingManager::instance());
+    root->setContextProperty(QStringLiteral("networkManager"), NetworkManager::instance());
 }
 
 int run(int argc, char **argv, const QUrl &rootUrl)
@@ -125,7 +141,7 @@ int run(int argc, char **argv, const QUrl &rootUrl)
     installTranslator(app, translator);
 
     QQmlApplicationEngine engine;
-    installContextProperties(engine);
+    prepareEngine(engine);
     exitWhenRootFails(engine, app, rootUrl);
     engine.load(rootUrl);
     return app.exec();

@@ -19,6 +19,9 @@ void createSingletons();
 // The native QML types, in one place so that tests register exactly what the client does.
 void registerQmlTypes();
 
+// The API client bound to the engine, then the context properties.
+void prepareEngine(QQmlEngine &engine);
+
 // The root-context singletons the pages reach by name.
 void installContextProperties(QQmlEngine &engine);
 

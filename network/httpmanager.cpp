@@ -101,7 +101,7 @@ public:
     mutable QMutex mutex;
     QNetworkAccessManager *networkManager = nullptr;
     QList<QPointer<HttpRequest>> queue;
-    bool busy = false;
+    const HttpRequest *inFlight = nullptr; // the queued request being carried out
     QString basePath;
     QString token;
     DigestState digest;
@@ -226,7 +226,7 @@ void HttpManagerPrivate::startDownload(HttpRequest *request)
 
 void HttpManagerPrivate::processNextRequest()
 {
-    while (!busy && !queue.isEmpty()) {
+    while (!inFlight && !queue.isEmpty()) {
         QPointer<HttpRequest> head = queue.takeFirst();
         if (!head)
             continue;
@@ -234,17 +234,16 @@ void HttpManagerPrivate::processNextRequest()
             finishWith(head, QNetworkReply::ProtocolInvalidOperationError, kUnsupportedKind);
             continue;
         }
-        busy = true;
-        QObject::connect(head, &HttpRequest::finished, q, [this]() {
-            busy = false;
+        inFlight = head;
+        // A request released before its end must not hold the queue for ever.
+        auto release = [this, request = head.data()]() {
+            if (inFlight != request)
+                return;
+            inFlight = nullptr;
             processNextRequest();
-        });
-        QObject::connect(head, &QObject::destroyed, q, [this]() {
-            if (busy) {
-                busy = false;
-                processNextRequest();
-            }
-        });
+        };
+        QObject::connect(head, &HttpRequest::finished, q, release);
+        QObject::connect(head, &QObject::destroyed, q, release);
         wireApiReply(head, send(head));
     }
 }

@@ -1,0 +1,193 @@
+#include "networkmanager.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QJSEngine>
+#include <QNetworkReply>
+#include <QPointer>
+#include <QQmlEngine>
+#include <QTimer>
+
+#include "httpmanager.h"
+#include "networkmanager_p.h"
+#include "otherconfig.h"
+#include "serverinfo.h"
+#include "settingmanager.h"
+#include "udpmanager.h"
+#include "udpworker.h"
+
+namespace {
+
+// The engine that turns reply JSON into JavaScript values; it dies before the singleton.
+QPointer<QQmlEngine> g_qmlEngine;
+
+const QString kInvalidPort = QStringLiteral("服务器端口无效.");
+
+bool isUsablePort(int port)
+{
+    return port > 0 && port <= 65535;
+}
+
+} // namespace
+
+NetworkManagerPrivate::NetworkManagerPrivate(NetworkManager *owner)
+    : q(owner)
+{
+}
+
+HttpRequest *NetworkManagerPrivate::newRequest(const QString &path, HttpRequest::RequestType type) const
+{
+    bool ok = false;
+    int port = settings->port().toInt(&ok);
+    if (!ok)
+        port = 0;
+    return new HttpRequest(settings->host(), port, path, QByteArray(), type, HttpRequest::Json);
+}
+
+void NetworkManagerPrivate::send(HttpRequest *request, const ReplyHandler &handler)
+{
+    QObject::connect(request, &HttpRequest::finished, q, [request, handler]() {
+        handler(request);
+        request->deleteLater();
+    });
+    if (request->fullUrl.isEmpty() && !isUsablePort(request->port)) {
+        // Nothing sensible can be sent; fail the way the transport would, on a later pass.
+        QTimer::singleShot(0, request, [request]() {
+            request->error = QNetworkReply::ProtocolUnknownError;
+            request->errorString = kInvalidPort;
+            emit request->finished();
+        });
+        return;
+    }
+    emit q->request(request);
+}
+
+QString NetworkManagerPrivate::failureText(const HttpRequest *request)
+{
+    return request->data.isEmpty() ? request->errorString : QString::fromUtf8(request->data);
+}
+
+void NetworkManagerPrivate::jsCall(const QJSValue &callback, bool success, const QString &text)
+{
+    if (callback.isCallable())
+        callback.call({QJSValue(success), QJSValue(text)});
+}
+
+void NetworkManagerPrivate::ackReply(const QJSValue &callback, const char *operation, const HttpRequest *request)
+{
+    if (request->error == 0) {
+        jsCall(callback, true, QString());
+        return;
+    }
+    const QString text = failureText(request);
+    qDebug() << (QByteArray(operation) + " error").constData() << text;
+    jsCall(callback, false, text);
+}
+
+void NetworkManagerPrivate::dataReply(const QJSValue &callback, const QJsonValue &payload)
+{
+    if (!callback.isCallable())
+        return;
+    if (!g_qmlEngine) {
+        qWarning() << "NetworkManager: reply dropped, no QML engine to convert it";
+        return;
+    }
+    callback.call({g_qmlEngine->toScriptValue(payload)});
+}
+
+void NetworkManagerPrivate::logFailure(const char *operation, const HttpRequest *request)
+{
+    qDebug() << (QByteArray(operation) + " error").constData() << QString::fromUtf8(request->data)
+             << request->errorString;
+}
+
+NetworkManager *NetworkManager::instance()
+{
+    static NetworkManager manager(SettingManager::instance()->settings());
+    return &manager;
+}
+
+void NetworkManager::setQmlEngine(QQmlEngine *engine)
+{
+    g_qmlEngine = engine;
+}
+
+NetworkManager::NetworkManager(Settings *settings, QObject *parent)
+    : QObject(parent)
+    , d(new NetworkManagerPrivate(this))
+{
+    d->httpManager = new HttpManager;
+    connect(this, &NetworkManager::request, d->httpManager, &HttpManager::request, Qt::QueuedConnection);
+    connect(this, &NetworkManager::requestQueue, d->httpManager, &HttpManager::requestQueue, Qt::QueuedConnection);
+    connect(this, &NetworkManager::requestAuth, d->httpManager, &HttpManager::requestAuth, Qt::QueuedConnection);
+
+    d->udpWorker = new UdpWorker;
+    connect(d->udpWorker->manager(), &UdpManager::hasUdpDatagram, this, &NetworkManager::hasUdpDatagram,
+            Qt::QueuedConnection);
+    QMetaObject::invokeMethod(d->httpManager, "initialize");
+
+    d->timer = new QTimer(this);
+    d->timer->setInterval(300000);
+    d->settings = settings;
+    d->otherConfig = new OtherConfig(this);
+    d->otherConfig->fromJson(QJsonObject());
+    d->serverInfo = new ServerInfo(this);
+    d->serverInfo->fromJson(QJsonObject());
+    getRecordPath();
+}
+
+NetworkManager::~NetworkManager()
+{
+    // The worker thread is stopped and joined before its manager and sockets go.
+    delete d->udpWorker;
+    // The transport's network objects need the application; past its end the process
+    // is exiting and they are left to it.
+    if (QCoreApplication::instance())
+        delete d->httpManager;
+}
+
+OtherConfig *NetworkManager::otherConfig() const
+{
+    return d->otherConfig;
+}
+
+ServerInfo *NetworkManager::serverInfo() const
+{
+    return d->serverInfo;
+}
+
+HttpManager *NetworkManager::httpManager() const
+{
+    return d->httpManager;
+}
+
+void NetworkManager::addUdpSocket(QString host, quint16 port)
+{
+    QMetaObject::invokeMethod(d->udpWorker->manager(), "addUdpSocket", Q_ARG(QString, host), Q_ARG(quint16, port));
+}
+
+void NetworkManager::removeUdpSocket(QString host, quint16 port)
+{
+    QMetaObject::invokeMethod(d->udpWorker->manager(), "removeUdpSocket", Q_ARG(QString, host),
+                              Q_ARG(quint16, port));
+}
+
+void NetworkManager::sendDatagram(QNetworkDatagram data)
+{
+    QMetaObject::invokeMethod(d->udpWorker->manager(), "sendDatagram", Q_ARG(QNetworkDatagram, data));
+}
+
+void NetworkManager::sendDatagram(QString address, quint16 port, QByteArray data)
+{
+    sendDatagram(QNetworkDatagram(data, QHostAddress(address), port));
+}
+
+QString NetworkManager::getRecordPath()
+{
+    const QString base = d->settings->recordPath().isEmpty() ? QCoreApplication::applicationDirPath()
+                                                             : d->settings->recordPath();
+    const QString path = base + QStringLiteral("/record/download/");
+    QDir().mkpath(path);
+    return path;
+}

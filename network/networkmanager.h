@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QJSValue>
+#include <QList>
+#include <QNetworkDatagram>
+#include <QObject>
+#include <QScopedPointer>
+
+#include <functional>
+
+#include "otherconfig.h"
+#include "serverinfo.h"
+
+class ChannelInfo;
+class DeviceInfo;
+class HttpManager;
+class HttpRequest;
+class NetworkManagerPrivate;
+class QQmlEngine;
+class Settings;
+
+// The one REST client of the process: one slot per server call, answering the pages
+// through JavaScript callbacks or by filling the model records.
+class NetworkManager : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(OtherConfig *otherConfig READ otherConfig NOTIFY otherConfigChanged)
+    Q_PROPERTY(ServerInfo *serverInfo READ serverInfo NOTIFY serverInfoChanged)
+
+public:
+    enum ErrorType { VercodeError = 1, LoginError = 2 };
+    Q_ENUM(ErrorType)
+    enum PtzCommand {
+        Stop = 0,
+        Up = 21,
+        Down = 22,
+        Left = 23,
+        Right = 24,
+        LeftUp = 25,
+        RightUp = 26,
+        LeftDown = 27,
+        RightDown = 28,
+        ZoomIn = 11,
+        ZoomOut = 12,
+        FocusNear = 13,
+        FocusFar = 14,
+        ApertureIn = 15,
+        ApertureOut = 16
+    };
+    Q_ENUM(PtzCommand)
+
+    static NetworkManager *instance();
+    static void setQmlEngine(QQmlEngine *engine);
+
+    // The singleton reads the store's record; tests give their own.
+    explicit NetworkManager(Settings *settings, QObject *parent = nullptr);
+    ~NetworkManager() override;
+
+    OtherConfig *otherConfig() const;
+    ServerInfo *serverInfo() const;
+    HttpManager *httpManager() const;
+
+    void getRawImage(const QString &url, std::function<void(const QByteArray &)> callback);
+
+public slots:
+    void addUdpSocket(QString host, quint16 port);
+    void removeUdpSocket(QString host, quint16 port);
+    void sendDatagram(QNetworkDatagram data);
+    void sendDatagram(QString address, quint16 port, QByteArray data);
+    QString getRecordPath();
+
+    void login(QString username, QString password, QString captcha, QJSValue callback = QJSValue());
+    void logout(QJSValue callback = QJSValue());
+    void getUserInfo(QJSValue callback = QJSValue());
+    void getOtherConfig(QJSValue callback = QJSValue());
+    void getServerInfo(QJSValue callback = QJSValue());
+    void getAdertisingList(QJSValue callback = QJSValue());
+    void getServerState(QJSValue callback = QJSValue());
+
+    void getDeviceList();
+    void getChannelInfo(DeviceInfo *info);
+    void getSubChannelInfo(ChannelInfo *info);
+    void getChannelList(int deviceId, int start, int limit, int onlineType, QJSValue callback = QJSValue(),
+                        QString search = QString());
+    void getChannelInfoList(QList<int> channelIdList, QJSValue callback = QJSValue());
+
+signals:
+    void request(HttpRequest *request);
+    void requestQueue(HttpRequest *request);
+    void requestAuth(HttpRequest *request, QString username, QString password);
+    void otherConfigChanged();
+    void serverInfoChanged();
+    void hasUdpDatagram(QString address, quint16 port, QByteArray data);
+    void error(NetworkManager::ErrorType type, QString errorString);
+
+private:
+    friend class NetworkManagerPrivate;
+    QScopedPointer<NetworkManagerPrivate> d;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QHash>
+#include <QJSValue>
+#include <QJsonValue>
+#include <QPointer>
+
+#include <functional>
+
+#include "httprequest.h"
+#include "networkmanager.h"
+
+class HttpManager;
+class OtherConfig;
+class QTimer;
+class ServerInfo;
+class Settings;
+class UdpWorker;
+
+// What every server call shares: the address, the hand-over to the transport, the
+// callback kinds and the release of the request.
+class NetworkManagerPrivate
+{
+public:
+    using ReplyHandler = std::function<void(HttpRequest *)>;
+
+    explicit NetworkManagerPrivate(NetworkManager *owner);
+
+    HttpRequest *newRequest(const QString &path, HttpRequest::RequestType type = HttpRequest::Get) const;
+    // Connects the handler, hands the request over, and releases it after the handler ran.
+    void send(HttpRequest *request, const ReplyHandler &handler);
+
+    // The failure text of a call: the reply body when there is one, else the transport's text.
+    static QString failureText(const HttpRequest *request);
+    static void jsCall(const QJSValue &callback, bool success, const QString &text);
+    static void ackReply(const QJSValue &callback, const char *operation, const HttpRequest *request);
+    static void dataReply(const QJSValue &callback, const QJsonValue &payload);
+    static void logFailure(const char *operation, const HttpRequest *request);
+
+    NetworkManager *q;
+    OtherConfig *otherConfig = nullptr;
+    ServerInfo *serverInfo = nullptr;
+    Settings *settings = nullptr;
+    QTimer *timer = nullptr;
+    HttpManager *httpManager = nullptr;
+    UdpWorker *udpWorker = nullptr;
+    QHash<QString, HttpRequest *> recordDownloads;
+    QHash<QString, HttpRequest *> deviceRecordDownloads;
+    QHash<QString, HttpRequest *> alarmRecordDownloads;
+};
