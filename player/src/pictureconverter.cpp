@@ -6,6 +6,10 @@ extern "C" {
 
 namespace zelkaplayer {
 
+namespace {
+constexpr int kRowAlignment = 64;
+}
+
 int PictureConverter::bufferSize(AVPixelFormat format, int width, int height)
 {
     return av_image_get_buffer_size(format, width, height, 1);
@@ -34,7 +38,41 @@ bool PictureConverter::convert(const AVFrame &source, int regionWidth, int regio
     int strides[4] = {};
     if (av_image_fill_arrays(planes, strides, target, targetFormat, targetWidth, targetHeight, 1) < 0)
         return false;
-    return sws_scale(m_scaler.get(), source.data, source.linesize, 0, regionHeight, planes, strides) == targetHeight;
+    if (rowsAligned(strides))
+        return sws_scale(m_scaler.get(), source.data, source.linesize, 0, regionHeight, planes, strides)
+            == targetHeight;
+    // swscale's vector code spoils the last pixels of rows that end off alignment:
+    // scale into padded rows, then pack them.
+    if (!prepareScratch(targetFormat, targetWidth, targetHeight)
+        || sws_scale(m_scaler.get(), source.data, source.linesize, 0, regionHeight, m_scratch->data,
+                     m_scratch->linesize)
+            != targetHeight)
+        return false;
+    return av_image_copy_to_buffer(target, size, m_scratch->data, m_scratch->linesize, targetFormat, targetWidth,
+                                   targetHeight, 1)
+        > 0;
+}
+
+bool PictureConverter::rowsAligned(const int strides[4])
+{
+    for (int plane = 0; plane < 4; ++plane) {
+        if (strides[plane] % kRowAlignment != 0)
+            return false;
+    }
+    return true;
+}
+
+bool PictureConverter::prepareScratch(AVPixelFormat format, int width, int height)
+{
+    if (m_scratch && m_scratch->format == format && m_scratch->width == width && m_scratch->height == height)
+        return true;
+    m_scratch = makeFrame();
+    if (!m_scratch)
+        return false;
+    m_scratch->format = format;
+    m_scratch->width = width;
+    m_scratch->height = height;
+    return av_frame_get_buffer(m_scratch.get(), kRowAlignment) >= 0;
 }
 
 bool PictureConverter::prepareScaler(AVPixelFormat sourceFormat, int regionWidth, int regionHeight,

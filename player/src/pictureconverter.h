@@ -19,10 +19,13 @@ public:
     static int bufferSize(AVPixelFormat format, int width, int height);
 
 private:
+    static bool rowsAligned(const int strides[4]);
+    bool prepareScratch(AVPixelFormat format, int width, int height);
     bool prepareScaler(AVPixelFormat sourceFormat, int regionWidth, int regionHeight, AVPixelFormat targetFormat,
                        int targetWidth, int targetHeight);
 
     SwsPtr m_scaler;
+    FramePtr m_scratch;
     AVPixelFormat m_sourceFormat = AV_PIX_FMT_NONE;
     AVPixelFormat m_targetFormat = AV_PIX_FMT_NONE;
     int m_regionWidth = 0;
