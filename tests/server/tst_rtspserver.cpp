@@ -1,0 +1,104 @@
+// The RTSP part on its own thread: serves each mount, stops in order while a client is
+// still playing, and reports a port it cannot bind. Kept free of QNetworkAccessManager so
+// that ThreadSanitizer sees only this server's threads.
+#include "rtspserver.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+
+class RtspServerTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void servesEveryMount();
+    void stopsWhileAClientPlays();
+    void startsAgainAfterStop();
+    void refusesABusyPort();
+};
+
+namespace {
+
+QStringList probeArguments(quint16 port, const QString &mount)
+{
+    return {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"), QStringLiteral("stream=codec_name"),
+            QStringLiteral("-of"), QStringLiteral("csv=p=0"), QStringLiteral("rtsp://127.0.0.1:%1/live/%2").arg(port).arg(mount)};
+}
+
+} // namespace
+
+void RtspServerTest::servesEveryMount()
+{
+    RtspServer server;
+    QString error;
+    QVERIFY2(server.start(0, &error), qPrintable(error));
+    QVERIFY(server.port() != 0);
+    const QStringList mounts = RtspServer::mounts();
+    QCOMPARE(mounts.size(), 6);
+    std::vector<std::unique_ptr<QProcess>> probes;
+    for (const QString &mount : mounts) {
+        probes.push_back(std::make_unique<QProcess>());
+        probes.back()->start(QStringLiteral("ffprobe"), probeArguments(server.port(), mount));
+    }
+    for (size_t i = 0; i < probes.size(); ++i) {
+        QVERIFY(probes[i]->waitForFinished(30000));
+        const QByteArray codecs = probes[i]->readAllStandardOutput().trimmed().replace('\n', ',');
+        const QString mount = mounts.at(int(i));
+        QVERIFY2(codecs.startsWith(mount.startsWith(QLatin1String("h265")) ? "hevc" : "h264"), codecs.constData());
+        QCOMPARE(codecs.count(',') + 1, mount.contains(QLatin1Char('-')) ? 2 : 1);
+    }
+    server.stop();
+    QCOMPARE(server.port(), quint16(0));
+}
+
+void RtspServerTest::stopsWhileAClientPlays()
+{
+    RtspServer server;
+    QString error;
+    QVERIFY2(server.start(0, &error), qPrintable(error));
+    QProcess player;
+    player.setProcessChannelMode(QProcess::MergedChannels);
+    player.start(QStringLiteral("ffmpeg"), {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
+                                             QStringLiteral("-stats"), QStringLiteral("-i"),
+                                             QStringLiteral("rtsp://127.0.0.1:%1/live/h264-aac").arg(server.port()),
+                                             QStringLiteral("-t"), QStringLiteral("30"), QStringLiteral("-f"), QStringLiteral("null"),
+                                             QStringLiteral("-")});
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += player.readAll()).contains("frame="), 15000);
+    QElapsedTimer timer;
+    timer.start();
+    server.stop();
+    QVERIFY(timer.elapsed() < 3000);
+    QVERIFY(player.waitForFinished(15000)); // the stream ended with the server
+}
+
+void RtspServerTest::startsAgainAfterStop()
+{
+    RtspServer server;
+    QString error;
+    for (int round = 0; round < 3; ++round) {
+        QVERIFY2(server.start(0, &error), qPrintable(error));
+        QProcess probe;
+        probe.start(QStringLiteral("ffprobe"), probeArguments(server.port(), QStringLiteral("h264")));
+        QVERIFY(probe.waitForFinished(30000));
+        QCOMPARE(probe.readAllStandardOutput().trimmed(), QByteArray("h264"));
+        server.stop();
+    }
+}
+
+void RtspServerTest::refusesABusyPort()
+{
+    QTcpServer occupier;
+    QVERIFY(occupier.listen(QHostAddress::LocalHost));
+    RtspServer server;
+    QString error;
+    QVERIFY(!server.start(occupier.serverPort(), &error));
+    QVERIFY(error.contains(QString::number(occupier.serverPort())));
+    QCOMPARE(server.port(), quint16(0));
+}
+
+QTEST_GUILESS_MAIN(RtspServerTest)
+#include "tst_rtspserver.moc"
