@@ -1,6 +1,7 @@
 #include "recorder.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace zelkaplayer {
@@ -113,7 +114,47 @@ void Recorder::write(const AVPacket &packet)
             return;
         }
     }
-    writeLocked(packet, *track);
+    if (packet.stream_index != m_videoInput) {
+        writeLocked(packet, *track);
+        return;
+    }
+    // The slices of one picture may come in several packets: store them as one sample.
+    if (m_pendingVideo && continuesPicture(*m_pendingVideo, packet)) {
+        appendTo(*m_pendingVideo, packet);
+        return;
+    }
+    writePendingVideo();
+    m_pendingVideo.reset(av_packet_clone(&packet));
+}
+
+bool Recorder::continuesPicture(const AVPacket &pending, const AVPacket &next)
+{
+    if (next.pts == AV_NOPTS_VALUE)
+        return false;
+    if (pending.pts == AV_NOPTS_VALUE)
+        return (pending.flags & AV_PKT_FLAG_KEY) && (next.flags & AV_PKT_FLAG_KEY);
+    return pending.pts == next.pts;
+}
+
+void Recorder::appendTo(AVPacket &pending, const AVPacket &next)
+{
+    const int offset = pending.size;
+    if (av_grow_packet(&pending, next.size) < 0)
+        return;
+    memcpy(pending.data + offset, next.data, static_cast<size_t>(next.size));
+    if (pending.pts == AV_NOPTS_VALUE) {
+        pending.pts = next.pts;
+        pending.dts = next.dts;
+    }
+}
+
+void Recorder::writePendingVideo()
+{
+    if (!m_pendingVideo)
+        return;
+    PacketPtr pending = std::move(m_pendingVideo);
+    if (Track *track = trackFor(m_videoInput); track && m_output)
+        writeLocked(*pending, *track);
 }
 
 bool Recorder::openOutput()
@@ -133,6 +174,8 @@ bool Recorder::openOutput()
     }
     if (avio_open(&m_output->pb, m_path.c_str(), AVIO_FLAG_WRITE) < 0)
         return false;
+    // Each finished fragment goes to the file at once, not when a buffer fills.
+    m_output->flush_packets = 1;
     AVDictionary *options = nullptr;
     // Fragments from key frame to key frame: everything written so far stays playable.
     av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
@@ -197,8 +240,13 @@ bool Recorder::limitReached(const AVPacket &packet, const Track &track)
 void Recorder::finish()
 {
     m_armed = false;
-    if (!m_output)
+    if (!m_output) {
+        m_pendingVideo.reset();
         return;
+    }
+    writePendingVideo();
+    if (!m_output)
+        return; // the last write failed and finished the file already
     if (m_output->pb) {
         if (m_headerWritten)
             av_write_trailer(m_output);

@@ -37,6 +37,9 @@ private:
     bool openOutput();
     void finish();
     void writeLocked(const AVPacket &packet, Track &track);
+    void writePendingVideo();
+    static bool continuesPicture(const AVPacket &pending, const AVPacket &next);
+    static void appendTo(AVPacket &pending, const AVPacket &next);
     bool limitReached(const AVPacket &packet, const Track &track);
     Track *trackFor(int inputIndex);
 
@@ -48,6 +51,7 @@ private:
     AVFormatContext *m_output = nullptr;
     bool m_headerWritten = false;
     std::vector<Track> m_tracks;
+    PacketPtr m_pendingVideo;
     std::vector<CodecParametersPtr> m_inputParameters;
     int m_videoInput = -1;
     int64_t m_originUs = AV_NOPTS_VALUE;
