@@ -47,7 +47,9 @@ HttpRequest *NetworkManagerPrivate::newRequest(const QString &path, HttpRequest:
 
 void NetworkManagerPrivate::send(HttpRequest *request, const ReplyHandler &handler)
 {
-    QObject::connect(request, &HttpRequest::finished, q, [request, handler]() {
+    pending.insert(request);
+    QObject::connect(request, &HttpRequest::finished, q, [this, request, handler]() {
+        pending.remove(request);
         handler(request);
         request->deleteLater();
     });
@@ -141,10 +143,9 @@ NetworkManager::~NetworkManager()
 {
     // The worker thread is stopped and joined before its manager and sockets go.
     delete d->udpWorker;
-    // The transport's network objects need the application; past its end the process
-    // is exiting and they are left to it.
-    if (QCoreApplication::instance())
-        delete d->httpManager;
+    delete d->httpManager;
+    // Exchanges that never finished release their requests here, not never.
+    qDeleteAll(d->pending);
 }
 
 OtherConfig *NetworkManager::otherConfig() const

@@ -4,6 +4,7 @@
 #include <QJSValue>
 #include <QJsonValue>
 #include <QPointer>
+#include <QSet>
 
 #include <functional>
 
@@ -44,6 +45,8 @@ public:
     QTimer *timer = nullptr;
     HttpManager *httpManager = nullptr;
     UdpWorker *udpWorker = nullptr;
+    // Requests handed over and not yet finished; released with the client.
+    QSet<HttpRequest *> pending;
     QHash<QString, HttpRequest *> recordDownloads;
     QHash<QString, HttpRequest *> deviceRecordDownloads;
     QHash<QString, HttpRequest *> alarmRecordDownloads;

@@ -11,14 +11,27 @@ UdpWorker::UdpWorker(QObject *parent)
 {
     m_thread->setObjectName(QStringLiteral("UdpWorker"));
     m_manager->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_manager, &QObject::deleteLater);
     m_thread->start(QThread::InheritPriority);
 }
 
 UdpWorker::~UdpWorker()
 {
+    // The manager and its sockets go in their own thread, then the thread is joined.
+    // Past the application's end the thread may have stopped already and the call is
+    // never delivered; then nothing runs there any more and the manager goes from here.
+    UdpManager *manager = m_manager;
+    bool released = false;
+    QMetaObject::invokeMethod(
+        manager,
+        [manager, &released]() {
+            delete manager;
+            released = true;
+        },
+        Qt::BlockingQueuedConnection);
     m_thread->quit();
     m_thread->wait();
+    if (!released)
+        delete manager;
     delete m_thread;
 }
 
