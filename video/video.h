@@ -1,0 +1,3 @@
+#pragma once
+
+// The video engine library; its classes have their own headers beside this one.
