@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QUrlQuery>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -84,6 +85,23 @@ QJsonArray loadSeries(int points, int intervalSeconds, double base, double swing
                                   {QStringLiteral("use"), use}});
     }
     return series;
+}
+
+// Disks fill and free a little over time: up to 1 % of their size around the seeded use.
+QJsonArray drifting(const QJsonArray &disks)
+{
+    const double t = double(QDateTime::currentSecsSinceEpoch());
+    QJsonArray result;
+    for (int i = 0; i < disks.size(); ++i) {
+        QJsonObject disk = disks.at(i).toObject();
+        const double size = disk.value(QLatin1String("Size")).toDouble();
+        const double seeded = disk.value(QLatin1String("Used")).toDouble();
+        const double used = qBound(0.0, seeded + 0.01 * size * std::sin(t / 30.0 + i), size);
+        disk.insert(QStringLiteral("Used"), std::round(used * 100.0) / 100.0);
+        disk.insert(QStringLiteral("FreeSpace"), std::round((size - used) * 100.0) / 100.0);
+        result.append(disk);
+    }
+    return result;
 }
 
 } // namespace
@@ -215,7 +233,7 @@ HttpResponse ApiRoutes::serverState(const TestServerRequest &, const QUrlQuery &
         {QStringLiteral("memData"), loadSeries(points, interval, 0.55, 0.10, 60.0, 1.0)},
         {QStringLiteral("netUpData"), loadSeries(points, interval, 20.0, 15.0, 15.0, 1.0)},
         {QStringLiteral("netDownData"), loadSeries(points, interval, 40.0, 30.0, 25.0, 1.0)},
-        {QStringLiteral("diskData"), m_data.disks()},
+        {QStringLiteral("diskData"), drifting(m_data.disks())},
     });
 }
 
@@ -460,8 +478,13 @@ HttpResponse ApiRoutes::alarmList(const TestServerRequest &, const QUrlQuery &qu
         || !intItem(query, "priority", &priority) || !intItem(query, "method", &method) || pageSize <= 0)
         return badRequest(QStringLiteral("pageindex, pagesize, priority and method expected"));
     const QString search = item(query, "q");
+    // Oldest first: the dashboard finds the latest alarms on the last page.
+    QList<QJsonObject> alarms = m_data.alarms();
+    std::stable_sort(alarms.begin(), alarms.end(), [](const QJsonObject &a, const QJsonObject &b) {
+        return a.value(QLatin1String("AlarmTime")).toString() < b.value(QLatin1String("AlarmTime")).toString();
+    });
     QList<QJsonObject> matching;
-    for (const QJsonObject &alarm : m_data.alarms()) {
+    for (const QJsonObject &alarm : alarms) {
         if (priority != 0 && alarm.value(QLatin1String("AlarmPriority")).toInt() != priority)
             continue;
         if (method != 0 && alarm.value(QLatin1String("AlarmMethod")).toInt() != method)

@@ -39,7 +39,14 @@ HttpConnection::HttpConnection(QTcpSocket *socket, QObject *parent)
         QTimer::singleShot(0, this, &HttpConnection::onReadyRead);
 }
 
-HttpConnection::~HttpConnection() = default;
+HttpConnection::~HttpConnection()
+{
+    // The socket dies with us; its last signals must not reach a half-destroyed object.
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
+}
 
 void HttpConnection::onReadyRead()
 {
@@ -78,15 +85,42 @@ bool HttpConnection::handOverWebSocket(const QByteArray &peeked)
     const int end = headerEnd(peeked);
     if (end < 0 || !isWebSocketUpgrade(peeked.left(end + 2)))
         return false;
-    const QList<QByteArray> requestLine = peeked.left(peeked.indexOf("\r\n")).split(' ');
-    const QByteArray path = requestLine.size() >= 2 ? requestLine.at(1) : QByteArray();
+    TestServerRequest request;
+    QByteArray version;
+    parseHead(peeked.left(end), &request, &version);
     QTcpSocket *socket = m_socket;
     disconnect(socket, nullptr, this, nullptr);
     socket->setParent(nullptr);
     m_socket = nullptr;
     m_state = State::Done;
-    emit webSocketRequested(socket, path);
+    emit webSocketRequested(socket, request);
     emit closed(this);
+    return true;
+}
+
+bool HttpConnection::parseHead(const QByteArray &head, TestServerRequest *request, QByteArray *version)
+{
+    const QList<QByteArray> lines = head.split('\n');
+    const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+    if (requestLine.size() != 3 || !requestLine.at(2).startsWith("HTTP/1."))
+        return false;
+    *request = TestServerRequest();
+    request->method = requestLine.at(0);
+    *version = requestLine.at(2);
+    QByteArray target = requestLine.at(1);
+    if (target.startsWith("http://") || target.startsWith("https://")) {
+        const int pathStart = target.indexOf('/', target.indexOf("//") + 2);
+        target = pathStart < 0 ? QByteArray("/") : target.mid(pathStart);
+    }
+    const int queryStart = target.indexOf('?');
+    request->path = QUrl::fromPercentEncoding(queryStart < 0 ? target : target.left(queryStart));
+    request->rawQuery = queryStart < 0 ? QByteArray() : target.mid(queryStart + 1);
+    for (int i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines.at(i).trimmed();
+        const int colon = line.indexOf(':');
+        if (colon > 0)
+            request->headers.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+    }
     return true;
 }
 
@@ -98,33 +132,15 @@ bool HttpConnection::parseHeaders()
             fail(431, "header too large");
         return false;
     }
-    const QList<QByteArray> lines = m_buffer.left(end).split('\n');
+    QByteArray version;
+    const bool parsed = parseHead(m_buffer.left(end), &m_request, &version);
     m_buffer.remove(0, end + 4);
-    const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
-    if (requestLine.size() != 3 || !requestLine.at(2).startsWith("HTTP/1.")) {
+    if (!parsed) {
         fail(400, "bad request line");
         return false;
     }
-    m_request = TestServerRequest();
-    m_request.method = requestLine.at(0);
-    QByteArray target = requestLine.at(1);
-    if (target.startsWith("http://") || target.startsWith("https://")) {
-        const int pathStart = target.indexOf('/', target.indexOf("//") + 2);
-        target = pathStart < 0 ? QByteArray("/") : target.mid(pathStart);
-    }
-    const int queryStart = target.indexOf('?');
-    m_request.path = QUrl::fromPercentEncoding(queryStart < 0 ? target : target.left(queryStart));
-    m_request.rawQuery = queryStart < 0 ? QByteArray() : target.mid(queryStart + 1);
-    for (int i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines.at(i).trimmed();
-        const int colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        m_request.headers.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
-    }
     const QByteArray connection = m_request.header("Connection").toLower();
-    m_keepAlive = requestLine.at(2) == "HTTP/1.1" ? !connection.contains("close")
-                                                   : connection.contains("keep-alive");
+    m_keepAlive = version == "HTTP/1.1" ? !connection.contains("close") : connection.contains("keep-alive");
     if (m_request.header("Transfer-Encoding").toLower().contains("chunked")) {
         m_state = State::ChunkedBody;
         return true;

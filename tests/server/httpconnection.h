@@ -28,7 +28,7 @@ public:
 
 signals:
     void requestReceived(HttpConnection *connection, const TestServerRequest &request);
-    void webSocketRequested(QTcpSocket *socket, const QByteArray &path);
+    void webSocketRequested(QTcpSocket *socket, const TestServerRequest &request);
     void liveStreamRequested(HttpConnection *connection, const QByteArray &name);
     void closed(HttpConnection *connection);
 
@@ -38,6 +38,7 @@ private:
     void onReadyRead();
     bool handOverWebSocket(const QByteArray &peeked);
     bool parseHeaders();
+    static bool parseHead(const QByteArray &head, TestServerRequest *request, QByteArray *version);
     bool parseBody();
     bool parseChunkedBody();
     void dispatch();

@@ -102,7 +102,10 @@ void TestServerPrivate::acceptConnections()
         QObject::connect(connection, &HttpConnection::requestReceived, q,
                          [this](HttpConnection *c, const TestServerRequest &request) { onRequest(c, request); });
         QObject::connect(connection, &HttpConnection::webSocketRequested, q,
-                         [this](QTcpSocket *s, const QByteArray &) { talk.takeOver(s); });
+                         [this](QTcpSocket *s, const TestServerRequest &request) {
+                             log.append(request);
+                             talk.takeOver(s);
+                         });
         QObject::connect(connection, &HttpConnection::liveStreamRequested, q,
                          [this](HttpConnection *c, const QByteArray &) { onLiveStream(c); });
         QObject::connect(connection, &HttpConnection::closed, q, [this](HttpConnection *c) {
@@ -156,6 +159,10 @@ bool TestServerPrivate::takeFault(const QString &path, TestServerFault *fault)
     auto it = faults.find(path);
     if (it == faults.end())
         return false;
+    if (it->remainingHits == 0) { // used up
+        faults.erase(it);
+        return false;
+    }
     *fault = it.value();
     if (it->remainingHits > 0 && --it->remainingHits == 0)
         faults.erase(it);

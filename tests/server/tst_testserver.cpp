@@ -258,6 +258,9 @@ void TestServerSelfCheck::logoutAndAlarmDeletionParseTheirBodies()
     };
     const int before = alarmCount();
     QVERIFY(before >= 25);
+    const QJsonArray rows = get(QStringLiteral("api/v1/alarmlist?pageindex=0&pagesize=100&priority=0&method=0")).object().value(QLatin1String("data")).toArray();
+    for (int i = 1; i < rows.size(); ++i) // oldest first
+        QVERIFY(rows.at(i - 1).toObject().value(QLatin1String("AlarmTime")).toString() <= rows.at(i).toObject().value(QLatin1String("AlarmTime")).toString());
     auto *multiPart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
     QHttpPart part;
     part.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("text/plain"));
@@ -400,6 +403,7 @@ void TestServerSelfCheck::rangeRequests()
 
 void TestServerSelfCheck::webSocketRecordsChunks()
 {
+    m_server.clearRequestLog();
     QWebSocket socket;
     QSignalSpy connected(&socket, &QWebSocket::connected);
     socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/v1/ws_talk/2/201").arg(m_server.httpPort())));
@@ -412,6 +416,9 @@ void TestServerSelfCheck::webSocketRecordsChunks()
     QCOMPARE(chunks.at(1), QByteArray(640, 'b'));
     QCOMPARE(chunks.at(2), QByteArray("\0\1\2", 3));
     QVERIFY(m_server.talkChunks(QStringLiteral("2"), QStringLiteral("202")).isEmpty());
+    QCOMPARE(m_server.requestLog().size(), 1);
+    QCOMPARE(m_server.requestLog().at(0).path, QStringLiteral("/api/v1/ws_talk/2/201"));
+    QCOMPARE(m_server.requestLog().at(0).header("upgrade").toLower(), QByteArray("websocket"));
     socket.close();
     QCOMPARE(get(QStringLiteral("api/v1/ws_talk/2/201")).status, 400); // plain GET, no upgrade
 }
@@ -428,6 +435,9 @@ void TestServerSelfCheck::faultsDoWhatTheySay()
     QCOMPARE(failed.status, 500);
     QCOMPARE(QString::fromUtf8(failed.body), QStringLiteral("服务器内部错误"));
     QCOMPARE(get(devices).status, 200); // the fault was for one hit only
+    status.remainingHits = 0;
+    m_server.setFault(QStringLiteral("/api/v1/devices"), status);
+    QCOMPARE(get(devices).status, 200); // no hits left at all
 
     TestServerFault nonJson;
     nonJson.nonJson200 = true;
