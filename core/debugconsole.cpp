@@ -64,6 +64,8 @@ void DebugConsolePrivate::createWindow()
     edit->setWindowTitle(QStringLiteral("调试窗口"));
     edit->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     edit->resize(700, 500);
+    // A diagnostic window: closing the client's own windows still ends the process.
+    edit->setAttribute(Qt::WA_QuitOnClose, false);
     edit->show();
     QMutexLocker locker(&windowLock);
     window = edit;

@@ -13,6 +13,33 @@ namespace {
 
 const QString kStamp = QStringLiteral(R"(\[\d{4}-\d\d-\d\d-\d\d:\d\d:\d\d:\d{3}\] )");
 
+// Runs the client with a root file that logs one line and closes; returns its standard error.
+QByteArray runClient(const QString &workDir, bool enableDebug)
+{
+    QDir().mkpath(workDir + QStringLiteral("/config"));
+    QFile config(workDir + QStringLiteral("/config/config.ini"));
+    if (config.open(QIODevice::WriteOnly))
+        config.write(enableDebug ? "[Global]\nEnableDebug=true\n" : "[Global]\nEnableDebug=false\n");
+    config.close();
+    QFile root(workDir + QStringLiteral("/root.qml"));
+    if (root.open(QIODevice::WriteOnly))
+        root.write("import QtQuick\nimport QtQuick.Window\n"
+                   "Window { id: w; visible: true\n"
+                   "  Component.onCompleted: console.log(\"root says hello\")\n"
+                   "  Timer { interval: 300; running: true; onTriggered: w.close() } }\n");
+    root.close();
+
+    QProcess client;
+    client.setWorkingDirectory(workDir);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZELKA_TEST_ROOT_URL"), root.fileName());
+    client.setProcessEnvironment(env);
+    client.start(QDir(qEnvironmentVariable("ZELKA_BIN_DIR")).filePath(QStringLiteral("ZelkaVSS_Client_testroot")), {});
+    if (!client.waitForFinished(30000) || client.exitCode() != 0)
+        return QByteArray("client failed: ") + client.readAllStandardError();
+    return client.readAllStandardError();
+}
+
 bool isStamped(const QString &line, const QString &text)
 {
     return QRegularExpression(QLatin1Char('^') + kStamp + QRegularExpression::escape(text) + QLatin1Char('$'))
@@ -114,6 +141,15 @@ private slots:
         QCOMPARE(m_report.value(QLatin1String("afterClearing")).toString(), QString());
         QCOMPARE(m_report.value(QLatin1String("threeLines")).toInt(), 3);
         QCOMPARE(m_report.value(QLatin1String("afterFourth")).toString(), QString());
+    }
+
+    void startUpOpensTheConsoleOnlyWhenConfigured()
+    {
+        const QByteArray quiet = runClient(m_dir.filePath(QStringLiteral("off")), false);
+        QVERIFY2(quiet.contains("root says hello"), quiet.constData());
+        const QByteArray console = runClient(m_dir.filePath(QStringLiteral("on")), true);
+        QVERIFY2(!console.startsWith("client failed"), console.constData());
+        QVERIFY2(!console.contains("root says hello"), console.constData());
     }
 
     void messagesAfterTheApplicationGoToStandardError()
