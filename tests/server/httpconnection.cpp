@@ -141,6 +141,8 @@ bool HttpConnection::parseHeaders()
     }
     const QByteArray connection = m_request.header("Connection").toLower();
     m_keepAlive = version == "HTTP/1.1" ? !connection.contains("close") : connection.contains("keep-alive");
+    if (m_request.header("Expect").toLower() == "100-continue")
+        m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
     if (m_request.header("Transfer-Encoding").toLower().contains("chunked")) {
         m_state = State::ChunkedBody;
         return true;

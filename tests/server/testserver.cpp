@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QHash>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -36,6 +37,14 @@ bool readFile(const QString &fileName, QByteArray *contents, QString *error)
 QString normalisedPath(const QString &path)
 {
     return path.startsWith(QLatin1Char('/')) ? path : QLatin1Char('/') + path;
+}
+
+// The client joins "http://host:port/" and server paths that begin with "/", so a path can
+// arrive as "//download/..."; routes and faults see it with single slashes.
+QString collapsedSlashes(const QString &path)
+{
+    static const QRegularExpression repeated(QStringLiteral("/{2,}"));
+    return QString(path).replace(repeated, QStringLiteral("/"));
 }
 
 } // namespace
@@ -122,12 +131,14 @@ void TestServerPrivate::onRequest(HttpConnection *connection, const TestServerRe
         return;
     }
     log.append(request);
+    TestServerRequest routed = request;
+    routed.path = collapsedSlashes(request.path);
     TestServerFault fault;
-    if (takeFault(request.path, &fault)) {
-        connection->respond(faultResponse(fault, fault.status == 0 && !fault.nonJson200 ? route(request) : HttpResponse()));
+    if (takeFault(routed.path, &fault)) {
+        connection->respond(faultResponse(fault, fault.status == 0 && !fault.nonJson200 ? route(routed) : HttpResponse()));
         return;
     }
-    connection->respond(route(request));
+    connection->respond(route(routed));
 }
 
 void TestServerPrivate::onLiveStream(HttpConnection *connection)

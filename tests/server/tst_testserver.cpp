@@ -396,6 +396,8 @@ void TestServerSelfCheck::rangeRequests()
     QCOMPARE(open.body, whole.body.right(10));
     const Reply suffix = send("GET", path, {}, {{"Range", "bytes=-5"}}, false);
     QCOMPARE(suffix.body, whole.body.right(5));
+    const Reply doubled = send("GET", QLatin1Char('/') + path, {}, {{"Range", "bytes=0-9"}}, false); // "//download/..."
+    QCOMPARE(doubled.body, whole.body.left(10));
     const Reply beyond = send("GET", path, {}, {{"Range", "bytes=" + QByteArray::number(size) + '-'}}, false);
     QCOMPARE(beyond.status, 416);
     QCOMPARE(beyond.headers.value("content-range"), "bytes */" + QByteArray::number(size));
