@@ -15,6 +15,10 @@ const char kH264[] = "videotestsrc is-live=true horizontal-speed=4 ! video/x-raw
 const char kH265[] = "videotestsrc is-live=true horizontal-speed=4 ! video/x-raw,width=640,height=360,framerate=25/1 "
                      "! videoconvert ! x265enc tune=zerolatency speed-preset=ultrafast key-int-max=25 bitrate=800 "
                      "! rtph265pay name=pay0 pt=96 config-interval=1";
+// Cameras often cut a picture into several slices; the player must still show one frame each.
+const char kH264Slices[] = "videotestsrc is-live=true horizontal-speed=4 ! video/x-raw,width=640,height=360,framerate=25/1 "
+                           "! videoconvert ! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 bitrate=800 "
+                           "option-string=slices=4 ! rtph264pay name=pay0 pt=96 config-interval=1";
 const char kAac[] = "audiotestsrc is-live=true freq=440 ! audioconvert ! audioresample "
                     "! audio/x-raw,rate=16000,channels=1 ! voaacenc bitrate=32000 ! rtpmp4gpay name=pay1 pt=97";
 const char kPcma[] = "audiotestsrc is-live=true freq=440 ! audioconvert ! audioresample "
@@ -32,6 +36,7 @@ struct Mount
 const Mount kMounts[] = {
     {"h264", kH264, nullptr},     {"h265", kH265, nullptr},     {"h264-aac", kH264, kAac},
     {"h264-pcma", kH264, kPcma},  {"h265-aac", kH265, kAac},    {"h265-pcmu", kH265, kPcmu},
+    {"h264-slices", kH264Slices, nullptr},
 };
 
 void initialiseGStreamer()

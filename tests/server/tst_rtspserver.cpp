@@ -18,6 +18,7 @@ private slots:
     void stopsWhileAClientPlays();
     void startsAgainAfterStop();
     void refusesABusyPort();
+    void slicedMountCutsPicturesIntoSlices();
 };
 
 namespace {
@@ -37,7 +38,7 @@ void RtspServerTest::servesEveryMount()
     QVERIFY2(server.start(0, &error), qPrintable(error));
     QVERIFY(server.port() != 0);
     const QStringList mounts = RtspServer::mounts();
-    QCOMPARE(mounts.size(), 6);
+    QCOMPARE(mounts.size(), 7);
     std::vector<std::unique_ptr<QProcess>> probes;
     for (const QString &mount : mounts) {
         probes.push_back(std::make_unique<QProcess>());
@@ -48,7 +49,8 @@ void RtspServerTest::servesEveryMount()
         const QByteArray codecs = probes[i]->readAllStandardOutput().trimmed().replace('\n', ',');
         const QString mount = mounts.at(int(i));
         QVERIFY2(codecs.startsWith(mount.startsWith(QLatin1String("h265")) ? "hevc" : "h264"), codecs.constData());
-        QCOMPARE(codecs.count(',') + 1, mount.contains(QLatin1Char('-')) ? 2 : 1);
+        const bool withAudio = mount.contains(QLatin1Char('-')) && !mount.endsWith(QLatin1String("slices"));
+        QCOMPARE(codecs.count(',') + 1, withAudio ? 2 : 1);
     }
     server.stop();
     QCOMPARE(server.port(), quint16(0));
@@ -98,6 +100,31 @@ void RtspServerTest::refusesABusyPort()
     QVERIFY(!server.start(occupier.serverPort(), &error));
     QVERIFY(error.contains(QString::number(occupier.serverPort())));
     QCOMPARE(server.port(), quint16(0));
+}
+
+void RtspServerTest::slicedMountCutsPicturesIntoSlices()
+{
+    RtspServer server;
+    QString error;
+    QVERIFY2(server.start(0, &error), qPrintable(error));
+    // Copy a second of the stream as Annex-B and count the slices of its first IDR picture.
+    QProcess copy;
+    copy.start(QStringLiteral("ffmpeg"), {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"),
+                                           QStringLiteral("rtsp://127.0.0.1:%1/live/h264-slices").arg(server.port()),
+                                           QStringLiteral("-t"), QStringLiteral("1"), QStringLiteral("-c"), QStringLiteral("copy"),
+                                           QStringLiteral("-f"), QStringLiteral("h264"), QStringLiteral("-")});
+    QVERIFY(copy.waitForFinished(30000));
+    const QByteArray stream = copy.readAllStandardOutput();
+    int idrSlices = 0;
+    for (int i = stream.indexOf(QByteArray("\0\0\1", 3)); i >= 0 && i + 3 < stream.size();
+         i = stream.indexOf(QByteArray("\0\0\1", 3), i + 3)) {
+        const int type = stream.at(i + 3) & 0x1f;
+        if (type == 5)
+            ++idrSlices;
+        else if (idrSlices > 0 && type != 5)
+            break; // the first IDR picture is over
+    }
+    QVERIFY2(idrSlices > 1, qPrintable(QString::number(idrSlices)));
 }
 
 QTEST_GUILESS_MAIN(RtspServerTest)
