@@ -52,7 +52,7 @@ void FramePlayer::onOpened(std::shared_ptr<const StreamSetup> setup)
 {
     m_setup = std::move(setup);
     if (m_setup->video)
-        m_decoder.open(*m_setup->video);
+        m_decoder.open(*m_setup->video, m_setup->picturesMaySpanPackets);
     else
         m_decoder.close();
     m_originUs = m_setup->originUs;

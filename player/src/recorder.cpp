@@ -87,6 +87,28 @@ void Recorder::inputClosed()
     m_videoInput = -1;
 }
 
+// Inputs opened without probing (RTSP) leave the picture size unset; MP4 needs it.
+void Recorder::fillPictureSize(AVCodecParameters &parameters, const AVPacket &keyFrame)
+{
+    if (parameters.width > 0 && parameters.height > 0)
+        return;
+    CodecContextPtr context(avcodec_alloc_context3(nullptr));
+    ParserPtr parser(av_parser_init(parameters.codec_id));
+    if (!context || !parser || avcodec_parameters_to_context(context.get(), &parameters) < 0)
+        return;
+    parser->flags |= PARSER_FLAG_COMPLETE_FRAMES;
+    std::vector<uint8_t> padded(static_cast<size_t>(keyFrame.size) + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    memcpy(padded.data(), keyFrame.data, static_cast<size_t>(keyFrame.size));
+    uint8_t *unit = nullptr;
+    int unitSize = 0;
+    av_parser_parse2(parser.get(), context.get(), &unit, &unitSize, padded.data(), keyFrame.size, AV_NOPTS_VALUE,
+                     AV_NOPTS_VALUE, 0);
+    if (parser->width > 0 && parser->height > 0) {
+        parameters.width = parser->width;
+        parameters.height = parser->height;
+    }
+}
+
 Recorder::Track *Recorder::trackFor(int inputIndex)
 {
     for (Track &track : m_tracks) {
@@ -108,7 +130,7 @@ void Recorder::write(const AVPacket &packet)
         const bool keyFrame = packet.stream_index == m_videoInput && (packet.flags & AV_PKT_FLAG_KEY);
         if (!keyFrame)
             return;
-        if (!openOutput()) {
+        if (!openOutput(packet)) {
             finish();
             std::remove(m_path.c_str()); // never leave an empty or headless file behind
             return;
@@ -157,10 +179,14 @@ void Recorder::writePendingVideo()
         writeLocked(*pending, *track);
 }
 
-bool Recorder::openOutput()
+bool Recorder::openOutput(const AVPacket &keyFrame)
 {
     if (trackFor(m_videoInput) == nullptr)
         return false;
+    for (size_t i = 0; i < m_tracks.size(); ++i) {
+        if (m_tracks[i].inputIndex == m_videoInput)
+            fillPictureSize(*m_inputParameters[i], keyFrame);
+    }
     if (avformat_alloc_output_context2(&m_output, nullptr, "mp4", m_path.c_str()) < 0 || !m_output)
         return false;
     for (size_t i = 0; i < m_tracks.size(); ++i) {

@@ -34,7 +34,8 @@ private:
         int64_t lastDts = AV_NOPTS_VALUE;
     };
 
-    bool openOutput();
+    bool openOutput(const AVPacket &keyFrame);
+    static void fillPictureSize(AVCodecParameters &parameters, const AVPacket &keyFrame);
     void finish();
     void writeLocked(const AVPacket &packet, Track &track);
     void writePendingVideo();

@@ -74,6 +74,20 @@ void StreamReader::waitForStop()
         m_state.takeSeek(ignored); // nothing to seek in
 }
 
+// An RTSP session description names every codec and carries the parameter sets:
+// probing the first pictures on top of it would only add their delay (3 or 4
+// frame intervals) to the first picture.
+bool StreamReader::needsStreamInfo(const AVFormatContext &input) const
+{
+    if (m_source.kind() != SourceOptions::Kind::Rtsp || input.nb_streams == 0)
+        return true;
+    for (unsigned i = 0; i < input.nb_streams; ++i) {
+        if (input.streams[i]->codecpar->codec_id == AV_CODEC_ID_NONE)
+            return true;
+    }
+    return false;
+}
+
 StreamReader::InputPtr StreamReader::openInput()
 {
     AVFormatContext *raw = avformat_alloc_context();
@@ -87,7 +101,9 @@ StreamReader::InputPtr StreamReader::openInput()
     if (opened < 0)
         return nullptr; // avformat_open_input freed the context
     InputPtr input(raw);
-    if (avformat_find_stream_info(input.get(), nullptr) < 0 || m_state.stopping())
+    if (needsStreamInfo(*input) && avformat_find_stream_info(input.get(), nullptr) < 0)
+        return nullptr;
+    if (m_state.stopping())
         return nullptr;
     m_videoIndex = (m_mediaMask & 1) ? av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0) : -1;
     m_audioIndex = (m_mediaMask & 2) ? av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) : -1;
@@ -114,6 +130,7 @@ std::shared_ptr<StreamSetup> StreamReader::describe(const AVFormatContext &input
     }
     setup->originUs = input.start_time;
     setup->durationUs = input.duration > 0 ? input.duration : 0;
+    setup->picturesMaySpanPackets = m_source.kind() == SourceOptions::Kind::Rtsp;
     return setup;
 }
 

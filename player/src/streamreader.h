@@ -29,6 +29,7 @@ private:
     enum class Outcome { Stopped, Dropped };
 
     InputPtr openInput();
+    bool needsStreamInfo(const AVFormatContext &input) const;
     std::shared_ptr<StreamSetup> describe(const AVFormatContext &input) const;
     Outcome readAll(AVFormatContext &input, const StreamSetup &setup);
     void seek(AVFormatContext &input, const StreamSetup &setup, int64_t seconds);

@@ -15,6 +15,7 @@ struct StreamSetup
     int frameRate = 0;         // 0 when unknown
     int64_t originUs = AV_NOPTS_VALUE; // time of position 0
     int64_t durationUs = 0;    // 0 for live streams
+    bool picturesMaySpanPackets = false; // RTP: the slices of a picture may come apart
 
     bool finite() const { return durationUs > 0; }
 };

@@ -2,7 +2,7 @@
 
 namespace zelkaplayer {
 
-bool VideoDecoder::open(const AVCodecParameters &parameters)
+bool VideoDecoder::open(const AVCodecParameters &parameters, bool picturesMaySpanPackets)
 {
     m_context.reset();
     const AVCodec *codec = avcodec_find_decoder(parameters.codec_id);
@@ -13,9 +13,9 @@ bool VideoDecoder::open(const AVCodecParameters &parameters)
         return false;
     // One decoding thread per stream: many tiles share the machine.
     context->thread_count = 1;
-    // Cameras send several slices per picture and the demuxer may hand them over in
-    // separate packets: let the decoder finish a picture only when all of it arrived.
-    if (parameters.codec_id == AV_CODEC_ID_H264)
+    // Cameras send several slices per picture and the RTP demuxer may hand them over
+    // in separate packets: let the decoder finish a picture only when all of it arrived.
+    if (picturesMaySpanPackets && parameters.codec_id == AV_CODEC_ID_H264)
         context->flags2 |= AV_CODEC_FLAG2_CHUNKS;
     if (avcodec_open2(context.get(), codec, nullptr) < 0)
         return false;

@@ -12,7 +12,7 @@ class VideoDecoder
 public:
     using FrameSink = std::function<void(AVFrame &)>;
 
-    bool open(const AVCodecParameters &parameters);
+    bool open(const AVCodecParameters &parameters, bool picturesMaySpanPackets);
     bool isOpen() const { return m_context != nullptr; }
     void close() { m_context.reset(); }
 
