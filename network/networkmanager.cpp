@@ -89,13 +89,25 @@ void NetworkManagerPrivate::ackReply(const QJSValue &callback, const char *opera
 
 void NetworkManagerPrivate::dataReply(const QJSValue &callback, const QJsonValue &payload)
 {
-    if (!callback.isCallable())
-        return;
-    if (!g_qmlEngine) {
+    if (callback.isCallable() && hasScriptEngine())
+        callback.call({toScript(payload)});
+}
+
+bool NetworkManagerPrivate::hasScriptEngine()
+{
+    if (!g_qmlEngine)
         qWarning() << "NetworkManager: reply dropped, no QML engine to convert it";
-        return;
-    }
-    callback.call({g_qmlEngine->toScriptValue(payload)});
+    return !g_qmlEngine.isNull();
+}
+
+QJSValue NetworkManagerPrivate::toScript(const QJsonValue &value)
+{
+    return g_qmlEngine ? g_qmlEngine->toScriptValue(value) : QJSValue();
+}
+
+QString NetworkManagerPrivate::serverRoot() const
+{
+    return QStringLiteral("http://") + settings->host() + QLatin1Char(':') + settings->port();
 }
 
 void NetworkManagerPrivate::logFailure(const char *operation, const HttpRequest *request)

@@ -68,6 +68,10 @@ public slots:
     void sendDatagram(QNetworkDatagram data);
     void sendDatagram(QString address, quint16 port, QByteArray data);
     QString getRecordPath();
+    QString getAlarmLevel(int level);
+    QString getAlarmMethod(int method);
+    QString getAlarmType(int method, int type);
+    QString getTalkUrl(int deviceId, int channelId);
 
     void login(QString username, QString password, QString captcha, QJSValue callback = QJSValue());
     void logout(QJSValue callback = QJSValue());
@@ -83,6 +87,49 @@ public slots:
     void getChannelList(int deviceId, int start, int limit, int onlineType, QJSValue callback = QJSValue(),
                         QString search = QString());
     void getChannelInfoList(QList<int> channelIdList, QJSValue callback = QJSValue());
+
+    void getGroupList(QJSValue callback = QJSValue());
+    void getGroupDevice(int labelId, QJSValue callback = QJSValue());
+    void getGroupDeviceChannel(int labelId, int deviceId, QJSValue callback = QJSValue());
+    void getGroupChannelList(int labelId, QJSValue callback = QJSValue());
+    void getFavoriteList(QJSValue callback = QJSValue());
+
+    void getChannelToken(int channelId, QJSValue callback = QJSValue());
+    void getChannelStream(int deviceId, int channelId, QString token, QJSValue callback = QJSValue());
+    void stopChannelStream(int deviceId, int channelId, QString streamType, QJSValue callback = QJSValue());
+    void keepaliveChannleStream(int deviceId, int channelId, QString token, QString keepaliveUrl);
+
+    void addFavoritesChannel(ChannelInfo *info);
+    void addFavoritesChannel(int deviceId, int channelId, QJSValue callback = QJSValue());
+    void deleteFavoritesChannel(ChannelInfo *info);
+    void deleteFavoritesChannel(int deviceId, int channelId, QJSValue callback = QJSValue());
+
+    void getAlarmList(int pageIndex, int pageSize, int level, int type, QJSValue callback = QJSValue(),
+                      QString search = QString());
+    void downAlarmRecord(QString url, QString title, int alarmId, QString period,
+                         QJSValue progressCallback = QJSValue(), QJSValue finishedCallback = QJSValue());
+    void stopDownloadAlarmRecord(QString title, int alarmId, QString period, QJSValue callback = QJSValue());
+    void deleteAlarm(QList<int> alarmIds, QJSValue callback = QJSValue());
+    void clearAlarm(QJSValue callback = QJSValue());
+
+    void getRecordListForMonth(int channelId, int year, int month, int recordType, QJSValue callback = QJSValue());
+    void getRecordListForDay(int channelId, int year, int month, int day, int recordType,
+                             QJSValue callback = QJSValue(), int start = 0, int limit = 999);
+    void setRecordImportant(int channelId, QString period, bool important, QJSValue callback = QJSValue());
+    void downloadRecord(QString title, int channelId, QString period, QJSValue progressCallback = QJSValue(),
+                        QJSValue finishedCallback = QJSValue());
+    void stopDownloadRecord(QString title, int channelId, QString period, QJSValue callback = QJSValue());
+    void removeRecord(int channelId, QString period, QJSValue callback = QJSValue());
+    void getDeviceRecordUrl(int channelId, QString fileName, QString startTime, int duration,
+                            QJSValue callback = QJSValue());
+    void getDeviceRecordDownloadUrl(int channelId, QString fileName, QString startTime, int duration,
+                                    QJSValue callback = QJSValue());
+    void downloadDeviceRecord(QString url, QString title, int channelId, QString period,
+                              QJSValue progressCallback = QJSValue(), QJSValue finishedCallback = QJSValue());
+    void stopDownloadDeviceRecord(QString title, int channelId, QString period, QJSValue callback = QJSValue());
+
+    void ptzControl(int deviceId, int channelId, NetworkManager::PtzCommand command,
+                    NetworkManager::PtzCommand direction, int speed, QJSValue callback = QJSValue());
 
 signals:
     void request(HttpRequest *request);

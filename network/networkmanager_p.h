@@ -36,7 +36,20 @@ public:
     static void jsCall(const QJSValue &callback, bool success, const QString &text);
     static void ackReply(const QJSValue &callback, const char *operation, const HttpRequest *request);
     static void dataReply(const QJSValue &callback, const QJsonValue &payload);
+    // JSON as a script value; undefined when no engine is set (the reply is then dropped).
+    static QJSValue toScript(const QJsonValue &value);
+    static bool hasScriptEngine();
+    // "http://" + host + ":" + port, the texts as configured.
+    QString serverRoot() const;
     static void logFailure(const char *operation, const HttpRequest *request);
+
+    enum class DownloadKind { Record, DeviceRecord, AlarmRecord };
+    // The file name of a download, also its key in the running tables.
+    static QString downloadKey(const QString &title, int id, const QString &period);
+    QHash<QString, HttpRequest *> &downloadTable(DownloadKind kind);
+    void startDownload(DownloadKind kind, HttpRequest *request, const QString &key, const QJSValue &progress,
+                       const QJSValue &finished);
+    void stopDownload(DownloadKind kind, const QString &key);
 
     NetworkManager *q;
     OtherConfig *otherConfig = nullptr;

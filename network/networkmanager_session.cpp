@@ -123,8 +123,7 @@ void NetworkManager::getServerState(QJSValue callback)
 
 void NetworkManager::getRawImage(const QString &url, std::function<void(const QByteArray &)> callback)
 {
-    auto *request = new HttpRequest(QStringLiteral("http://") + d->settings->host() + QLatin1Char(':')
-                                    + d->settings->port() + url);
+    auto *request = new HttpRequest(d->serverRoot() + url);
     d->send(request, [url, callback](HttpRequest *reply) {
         if (reply->error != 0) {
             NetworkManagerPrivate::logFailure("getRawImage", reply);
