@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <memory>
 #include <unistd.h>
@@ -13,6 +14,7 @@ namespace {
 
 // Bump when a recipe changes, so stale caches are not reused.
 constexpr char kVersion[] = "v1";
+constexpr char kCaptchaFont[] = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
 
 QStringList videoSource(const QString &pattern, const QString &size)
 {
@@ -86,6 +88,28 @@ bool MediaFixtures::ensure(QString *error)
         *error = QStringLiteral("cannot create ") + m_directory;
         return false;
     }
+    return make(recipes(), error);
+}
+
+QString MediaFixtures::captchaPicture(const QString &text)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9]{1,8}$"));
+    const QString fallback = QStringLiteral("captcha.png");
+    if (!plain.match(text).hasMatch())
+        return fallback;
+    const QString name = QStringLiteral("captcha-%1.png").arg(text);
+    const Recipe recipe{name,
+                        {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("color=c=white:s=120x45"),
+                         QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-vf"),
+                         QStringLiteral("drawtext=fontfile=%1:text=%2:fontsize=30:fontcolor=0x1d3a6b:x=(w-text_w)/2:y=(h-text_h)/2")
+                             .arg(QLatin1String(kCaptchaFont), text),
+                         QStringLiteral("-f"), QStringLiteral("image2"), QStringLiteral("-c:v"), QStringLiteral("png")}};
+    QString error;
+    return make({recipe}, &error) ? name : fallback;
+}
+
+bool MediaFixtures::make(const QList<Recipe> &list, QString *error)
+{
     struct Job
     {
         Recipe recipe;
@@ -94,7 +118,7 @@ bool MediaFixtures::ensure(QString *error)
     };
     std::vector<Job> jobs;
     const QString unique = QStringLiteral(".part%1").arg(QCoreApplication::applicationPid());
-    for (const Recipe &recipe : recipes()) {
+    for (const Recipe &recipe : list) {
         if (QFileInfo::exists(path(recipe.name)))
             continue;
         Job job{recipe, path(recipe.name) + unique, std::make_unique<QProcess>()};
@@ -116,13 +140,13 @@ bool MediaFixtures::ensure(QString *error)
     bool ok = true;
     for (Job &job : jobs) {
         const bool finished = job.process->waitForFinished(120000);
-        if (!finished || job.process->exitStatus() != QProcess::NormalExit || job.process->exitCode() != 0) {
+        const bool made = finished && job.process->exitStatus() == QProcess::NormalExit && job.process->exitCode() == 0;
+        if (!made) {
             *error = QStringLiteral("ffmpeg failed to make ") + job.recipe.name;
             ok = false;
-            continue;
         }
         // Another test process may have won the race; its result is as good as ours.
-        if (!QDir().rename(job.partial, path(job.recipe.name))) {
+        if (!made || !QDir().rename(job.partial, path(job.recipe.name))) {
             if (job.recipe.folder)
                 QDir(job.partial).removeRecursively();
             else

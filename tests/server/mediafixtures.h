@@ -16,6 +16,9 @@ public:
     MediaFixtures();
 
     bool ensure(QString *error);           // makes what is missing; blocks until done
+    // A picture showing `text` (letters and digits), made on first use; the plain
+    // test picture when the text does not qualify or cannot be drawn.
+    QString captchaPicture(const QString &text);
     QString directory() const;
     QString path(const QString &name) const;
     QByteArray contents(const QString &name); // read once, then held in memory
@@ -28,6 +31,7 @@ private:
         bool folder = false;
     };
     static QList<Recipe> recipes();
+    bool make(const QList<Recipe> &list, QString *error);
 
     QString m_directory;
     QHash<QString, QByteArray> m_loaded;

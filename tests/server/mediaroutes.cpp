@@ -79,6 +79,11 @@ QString MediaRoutes::fixtureFor(const QString &path, QByteArray *contentType) co
     return {};
 }
 
+void MediaRoutes::setCaptchaText(const QString &text)
+{
+    m_captchaText = text;
+}
+
 bool MediaRoutes::handles(const QString &path) const
 {
     static const QRegularExpression live(QStringLiteral("^/live/\\d+\\.flv$"));
@@ -100,7 +105,9 @@ HttpResponse MediaRoutes::handle(const TestServerRequest &request)
         return response;
     }
     QByteArray contentType;
-    const QString name = fixtureFor(request.path, &contentType);
+    QString name = fixtureFor(request.path, &contentType);
+    if (request.path == QLatin1String("/api/v1/captcha"))
+        name = m_fixtures.captchaPicture(m_captchaText);
     const QByteArray body = name.isEmpty() ? QByteArray() : m_fixtures.contents(name);
     if (body.isEmpty())
         return HttpResponse::text(404, "no such media");

@@ -12,6 +12,7 @@ class MediaRoutes
 public:
     explicit MediaRoutes(MediaFixtures &fixtures);
 
+    void setCaptchaText(const QString &text);
     bool handles(const QString &path) const;
     HttpResponse handle(const TestServerRequest &request);
 
@@ -22,4 +23,5 @@ private:
     QString fixtureFor(const QString &path, QByteArray *contentType) const;
 
     MediaFixtures &m_fixtures;
+    QString m_captchaText;
 };

@@ -217,6 +217,7 @@ bool TestServerPrivate::adoptData(const QByteArray &json)
     userName = name;
     password = data.user(name).value(QLatin1String("Password")).toString();
     auth.setCredentials(userName, password);
+    media.setCaptchaText(data.captcha());
     return true;
 }
 

@@ -84,6 +84,7 @@ private slots:
     void everyCallAnswersWithItsEnvelope();
     void protectedCallsNeedTheToken();
     void loginChecksNameAndHashedPassword();
+    void captchaIsCheckedWhenSwitchedOn();
     void logoutAndAlarmDeletionParseTheirBodies();
     void favouritesAndRecordFlagsChangeTheData();
     void snapshotBodiesDecode();
@@ -246,6 +247,18 @@ void TestServerSelfCheck::loginChecksNameAndHashedPassword()
     QCOMPARE(plain.status, 401);
     QVERIFY(!plain.body.isEmpty());
     QCOMPARE(get(QStringLiteral("api/v1/login?username=nobody&password=%1&captcha=").arg(good), false).status, 401);
+}
+
+void TestServerSelfCheck::captchaIsCheckedWhenSwitchedOn()
+{
+    QVERIFY(m_server.loadDataJson(R"({"Users":[{"UserName":"op","Password":"pw"}], "Captcha":"Q7x2",
+                                      "OtherConfig":{"AllowCaptcha":true}})"));
+    const QString login = QStringLiteral("api/v1/login?username=op&password=%1&captcha=").arg(md5Hex(QStringLiteral("pw")));
+    QCOMPARE(get(login, false).status, 400);
+    QCOMPARE(get(login + QStringLiteral("q7X2"), false).status, 200);
+    const Reply picture = get(QStringLiteral("api/v1/captcha"), false);
+    QCOMPARE(picture.headers.value("content-type"), QByteArray("image/png"));
+    QVERIFY(picture.body.startsWith("\x89PNG"));
 }
 
 void TestServerSelfCheck::logoutAndAlarmDeletionParseTheirBodies()
