@@ -22,6 +22,7 @@
 #include "settingmanager.h"
 #include "style.h"
 #include "stylemanager.h"
+#include "videosnapitem.h"
 
 namespace {
 
@@ -99,6 +100,7 @@ void registerQmlTypes()
 {
     qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
     qmlRegisterType<Settings>("an.login", 1, 0, "LoginSetting");
+    qmlRegisterType<VideoSnapItem>("an.video", 1, 0, "VideoSnapItem");
     qmlRegisterType<Style>("an.style", 1, 0, "Style");
     registerUncreatable<DeviceInfo>("an.device", "DeviceInfo");
     registerUncreatable<ChannelInfo>("an.device", "ChannelInfo");
