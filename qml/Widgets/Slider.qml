@@ -53,6 +53,7 @@ QQC.Slider {
 
         ToolTip {
             id: valueTip
+            objectName: "SliderValueTip"
             visible: control.pressed
             font.pointSize: 10 * styleManager.fontScaleRatio
             text: " " + control.value.toFixed(control.tipPrecision) + " "

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QQmlEngine>
 #include <QQuickStyle>
+#include <QStyleHints>
 #include <QtQuickTest/quicktest.h>
 
 #include "clientstartup.h"
@@ -27,6 +28,8 @@ int main(int argc, char **argv)
 {
     QQuickStyle::setStyle(QStringLiteral("Universal"));
     QApplication app(argc, argv);
+    // Desktop platforms turn hover effects on; the offscreen one does not.
+    QGuiApplication::styleHints()->setUseHoverEffects(true);
     FontFallback::install();
     ClientStartup::createSingletons();
     ClientStartup::registerQmlTypes();
