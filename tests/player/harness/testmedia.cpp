@@ -90,6 +90,15 @@ QString h264FullHd(int seconds)
                                     "yuv420p"});
 }
 
+QString h264WithAac()
+{
+    return ensure("h264_aac_2s.mp4",
+                  kTestPattern
+                      + QStringList{"testsrc2=size=320x240:rate=25:duration=2", "-f", "lavfi", "-i",
+                                    "sine=frequency=440:sample_rate=48000:duration=2"}
+                      + h264Options(25) + QStringList{"-c:a", "aac", "-b:a", "64k"});
+}
+
 QString h264MultiSlice()
 {
     return ensure("h264_multislice_2s.mp4",

@@ -18,6 +18,8 @@ QString h264TenSeconds();
 QString h265TenSeconds();
 // 2 s, 1920x1080, 25 fps H.264 (benchmark: a longer one with seconds > 2).
 QString h264FullHd(int seconds = 2);
+// 2 s of H.264 video with AAC audio at 48000 Hz.
+QString h264WithAac();
 // 2 s, 50 frames, every picture in 4 slices.
 QString h264MultiSlice();
 // 1 s of an odd-sized 4:2:2 H.264 (High 4:2:2).
