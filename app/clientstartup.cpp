@@ -20,6 +20,8 @@
 #include "logengine.h"
 #include "qmlapi.h"
 #include "settingmanager.h"
+#include "simpleaudioinput.h"
+#include "videopreviewer.h"
 #include "style.h"
 #include "stylemanager.h"
 #include "videosnapitem.h"
@@ -100,6 +102,7 @@ void registerQmlTypes()
 {
     qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
     qmlRegisterType<Settings>("an.login", 1, 0, "LoginSetting");
+    qmlRegisterType<SimpleAudioInput>("an.audio", 1, 0, "SimpleAudioInput");
     qmlRegisterType<VideoSnapItem>("an.video", 1, 0, "VideoSnapItem");
     qmlRegisterType<Style>("an.style", 1, 0, "Style");
     registerUncreatable<DeviceInfo>("an.device", "DeviceInfo");
@@ -116,6 +119,7 @@ void prepareEngine(QQmlEngine &engine)
 {
     NetworkManager::instance();
     NetworkManager::setQmlEngine(&engine);
+    engine.addImageProvider(QStringLiteral("VideoPreview"), VideoPreviewer::instance()->previewProvider());
     installContextProperties(engine);
 }
 
@@ -127,6 +131,7 @@ void installContextProperties(QQmlEngine &engine)
     root->setContextProperty(QStringLiteral("styleManager"), StyleManager::instance());
     root->setContextProperty(QStringLiteral("settingManager"), SettingManager::instance());
     root->setContextProperty(QStringLiteral("networkManager"), NetworkManager::instance());
+    root->setContextProperty(QStringLiteral("videoPreviewer"), VideoPreviewer::instance());
 }
 
 int run(int argc, char **argv, const QUrl &rootUrl)

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QAudioFormat>
+#include <QIODevice>
+#include <QScopedPointer>
+
+class SimpleAudioInputPrivate;
+
+// Captures the default microphone in push mode and hands each chunk on unchanged,
+// with the chunk's peak level. Chunks and level arrive on the audio thread.
+class SimpleAudioInput : public QIODevice
+{
+    Q_OBJECT
+    Q_PROPERTY(double level READ level NOTIFY levelChanged FINAL)
+
+public:
+    explicit SimpleAudioInput(QObject *parent = nullptr);
+    ~SimpleAudioInput() override;
+
+    double level() const;
+    QAudioFormat format() const;
+
+    // The largest signed sample value of the whole frames of a chunk; 0 for a format
+    // that cannot be measured (unknown sample format, no channels).
+    static double peakLevel(const char *data, qint64 size, const QAudioFormat &format);
+
+    Q_INVOKABLE void start();
+    Q_INVOKABLE void stop();
+
+signals:
+    void levelChanged();
+    void hasData(QByteArray data);
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override;
+    qint64 writeData(const char *data, qint64 len) override;
+
+private:
+    QScopedPointer<SimpleAudioInputPrivate> d;
+};

@@ -1,0 +1,62 @@
+#include "videopreviewer.h"
+
+#include "previewprovider.h"
+#include "previewtable.h"
+
+class VideoPreviewerPrivate
+{
+public:
+    std::shared_ptr<PreviewTable> table = std::make_shared<PreviewTable>();
+};
+
+VideoPreviewer *VideoPreviewer::instance()
+{
+    static VideoPreviewer previewer;
+    return &previewer;
+}
+
+VideoPreviewer::VideoPreviewer(QObject *parent)
+    : QObject(parent)
+    , d(new VideoPreviewerPrivate)
+{
+}
+
+VideoPreviewer::~VideoPreviewer() = default;
+
+PreviewProvider *VideoPreviewer::previewProvider() const
+{
+    return new PreviewProvider(d->table);
+}
+
+void VideoPreviewer::previewVideo(QString videoId)
+{
+    std::lock_guard<std::mutex> lock(d->table->mutex);
+    if (!videoId.isEmpty())
+        d->table->ids.insert(videoId);
+}
+
+void VideoPreviewer::removePreviewVideo(QString videoId)
+{
+    std::lock_guard<std::mutex> lock(d->table->mutex);
+    if (!videoId.isEmpty())
+        d->table->ids.remove(videoId);
+}
+
+void VideoPreviewer::update(const QString &id, const QImage &image)
+{
+    if (id.isEmpty() || image.isNull())
+        return;
+    std::lock_guard<std::mutex> lock(d->table->mutex);
+    if (!d->table->ids.contains(id))
+        return;
+    d->table->pictures.insert(id, image);
+    emit updateVideoPreview(id);
+}
+
+QImage VideoPreviewer::getPreview(const QString &id)
+{
+    std::lock_guard<std::mutex> lock(d->table->mutex);
+    if (id.isEmpty() || !d->table->ids.contains(id))
+        return QImage();
+    return d->table->pictures.value(id);
+}
