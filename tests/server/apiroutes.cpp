@@ -168,12 +168,32 @@ bool ApiRoutes::isPublic(const QString &path)
     return open.contains(path) || path.startsWith(QLatin1String("/api/v1/ws_talk/"));
 }
 
+QString ApiRoutes::tokenOf(const QString &userName) const
+{
+    if (userName == m_data.firstUserName())
+        return m_context.token;
+    return m_context.token + QLatin1Char('-')
+           + QString::fromLatin1(QCryptographicHash::hash(userName.toUtf8(), QCryptographicHash::Md5).toHex().left(8));
+}
+
+QString ApiRoutes::userOfToken(const QByteArray &token) const
+{
+    for (const QString &name : m_data.userNames()) {
+        if (!token.isEmpty() && tokenOf(name).toLatin1() == token)
+            return name;
+    }
+    return {};
+}
+
 HttpResponse ApiRoutes::handle(const TestServerRequest &request, const Context &context)
 {
     m_context = context;
     const Handler handler = handlerFor(request.path);
     if (!handler)
         return notFound(QStringLiteral("no such call"));
+    m_user = userOfToken(request.header("token"));
+    if (m_user.isEmpty() && !isPublic(request.path))
+        return HttpResponse::text(401, "未登录或登录已失效");
     return (this->*handler)(request, QUrlQuery(QString::fromUtf8(request.rawQuery)));
 }
 
@@ -187,7 +207,7 @@ HttpResponse ApiRoutes::login(const TestServerRequest &, const QUrlQuery &query)
     if (m_data.captchaRequired()
         && item(query, "captcha").compare(m_data.captcha(), Qt::CaseInsensitive) != 0)
         return HttpResponse::text(400, "验证码错误");
-    return HttpResponse::envelope({{QStringLiteral("Token"), m_context.token},
+    return HttpResponse::envelope({{QStringLiteral("Token"), tokenOf(item(query, "username"))},
                                    {QStringLiteral("TokenTimeout"), 604800}});
 }
 
@@ -198,11 +218,9 @@ HttpResponse ApiRoutes::logout(const TestServerRequest &request, const QUrlQuery
     return HttpResponse::envelope({});
 }
 
-HttpResponse ApiRoutes::userInfo(const TestServerRequest &request, const QUrlQuery &)
+HttpResponse ApiRoutes::userInfo(const TestServerRequest &, const QUrlQuery &)
 {
-    // One token serves every account here; the user menu shows the first account.
-    Q_UNUSED(request)
-    const QJsonObject user = m_data.user(m_data.firstUserName());
+    const QJsonObject user = m_data.user(m_user);
     return HttpResponse::envelope({{QStringLiteral("UserInfo"), user.value(QLatin1String("UserInfo"))}});
 }
 

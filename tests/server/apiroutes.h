@@ -17,7 +17,7 @@ class ApiRoutes
 public:
     struct Context
     {
-        QString token;
+        QString token; // the first account's token; every other account gets its own
         quint16 httpPort = 0;
         quint16 rtspPort = 0;
     };
@@ -27,6 +27,7 @@ public:
     bool handles(const QString &path) const;
     // True for the calls the platform answers without a login token.
     static bool isPublic(const QString &path);
+    // 401 for a call that needs a token without a valid "token" header.
     HttpResponse handle(const TestServerRequest &request, const Context &context);
 
 private:
@@ -66,9 +67,12 @@ private:
     HttpResponse deviceRecordStreamInfo(const TestServerRequest &request, const QUrlQuery &query);
 
     HttpResponse setFavourite(const QUrlQuery &query, bool favourite);
+    QString tokenOf(const QString &userName) const;
+    QString userOfToken(const QByteArray &token) const;
     Handler handlerFor(const QString &path) const;
 
     SeedData &m_data;
     Context m_context;
+    QString m_user; // owner of the token of the request being answered
     QHash<QString, Handler> m_routes;
 };

@@ -61,6 +61,14 @@ QString SeedData::firstUserName() const
     return objects(m_root.value(QLatin1String("Users"))).value(0).value(QLatin1String("UserName")).toString();
 }
 
+QStringList SeedData::userNames() const
+{
+    QStringList names;
+    for (const QJsonObject &user : objects(m_root.value(QLatin1String("Users"))))
+        names.append(user.value(QLatin1String("UserName")).toString());
+    return names;
+}
+
 QString SeedData::captcha() const
 {
     return m_root.value(QLatin1String("Captcha")).toString();

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 // The platform's data as the test server holds it: seeded from one JSON file and
 // changed by the calls that change things (favourites, alarms, record flags).
@@ -18,6 +19,7 @@ public:
 
     QJsonObject user(const QString &name) const;     // empty when unknown
     QString firstUserName() const;
+    QStringList userNames() const;
     QString captcha() const;
     bool captchaRequired() const;
     QJsonObject otherConfig() const;

@@ -243,6 +243,12 @@ void TestServerSelfCheck::loginChecksNameAndHashedPassword()
     QCOMPARE(ok.legacyBody().value(QLatin1String("Token")).toString(), m_server.token());
     const Reply visitor = get(QStringLiteral("api/v1/login?username=guest&password=%1&captcha=").arg(md5Hex(QStringLiteral("vistr4816"))), false);
     QCOMPARE(visitor.status, 200);
+    const QByteArray visitorToken = visitor.legacyBody().value(QLatin1String("Token")).toString().toLatin1();
+    QVERIFY(visitorToken != m_server.token().toLatin1());
+    const Reply visitorInfo = send("GET", QStringLiteral("api/v1/getuserinfo"), {}, {{"token", visitorToken}}, false);
+    QCOMPARE(visitorInfo.legacyBody().value(QLatin1String("UserInfo")).toObject().value(QLatin1String("name")).toString(), QStringLiteral("guest"));
+    QCOMPARE(get(QStringLiteral("api/v1/getuserinfo")).legacyBody().value(QLatin1String("UserInfo")).toObject().value(QLatin1String("name")).toString(),
+             QStringLiteral("admin"));
     const Reply plain = get(QStringLiteral("api/v1/login?username=%1&password=%2&captcha=").arg(m_server.userName(), m_server.password()), false);
     QCOMPARE(plain.status, 401);
     QVERIFY(!plain.body.isEmpty());
