@@ -24,6 +24,9 @@
 #include "videopreviewer.h"
 #include "style.h"
 #include "stylemanager.h"
+#include "videocontroller.h"
+#include "videoinfo.h"
+#include "videoitem.h"
 #include "videosnapitem.h"
 
 namespace {
@@ -96,6 +99,7 @@ void createSingletons()
 {
     SettingManager::instance();
     StyleManager::instance()->setStyleMode(StyleManager::ClassicMode);
+    VideoController::instance()->initialize();
 }
 
 void registerQmlTypes()
@@ -103,7 +107,9 @@ void registerQmlTypes()
     qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
     qmlRegisterType<Settings>("an.login", 1, 0, "LoginSetting");
     qmlRegisterType<SimpleAudioInput>("an.audio", 1, 0, "SimpleAudioInput");
+    qmlRegisterType<VideoItem>("an.video", 1, 0, "VideoItem");
     qmlRegisterType<VideoSnapItem>("an.video", 1, 0, "VideoSnapItem");
+    registerUncreatable<VideoInfo>("an.video", "VideoInfo");
     qmlRegisterType<Style>("an.style", 1, 0, "Style");
     registerUncreatable<DeviceInfo>("an.device", "DeviceInfo");
     registerUncreatable<ChannelInfo>("an.device", "ChannelInfo");
