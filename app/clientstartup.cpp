@@ -21,6 +21,7 @@
 #include "qmlapi.h"
 #include "settingmanager.h"
 #include "simpleaudioinput.h"
+#include "previewprovider.h"
 #include "videopreviewer.h"
 #include "style.h"
 #include "stylemanager.h"
