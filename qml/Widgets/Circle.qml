@@ -5,16 +5,16 @@ import Qt5Compat.GraphicalEffects
 Item {
     id: root
 
-    property alias color: source.color
+    property alias color: fill.color
 
     Rectangle {
-        id: source
+        id: fill
         anchors.fill: parent
         visible: false
     }
 
     Rectangle {
-        id: mask
+        id: roundMask
         anchors.fill: parent
         radius: width / 2
         visible: false
@@ -22,7 +22,7 @@ Item {
 
     OpacityMask {
         anchors.fill: parent
-        source: source
-        maskSource: mask
+        source: fill
+        maskSource: roundMask
     }
 }

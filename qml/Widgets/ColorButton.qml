@@ -30,7 +30,6 @@ QQC.AbstractButton {
         id: fill
         width: control.width
         height: control.height
-        border.width: 0
         color: control.currentFill()
 
         Behavior on color {

@@ -28,7 +28,6 @@ QQC.Slider {
         width: control.availableWidth
         height: control.availableHeight / 2
         radius: control.barRadius
-        border.width: 0
         color: styleManager.style.color("Widgets-Slider-Background")
 
         Rectangle {

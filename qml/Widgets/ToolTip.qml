@@ -38,7 +38,6 @@ QQC.ToolTip {
 
     contentItem: Text {
         id: content
-        width: control.width
         text: control.text
         font: control.font
         color: styleManager.style.color("Widgets-ToolTip-TextColor")

@@ -170,6 +170,18 @@ Item {
             tryVerify(() => Qt.colorEqual(button.background.color, "#102030"), 1000);
         }
 
+        function test_colorButtonBorderAndRadius() {
+            const button = createTemporaryObject(colorButtonComponent, scene);
+            button.radius = 4;
+            compare(button.background.radius, 4);
+            // Naming a border colour is enough to draw the usual one-pixel border.
+            button.border.color = "#ff0000";
+            compare(button.background.border.width, 1);
+            waitForRendering(button);
+            const picture = grabImage(button);
+            verify(Qt.colorEqual(picture.pixel(60, 0), "#ff0000"), "top border drawn, got " + picture.pixel(60, 0));
+        }
+
         function test_colorButtonDefaultsDeriveNothing() {
             const button = createTemporaryObject(colorButtonPlainComponent, scene);
             mouseMove(button, 10, 10);
