@@ -22,6 +22,7 @@
 #include "settingmanager.h"
 #include "simpleaudioinput.h"
 #include "previewprovider.h"
+#include "previewprovider.h"
 #include "videopreviewer.h"
 #include "style.h"
 #include "stylemanager.h"
