@@ -39,7 +39,17 @@ class TestServerPrivate;
 // A stand-in for the platform server on 127.0.0.1: every REST call over seeded data,
 // the talk-back WebSocket on the HTTP port, media files with Range, HTTP-FLV and HLS,
 // live RTSP test patterns, Digest/Basic test routes, a request log and fault injection.
-// It lives in the thread that creates it and answers from that thread's event loop.
+// It lives in the thread that creates it and answers from that thread's event loop, so
+// a test must keep that loop running while it waits (QSignalSpy::wait, QTRY_*), never
+// block on a reply. RTSP runs on a thread of its own.
+//
+// Media paths (no token): "/snap/<id>.h264" and ".h265" (Annex-B parameter sets + one
+// IDR, 640x360), "/snap/alarm/<id>.h264|.h265", "/media/record.mp4" and "/media/record.flv"
+// (10 s, H.264 + AAC), "/download/..." and "/api/v1/record/download/<channel>/<start>"
+// (the MP4, or the FLV for a ".flv" name; byte ranges), "/hls/.../index.m3u8" (VOD),
+// "/live/<channel>.flv" (endless HTTP-FLV), "/media/advert/<n>.jpg", "/media/record-snap.jpg",
+// "/api/v1/captcha" (PNG). RTSP: "rtsp://127.0.0.1:<rtspPort>/live/<mount>", mounts
+// h264, h265, h264-aac, h264-pcma, h265-aac, h265-pcmu, h264-slices.
 class TestServer : public QObject
 {
     Q_OBJECT
