@@ -28,7 +28,6 @@ namespace {
 constexpr int kWatchdogMs = 3000;
 constexpr int kNoDelay = 0;
 constexpr int kUnreachableDelay = 3000;
-constexpr int kDefaultFrameRate = 25;
 constexpr int kMediaFlags = 7;
 constexpr int kReconnect = 1;
 constexpr int kPace = 1;
@@ -240,9 +239,9 @@ void VideoItemPrivate::takeHardwareType(int channelId, int decoder)
 
 void VideoItemPrivate::takeFrameRates(int channelId, int fps, int decodingFps)
 {
-    const int rate = fps < 1 ? kDefaultFrameRate : fps;
+    const int rate = VideoPacer::effectiveFrameRate(fps);
     if (frameRate.exchange(rate) != rate) {
-        frameIntervalNs.store(int64_t(1000 / rate) * 1000000);
+        frameIntervalNs.store(VideoPacer::frameIntervalNs(rate));
         onGuiThread(channelId, [this] { emit q->frameRateChanged(); });
     }
     if (decodeFrameRate.exchange(decodingFps) != decodingFps)

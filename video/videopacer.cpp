@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 namespace {
+constexpr int kDefaultFrameRate = 25;
 constexpr int kRingFill = FrameRing::kSlotCount;
 constexpr int64_t kKeyFrameCorrectionNs = 1000000;
 // Past this pause with a full cache the pacer is behind: release without sleeping.
@@ -35,6 +36,16 @@ void VideoPacer::stop()
     m_ring.shutdown();
     if (m_thread.joinable())
         m_thread.join();
+}
+
+int VideoPacer::effectiveFrameRate(int frameRate)
+{
+    return frameRate < 1 ? kDefaultFrameRate : frameRate;
+}
+
+int64_t VideoPacer::frameIntervalNs(int frameRate)
+{
+    return int64_t(1000 / effectiveFrameRate(frameRate)) * 1000000;
 }
 
 int64_t VideoPacer::waitBeforeRelease(int64_t elapsedNs, int64_t intervalNs, int frameRate, int cacheCount,

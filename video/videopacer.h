@@ -34,6 +34,10 @@ public:
     void stop();
     uint64_t consumeTimeouts() const { return m_consumeTimeouts.load(); }
 
+    // The frame interval for a stream's frame rate; 0 or less counts as 25 fps.
+    static int64_t frameIntervalNs(int frameRate);
+    static int effectiveFrameRate(int frameRate);
+
     // The pause before the next release, in ns (0: release at once). elapsedNs is
     // the time since the previous release.
     static int64_t waitBeforeRelease(int64_t elapsedNs, int64_t intervalNs, int frameRate, int cacheCount,

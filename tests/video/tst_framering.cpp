@@ -1,0 +1,235 @@
+// The hand-over between writer, pacer and renderer threads and the pacing arithmetic,
+// without the player library: order, no lost wake-ups, bounded waits, prompt shutdown.
+#include <QElapsedTimer>
+#include <QTest>
+
+#include "framering.h"
+#include "videopacer.h"
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int64_t kMs = 1000000;
+
+// A 16x16 picture whose first luma bytes carry a sequence number.
+std::vector<uchar> numberedPicture(int number)
+{
+    std::vector<uchar> bytes(size_t(VideoBuffer::tightI420Bytes(16, 16)), 0);
+    bytes[0] = uchar(number & 0xff);
+    bytes[1] = uchar((number >> 8) & 0xff);
+    return bytes;
+}
+
+int numberOf(const VideoBuffer &picture)
+{
+    const QByteArray &luma = picture.planeData(VideoBuffer::Y);
+    return uchar(luma[0]) | (uchar(luma[1]) << 8);
+}
+
+VideoPacer::Inputs fastInputs(std::function<void()> repaint)
+{
+    VideoPacer::Inputs inputs;
+    inputs.canPace = [] { return true; };
+    inputs.intervalNs = [] { return int64_t(0); };
+    inputs.frameRate = [] { return 1000; };
+    inputs.cacheCount = [] { return 3; };
+    inputs.keyFramesOnly = [] { return false; };
+    inputs.requestRepaint = std::move(repaint);
+    return inputs;
+}
+
+} // namespace
+
+class TestFrameRing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pacingArithmetic()
+    {
+        const int64_t interval = 40 * kMs;
+        // Cache exactly full: the plain interval.
+        QCOMPARE(VideoPacer::waitBeforeRelease(10 * kMs, interval, 25, 3, false), 30 * kMs);
+        // Cache short by 2: correction 2 x 40 ms / 25 = 3.2 ms longer.
+        QCOMPARE(VideoPacer::waitBeforeRelease(10 * kMs, interval, 25, 1, false), 33200000ll);
+        // Cache over by 2: 3.2 ms shorter.
+        QCOMPARE(VideoPacer::waitBeforeRelease(10 * kMs, interval, 25, 5, false), 26800000ll);
+        // Key frames only: 1 ms whatever the cache.
+        QCOMPARE(VideoPacer::waitBeforeRelease(10 * kMs, interval, 25, 0, true), 31 * kMs);
+        QCOMPARE(VideoPacer::waitBeforeRelease(10 * kMs, interval, 25, 9, true), 29 * kMs);
+        // Late with a full cache: at once; late with a short cache: still the remainder.
+        QCOMPARE(VideoPacer::waitBeforeRelease(34 * kMs, interval, 25, 3, false), 0ll);
+        QCOMPARE(VideoPacer::waitBeforeRelease(34 * kMs, interval, 25, 2, false), 7600000ll);
+        QCOMPARE(VideoPacer::waitBeforeRelease(50 * kMs, interval, 25, 1, false), 0ll);
+        QCOMPARE(VideoPacer::waitBeforeRelease(0, interval, 25, 3, false), 0ll);
+    }
+
+    void frameIntervals()
+    {
+        QCOMPARE(VideoPacer::frameIntervalNs(0), 40000000ll);
+        QCOMPARE(VideoPacer::frameIntervalNs(25), 40000000ll);
+        QCOMPARE(VideoPacer::frameIntervalNs(30), 33000000ll);
+        QCOMPARE(VideoPacer::frameIntervalNs(7), 142000000ll);
+    }
+
+    void copiesRowsWithRealStrides()
+    {
+        // 854 wide: chroma rows of 427 bytes are padded to 428 in the buffer.
+        const int width = 854, height = 4;
+        std::vector<uchar> tight(size_t(VideoBuffer::tightI420Bytes(width, height)));
+        for (size_t i = 0; i < tight.size(); ++i)
+            tight[i] = uchar(i * 7 + 3);
+        VideoBuffer buffer;
+        QVERIFY(buffer.assignTightI420(tight.data(), width, height));
+        QCOMPARE(buffer.stride(VideoBuffer::U), 428);
+        const uchar *source = tight.data();
+        for (int plane = 0; plane < VideoBuffer::PlaneCount; ++plane) {
+            const QSize extent = buffer.planeSize(plane);
+            for (int y = 0; y < extent.height(); ++y) {
+                const char *row = buffer.planeData(plane).constData() + y * buffer.stride(plane);
+                QVERIFY(std::equal(source, source + extent.width(), reinterpret_cast<const uchar *>(row)));
+                source += extent.width();
+            }
+        }
+        QImage image;
+        buffer.convertTo(image);
+        QCOMPARE(image.size(), QSize(width, height));
+    }
+
+    void closeWakesABlockedWriter()
+    {
+        FrameRing ring;
+        ring.open();
+        const std::vector<uchar> picture = numberedPicture(1);
+        for (int i = 0; i < FrameRing::kSlotCount; ++i) {
+            VideoBuffer *slot = ring.beginWrite(std::chrono::milliseconds(100));
+            QVERIFY(slot);
+            slot->assignTightI420(picture.data(), 16, 16);
+            ring.endWrite();
+        }
+        QCOMPARE(ring.readyCount(), 3);
+        QElapsedTimer timer;
+        timer.start();
+        std::thread closer([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ring.close();
+        });
+        QVERIFY(!ring.beginWrite(std::chrono::milliseconds(5000)));
+        closer.join();
+        QVERIFY(timer.elapsed() < 1000);
+    }
+
+    void writerWaitIsBounded()
+    {
+        FrameRing ring;
+        ring.open();
+        for (int i = 0; i < FrameRing::kSlotCount; ++i) {
+            QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
+            ring.endWrite();
+        }
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!ring.beginWrite(std::chrono::milliseconds(80)));
+        QVERIFY(timer.elapsed() >= 70);
+    }
+
+    void unconsumedFrameIsReleasedAfterTheBound()
+    {
+        FrameRing ring;
+        ring.open();
+        QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
+        ring.endWrite();
+        const long long ticket = ring.waitForReadySlot([] { return true; }, std::chrono::milliseconds(100));
+        QVERIFY(ticket >= 0);
+        ring.present(ticket);
+        QVERIFY(!ring.waitUntilConsumed(ticket, std::chrono::milliseconds(50)));
+        QCOMPARE(ring.readyCount(), 0);
+        QVERIFY(!ring.beginRead()); // withdrawn from the renderer
+    }
+
+    void pacerStopsPromptlyWhileWaiting()
+    {
+        FrameRing ring;
+        ring.open();
+        QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
+        ring.endWrite();
+        std::atomic<int> repaints{0};
+        QElapsedTimer timer;
+        {
+            VideoPacer pacer(ring, fastInputs([&] { repaints.fetch_add(1); }));
+            QTRY_COMPARE(repaints.load(), 1); // now waiting up to 3 s for the renderer
+            timer.start();
+        }
+        QVERIFY2(timer.elapsed() < 200, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    void idlePacerStopsPromptly()
+    {
+        FrameRing ring;
+        QElapsedTimer timer;
+        {
+            VideoPacer pacer(ring, fastInputs([] {}));
+            QTest::qWait(50);
+            timer.start();
+        }
+        QVERIFY(timer.elapsed() < 200);
+    }
+
+    // Writer, pacer and renderer at full speed: every picture arrives once, in order.
+    void handsOverInOrderUnderLoad()
+    {
+        constexpr int kPictures = 3000;
+        FrameRing ring;
+        ring.open();
+        std::atomic<bool> rendererRunning{true};
+        std::atomic<int> repaintRequests{0};
+        VideoPacer pacer(ring, fastInputs([&] { repaintRequests.fetch_add(1); }));
+        std::vector<int> seen;
+        std::atomic<int> seenCount{0};
+        std::thread renderer([&] {
+            while (rendererRunning.load()) {
+                if (const VideoBuffer *picture = ring.beginRead()) {
+                    seen.push_back(numberOf(*picture));
+                    ring.endRead();
+                    seenCount.fetch_add(1);
+                } else {
+                    std::this_thread::yield();
+                }
+            }
+        });
+        for (int number = 0; number < kPictures; ++number) {
+            VideoBuffer *slot = ring.beginWrite(std::chrono::milliseconds(5000));
+            QVERIFY(slot);
+            const std::vector<uchar> picture = numberedPicture(number);
+            slot->assignTightI420(picture.data(), 16, 16);
+            ring.endWrite();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(seenCount.load() >= kPictures, 20000);
+        rendererRunning.store(false);
+        renderer.join();
+        pacer.stop();
+        QCOMPARE(int(seen.size()), kPictures);
+        for (int i = 0; i < kPictures; ++i)
+            QCOMPARE(seen[size_t(i)], i);
+        QCOMPARE(pacer.consumeTimeouts(), 0ull);
+    }
+
+    void reopenDropsTheOldSession()
+    {
+        FrameRing ring;
+        ring.open();
+        QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
+        ring.endWrite();
+        ring.close();
+        QVERIFY(!ring.beginWrite(std::chrono::milliseconds(10)));
+        ring.open();
+        QCOMPARE(ring.readyCount(), 0);
+        QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
+    }
+};
+
+QTEST_MAIN(TestFrameRing)
+#include "tst_framering.moc"

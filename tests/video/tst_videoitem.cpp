@@ -1,0 +1,302 @@
+// The playback item against the real player library on generated media: status and
+// its signals, URL changes, seeking (also after the end), the decode switch, the
+// no-frame watchdog, speeds, fill-mode rectangles and teardown while stalled.
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "localservers.h"
+#include "videoinfo.h"
+#include "videoitem.h"
+#include "videotestkit.h"
+
+using namespace VideoTestKit;
+
+namespace {
+
+// Every status the item passes through, in order.
+class StatusLog : public QObject
+{
+public:
+    explicit StatusLog(VideoItem *item)
+    {
+        connect(item, &VideoItem::statusChanged, this, [this, item] { statuses << item->status(); });
+    }
+    QList<VideoItem::VideoStatus> statuses;
+};
+
+bool waitForDrawn(VideoItem *item, quint64 frames, int timeoutMs = 5000)
+{
+    return waitFor([=] { return item->drawnFrameCount() >= frames; }, timeoutMs);
+}
+
+} // namespace
+
+class TestVideoItem : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(!shortClip().isEmpty());
+        QVERIFY(!tenSecondClip().isEmpty());
+    }
+
+    void startsIdle()
+    {
+        VideoItem item;
+        QCOMPARE(item.status(), VideoItem::UnknownStatus);
+        QCOMPARE(item.networkDelay(), 3000);
+        QCOMPARE(item.speed(), 1.0);
+        QVERIFY(!item.sourceValid());
+        QVERIFY(item.enableDecode());
+        QCOMPARE(item.hardwareType(), VideoItem::Unknown);
+        QVERIFY(QRegularExpression("^[0-9a-f]{32}$").match(item.videoId()).hasMatch());
+        QVERIFY(item.videoInfo());
+        QCOMPARE(item.videoInfo()->parent(), &item);
+        QSignalSpy status(&item, &VideoItem::statusChanged);
+        item.startPlay(); // no URL ever set: nothing opens
+        QCOMPARE(status.count(), 0);
+    }
+
+    void speedCodes()
+    {
+        QCOMPARE(VideoItem::speedCode(1.0 / 16), 6);
+        QCOMPARE(VideoItem::speedCode(0.125), 5);
+        QCOMPARE(VideoItem::speedCode(0.25), 4);
+        QCOMPARE(VideoItem::speedCode(0.5), 3);
+        QCOMPARE(VideoItem::speedCode(2), 7);
+        QCOMPARE(VideoItem::speedCode(4), 8);
+        QCOMPARE(VideoItem::speedCode(8), 9);
+        QCOMPARE(VideoItem::speedCode(16), 10);
+        QCOMPARE(VideoItem::speedCode(1), 0);
+        QCOMPARE(VideoItem::speedCode(3), 0);
+        QCOMPARE(VideoItem::speedCode(0.5000001), 0);
+
+        VideoItem item;
+        QSignalSpy changed(&item, &VideoItem::speedChanged);
+        item.setSpeed(3.0);
+        item.setSpeed(3.0);
+        QCOMPARE(item.speed(), 3.0);
+        QCOMPARE(changed.count(), 2); // every write notifies
+    }
+
+    void playsToTheEnd()
+    {
+        Scene scene;
+        VideoItem *item = scene.addItem();
+        StatusLog log(item);
+        QSignalSpy finished(item, &VideoItem::finished);
+        QSignalSpy valid(item, &VideoItem::sourceValidChanged);
+        item->setVideoUrl(fileUrl(shortClip()));
+        QCOMPARE(log.statuses, (QList<VideoItem::VideoStatus>{VideoItem::Opening, VideoItem::Opened}));
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(log.statuses.last(), VideoItem::Closed);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(valid.count() >= 1);
+        QVERIFY(item->sourceValid()); // the channel stays open after the end
+        QCOMPARE(item->hardwareType(), VideoItem::Cpu);
+        QCOMPARE(item->frameRate(), 25);
+        QCOMPARE(item->videoInfo()->resolution(), QSize(320, 240));
+        QCOMPARE(item->videoInfo()->duration(), 1ull);
+        // Paced at 25 fps: nearly every one of the 25 pictures reaches the screen.
+        QVERIFY2(item->drawnFrameCount() >= 20, qPrintable(QString::number(item->drawnFrameCount())));
+        QCOMPARE(item->implicitWidth(), 320.0);
+    }
+
+    void newUrlClosesTheOldStreamFirst()
+    {
+        Scene scene;
+        VideoItem *item = scene.addItem();
+        item->setVideoUrl(fileUrl(tenSecondClip()));
+        QVERIFY(waitForDrawn(item, 2));
+        StatusLog log(item);
+        QList<bool> validity;
+        QList<int> delays;
+        connect(item, &VideoItem::sourceValidChanged, item, [&] { validity << item->sourceValid(); });
+        connect(item, &VideoItem::networkDelayChanged, item, [&] { delays << item->networkDelay(); });
+        QSignalSpy urlChanged(item, &VideoItem::videoUrlChanged);
+        item->setVideoUrl(fileUrl(shortClip()));
+        QCOMPARE(urlChanged.count(), 1);
+        QCOMPARE(log.statuses,
+                 (QList<VideoItem::VideoStatus>{VideoItem::Closed, VideoItem::Opening, VideoItem::Opened}));
+        QCOMPARE(validity.value(0), false);
+        QCOMPARE(delays.value(0), 0);
+        QCOMPARE(item->videoInfo()->duration(), 0ull);
+        QVERIFY(waitFor([&] { return item->sourceValid(); }, 5000));
+    }
+
+    void sameUrlDoesNothing()
+    {
+        Scene scene;
+        VideoItem *item = scene.addItem();
+        const QString url = fileUrl(tenSecondClip());
+        item->setVideoUrl(url);
+        QSignalSpy status(item, &VideoItem::statusChanged);
+        QSignalSpy urlChanged(item, &VideoItem::videoUrlChanged);
+        item->setVideoUrl(url);
+        QCOMPARE(status.count(), 0);
+        QCOMPARE(urlChanged.count(), 0);
+    }
+
+    void emptyUrlStops()
+    {
+        Scene scene;
+        VideoItem *item = scene.addItem();
+        item->setVideoUrl(fileUrl(tenSecondClip()));
+        QVERIFY(waitFor([&] { return item->sourceValid(); }, 5000));
+        item->setVideoUrl(QStringLiteral(""));
+        QCOMPARE(item->status(), VideoItem::Closed);
+        QVERIFY(!item->sourceValid());
+        QCOMPARE(item->networkDelay(), 0);
+    }
+
+    void seeks()
+    {
+        Scene scene;
+        VideoItem *item = scene.addItem();
+        item->setProgress(0.5); // no channel yet: ignored
+        item->setVideoUrl(fileUrl(tenSecondClip()));
+        QVERIFY(waitFor([&] { return item->videoInfo()->duration() == 10; }, 5000));
+        QVERIFY(waitForDrawn(item, 2));
+        item->setProgress(0.7);
+        QVERIFY(waitFor([&] { return item->videoInfo()->progress() >= 7; }, 3000));
+        QVERIFY(item->videoInfo()->progress() <= 8);
+    }
+
+    void seekAfterTheEndReopens()
+    {
+        Scene scene;
+        VideoItem *item = scene.addItem();
+        item->setVideoUrl(fileUrl(colourBars(320, 240, 2)));
+        QSignalSpy finished(item, &VideoItem::finished);
+        QVERIFY(finished.wait(6000));
+        QCOMPARE(item->status(), VideoItem::Closed);
+        StatusLog log(item);
+        item->setProgress(0.5);
+        QCOMPARE(log.statuses,
+                 (QList<VideoItem::VideoStatus>{VideoItem::Closed, VideoItem::Opening, VideoItem::Opened}));
+        const quint64 drawnBefore = item->drawnFrameCount();
+        QVERIFY(finished.wait(4000));
+        // Half of the 2 s file is left: about 25 pictures, not 50.
+        const quint64 drawn = item->drawnFrameCount() - drawnBefore;
+        QVERIFY2(drawn >= 15 && drawn <= 35, qPrintable(QString::number(drawn)));
+        QCOMPARE(item->videoInfo()->duration(), 2ull);
+    }
+
+    void decodeSwitch()
+    {
+        Scene scene;
+        VideoItem *item = scene.addItem();
+        item->setVideoUrl(fileUrl(tenSecondClip()));
+        QVERIFY(waitForDrawn(item, 3));
+        QSignalSpy changed(item, &VideoItem::enableDecodeChanged);
+        item->setEnableDecode(false);
+        item->setEnableDecode(false);
+        QCOMPARE(changed.count(), 1);
+        QTest::qWait(200);
+        const quint64 stopped = item->drawnFrameCount();
+        QTest::qWait(600);
+        QCOMPARE(item->drawnFrameCount(), stopped);
+        item->setEnableDecode(true);
+        QVERIFY(waitForDrawn(item, stopped + 5));
+    }
+
+    void watchdogFiresWhenFramesStop()
+    {
+        Scene scene;
+        VideoItem *item = scene.addItem();
+        item->setVideoUrl(fileUrl(colourBars(320, 240, 2)));
+        QSignalSpy finished(item, &VideoItem::finished);
+        QVERIFY(finished.wait(6000));
+        QVERIFY(item->decodeFrameRate() > 0);
+        QSignalSpy delay(item, &VideoItem::networkDelayChanged);
+        QElapsedTimer since;
+        since.start();
+        QVERIFY(delay.wait(4500));
+        QVERIFY2(since.elapsed() > 1500, "fired before 3 s without frames");
+        QCOMPARE(item->networkDelay(), 3000);
+        QCOMPARE(item->decodeFrameRate(), 0);
+        QCOMPARE(item->videoInfo()->codeRate(), 0ull);
+    }
+
+    void stalledStreamTearsDownQuickly()
+    {
+        SilentServer silent;
+        Scene scene;
+        VideoItem *item = scene.addItem();
+        QSignalSpy delay(item, &VideoItem::networkDelayChanged);
+        QSignalSpy decodeRate(item, &VideoItem::decodeFrameRateChanged);
+        item->setVideoUrl(QStringLiteral("rtsp://127.0.0.1:%1/stalled").arg(silent.port()));
+        QCOMPARE(item->status(), VideoItem::Opened);
+        QTest::qWait(3300);
+        // No picture ever came: the watchdog has nothing to report.
+        QCOMPARE(delay.count(), 0);
+        QCOMPARE(decodeRate.count(), 0);
+        QElapsedTimer timer;
+        timer.start();
+        delete item;
+        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    // Never shown: the ring fills, the writer waits for a slot and the pacer for the renderer.
+    void undrawnItemTearsDownQuickly()
+    {
+        auto *item = new VideoItem;
+        item->setVideoUrl(fileUrl(tenSecondClip()));
+        QVERIFY(waitFor([&] { return item->videoInfo()->cacheFrameCount() >= 3; }, 5000));
+        QTest::qWait(300);
+        QElapsedTimer timer;
+        timer.start();
+        delete item;
+        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    void contentRectFollowsFillMode()
+    {
+        Scene scene(QSize(800, 800));
+        VideoItem *item = scene.addItem();
+        QCOMPARE(item->contentRect(), QRectF(0, 0, 800, 800)); // before the first picture
+        item->setFillMode(VideoItem::PreserveAspectFit);
+        QCOMPARE(item->contentRect(), QRectF(0, 0, 800, 800));
+        QSignalSpy content(item, &VideoItem::contentRectChanged);
+        QSignalSpy sourceRect(item, &VideoItem::sourceRectChanged);
+        item->setVideoUrl(fileUrl(tenSecondClip()));
+        QVERIFY(content.wait(5000));
+        QCOMPARE(sourceRect.count(), 1);
+        QCOMPARE(item->contentRect(), QRectF(0, 100, 800, 600));
+        item->setFillMode(VideoItem::PreserveAspectCrop);
+        QCOMPARE(item->contentRect(), QRectF(-133.33333333333331, 0, 1066.6666666666665, 800));
+        item->setFillMode(VideoItem::Stretch);
+        QCOMPARE(item->contentRect(), QRectF(0, 0, 800, 800));
+        content.clear();
+        item->setPosition(QPointF(10, 20));
+        QCOMPARE(content.count(), 0);
+        item->setSize(QSizeF(400, 300));
+        QCOMPARE(content.count(), 1);
+        QCOMPARE(item->contentRect(), QRectF(0, 0, 400, 300));
+    }
+
+    // Many short lives, each ended at a different stage of its start.
+    void createPlayDestroyCycles()
+    {
+        Scene scene;
+        const QString url = fileUrl(tenSecondClip());
+        for (int cycle = 0; cycle < 50; ++cycle) {
+            VideoItem *item = scene.addItem();
+            item->setVideoUrl(url);
+            if (cycle % 3 == 1)
+                waitFor([&] { return item->sourceValid(); }, 2000);
+            else if (cycle % 3 == 2)
+                waitForDrawn(item, 2, 2000);
+            QElapsedTimer timer;
+            timer.start();
+            delete item;
+            QVERIFY2(timer.elapsed() < 500, qPrintable(QStringLiteral("cycle %1: %2 ms").arg(cycle).arg(timer.elapsed())));
+        }
+    }
+};
+
+QTEST_MAIN(TestVideoItem)
+#include "tst_videoitem.moc"
