@@ -26,6 +26,8 @@ Item {
         glowRadius: 0
         cornerRadius: body.radius + glowRadius
         cached: true
+        // A radius of 0 means no glow: drawn anyway, its edge would fringe the rectangle.
+        visible: glowRadius > 0
     }
 
     Rectangle {

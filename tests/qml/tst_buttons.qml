@@ -177,7 +177,6 @@ Item {
             // Naming a border colour is enough to draw the usual one-pixel border.
             button.border.color = "#ff0000";
             compare(button.background.border.width, 1);
-            waitForRendering(button);
             const picture = grabImage(button);
             verify(Qt.colorEqual(picture.pixel(60, 0), "#ff0000"), "top border drawn, got " + picture.pixel(60, 0));
         }

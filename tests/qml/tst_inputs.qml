@@ -219,7 +219,6 @@ Item {
 
         function test_comboArrowDarkensWhilePressed() {
             const combo = createTemporaryObject(comboComponent, scene, { model: ["x"], textColor: "#80c0ff" });
-            waitForRendering(combo);
             tryVerify(() => colourNear(arrowColour(combo), "#80c0ff"), 2000, "arrow in the text colour");
             mousePress(combo);
             tryVerify(() => colourNear(arrowColour(combo), Qt.darker("#80c0ff")), 2000, "arrow darkened");

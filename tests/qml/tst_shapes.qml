@@ -123,7 +123,9 @@ Item {
             compare(glow.glowRadius, 0);
             compare(glow.cornerRadius, 6);
             compare(effect.cached, true);
+            verify(!effect.visible, "no glow at radius 0");
             glow.glowRadius = 10;
+            verify(effect.visible);
             compare(glow.cornerRadius, 16);
             glow.rect.anchors.margins = 12;
             compare(effect.x, 12);
@@ -137,7 +139,6 @@ Item {
 
         function test_glowRectangleOpaqueWithoutGlow() {
             const glow = createTemporaryObject(glowComponent, scene, { x: 20, y: 20 });
-            waitForRendering(glow);
             const picture = grabImage(glow);
             verify(Qt.colorEqual(picture.pixel(50, 30), "#203040"));
         }
@@ -172,7 +173,6 @@ Item {
         // painted arrow by repainting.
         function test_styleReloadRestyles() {
             const combo = createTemporaryObject(styledComboComponent, scene);
-            waitForRendering(combo);
             const arrowAt = () => grabImage(combo).pixel(combo.indicator.x + 6, combo.indicator.y + 2);
             const before = styleManager.style.color("Widgets-ComboBox-TextColor");
             tryVerify(() => Qt.colorEqual(arrowAt(), before), 2000);
