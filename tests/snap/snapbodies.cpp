@@ -48,7 +48,10 @@ QStringList encoderArguments(const Recipe &recipe)
 
 QStringList ffmpegArguments(const Recipe &recipe, const QString &output)
 {
-    const QString input = QStringLiteral("%1=size=%2x%3:rate=25").arg(recipe.source).arg(recipe.width).arg(recipe.height);
+    // "testsrc2" takes its options after "=", "color=c=red" after one more ":".
+    const QChar separator = recipe.source.contains(QLatin1Char('=')) ? QLatin1Char(':') : QLatin1Char('=');
+    const QString input = recipe.source + separator
+                          + QStringLiteral("size=%1x%2:rate=25").arg(recipe.width).arg(recipe.height);
     return QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
                        QStringLiteral("-nostdin"), QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
                        QStringLiteral("-i"), input, QStringLiteral("-frames:v"), QStringLiteral("1"),
