@@ -110,9 +110,23 @@ std::string SourceOptions::localPath(const std::string &fileUrl)
     return decoded;
 }
 
+// URLs come from the server: a stream may only reach the protocols of its kind
+// (an HLS playlist cannot pull in local files, an RTSP URL cannot become a pipe).
+const char *SourceOptions::allowedProtocols() const
+{
+    switch (m_kind) {
+    case Kind::Rtsp: return "rtsp,rtsps,rtp,srtp,udp,tcp,tls";
+    case Kind::Rtmp: return "rtmp,rtmps,rtmpt,rtmpts,tcp,tls,http,https";
+    case Kind::Http: return "http,https,tcp,tls,crypto,httpproxy";
+    case Kind::File: return "file";
+    }
+    return "file";
+}
+
 AVDictionary *SourceOptions::inputOptions() const
 {
     AVDictionary *options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", allowedProtocols(), 0);
     if (m_kind == Kind::File)
         return options;
     av_dict_set(&options, "probesize", kLiveProbeBytes, 0);

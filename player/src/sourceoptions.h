@@ -21,6 +21,7 @@ public:
     const std::string &url() const { return m_url; }
     // A fresh dictionary for avformat_open_input (the call consumes it).
     AVDictionary *inputOptions() const;
+    const char *allowedProtocols() const;
 
     static Kind kindOf(int protocol, const std::string &url);
     static std::string withCredentials(const std::string &url, const std::string &userName,

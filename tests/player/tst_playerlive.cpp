@@ -3,6 +3,7 @@
 // servers, reconnection and recording.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -132,6 +133,24 @@ private slots:
         qInfo("first frame after %.0f ms", probe.firstFrameMs());
         QCOMPARE(probe.seconds(CALLBACK_DURATION), std::vector<uint32_t>{10});
         QCOMPARE(probe.seconds(CALLBACK_PROGRESS).front(), 0u);
+    }
+
+    // A playlist from the server must not make the player read local files.
+    void hlsPlaylistCannotReachLocalFiles()
+    {
+        QTemporaryDir dir;
+        const QString segment = QDir(TestMedia::hlsFolder()).filePath("index0.ts");
+        QVERIFY(QFileInfo::exists(segment));
+        QFile playlist(dir.filePath("index.m3u8"));
+        QVERIFY(playlist.open(QIODevice::WriteOnly));
+        playlist.write("#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:2\n#EXTINF:2.0,\nfile://"
+                       + QFile::encodeName(segment) + "\n#EXT-X-ENDLIST\n");
+        playlist.close();
+        StaticHttpServer http(dir.path());
+        ChannelProbe probe;
+        QVERIFY(probe.open(http.url("index.m3u8")) > 0);
+        QTest::qWait(1500);
+        QCOMPARE(probe.frames(), 0);
     }
 
     void liveStreamReconnectsAfterADrop()
