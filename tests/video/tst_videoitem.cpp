@@ -107,13 +107,14 @@ private slots:
 
     void newUrlClosesTheOldStreamFirst()
     {
+        // Declared before the scene: the item's teardown still reports its stop.
+        QList<bool> validity;
+        QList<int> delays;
         Scene scene;
         VideoItem *item = scene.addItem();
         item->setVideoUrl(fileUrl(tenSecondClip()));
         QVERIFY(waitForDrawn(item, 2));
         StatusLog log(item);
-        QList<bool> validity;
-        QList<int> delays;
         connect(item, &VideoItem::sourceValidChanged, item, [&] { validity << item->sourceValid(); });
         connect(item, &VideoItem::networkDelayChanged, item, [&] { delays << item->networkDelay(); });
         QSignalSpy urlChanged(item, &VideoItem::videoUrlChanged);
