@@ -19,10 +19,12 @@ Channel::~Channel()
     close();
 }
 
-// Local files are read ahead about two seconds; network streams may burst more.
+// Local files are read ahead about two seconds. Network streams get room for
+// about six seconds of jitter; a live stream that falls further behind drops its
+// backlog and goes on from the next key frame (old pictures are worth nothing).
 size_t Channel::videoPacketBound(const SourceOptions &source)
 {
-    return source.isNetwork() ? 1500 : 50;
+    return source.isNetwork() ? 150 : 50;
 }
 
 void Channel::start()

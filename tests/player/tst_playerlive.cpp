@@ -89,6 +89,28 @@ private slots:
         QVERIFY2(perTwoSeconds >= 35 && perTwoSeconds <= 65, qPrintable(QString::number(perTwoSeconds)));
     }
 
+    // A consumer slower than the camera: the backlog stays bounded (it is dropped and
+    // playing goes on at a key frame) instead of growing into minutes of delay.
+    void slowConsumerOfALiveStreamKeepsUp()
+    {
+        ChannelProbe probe;
+        probe.setCallbackDelayMs(500);
+        QVERIFY(probe.open(m_rtsp.url("/live")) > 0);
+        QVERIFY(probe.waitForFrames(1, 5000));
+        uint32_t highest = 0;
+        bool dropped = false;
+        QVERIFY(probe.waitFor([&] {
+            for (const ChannelProbe::Event &event : probe.events()) {
+                if (event.type != CALLBACK_MEDIA_FRAME)
+                    continue;
+                dropped = dropped || (highest > 100 && event.cachedFrames < 50);
+                highest = std::max(highest, event.cachedFrames);
+            }
+            return dropped;
+        }, 12000));
+        QVERIFY2(highest <= 150, qPrintable(QString::number(highest)));
+    }
+
     void rtspOnDemandIsPacedAndSeekable()
     {
         ChannelProbe probe;

@@ -122,6 +122,7 @@ void ChannelProbe::record(ZELKA_CALLBACK_TYPE type, int mediaType, int64_t data,
         event.codecId = info->codecId;
         event.sampleRate = info->sampleRate;
         event.frameRate = info->frameRate;
+        event.cachedFrames = info->cachedFrames;
     }
     if (type == CALLBACK_FRAME_TIME && data) {
         const auto *time = reinterpret_cast<const ZELKA_FRAME_TIME *>(data);

@@ -31,6 +31,7 @@ public:
         uint32_t codecId = 0;
         uint32_t sampleRate = 0;
         int frameRate = 0;
+        uint32_t cachedFrames = 0;
         int hour = -1, minute = -1, second = -1;
         Clock::time_point at;
     };
