@@ -1,0 +1,194 @@
+import QtQuick
+import QtQuick.Controls as QQC
+import QtTest
+import "qrc:/zelka/qml/Widgets" as Widgets
+
+// The in-window popup and the drag area under real pointer input: centred opening, fades,
+// dragging by the title bar and by a MoveArea, the close button.
+Item {
+    id: scene
+    width: 600
+    height: 400
+
+    Component {
+        id: popupComponent
+        Widgets.MovablePopup {
+            width: 200
+            height: 120
+            title: "下载进度"
+            contentItem: Rectangle { objectName: "PopupBody"; color: "#336699" }
+        }
+    }
+
+    Component {
+        id: targetComponent
+        Rectangle {
+            property alias mover: mover
+            x: 100
+            y: 100
+            width: 120
+            height: 60
+            color: "#808080"
+            Widgets.MoveArea {
+                id: mover
+                anchors.fill: parent
+            }
+        }
+    }
+
+    Component {
+        id: loneAreaComponent
+        Widgets.MoveArea {
+            x: 300
+            y: 100
+            width: 100
+            height: 50
+        }
+    }
+
+    Component {
+        id: spyComponent
+        SignalSpy {}
+    }
+
+    TestCase {
+        name: "MovablePopup"
+        when: windowShown
+
+        function titleBarOf(popup) {
+            return findChild(popup.background, "PopupTitleBar");
+        }
+
+        function openedPopup(properties) {
+            const popup = createTemporaryObject(popupComponent, scene, properties || {});
+            popup.open();
+            tryCompare(popup, "opacity", 1.0, 2000);
+            verify(popup.opened);
+            return popup;
+        }
+
+        // Presses at (px, py) of the item, moves by (dx, dy) in steps with the button
+        // held, and releases there. Positions are fixed in the window, as a real
+        // pointer's are, while the item moves away under them.
+        function dragBy(item, px, py, dx, dy) {
+            const origin = item.mapToItem(scene, px, py);
+            mousePress(scene, origin.x, origin.y);
+            const steps = 5;
+            for (let k = 1; k <= steps; ++k)
+                mouseMove(scene, origin.x + dx * k / steps, origin.y + dy * k / steps, -1, Qt.LeftButton);
+            mouseRelease(scene, origin.x + dx, origin.y + dy);
+        }
+
+        function test_opensCentredAndFadesIn() {
+            const popup = createTemporaryObject(popupComponent, scene);
+            const overlay = QQC.Overlay.overlay;
+            verify(!popup.visible);
+            popup.open();
+            compare(popup.parent, overlay);
+            compare(popup.x, Math.round((overlay.width - popup.width) / 2));
+            compare(popup.y, Math.round((overlay.height - popup.height) / 2));
+            wait(60);
+            verify(popup.opacity > 0 && popup.opacity < 1, "fading in, opacity " + popup.opacity);
+            tryCompare(popup, "opacity", 1.0, 2000);
+        }
+
+        function test_closeButtonClosesWithAFade() {
+            const popup = openedPopup();
+            const closer = findChild(popup.background, "PopupCloseButton");
+            compare(closer.height, titleBarOf(popup).height);
+            compare(closer.width, closer.height);
+            mouseClick(closer);
+            wait(60);
+            verify(popup.opacity < 1 && popup.opacity > 0, "fading out, opacity " + popup.opacity);
+            tryCompare(popup, "visible", false, 2000);
+        }
+
+        function test_titleBarDragsThePopup() {
+            const popup = openedPopup();
+            const bar = titleBarOf(popup);
+            const startX = popup.x;
+            const startY = popup.y;
+            dragBy(bar, 40, 16, 30, -10);
+            compare(popup.x, startX + 30);
+            compare(popup.y, startY - 10);
+            // Again from wherever it stands now.
+            dragBy(bar, 60, 10, -45, 25);
+            compare(popup.x, startX - 15);
+            compare(popup.y, startY + 15);
+        }
+
+        function test_draggedPositionOutlivesClosing() {
+            const popup = openedPopup();
+            const startX = popup.x;
+            const startY = popup.y;
+            dragBy(titleBarOf(popup), 40, 16, 30, -10);
+            popup.close();
+            tryCompare(popup, "visible", false, 2000);
+            popup.open();
+            compare(popup.x, startX + 30);
+            compare(popup.y, startY - 10);
+        }
+
+        function test_fixedPopupIgnoresDragButCloses() {
+            const popup = openedPopup({ movable: false });
+            const startX = popup.x;
+            const startY = popup.y;
+            dragBy(titleBarOf(popup), 40, 16, 30, -10);
+            compare(popup.x, startX);
+            compare(popup.y, startY);
+            mouseClick(findChild(popup.background, "PopupCloseButton"));
+            tryCompare(popup, "visible", false, 2000);
+        }
+
+        function test_contentStartsBelowTheTitleBar() {
+            const popup = openedPopup();
+            const bar = titleBarOf(popup);
+            compare(bar.height, 32 * styleManager.scaleRatio);
+            compare(popup.topPadding, popup.topInset + bar.height);
+            const body = popup.contentItem;
+            compare(body.objectName, "PopupBody");
+            verify(body.mapToItem(popup.background, 0, 0).y >= bar.height);
+            compare(bar.width, popup.background.width);
+        }
+
+        function test_lookFromStyleAndAliases() {
+            const popup = openedPopup();
+            const bar = titleBarOf(popup);
+            compare(popup.title, "下载进度");
+            compare(popup.backgroundColor, Qt.color("#40009ca2"));
+            compare(popup.titleBackgroundColor, Qt.color(styleManager.style.color("Widgets-Popup-Title-Background")));
+            popup.titleBackgroundColor = "#ff0000";
+            compare(bar.color, Qt.color("#ff0000"));
+            popup.backgroundColor = "#2000ff00";
+            compare(popup.background.glowColor, Qt.color("#2000ff00"));
+        }
+
+        function test_moveAreaDragsItsTarget() {
+            const item = createTemporaryObject(targetComponent, scene);
+            item.mover.target = item;
+            dragBy(item.mover, 20, 20, 30, -10);
+            compare(item.x, 130);
+            compare(item.y, 90);
+            // The pressed point stayed under the pointer: the last step's offset is small.
+            verify(Math.abs(item.mover.offsetPos.x) <= 6 && Math.abs(item.mover.offsetPos.y) <= 2);
+            compare(item.mover.startPos, Qt.point(20, 20));
+        }
+
+        function test_moveAreaCursorWhilePressed() {
+            const item = createTemporaryObject(targetComponent, scene);
+            item.mover.target = item;
+            mousePress(item.mover, 10, 10);
+            compare(item.mover.cursorShape, Qt.SizeAllCursor);
+            mouseRelease(item.mover, 10, 10);
+            compare(item.mover.cursorShape, Qt.ArrowCursor);
+        }
+
+        function test_moveAreaWithoutTargetMovesNothing() {
+            const area = createTemporaryObject(loneAreaComponent, scene);
+            dragBy(area, 10, 10, 30, -10);
+            compare(area.x, 300);
+            compare(area.y, 100);
+            compare(area.offsetPos, Qt.point(30, -10));
+        }
+    }
+}
