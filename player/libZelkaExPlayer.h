@@ -82,7 +82,7 @@ typedef struct ZELKA_FRAME_INFO {
     uint8_t reserved16[20];   /* 16 */
     uint32_t seconds;         /* 36: duration (112) or position (104) in seconds */
     float codeRate;           /* 40: received kbit/s over the last second */
-    float packetLossRate;     /* 44: fraction 0..1 */
+    float packetLossRate;     /* 44: fraction 0..1 (0: not measured) */
     uint32_t cachedFrames;    /* 48: video frames waiting inside the library */
     uint8_t decodeFrameRate;  /* 52: frames delivered over the last second */
     uint8_t reserved53[11];   /* 53 */
@@ -122,6 +122,7 @@ ZELKA_PLAYER_API int libZelkaExPlayer_StartPlayStream(int handle, int id, int re
                                                       int decodeType);
 ZELKA_PLAYER_API int libZelkaExPlayer_StopPlayStream(int handle, int id);
 ZELKA_PLAYER_API int libZelkaExPlayer_CloseStream(int handle, int id);
+/* The caller's own frame cache depth; the library's queue is reported in cachedFrames. */
 ZELKA_PLAYER_API int libZelkaExPlayer_SetPlayFrameCache(int handle, int id, int frames);
 ZELKA_PLAYER_API int libZelkaExPlayer_SetEnableDecode(int handle, int id, int enable);
 ZELKA_PLAYER_API int libZelkaExPlayer_SetDecodeType(int handle, int id, int keyFramesOnly);

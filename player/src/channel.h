@@ -40,7 +40,6 @@ public:
     void close();
 
     void setPlaying(bool playing) { m_state.setPlaying(playing); }
-    void setFrameCache(int frames) { m_state.frameCache.store(frames); }
     void setDecodeEnabled(bool enabled) { m_state.decodeEnabled.store(enabled); }
     void setKeyFramesOnly(bool keyFramesOnly) { m_state.keyFramesOnly.store(keyFramesOnly); }
     void setSpeedCode(int code) { m_state.setSpeedCode(code); }

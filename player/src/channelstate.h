@@ -57,7 +57,6 @@ public:
     // Switches read per packet.
     std::atomic<bool> decodeEnabled{true};
     std::atomic<bool> keyFramesOnly{false};
-    std::atomic<int> frameCache{3};
     std::atomic<uint64_t> bytesReceived{0};
 
 private:

@@ -110,12 +110,11 @@ int libZelkaExPlayer_CloseStream(int, int id)
 
 int libZelkaExPlayer_SetPlayFrameCache(int, int id, int frames)
 {
+    // Pictures are handed over one at a time and the caller keeps its own ring; what
+    // waits inside the library is reported per picture (cachedFrames) for its pacing.
     if (frames < 0)
         return kErrorArgument;
-    return withChannel(id, [frames](Channel &channel) {
-        channel.setFrameCache(frames);
-        return 0;
-    });
+    return withChannel(id, [](Channel &) { return 0; });
 }
 
 int libZelkaExPlayer_SetEnableDecode(int, int id, int enable)
