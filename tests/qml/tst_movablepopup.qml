@@ -140,6 +140,19 @@ Item {
             tryCompare(popup, "visible", false, 2000);
         }
 
+        // A modal popup's own item takes the presses that reach it; the title bar must
+        // still see them.
+        function test_modalPopupKeepsItsTitleBar() {
+            const popup = openedPopup({ modal: true });
+            const startX = popup.x;
+            const startY = popup.y;
+            dragBy(titleBarOf(popup), 40, 16, 30, -10);
+            compare(popup.x, startX + 30);
+            compare(popup.y, startY - 10);
+            mouseClick(findChild(popup.background, "PopupCloseButton"));
+            tryCompare(popup, "visible", false, 2000);
+        }
+
         function test_contentStartsBelowTheTitleBar() {
             const popup = openedPopup();
             const bar = titleBarOf(popup);
