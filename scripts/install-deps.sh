@@ -6,7 +6,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-private-dev libqt6opengl6-dev qt6-declarative-dev qt6-declarative-dev-tools
   qt6-multimedia-dev qt6-websockets-dev qt6-shadertools-dev qt6-shader-baker qt6-l10n-tools qt6-tools-dev
-  qt6-qpa-plugins fonts-wqy-microhei
+  qt6-qpa-plugins fonts-wqy-microhei spirv-tools
   qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtqml-models qml6-module-qtquick
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-shapes qml6-module-qt5compat-graphicaleffects
