@@ -132,6 +132,9 @@ AVDictionary *SourceOptions::inputOptions() const
     av_dict_set(&options, "probesize", kLiveProbeBytes, 0);
     av_dict_set(&options, "analyzeduration", kLiveAnalyzeUs, 0);
     av_dict_set(&options, "fpsprobesize", "0", 0);
+    // The session set-up is a chain of small messages: do not let Nagle's algorithm
+    // meet delayed acknowledgements on each of them (40 ms a step).
+    av_dict_set(&options, "tcp_nodelay", "1", 0);
     if (m_kind == Kind::Rtsp) {
         // "timeout" is the socket timeout for RTSP only (for RTMP it means listen mode).
         av_dict_set(&options, "timeout", kSocketTimeoutUs, 0);
