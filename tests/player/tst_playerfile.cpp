@@ -193,6 +193,25 @@ private slots:
         QVERIFY(probe.frames() > framesAtEnd);
     }
 
+    void keyFramesOnlyIsSwitchedWhilePlaying()
+    {
+        ChannelProbe probe;
+        QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
+        QCOMPARE(libZelkaExPlayer_SetPlaySpeed(0, probe.id(), ZELKA_SPEED_4), 0);
+        QVERIFY(probe.waitForFrames(10, 3000));
+        QCOMPARE(libZelkaExPlayer_SetDecodeType(0, probe.id(), 1), 0);
+        QTest::qWait(100);
+        const int before = probe.frames();
+        QTest::qWait(1000); // 4 s of media: 4 groups
+        const int keyFrames = probe.frames() - before;
+        QVERIFY2(keyFrames >= 3 && keyFrames <= 5, qPrintable(QString::number(keyFrames)));
+        QCOMPARE(libZelkaExPlayer_SetDecodeType(0, probe.id(), 0), 0);
+        QTest::qWait(100);
+        const int again = probe.frames();
+        QTest::qWait(500);
+        QVERIFY2(probe.frames() - again >= 30, qPrintable(QString::number(probe.frames() - again)));
+    }
+
     void decodingDisabledDeliversNoPicturesButKeepsTime()
     {
         ChannelProbe probe;

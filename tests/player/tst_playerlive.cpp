@@ -175,6 +175,24 @@ private slots:
         QCOMPARE(probe.frames(), 0);
     }
 
+    // A source that keeps failing is tried again after 1 s, 2 s, 4 s, 8 s, 8 s...
+    void failingSourceIsRetriedWithBackOff()
+    {
+        QTemporaryDir empty;
+        StaticHttpServer http(empty.path()); // every request: 404
+        ChannelProbe probe;
+        QVERIFY(probe.open(http.url("live.flv")) > 0);
+        QTest::qWait(8300);
+        const auto times = http.requestTimes();
+        QCOMPARE(times.size(), size_t(4)); // at 0, 1, 3 and 7 s
+        const double expected[] = {1.0, 2.0, 4.0};
+        for (size_t i = 1; i < times.size(); ++i) {
+            const double gap = std::chrono::duration<double>(times[i] - times[i - 1]).count();
+            QVERIFY2(std::abs(gap - expected[i - 1]) < 0.3, qPrintable(QString::number(gap)));
+        }
+        QCOMPARE(probe.events().size(), size_t(0));
+    }
+
     void liveStreamReconnectsAfterADrop()
     {
         FfmpegStreamServer server(FfmpegStreamServer::Kind::HttpFlv, TestMedia::h264TenSeconds());
@@ -188,6 +206,7 @@ private slots:
         QVERIFY(server.start());
         // First retry after 1 s: frames resume within a few seconds.
         QVERIFY(probe.waitForFrames(framesAtDrop + 10, 8000));
+        QCOMPARE(probe.count(CALLBACK_STREAM_END), 0); // live streams do not end
     }
 
     void recordsALiveStreamIntoPlayableMp4()

@@ -113,6 +113,12 @@ QString StaticHttpServer::url(const QString &path) const
     return QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(path);
 }
 
+std::vector<std::chrono::steady_clock::time_point> StaticHttpServer::requestTimes() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_requestTimes;
+}
+
 void StaticHttpServer::serve()
 {
     while (!m_stopping) {
@@ -133,6 +139,10 @@ void StaticHttpServer::answer(int client)
         if (n <= 0)
             return;
         request.append(buffer, static_cast<int>(n));
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_requestTimes.push_back(std::chrono::steady_clock::now());
     }
     const QList<QByteArray> requestLine = request.left(request.indexOf("\r\n")).split(' ');
     const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine[1]).section('?', 0, 0) : QString();

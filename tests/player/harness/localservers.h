@@ -4,6 +4,9 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
+#include <mutex>
+#include <vector>
 #include <memory>
 #include <thread>
 
@@ -39,6 +42,8 @@ public:
     ~StaticHttpServer();
     quint16 port() const { return m_port; }
     QString url(const QString &path) const;
+    // Requests answered so far, with the time each arrived.
+    std::vector<std::chrono::steady_clock::time_point> requestTimes() const;
 
 private:
     void serve();
@@ -49,6 +54,8 @@ private:
     quint16 m_port = 0;
     std::atomic<bool> m_stopping{false};
     std::thread m_thread;
+    mutable std::mutex m_mutex;
+    std::vector<std::chrono::steady_clock::time_point> m_requestTimes;
 };
 
 // ffmpeg playing a file in a loop at its own pace as a single-client RTMP or
