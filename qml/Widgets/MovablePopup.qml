@@ -30,11 +30,9 @@ QQC.Popup {
 
     // Controls push a background to z -1, beneath the popup's own item, which takes every
     // press on a modal popup before the title bar's close button and drag area see it.
-    // Level with the content and stacked before it, the bar gets its presses again.
-    Component.onCompleted: {
-        background.z = 0;
-        background.stackBefore(contentItem);
-    }
+    // Level with the content (and still before it among the children) the bar gets its
+    // presses again.
+    Component.onCompleted: background.z = 0
 
     enter: Transition {
         NumberAnimation { property: "opacity"; from: 0; to: 1 }

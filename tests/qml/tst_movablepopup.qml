@@ -162,6 +162,10 @@ Item {
             compare(body.objectName, "PopupBody");
             verify(body.mapToItem(popup.background, 0, 0).y >= bar.height);
             compare(bar.width, popup.background.width);
+            // The content is drawn over the body, not under it.
+            compare(popup.background.z, popup.contentItem.z);
+            const layers = Array.from(popup.background.parent.children);
+            verify(layers.indexOf(popup.background) < layers.indexOf(body));
         }
 
         function test_lookFromStyleAndAliases() {

@@ -1,0 +1,86 @@
+import QtQuick
+import an.window 1.0
+
+// A separate top-level window with a title bar that fades in and out. It stays above the
+// main window and opens centred on it the first time; later openings keep the place the
+// user moved it to.
+FramelessWindow {
+    id: window
+
+    property alias title: frame.title
+    property Item contentItem: Item {}
+    property bool __first: true
+    // Set by open(), cleared by hideWindow(). A window that was never shown has no
+    // platform window yet and announces no opacity change, so the fade alone could
+    // never make it visible.
+    property bool __shown: false
+
+    signal closed()
+
+    // The main window, when this frame was created inside it.
+    function ownerWindow() {
+        return typeof homeWindow !== "undefined" ? homeWindow : null;
+    }
+
+    function open() {
+        const owner = ownerWindow();
+        if (__first) {
+            __first = false;
+            if (owner) {
+                x = owner.x + (owner.width - width) * 0.5;
+                y = owner.y + (owner.height - height) * 0.5;
+            }
+        }
+        __shown = true;
+        opacity = 1;
+    }
+
+    function hideWindow() {
+        __shown = false;
+        opacity = 0;
+        closed();
+    }
+
+    function placeContent() {
+        if (!contentItem)
+            return;
+        contentItem.parent = contentArea;
+        contentItem.anchors.fill = contentArea;
+    }
+
+    captionWidth: width - 120 * styleManager.scaleRatio
+    captionHeight: 35 * styleManager.scaleRatio
+    topWindow: ownerWindow()
+    taskbarHint: true
+    color: "transparent"
+    opacity: 0
+    visible: __shown || opacity !== 0
+
+    Behavior on opacity {
+        NumberAnimation {}
+    }
+
+    onContentItemChanged: placeContent()
+    Component.onCompleted: placeContent()
+
+    PopupFrame {
+        id: frame
+        anchors.fill: parent
+        anchors.margins: 8 * styleManager.scaleRatio
+        glowColor: "#40009ca2"
+        glowRadius: 8 * styleManager.scaleRatio
+        cornerRadius: 5 * styleManager.scaleRatio
+        radius: 5 * styleManager.scaleRatio
+        titleBarRadius: 5 * styleManager.scaleRatio
+        onCloseClicked: window.hideWindow()
+
+        Item {
+            id: contentArea
+            objectName: "PopupWindowContent"
+            anchors.top: frame.titleBar.bottom
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+        }
+    }
+}

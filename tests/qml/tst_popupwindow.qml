@@ -1,0 +1,157 @@
+import QtQuick
+import QtTest
+import an.window 1.0
+import "qrc:/zelka/qml/Widgets" as Widgets
+
+// The popup window inside a context that has the main window: centred on it at the first
+// opening only, fading in and out, following its stay-on-top state.
+Item {
+    id: scene
+    width: 300
+    height: 200
+
+    FramelessWindow {
+        id: homeWindow
+        x: 100
+        y: 80
+        width: 800
+        height: 600
+    }
+
+    Component {
+        id: popupComponent
+        Widgets.PopupWindow {
+            width: 400
+            height: 300
+            title: "录像回放"
+            contentItem: Rectangle { objectName: "PlayerArea"; color: "#203040" }
+        }
+    }
+
+    Component {
+        id: spyComponent
+        SignalSpy {}
+    }
+
+    TestCase {
+        name: "PopupWindow"
+        when: windowShown
+
+        function init() {
+            homeWindow.x = 100;
+            homeWindow.y = 80;
+            homeWindow.topHint = false;
+        }
+
+        function makePopup() {
+            const popup = createTemporaryObject(popupComponent, scene);
+            const closed = createTemporaryObject(spyComponent, scene, { target: popup, signalName: "closed" });
+            return { popup: popup, closed: closed };
+        }
+
+        function openFully(popup) {
+            popup.open();
+            tryCompare(popup, "opacity", 1, 2000);
+        }
+
+        function hideFully(popup) {
+            popup.hideWindow();
+            tryCompare(popup, "visible", false, 2000);
+        }
+
+        function test_hiddenAtCreation() {
+            const made = makePopup();
+            compare(made.popup.opacity, 0);
+            verify(!made.popup.visible);
+            verify(made.popup.__first);
+            compare(made.popup.topWindow, homeWindow);
+            verify(made.popup.taskbarHint);
+            compare(made.popup.color, Qt.color("transparent"));
+            compare(made.popup.title, "录像回放");
+        }
+
+        function test_firstOpenCentresOnTheMainWindowAndFadesIn() {
+            const made = makePopup();
+            made.popup.open();
+            verify(!made.popup.__first);
+            compare(made.popup.x, 100 + (800 - 400) / 2);
+            compare(made.popup.y, 80 + (600 - 300) / 2);
+            verify(made.popup.visible);
+            wait(60);
+            verify(made.popup.opacity > 0 && made.popup.opacity < 1, "fading in, opacity " + made.popup.opacity);
+            tryCompare(made.popup, "opacity", 1, 2000);
+            verify(made.popup.visible);
+        }
+
+        function test_laterOpeningsKeepTheMovedPosition() {
+            const made = makePopup();
+            openFully(made.popup);
+            made.popup.x = 40;
+            made.popup.y = 50;
+            hideFully(made.popup);
+            homeWindow.x = 300;
+            made.popup.open();
+            compare(made.popup.x, 40);
+            compare(made.popup.y, 50);
+            tryCompare(made.popup, "opacity", 1, 2000);
+        }
+
+        function test_hideFadesOutThenCloses() {
+            const made = makePopup();
+            openFully(made.popup);
+            made.popup.hideWindow();
+            compare(made.closed.count, 1);
+            verify(made.popup.visible, "still visible while fading out");
+            verify(made.popup.opacity > 0);
+            tryCompare(made.popup, "visible", false, 2000);
+            compare(made.popup.opacity, 0);
+            // Hiding a hidden window announces the close again.
+            made.popup.hideWindow();
+            compare(made.closed.count, 2);
+            verify(!made.popup.visible);
+        }
+
+        function test_closeButtonHides() {
+            const made = makePopup();
+            openFully(made.popup);
+            const closer = findChild(made.popup.contentItem.parent.parent, "PopupCloseButton");
+            verify(closer);
+            mouseClick(closer);
+            compare(made.closed.count, 1);
+            tryCompare(made.popup, "visible", false, 2000);
+        }
+
+        function test_contentFillsTheAreaBelowTheTitle() {
+            const made = makePopup();
+            openFully(made.popup);
+            const s = styleManager.scaleRatio;
+            const content = made.popup.contentItem;
+            compare(content.parent.objectName, "PopupWindowContent");
+            compare(content.width, made.popup.width - 2 * 8 * s);
+            compare(content.height, made.popup.height - 2 * 8 * s - 32 * s);
+            const origin = content.mapToItem(null, 0, 0);
+            compare(origin.x, 8 * s);
+            compare(origin.y, 8 * s + 32 * s);
+            compare(made.popup.captionWidth, Math.floor(made.popup.width - 120 * s));
+            compare(made.popup.captionHeight, Math.floor(35 * s));
+        }
+
+        function test_replacedContentFillsTheArea() {
+            const made = makePopup();
+            const replacement = createTemporaryQmlObject("import QtQuick; Rectangle { color: 'red' }", scene);
+            made.popup.contentItem = replacement;
+            compare(replacement.parent.objectName, "PopupWindowContent");
+            compare(replacement.width, replacement.parent.width);
+            compare(replacement.height, replacement.parent.height);
+        }
+
+        function test_followsTheMainWindowOnTop() {
+            const made = makePopup();
+            verify(!made.popup.topHint);
+            homeWindow.topHint = true;
+            verify(made.popup.topHint);
+            homeWindow.topHint = false;
+            verify(!made.popup.topHint);
+        }
+    }
+}
