@@ -2,6 +2,11 @@
 
 namespace zelkaplayer {
 
+namespace {
+// FFmpeg notices the stop flag within 100 ms in every call it can interrupt.
+constexpr auto kReaderGrace = std::chrono::milliseconds(300);
+}
+
 Channel::Channel(int id, const OpenParameters &parameters)
     : m_id(id)
     , m_reader(SourceOptions(parameters.protocol, parameters.url, parameters.connectType, parameters.mediaMask,
@@ -29,9 +34,13 @@ size_t Channel::videoPacketBound(const SourceOptions &source)
 
 void Channel::start()
 {
-    m_readerThread = std::thread([this] { m_reader.run(); });
-    // The decoding thread keeps the channel alive: a close from inside a callback
-    // cannot join it, and it must outlive that close.
+    // Both threads keep the channel alive: a close from inside a callback cannot
+    // join the decoding thread, and a reader stuck in a call that cannot be
+    // interrupted (a host name lookup, opening a FIFO) is left to finish on its own.
+    m_readerThread = std::thread([self = shared_from_this()] {
+        self->m_reader.run();
+        self->m_state.markReaderFinished();
+    });
     m_playerThread = std::thread([self = shared_from_this()] { self->m_player.run(); });
 }
 
@@ -39,8 +48,13 @@ void Channel::close()
 {
     m_state.requestStop();
     m_recorder.stop();
-    if (m_readerThread.joinable())
-        m_readerThread.join();
+    if (m_readerThread.joinable()) {
+        // It calls nobody back, so it need not be waited for beyond this.
+        if (m_state.waitForReaderFinished(kReaderGrace))
+            m_readerThread.join();
+        else
+            m_readerThread.detach();
+    }
     if (!m_playerThread.joinable())
         return;
     if (m_playerThread.get_id() == std::this_thread::get_id())

@@ -115,6 +115,21 @@ bool ChannelState::waitForSeek()
     return !m_stopping;
 }
 
+void ChannelState::markReaderFinished()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_readerFinished = true;
+    }
+    m_changed.notify_all();
+}
+
+bool ChannelState::waitForReaderFinished(std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [this] { return m_readerFinished; });
+}
+
 bool ChannelState::nextItem(QueueItem &item, uint64_t &seekGeneration)
 {
     std::unique_lock<std::mutex> lock(m_mutex);

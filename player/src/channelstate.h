@@ -37,6 +37,9 @@ public:
     bool waitBeforeRetry(std::chrono::milliseconds delay);
     // At the end of finite media: waits for a seek or the stop; true on a seek.
     bool waitForSeek();
+    void markReaderFinished();
+    // Waits up to timeout for the reader to finish; false when it is still stuck.
+    bool waitForReaderFinished(std::chrono::milliseconds timeout);
 
     // Decoding side.
     // Waits for the next item while playing; false when stopping. seekGeneration
@@ -69,6 +72,7 @@ private:
     bool m_playing = false;
     int m_speedCode = 0;
     bool m_seekPending = false;
+    bool m_readerFinished = false;
     uint64_t m_seekGeneration = 0;
     int64_t m_seekSeconds = 0;
     std::atomic<bool> m_stopFlag{false};

@@ -6,6 +6,9 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "channelprobe.h"
 #include "libZelkaExPlayer.h"
@@ -289,6 +292,26 @@ private slots:
         QVERIFY(libZelkaExPlayer_StartRecording(0, unknown, "/tmp", "/x.mp4", 1024, 3600, 0, 1) < 0);
         QVERIFY(libZelkaExPlayer_CloseStream(0, unknown) < 0);
         QVERIFY(libZelkaExPlayer_CloseStream(0, -1) < 0);
+    }
+
+    // Opening a FIFO without a writer blocks in open(2), which FFmpeg cannot
+    // interrupt: the close still returns at once and the reader ends on its own.
+    void closeDoesNotWaitForACallThatCannotBeInterrupted()
+    {
+        QTemporaryDir dir;
+        const QByteArray fifo = QFile::encodeName(dir.filePath("stuck.fifo"));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        ChannelProbe probe;
+        QVERIFY(probe.open(QString::fromLocal8Bit(fifo)) > 0);
+        QTest::qWait(200);
+        const auto before = ChannelProbe::Clock::now();
+        probe.close();
+        QVERIFY(seconds(before, ChannelProbe::Clock::now()) < 0.5);
+        // Let the stuck reader go: a writer that closes at once gives it an end of file.
+        const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+        QVERIFY(writer >= 0);
+        ::close(writer);
+        QTest::qWait(200);
     }
 
     void missingFileGivesNoCallbacksAndClosesFast()
