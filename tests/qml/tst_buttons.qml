@@ -216,7 +216,7 @@ Item {
                 tryCompare(tip, "opacity", 1.0, 1000);
                 tryCompare(tip, "visible", false, 2000);
                 const shown = Date.now() - start;
-                verify(shown >= 750 && shown < 1300, "shown for " + shown + " ms");
+                verify(shown >= 750 && shown < 1600, "shown for " + shown + " ms");
             }
         }
 

@@ -118,12 +118,12 @@ Item {
             const popup = popupOf(combo);
             const start = Date.now();
             mouseClick(combo);
-            wait(80);
+            wait(60);
             verify(popup.height > 0 && popup.height < combo.height * 4, "growing, at " + popup.height);
             tryCompare(popup, "height", combo.height * 4, 1000);
             verify(Date.now() - start >= 180);
             popup.close();
-            wait(80);
+            wait(60);
             verify(popup.visible && popup.height > 0 && popup.height < combo.height * 4, "shrinking, at " + popup.height);
             tryCompare(popup, "visible", false, 1000);
         }
@@ -281,7 +281,7 @@ Item {
             compare(frame.color, Qt.color("transparent"));
             verify(Qt.colorEqual(frame.border.color, "#666666"));
             mouseMove(edit, 20, 10);
-            wait(100);
+            wait(60);
             verify(!Qt.colorEqual(frame.border.color, "#ffc000"), "border animates, not jumps");
             tryVerify(() => Qt.colorEqual(frame.border.color, "#ffc000"), 1000);
             mouseClick(edit, 20, 10);
