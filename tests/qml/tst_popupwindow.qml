@@ -33,6 +33,11 @@ Item {
         SignalSpy {}
     }
 
+    Component {
+        id: fadeComponent
+        FadeRecorder {}
+    }
+
     TestCase {
         name: "PopupWindow"
         when: windowShown
@@ -72,14 +77,14 @@ Item {
 
         function test_firstOpenCentresOnTheMainWindowAndFadesIn() {
             const made = makePopup();
+            const fade = createTemporaryObject(fadeComponent, scene, { watched: made.popup });
             made.popup.open();
             verify(!made.popup.__first);
             compare(made.popup.x, 100 + (800 - 400) / 2);
             compare(made.popup.y, 80 + (600 - 300) / 2);
             verify(made.popup.visible);
-            wait(60);
-            verify(made.popup.opacity > 0 && made.popup.opacity < 1, "fading in, opacity " + made.popup.opacity);
             tryCompare(made.popup, "opacity", 1, 2000);
+            verify(fade.between > 0, "faded in rather than jumped");
             verify(made.popup.visible);
         }
 
@@ -99,12 +104,14 @@ Item {
         function test_hideFadesOutThenCloses() {
             const made = makePopup();
             openFully(made.popup);
+            const fade = createTemporaryObject(fadeComponent, scene, { watched: made.popup });
             made.popup.hideWindow();
             compare(made.closed.count, 1);
             verify(made.popup.visible, "still visible while fading out");
             verify(made.popup.opacity > 0);
             tryCompare(made.popup, "visible", false, 2000);
             compare(made.popup.opacity, 0);
+            verify(fade.between > 0, "faded out rather than jumped");
             // Hiding a hidden window announces the close again.
             made.popup.hideWindow();
             compare(made.closed.count, 2);
