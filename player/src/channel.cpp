@@ -14,9 +14,8 @@ Channel::Channel(int id, const OpenParameters &parameters)
                parameters.reconnect, parameters.mediaMask, m_state, m_recorder)
     , m_player(id, parameters.callback, parameters.user, parameters.pace, m_state)
 {
-    const SourceOptions source(parameters.protocol, parameters.url, parameters.connectType, parameters.mediaMask,
-                               parameters.userName, parameters.password);
-    m_state.setQueueLimits(parameters.queueBytes, videoPacketBound(source));
+    m_state.setQueueLimits(parameters.queueBytes,
+                           videoPacketBound(SourceOptions::kindOf(parameters.protocol, parameters.url)));
 }
 
 Channel::~Channel()
@@ -27,9 +26,9 @@ Channel::~Channel()
 // Local files are read ahead about two seconds. Network streams get room for
 // about six seconds of jitter; a live stream that falls further behind drops its
 // backlog and goes on from the next key frame (old pictures are worth nothing).
-size_t Channel::videoPacketBound(const SourceOptions &source)
+size_t Channel::videoPacketBound(SourceOptions::Kind kind)
 {
-    return source.isNetwork() ? 150 : 50;
+    return kind != SourceOptions::Kind::File ? 150 : 50;
 }
 
 void Channel::start()

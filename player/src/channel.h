@@ -48,7 +48,7 @@ public:
     void stopRecording() { m_recorder.stop(); }
 
 private:
-    static size_t videoPacketBound(const SourceOptions &source);
+    static size_t videoPacketBound(SourceOptions::Kind kind);
 
     const int m_id;
     ChannelState m_state;

@@ -104,6 +104,15 @@ int ChannelProbe::callback(ZELKA_CALLBACK_TYPE type, int channelId, void *user, 
     return 0;
 }
 
+int ChannelProbe::slowdown()
+{
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+    return 4;
+#else
+    return 1;
+#endif
+}
+
 int ChannelProbe::callbacksAfterClose()
 {
     return lateCallbacks.load();

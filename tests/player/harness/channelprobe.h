@@ -74,6 +74,8 @@ public:
     void setCallbackDelayMs(int ms) { m_callbackDelayMs = ms; }
 
     static int callbacksAfterClose();
+    // Sanitizer builds run several times slower: time limits of start-up figures scale by this.
+    static int slowdown();
     static int protocolOf(const QString &url);
 
 private:
