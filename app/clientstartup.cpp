@@ -22,7 +22,6 @@
 #include "settingmanager.h"
 #include "simpleaudioinput.h"
 #include "previewprovider.h"
-#include "previewprovider.h"
 #include "videopreviewer.h"
 #include "style.h"
 #include "stylemanager.h"
