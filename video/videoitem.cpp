@@ -1,6 +1,7 @@
 #include "videoitem.h"
 
 #include "framering.h"
+#include "guithreadcall.h"
 #include "libZelkaExPlayer.h"
 #include "propertyhelpers.h"
 #include "settingmanager.h"
@@ -153,6 +154,7 @@ public:
     QTimer watchdog;
     int networkDelay = kUnreachableDelay;
     VideoInfo *info = nullptr;
+    GuiThreadCall *guiCalls = nullptr;
     int channelId = -1;
     double speed = 1.0;
     bool cleanedUp = false;
@@ -186,13 +188,10 @@ int VideoItemPrivate::playCallback(ZELKA_CALLBACK_TYPE type, int channelId, void
 template <typename Fn>
 void VideoItemPrivate::onGuiThread(int channelId, Fn fn)
 {
-    QMetaObject::invokeMethod(
-        q,
-        [this, channelId, fn] {
-            if (channelId == this->channelId)
-                fn();
-        },
-        Qt::QueuedConnection);
+    guiCalls->post([this, channelId, fn] {
+        if (channelId == this->channelId)
+            fn();
+    });
 }
 
 void VideoItemPrivate::dispatch(ZELKA_CALLBACK_TYPE type, int channelId, int mediaType, int64_t data,
@@ -277,14 +276,11 @@ void VideoItemPrivate::queueWatchdogRestart(int channelId)
 {
     if (watchdogRestartQueued.exchange(true))
         return;
-    QMetaObject::invokeMethod(
-        q,
-        [this, channelId] {
-            watchdogRestartQueued.store(false);
-            if (channelId == this->channelId)
-                watchdog.start();
-        },
-        Qt::QueuedConnection);
+    guiCalls->post([this, channelId] {
+        watchdogRestartQueued.store(false);
+        if (channelId == this->channelId)
+            watchdog.start();
+    });
 }
 
 void VideoItemPrivate::decodeProcess(int channelId, const ZELKA_FRAME_INFO &frame, int64_t data)
@@ -334,7 +330,7 @@ VideoPacer::Inputs VideoItemPrivate::pacerInputs()
     inputs.frameRate = [this] { return frameRate.load(); };
     inputs.cacheCount = [this] { return cacheCount.load(); };
     inputs.keyFramesOnly = [this] { return keyFramesOnly.load(); };
-    inputs.requestRepaint = [this] { QMetaObject::invokeMethod(q, &QQuickItem::update, Qt::QueuedConnection); };
+    inputs.requestRepaint = [this] { guiCalls->post([this] { q->update(); }); };
     return inputs;
 }
 
@@ -385,6 +381,7 @@ VideoItem::VideoItem(QQuickItem *parent)
     setFlag(ItemHasContents, true);
     VideoController::instance()->initialize();
     d->info = new VideoInfo(this);
+    d->guiCalls = new GuiThreadCall(this);
     d->pacer = std::make_unique<VideoPacer>(d->ring, d->pacerInputs());
     d->watchdog.setInterval(kWatchdogMs);
     connect(&d->watchdog, &QTimer::timeout, this, [this] { d->onWatchdog(); });
