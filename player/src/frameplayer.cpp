@@ -160,8 +160,6 @@ void FramePlayer::present(AVFrame &frame)
     }
     if (timeUs != AV_NOPTS_VALUE && pacesMedia() && !waitForDueTime(timeUs))
         return;
-    if (m_originUs == AV_NOPTS_VALUE)
-        m_originUs = timeUs;
     if (m_setup->finite())
         reportProgress(timeUs);
     deliverPicture(frame, timeUs);

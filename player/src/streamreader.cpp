@@ -128,7 +128,9 @@ std::shared_ptr<StreamSetup> StreamReader::describe(const AVFormatContext &input
         setup->videoTimeBase = stream->time_base;
         setup->frameRate = frameRateOf(const_cast<AVFormatContext &>(input), *stream);
     }
-    setup->originUs = input.start_time;
+    // Without a start time (RTSP opened unprobed) positions count from 0, as the
+    // server's range does.
+    setup->originUs = input.start_time != AV_NOPTS_VALUE ? input.start_time : 0;
     setup->durationUs = input.duration > 0 ? input.duration : 0;
     setup->picturesMaySpanPackets = m_source.kind() == SourceOptions::Kind::Rtsp;
     return setup;

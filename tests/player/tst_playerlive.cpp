@@ -123,6 +123,21 @@ private slots:
         QVERIFY2(probe.frames() < 120, qPrintable(QString::number(probe.frames())));
     }
 
+    // The camera tile reopens a finished record and seeks at once: positions stay
+    // those of the record, not of the first picture after the seek.
+    void rtspOnDemandSeekBeforeTheFirstPicture()
+    {
+        ChannelProbe probe;
+        ChannelProbe::Options paused;
+        paused.start = false;
+        QVERIFY(probe.open(m_rtsp.url("/vod"), paused) > 0);
+        QCOMPARE(libZelkaExPlayer_SeekFile(0, probe.id(), 7), 0);
+        QCOMPARE(libZelkaExPlayer_StartPlayStream(0, probe.id(), 0, ZELKA_RENDER_YV12, 0), 0);
+        QVERIFY(probe.waitFor([&] { return !probe.seconds(CALLBACK_PROGRESS).empty(); }, 5000));
+        const uint32_t first = probe.seconds(CALLBACK_PROGRESS).front();
+        QVERIFY2(first >= 6 && first <= 7, qPrintable(QString::number(first)));
+    }
+
     void rtmpAndHttpFlvDeliverFrames_data()
     {
         QTest::addColumn<int>("kind");
