@@ -15,7 +15,13 @@
 class SnapScene
 {
 public:
-    static void useSoftwareSceneGraph() { QQuickWindow::setGraphicsApi(QSGRendererInterface::Software); }
+    // The software scene graph unless ZELKA_SNAP_SCENE_GRAPH=default asks for the
+    // platform's own (OpenGL under xvfb), so the same checks also cover the GPU path.
+    static void useSoftwareSceneGraph()
+    {
+        if (qEnvironmentVariable("ZELKA_SNAP_SCENE_GRAPH") != QLatin1String("default"))
+            QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    }
 
     bool start(QString *error)
     {

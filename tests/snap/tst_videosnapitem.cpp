@@ -416,6 +416,10 @@ void TestVideoSnapItem::pageOfSixtyDoesNotBlockTheGui()
         item->setSize(QSizeF(128, 72));
         items.push_back(item);
     }
+    // The window's own set-up (first frame, shaders) is not the snapshots' doing.
+    QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
+    m_window->requestUpdate();
+    QTRY_VERIFY_WITH_TIMEOUT(swapped.count() > 0, kWaitMs);
 
     // The longest pause of the GUI thread's event loop while the page loads.
     QElapsedTimer sinceTick;
