@@ -45,6 +45,6 @@ struct profile_tier_level_t
 void h265_read_ptl(profile_tier_level_t *ptl, bs_t *b, int profilePresentFlag, int maxNumSubLayersMinus1);
 
 // Reads an H.265 SPS NAL unit (two-byte header included). Writes the cropped size
-// through the pointers that are not null, and writes nothing when the unit cannot be
-// unescaped or ends before the size elements were complete.
+// through the pointers that are not null (0 x 0 for a size outside 1..8192), and writes
+// nothing when the unit cannot be unescaped or ends before its size elements are whole.
 void h265_read_sps_rbsp2(const uint8_t *data, int size, int *width, int *height);
