@@ -154,7 +154,7 @@ bool FrameRing::isShutdown() const
     return m_shutdown;
 }
 
-const VideoBuffer *FrameRing::beginRead()
+VideoBuffer *FrameRing::beginRead()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_open || !m_presented || m_readerBusy)

@@ -51,8 +51,9 @@ public:
     bool isShutdown() const;
 
     // --- scene-graph thread ---
-    // The presented picture, or null; the caller copies it and calls endRead().
-    const VideoBuffer *beginRead();
+    // The presented picture, or null; the caller takes it (copy or swap) and calls
+    // endRead(). The slot's contents are not read again after that.
+    VideoBuffer *beginRead();
     void endRead();
     // The renderer will not draw now: the presented picture counts as consumed.
     void discardPresented();

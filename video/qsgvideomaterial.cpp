@@ -38,9 +38,9 @@ int QSGVideoMaterial::compare(const QSGMaterial *other) const
     return 0;
 }
 
-void QSGVideoMaterial::setPicture(const VideoBuffer &picture)
+void QSGVideoMaterial::takePicture(VideoBuffer &picture)
 {
-    m_picture.assign(picture);
+    m_picture.swap(picture);
     m_texturesDirty = true;
 }
 

@@ -18,7 +18,8 @@ public:
     QSGMaterialShader *createShader(QSGRendererInterface::RenderMode renderMode) const override;
     int compare(const QSGMaterial *other) const override;
 
-    void setPicture(const VideoBuffer &picture);
+    // Takes the picture by exchanging storage: picture receives the previous one.
+    void takePicture(VideoBuffer &picture);
     QSize pictureSize() const { return m_picture.size(); }
     float opacity() const { return m_opacity; }
     void setOpacity(float opacity);

@@ -82,12 +82,12 @@ bool VideoBuffer::assignTightI420(const uchar *data, int width, int height)
     return true;
 }
 
-void VideoBuffer::assign(const VideoBuffer &other)
+void VideoBuffer::swap(VideoBuffer &other) noexcept
 {
-    reshape(other.m_size);
+    std::swap(m_size, other.m_size);
     for (int plane = 0; plane < PlaneCount; ++plane) {
-        if (!m_planes[plane].isEmpty())
-            std::memcpy(m_planes[plane].data(), other.m_planes[plane].constData(), size_t(m_planes[plane].size()));
+        std::swap(m_strides[plane], other.m_strides[plane]);
+        m_planes[plane].swap(other.m_planes[plane]);
     }
 }
 

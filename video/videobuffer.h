@@ -18,8 +18,8 @@ public:
     // Copies a tightly packed I420 picture (Y rows of width bytes, then U and V
     // rows of (width + 1) / 2 bytes) row by row into this buffer.
     bool assignTightI420(const uchar *data, int width, int height);
-    // Copies another buffer's picture, reusing this buffer's storage when it fits.
-    void assign(const VideoBuffer &other);
+    // Exchanges the pictures and their storage, copying nothing.
+    void swap(VideoBuffer &other) noexcept;
     void clear();
 
     QSize planeSize(int plane) const;

@@ -68,10 +68,17 @@ qint64 steadyMs()
         .count();
 }
 
+// The last time update of all items together; the clock starts with the first callback.
+std::atomic<qint64> &lastTimeUpdateMs()
+{
+    static std::atomic<qint64> last{steadyMs()};
+    return last;
+}
+
 // Time updates of all items together are spaced at least kTimeUpdateSpacingMs apart.
 bool takeTimeUpdateTurn()
 {
-    static std::atomic<qint64> lastUpdateMs{steadyMs() - kTimeUpdateSpacingMs};
+    std::atomic<qint64> &lastUpdateMs = lastTimeUpdateMs();
     const qint64 now = steadyMs();
     qint64 last = lastUpdateMs.load();
     while (now - last >= kTimeUpdateSpacingMs) {
@@ -119,7 +126,7 @@ public:
     void onWatchdog();
     VideoPacer::Inputs pacerInputs();
 
-    QSGNode *drawPicture(QSGNode *oldNode, const VideoBuffer &picture);
+    QSGNode *drawPicture(QSGNode *oldNode, VideoBuffer &picture);
     QSGNode *placePicture(QSGNode *node, QSize pictureSize);
 
     VideoItem *q;
@@ -173,6 +180,7 @@ int VideoItemPrivate::playCallback(ZELKA_CALLBACK_TYPE type, int channelId, void
                                    ZELKA_FRAME_INFO *info)
 {
     auto *d = static_cast<VideoItemPrivate *>(user);
+    lastTimeUpdateMs();
     if (type == CALLBACK_STREAM_END) {
         d->onGuiThread(channelId, [d] {
             d->setStatus(VideoItem::Closed);
@@ -348,7 +356,7 @@ QSGNode *VideoItemPrivate::placePicture(QSGNode *node, QSize pictureSize)
     return node;
 }
 
-QSGNode *VideoItemPrivate::drawPicture(QSGNode *oldNode, const VideoBuffer &picture)
+QSGNode *VideoItemPrivate::drawPicture(QSGNode *oldNode, VideoBuffer &picture)
 {
     QQuickWindow *window = q->window();
     if (isSoftwareSceneGraph(window)) {
@@ -370,7 +378,8 @@ QSGNode *VideoItemPrivate::drawPicture(QSGNode *oldNode, const VideoBuffer &pict
         delete oldNode;
         node = new VideoNode;
     }
-    node->setPicture(picture);
+    // The slot is released right after this: its storage goes back to the writer.
+    node->takePicture(picture);
     return node;
 }
 
@@ -549,10 +558,11 @@ QSGNode *VideoItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
         return oldNode;
     }
     QSGNode *node = oldNode;
-    if (const VideoBuffer *picture = d->ring.beginRead()) {
+    if (VideoBuffer *picture = d->ring.beginRead()) {
         if (!picture->isEmpty()) {
+            const QSize size = picture->size();
             node = d->drawPicture(oldNode, *picture);
-            d->placePicture(node, picture->size());
+            d->placePicture(node, size);
             d->drawnFrames.fetch_add(1);
         }
         d->ring.endRead();

@@ -13,9 +13,9 @@ VideoNode::VideoNode()
     setFlag(OwnsGeometry);
 }
 
-void VideoNode::setPicture(const VideoBuffer &picture)
+void VideoNode::takePicture(VideoBuffer &picture)
 {
-    m_material->setPicture(picture);
+    m_material->takePicture(picture);
     markDirty(DirtyMaterial);
 }
 

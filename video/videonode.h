@@ -11,7 +11,8 @@ class VideoNode : public QSGGeometryNode
 public:
     VideoNode();
 
-    void setPicture(const VideoBuffer &picture);
+    // Takes the picture without copying; picture receives the node's previous one.
+    void takePicture(VideoBuffer &picture);
     QSize pictureSize() const;
     // Nothing changes when rect and source rect are those already set.
     void setTexturedRectGeometry(const QRectF &rect, const QRectF &sourceRect);
