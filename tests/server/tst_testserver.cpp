@@ -100,7 +100,7 @@ private slots:
 
 private:
     Reply send(const QByteArray &method, const QString &pathAndQuery, const QByteArray &body = {},
-               const QList<QPair<QByteArray, QByteArray>> &headers = {}, bool withToken = true, int timeoutMs = 10000);
+               const QList<QPair<QByteArray, QByteArray>> &headers = {}, bool withToken = true, int timeoutMs = 30000);
     Reply get(const QString &pathAndQuery, bool withToken = true) { return send("GET", pathAndQuery, {}, {}, withToken); }
     Reply finish(QNetworkReply *reply, int timeoutMs);
 
@@ -493,6 +493,7 @@ void TestServerSelfCheck::faultsDoWhatTheySay()
     cut.closeMidBody = true;
     m_server.setFault(QStringLiteral("/download/alarm/1.mp4"), cut);
     const Reply partial = get(QStringLiteral("download/alarm/1.mp4"), false);
+    QVERIFY(partial.finished);
     QVERIFY(partial.error != QNetworkReply::NoError);
 
     m_server.clearFaults();
