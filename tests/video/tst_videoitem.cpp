@@ -204,6 +204,61 @@ private slots:
         QVERIFY(waitForDrawn(item, stopped + 5));
     }
 
+    void keyFramesOnly()
+    {
+        Scene scene;
+        VideoItem *item = scene.addItem();
+        QSignalSpy changed(item, &VideoItem::enableKeyFrameChanged);
+        item->setEnableKeyFrame(true);
+        item->setEnableKeyFrame(true);
+        QCOMPARE(changed.count(), 1);
+        QSignalSpy finished(item, &VideoItem::finished);
+        item->setVideoUrl(fileUrl(colourBars(320, 240, 2))); // a key frame every 25 frames
+        QVERIFY(finished.wait(6000));
+        QTest::qWait(100);
+        QVERIFY2(item->drawnFrameCount() >= 1 && item->drawnFrameCount() <= 3,
+                 qPrintable(QString::number(item->drawnFrameCount())));
+    }
+
+    void doubleSpeedHalvesThePlayingTime()
+    {
+        Scene scene;
+        VideoItem *item = scene.addItem();
+        QSignalSpy finished(item, &VideoItem::finished);
+        item->setVideoUrl(fileUrl(colourBars(320, 240, 2)));
+        item->setSpeed(2.0);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(finished.wait(6000));
+        QVERIFY2(timer.elapsed() < 1600, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(item->speed(), 2.0);
+    }
+
+    void timeUpdatesAreSpacedAcrossItems()
+    {
+        Scene scene(QSize(640, 240));
+        VideoItem *first = scene.addItem(QSizeF(320, 240));
+        VideoItem *second = scene.addItem(QSizeF(320, 240));
+        second->setX(320);
+        QSignalSpy firstUpdates(first, &VideoItem::timeUpdate);
+        QSignalSpy secondUpdates(second, &VideoItem::timeUpdate);
+        first->setVideoUrl(fileUrl(tenSecondClip()));
+        second->setVideoUrl(fileUrl(tenSecondClip()));
+        QVERIFY(waitFor([&] { return first->drawnFrameCount() >= 1 && second->drawnFrameCount() >= 1; }, 5000));
+        QElapsedTimer timer;
+        timer.start();
+        firstUpdates.clear();
+        secondUpdates.clear();
+        QTest::qWait(1500);
+        const int updates = int(firstUpdates.count() + secondUpdates.count());
+        // 50 frame times a second arrive; at most one per 126 ms passes.
+        QVERIFY2(updates >= 5 && updates <= int(timer.elapsed() / 126) + 2, qPrintable(QString::number(updates)));
+        const QList<QVariant> last = firstUpdates.isEmpty() ? secondUpdates.last() : firstUpdates.last();
+        QCOMPARE(last.at(0).toInt(), 0); // hour and minute of a position inside a 10 s file
+        QCOMPARE(last.at(1).toInt(), 0);
+        QVERIFY(last.at(2).toInt() <= 10);
+    }
+
     void watchdogFiresWhenFramesStop()
     {
         Scene scene;
