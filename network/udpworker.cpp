@@ -16,22 +16,16 @@ UdpWorker::UdpWorker(QObject *parent)
 
 UdpWorker::~UdpWorker()
 {
-    // The manager and its sockets go in their own thread, then the thread is joined.
-    // Past the application's end the thread may have stopped already and the call is
-    // never delivered; then nothing runs there any more and the manager goes from here.
-    UdpManager *manager = m_manager;
-    bool released = false;
-    QMetaObject::invokeMethod(
-        manager,
-        [manager, &released]() {
-            delete manager;
-            released = true;
-        },
-        Qt::BlockingQueuedConnection);
-    m_thread->quit();
-    m_thread->wait();
-    if (!released)
-        delete manager;
+    // The manager and its sockets go in their own thread: the deferred deletion runs
+    // when the thread's loop ends, before the join returns. Past the application's end
+    // the thread may have stopped already; then nothing runs there and it goes here.
+    if (m_thread->isRunning()) {
+        QMetaObject::invokeMethod(m_manager, "deleteLater", Qt::QueuedConnection);
+        m_thread->quit();
+        m_thread->wait();
+    } else {
+        delete m_manager;
+    }
     delete m_thread;
 }
 
