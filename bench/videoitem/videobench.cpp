@@ -33,6 +33,8 @@ struct CpuSplit
 {
     double total = 0;  // whole process, seconds
     double render = 0; // Qt's render thread and Mesa's rasteriser threads
+    double gui = 0;    // the GUI thread
+    double pacers = 0; // the items' pacing threads
 };
 
 double ticksToSeconds(long long ticks)
@@ -59,11 +61,17 @@ CpuSplit processCpu()
             continue;
         const QByteArray line = stat.readAll();
         const int open = line.indexOf('('), close = line.lastIndexOf(')');
-        if (open < 0 || close < open || !isRenderThread(line.mid(open + 1, close - open - 1)))
-            continue;
         const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (fields.size() > 12)
-            split.render += ticksToSeconds(fields[11].toLongLong() + fields[12].toLongLong());
+        if (open < 0 || close < open || fields.size() <= 12)
+            continue;
+        const QByteArray name = line.mid(open + 1, close - open - 1);
+        const double seconds = ticksToSeconds(fields[11].toLongLong() + fields[12].toLongLong());
+        if (isRenderThread(name))
+            split.render += seconds;
+        else if (name == "VideoPacer")
+            split.pacers += seconds;
+        else if (task.toLongLong() == getpid())
+            split.gui += seconds;
     }
     return split;
 }
@@ -197,6 +205,8 @@ QJsonObject runGrid(QQuickWindow &window, int count, int height, int measureSeco
     result["drawn_share"] = rounded(double(drawn) / seconds / expected);
     result["cpu_ms_per_frame_without_render"] = drawn ? rounded(otherCpu * 1000 / double(drawn)) : -1;
     result["render_cpu_ms_per_frame"] = drawn ? rounded(renderCpu * 1000 / double(drawn)) : -1;
+    result["gui_cpu_ms_per_frame"] = drawn ? rounded((cpuEnd.gui - cpuStart.gui) * 1000 / double(drawn)) : -1;
+    result["pacer_cpu_ms_per_frame"] = drawn ? rounded((cpuEnd.pacers - cpuStart.pacers) * 1000 / double(drawn)) : -1;
     result["render_cpu_share"] = rounded(renderCpu / std::max(1e-9, cpuEnd.total - cpuStart.total));
     result["window_frames_per_second"] = rounded(swaps.load() / seconds, 1);
     result["rss_mb_per_item"] = rounded((rssAfter - rssBefore) / count, 2);
