@@ -44,6 +44,11 @@ QString SnapshotGrabber::recordFolder()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/record/video");
 }
 
+QString SnapshotGrabber::folder() const
+{
+    return d->folder;
+}
+
 void SnapshotGrabber::request(const QString &fileName, bool save)
 {
     if (fileName.isEmpty())

@@ -23,6 +23,8 @@ public:
     static QString snapshotFolderFor(const QString &configuredPath);
     static QString recordFolder();
 
+    QString folder() const;
+
     // An empty name is ignored; a later request replaces a pending one.
     void request(const QString &fileName, bool save);
     // A new stream: a pending file snapshot would show another stream under its name.

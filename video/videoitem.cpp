@@ -1,19 +1,24 @@
 #include "videoitem.h"
 
+#include "codecnames.h"
 #include "framering.h"
 #include "guithreadcall.h"
 #include "libZelkaExPlayer.h"
 #include "propertyhelpers.h"
+#include "rtspdelayprobe.h"
 #include "settingmanager.h"
 #include "settings.h"
+#include "snapshotgrabber.h"
 #include "videobuffer.h"
 #include "videocontroller.h"
 #include "videogeometry.h"
 #include "videoinfo.h"
 #include "videonode.h"
 #include "videopacer.h"
+#include "videopreviewer.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QDebug>
 #include <QQuickWindow>
 #include <QSGImageNode>
@@ -113,6 +118,8 @@ public:
                             ZELKA_FRAME_INFO *info);
     void dispatch(ZELKA_CALLBACK_TYPE type, int channelId, int mediaType, int64_t data, const ZELKA_FRAME_INFO &info);
     void decodeProcess(int channelId, const ZELKA_FRAME_INFO &info, int64_t data);
+    void takeVideoStatistics(int channelId, const ZELKA_FRAME_INFO &info);
+    void takeAudioStatistics(int channelId, const ZELKA_FRAME_INFO &info);
     void takeHardwareType(int channelId, int decoder);
     void takeFrameRates(int channelId, int fps, int decodingFps);
     void takeFormat(int channelId, QSize size);
@@ -145,6 +152,15 @@ public:
     // Library thread only (one channel at a time, reset while no channel is open).
     QSize writerFrameSize;
     int publishedCacheCount = -1;
+    // The statistics last published, so that only changes cross to the GUI thread.
+    uint32_t publishedVideoCodec = 0;
+    qulonglong publishedCodeRate = 0;
+    float publishedPacketLoss = 0.0f;
+    uint32_t publishedAudioCodec = 0;
+    uint32_t publishedSampleRate = 0;
+
+    // Snapshot requests from the GUI thread, pictures from the library thread.
+    std::unique_ptr<SnapshotGrabber> grabber;
 
     FrameRing ring;
     std::unique_ptr<VideoPacer> pacer;
@@ -160,6 +176,8 @@ public:
     bool geometryDirty = true;
     QTimer watchdog;
     int networkDelay = kUnreachableDelay;
+    RtspDelayProbe *probe = nullptr;
+    QString recordFolder;
     VideoInfo *info = nullptr;
     GuiThreadCall *guiCalls = nullptr;
     int channelId = -1;
@@ -228,6 +246,8 @@ void VideoItemPrivate::dispatch(ZELKA_CALLBACK_TYPE type, int channelId, int med
     case CALLBACK_MEDIA_FRAME:
         if (mediaType == ZELKA_MEDIA_VIDEO)
             decodeProcess(channelId, info, data);
+        else if (mediaType == ZELKA_MEDIA_AUDIO)
+            takeAudioStatistics(channelId, info);
         break;
     default:
         break;
@@ -291,11 +311,44 @@ void VideoItemPrivate::queueWatchdogRestart(int channelId)
     });
 }
 
+void VideoItemPrivate::takeVideoStatistics(int channelId, const ZELKA_FRAME_INFO &frame)
+{
+    const qulonglong codeRate = frame.codeRate > 0 ? qulonglong(frame.codeRate) : 0;
+    if (frame.codecId == publishedVideoCodec && codeRate == publishedCodeRate
+        && frame.packetLossRate == publishedPacketLoss)
+        return;
+    publishedVideoCodec = frame.codecId;
+    publishedCodeRate = codeRate;
+    publishedPacketLoss = frame.packetLossRate;
+    const QString codec = CodecNames::video(int(frame.codecId));
+    const float loss = frame.packetLossRate;
+    onGuiThread(channelId, [this, codec, codeRate, loss] {
+        info->setVideoCodec(codec);
+        info->setCodeRate(codeRate);
+        info->setPacketLossRate(loss);
+    });
+}
+
+void VideoItemPrivate::takeAudioStatistics(int channelId, const ZELKA_FRAME_INFO &frame)
+{
+    if (frame.codecId == publishedAudioCodec && frame.sampleRate == publishedSampleRate)
+        return;
+    publishedAudioCodec = frame.codecId;
+    publishedSampleRate = frame.sampleRate;
+    const QString codec = CodecNames::audio(int(frame.codecId));
+    const qulonglong sampleRate = frame.sampleRate;
+    onGuiThread(channelId, [this, codec, sampleRate] {
+        info->setAudioCodec(codec);
+        info->setAudioSampleRate(sampleRate);
+    });
+}
+
 void VideoItemPrivate::decodeProcess(int channelId, const ZELKA_FRAME_INFO &frame, int64_t data)
 {
     const QSize size(frame.width, frame.height);
     if (size.width() < 1 || size.height() < 1)
         return;
+    takeVideoStatistics(channelId, frame);
     takeHardwareType(channelId, frame.decoder);
     takeFrameRates(channelId, frame.frameRate, frame.decodeFrameRate);
     takeFormat(channelId, size);
@@ -307,8 +360,11 @@ void VideoItemPrivate::decodeProcess(int channelId, const ZELKA_FRAME_INFO &fram
     if (!slot)
         return;
     const int type = hardwareType.load();
-    if (type == VideoItem::Cpu || type == VideoItem::Gpu_Dxva)
+    const bool readable = type == VideoItem::Cpu || type == VideoItem::Gpu_Dxva;
+    if (readable)
         slot->assignTightI420(reinterpret_cast<const uchar *>(data), size.width(), size.height());
+    if (grabber->isPending())
+        grabber->takePicture(reinterpret_cast<const uchar *>(data), size, readable);
     ring.endWrite();
     queueWatchdogRestart(channelId);
 }
@@ -394,6 +450,19 @@ VideoItem::VideoItem(QQuickItem *parent)
     d->pacer = std::make_unique<VideoPacer>(d->ring, d->pacerInputs());
     d->watchdog.setInterval(kWatchdogMs);
     connect(&d->watchdog, &QTimer::timeout, this, [this] { d->onWatchdog(); });
+
+    const Settings *settings = SettingManager::instance()->settings();
+    d->grabber = std::make_unique<SnapshotGrabber>(d->videoId,
+                                                   SnapshotGrabber::snapshotFolderFor(settings->snapshotPath()));
+    d->recordFolder = SnapshotGrabber::recordFolder();
+    VideoPreviewer::instance()->previewVideo(d->videoId);
+
+    d->probe = new RtspDelayProbe(this);
+    connect(d->probe, &RtspDelayProbe::delayMeasured, this, [this](int delay) {
+        d->networkDelay = delay;
+        emit networkDelayChanged();
+    });
+    d->probe->start();
 }
 
 VideoItem::~VideoItem()
@@ -424,6 +493,8 @@ void VideoItem::setVideoUrl(const QString &url)
     if (url == d->url)
         return;
     d->url = url;
+    d->probe->setUrl(url);
+    d->grabber->dropFileRequest();
     startPlay();
     emit videoUrlChanged();
 }
@@ -488,6 +559,11 @@ void VideoItem::startPlay()
     d->stopping.store(false);
     d->writerFrameSize = QSize();
     d->publishedCacheCount = -1;
+    d->publishedVideoCodec = 0;
+    d->publishedCodeRate = 0;
+    d->publishedPacketLoss = 0.0f;
+    d->publishedAudioCodec = 0;
+    d->publishedSampleRate = 0;
     d->ring.open();
     d->setStatus(Opening);
     d->info->setDuration(0);
@@ -622,8 +698,42 @@ void VideoItem::_cleanup()
         return;
     d->cleanedUp = true;
     stopPlay();
+    VideoPreviewer::instance()->removePreviewVideo(d->videoId);
     // The pictures' GPU textures belong to the node, which the scene graph releases
     // on its render thread; the item keeps none of its own.
     d->pacer->stop();
     d->ring.releaseStorage();
+}
+
+void VideoItem::snapshot(QString filename, bool save)
+{
+    d->grabber->request(filename, save);
+}
+
+QString VideoItem::snapshotPath()
+{
+    QDir().mkpath(d->grabber->folder());
+    return d->grabber->folder();
+}
+
+void VideoItem::startRecording(QString filename)
+{
+    if (d->channelId < 0)
+        return;
+    const QByteArray folder = d->recordFolder.toLocal8Bit();
+    const QByteArray file = filename.toLocal8Bit();
+    libZelkaExPlayer_StartRecording(0, d->channelId, folder.constData(), file.constData(), 1024, 3600, 0, 1);
+}
+
+void VideoItem::stopRecording()
+{
+    if (d->channelId < 0)
+        return;
+    libZelkaExPlayer_StopRecording(0, d->channelId);
+}
+
+QString VideoItem::recordingPath()
+{
+    QDir().mkpath(d->recordFolder);
+    return d->recordFolder;
 }

@@ -66,6 +66,14 @@ public:
     Q_INVOKABLE void stopPlay();
     Q_INVOKABLE void setProgress(double progress);
 
+    // Local snapshots and recordings: the next picture to a file (and the preview
+    // store), the library's recording of the stream, and their folders.
+    Q_INVOKABLE void snapshot(QString filename, bool save = true);
+    Q_INVOKABLE QString snapshotPath();
+    Q_INVOKABLE void startRecording(QString filename);
+    Q_INVOKABLE void stopRecording();
+    Q_INVOKABLE QString recordingPath();
+
     // The player library's speed code for a playback speed (0: normal).
     static int speedCode(double speed);
 

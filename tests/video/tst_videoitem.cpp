@@ -267,10 +267,12 @@ private slots:
         QSignalSpy finished(item, &VideoItem::finished);
         QVERIFY(finished.wait(6000));
         QVERIFY(item->decodeFrameRate() > 0);
-        QSignalSpy delay(item, &VideoItem::networkDelayChanged);
+        // The delay probe reports on its own clock; the watchdog is the one that zeroes
+        // the decoding rate.
+        QSignalSpy decodeRate(item, &VideoItem::decodeFrameRateChanged);
         QElapsedTimer since;
         since.start();
-        QVERIFY(delay.wait(4500));
+        QVERIFY(decodeRate.wait(4500));
         QVERIFY2(since.elapsed() > 1500, "fired before 3 s without frames");
         QCOMPARE(item->networkDelay(), 3000);
         QCOMPARE(item->decodeFrameRate(), 0);
@@ -282,13 +284,11 @@ private slots:
         SilentServer silent;
         Scene scene;
         VideoItem *item = scene.addItem();
-        QSignalSpy delay(item, &VideoItem::networkDelayChanged);
         QSignalSpy decodeRate(item, &VideoItem::decodeFrameRateChanged);
         item->setVideoUrl(QStringLiteral("rtsp://127.0.0.1:%1/stalled").arg(silent.port()));
         QCOMPARE(item->status(), VideoItem::Opened);
         QTest::qWait(3300);
         // No picture ever came: the watchdog has nothing to report.
-        QCOMPARE(delay.count(), 0);
         QCOMPARE(decodeRate.count(), 0);
         QElapsedTimer timer;
         timer.start();
