@@ -23,6 +23,7 @@
 #include <QQuickWindow>
 #include <QSGImageNode>
 #include <QTimer>
+#include <QUrl>
 #include <QUuid>
 
 #include <atomic>
@@ -100,6 +101,12 @@ QSize pictureSizeOf(QSGNode *node)
     if (auto *videoNode = dynamic_cast<VideoNode *>(node))
         return videoNode->pictureSize();
     return QSize();
+}
+
+// Stream addresses may carry a camera's user name and password; logs never do.
+QString loggableUrl(const QString &url)
+{
+    return QUrl(url).toString(QUrl::RemoveUserInfo);
 }
 
 bool isSoftwareSceneGraph(const QQuickWindow *window)
@@ -468,7 +475,7 @@ VideoItem::VideoItem(QQuickItem *parent)
 VideoItem::~VideoItem()
 {
     _cleanup();
-    qDebug() << "~VideoItem" << d->url;
+    qDebug() << "~VideoItem" << loggableUrl(d->url);
 }
 
 QString VideoItem::videoId() const { return d->videoId; }
@@ -575,7 +582,7 @@ void VideoItem::startPlay()
     const int id = libZelkaExPlayer_OpenStream(0, protocolOf(d->url), url.constData(), connectType, kMediaFlags,
                                                &VideoItemPrivate::playCallback, d.data(), kReconnect, kPace,
                                                kQueueBytes, "", "", 0, 0);
-    qDebug() << "startPlay" << d->url << id;
+    qDebug() << "startPlay" << loggableUrl(d->url) << id;
     if (id <= 0)
         return;
     d->channelId = id;
