@@ -1,5 +1,6 @@
 #include "udpworker.h"
 
+#include <QPointer>
 #include <QThread>
 
 #include "udpmanager.h"
@@ -18,14 +19,14 @@ UdpWorker::~UdpWorker()
 {
     // The manager and its sockets go in their own thread: the deferred deletion runs
     // when the thread's loop ends, before the join returns. Past the application's end
-    // the thread may have stopped already; then nothing runs there and it goes here.
+    // the thread no longer runs deferred deletions; then, joined, it goes from here.
+    QPointer<UdpManager> manager(m_manager);
     if (m_thread->isRunning()) {
         QMetaObject::invokeMethod(m_manager, "deleteLater", Qt::QueuedConnection);
         m_thread->quit();
         m_thread->wait();
-    } else {
-        delete m_manager;
     }
+    delete manager.data();
     delete m_thread;
 }
 
