@@ -87,6 +87,11 @@ void NetworkManagerPrivate::ackReply(const QJSValue &callback, const char *opera
     jsCall(callback, false, text);
 }
 
+NetworkManagerPrivate::ReplyHandler NetworkManagerPrivate::ackHandler(const QJSValue &callback, const char *operation)
+{
+    return [callback, operation](HttpRequest *reply) { ackReply(callback, operation, reply); };
+}
+
 void NetworkManagerPrivate::dataReply(const QJSValue &callback, const QJsonValue &payload)
 {
     if (callback.isCallable() && hasScriptEngine())

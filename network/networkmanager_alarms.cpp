@@ -105,5 +105,5 @@ void NetworkManager::deleteAlarm(QList<int> alarmIds, QJSValue callback)
 void NetworkManager::clearAlarm(QJSValue callback)
 {
     d->send(d->newRequest(QStringLiteral("api/v1/clearalarm")),
-            [callback](HttpRequest *reply) { NetworkManagerPrivate::ackReply(callback, "clearAlarm", reply); });
+            NetworkManagerPrivate::ackHandler(callback, "clearAlarm"));
 }

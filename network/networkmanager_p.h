@@ -35,6 +35,8 @@ public:
     static QString failureText(const HttpRequest *request);
     static void jsCall(const QJSValue &callback, bool success, const QString &text);
     static void ackReply(const QJSValue &callback, const char *operation, const HttpRequest *request);
+    // The reply handler of a plain acknowledged call.
+    static ReplyHandler ackHandler(const QJSValue &callback, const char *operation);
     static void dataReply(const QJSValue &callback, const QJsonValue &payload);
     // JSON as a script value; undefined when no engine is set (the reply is then dropped).
     static QJSValue toScript(const QJsonValue &value);

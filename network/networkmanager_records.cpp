@@ -91,7 +91,7 @@ void NetworkManager::setRecordImportant(int channelId, QString period, bool impo
         .add(QStringLiteral("period"), period)
         .addFlag(QStringLiteral("important"), important);
     d->send(d->newRequest(QStringLiteral("api/v1/record/setimportant?") + query.toString()),
-            [callback](HttpRequest *reply) { NetworkManagerPrivate::ackReply(callback, "setRecordImportant", reply); });
+            NetworkManagerPrivate::ackHandler(callback, "setRecordImportant"));
 }
 
 void NetworkManager::removeRecord(int channelId, QString period, QJSValue callback)
@@ -99,7 +99,7 @@ void NetworkManager::removeRecord(int channelId, QString period, QJSValue callba
     ApiQuery query;
     query.add(QStringLiteral("id"), channelId).add(QStringLiteral("period"), period);
     d->send(d->newRequest(QStringLiteral("api/v1/record/remove?") + query.toString()),
-            [callback](HttpRequest *reply) { NetworkManagerPrivate::ackReply(callback, "removeRecord", reply); });
+            NetworkManagerPrivate::ackHandler(callback, "removeRecord"));
 }
 
 void NetworkManager::getDeviceRecordUrl(int channelId, QString fileName, QString startTime, int duration,

@@ -58,7 +58,7 @@ void NetworkManager::login(QString username, QString password, QString captcha, 
 void NetworkManager::logout(QJSValue callback)
 {
     HttpRequest *request = d->newRequest(QStringLiteral("api/v1/logout"), HttpRequest::Post);
-    d->send(request, [callback](HttpRequest *reply) { NetworkManagerPrivate::ackReply(callback, "logout", reply); });
+    d->send(request, NetworkManagerPrivate::ackHandler(callback, "logout"));
 }
 
 void NetworkManager::getUserInfo(QJSValue callback)

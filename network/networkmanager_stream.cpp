@@ -106,7 +106,7 @@ void NetworkManager::stopChannelStream(int deviceId, int channelId, QString stre
         .add(QStringLiteral("channel"), channelId)
         .add(QStringLiteral("stream_type"), streamType);
     d->send(d->newRequest(QStringLiteral("api/v1/devices/stopchannelstream?") + query.toString()),
-            [callback](HttpRequest *reply) { NetworkManagerPrivate::ackReply(callback, "stopChannelStream", reply); });
+            NetworkManagerPrivate::ackHandler(callback, "stopChannelStream"));
 }
 
 void NetworkManager::ptzControl(int deviceId, int channelId, NetworkManager::PtzCommand command,
@@ -124,5 +124,5 @@ void NetworkManager::ptzControl(int deviceId, int channelId, NetworkManager::Ptz
         .add(QStringLiteral("speed"), speed);
     qDebug() << "ptzControl" << query.toString();
     d->send(d->newRequest(QStringLiteral("api/v1/ptzcontrol?") + query.toString()),
-            [callback](HttpRequest *reply) { NetworkManagerPrivate::ackReply(callback, "ptzControl", reply); });
+            NetworkManagerPrivate::ackHandler(callback, "ptzControl"));
 }
