@@ -13,6 +13,7 @@
 
 #include "digeststate.h"
 #include "httprequest.h"
+#include "secretmask.h"
 
 namespace {
 
@@ -65,9 +66,13 @@ int errorCodeOf(const QNetworkReply *reply)
     return timedOut(reply) ? int(QNetworkReply::TimeoutError) : int(reply->error());
 }
 
+// The network layer's text names the whole address for an HTTP error status, query and
+// user-info included; it reaches the log and the pages, so the credentials in it are masked.
 QString errorTextOf(const QNetworkReply *reply)
 {
-    return timedOut(reply) ? kTimedOut : reply->errorString();
+    if (timedOut(reply))
+        return kTimedOut;
+    return SecretMask::text(reply->errorString(), {reply->url(), reply->request().url()});
 }
 
 bool isHttpErrorStatus(const QNetworkReply *reply)
@@ -282,7 +287,7 @@ void HttpManagerPrivate::sendBasic(HttpRequest *request, const QByteArray &metho
         return;
     }
     if (reply->error() != QNetworkReply::AuthenticationRequiredError)
-        qDebug() << "Basic Auth error: " << reply->error() << reply->errorString();
+        qDebug() << "Basic Auth error: " << reply->error() << errorTextOf(reply);
     request->error = errorCodeOf(reply);
     emit request->finished();
 }
@@ -292,7 +297,7 @@ void HttpManagerPrivate::answerChallenge(HttpRequest *request, QNetworkReply *re
 {
     digest.nonceCount = 1;
     const QString challenge = QString::fromLatin1(reply->rawHeader("WWW-Authenticate"));
-    qDebug() << "authInfo" << challenge;
+    qDebug() << "authInfo" << SecretMask::text(challenge);
     const QString scheme = DigestState::schemeOf(challenge);
     if (scheme == QLatin1String("digest")) {
         digest.readChallenge(challenge);
@@ -410,7 +415,7 @@ void HttpManager::requestAuth(HttpRequest *request, QString username, QString pa
         return;
     }
     // The Authorization value and the token never reach a log line.
-    qDebug() << "error = " << reply->request().rawHeaderList() << reply->errorString();
+    qDebug() << "error = " << reply->request().rawHeaderList() << errorTextOf(reply);
     if (reply->error() != QNetworkReply::AuthenticationRequiredError) {
         request->error = errorCodeOf(reply);
         emit request->finished();

@@ -5,6 +5,7 @@
 #include "networkmanager.h"
 #include "networkmanager_p.h"
 #include "safefilename.h"
+#include "secretmask.h"
 #include "settings.h"
 
 namespace {
@@ -46,7 +47,7 @@ void NetworkManagerPrivate::startDownload(DownloadKind kind, HttpRequest *reques
     request->type = HttpRequest::Download;
     request->filePath = q->getRecordPath() + key;
     if (kind == DownloadKind::AlarmRecord)
-        qDebug() << request->path << request->filePath;
+        qDebug() << SecretMask::text(request->path) << request->filePath;
     QObject::connect(request, &HttpRequest::downloadProgress, q, [progress](qlonglong received, qlonglong total) {
         if (progress.isCallable())
             progress.call({QJSValue(double(received)), QJSValue(double(total))});

@@ -6,6 +6,7 @@
 #include "networkmanager.h"
 #include "networkmanager_p.h"
 #include "replyenvelope.h"
+#include "secretmask.h"
 #include "settings.h"
 
 namespace {
@@ -117,7 +118,7 @@ void NetworkManager::getDeviceRecordUrl(int channelId, QString fileName, QString
         .add(QStringLiteral("protocol"), QStringLiteral("flv"))
         .add(QStringLiteral("stime"), startTime)
         .add(QStringLiteral("etime"), span.end.toString(kTimeFormat));
-    qDebug() << query.toString();
+    qDebug() << SecretMask::text(query.toString());
     d->send(d->newRequest(QStringLiteral("api/v1/devices/record/playback?") + query.toString()),
             [callback](HttpRequest *reply) {
                 valueReply(callback, "getDeviceRecordUrl", reply, QStringLiteral("URL"));

@@ -9,6 +9,7 @@
 #include "networkmanager_p.h"
 #include "otherconfig.h"
 #include "replyenvelope.h"
+#include "secretmask.h"
 #include "serverinfo.h"
 #include "settings.h"
 
@@ -129,7 +130,7 @@ void NetworkManager::getRawImage(const QString &url, std::function<void(const QB
             NetworkManagerPrivate::logFailure("getRawImage", reply);
             return;
         }
-        qDebug() << url << "getRawImage" << reply->data.size();
+        qDebug() << SecretMask::text(url) << "getRawImage" << reply->data.size();
         if (callback)
             callback(reply->data);
     });

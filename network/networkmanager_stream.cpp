@@ -5,6 +5,7 @@
 #include "networkmanager.h"
 #include "networkmanager_p.h"
 #include "replyenvelope.h"
+#include "secretmask.h"
 #include "settings.h"
 
 namespace {
@@ -122,7 +123,7 @@ void NetworkManager::ptzControl(int deviceId, int channelId, NetworkManager::Ptz
         .add(QStringLiteral("command"), ptzText(command))
         .add(QStringLiteral("direction"), ptzText(direction))
         .add(QStringLiteral("speed"), speed);
-    qDebug() << "ptzControl" << query.toString();
+    qDebug() << "ptzControl" << SecretMask::text(query.toString());
     d->send(d->newRequest(QStringLiteral("api/v1/ptzcontrol?") + query.toString()),
             NetworkManagerPrivate::ackHandler(callback, "ptzControl"));
 }

@@ -10,6 +10,7 @@
 
 #include "httpmanager.h"
 #include "httprequest.h"
+#include "logcapture.h"
 #include "testserver.h"
 
 namespace {
@@ -456,16 +457,12 @@ private slots:
 
     void authorizationNeverLogged()
     {
-        QStringList lines;
-        static QStringList *sink = nullptr;
-        sink = &lines;
-        const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &,
-                                                                     const QString &text) { sink->append(text); });
+        LogCapture log;
         m_http->setToken(QStringLiteral("secret-token"));
         HttpRequest *request = makeRequest(QStringLiteral("auth/digest"));
         connect(request, &HttpRequest::finished, request, &HttpRequest::deleteLater);
         m_http->requestAuth(request, m_server.userName(), QStringLiteral("wrong-password"));
-        qInstallMessageHandler(previous);
+        const QStringList lines = log.lines();
         QVERIFY(!lines.isEmpty());
         for (const QString &line : lines) {
             QVERIFY2(!line.contains(QStringLiteral("Digest username")), qPrintable(line));
