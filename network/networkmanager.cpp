@@ -54,7 +54,10 @@ void NetworkManagerPrivate::send(HttpRequest *request, const ReplyHandler &handl
         request->deleteLater();
     });
     if (request->fullUrl.isEmpty() && !isUsablePort(request->port)) {
-        // Nothing sensible can be sent; fail the way the transport would, on a later pass.
+        // A port setting that is not a number reads as 0, and one past 65535 makes no
+        // address: such a request could only go to nowhere and fail with a text that does
+        // not say why. It fails with the reason instead, on a later pass as the transport
+        // would, so the caller's handler is never run inside the call.
         QTimer::singleShot(0, request, [request]() {
             request->error = QNetworkReply::ProtocolUnknownError;
             request->errorString = kInvalidPort;

@@ -38,7 +38,9 @@ QHash<QString, HttpRequest *> &NetworkManagerPrivate::downloadTable(DownloadKind
 void NetworkManagerPrivate::startDownload(DownloadKind kind, HttpRequest *request, const QString &key,
                                           const QJSValue &progress, const QJSValue &finished)
 {
-    // One target file, one writer: the same key running in any table is refused.
+    // The key is also the file name, and the three kinds share one folder: the same key
+    // running in two tables would have two transfers write one file. It is refused in
+    // every table, not only in the kind's own.
     if (recordDownloads.contains(key) || deviceRecordDownloads.contains(key) || alarmRecordDownloads.contains(key)) {
         delete request;
         jsCall(finished, false, kAlreadyRunning);

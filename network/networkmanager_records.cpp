@@ -33,6 +33,16 @@ struct RecordSpan
     bool isValid() const { return start.isValid(); }
 };
 
+// A start that is not "yyyyMMddhhmmss" makes no request, but the page waits for its
+// answer: it gets a failure with the reason rather than no call at all.
+bool refusedBadStart(const RecordSpan &span, const QJSValue &callback)
+{
+    if (span.isValid())
+        return false;
+    NetworkManagerPrivate::jsCall(callback, false, kBadStartTime);
+    return true;
+}
+
 void valueReply(const QJSValue &callback, const char *operation, const HttpRequest *reply, const QString &member)
 {
     if (reply->error != 0) {
@@ -107,11 +117,8 @@ void NetworkManager::getDeviceRecordUrl(int channelId, QString fileName, QString
                                         QJSValue callback)
 {
     const RecordSpan span(startTime, duration);
-    if (!span.isValid()) {
-        // The page waits for an answer: tell it, rather than never calling back.
-        NetworkManagerPrivate::jsCall(callback, false, kBadStartTime);
+    if (refusedBadStart(span, callback))
         return;
-    }
     ApiQuery query;
     query.add(QStringLiteral("channel"), channelId)
         .add(QStringLiteral("file"), fileName)
@@ -129,10 +136,8 @@ void NetworkManager::getDeviceRecordDownloadUrl(int channelId, QString fileName,
                                                 QJSValue callback)
 {
     const RecordSpan span(startTime, duration);
-    if (!span.isValid()) {
-        NetworkManagerPrivate::jsCall(callback, false, kBadStartTime);
+    if (refusedBadStart(span, callback))
         return;
-    }
     // Every part is substituted in one pass and encoded, so a file name holding "%6",
     // "/", "?" or "#" cannot reshape the address.
     const QString url = QStringLiteral("%1/api/v1/record/downloaddevicerecord/%2/%3/%4?start_time=%5&end_time=%6")
