@@ -1,107 +1,35 @@
 #include "videoitem.h"
 
-#include "codecnames.h"
+#include "framereceiver.h"
 #include "framering.h"
 #include "guithreadcall.h"
-#include "libZelkaExPlayer.h"
-#include "propertyhelpers.h"
+#include "nopicturewatchdog.h"
 #include "rtspdelayprobe.h"
 #include "settingmanager.h"
 #include "settings.h"
 #include "snapshotgrabber.h"
+#include "streamchannel.h"
+#include "streamstate.h"
 #include "videobuffer.h"
 #include "videocontroller.h"
 #include "videogeometry.h"
 #include "videoinfo.h"
-#include "videonode.h"
 #include "videopacer.h"
+#include "videopainter.h"
 #include "videopreviewer.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QDebug>
-#include <QQuickWindow>
-#include <QSGImageNode>
-#include <QTimer>
+#include <QDir>
 #include <QUrl>
 #include <QUuid>
 
 #include <atomic>
-#include <cmath>
 #include <memory>
 
 namespace {
 
-constexpr int kWatchdogMs = 3000;
 constexpr int kNoDelay = 0;
 constexpr int kUnreachableDelay = 3000;
-constexpr int kMediaFlags = 7;
-constexpr int kReconnect = 1;
-constexpr int kPace = 1;
-constexpr int kQueueBytes = 0x800000;
-constexpr int kRingFrames = FrameRing::kSlotCount;
-constexpr int kRenderFormatYv12 = ZELKA_RENDER_YV12;
-constexpr int kRenderFormatOther = 22;
-constexpr qint64 kTimeUpdateSpacingMs = 126;
-// The writer gives a picture up when no slot frees within this (the pacer frees one
-// at the latest after its own bound).
-constexpr std::chrono::milliseconds kWriteBound(4000);
-
-struct SpeedEntry
-{
-    double speed;
-    int code;
-};
-constexpr SpeedEntry kSpeedCodes[] = {{1.0 / 16, ZELKA_SPEED_1_16}, {1.0 / 8, ZELKA_SPEED_1_8},
-                                      {1.0 / 4, ZELKA_SPEED_1_4},   {1.0 / 2, ZELKA_SPEED_1_2},
-                                      {2.0, ZELKA_SPEED_2},         {4.0, ZELKA_SPEED_4},
-                                      {8.0, ZELKA_SPEED_8},         {16.0, ZELKA_SPEED_16}};
-
-int protocolOf(const QString &url)
-{
-    if (url.startsWith(QLatin1String("http:")))
-        return ZELKA_PROTOCOL_HTTP;
-    if (url.startsWith(QLatin1String("rtmp:")))
-        return ZELKA_PROTOCOL_RTMP;
-    if (url.startsWith(QLatin1String("file:")))
-        return ZELKA_PROTOCOL_FILE;
-    return ZELKA_PROTOCOL_RTSP;
-}
-
-qint64 steadyMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-// The last time update of all items together; the clock starts with the first callback.
-std::atomic<qint64> &lastTimeUpdateMs()
-{
-    static std::atomic<qint64> last{steadyMs()};
-    return last;
-}
-
-// Time updates of all items together are spaced at least kTimeUpdateSpacingMs apart.
-bool takeTimeUpdateTurn()
-{
-    std::atomic<qint64> &lastUpdateMs = lastTimeUpdateMs();
-    const qint64 now = steadyMs();
-    qint64 last = lastUpdateMs.load();
-    while (now - last >= kTimeUpdateSpacingMs) {
-        if (lastUpdateMs.compare_exchange_weak(last, now))
-            return true;
-    }
-    return false;
-}
-
-QSize pictureSizeOf(QSGNode *node)
-{
-    if (auto *imageNode = dynamic_cast<QSGImageNode *>(node))
-        return imageNode->texture() ? imageNode->texture()->textureSize() : QSize();
-    if (auto *videoNode = dynamic_cast<VideoNode *>(node))
-        return videoNode->pictureSize();
-    return QSize();
-}
 
 // Stream addresses may carry a camera's user name and password; logs never do.
 QString loggableUrl(const QString &url)
@@ -109,70 +37,36 @@ QString loggableUrl(const QString &url)
     return QUrl(url).toString(QUrl::RemoveUserInfo);
 }
 
-bool isSoftwareSceneGraph(const QQuickWindow *window)
-{
-    return !window || window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
-}
-
 } // namespace
 
-class VideoItemPrivate
+class VideoItemPrivate : public FrameReceiver::Listener
 {
 public:
     explicit VideoItemPrivate(VideoItem *item);
 
-    static int playCallback(ZELKA_CALLBACK_TYPE type, int channelId, void *user, int mediaType, int64_t data,
-                            ZELKA_FRAME_INFO *info);
-    void dispatch(ZELKA_CALLBACK_TYPE type, int channelId, int mediaType, int64_t data, const ZELKA_FRAME_INFO &info);
-    void decodeProcess(int channelId, const ZELKA_FRAME_INFO &info, int64_t data);
-    void takeVideoStatistics(int channelId, const ZELKA_FRAME_INFO &info);
-    void takeAudioStatistics(int channelId, const ZELKA_FRAME_INFO &info);
-    void takeHardwareType(int channelId, int decoder);
-    void takeFrameRates(int channelId, int fps, int decodingFps);
-    void takeFormat(int channelId, QSize size);
-    void publishCacheCount(int channelId);
-    void queueWatchdogRestart(int channelId);
-    // Runs fn on the GUI thread unless the channel was closed meanwhile.
-    template <typename Fn>
-    void onGuiThread(int channelId, Fn fn);
+    // What the library reported, on the GUI thread.
+    void streamEnded() override;
+    void timeReached(int hour, int minute, int second) override;
+    void hardwareTypeKnown() override;
+    void frameRateChanged() override;
+    void decodeFrameRateChanged() override;
+    void pictureSizeChanged(QSize size) override;
 
     void setStatus(VideoItem::VideoStatus status);
-    void onWatchdog();
+    void onNoPictures();
     VideoPacer::Inputs pacerInputs();
 
-    QSGNode *drawPicture(QSGNode *oldNode, VideoBuffer &picture);
-    QSGNode *placePicture(QSGNode *node, QSize pictureSize);
-
     VideoItem *q;
-    std::atomic<int> hardwareType{VideoItem::Unknown};
-    std::atomic<int> frameRate{0};
-    std::atomic<int> decodeFrameRate{0};
-    std::atomic<int> cacheCount{0};
-    std::atomic<int64_t> frameIntervalNs{40000000};
-    std::atomic<bool> stopping{false};
-    std::atomic<bool> sourceValid{false};
-    std::atomic<bool> decodeEnabled{true};
-    std::atomic<bool> keyFramesOnly{false};
-    std::atomic<bool> watchdogRestartQueued{false};
+    StreamState state;
     std::atomic<quint64> drawnFrames{0};
-
-    // Library thread only (one channel at a time, reset while no channel is open).
-    QSize writerFrameSize;
-    int publishedCacheCount = -1;
-    // The statistics last published, so that only changes cross to the GUI thread.
-    uint32_t publishedVideoCodec = 0;
-    qulonglong publishedCodeRate = 0;
-    float publishedPacketLoss = 0.0f;
-    uint32_t publishedAudioCodec = 0;
-    uint32_t publishedSampleRate = 0;
-
+    FrameRing ring;
     // Snapshot requests from the GUI thread, pictures from the library thread.
     std::unique_ptr<SnapshotGrabber> grabber;
-
-    FrameRing ring;
+    std::unique_ptr<FrameReceiver> receiver;
     std::unique_ptr<VideoPacer> pacer;
 
     // GUI thread.
+    StreamChannel channel;
     QString videoId;
     QString url;
     VideoItem::VideoStatus status = VideoItem::UnknownStatus;
@@ -181,18 +75,17 @@ public:
     QRectF lastItemRect;
     QRectF contentRect;
     bool geometryDirty = true;
-    QTimer watchdog;
     int networkDelay = kUnreachableDelay;
     RtspDelayProbe *probe = nullptr;
+    NoPictureWatchdog *watchdog = nullptr;
     QString recordFolder;
     VideoInfo *info = nullptr;
     GuiThreadCall *guiCalls = nullptr;
-    int channelId = -1;
     double speed = 1.0;
     bool cleanedUp = false;
 
     // Scene-graph thread.
-    QImage softwarePicture;
+    VideoPainter painter;
 };
 
 VideoItemPrivate::VideoItemPrivate(VideoItem *item)
@@ -201,179 +94,37 @@ VideoItemPrivate::VideoItemPrivate(VideoItem *item)
 {
 }
 
-int VideoItemPrivate::playCallback(ZELKA_CALLBACK_TYPE type, int channelId, void *user, int mediaType, int64_t data,
-                                   ZELKA_FRAME_INFO *info)
+void VideoItemPrivate::streamEnded()
 {
-    auto *d = static_cast<VideoItemPrivate *>(user);
-    lastTimeUpdateMs();
-    if (type == CALLBACK_STREAM_END) {
-        d->onGuiThread(channelId, [d] {
-            d->setStatus(VideoItem::Closed);
-            emit d->q->finished();
-        });
-        return 0;
-    }
-    if (info && !d->stopping.load())
-        d->dispatch(type, channelId, mediaType, data, *info);
-    return 0;
+    setStatus(VideoItem::Closed);
+    emit q->finished();
 }
 
-template <typename Fn>
-void VideoItemPrivate::onGuiThread(int channelId, Fn fn)
+void VideoItemPrivate::timeReached(int hour, int minute, int second)
 {
-    guiCalls->post([this, channelId, fn] {
-        if (channelId == this->channelId)
-            fn();
-    });
+    emit q->timeUpdate(hour, minute, second);
 }
 
-void VideoItemPrivate::dispatch(ZELKA_CALLBACK_TYPE type, int channelId, int mediaType, int64_t data,
-                                const ZELKA_FRAME_INFO &info)
+void VideoItemPrivate::hardwareTypeKnown()
 {
-    switch (type) {
-    case CALLBACK_DURATION: {
-        const qulonglong seconds = info.seconds;
-        onGuiThread(channelId, [this, seconds] { this->info->setDuration(seconds); });
-        break;
-    }
-    case CALLBACK_FRAME_TIME: {
-        if (!data || !takeTimeUpdateTurn())
-            break;
-        const auto *time = reinterpret_cast<const ZELKA_FRAME_TIME *>(data);
-        const int hour = time->hour, minute = time->minute, second = time->second;
-        onGuiThread(channelId, [this, hour, minute, second] { emit q->timeUpdate(hour, minute, second); });
-        break;
-    }
-    case CALLBACK_PROGRESS:
-        if (mediaType == ZELKA_MEDIA_VIDEO) {
-            const qulonglong seconds = info.seconds;
-            onGuiThread(channelId, [this, seconds] { this->info->setProgress(seconds); });
-        }
-        break;
-    case CALLBACK_MEDIA_FRAME:
-        if (mediaType == ZELKA_MEDIA_VIDEO)
-            decodeProcess(channelId, info, data);
-        else if (mediaType == ZELKA_MEDIA_AUDIO)
-            takeAudioStatistics(channelId, info);
-        break;
-    default:
-        break;
-    }
+    emit q->hardwareTypeChanged();
 }
 
-void VideoItemPrivate::takeHardwareType(int channelId, int decoder)
+void VideoItemPrivate::frameRateChanged()
 {
-    if (hardwareType.load() != VideoItem::Unknown)
-        return;
-    static constexpr int kByDecoder[] = {VideoItem::Cpu, VideoItem::Gpu_Nvidia, VideoItem::Gpu_Dxva};
-    if (decoder >= 0 && decoder < 3)
-        hardwareType.store(kByDecoder[decoder]);
-    onGuiThread(channelId, [this] { emit q->hardwareTypeChanged(); });
+    emit q->frameRateChanged();
 }
 
-void VideoItemPrivate::takeFrameRates(int channelId, int fps, int decodingFps)
+void VideoItemPrivate::decodeFrameRateChanged()
 {
-    const int rate = VideoPacer::effectiveFrameRate(fps);
-    if (frameRate.exchange(rate) != rate) {
-        frameIntervalNs.store(VideoPacer::frameIntervalNs(rate));
-        onGuiThread(channelId, [this] { emit q->frameRateChanged(); });
-    }
-    if (decodeFrameRate.exchange(decodingFps) != decodingFps)
-        onGuiThread(channelId, [this] { emit q->decodeFrameRateChanged(); });
+    emit q->decodeFrameRateChanged();
 }
 
-// A new picture size: the renderer takes the size from each picture, so the writer
-// never waits for it; the GUI learns the size for its geometry and statistics.
-void VideoItemPrivate::takeFormat(int channelId, QSize size)
+void VideoItemPrivate::pictureSizeChanged(QSize size)
 {
-    if (sourceValid.load() && size == writerFrameSize)
-        return;
-    writerFrameSize = size;
-    sourceValid.store(true);
-    onGuiThread(channelId, [this, size] {
-        info->setResolution(size);
-        q->_update_native_size(size);
-        emit q->sourceValidChanged();
-        q->update();
-    });
-}
-
-void VideoItemPrivate::publishCacheCount(int channelId)
-{
-    const int count = cacheCount.load();
-    if (count == publishedCacheCount)
-        return;
-    publishedCacheCount = count;
-    onGuiThread(channelId, [this, count] { info->setCacheFrameCount(qulonglong(count)); });
-}
-
-void VideoItemPrivate::queueWatchdogRestart(int channelId)
-{
-    if (watchdogRestartQueued.exchange(true))
-        return;
-    guiCalls->post([this, channelId] {
-        watchdogRestartQueued.store(false);
-        if (channelId == this->channelId)
-            watchdog.start();
-    });
-}
-
-void VideoItemPrivate::takeVideoStatistics(int channelId, const ZELKA_FRAME_INFO &frame)
-{
-    const qulonglong codeRate = frame.codeRate > 0 ? qulonglong(frame.codeRate) : 0;
-    if (frame.codecId == publishedVideoCodec && codeRate == publishedCodeRate
-        && frame.packetLossRate == publishedPacketLoss)
-        return;
-    publishedVideoCodec = frame.codecId;
-    publishedCodeRate = codeRate;
-    publishedPacketLoss = frame.packetLossRate;
-    const QString codec = CodecNames::video(int(frame.codecId));
-    const float loss = frame.packetLossRate;
-    onGuiThread(channelId, [this, codec, codeRate, loss] {
-        info->setVideoCodec(codec);
-        info->setCodeRate(codeRate);
-        info->setPacketLossRate(loss);
-    });
-}
-
-void VideoItemPrivate::takeAudioStatistics(int channelId, const ZELKA_FRAME_INFO &frame)
-{
-    if (frame.codecId == publishedAudioCodec && frame.sampleRate == publishedSampleRate)
-        return;
-    publishedAudioCodec = frame.codecId;
-    publishedSampleRate = frame.sampleRate;
-    const QString codec = CodecNames::audio(int(frame.codecId));
-    const qulonglong sampleRate = frame.sampleRate;
-    onGuiThread(channelId, [this, codec, sampleRate] {
-        info->setAudioCodec(codec);
-        info->setAudioSampleRate(sampleRate);
-    });
-}
-
-void VideoItemPrivate::decodeProcess(int channelId, const ZELKA_FRAME_INFO &frame, int64_t data)
-{
-    const QSize size(frame.width, frame.height);
-    if (size.width() < 1 || size.height() < 1)
-        return;
-    takeVideoStatistics(channelId, frame);
-    takeHardwareType(channelId, frame.decoder);
-    takeFrameRates(channelId, frame.frameRate, frame.decodeFrameRate);
-    takeFormat(channelId, size);
-    cacheCount.store(int(frame.cachedFrames) + ring.readyCount());
-    publishCacheCount(channelId);
-    if (!data)
-        return;
-    VideoBuffer *slot = ring.beginWrite(kWriteBound);
-    if (!slot)
-        return;
-    const int type = hardwareType.load();
-    const bool readable = type == VideoItem::Cpu || type == VideoItem::Gpu_Dxva;
-    if (readable)
-        slot->assignTightI420(reinterpret_cast<const uchar *>(data), size.width(), size.height());
-    if (grabber->isPending())
-        grabber->takePicture(reinterpret_cast<const uchar *>(data), size, readable);
-    ring.endWrite();
-    queueWatchdogRestart(channelId);
+    q->_update_native_size(size);
+    emit q->sourceValidChanged();
+    q->update();
 }
 
 void VideoItemPrivate::setStatus(VideoItem::VideoStatus value)
@@ -382,11 +133,11 @@ void VideoItemPrivate::setStatus(VideoItem::VideoStatus value)
     emit q->statusChanged();
 }
 
-void VideoItemPrivate::onWatchdog()
+void VideoItemPrivate::onNoPictures()
 {
-    if (!sourceValid.load() || status == VideoItem::Paused)
+    if (!state.sourceValid.load() || status == VideoItem::Paused)
         return;
-    decodeFrameRate.store(0);
+    state.decodeFrameRate.store(0);
     networkDelay = kUnreachableDelay;
     info->setCodeRate(0);
     emit q->decodeFrameRateChanged();
@@ -396,54 +147,15 @@ void VideoItemPrivate::onWatchdog()
 VideoPacer::Inputs VideoItemPrivate::pacerInputs()
 {
     VideoPacer::Inputs inputs;
-    inputs.canPace = [this] { return sourceValid.load() && frameRate.load() > 0 && decodeEnabled.load(); };
-    inputs.intervalNs = [this] { return frameIntervalNs.load(); };
-    inputs.frameRate = [this] { return frameRate.load(); };
-    inputs.cacheCount = [this] { return cacheCount.load(); };
-    inputs.keyFramesOnly = [this] { return keyFramesOnly.load(); };
+    inputs.canPace = [this] {
+        return state.sourceValid.load() && state.frameRate.load() > 0 && state.decodeEnabled.load();
+    };
+    inputs.intervalNs = [this] { return state.frameIntervalNs.load(); };
+    inputs.frameRate = [this] { return state.frameRate.load(); };
+    inputs.cacheCount = [this] { return state.cacheCount.load(); };
+    inputs.keyFramesOnly = [this] { return state.keyFramesOnly.load(); };
     inputs.requestRepaint = [this] { guiCalls->post([this] { q->update(); }); };
     return inputs;
-}
-
-QSGNode *VideoItemPrivate::placePicture(QSGNode *node, QSize pictureSize)
-{
-    const VideoGeometry geometry = VideoGeometry::compute(q->size(), QSizeF(pictureSize), fillMode);
-    if (auto *imageNode = dynamic_cast<QSGImageNode *>(node)) {
-        const QRectF source = geometry.sourceRect;
-        imageNode->setRect(geometry.renderedRect);
-        imageNode->setSourceRect(QRectF(source.x() * pictureSize.width(), source.y() * pictureSize.height(),
-                                        source.width() * pictureSize.width(), source.height() * pictureSize.height()));
-    } else if (auto *videoNode = dynamic_cast<VideoNode *>(node)) {
-        videoNode->setTexturedRectGeometry(geometry.renderedRect, geometry.sourceRect);
-    }
-    return node;
-}
-
-QSGNode *VideoItemPrivate::drawPicture(QSGNode *oldNode, VideoBuffer &picture)
-{
-    QQuickWindow *window = q->window();
-    if (isSoftwareSceneGraph(window)) {
-        auto *node = dynamic_cast<QSGImageNode *>(oldNode);
-        if (!node) {
-            delete oldNode;
-            node = window->createImageNode();
-            node->setOwnsTexture(true);
-            node->setFiltering(QSGTexture::Linear);
-        }
-        picture.convertTo(softwarePicture);
-        node->setTexture(window->createTextureFromImage(softwarePicture));
-        // The texture shares the image: detach now so that the next picture does not overwrite it.
-        softwarePicture = QImage();
-        return node;
-    }
-    auto *node = dynamic_cast<VideoNode *>(oldNode);
-    if (!node) {
-        delete oldNode;
-        node = new VideoNode;
-    }
-    // The slot is released right after this: its storage goes back to the writer.
-    node->takePicture(picture);
-    return node;
 }
 
 VideoItem::VideoItem(QQuickItem *parent)
@@ -454,15 +166,17 @@ VideoItem::VideoItem(QQuickItem *parent)
     VideoController::instance()->initialize();
     d->info = new VideoInfo(this);
     d->guiCalls = new GuiThreadCall(this);
+    d->watchdog = new NoPictureWatchdog(*d->guiCalls, this);
+    connect(d->watchdog, &NoPictureWatchdog::noPictures, this, [this] { d->onNoPictures(); });
     d->pacer = std::make_unique<VideoPacer>(d->ring, d->pacerInputs());
-    d->watchdog.setInterval(kWatchdogMs);
-    connect(&d->watchdog, &QTimer::timeout, this, [this] { d->onWatchdog(); });
 
     const Settings *settings = SettingManager::instance()->settings();
     d->grabber = std::make_unique<SnapshotGrabber>(d->videoId,
                                                    SnapshotGrabber::snapshotFolderFor(settings->snapshotPath()));
     d->recordFolder = SnapshotGrabber::recordFolder();
     VideoPreviewer::instance()->previewVideo(d->videoId);
+    d->receiver = std::make_unique<FrameReceiver>(FrameReceiver::Parts{
+        d->state, d->ring, *d->grabber, *d->watchdog, *d->info, *d->guiCalls, *d});
 
     d->probe = new RtspDelayProbe(this);
     connect(d->probe, &RtspDelayProbe::delayMeasured, this, [this](int delay) {
@@ -483,13 +197,13 @@ QString VideoItem::videoUrl() const { return d->url; }
 VideoItem::VideoStatus VideoItem::status() const { return d->status; }
 VideoItem::FillMode VideoItem::fillMode() const { return FillMode(d->fillMode); }
 QRectF VideoItem::contentRect() const { return d->contentRect; }
-bool VideoItem::sourceValid() const { return d->sourceValid.load(); }
-bool VideoItem::enableDecode() const { return d->decodeEnabled.load(); }
-bool VideoItem::enableKeyFrame() const { return d->keyFramesOnly.load(); }
-VideoItem::HardwareType VideoItem::hardwareType() const { return HardwareType(d->hardwareType.load()); }
+bool VideoItem::sourceValid() const { return d->state.sourceValid.load(); }
+bool VideoItem::enableDecode() const { return d->state.decodeEnabled.load(); }
+bool VideoItem::enableKeyFrame() const { return d->state.keyFramesOnly.load(); }
+VideoItem::HardwareType VideoItem::hardwareType() const { return HardwareType(d->state.hardwareType.load()); }
 double VideoItem::speed() const { return d->speed; }
-int VideoItem::frameRate() const { return d->frameRate.load(); }
-int VideoItem::decodeFrameRate() const { return d->decodeFrameRate.load(); }
+int VideoItem::frameRate() const { return d->state.frameRate.load(); }
+int VideoItem::decodeFrameRate() const { return d->state.decodeFrameRate.load(); }
 int VideoItem::networkDelay() const { return d->networkDelay; }
 VideoInfo *VideoItem::videoInfo() const { return d->info; }
 quint64 VideoItem::drawnFrameCount() const { return d->drawnFrames.load(); }
@@ -519,11 +233,10 @@ void VideoItem::setFillMode(FillMode mode)
 
 void VideoItem::setEnableDecode(bool on)
 {
-    if (d->decodeEnabled.load() == on)
+    if (d->state.decodeEnabled.load() == on)
         return;
-    d->decodeEnabled.store(on);
-    if (d->channelId > 0)
-        libZelkaExPlayer_SetEnableDecode(0, d->channelId, on ? 1 : 0);
+    d->state.decodeEnabled.store(on);
+    d->channel.setDecodeEnabled(on);
     d->ring.wake();
     update();
     emit enableDecodeChanged();
@@ -531,29 +244,23 @@ void VideoItem::setEnableDecode(bool on)
 
 void VideoItem::setEnableKeyFrame(bool on)
 {
-    if (d->keyFramesOnly.load() == on)
+    if (d->state.keyFramesOnly.load() == on)
         return;
-    d->keyFramesOnly.store(on);
-    if (d->channelId > 0)
-        libZelkaExPlayer_SetDecodeType(0, d->channelId, on ? 1 : 0);
+    d->state.keyFramesOnly.store(on);
+    d->channel.setKeyFramesOnly(on);
     update();
     emit enableKeyFrameChanged();
 }
 
 int VideoItem::speedCode(double speed)
 {
-    for (const SpeedEntry &entry : kSpeedCodes) {
-        if (qFuzzyCompare(speed, entry.speed))
-            return entry.code;
-    }
-    return ZELKA_SPEED_NORMAL;
+    return StreamChannel::speedCode(speed);
 }
 
 void VideoItem::setSpeed(double speed)
 {
     d->speed = speed;
-    if (d->channelId > 0)
-        libZelkaExPlayer_SetPlaySpeed(0, d->channelId, speedCode(speed));
+    d->channel.setSpeed(speed);
     emit speedChanged();
 }
 
@@ -563,54 +270,43 @@ void VideoItem::startPlay()
     // An empty URL is how a tile stops: nothing to open.
     if (d->url.isEmpty() || d->cleanedUp)
         return;
-    d->stopping.store(false);
-    d->writerFrameSize = QSize();
-    d->publishedCacheCount = -1;
-    d->publishedVideoCodec = 0;
-    d->publishedCodeRate = 0;
-    d->publishedPacketLoss = 0.0f;
-    d->publishedAudioCodec = 0;
-    d->publishedSampleRate = 0;
+    d->state.stopping.store(false);
+    d->receiver->reset();
     d->ring.open();
     d->setStatus(Opening);
     d->info->setDuration(0);
     d->info->setProgress(0);
 
     const Settings *settings = SettingManager::instance()->settings();
-    const int connectType = (settings->playerConnectionType() + 1) % 256;
-    const QByteArray url = d->url.toLatin1();
-    const int id = libZelkaExPlayer_OpenStream(0, protocolOf(d->url), url.constData(), connectType, kMediaFlags,
-                                               &VideoItemPrivate::playCallback, d.data(), kReconnect, kPace,
-                                               kQueueBytes, "", "", 0, 0);
+    StreamChannel::StartOptions options;
+    options.connectType = (settings->playerConnectionType() + 1) % 256;
+    options.decodeType = settings->playerProDecodeType();
+    options.frameCache = FrameRing::kSlotCount;
+    options.decodeEnabled = d->state.decodeEnabled.load();
+    options.keyFramesOnly = d->state.keyFramesOnly.load();
+    const int id = d->channel.open(d->url, options, &FrameReceiver::playCallback, d->receiver.get());
     qDebug() << "startPlay" << loggableUrl(d->url) << id;
-    if (id <= 0)
+    if (!d->channel.isOpen())
         return;
-    d->channelId = id;
-    const int decodeType = settings->playerProDecodeType();
-    const int renderFormat = (decodeType == 0 || decodeType == 2) ? kRenderFormatYv12 : kRenderFormatOther;
-    libZelkaExPlayer_SetEnableDecode(0, id, d->decodeEnabled.load() ? 1 : 0);
-    libZelkaExPlayer_StartPlayStream(0, id, 0, renderFormat, decodeType % 256);
-    libZelkaExPlayer_SetPlayFrameCache(0, id, kRingFrames);
-    libZelkaExPlayer_SetDecodeType(0, id, d->keyFramesOnly.load() ? 1 : 0);
-    d->watchdog.start();
+    d->receiver->setCurrentChannel(id);
+    d->watchdog->arm();
     d->setStatus(Opened);
 }
 
 void VideoItem::stopPlay()
 {
-    d->stopping.store(true);
-    d->watchdog.stop();
-    if (d->channelId <= 0)
+    d->state.stopping.store(true);
+    d->watchdog->disarm();
+    if (!d->channel.isOpen())
         return;
     // Wakes a writer waiting for a slot and the pacer before the library joins its thread.
     d->ring.close();
-    libZelkaExPlayer_StopPlayStream(0, d->channelId);
-    libZelkaExPlayer_CloseStream(0, d->channelId);
+    d->channel.close();
+    d->receiver->setCurrentChannel(-1);
     d->ring.releaseStorage();
-    d->decodeFrameRate.store(0);
+    d->state.decodeFrameRate.store(0);
     d->networkDelay = kNoDelay;
-    d->channelId = -1;
-    d->sourceValid.store(false);
+    d->state.sourceValid.store(false);
     d->status = Closed;
     emit sourceValidChanged();
     emit statusChanged();
@@ -620,23 +316,20 @@ void VideoItem::stopPlay()
 
 void VideoItem::setProgress(double progress)
 {
-    if (d->channelId < 0 || d->info->duration() == 0)
+    if (!d->channel.isOpen() || d->info->duration() == 0)
         return;
     const qulonglong duration = d->info->duration();
+    const auto position = static_cast<int64_t>(progress * double(duration));
     if (d->status == Closed) {
         startPlay();
-        const auto position = static_cast<int64_t>(progress * double(duration));
         qDebug() << "setProgress" << position;
-        if (d->channelId > 0)
-            libZelkaExPlayer_SeekFile(0, d->channelId, position);
-        return;
     }
-    libZelkaExPlayer_SeekFile(0, d->channelId, static_cast<int64_t>(progress * double(duration)));
+    d->channel.seek(position);
 }
 
 QSGNode *VideoItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
 {
-    if (!d->sourceValid.load() || d->stopping.load() || !d->decodeEnabled.load()) {
+    if (!d->state.sourceValid.load() || d->state.stopping.load() || !d->state.decodeEnabled.load()) {
         d->ring.discardPresented();
         return oldNode;
     }
@@ -644,8 +337,8 @@ QSGNode *VideoItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
     if (VideoBuffer *picture = d->ring.beginRead()) {
         if (!picture->isEmpty()) {
             const QSize size = picture->size();
-            node = d->drawPicture(oldNode, *picture);
-            d->placePicture(node, size);
+            node = d->painter.draw(window(), oldNode, *picture);
+            VideoPainter::place(node, this->size(), d->fillMode, size);
             d->drawnFrames.fetch_add(1);
         }
         d->ring.endRead();
@@ -653,7 +346,7 @@ QSGNode *VideoItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
     }
     // No new picture: the item may have moved, resized or changed its fill mode.
     if (node)
-        d->placePicture(node, pictureSizeOf(node));
+        VideoPainter::place(node, size(), d->fillMode, VideoPainter::pictureSizeOf(node));
     return node;
 }
 
@@ -725,18 +418,12 @@ QString VideoItem::snapshotPath()
 
 void VideoItem::startRecording(QString filename)
 {
-    if (d->channelId < 0)
-        return;
-    const QByteArray folder = d->recordFolder.toLocal8Bit();
-    const QByteArray file = filename.toLocal8Bit();
-    libZelkaExPlayer_StartRecording(0, d->channelId, folder.constData(), file.constData(), 1024, 3600, 0, 1);
+    d->channel.startRecording(d->recordFolder, filename);
 }
 
 void VideoItem::stopRecording()
 {
-    if (d->channelId < 0)
-        return;
-    libZelkaExPlayer_StopRecording(0, d->channelId);
+    d->channel.stopRecording();
 }
 
 QString VideoItem::recordingPath()
