@@ -29,6 +29,23 @@ int numberOf(const VideoBuffer &picture)
     return uchar(luma[0]) | (uchar(luma[1]) << 8);
 }
 
+bool holds(const VideoBuffer &picture, int number)
+{
+    return picture.planeData(VideoBuffer::Y).size() >= 2 && numberOf(picture) == number;
+}
+
+// Writes a numbered picture into the next slot unless none frees within a moment.
+bool writeNumbered(FrameRing &ring, int number)
+{
+    VideoBuffer *slot = ring.beginWrite(std::chrono::milliseconds(50));
+    if (!slot)
+        return false;
+    const std::vector<uchar> picture = numberedPicture(number);
+    slot->assignTightI420(picture.data(), 16, 16);
+    ring.endWrite();
+    return true;
+}
+
 VideoPacer::Inputs fastInputs(std::function<void()> repaint)
 {
     VideoPacer::Inputs inputs;
@@ -215,6 +232,45 @@ private slots:
         for (int i = 0; i < kPictures; ++i)
             QCOMPARE(seen[size_t(i)], i);
         QCOMPARE(pacer.consumeTimeouts(), 0ull);
+    }
+
+    // The renderer may take longer than the pacer's bound to copy a picture: the slot
+    // it reads stays its own until it is done, whatever the pacer, a new session or a
+    // storage release do meanwhile; the writer drops its pictures instead.
+    void aSlotBeingReadIsNeverHandedBack()
+    {
+        const auto always = [] { return true; };
+        FrameRing ring;
+        ring.open();
+        for (int number = 1; number <= 2; ++number)
+            QVERIFY(writeNumbered(ring, number));
+        long long ticket = ring.waitForReadySlot(always, std::chrono::milliseconds(100));
+        ring.present(ticket);
+        const VideoBuffer *reading = ring.beginRead();
+        QVERIFY(reading);
+        QVERIFY(!ring.waitUntilConsumed(ticket, std::chrono::milliseconds(10))); // the pacer gives up
+        QVERIFY(writeNumbered(ring, 3));
+        QVERIFY(!writeNumbered(ring, 4)); // the next slot is the one being read
+        QVERIFY(holds(*reading, 1));
+        ring.endRead();
+        // Done: the slot is free again and the next picture goes out.
+        QVERIFY(writeNumbered(ring, 4));
+        ticket = ring.waitForReadySlot(always, std::chrono::milliseconds(100));
+        ring.present(ticket);
+        reading = ring.beginRead();
+        QVERIFY(reading && holds(*reading, 2));
+
+        ring.close();
+        ring.open();
+        QVERIFY(writeNumbered(ring, 5));
+        QVERIFY(!writeNumbered(ring, 6)); // slot 1 is still being read
+        ring.releaseStorage();
+        QVERIFY(holds(*reading, 2));
+        ring.endRead();
+        QVERIFY(reading->isEmpty()); // released once read
+        ring.open();
+        for (int number = 7; number <= 9; ++number)
+            QVERIFY(writeNumbered(ring, number));
     }
 
     void reopenDropsTheOldSession()
