@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "localservers.h"
+#include "streamchannel.h"
 #include "videoinfo.h"
 #include "videoitem.h"
 #include "videotestkit.h"
@@ -80,6 +81,18 @@ private slots:
         item.setSpeed(3.0);
         QCOMPARE(item.speed(), 3.0);
         QCOMPARE(changed.count(), 2); // every write notifies
+    }
+
+    void schemesInAnyCase()
+    {
+        QCOMPARE(StreamChannel::protocolOf("RTSP://10.0.0.1/live"), int(ZELKA_PROTOCOL_RTSP));
+        QCOMPARE(StreamChannel::protocolOf("HTTP://10.0.0.1/live.flv"), int(ZELKA_PROTOCOL_HTTP));
+        QCOMPARE(StreamChannel::protocolOf("Http://10.0.0.1/live.flv"), int(ZELKA_PROTOCOL_HTTP));
+        QCOMPARE(StreamChannel::protocolOf("RTMP://10.0.0.1/live"), int(ZELKA_PROTOCOL_RTMP));
+        QCOMPARE(StreamChannel::protocolOf("FILE:///tmp/a.mp4"), int(ZELKA_PROTOCOL_FILE));
+        QCOMPARE(StreamChannel::protocolOf("http://10.0.0.1/live.flv"), int(ZELKA_PROTOCOL_HTTP));
+        QCOMPARE(StreamChannel::protocolOf("https://10.0.0.1/live.m3u8"), int(ZELKA_PROTOCOL_RTSP));
+        QCOMPARE(StreamChannel::protocolOf("camera"), int(ZELKA_PROTOCOL_RTSP));
     }
 
     void playsToTheEnd()

@@ -26,13 +26,14 @@ constexpr SpeedEntry kSpeedCodes[] = {{1.0 / 16, ZELKA_SPEED_1_16}, {1.0 / 8, ZE
 
 } // namespace
 
+// Schemes are case-insensitive: "RTSP://" and "HTTP://" are what some cameras hand out.
 int StreamChannel::protocolOf(const QString &url)
 {
-    if (url.startsWith(QLatin1String("http:")))
+    if (url.startsWith(QLatin1String("http:"), Qt::CaseInsensitive))
         return ZELKA_PROTOCOL_HTTP;
-    if (url.startsWith(QLatin1String("rtmp:")))
+    if (url.startsWith(QLatin1String("rtmp:"), Qt::CaseInsensitive))
         return ZELKA_PROTOCOL_RTMP;
-    if (url.startsWith(QLatin1String("file:")))
+    if (url.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
         return ZELKA_PROTOCOL_FILE;
     return ZELKA_PROTOCOL_RTSP;
 }
