@@ -61,6 +61,7 @@ FrameReceiver::FrameReceiver(const Parts &parts)
 
 void FrameReceiver::reset()
 {
+    m_reached = false;
     m_frameSize = QSize();
     m_publishedCacheCount = -1;
     m_publishedVideoCodec = 0;
@@ -75,6 +76,12 @@ int FrameReceiver::playCallback(ZELKA_CALLBACK_TYPE type, int channelId, void *u
 {
     auto *receiver = static_cast<FrameReceiver *>(user);
     lastTimeUpdateMs();
+    // The library opens a stream on its own threads and calls back only once it got
+    // something of it: a stream it cannot reach never calls.
+    if (!receiver->m_reached) {
+        receiver->m_reached = true;
+        receiver->onGuiThread(channelId, [receiver] { receiver->m_listener.streamReached(); });
+    }
     if (type == CALLBACK_STREAM_END) {
         receiver->onGuiThread(channelId, [receiver] { receiver->m_listener.streamEnded(); });
         return 0;

@@ -23,6 +23,8 @@ public:
     class Listener
     {
     public:
+        // The library reached the stream: the first report of the channel arrived.
+        virtual void streamReached() = 0;
         virtual void streamEnded() = 0;
         virtual void timeReached(int hour, int minute, int second) = 0;
         virtual void hardwareTypeKnown() = 0;
@@ -82,6 +84,7 @@ private:
 
     // Library thread only (one channel at a time; reset while none is open). What was
     // last published, so that only changes cross to the GUI thread.
+    bool m_reached = false;
     QSize m_frameSize;
     int m_publishedCacheCount = -1;
     uint32_t m_publishedVideoCodec = 0;

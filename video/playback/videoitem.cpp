@@ -45,6 +45,7 @@ public:
     explicit VideoItemPrivate(VideoItem *item);
 
     // What the library reported, on the GUI thread.
+    void streamReached() override;
     void streamEnded() override;
     void timeReached(int hour, int minute, int second) override;
     void hardwareTypeKnown() override;
@@ -92,6 +93,12 @@ VideoItemPrivate::VideoItemPrivate(VideoItem *item)
     : q(item)
     , videoId(QUuid::createUuid().toString(QUuid::Id128))
 {
+}
+
+void VideoItemPrivate::streamReached()
+{
+    if (status == VideoItem::Opening)
+        setStatus(VideoItem::Opened);
 }
 
 void VideoItemPrivate::streamEnded()
@@ -288,9 +295,9 @@ void VideoItem::startPlay()
     qDebug() << "startPlay" << loggableUrl(d->url) << id;
     if (!d->channel.isOpen())
         return;
+    // Opened follows once the library reached the stream.
     d->receiver->setCurrentChannel(id);
     d->watchdog->arm();
-    d->setStatus(Opened);
 }
 
 void VideoItem::stopPlay()
