@@ -19,7 +19,7 @@ private:
     QImage drawnPicture(Scene &scene, VideoItem *item, const QString &file)
     {
         item->setVideoUrl(fileUrl(file));
-        if (!waitFor([&] { return item->drawnFrameCount() >= 3; }, 8000))
+        if (!waitFor([&] { return item->drawnFrameCount() >= 3; }, 30000))
             return {};
         return scene.grab();
     }

@@ -63,7 +63,8 @@ QImage referencePicture(const QString &file, const QString &colorMatrix)
         return {};
     const int width = parts[0].toInt();
     const int height = parts[1].toInt();
-    const QByteArray rgb = TestMedia::firstPicture(file, "rgb24", QStringLiteral("scale=in_color_matrix=") + colorMatrix);
+    const QByteArray rgb =
+        TestMedia::firstPicture(file, "rgb24", QStringLiteral("scale=in_color_matrix=") + colorMatrix);
     if (rgb.size() != qsizetype(width) * height * 3)
         return {};
     QImage image(reinterpret_cast<const uchar *>(rgb.constData()), width, height, width * 3, QImage::Format_RGB888);
