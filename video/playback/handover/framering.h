@@ -13,7 +13,7 @@
 // mutex guards every flag and index; the picture bytes of a slot belong to the
 // writer while the slot is free and to the readers while it is ready. A slot the
 // renderer is reading goes back to the writer only when the renderer is done with
-// it, however long that takes; the writer drops its pictures meanwhile.
+// it, however long that takes; a writer that cannot wait so long drops its picture.
 class FrameRing
 {
 public:
