@@ -13,6 +13,8 @@ TestCase {
         id: video
         anchors.fill: parent
         fillMode: VideoItem.PreserveAspectFit
+        property var statuses: []
+        onStatusChanged: statuses.push(status)
     }
 
     SignalSpy {
@@ -49,14 +51,14 @@ TestCase {
     function test_playsAndStops() {
         compare(video.status, VideoItem.UnknownStatus)
         video.videoUrl = testMediaUrl
-        compare(video.status, VideoItem.Opened)
-        tryCompare(video, "sourceValid", true, 5000)
-        tryCompare(video.videoInfo, "resolution", Qt.size(320, 240), 5000)
+        compare(video.status, VideoItem.Opening)
+        tryCompare(video, "sourceValid", true, 30000)
+        tryCompare(video.videoInfo, "resolution", Qt.size(320, 240), 30000)
         compare(video.hardwareType, VideoItem.Cpu)
         compare(video.frameRate, 25)
         compare(video.contentRect, Qt.rect(0, 0, 320, 240))
-        finishedSpy.wait(5000)
-        compare(video.status, VideoItem.Closed)
+        finishedSpy.wait(30000)
+        compare(video.statuses, [VideoItem.Opening, VideoItem.Opened, VideoItem.Closed])
         video.videoUrl = ""
         compare(video.sourceValid, false)
         compare(video.networkDelay, 0)

@@ -14,6 +14,16 @@
 
 using namespace VideoTestKit;
 
+namespace {
+// Waits for something to happen allow this much on a loaded machine.
+constexpr int kEventMs = 30000;
+
+bool hasPreview(const VideoItem *item)
+{
+    return !VideoPreviewer::instance()->getPreview(item->videoId()).isNull();
+}
+} // namespace
+
 class TestVideoItemExtras : public QObject
 {
     Q_OBJECT
@@ -43,9 +53,9 @@ private slots:
         VideoItem *item = scene.addItem();
         item->setVideoUrl(fileUrl(tenSecondClip()));
         VideoInfo *info = item->videoInfo();
-        QVERIFY(waitFor([info] { return info->videoCodec() == QLatin1String("h264"); }, 5000));
+        QVERIFY(waitFor([info] { return info->videoCodec() == QLatin1String("h264"); }, kEventMs));
         QCOMPARE(info->resolution(), QSize(320, 240));
-        QVERIFY(waitFor([info] { return info->duration() == 10; }, 5000));
+        QVERIFY(waitFor([info] { return info->duration() == 10; }, kEventMs));
         QCOMPARE(info->packetLossRate(), 0.0f);
         QVERIFY(info->audioCodec().isEmpty());
     }
@@ -56,12 +66,12 @@ private slots:
         VideoItem *item = scene.addItem();
         item->setVideoUrl(rtsp("h264-aac"));
         VideoInfo *info = item->videoInfo();
-        QVERIFY(waitFor([info] { return info->audioCodec() == QLatin1String("mp4a"); }, 8000));
+        QVERIFY(waitFor([info] { return info->audioCodec() == QLatin1String("mp4a"); }, kEventMs));
         QVERIFY(info->audioSampleRate() > 0);
-        QVERIFY(waitFor([info] { return info->videoCodec() == QLatin1String("h264"); }, 8000));
-        QVERIFY(waitFor([info] { return info->codeRate() > 0; }, 5000));
+        QVERIFY(waitFor([info] { return info->videoCodec() == QLatin1String("h264"); }, kEventMs));
+        QVERIFY(waitFor([info] { return info->codeRate() > 0; }, kEventMs));
         // The probe ticks every 2 s against the stream's own RTSP server.
-        QVERIFY(waitFor([item] { return item->networkDelay() < 3000; }, 7000));
+        QVERIFY(waitFor([item] { return item->networkDelay() < 3000; }, kEventMs));
         QVERIFY(item->networkDelay() >= 0);
     }
 
@@ -72,12 +82,12 @@ private slots:
         QCOMPARE(item->snapshotPath(), snapshotFolder());
         QVERIFY(QDir(snapshotFolder()).exists());
         item->setVideoUrl(fileUrl(tenSecondClip()));
-        QVERIFY(waitFor([item] { return !VideoPreviewer::instance()->getPreview(item->videoId()).isNull(); }, 5000));
+        QVERIFY(waitFor([item] { return hasPreview(item); }, kEventMs));
 
         item->snapshot(QString()); // nothing
         item->snapshot(QStringLiteral("东门/../入口-2026-12-07-10-00-00-000.png"));
         const QString expected = snapshotFolder() + QStringLiteral("/东门-..-入口-2026-12-07-10-00-00-000.png");
-        QVERIFY2(waitFor([&] { return QFileInfo(expected).size() > 0; }, 5000),
+        QVERIFY2(waitFor([&] { return QFileInfo(expected).size() > 0; }, kEventMs),
                  qPrintable(QDir(snapshotFolder()).entryList().join(QLatin1Char(','))));
         QCOMPARE(QImage(expected).size(), QSize(320, 240));
 
@@ -92,7 +102,7 @@ private slots:
         VideoItem *item = scene.addItem();
         item->snapshot(QStringLiteral("before-any-stream.png"));
         item->setVideoUrl(fileUrl(tenSecondClip()));
-        QVERIFY(waitFor([item] { return !VideoPreviewer::instance()->getPreview(item->videoId()).isNull(); }, 5000));
+        QVERIFY(waitFor([item] { return hasPreview(item); }, kEventMs));
         QVERIFY(!QFileInfo::exists(snapshotFolder() + QStringLiteral("/before-any-stream.png")));
     }
 
@@ -107,12 +117,12 @@ private slots:
         QFile::remove(folder + QLatin1Char('/') + name);
 
         item->setVideoUrl(rtsp("h264"));
-        QVERIFY(waitFor([item] { return item->drawnFrameCount() > 0; }, 8000));
+        QVERIFY(waitFor([item] { return item->drawnFrameCount() > 0; }, kEventMs));
         item->startRecording(QLatin1Char('/') + name);
         QTest::qWait(2500);
         item->stopRecording();
         const QString file = folder + QLatin1Char('/') + name;
-        QVERIFY2(waitFor([&] { return QFileInfo(file).size() > 1000; }, 5000),
+        QVERIFY2(waitFor([&] { return QFileInfo(file).size() > 1000; }, kEventMs),
                  qPrintable(QDir(folder).entryList().join(QLatin1Char(','))));
         QFile::remove(file);
         QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/not-open.mp4")));

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "videoitem.h"
+#include "videopreviewer.h"
 #include "videotestkit.h"
 
 using namespace VideoTestKit;
@@ -18,7 +19,7 @@ private:
     QImage drawnPicture(Scene &scene, VideoItem *item, const QString &file)
     {
         item->setVideoUrl(fileUrl(file));
-        if (!waitFor([&] { return item->drawnFrameCount() >= 3; }, 8000))
+        if (!waitFor([&] { return item->drawnFrameCount() >= 3; }, 30000))
             return {};
         return scene.grab();
     }
@@ -34,18 +35,22 @@ private slots:
     {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");
-        QTest::newRow("320x240") << 320 << 240;
-        QTest::newRow("854x480") << 854 << 480; // rows not a multiple of 4 bytes in every plane
-        QTest::newRow("366x208") << 366 << 208;
+        QTest::addColumn<QString>("matrix");
+        QTest::newRow("320x240") << 320 << 240 << "bt601";
+        QTest::newRow("854x480") << 854 << 480 << "bt601"; // rows not a multiple of 4 bytes in every plane
+        QTest::newRow("366x208") << 366 << 208 << "bt601";
+        QTest::newRow("1280x720") << 1280 << 720 << "bt709"; // HD streams that name no matrix
     }
 
+    // The picture on screen and the still picture in the preview store alike.
     void matchesTheDecodedPicture()
     {
         QFETCH(int, width);
         QFETCH(int, height);
+        QFETCH(QString, matrix);
         const QString file = colourBars(width, height, 2);
         QVERIFY(!file.isEmpty());
-        const QImage reference = referencePicture(file);
+        const QImage reference = referencePicture(file, matrix);
         QCOMPARE(reference.size(), QSize(width, height));
 
         Scene scene(QSize(width, height));
@@ -56,6 +61,10 @@ private slots:
         QVERIFY2(difference.meanDifference < 3.0 && difference.farOffShare < 0.02,
                  qPrintable(QStringLiteral("mean %1, far off %2").arg(difference.meanDifference)
                                 .arg(difference.farOffShare)));
+        const PictureDifference still = compare(VideoPreviewer::instance()->getPreview(item->videoId()), reference);
+        QVERIFY2(still.meanDifference >= 0 && still.meanDifference < 3.0 && still.farOffShare < 0.02,
+                 qPrintable(QStringLiteral("still: mean %1, far off %2").arg(still.meanDifference)
+                                .arg(still.farOffShare)));
     }
 
     void fitLeavesBarsAndKeepsThePicture()

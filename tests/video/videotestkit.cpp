@@ -54,7 +54,7 @@ QString fileUrl(const QString &path)
     return QUrl::fromLocalFile(path).toString();
 }
 
-QImage referencePicture(const QString &file)
+QImage referencePicture(const QString &file, const QString &colorMatrix)
 {
     const QByteArray probe = TestMedia::run("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
                                                         "stream=width,height", "-of", "csv=p=0", file});
@@ -63,7 +63,8 @@ QImage referencePicture(const QString &file)
         return {};
     const int width = parts[0].toInt();
     const int height = parts[1].toInt();
-    const QByteArray rgb = TestMedia::firstPicture(file, "rgb24");
+    const QByteArray rgb =
+        TestMedia::firstPicture(file, "rgb24", QStringLiteral("scale=in_color_matrix=") + colorMatrix);
     if (rgb.size() != qsizetype(width) * height * 3)
         return {};
     QImage image(reinterpret_cast<const uchar *>(rgb.constData()), width, height, width * 3, QImage::Format_RGB888);

@@ -20,8 +20,9 @@ QString shortClip();
 QString tenSecondClip();
 QString fileUrl(const QString &path);
 
-// The picture ffmpeg decodes from the file's first frame, as RGB32.
-QImage referencePicture(const QString &file);
+// The picture ffmpeg decodes from the file's first frame, as RGB32, converted with the
+// given Y'CbCr matrix (ffmpeg's names: "bt601", "bt709").
+QImage referencePicture(const QString &file, const QString &colorMatrix = QStringLiteral("bt601"));
 
 struct PictureDifference
 {

@@ -8,6 +8,7 @@ layout(location = 0) out vec2 texCoord;
 layout(std140, binding = 0) uniform buf {
     mat4 qt_Matrix;
     float qt_Opacity;
+    mat4 colorMatrix;
 };
 
 void main()

@@ -5,8 +5,11 @@
 #include <cstring>
 
 namespace {
+// The uniform block of both shader stages (std140): the item's matrix, the opacity,
+// then the colour matrix on the next 16-byte boundary.
 constexpr int kMatrixBytes = 64;
 constexpr int kOpacityOffset = 64;
+constexpr int kColorMatrixOffset = 80;
 constexpr int kFirstPlaneBinding = 1;
 } // namespace
 
@@ -41,6 +44,7 @@ int QSGVideoMaterial::compare(const QSGMaterial *other) const
 void QSGVideoMaterial::takePicture(VideoBuffer &picture)
 {
     m_picture.swap(picture);
+    m_colorMatrix = ColorMatrix::forPicture(m_picture.size());
     m_texturesDirty = true;
 }
 
@@ -81,6 +85,13 @@ bool QSGVideoMaterialRhiShader::updateUniformData(RenderState &state, QSGMateria
         material->setOpacity(state.opacity());
         const float opacity = material->opacity();
         std::memcpy(buffer->data() + kOpacityOffset, &opacity, sizeof(opacity));
+        changed = true;
+    }
+    // Items of other sizes may share this shader: write the matrix whenever it differs.
+    const QMatrix4x4 colorMatrix = material->colorMatrix().toMatrix4x4();
+    char *colorMatrixBytes = buffer->data() + kColorMatrixOffset;
+    if (std::memcmp(colorMatrixBytes, colorMatrix.constData(), kMatrixBytes) != 0) {
+        std::memcpy(colorMatrixBytes, colorMatrix.constData(), kMatrixBytes);
         changed = true;
     }
     return changed;

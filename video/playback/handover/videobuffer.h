@@ -26,8 +26,8 @@ public:
     int stride(int plane) const { return m_strides[plane]; }
     const QByteArray &planeData(int plane) const { return m_planes[plane]; }
 
-    // BT.601 limited-range conversion for renderers without shaders; reuses image's
-    // storage when it already has the right size.
+    // Conversion to RGB for renderers without shaders, with the picture's colour matrix
+    // (as the shader converts); reuses image's storage when it already has the right size.
     void convertTo(QImage &image) const;
 
     static int tightI420Bytes(int width, int height);

@@ -6,18 +6,17 @@ layout(location = 0) out vec4 fragColor;
 layout(std140, binding = 0) uniform buf {
     mat4 qt_Matrix;
     float qt_Opacity;
+    mat4 colorMatrix;
 };
 
 layout(binding = 1) uniform sampler2D planeY;
 layout(binding = 2) uniform sampler2D planeU;
 layout(binding = 3) uniform sampler2D planeV;
 
-// BT.601, limited range: what cameras and the player library deliver.
+// Limited-range Y'CbCr to RGB with the picture's matrix (BT.601 or BT.709).
 void main()
 {
-    float y = 1.164383 * (texture(planeY, texCoord).r - 0.0627451);
-    float u = texture(planeU, texCoord).r - 0.5;
-    float v = texture(planeV, texCoord).r - 0.5;
-    vec3 rgb = vec3(y + 1.596027 * v, y - 0.391762 * u - 0.812968 * v, y + 2.017232 * u);
+    vec4 yuv = vec4(texture(planeY, texCoord).r, texture(planeU, texCoord).r, texture(planeV, texCoord).r, 1.0);
+    vec3 rgb = (colorMatrix * yuv).rgb;
     fragColor = vec4(clamp(rgb, 0.0, 1.0), 1.0) * qt_Opacity;
 }

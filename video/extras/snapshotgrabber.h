@@ -38,6 +38,7 @@ public:
     // The file written by the last grab, empty when none was asked or it failed.
     QString lastSavedFile() const;
 
+    // An RGB32 image of a tight I420 picture, in the colours the item shows it.
     static QImage imageFromI420(const uchar *i420, QSize size);
 
 private:

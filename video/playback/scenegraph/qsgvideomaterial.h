@@ -1,5 +1,6 @@
 #pragma once
 
+#include "colormatrix.h"
 #include "videobuffer.h"
 #include "videotexture.h"
 
@@ -21,6 +22,7 @@ public:
     // Takes the picture by exchanging storage: picture receives the previous one.
     void takePicture(VideoBuffer &picture);
     QSize pictureSize() const { return m_picture.size(); }
+    const ColorMatrix &colorMatrix() const { return m_colorMatrix; }
     float opacity() const { return m_opacity; }
     void setOpacity(float opacity);
 
@@ -31,6 +33,7 @@ public:
 
 private:
     VideoBuffer m_picture;
+    ColorMatrix m_colorMatrix;
     bool m_texturesDirty = false;
     float m_opacity = 1.0f;
     VideoTexture m_textures[VideoBuffer::PlaneCount];

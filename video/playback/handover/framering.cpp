@@ -1,10 +1,5 @@
 #include "framering.h"
 
-namespace {
-// A copy of one picture takes well under this; it bounds waits for the reader.
-constexpr std::chrono::milliseconds kReaderBound(500);
-} // namespace
-
 void FrameRing::resetSlots()
 {
     for (Slot &slot : m_slots)
@@ -13,17 +8,18 @@ void FrameRing::resetSlots()
     m_writeIndex = 0;
     m_presented = false;
     m_consumed = false;
+    m_freeAfterRead = false;
 }
 
-void FrameRing::waitForReaderIdle(std::unique_lock<std::mutex> &lock)
+void FrameRing::freeReadSlot()
 {
-    m_changed.wait_for(lock, kReaderBound, [this] { return !m_readerBusy; });
+    m_slots[m_readIndex].ready = false;
+    m_readIndex = (m_readIndex + 1) % kSlotCount;
 }
 
 void FrameRing::open()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    waitForReaderIdle(lock);
     resetSlots();
     ++m_session;
     m_open = true;
@@ -44,11 +40,13 @@ void FrameRing::close()
 
 void FrameRing::releaseStorage()
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    waitForReaderIdle(lock);
+    std::lock_guard<std::mutex> lock(m_mutex);
     resetSlots();
-    for (Slot &slot : m_slots)
-        slot.picture.clear();
+    for (int index = 0; index < kSlotCount; ++index) {
+        if (index != m_readingSlot)
+            m_slots[index].picture.clear();
+    }
+    m_clearAfterRead = m_readingSlot >= 0;
 }
 
 void FrameRing::shutdown()
@@ -73,7 +71,9 @@ void FrameRing::wake()
 VideoBuffer *FrameRing::beginWrite(std::chrono::milliseconds bound)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    const bool free = m_changed.wait_for(lock, bound, [this] { return !m_open || !m_slots[m_writeIndex].ready; });
+    const bool free = m_changed.wait_for(lock, bound, [this] {
+        return !m_open || (!m_slots[m_writeIndex].ready && m_writeIndex != m_readingSlot);
+    });
     if (!free || !m_open)
         return nullptr;
     m_writing = true;
@@ -110,7 +110,9 @@ long long FrameRing::waitForReadySlot(const std::function<bool()> &gate, std::ch
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        const auto ready = [&] { return m_shutdown || (m_open && m_slots[m_readIndex].ready && gate()); };
+        const auto ready = [&] {
+            return m_shutdown || (m_open && !m_freeAfterRead && m_slots[m_readIndex].ready && gate());
+        };
         if (m_changed.wait_for(lock, idleBound, ready))
             return m_shutdown ? -1 : m_session;
     }
@@ -137,12 +139,14 @@ bool FrameRing::waitUntilConsumed(long long ticket, std::chrono::milliseconds bo
     const bool consumed = m_changed.wait_for(lock, bound, [&] { return m_consumed || sessionEnded(ticket); });
     if (sessionEnded(ticket))
         return consumed;
-    // The renderer may be copying right now: the slot stays until it is done.
     m_presented = false;
-    waitForReaderIdle(lock);
     m_consumed = false;
-    m_slots[m_readIndex].ready = false;
-    m_readIndex = (m_readIndex + 1) % kSlotCount;
+    if (m_readingSlot == m_readIndex) {
+        // The renderer is still copying this picture: it frees the slot when done.
+        m_freeAfterRead = true;
+        return consumed;
+    }
+    freeReadSlot();
     lock.unlock();
     m_changed.notify_all();
     return consumed;
@@ -157,17 +161,23 @@ bool FrameRing::isShutdown() const
 VideoBuffer *FrameRing::beginRead()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_open || !m_presented || m_readerBusy)
+    if (!m_open || !m_presented || m_readingSlot >= 0)
         return nullptr;
-    m_readerBusy = true;
+    m_readingSlot = m_readIndex;
     return &m_slots[m_readIndex].picture;
 }
 
 void FrameRing::endRead()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_readerBusy = false;
-    if (m_presented) {
+    if (m_clearAfterRead && m_readingSlot >= 0)
+        m_slots[m_readingSlot].picture.clear();
+    m_clearAfterRead = false;
+    m_readingSlot = -1;
+    if (m_freeAfterRead) {
+        m_freeAfterRead = false;
+        freeReadSlot();
+    } else if (m_presented) {
         m_presented = false;
         m_consumed = true;
     }

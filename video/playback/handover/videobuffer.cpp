@@ -1,5 +1,7 @@
 #include "videobuffer.h"
 
+#include "colormatrix.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -13,23 +15,6 @@ int alignedStride(int width)
 int chromaExtent(int extent)
 {
     return (extent + 1) / 2;
-}
-
-uchar clampToByte(int value)
-{
-    return static_cast<uchar>(std::clamp(value, 0, 255));
-}
-
-// Fixed-point BT.601 limited range, coefficients scaled by 2^16.
-QRgb yuvToRgb(int y, int u, int v)
-{
-    const int luma = (y - 16) * 76309;
-    const int cb = u - 128;
-    const int cr = v - 128;
-    const int r = (luma + 104597 * cr + 32768) >> 16;
-    const int g = (luma - 25675 * cb - 53279 * cr + 32768) >> 16;
-    const int b = (luma + 132201 * cb + 32768) >> 16;
-    return qRgb(clampToByte(r), clampToByte(g), clampToByte(b));
 }
 
 } // namespace
@@ -102,21 +87,8 @@ void VideoBuffer::clear()
 
 void VideoBuffer::convertTo(QImage &image) const
 {
-    if (isEmpty()) {
-        image = QImage();
-        return;
-    }
-    if (image.size() != m_size || image.format() != QImage::Format_RGB32)
-        image = QImage(m_size, QImage::Format_RGB32);
-    const auto *lumaPlane = reinterpret_cast<const uchar *>(m_planes[Y].constData());
-    const auto *cbPlane = reinterpret_cast<const uchar *>(m_planes[U].constData());
-    const auto *crPlane = reinterpret_cast<const uchar *>(m_planes[V].constData());
-    for (int y = 0; y < m_size.height(); ++y) {
-        const uchar *luma = lumaPlane + qsizetype(y) * m_strides[Y];
-        const uchar *cb = cbPlane + qsizetype(y / 2) * m_strides[U];
-        const uchar *cr = crPlane + qsizetype(y / 2) * m_strides[V];
-        auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < m_size.width(); ++x)
-            out[x] = yuvToRgb(luma[x], cb[x / 2], cr[x / 2]);
-    }
+    const uchar *planes[PlaneCount];
+    for (int plane = 0; plane < PlaneCount; ++plane)
+        planes[plane] = reinterpret_cast<const uchar *>(m_planes[plane].constData());
+    ColorMatrix::forPicture(m_size).convertI420(m_size, planes, m_strides, image);
 }

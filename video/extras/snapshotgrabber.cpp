@@ -2,13 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QVideoFrame>
-#include <QVideoFrameFormat>
 
 #include <atomic>
-#include <cstring>
 #include <mutex>
 
+#include "colormatrix.h"
 #include "safefilename.h"
 #include "videopreviewer.h"
 
@@ -73,25 +71,16 @@ bool SnapshotGrabber::isPending() const
 QImage SnapshotGrabber::imageFromI420(const uchar *i420, QSize size)
 {
     // The player library hands over even sizes; an odd one has no agreed chroma layout.
-    if (size.width() < 2 || size.height() < 2 || size.width() % 2 || size.height() % 2)
+    if (!i420 || size.width() < 2 || size.height() < 2 || size.width() % 2 || size.height() % 2)
         return QImage();
-    QVideoFrame frame(QVideoFrameFormat(size, QVideoFrameFormat::Format_YUV420P));
-    if (!frame.map(QVideoFrame::WriteOnly))
-        return QImage();
-    const int chromaWidth = size.width() / 2;
-    const int chromaHeight = size.height() / 2;
-    const uchar *source = i420;
-    const int widths[] = {size.width(), chromaWidth, chromaWidth};
-    const int heights[] = {size.height(), chromaHeight, chromaHeight};
-    for (int plane = 0; plane < 3; ++plane) {
-        uchar *target = frame.bits(plane);
-        const int stride = frame.bytesPerLine(plane);
-        for (int row = 0; row < heights[plane]; ++row)
-            std::memcpy(target + row * stride, source + row * widths[plane], size_t(widths[plane]));
-        source += widths[plane] * heights[plane];
-    }
-    frame.unmap();
-    return frame.toImage();
+    // The same colours as the item draws on screen.
+    const int lumaBytes = size.width() * size.height();
+    const int chromaBytes = lumaBytes / 4;
+    const uchar *planes[] = {i420, i420 + lumaBytes, i420 + lumaBytes + chromaBytes};
+    const int strides[] = {size.width(), size.width() / 2, size.width() / 2};
+    QImage image;
+    ColorMatrix::forPicture(size).convertI420(size, planes, strides, image);
+    return image;
 }
 
 void SnapshotGrabber::takePicture(const uchar *i420, QSize size, bool readable)

@@ -11,7 +11,9 @@
 // library's thread writes slots, the pacing thread releases one slot per frame
 // interval to the renderer, the scene-graph thread copies the released slot. One
 // mutex guards every flag and index; the picture bytes of a slot belong to the
-// writer while the slot is free and to the readers while it is ready.
+// writer while the slot is free and to the readers while it is ready. A slot the
+// renderer is reading goes back to the writer only when the renderer is done with
+// it, however long that takes; a writer that cannot wait so long drops its picture.
 class FrameRing
 {
 public:
@@ -19,11 +21,13 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // --- control (GUI thread) ---
-    // Starts a new session: all slots free, indices 0. Waits for a copy in progress.
+    // Starts a new session: all slots free, indices 0 (a slot being read stays the
+    // renderer's until it is done).
     void open();
     // Ends the session: wakes every waiter; later writes are dropped.
     void close();
-    // Frees the slots' storage once no copy is in progress (after the writer is gone).
+    // Frees the slots' storage (after the writer is gone); a slot being read is freed
+    // when the renderer is done with it.
     void releaseStorage();
     // Ends the pacing thread's waits for good.
     void shutdown();
@@ -46,7 +50,8 @@ public:
     // Offers the slot at the read index to the renderer.
     void present(long long ticket);
     // Waits until the renderer took the presented picture (at most bound), then frees
-    // the slot. Returns false when the bound passed without the renderer taking it.
+    // the slot, or has the renderer free it when it is still reading it. Returns false
+    // when the bound passed without the renderer taking it.
     bool waitUntilConsumed(long long ticket, std::chrono::milliseconds bound);
     bool isShutdown() const;
 
@@ -60,8 +65,8 @@ public:
 
 private:
     bool sessionEnded(long long ticket) const;
-    void waitForReaderIdle(std::unique_lock<std::mutex> &lock);
     void resetSlots();
+    void freeReadSlot();
 
     struct Slot
     {
@@ -80,5 +85,10 @@ private:
     bool m_writing = false;
     bool m_presented = false;
     bool m_consumed = false;
-    bool m_readerBusy = false;
+    // The slot the renderer is reading, -1 when none; the writer never gets it.
+    int m_readingSlot = -1;
+    // What the renderer does when it is done with its slot: free it for the writer
+    // (the pacer stopped waiting for it), and drop its storage (released meanwhile).
+    bool m_freeAfterRead = false;
+    bool m_clearAfterRead = false;
 };

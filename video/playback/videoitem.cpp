@@ -1,0 +1,440 @@
+#include "videoitem.h"
+
+#include "framereceiver.h"
+#include "framering.h"
+#include "guithreadcall.h"
+#include "nopicturewatchdog.h"
+#include "rtspdelayprobe.h"
+#include "settingmanager.h"
+#include "settings.h"
+#include "snapshotgrabber.h"
+#include "streamchannel.h"
+#include "streamstate.h"
+#include "videobuffer.h"
+#include "videocontroller.h"
+#include "videogeometry.h"
+#include "videoinfo.h"
+#include "videopacer.h"
+#include "videopainter.h"
+#include "videopreviewer.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QUrl>
+#include <QUuid>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+constexpr int kNoDelay = 0;
+constexpr int kUnreachableDelay = 3000;
+
+// Stream addresses may carry a camera's user name and password; logs never do.
+QString loggableUrl(const QString &url)
+{
+    return QUrl(url).toString(QUrl::RemoveUserInfo);
+}
+
+} // namespace
+
+class VideoItemPrivate : public FrameReceiver::Listener
+{
+public:
+    explicit VideoItemPrivate(VideoItem *item);
+
+    // What the library reported, on the GUI thread.
+    void streamReached() override;
+    void streamEnded() override;
+    void timeReached(int hour, int minute, int second) override;
+    void hardwareTypeKnown() override;
+    void frameRateChanged() override;
+    void decodeFrameRateChanged() override;
+    void pictureSizeChanged(QSize size) override;
+
+    void setStatus(VideoItem::VideoStatus status);
+    void onNoPictures();
+    VideoPacer::Inputs pacerInputs();
+
+    VideoItem *q;
+    StreamState state;
+    std::atomic<quint64> drawnFrames{0};
+    FrameRing ring;
+    // Snapshot requests from the GUI thread, pictures from the library thread.
+    std::unique_ptr<SnapshotGrabber> grabber;
+    std::unique_ptr<FrameReceiver> receiver;
+    std::unique_ptr<VideoPacer> pacer;
+
+    // GUI thread.
+    StreamChannel channel;
+    QString videoId;
+    QString url;
+    VideoItem::VideoStatus status = VideoItem::UnknownStatus;
+    int fillMode = VideoItem::Stretch;
+    QSizeF nativeSize{-1, -1};
+    QRectF lastItemRect;
+    QRectF contentRect;
+    bool geometryDirty = true;
+    int networkDelay = kUnreachableDelay;
+    RtspDelayProbe *probe = nullptr;
+    NoPictureWatchdog *watchdog = nullptr;
+    QString recordFolder;
+    VideoInfo *info = nullptr;
+    GuiThreadCall *guiCalls = nullptr;
+    double speed = 1.0;
+    bool cleanedUp = false;
+
+    // Scene-graph thread.
+    VideoPainter painter;
+};
+
+VideoItemPrivate::VideoItemPrivate(VideoItem *item)
+    : q(item)
+    , videoId(QUuid::createUuid().toString(QUuid::Id128))
+{
+}
+
+void VideoItemPrivate::streamReached()
+{
+    if (status == VideoItem::Opening)
+        setStatus(VideoItem::Opened);
+}
+
+void VideoItemPrivate::streamEnded()
+{
+    setStatus(VideoItem::Closed);
+    emit q->finished();
+}
+
+void VideoItemPrivate::timeReached(int hour, int minute, int second)
+{
+    emit q->timeUpdate(hour, minute, second);
+}
+
+void VideoItemPrivate::hardwareTypeKnown()
+{
+    emit q->hardwareTypeChanged();
+}
+
+void VideoItemPrivate::frameRateChanged()
+{
+    emit q->frameRateChanged();
+}
+
+void VideoItemPrivate::decodeFrameRateChanged()
+{
+    emit q->decodeFrameRateChanged();
+}
+
+void VideoItemPrivate::pictureSizeChanged(QSize size)
+{
+    q->_update_native_size(size);
+    emit q->sourceValidChanged();
+    q->update();
+}
+
+void VideoItemPrivate::setStatus(VideoItem::VideoStatus value)
+{
+    status = value;
+    emit q->statusChanged();
+}
+
+void VideoItemPrivate::onNoPictures()
+{
+    if (!state.sourceValid.load() || status == VideoItem::Paused)
+        return;
+    state.decodeFrameRate.store(0);
+    networkDelay = kUnreachableDelay;
+    info->setCodeRate(0);
+    emit q->decodeFrameRateChanged();
+    emit q->networkDelayChanged();
+}
+
+VideoPacer::Inputs VideoItemPrivate::pacerInputs()
+{
+    VideoPacer::Inputs inputs;
+    inputs.canPace = [this] {
+        return state.sourceValid.load() && state.frameRate.load() > 0 && state.decodeEnabled.load();
+    };
+    inputs.intervalNs = [this] { return state.frameIntervalNs.load(); };
+    inputs.frameRate = [this] { return state.frameRate.load(); };
+    inputs.cacheCount = [this] { return state.cacheCount.load(); };
+    inputs.keyFramesOnly = [this] { return state.keyFramesOnly.load(); };
+    inputs.requestRepaint = [this] { guiCalls->post([this] { q->update(); }); };
+    return inputs;
+}
+
+VideoItem::VideoItem(QQuickItem *parent)
+    : QQuickItem(parent)
+    , d(new VideoItemPrivate(this))
+{
+    setFlag(ItemHasContents, true);
+    VideoController::instance()->initialize();
+    d->info = new VideoInfo(this);
+    d->guiCalls = new GuiThreadCall(this);
+    d->watchdog = new NoPictureWatchdog(*d->guiCalls, this);
+    connect(d->watchdog, &NoPictureWatchdog::noPictures, this, [this] { d->onNoPictures(); });
+    d->pacer = std::make_unique<VideoPacer>(d->ring, d->pacerInputs());
+
+    const Settings *settings = SettingManager::instance()->settings();
+    d->grabber = std::make_unique<SnapshotGrabber>(d->videoId,
+                                                   SnapshotGrabber::snapshotFolderFor(settings->snapshotPath()));
+    d->recordFolder = SnapshotGrabber::recordFolder();
+    VideoPreviewer::instance()->previewVideo(d->videoId);
+    d->receiver = std::make_unique<FrameReceiver>(FrameReceiver::Parts{
+        d->state, d->ring, *d->grabber, *d->watchdog, *d->info, *d->guiCalls, *d});
+
+    d->probe = new RtspDelayProbe(this);
+    connect(d->probe, &RtspDelayProbe::delayMeasured, this, [this](int delay) {
+        d->networkDelay = delay;
+        emit networkDelayChanged();
+    });
+    d->probe->start();
+}
+
+VideoItem::~VideoItem()
+{
+    _cleanup();
+    qDebug() << "~VideoItem" << loggableUrl(d->url);
+}
+
+QString VideoItem::videoId() const { return d->videoId; }
+QString VideoItem::videoUrl() const { return d->url; }
+VideoItem::VideoStatus VideoItem::status() const { return d->status; }
+VideoItem::FillMode VideoItem::fillMode() const { return FillMode(d->fillMode); }
+QRectF VideoItem::contentRect() const { return d->contentRect; }
+bool VideoItem::sourceValid() const { return d->state.sourceValid.load(); }
+bool VideoItem::enableDecode() const { return d->state.decodeEnabled.load(); }
+bool VideoItem::enableKeyFrame() const { return d->state.keyFramesOnly.load(); }
+VideoItem::HardwareType VideoItem::hardwareType() const { return HardwareType(d->state.hardwareType.load()); }
+double VideoItem::speed() const { return d->speed; }
+int VideoItem::frameRate() const { return d->state.frameRate.load(); }
+int VideoItem::decodeFrameRate() const { return d->state.decodeFrameRate.load(); }
+int VideoItem::networkDelay() const { return d->networkDelay; }
+VideoInfo *VideoItem::videoInfo() const { return d->info; }
+quint64 VideoItem::drawnFrameCount() const { return d->drawnFrames.load(); }
+quint64 VideoItem::missedFrameCount() const { return d->pacer ? d->pacer->consumeTimeouts() : 0; }
+
+void VideoItem::setVideoUrl(const QString &url)
+{
+    if (url == d->url)
+        return;
+    d->url = url;
+    d->probe->setUrl(url);
+    d->grabber->dropFileRequest();
+    startPlay();
+    emit videoUrlChanged();
+}
+
+void VideoItem::setFillMode(FillMode mode)
+{
+    if (d->fillMode == mode)
+        return;
+    d->fillMode = mode;
+    d->geometryDirty = true;
+    _update_content_rect();
+    update();
+    emit fillModeChanged();
+}
+
+void VideoItem::setEnableDecode(bool on)
+{
+    if (d->state.decodeEnabled.load() == on)
+        return;
+    d->state.decodeEnabled.store(on);
+    d->channel.setDecodeEnabled(on);
+    d->ring.wake();
+    update();
+    emit enableDecodeChanged();
+}
+
+void VideoItem::setEnableKeyFrame(bool on)
+{
+    if (d->state.keyFramesOnly.load() == on)
+        return;
+    d->state.keyFramesOnly.store(on);
+    d->channel.setKeyFramesOnly(on);
+    update();
+    emit enableKeyFrameChanged();
+}
+
+int VideoItem::speedCode(double speed)
+{
+    return StreamChannel::speedCode(speed);
+}
+
+void VideoItem::setSpeed(double speed)
+{
+    d->speed = speed;
+    d->channel.setSpeed(speed);
+    emit speedChanged();
+}
+
+void VideoItem::startPlay()
+{
+    stopPlay();
+    // An empty URL is how a tile stops: nothing to open.
+    if (d->url.isEmpty() || d->cleanedUp)
+        return;
+    d->state.stopping.store(false);
+    d->receiver->reset();
+    d->ring.open();
+    d->setStatus(Opening);
+    d->info->setDuration(0);
+    d->info->setProgress(0);
+
+    const Settings *settings = SettingManager::instance()->settings();
+    StreamChannel::StartOptions options;
+    options.connectType = (settings->playerConnectionType() + 1) % 256;
+    options.decodeType = settings->playerProDecodeType();
+    options.frameCache = FrameRing::kSlotCount;
+    options.decodeEnabled = d->state.decodeEnabled.load();
+    options.keyFramesOnly = d->state.keyFramesOnly.load();
+    const int id = d->channel.open(d->url, options, &FrameReceiver::playCallback, d->receiver.get());
+    qDebug() << "startPlay" << loggableUrl(d->url) << id;
+    if (!d->channel.isOpen())
+        return;
+    // Opened follows once the library reached the stream.
+    d->receiver->setCurrentChannel(id);
+    d->watchdog->arm();
+}
+
+void VideoItem::stopPlay()
+{
+    d->state.stopping.store(true);
+    d->watchdog->disarm();
+    if (!d->channel.isOpen())
+        return;
+    // Wakes a writer waiting for a slot and the pacer before the library joins its thread.
+    d->ring.close();
+    d->channel.close();
+    d->receiver->setCurrentChannel(-1);
+    d->ring.releaseStorage();
+    d->state.decodeFrameRate.store(0);
+    d->networkDelay = kNoDelay;
+    d->state.sourceValid.store(false);
+    d->status = Closed;
+    emit sourceValidChanged();
+    emit statusChanged();
+    emit decodeFrameRateChanged();
+    emit networkDelayChanged();
+}
+
+void VideoItem::setProgress(double progress)
+{
+    if (!d->channel.isOpen() || d->info->duration() == 0)
+        return;
+    const qulonglong duration = d->info->duration();
+    const auto position = static_cast<int64_t>(progress * double(duration));
+    if (d->status == Closed) {
+        startPlay();
+        qDebug() << "setProgress" << position;
+    }
+    d->channel.seek(position);
+}
+
+QSGNode *VideoItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
+{
+    if (!d->state.sourceValid.load() || d->state.stopping.load() || !d->state.decodeEnabled.load()) {
+        d->ring.discardPresented();
+        return oldNode;
+    }
+    QSGNode *node = oldNode;
+    if (VideoBuffer *picture = d->ring.beginRead()) {
+        if (!picture->isEmpty()) {
+            const QSize size = picture->size();
+            node = d->painter.draw(window(), oldNode, *picture);
+            VideoPainter::place(node, this->size(), d->fillMode, size);
+            d->drawnFrames.fetch_add(1);
+        }
+        d->ring.endRead();
+        return node;
+    }
+    // No new picture: the item may have moved, resized or changed its fill mode.
+    if (node)
+        VideoPainter::place(node, size(), d->fillMode, VideoPainter::pictureSizeOf(node));
+    return node;
+}
+
+void VideoItem::releaseResources()
+{
+    _cleanup();
+}
+
+void VideoItem::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
+{
+    QQuickItem::geometryChange(newGeometry, oldGeometry);
+    _update_content_rect();
+    update();
+}
+
+void VideoItem::_update_native_size(QSize size)
+{
+    const QSizeF native(size);
+    if (native == d->nativeSize)
+        return;
+    d->nativeSize = native;
+    d->geometryDirty = true;
+    setImplicitSize(native.width(), native.height());
+    _update_content_rect();
+    emit sourceRectChanged();
+}
+
+void VideoItem::_update_content_rect()
+{
+    const QRectF absolute(x(), y(), width(), height());
+    if (!d->geometryDirty && absolute == d->lastItemRect)
+        return;
+    const QRectF previous = d->contentRect;
+    d->geometryDirty = false;
+    d->lastItemRect = absolute;
+    _update_geometry();
+    if (!fuzzyEqualRects(previous, d->contentRect))
+        emit contentRectChanged();
+}
+
+void VideoItem::_update_geometry()
+{
+    d->contentRect = VideoGeometry::compute(size(), d->nativeSize, d->fillMode).contentRect;
+}
+
+void VideoItem::_cleanup()
+{
+    if (d->cleanedUp)
+        return;
+    d->cleanedUp = true;
+    stopPlay();
+    VideoPreviewer::instance()->removePreviewVideo(d->videoId);
+    // The pictures' GPU textures belong to the node, which the scene graph releases
+    // on its render thread; the item keeps none of its own.
+    d->pacer->stop();
+    d->ring.releaseStorage();
+}
+
+void VideoItem::snapshot(QString filename, bool save)
+{
+    d->grabber->request(filename, save);
+}
+
+QString VideoItem::snapshotPath()
+{
+    QDir().mkpath(d->grabber->folder());
+    return d->grabber->folder();
+}
+
+void VideoItem::startRecording(QString filename)
+{
+    d->channel.startRecording(d->recordFolder, filename);
+}
+
+void VideoItem::stopRecording()
+{
+    d->channel.stopRecording();
+}
+
+QString VideoItem::recordingPath()
+{
+    QDir().mkpath(d->recordFolder);
+    return d->recordFolder;
+}
