@@ -60,7 +60,7 @@ void FramePlayer::onOpened(std::shared_ptr<const StreamSetup> setup)
     m_lastSecond = -1;
     m_pacer.reset();
     m_needKeyFrame = true;
-    if (!m_setup->finite())
+    if (!m_setup->knowsDuration())
         return;
     const int64_t seconds = (m_setup->durationUs + AV_TIME_BASE / 2) / AV_TIME_BASE;
     if (seconds == m_reportedDuration)
@@ -132,7 +132,7 @@ void FramePlayer::onAudio(const QueueItem &item)
 
 bool FramePlayer::pacesMedia() const
 {
-    return m_pace && m_setup && m_setup->finite();
+    return m_pace && m_setup && m_setup->onDemand();
 }
 
 int64_t FramePlayer::toMicroseconds(int64_t timestamp) const
@@ -160,7 +160,7 @@ void FramePlayer::present(AVFrame &frame)
     }
     if (timeUs != AV_NOPTS_VALUE && pacesMedia() && !waitForDueTime(timeUs))
         return;
-    if (m_setup->finite())
+    if (m_setup->onDemand())
         reportProgress(timeUs);
     deliverPicture(frame, timeUs);
 }
@@ -213,7 +213,7 @@ void FramePlayer::reportFrameTime(int64_t timeUs)
 {
     ZELKA_FRAME_TIME time = {};
     int64_t milliseconds = 0;
-    if (m_setup->finite()) {
+    if (m_setup->onDemand()) {
         const int64_t origin = m_originUs != AV_NOPTS_VALUE ? m_originUs : 0;
         milliseconds = timeUs != AV_NOPTS_VALUE ? std::max<int64_t>(0, (timeUs - origin) / 1000) : 0;
         const int64_t seconds = milliseconds / 1000;

@@ -281,6 +281,23 @@ private slots:
             QVERIFY(event.media != ZELKA_MEDIA_AUDIO || event.type != CALLBACK_MEDIA_FRAME);
     }
 
+    // A raw stream has no duration and no timestamps: it is still a file, played at
+    // its pace from the first picture to the last, and it ends.
+    void rawStreamIsPacedAndWhole()
+    {
+        const QString file = TestMedia::rawH264();
+        QVERIFY(!file.isEmpty());
+        ChannelProbe probe;
+        QVERIFY(probe.open(file) > 0);
+        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, ChannelProbe::kPatienceMs));
+        QCOMPARE(probe.frames(), 100);
+        QCOMPARE(probe.count(CALLBACK_DURATION), 0);
+        QCOMPARE(probe.seconds(CALLBACK_PROGRESS), (std::vector<uint32_t>{0, 1, 2, 3}));
+        QCOMPARE(probe.firstFrame().frameRate, 25);
+        const double playTime = seconds(probe.firstFrame().at, probe.events().back().at);
+        QVERIFY2(playTime > 3.7, qPrintable(QString::number(playTime)));
+    }
+
     void refusesBadCallsAndUnknownChannels()
     {
         QVERIFY(libZelkaExPlayer_OpenStream(0, 0, nullptr, 1, 7, nullptr, nullptr, 1, 1, 0, "", "", 0, 0) <= 0);

@@ -173,6 +173,32 @@ private slots:
         QCOMPARE(probe.seconds(CALLBACK_PROGRESS).front(), 0u);
     }
 
+    // Cameras and servers write schemes in capitals; the item passes them with
+    // protocol 0. An HLS stream with audio tells its rate, although live inputs are
+    // probed too briefly to find it.
+    void upperCaseSchemesAndHlsAudioPlay()
+    {
+        const QString folder = TestMedia::hlsWithAacFolder();
+        QVERIFY(!folder.isEmpty());
+        StaticHttpServer http(folder);
+        ChannelProbe hls, rtsp;
+        ChannelProbe::Options asTheItemOpens;
+        asTheItemOpens.protocol = ZELKA_PROTOCOL_RTSP;
+        QVERIFY(hls.open(http.url("index.m3u8").replace("http://", "HTTP://"), asTheItemOpens) > 0);
+        QVERIFY(rtsp.open(m_rtsp.url("/live").replace("rtsp://", "RTSP://"), asTheItemOpens) > 0);
+        QVERIFY(rtsp.waitForFrames(5, ChannelProbe::kPatienceMs));
+        QVERIFY(hls.waitForEvent(CALLBACK_STREAM_END, ChannelProbe::kPatienceMs));
+        QCOMPARE(hls.frames(), 50);
+        std::vector<uint32_t> sampleRates;
+        for (const ChannelProbe::Event &event : hls.events()) {
+            if (event.type == CALLBACK_MEDIA_FRAME && event.media == ZELKA_MEDIA_AUDIO)
+                sampleRates.push_back(event.sampleRate);
+        }
+        QVERIFY(!sampleRates.empty());
+        QCOMPARE(sampleRates.front(), 48000u);
+        QCOMPARE(sampleRates.back(), 48000u);
+    }
+
     // A playlist from the server must not make the player read local files.
     void hlsPlaylistCannotReachLocalFiles()
     {

@@ -124,16 +124,18 @@ QString h265TenBit()
                                     "yuv420p10le"});
 }
 
-QString hlsFolder()
+namespace {
+// An HLS video-on-demand folder (index.m3u8) cut from a media file in 2 s segments.
+QString hlsFolderOf(const QString &name, const QString &media)
 {
-    const QString dir = QDir(cacheDir()).filePath("hls_vod");
+    const QString dir = QDir(cacheDir()).filePath(name);
     const QString index = QDir(dir).filePath("index.m3u8");
     if (QFileInfo::exists(index))
         return dir;
     const QString partialDir = dir + QStringLiteral(".part%1").arg(QCoreApplication::applicationPid());
     QDir(partialDir).removeRecursively();
     QDir().mkpath(partialDir);
-    const QStringList arguments = {"-y", "-hide_banner", "-loglevel", "error", "-i", h264TenSeconds(), "-c", "copy",
+    const QStringList arguments = {"-y", "-hide_banner", "-loglevel", "error", "-i", media, "-c", "copy",
                                    "-f", "hls", "-hls_time", "2", "-hls_playlist_type", "vod",
                                    QDir(partialDir).filePath("index.m3u8")};
     if (run("ffmpeg", arguments).isNull() && !QFileInfo::exists(QDir(partialDir).filePath("index.m3u8")))
@@ -141,6 +143,23 @@ QString hlsFolder()
     if (::rename(QFile::encodeName(partialDir).constData(), QFile::encodeName(dir).constData()) != 0)
         QDir(partialDir).removeRecursively();
     return QFileInfo::exists(index) ? dir : QString();
+}
+} // namespace
+
+QString hlsFolder()
+{
+    return hlsFolderOf("hls_vod", h264TenSeconds());
+}
+
+QString hlsWithAacFolder()
+{
+    return hlsFolderOf("hls_aac", h264WithAac());
+}
+
+QString rawH264()
+{
+    return ensure("h264_4s_raw.h264", kTestPattern + QStringList{"testsrc2=size=320x240:rate=25:duration=4"}
+                                          + h264Options(25) + QStringList{"-f", "h264"});
 }
 
 QString stillBody(const QString &codec, int width, int height)

@@ -28,6 +28,11 @@ QString h264OddSize422();
 QString h265TenBit();
 // An HLS video-on-demand folder (index.m3u8) with 2 s segments of the 10 s clip.
 QString hlsFolder();
+// The same with the 2 s clip with AAC audio.
+QString hlsWithAacFolder();
+// 4 s, 100 frames of the 10 s clip's kind as a raw H.264 stream: no container, no
+// timestamps, no duration.
+QString rawH264();
 // One Annex B picture (parameter sets + key frame) as a camera snapshot body.
 QString stillBody(const QString &codec, int width, int height);
 
