@@ -59,6 +59,7 @@ void FramePlayer::onOpened(std::shared_ptr<const StreamSetup> setup)
     m_skipBeforeUs = AV_NOPTS_VALUE;
     m_lastSecond = -1;
     m_pacer.reset();
+    m_estimatedRate.restart();
     m_needKeyFrame = true;
     if (!m_setup->knowsDuration())
         return;
@@ -77,6 +78,7 @@ void FramePlayer::onFlush(int64_t targetUs)
     m_skipBeforeUs = targetUs;
     m_lastSecond = -1;
     m_pacer.reset();
+    m_estimatedRate.restart();
     m_needKeyFrame = true;
 }
 
@@ -84,6 +86,7 @@ void FramePlayer::restartAtKeyFrame()
 {
     m_decoder.flush();
     m_pacer.reset();
+    m_estimatedRate.restart();
     m_needKeyFrame = true;
 }
 
@@ -98,6 +101,7 @@ void FramePlayer::onEnd()
 
 void FramePlayer::onVideoPacket(const AVPacket &packet)
 {
+    noteTimestamp(packet);
     const bool decodeEnabled = m_state.decodeEnabled.load(std::memory_order_relaxed);
     const bool keyFramesOnly = m_state.keyFramesOnly.load(std::memory_order_relaxed);
     if (decodeEnabled != m_decodeEnabled || keyFramesOnly != m_keyFramesOnly) {
@@ -120,6 +124,23 @@ void FramePlayer::onVideoPacket(const AVPacket &packet)
     // Alone, a key frame would wait in the decoder for its successors.
     if (keyFramesOnly)
         m_decoder.drain(sink);
+}
+
+// Every packet counts, decoded or skipped, so the rate is known after the first few.
+void FramePlayer::noteTimestamp(const AVPacket &packet)
+{
+    if (m_setup->frameRate > 0)
+        return;
+    const int64_t timeUs = toMicroseconds(packet.dts != AV_NOPTS_VALUE ? packet.dts : packet.pts);
+    if (timeUs != AV_NOPTS_VALUE)
+        m_estimatedRate.add(timeUs);
+}
+
+int FramePlayer::frameRate() const
+{
+    if (!m_setup)
+        return 0;
+    return m_setup->frameRate > 0 ? m_setup->frameRate : m_estimatedRate.rate();
 }
 
 void FramePlayer::onAudio(const QueueItem &item)
@@ -241,7 +262,7 @@ ZELKA_FRAME_INFO FramePlayer::videoInfo(int width, int height)
     const auto now = RateMeter::Clock::now();
     if (m_setup && m_setup->video)
         info.codecId = static_cast<uint32_t>(m_setup->video->codec_id);
-    info.frameRate = m_setup ? static_cast<uint8_t>(m_setup->frameRate) : 0;
+    info.frameRate = static_cast<uint8_t>(frameRate());
     info.width = static_cast<uint16_t>(width);
     info.height = static_cast<uint16_t>(height);
     info.codeRate = static_cast<float>(

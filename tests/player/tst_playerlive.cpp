@@ -10,6 +10,7 @@
 #include "channelprobe.h"
 #include "libZelkaExPlayer.h"
 #include "localservers.h"
+#include "rtspserver.h"
 #include "testmedia.h"
 
 namespace {
@@ -88,6 +89,33 @@ private slots:
         QTest::qWait(2000);
         const int perTwoSeconds = live.frames() - before;
         QVERIFY2(perTwoSeconds >= 35 && perTwoSeconds <= 65, qPrintable(QString::number(perTwoSeconds)));
+    }
+
+    // RTSP opens without probing, so the stream names no rate: it is learnt from the
+    // timestamps of the first pictures, without holding the first one back.
+    void tellsTheFrameRateOfCameras()
+    {
+        RtspServer cameras;
+        QString error;
+        QVERIFY2(cameras.start(0, &error), qPrintable(error));
+        const int rates[] = {15, 30, 50};
+        ChannelProbe probes[3];
+        for (int i = 0; i < 3; ++i) {
+            const QString url = QStringLiteral("rtsp://127.0.0.1:%1/live/h264-%2fps").arg(cameras.port()).arg(rates[i]);
+            QVERIFY(probes[i].open(url) > 0);
+        }
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(probes[i].waitForFrames(2 * rates[i], ChannelProbe::kPatienceMs));
+            QCOMPARE(probes[i].firstFrame().frameRate, 0);
+            int told = 0;
+            for (const ChannelProbe::Event &event : probes[i].events()) {
+                if (event.type != CALLBACK_MEDIA_FRAME || event.media != ZELKA_MEDIA_VIDEO || event.frameRate == 0)
+                    continue;
+                QCOMPARE(event.frameRate, rates[i]);
+                ++told;
+            }
+            QVERIFY2(told >= 2 * rates[i] - 8, qPrintable(QString::number(told)));
+        }
     }
 
     // A consumer slower than the camera: the backlog stays bounded (it is dropped and
