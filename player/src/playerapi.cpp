@@ -165,10 +165,7 @@ int libZelkaExPlayer_StartRecording(int, int id, const char *folder, const char 
 
 int libZelkaExPlayer_StopRecording(int, int id)
 {
-    return withChannel(id, [](Channel &channel) {
-        channel.stopRecording();
-        return 0;
-    });
+    return withChannel(id, [](Channel &channel) { return channel.stopRecording() ? 0 : kErrorNotReady; });
 }
 
 } // extern "C"

@@ -99,6 +99,16 @@ QString h264WithAac()
                       + h264Options(25) + QStringList{"-c:a", "aac", "-b:a", "64k"});
 }
 
+QString h264WithG711()
+{
+    // Noise keeps the pictures large: about 1 MB a second.
+    return ensure("h264_g711_6s.mkv",
+                  kTestPattern
+                      + QStringList{"testsrc2=size=320x240:rate=25:duration=6", "-f", "lavfi", "-i",
+                                    "sine=frequency=440:sample_rate=8000:duration=6", "-vf", "noise=alls=30:allf=t"}
+                      + h264Options(25) + QStringList{"-qp", "24", "-c:a", "pcm_alaw", "-ac", "1"});
+}
+
 QString h264MultiSlice()
 {
     return ensure("h264_multislice_2s.mp4",
@@ -191,6 +201,27 @@ double probedDuration(const QString &file)
     bool ok = false;
     const double duration = out.trimmed().toDouble(&ok);
     return ok ? duration : -1.0;
+}
+
+MediaSummary summary(const QString &file)
+{
+    const QByteArray out = run("ffprobe", {"-v", "error", "-count_frames", "-show_entries",
+                                           "stream=codec_type,codec_name,nb_read_frames:format=duration", "-of",
+                                           "compact=nokey=1:print_section=0", file});
+    MediaSummary result;
+    for (const QByteArray &line : out.trimmed().split('\n')) {
+        const QList<QByteArray> fields = line.split('|');
+        if (fields.size() == 3 && fields[1] == "video") {
+            result.videoCodec = QString::fromLatin1(fields[0]);
+            result.videoFrames = fields[2].toInt();
+        } else if (fields.size() == 3 && fields[1] == "audio") {
+            result.audioCodec = QString::fromLatin1(fields[0]);
+            result.audioFrames = fields[2].toInt();
+        } else if (fields.size() == 1 && !fields[0].isEmpty()) {
+            result.duration = fields[0].toDouble();
+        }
+    }
+    return result;
 }
 
 int countedFrames(const QString &file)
