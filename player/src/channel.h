@@ -4,12 +4,12 @@
 #include <string>
 #include <thread>
 
-#include "../libZelkaExPlayer.h"
+#include "libZelkaExPlayer.h"
 #include "channelstate.h"
-#include "frameplayer.h"
-#include "recorder.h"
-#include "sourceoptions.h"
-#include "streamreader.h"
+#include "decoding/frameplayer.h"
+#include "recording/recorder.h"
+#include "input/sourceoptions.h"
+#include "input/streamreader.h"
 
 namespace zelkaplayer {
 

@@ -1,10 +1,10 @@
 // The player calls of libZelkaExPlayer.
 #include <mutex>
 
-#include "../libZelkaExPlayer.h"
+#include "libZelkaExPlayer.h"
 #include "channelregistry.h"
 #include "playererrors.h"
-#include "safefilename.h"
+#include "recording/safefilename.h"
 
 using namespace zelkaplayer;
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "../libZelkaExPlayer.h"
+#include "libZelkaExPlayer.h"
 #include "channelstate.h"
 #include "framerateestimator.h"
 #include "pacer.h"

@@ -5,7 +5,7 @@
 
 #include "channelstate.h"
 #include "ffmpegptr.h"
-#include "recorder.h"
+#include "recording/recorder.h"
 #include "sampleratefinder.h"
 #include "sourceoptions.h"
 #include "streamsetup.h"
