@@ -30,7 +30,7 @@ QByteArray run(const QString &program, const QStringList &arguments, int timeout
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(program, arguments);
-    if (!process.waitForStarted(10000))
+    if (!process.waitForStarted(30000))
         return {};
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
