@@ -128,11 +128,18 @@ ZELKA_PLAYER_API int libZelkaExPlayer_SetEnableDecode(int handle, int id, int en
 ZELKA_PLAYER_API int libZelkaExPlayer_SetDecodeType(int handle, int id, int keyFramesOnly);
 ZELKA_PLAYER_API int libZelkaExPlayer_SetPlaySpeed(int handle, int id, int speedCode);
 ZELKA_PLAYER_API int libZelkaExPlayer_SeekFile(int handle, int id, int64_t seconds);
-/* Remuxes into folder/fileName (fragmented MP4) from the next key frame on; stops by
-   itself after maxMegabytes or maxSeconds (0: no limit). */
+/* Records into folder/fileName (fragmented MP4, remuxed; audio MP4 cannot carry, such
+   as G.711, re-encoded to AAC) from the next video key frame until StopRecording. A live
+   stream that drops and comes back, or a file that holds maxMegabytes or maxSeconds
+   (0: no limit), goes on at a key frame in the next file beside it: the same name with
+   "_1", "_2"... before the extension (names in use are skipped). No file is made before
+   the first key frame. Fails when the folder cannot be written. */
 ZELKA_PLAYER_API int libZelkaExPlayer_StartRecording(int handle, int id, const char *folder, const char *fileName,
                                                      int maxMegabytes, int maxSeconds, int reserved1,
                                                      int reserved2);
+/* 0 when the recording holds pictures and all of it was written; below 0 when nothing
+   was recording, no key frame came (and no file is left), or a write failed (what was
+   written stays playable). */
 ZELKA_PLAYER_API int libZelkaExPlayer_StopRecording(int handle, int id);
 
 /* Still-picture decoder: one H.264 or H.265 Annex B picture into BGRA. */

@@ -4,12 +4,12 @@
 #include <string>
 #include <thread>
 
-#include "../libZelkaExPlayer.h"
+#include "libZelkaExPlayer.h"
 #include "channelstate.h"
-#include "frameplayer.h"
-#include "recorder.h"
-#include "sourceoptions.h"
-#include "streamreader.h"
+#include "decoding/frameplayer.h"
+#include "recording/recorder.h"
+#include "input/sourceoptions.h"
+#include "input/streamreader.h"
 
 namespace zelkaplayer {
 
@@ -45,7 +45,7 @@ public:
     void setSpeedCode(int code) { m_state.setSpeedCode(code); }
     void seek(int64_t seconds) { m_state.requestSeek(seconds); }
     bool startRecording(const std::string &path, int64_t maxBytes, int64_t maxSeconds);
-    void stopRecording() { m_recorder.stop(); }
+    bool stopRecording() { return m_recorder.stop(); }
 
 private:
     static size_t videoPacketBound(SourceOptions::Kind kind);

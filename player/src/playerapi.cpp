@@ -1,10 +1,10 @@
 // The player calls of libZelkaExPlayer.
 #include <mutex>
 
-#include "../libZelkaExPlayer.h"
+#include "libZelkaExPlayer.h"
 #include "channelregistry.h"
 #include "playererrors.h"
-#include "safefilename.h"
+#include "recording/safefilename.h"
 
 using namespace zelkaplayer;
 
@@ -165,10 +165,7 @@ int libZelkaExPlayer_StartRecording(int, int id, const char *folder, const char 
 
 int libZelkaExPlayer_StopRecording(int, int id)
 {
-    return withChannel(id, [](Channel &channel) {
-        channel.stopRecording();
-        return 0;
-    });
+    return withChannel(id, [](Channel &channel) { return channel.stopRecording() ? 0 : kErrorNotReady; });
 }
 
 } // extern "C"

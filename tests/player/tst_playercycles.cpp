@@ -59,14 +59,14 @@ private slots:
             probe.setCallbackDelayMs(cycle % 3 == 0 ? 15 : 0);
             QVERIFY(probe.open(url) > 0);
             if (cycle % 4 == 0)
-                probe.waitForFrames(2, 3000);
+                probe.waitForFrames(2, ChannelProbe::kPatienceMs);
             else
                 QTest::qSleep(int(random() % 40));
             withPictures += probe.frames() > 0;
             const auto before = ChannelProbe::Clock::now();
             probe.close();
             const double closeMs = std::chrono::duration<double, std::milli>(ChannelProbe::Clock::now() - before).count();
-            QVERIFY2(closeMs < 500, qPrintable(QString::number(closeMs)));
+            QVERIFY2(closeMs < 3000, qPrintable(QString::number(closeMs))); // a hang, not a figure
         }
         QVERIFY(withPictures >= 12);
         QTest::qSleep(100);
@@ -87,7 +87,7 @@ private slots:
             libZelkaExPlayer_CloseStream(0, self.id());
         });
         QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
-        QVERIFY(probe.waitFor([&] { return closes.load() > 0; }, 3000));
+        QVERIFY(probe.waitFor([&] { return closes.load() > 0; }, ChannelProbe::kPatienceMs));
         QTest::qSleep(300);
         QCOMPARE(picturesAfterClose.load(), 0);
         QCOMPARE(probe.frames(), 1);
@@ -128,7 +128,7 @@ private slots:
             probes.push_back(std::make_unique<ChannelProbe>());
             QVERIFY(probes.back()->open(i % 2 ? m_rtsp.url("/vod") : TestMedia::h264TenSeconds()) > 0);
         }
-        QVERIFY(probes.front()->waitForFrames(2, 3000));
+        QVERIFY(probes.front()->waitForFrames(2, ChannelProbe::kPatienceMs));
         QCOMPARE(libZelkaExPlayer_Deinitialize(), 0);
         std::vector<size_t> counts;
         for (const auto &probe : probes)

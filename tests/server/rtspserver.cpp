@@ -9,16 +9,15 @@
 
 namespace {
 
-const char kH264[] = "videotestsrc is-live=true horizontal-speed=4 ! video/x-raw,width=640,height=360,framerate=25/1 "
-                     "! videoconvert ! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 bitrate=800 "
-                     "! rtph264pay name=pay0 pt=96 config-interval=1";
-const char kH265[] = "videotestsrc is-live=true horizontal-speed=4 ! video/x-raw,width=640,height=360,framerate=25/1 "
-                     "! videoconvert ! x265enc tune=zerolatency speed-preset=ultrafast key-int-max=25 bitrate=800 "
-                     "! rtph265pay name=pay0 pt=96 config-interval=1";
-// Cameras often cut a picture into several slices; the player must still show one frame each.
-const char kH264Slices[] = "videotestsrc is-live=true horizontal-speed=4 ! video/x-raw,width=640,height=360,framerate=25/1 "
-                           "! videoconvert ! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 bitrate=800 "
-                           "option-string=slices=4 ! rtph264pay name=pay0 pt=96 config-interval=1";
+// A moving test pattern at 640x360 encoded live, with a key frame every second.
+QByteArray videoLaunch(const char *encoder, const char *payloader, int frameRate, const char *encoderOptions = "")
+{
+    const QByteArray rate = QByteArray::number(frameRate);
+    return "videotestsrc is-live=true horizontal-speed=4 ! video/x-raw,width=640,height=360,framerate=" + rate
+        + "/1 ! videoconvert ! " + encoder + " tune=zerolatency speed-preset=ultrafast key-int-max=" + rate
+        + " bitrate=800 " + encoderOptions + " ! " + payloader + " name=pay0 pt=96 config-interval=1";
+}
+
 const char kAac[] = "audiotestsrc is-live=true freq=440 ! audioconvert ! audioresample "
                     "! audio/x-raw,rate=16000,channels=1 ! voaacenc bitrate=32000 ! rtpmp4gpay name=pay1 pt=97";
 const char kPcma[] = "audiotestsrc is-live=true freq=440 ! audioconvert ! audioresample "
@@ -26,18 +25,37 @@ const char kPcma[] = "audiotestsrc is-live=true freq=440 ! audioconvert ! audior
 const char kPcmu[] = "audiotestsrc is-live=true freq=440 ! audioconvert ! audioresample "
                      "! audio/x-raw,rate=8000,channels=1 ! mulawenc ! rtppcmupay name=pay1 pt=0";
 
+enum class Codec { H264, H265 };
+
 struct Mount
 {
     const char *name;
-    const char *video;
+    Codec codec;
     const char *audio;
+    int frameRate = 25;
+    // Cameras often cut a picture into several slices; the player must still show one frame each.
+    const char *encoderOptions = "";
 };
 
+// Cameras run at 15, 30 or 50 fps as well: the player must tell their rate.
 const Mount kMounts[] = {
-    {"h264", kH264, nullptr},     {"h265", kH265, nullptr},     {"h264-aac", kH264, kAac},
-    {"h264-pcma", kH264, kPcma},  {"h265-aac", kH265, kAac},    {"h265-pcmu", kH265, kPcmu},
-    {"h264-slices", kH264Slices, nullptr},
+    {"h264", Codec::H264, nullptr},         {"h265", Codec::H265, nullptr},
+    {"h264-aac", Codec::H264, kAac},        {"h264-pcma", Codec::H264, kPcma},
+    {"h265-aac", Codec::H265, kAac},        {"h265-pcmu", Codec::H265, kPcmu},
+    {"h264-slices", Codec::H264, nullptr, 25, "option-string=slices=4"},
+    {"h264-15fps", Codec::H264, nullptr, 15}, {"h264-30fps", Codec::H264, nullptr, 30},
+    {"h264-50fps", Codec::H264, nullptr, 50},
 };
+
+QByteArray launchOf(const Mount &mount)
+{
+    QByteArray launch = "( ";
+    launch += mount.codec == Codec::H264 ? videoLaunch("x264enc", "rtph264pay", mount.frameRate, mount.encoderOptions)
+                                         : videoLaunch("x265enc", "rtph265pay", mount.frameRate, mount.encoderOptions);
+    if (mount.audio)
+        launch += QByteArray(" ") + mount.audio;
+    return launch + " )";
+}
 
 void initialiseGStreamer()
 {
@@ -117,11 +135,7 @@ bool RtspServer::start(quint16 port, QString *error)
     GstRTSPMountPoints *points = gst_rtsp_server_get_mount_points(d->server);
     for (const Mount &mount : kMounts) {
         GstRTSPMediaFactory *factory = gst_rtsp_media_factory_new();
-        QByteArray launch = QByteArray("( ") + mount.video + ' ';
-        if (mount.audio)
-            launch += mount.audio;
-        launch += " )";
-        gst_rtsp_media_factory_set_launch(factory, launch.constData());
+        gst_rtsp_media_factory_set_launch(factory, launchOf(mount).constData());
         gst_rtsp_media_factory_set_shared(factory, TRUE);
         const QByteArray path = QByteArray("/live/") + mount.name;
         gst_rtsp_mount_points_add_factory(points, path.constData(), factory); // takes the factory

@@ -49,7 +49,8 @@ class TestServerPrivate;
 // (the MP4, or the FLV for a ".flv" name; byte ranges), "/hls/.../index.m3u8" (VOD),
 // "/live/<channel>.flv" (endless HTTP-FLV), "/media/advert/<n>.jpg", "/media/record-snap.jpg",
 // "/api/v1/captcha" (PNG). RTSP: "rtsp://127.0.0.1:<rtspPort>/live/<mount>", mounts
-// h264, h265, h264-aac, h264-pcma, h265-aac, h265-pcmu, h264-slices.
+// h264, h265, h264-aac, h264-pcma, h265-aac, h265-pcmu, h264-slices, h264-15fps, h264-30fps,
+// h264-50fps.
 class TestServer : public QObject
 {
     Q_OBJECT

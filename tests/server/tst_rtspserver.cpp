@@ -25,7 +25,7 @@ namespace {
 
 QStringList probeArguments(quint16 port, const QString &mount)
 {
-    return {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"), QStringLiteral("stream=codec_name"),
+    return {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"), QStringLiteral("stream=codec_name,avg_frame_rate"),
             QStringLiteral("-of"), QStringLiteral("csv=p=0"), QStringLiteral("rtsp://127.0.0.1:%1/live/%2").arg(port).arg(mount)};
 }
 
@@ -38,7 +38,7 @@ void RtspServerTest::servesEveryMount()
     QVERIFY2(server.start(0, &error), qPrintable(error));
     QVERIFY(server.port() != 0);
     const QStringList mounts = RtspServer::mounts();
-    QCOMPARE(mounts.size(), 7);
+    QCOMPARE(mounts.size(), 10);
     std::vector<std::unique_ptr<QProcess>> probes;
     for (const QString &mount : mounts) {
         probes.push_back(std::make_unique<QProcess>());
@@ -46,11 +46,17 @@ void RtspServerTest::servesEveryMount()
     }
     for (size_t i = 0; i < probes.size(); ++i) {
         QVERIFY(probes[i]->waitForFinished(30000));
-        const QByteArray codecs = probes[i]->readAllStandardOutput().trimmed().replace('\n', ',');
+        // One line per stream: "codec,frames/1" for video, "codec,0/0" for audio.
+        const QList<QByteArray> streams = probes[i]->readAllStandardOutput().trimmed().split('\n');
         const QString mount = mounts.at(int(i));
-        QVERIFY2(codecs.startsWith(mount.startsWith(QLatin1String("h265")) ? "hevc" : "h264"), codecs.constData());
-        const bool withAudio = mount.contains(QLatin1Char('-')) && !mount.endsWith(QLatin1String("slices"));
-        QCOMPARE(codecs.count(',') + 1, withAudio ? 2 : 1);
+        QVERIFY2(streams.first().startsWith(mount.startsWith(QLatin1String("h265")) ? "hevc" : "h264"),
+                 streams.first().constData());
+        const QString rate = mount.endsWith(QLatin1String("fps")) ? mount.section(QLatin1Char('-'), 1).chopped(3)
+                                                                   : QStringLiteral("25");
+        QCOMPARE(streams.first().split(',').value(1), rate.toLatin1() + "/1");
+        const bool withAudio = mount.endsWith(QLatin1String("aac")) || mount.endsWith(QLatin1String("pcma"))
+            || mount.endsWith(QLatin1String("pcmu"));
+        QCOMPARE(streams.size(), withAudio ? 2 : 1);
     }
     server.stop();
     QCOMPARE(server.port(), quint16(0));
@@ -86,7 +92,7 @@ void RtspServerTest::startsAgainAfterStop()
         QProcess probe;
         probe.start(QStringLiteral("ffprobe"), probeArguments(server.port(), QStringLiteral("h264")));
         QVERIFY(probe.waitForFinished(30000));
-        QCOMPARE(probe.readAllStandardOutput().trimmed(), QByteArray("h264"));
+        QVERIFY(probe.readAllStandardOutput().startsWith("h264,"));
         server.stop();
     }
 }

@@ -67,7 +67,7 @@ public:
 
     FfmpegStreamServer(Kind kind, const QString &file, quint16 port = 0);
     ~FfmpegStreamServer();
-    bool start(int timeoutMs = 10000);
+    bool start(int timeoutMs = 30000);
     void stop();
     QString url() const;
     quint16 port() const { return m_port; }

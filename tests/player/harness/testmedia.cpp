@@ -30,7 +30,7 @@ QByteArray run(const QString &program, const QStringList &arguments, int timeout
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(program, arguments);
-    if (!process.waitForStarted(10000))
+    if (!process.waitForStarted(30000))
         return {};
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
@@ -99,6 +99,16 @@ QString h264WithAac()
                       + h264Options(25) + QStringList{"-c:a", "aac", "-b:a", "64k"});
 }
 
+QString h264WithG711()
+{
+    // Noise keeps the pictures large: about 1 MB a second.
+    return ensure("h264_g711_6s.mkv",
+                  kTestPattern
+                      + QStringList{"testsrc2=size=320x240:rate=25:duration=6", "-f", "lavfi", "-i",
+                                    "sine=frequency=440:sample_rate=8000:duration=6", "-vf", "noise=alls=30:allf=t"}
+                      + h264Options(25) + QStringList{"-qp", "24", "-c:a", "pcm_alaw", "-ac", "1"});
+}
+
 QString h264MultiSlice()
 {
     return ensure("h264_multislice_2s.mp4",
@@ -124,16 +134,18 @@ QString h265TenBit()
                                     "yuv420p10le"});
 }
 
-QString hlsFolder()
+namespace {
+// An HLS video-on-demand folder (index.m3u8) cut from a media file in 2 s segments.
+QString hlsFolderOf(const QString &name, const QString &media)
 {
-    const QString dir = QDir(cacheDir()).filePath("hls_vod");
+    const QString dir = QDir(cacheDir()).filePath(name);
     const QString index = QDir(dir).filePath("index.m3u8");
     if (QFileInfo::exists(index))
         return dir;
     const QString partialDir = dir + QStringLiteral(".part%1").arg(QCoreApplication::applicationPid());
     QDir(partialDir).removeRecursively();
     QDir().mkpath(partialDir);
-    const QStringList arguments = {"-y", "-hide_banner", "-loglevel", "error", "-i", h264TenSeconds(), "-c", "copy",
+    const QStringList arguments = {"-y", "-hide_banner", "-loglevel", "error", "-i", media, "-c", "copy",
                                    "-f", "hls", "-hls_time", "2", "-hls_playlist_type", "vod",
                                    QDir(partialDir).filePath("index.m3u8")};
     if (run("ffmpeg", arguments).isNull() && !QFileInfo::exists(QDir(partialDir).filePath("index.m3u8")))
@@ -141,6 +153,23 @@ QString hlsFolder()
     if (::rename(QFile::encodeName(partialDir).constData(), QFile::encodeName(dir).constData()) != 0)
         QDir(partialDir).removeRecursively();
     return QFileInfo::exists(index) ? dir : QString();
+}
+} // namespace
+
+QString hlsFolder()
+{
+    return hlsFolderOf("hls_vod", h264TenSeconds());
+}
+
+QString hlsWithAacFolder()
+{
+    return hlsFolderOf("hls_aac", h264WithAac());
+}
+
+QString rawH264()
+{
+    return ensure("h264_4s_raw.h264", kTestPattern + QStringList{"testsrc2=size=320x240:rate=25:duration=4"}
+                                          + h264Options(25) + QStringList{"-f", "h264"});
 }
 
 QString stillBody(const QString &codec, int width, int height)
@@ -172,6 +201,27 @@ double probedDuration(const QString &file)
     bool ok = false;
     const double duration = out.trimmed().toDouble(&ok);
     return ok ? duration : -1.0;
+}
+
+MediaSummary summary(const QString &file)
+{
+    const QByteArray out = run("ffprobe", {"-v", "error", "-count_frames", "-show_entries",
+                                           "stream=codec_type,codec_name,nb_read_frames:format=duration", "-of",
+                                           "compact=nokey=1:print_section=0", file});
+    MediaSummary result;
+    for (const QByteArray &line : out.trimmed().split('\n')) {
+        const QList<QByteArray> fields = line.split('|');
+        if (fields.size() == 3 && fields[1] == "video") {
+            result.videoCodec = QString::fromLatin1(fields[0]);
+            result.videoFrames = fields[2].toInt();
+        } else if (fields.size() == 3 && fields[1] == "audio") {
+            result.audioCodec = QString::fromLatin1(fields[0]);
+            result.audioFrames = fields[2].toInt();
+        } else if (fields.size() == 1 && !fields[0].isEmpty()) {
+            result.duration = fields[0].toDouble();
+        }
+    }
+    return result;
 }
 
 int countedFrames(const QString &file)

@@ -20,6 +20,9 @@ QString h265TenSeconds();
 QString h264FullHd(int seconds = 2);
 // 2 s of H.264 video with AAC audio at 48000 Hz.
 QString h264WithAac();
+// 6 s of large H.264 pictures (about 1 MB a second, a key frame a second) with
+// G.711 A-law audio at 8000 Hz, in Matroska (MP4 cannot hold G.711).
+QString h264WithG711();
 // 2 s, 50 frames, every picture in 4 slices.
 QString h264MultiSlice();
 // 1 s of an odd-sized 4:2:2 H.264 (High 4:2:2).
@@ -28,6 +31,11 @@ QString h264OddSize422();
 QString h265TenBit();
 // An HLS video-on-demand folder (index.m3u8) with 2 s segments of the 10 s clip.
 QString hlsFolder();
+// The same with the 2 s clip with AAC audio.
+QString hlsWithAacFolder();
+// 4 s, 100 frames of the 10 s clip's kind as a raw H.264 stream: no container, no
+// timestamps, no duration.
+QString rawH264();
 // One Annex B picture (parameter sets + key frame) as a camera snapshot body.
 QString stillBody(const QString &codec, int width, int height);
 
@@ -37,6 +45,14 @@ QByteArray run(const QString &program, const QStringList &arguments, int timeout
 QByteArray firstPicture(const QString &file, const QString &pixelFormat, const QString &filter = QString());
 // ffprobe's container duration in seconds, or -1.
 double probedDuration(const QString &file);
+// What ffprobe finds by decoding a whole file.
+struct MediaSummary
+{
+    QString videoCodec, audioCodec;
+    int videoFrames = 0, audioFrames = 0;
+    double duration = -1;
+};
+MediaSummary summary(const QString &file);
 // Number of video frames ffprobe counts by decoding, or -1.
 int countedFrames(const QString &file);
 

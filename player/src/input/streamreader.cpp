@@ -43,9 +43,11 @@ void StreamReader::run()
             opened.setup = setup;
             m_state.pushMarker(std::move(opened));
             // Media on demand that dropped resumes where it was.
-            if (m_resumeSeconds >= 0 && setup->finite() && !m_state.hasPendingSeek())
+            if (m_resumeSeconds >= 0 && setup->onDemand() && !m_state.hasPendingSeek())
                 m_state.requestSeek(m_resumeSeconds);
             m_readSomething = false;
+            m_nextStampedDts = AV_NOPTS_VALUE;
+            m_sampleRate.reset();
             const Outcome outcome = readAll(*input, *setup);
             m_recorder.inputClosed();
             input.reset();
@@ -132,13 +134,14 @@ std::shared_ptr<StreamSetup> StreamReader::describe(const AVFormatContext &input
     // server's range does.
     setup->originUs = input.start_time != AV_NOPTS_VALUE ? input.start_time : 0;
     setup->durationUs = input.duration > 0 ? input.duration : 0;
+    setup->localFile = m_source.kind() == SourceOptions::Kind::File;
     setup->picturesMaySpanPackets = m_source.kind() == SourceOptions::Kind::Rtsp;
     return setup;
 }
 
 StreamReader::Outcome StreamReader::readAll(AVFormatContext &input, const StreamSetup &setup)
 {
-    const bool live = !setup.finite();
+    const bool live = !setup.onDemand();
     PacketPtr packet = makePacket();
     if (!packet)
         return Outcome::Dropped;
@@ -177,6 +180,7 @@ bool StreamReader::route(AVPacket *packet, AVFormatContext &input, bool live, Pa
         m_audioIndex = index;
 
     if (index == m_videoIndex) {
+        stampMissingTime(*packet, *stream);
         m_recorder.write(*packet);
         if (packet->pts != AV_NOPTS_VALUE) {
             m_lastVideoUs = av_rescale_q(packet->pts, stream->time_base, AVRational{1, AV_TIME_BASE});
@@ -194,6 +198,7 @@ bool StreamReader::route(AVPacket *packet, AVFormatContext &input, bool live, Pa
     }
     if (index == m_audioIndex && stream) {
         m_recorder.write(*packet);
+        const int sampleRate = m_sampleRate.rateOf(*stream, *packet);
         av_packet_unref(packet);
         const auto now = ChannelState::Clock::now();
         if (now - m_lastAudioNote < kAudioNoteInterval)
@@ -201,21 +206,45 @@ bool StreamReader::route(AVPacket *packet, AVFormatContext &input, bool live, Pa
         m_lastAudioNote = now;
         QueueItem item;
         item.audioCodecId = stream->codecpar->codec_id;
-        item.audioSampleRate = stream->codecpar->sample_rate;
+        item.audioSampleRate = sampleRate;
         return m_state.pushPacket(std::move(item), live);
     }
     av_packet_unref(packet);
     return true;
 }
 
+// Raw elementary streams (a camera's .h264 export) carry no timestamps: without
+// them a file could be neither paced nor recorded. Each picture lasts its
+// duration, or one frame interval.
+void StreamReader::stampMissingTime(AVPacket &packet, const AVStream &stream)
+{
+    if (packet.pts != AV_NOPTS_VALUE || packet.dts != AV_NOPTS_VALUE) {
+        m_nextStampedDts = AV_NOPTS_VALUE;
+        return;
+    }
+    int64_t duration = packet.duration;
+    if (duration <= 0) {
+        const AVRational rate = stream.r_frame_rate.num > 0 ? stream.r_frame_rate : AVRational{25, 1};
+        duration = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(rate), stream.time_base));
+    }
+    if (m_nextStampedDts == AV_NOPTS_VALUE)
+        m_nextStampedDts = stream.start_time != AV_NOPTS_VALUE ? stream.start_time : 0;
+    packet.dts = m_nextStampedDts;
+    m_nextStampedDts += duration;
+}
+
 void StreamReader::seek(AVFormatContext &input, const StreamSetup &setup, int64_t seconds)
 {
-    if (!setup.finite())
+    if (!setup.onDemand())
         return; // live streams have nowhere to seek to
     const int64_t origin = setup.originUs != AV_NOPTS_VALUE ? setup.originUs : 0;
-    const int64_t target = origin + std::min<int64_t>(seconds, setup.durationUs / AV_TIME_BASE + 1) * AV_TIME_BASE;
+    if (setup.knowsDuration())
+        seconds = std::min<int64_t>(seconds, setup.durationUs / AV_TIME_BASE + 1);
+    const int64_t target = origin + seconds * AV_TIME_BASE;
     if (avformat_seek_file(&input, -1, INT64_MIN, target, target, 0) < 0)
         av_seek_frame(&input, -1, target, AVSEEK_FLAG_BACKWARD);
+    if (m_nextStampedDts != AV_NOPTS_VALUE && m_videoIndex >= 0)
+        m_nextStampedDts = av_rescale_q(target, AVRational{1, AV_TIME_BASE}, input.streams[m_videoIndex]->time_base);
     QueueItem flush;
     flush.kind = QueueItem::Kind::Flush;
     flush.seekTargetUs = target;

@@ -36,6 +36,22 @@ std::string percentEncoded(const std::string &text)
     return out;
 }
 
+// FFmpeg finds its protocols and the RTSP demuxer by a lower-case scheme only.
+std::string withLowerCaseScheme(const std::string &url)
+{
+    const size_t schemeEnd = url.find("://");
+    if (schemeEnd == std::string::npos)
+        return url;
+    std::string result = url;
+    for (size_t i = 0; i < schemeEnd; ++i) {
+        const unsigned char c = static_cast<unsigned char>(url[i]);
+        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.')
+            return url; // not a scheme
+        result[i] = static_cast<char>(std::tolower(c));
+    }
+    return result;
+}
+
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -51,7 +67,7 @@ SourceOptions::SourceOptions(int protocol, const std::string &url, int connectTy
     , m_connectType(connectType)
     , m_mediaMask(mediaMask)
 {
-    m_url = m_kind == Kind::File ? localPath(url) : withCredentials(url, userName, password);
+    m_url = m_kind == Kind::File ? localPath(url) : withCredentials(withLowerCaseScheme(url), userName, password);
 }
 
 SourceOptions::Kind SourceOptions::kindOf(int protocol, const std::string &url)

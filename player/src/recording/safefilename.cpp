@@ -42,3 +42,16 @@ std::string pathInFolder(const std::string &folder, const std::string &name)
 }
 
 } // namespace zelkaplayer
+
+namespace zelkaplayer {
+
+std::string numberedPath(const std::string &path, int number)
+{
+    const size_t nameStart = path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1;
+    size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot <= nameStart)
+        dot = path.size();
+    return path.substr(0, dot) + "_" + std::to_string(number) + path.substr(dot);
+}
+
+} // namespace zelkaplayer

@@ -1,7 +1,7 @@
 // The still-picture decoder calls of libZelkaExPlayer.
 #include <new>
 
-#include "../libZelkaExPlayer.h"
+#include "libZelkaExPlayer.h"
 #include "playererrors.h"
 #include "stillpicturedecoder.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "ffmpegptr.h"
-#include "pictureconverter.h"
+#include "decoding/pictureconverter.h"
 
 namespace zelkaplayer {
 

@@ -4,8 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "../libZelkaExPlayer.h"
+#include "libZelkaExPlayer.h"
 #include "channelstate.h"
+#include "framerateestimator.h"
 #include "pacer.h"
 #include "pictureconverter.h"
 #include "ratemeter.h"
@@ -33,6 +34,8 @@ private:
     void onVideoPacket(const AVPacket &packet);
     void onAudio(const QueueItem &item);
     void restartAtKeyFrame();
+    void noteTimestamp(const AVPacket &packet);
+    int frameRate() const;
 
     void present(AVFrame &frame);
     bool waitForDueTime(int64_t timeUs);
@@ -56,6 +59,7 @@ private:
     PictureConverter m_converter;
     std::vector<uint8_t> m_picture;
     Pacer m_pacer;
+    FrameRateEstimator m_estimatedRate;
     RateMeter m_deliveredFrames;
     RateMeter m_receivedBytes;
     uint64_t m_seekGeneration = 0;

@@ -5,7 +5,8 @@
 
 #include "channelstate.h"
 #include "ffmpegptr.h"
-#include "recorder.h"
+#include "recording/recorder.h"
+#include "sampleratefinder.h"
 #include "sourceoptions.h"
 #include "streamsetup.h"
 
@@ -34,6 +35,7 @@ private:
     Outcome readAll(AVFormatContext &input, const StreamSetup &setup);
     void seek(AVFormatContext &input, const StreamSetup &setup, int64_t seconds);
     bool route(AVPacket *packet, AVFormatContext &input, bool live, PacketPtr &spare);
+    void stampMissingTime(AVPacket &packet, const AVStream &stream);
     void waitForStop();
 
     SourceOptions m_source;
@@ -46,7 +48,9 @@ private:
     bool m_readSomething = false;
     int64_t m_resumeSeconds = -1;
     int64_t m_lastVideoUs = AV_NOPTS_VALUE;
+    int64_t m_nextStampedDts = AV_NOPTS_VALUE; // video time base
     ChannelState::Clock::time_point m_lastAudioNote{};
+    SampleRateFinder m_sampleRate;
 };
 
 } // namespace zelkaplayer

@@ -59,8 +59,9 @@ void FramePlayer::onOpened(std::shared_ptr<const StreamSetup> setup)
     m_skipBeforeUs = AV_NOPTS_VALUE;
     m_lastSecond = -1;
     m_pacer.reset();
+    m_estimatedRate.restart();
     m_needKeyFrame = true;
-    if (!m_setup->finite())
+    if (!m_setup->knowsDuration())
         return;
     const int64_t seconds = (m_setup->durationUs + AV_TIME_BASE / 2) / AV_TIME_BASE;
     if (seconds == m_reportedDuration)
@@ -77,6 +78,7 @@ void FramePlayer::onFlush(int64_t targetUs)
     m_skipBeforeUs = targetUs;
     m_lastSecond = -1;
     m_pacer.reset();
+    m_estimatedRate.restart();
     m_needKeyFrame = true;
 }
 
@@ -84,6 +86,7 @@ void FramePlayer::restartAtKeyFrame()
 {
     m_decoder.flush();
     m_pacer.reset();
+    m_estimatedRate.restart();
     m_needKeyFrame = true;
 }
 
@@ -98,6 +101,7 @@ void FramePlayer::onEnd()
 
 void FramePlayer::onVideoPacket(const AVPacket &packet)
 {
+    noteTimestamp(packet);
     const bool decodeEnabled = m_state.decodeEnabled.load(std::memory_order_relaxed);
     const bool keyFramesOnly = m_state.keyFramesOnly.load(std::memory_order_relaxed);
     if (decodeEnabled != m_decodeEnabled || keyFramesOnly != m_keyFramesOnly) {
@@ -122,6 +126,23 @@ void FramePlayer::onVideoPacket(const AVPacket &packet)
         m_decoder.drain(sink);
 }
 
+// Every packet counts, decoded or skipped, so the rate is known after the first few.
+void FramePlayer::noteTimestamp(const AVPacket &packet)
+{
+    if (m_setup->frameRate > 0)
+        return;
+    const int64_t timeUs = toMicroseconds(packet.dts != AV_NOPTS_VALUE ? packet.dts : packet.pts);
+    if (timeUs != AV_NOPTS_VALUE)
+        m_estimatedRate.add(timeUs);
+}
+
+int FramePlayer::frameRate() const
+{
+    if (!m_setup)
+        return 0;
+    return m_setup->frameRate > 0 ? m_setup->frameRate : m_estimatedRate.rate();
+}
+
 void FramePlayer::onAudio(const QueueItem &item)
 {
     ZELKA_FRAME_INFO info = {};
@@ -132,7 +153,7 @@ void FramePlayer::onAudio(const QueueItem &item)
 
 bool FramePlayer::pacesMedia() const
 {
-    return m_pace && m_setup && m_setup->finite();
+    return m_pace && m_setup && m_setup->onDemand();
 }
 
 int64_t FramePlayer::toMicroseconds(int64_t timestamp) const
@@ -160,7 +181,7 @@ void FramePlayer::present(AVFrame &frame)
     }
     if (timeUs != AV_NOPTS_VALUE && pacesMedia() && !waitForDueTime(timeUs))
         return;
-    if (m_setup->finite())
+    if (m_setup->onDemand())
         reportProgress(timeUs);
     deliverPicture(frame, timeUs);
 }
@@ -213,7 +234,7 @@ void FramePlayer::reportFrameTime(int64_t timeUs)
 {
     ZELKA_FRAME_TIME time = {};
     int64_t milliseconds = 0;
-    if (m_setup->finite()) {
+    if (m_setup->onDemand()) {
         const int64_t origin = m_originUs != AV_NOPTS_VALUE ? m_originUs : 0;
         milliseconds = timeUs != AV_NOPTS_VALUE ? std::max<int64_t>(0, (timeUs - origin) / 1000) : 0;
         const int64_t seconds = milliseconds / 1000;
@@ -241,7 +262,7 @@ ZELKA_FRAME_INFO FramePlayer::videoInfo(int width, int height)
     const auto now = RateMeter::Clock::now();
     if (m_setup && m_setup->video)
         info.codecId = static_cast<uint32_t>(m_setup->video->codec_id);
-    info.frameRate = m_setup ? static_cast<uint8_t>(m_setup->frameRate) : 0;
+    info.frameRate = static_cast<uint8_t>(frameRate());
     info.width = static_cast<uint16_t>(width);
     info.height = static_cast<uint16_t>(height);
     info.codeRate = static_cast<float>(
