@@ -25,6 +25,7 @@
 #include "videopreviewer.h"
 #include "style.h"
 #include "stylemanager.h"
+#include "timelineitem.h"
 #include "videocontroller.h"
 #include "videoinfo.h"
 #include "videoitem.h"
@@ -112,6 +113,7 @@ void registerQmlTypes()
     qmlRegisterType<VideoSnapItem>("an.video", 1, 0, "VideoSnapItem");
     registerUncreatable<VideoInfo>("an.video", "VideoInfo");
     qmlRegisterType<Style>("an.style", 1, 0, "Style");
+    qmlRegisterType<TimeLineItem>("an.item", 1, 0, "TimeLineItem");
     registerUncreatable<DeviceInfo>("an.device", "DeviceInfo");
     registerUncreatable<ChannelInfo>("an.device", "ChannelInfo");
     registerUncreatable<NetworkManager>("an.network", "NetworkManager");
