@@ -1,6 +1,7 @@
 #include "apiroutes.h"
 
 #include "multipart.h"
+#include "recordroutes.h"
 #include "seeddata.h"
 
 #include <QCryptographicHash>
@@ -608,9 +609,12 @@ HttpResponse ApiRoutes::deviceRecordPlayback(const TestServerRequest &, const QU
     if (!intItem(query, "channel", &channelId) || item(query, "file").isEmpty()
         || !isTimeStamp(item(query, "stime")) || !isTimeStamp(item(query, "etime")))
         return badRequest(QStringLiteral("channel, file, stime and etime expected"));
+    if (RecordRoutes::spanSeconds(item(query, "stime"), item(query, "etime")) < 0)
+        return badRequest(QStringLiteral("etime before stime"));
     if (m_data.channel(channelId).isEmpty())
         return notFound(QStringLiteral("通道不存在"));
-    return HttpResponse::envelope({{QStringLiteral("URL"), QStringLiteral("/media/record.flv")}});
+    return HttpResponse::envelope(
+        {{QStringLiteral("URL"), RecordRoutes::devicePlaybackPath(channelId, item(query, "stime"), item(query, "etime"))}});
 }
 
 HttpResponse ApiRoutes::deviceRecordDownload(const TestServerRequest &request, const QUrlQuery &query)

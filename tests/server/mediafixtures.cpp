@@ -14,7 +14,6 @@ namespace {
 
 // Bump when a recipe changes, so stale caches are not reused.
 constexpr char kVersion[] = "v1";
-constexpr char kCaptchaFont[] = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
 
 QStringList videoSource(const QString &pattern, const QString &size)
 {
@@ -102,7 +101,7 @@ QString MediaFixtures::captchaPicture(const QString &text)
                         {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("color=c=white:s=120x45"),
                          QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-vf"),
                          QStringLiteral("drawtext=fontfile=%1:text=%2:fontsize=30:fontcolor=0x1d3a6b:x=(w-text_w)/2:y=(h-text_h)/2")
-                             .arg(QLatin1String(kCaptchaFont), text),
+                             .arg(QLatin1String(kFontFile), text),
                          QStringLiteral("-f"), QStringLiteral("image2"), QStringLiteral("-c:v"), QStringLiteral("png")}};
     QString error;
     return make({recipe}, &error) ? name : fallback;

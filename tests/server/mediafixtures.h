@@ -12,6 +12,7 @@ class MediaFixtures
 {
 public:
     static constexpr int kRecordSeconds = 10;
+    static constexpr char kFontFile[] = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
 
     MediaFixtures();
 
@@ -23,15 +24,17 @@ public:
     QString path(const QString &name) const;
     QByteArray contents(const QString &name); // read once, then held in memory
 
-private:
     struct Recipe
     {
         QString name;     // file, or folder for HLS
         QStringList args; // ffmpeg arguments before the output
         bool folder = false;
     };
-    static QList<Recipe> recipes();
+    // Runs ffmpeg side by side for the recipes whose results are missing; blocks until done.
     bool make(const QList<Recipe> &list, QString *error);
+
+private:
+    static QList<Recipe> recipes();
 
     QString m_directory;
     QHash<QString, QByteArray> m_loaded;

@@ -1,5 +1,7 @@
 #include "seeddata.h"
 
+#include "recordroutes.h"
+
 #include <QJsonDocument>
 
 namespace {
@@ -255,7 +257,7 @@ QJsonArray SeedData::dayRecords(int channelId, bool device, const QString &yyyyM
             {QStringLiteral("name"), prefix + QString::number(channelId) + QLatin1Char('_') + startAt + QStringLiteral(".mp4")},
             {QStringLiteral("startAt"), startAt},
             {QStringLiteral("duration"), slot.value(QLatin1String("Duration")).toInt()},
-            {QStringLiteral("hls"), QStringLiteral("/hls/record/%1/%2/index.m3u8").arg(channelId).arg(startAt)},
+            {QStringLiteral("hls"), RecordRoutes::recordPath(channelId, startAt)},
             {QStringLiteral("important"), m_importantRecords.contains(key)},
             {QStringLiteral("snap"), QStringLiteral("/media/record-snap.jpg")},
             {QStringLiteral("channelId"), channelId},
@@ -264,17 +266,39 @@ QJsonArray SeedData::dayRecords(int channelId, bool device, const QString &yyyyM
     return list;
 }
 
-bool SeedData::recordExists(int channelId, const QString &startAt) const
+QJsonObject SeedData::record(int channelId, const QString &startAt) const
 {
     if (startAt.size() != 14)
-        return false;
+        return {};
     for (bool device : {false, true}) {
-        for (const QJsonValue &record : dayRecords(channelId, device, startAt.left(8))) {
-            if (record.toObject().value(QLatin1String("startAt")).toString() == startAt)
-                return true;
+        for (const QJsonValue &value : dayRecords(channelId, device, startAt.left(8))) {
+            if (value.toObject().value(QLatin1String("startAt")).toString() == startAt)
+                return value.toObject();
         }
     }
-    return false;
+    return {};
+}
+
+bool SeedData::recordExists(int channelId, const QString &startAt) const
+{
+    return !record(channelId, startAt).isEmpty();
+}
+
+std::optional<int> SeedData::recordDuration(int channelId, const QString &startAt) const
+{
+    const QJsonObject found = record(channelId, startAt);
+    if (found.isEmpty())
+        return std::nullopt;
+    return found.value(QLatin1String("duration")).toInt();
+}
+
+QList<int> SeedData::recordDurations() const
+{
+    QList<int> durations;
+    const QJsonObject records = m_root.value(QLatin1String("Records")).toObject();
+    for (const QJsonObject &slot : objects(records.value(QLatin1String("Day"))))
+        durations.append(intOf(slot, "Duration"));
+    return durations;
 }
 
 void SeedData::setRecordImportant(int channelId, const QString &startAt, bool important)

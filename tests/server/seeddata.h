@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The platform's data as the test server holds it: seeded from one JSON file and
 // changed by the calls that change things (favourites, alarms, record flags).
 // Keys beginning with "_" are the server's own and never leave it.
@@ -45,12 +47,15 @@ public:
     bool hasRecords(int channelId, bool device, int day) const;
     QJsonArray dayRecords(int channelId, bool device, const QString &yyyyMMdd) const;
     bool recordExists(int channelId, const QString &startAt) const;
+    std::optional<int> recordDuration(int channelId, const QString &startAt) const;
+    QList<int> recordDurations() const; // of the day's slots
     void setRecordImportant(int channelId, const QString &startAt, bool important);
     void removeRecord(int channelId, const QString &startAt);
 
     static QJsonObject publicObject(const QJsonObject &object);
 
 private:
+    QJsonObject record(int channelId, const QString &startAt) const; // empty when there is none
     int channelIndex(int channelId) const;
     QJsonObject withDeviceCounts(const QJsonObject &device) const;
 

@@ -7,6 +7,8 @@
 #include "liveflvstream.h"
 #include "mediafixtures.h"
 #include "mediaroutes.h"
+#include "recordmedia.h"
+#include "recordroutes.h"
 #include "rtspserver.h"
 #include "seeddata.h"
 #include "talkrecorder.h"
@@ -77,6 +79,8 @@ public:
     MediaFixtures fixtures;
     ApiRoutes api{data};
     MediaRoutes media{fixtures};
+    RecordMedia recordMedia{fixtures};
+    RecordRoutes records{data, fixtures, recordMedia};
     AuthRoutes auth;
     ControlRoutes control;
     TalkRecorder talk;
@@ -158,6 +162,8 @@ HttpResponse TestServerPrivate::route(const TestServerRequest &request)
         return auth.handle(request);
     if (media.handles(request.path))
         return media.handle(request);
+    if (records.handles(request.path))
+        return records.handle(request);
     if (!api.handles(request.path))
         return HttpResponse::text(404, "not found");
     return api.handle(request, {token, quint16(tcp.serverPort()), rtsp.port()});
@@ -211,6 +217,8 @@ bool TestServerPrivate::adoptData(const QByteArray &json)
         error = QStringLiteral("seed data has no user");
         return false;
     }
+    if (!recordMedia.prepare(fresh.recordDurations(), &error))
+        return false;
     data = fresh;
     userName = name;
     password = data.user(name).value(QLatin1String("Password")).toString();
