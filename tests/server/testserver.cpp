@@ -10,6 +10,7 @@
 #include "rtspserver.h"
 #include "seeddata.h"
 #include "talkrecorder.h"
+#include "tileroutes.h"
 
 #include <QFile>
 #include <QHash>
@@ -158,6 +159,8 @@ HttpResponse TestServerPrivate::route(const TestServerRequest &request)
         return auth.handle(request);
     if (media.handles(request.path))
         return media.handle(request);
+    if (TileRoutes::handles(request.path))
+        return TileRoutes::handle(request);
     if (!api.handles(request.path))
         return HttpResponse::text(404, "not found");
     return api.handle(request, {token, quint16(tcp.serverPort()), rtsp.port()});
