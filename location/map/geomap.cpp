@@ -87,6 +87,7 @@ public:
     QHash<TileKey, QImage> held;
     QSet<TileKey> stale;
     QSet<TileKey> needed;
+    QList<TileKey> neededInOrder; // nearest to the centre first
     TileDrawList draws;
     QTransform layerTransform;
 };
@@ -182,7 +183,6 @@ int GeoMapPrivate::tileLevel() const
 
 QImage GeoMapPrivate::pictureFor(const TileKey &key)
 {
-    needed.insert(key);
     const auto heldPicture = held.constFind(key);
     if (heldPicture != held.constEnd() && !stale.contains(key))
         return *heldPicture;
@@ -191,6 +191,9 @@ QImage GeoMapPrivate::pictureFor(const TileKey &key)
         stale.remove(key);
         return fresh;
     }
+    // Still needed while on its way, or failed (so that it is not fetched again while in view).
+    needed.insert(key);
+    neededInOrder.append(key);
     if (heldPicture != held.constEnd() && !store()->hasFailed(key))
         return *heldPicture;
     return {};
@@ -226,6 +229,7 @@ void GeoMapPrivate::collectTiles(const MapProjection &projection)
     const int columns = 1 << level;
     QHash<TileKey, QImage> nextHeld;
     needed.clear();
+    neededInOrder.clear();
     draws.clear();
     for (const QPoint &cell : cells) {
         const TileKey key{activeType->layer(), level, wrapped(cell.x(), columns), cell.y()};
@@ -246,7 +250,7 @@ void GeoMapPrivate::collectTiles(const MapProjection &projection)
     }
     held = nextHeld;
     stale.intersect(QSet<TileKey>(held.keyBegin(), held.keyEnd()));
-    store()->setWanted(q, needed);
+    store()->setWanted(q, neededInOrder);
     layerTransform = projection.levelTransform(level, origin);
 }
 
@@ -583,6 +587,7 @@ void GeoMap::updatePolish()
         d->held.clear();
         d->stale.clear();
         d->needed.clear();
+        d->neededInOrder.clear();
         d->draws.clear();
         if (tiles)
             tiles->setWanted(this, {});

@@ -71,8 +71,10 @@ QGeoCoordinate MapProjection::coordinateAt(const QPointF &worldPoint) const
 
 bool MapProjection::inViewport(const QPointF &position) const
 {
-    return position.x() >= 0 && position.y() >= 0 && position.x() <= m_viewport.width()
-           && position.y() <= m_viewport.height();
+    // Positions on the edge stay inside despite rounding.
+    constexpr double kSlack = 1e-6;
+    return position.x() >= -kSlack && position.y() >= -kSlack && position.x() <= m_viewport.width() + kSlack
+           && position.y() <= m_viewport.height() + kSlack;
 }
 
 bool MapProjection::offsetAt(const QPointF &position, QPointF *offset) const

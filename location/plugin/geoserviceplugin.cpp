@@ -33,6 +33,7 @@ public:
     TileStore tiles;
     // QML completes the plugin before it reads it; made in C++ it is read at once.
     bool complete = true;
+    bool declared = false;
     bool read = false;
     QString readName;
     QByteArray readText;
@@ -49,6 +50,9 @@ QByteArray GeoServicePluginPrivate::sourceText() const
 
 MapSource GeoServicePluginPrivate::readSource() const
 {
+    // Made in C++, a plugin without a name is still being set up.
+    if (name.isEmpty() && !declared)
+        return {};
     if (name != GeoServicePlugin::kServiceName) {
         qCWarning(lcLocation).noquote() << QStringLiteral("no geo service named \"%1\"; this client offers \"%2\"")
                                                .arg(name, GeoServicePlugin::kServiceName);
@@ -177,6 +181,7 @@ TileStore *GeoServicePlugin::tileStore() const
 void GeoServicePlugin::classBegin()
 {
     d->complete = false;
+    d->declared = true;
 }
 
 void GeoServicePlugin::componentComplete()

@@ -168,9 +168,9 @@ bool TileStore::isFetching(const TileKey &key) const
     return d->fetching.contains(key);
 }
 
-void TileStore::setWanted(const void *client, const QSet<TileKey> &keys)
+void TileStore::setWanted(const void *client, const QList<TileKey> &keys)
 {
-    d->wanted.insert(client, keys);
+    d->wanted.insert(client, QSet<TileKey>(keys.cbegin(), keys.cend()));
     const QSet<TileKey> all = d->allWanted();
     const QList<TileKey> fetching = d->fetching.keys();
     for (const TileKey &key : fetching) {

@@ -36,8 +36,9 @@ public:
     bool hasFailed(const TileKey &key) const;
     bool isFetching(const TileKey &key) const;
 
-    // The tiles `client` needs now; those not cached, failed or on their way are fetched.
-    void setWanted(const void *client, const QSet<TileKey> &keys);
+    // The tiles `client` needs now, the most wanted first; those not cached, failed or on
+    // their way are fetched in that order.
+    void setWanted(const void *client, const QList<TileKey> &keys);
     void release(const void *client);
 
     // Empties the cache and forgets failures; fetches on their way are abandoned.
