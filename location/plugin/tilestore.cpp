@@ -2,6 +2,7 @@
 
 #include <QCache>
 #include <QHash>
+#include <QMetaEnum>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -23,6 +24,17 @@ QString configuredServerRoot()
 QString loggableAddress(const QUrl &url)
 {
     return url.toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment);
+}
+
+// Why a fetch failed, without the address: error texts repeat it whole, user and key included.
+QString failureReason(const QNetworkReply *reply)
+{
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid()) {
+        return QStringLiteral("HTTP %1 %2").arg(status.toInt())
+            .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+    }
+    return QString::fromLatin1(QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(reply->error()));
 }
 
 // The formats the scene graph uploads without converting again.
@@ -88,7 +100,7 @@ void TileStorePrivate::finish(const TileKey &key, QNetworkReply *reply)
     fetching.remove(key);
     const QString address = loggableAddress(reply->url());
     if (reply->error() != QNetworkReply::NoError) {
-        fail(key, address, reply->errorString());
+        fail(key, address, failureReason(reply));
         return;
     }
     QImage picture;

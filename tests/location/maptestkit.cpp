@@ -1,5 +1,6 @@
 #include "maptestkit.h"
 
+#include <QUrlQuery>
 #include <QtMath>
 
 #include <cmath>
@@ -31,13 +32,17 @@ TestServer &TileServerProbe::server()
     return m_server;
 }
 
-QByteArray TileServerProbe::mapSourceJson(int maximumZoomLevel)
+QByteArray TileServerProbe::mapSourceJson(int maximumZoomLevel, const QString &run)
 {
-    return QByteArrayLiteral("{\"tileSize\": 256, \"maximumZoomLevel\": ") + QByteArray::number(maximumZoomLevel)
-           + QByteArrayLiteral(", \"mapTypes\": ["
-                               "{\"style\": \"StreetMap\", \"name\": \"street\", \"url\": \"/tiles/street/{z}/{x}/{y}.png\"},"
-                               "{\"style\": \"SatelliteMapDay\", \"name\": \"satellite\", \"url\": \"/tiles/satellite/{z}/{x}/{y}.png\"},"
-                               "{\"style\": \"HybridMap\", \"name\": \"hybrid\", \"url\": \"/tiles/hybrid/{z}/{x}/{y}.png\"}]}");
+    const QByteArray query = run.isEmpty() ? QByteArray() : "?run=" + run.toUtf8();
+    QByteArray json = "{\"tileSize\": 256, \"maximumZoomLevel\": " + QByteArray::number(maximumZoomLevel) + ", \"mapTypes\": [";
+    const char *const types[][2] = {{"StreetMap", "street"}, {"SatelliteMapDay", "satellite"}, {"HybridMap", "hybrid"}};
+    for (const auto &type : types) {
+        json += QByteArray("{\"style\": \"") + type[0] + "\", \"name\": \"" + type[1] + "\", \"url\": \"/tiles/" + type[1]
+                + "/{z}/{x}/{y}.png" + query + "\"},";
+    }
+    json.chop(1);
+    return json + "]}";
 }
 
 QString TileServerProbe::mapSource() const
@@ -45,12 +50,13 @@ QString TileServerProbe::mapSource() const
     return QString::fromUtf8(mapSourceJson());
 }
 
-QStringList TileServerProbe::tilePaths() const
+QStringList TileServerProbe::tilePaths(const QString &run) const
 {
     QStringList paths;
     const QList<TestServerRequest> log = m_server.requestLog();
     for (const TestServerRequest &request : log) {
-        if (request.path.startsWith(QLatin1String("/tiles/")))
+        const bool ofRun = run.isEmpty() || QUrlQuery(QString::fromUtf8(request.rawQuery)).queryItemValue(QStringLiteral("run")) == run;
+        if (request.path.startsWith(QLatin1String("/tiles/")) && ofRun)
             paths.append(request.path);
     }
     return paths;

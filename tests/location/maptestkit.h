@@ -25,11 +25,14 @@ public:
     TestServer &server();
 
     // A map source with the server's street, satellite and hybrid tiles, in that order.
-    static QByteArray mapSourceJson(int maximumZoomLevel = 19);
+    // Tile addresses carry "run=<run>" in their query when `run` is given, so that a test
+    // can tell its own requests from late ones of an earlier test.
+    static QByteArray mapSourceJson(int maximumZoomLevel = 19, const QString &run = QString());
     QString mapSource() const;
 
-    // The tile paths the server was asked for, in order ("/tiles/<type>/<z>/<x>/<y>.png").
-    Q_INVOKABLE QStringList tilePaths() const;
+    // The tile paths the server was asked for, in order ("/tiles/<type>/<z>/<x>/<y>.png"),
+    // only those of one run when `run` is given.
+    Q_INVOKABLE QStringList tilePaths(const QString &run = QString()) const;
     Q_INVOKABLE void clearLog();
     Q_INVOKABLE QColor groundColour(const QString &type, int z, int x, int y) const;
     Q_INVOKABLE QColor roadColour() const;
