@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <mutex>
 
 #include "locationlog.h"
 #include "mapprojection.h"
@@ -66,6 +67,7 @@ public:
     void onTileReady(const TileKey &key, const QImage &picture);
     void onTileFailed(const TileKey &key);
     void onCleared();
+    void publishFrame();
 
     static qsizetype typeCount(QQmlListProperty<GeoMapType> *list);
     static GeoMapType *typeAt(QQmlListProperty<GeoMapType> *list, qsizetype index);
@@ -88,8 +90,10 @@ public:
     QSet<TileKey> stale;
     QSet<TileKey> needed;
     QList<TileKey> neededInOrder; // nearest to the centre first
-    TileDrawList draws;
-    QTransform layerTransform;
+    // The next frame, built on the GUI thread; published under the lock for the render thread.
+    MapFrame frame;
+    std::mutex publishedLock;
+    MapFrame published;
 };
 
 void GeoMapPrivate::connectPlugin()
@@ -230,7 +234,7 @@ void GeoMapPrivate::collectTiles(const MapProjection &projection)
     QHash<TileKey, QImage> nextHeld;
     needed.clear();
     neededInOrder.clear();
-    draws.clear();
+    TileDrawList draws;
     for (const QPoint &cell : cells) {
         const TileKey key{activeType->layer(), level, wrapped(cell.x(), columns), cell.y()};
         TileDraw draw;
@@ -251,7 +255,10 @@ void GeoMapPrivate::collectTiles(const MapProjection &projection)
     held = nextHeld;
     stale.intersect(QSet<TileKey>(held.keyBegin(), held.keyEnd()));
     store()->setWanted(q, neededInOrder);
-    layerTransform = projection.levelTransform(level, origin);
+    frame.draws = draws;
+    frame.transform = QMatrix4x4(projection.levelTransform(level, origin));
+    const double horizon = qBound(0.0, projection.horizonY(), q->height());
+    frame.ground = QRectF(0, horizon, q->width(), q->height() - horizon);
 }
 
 void GeoMapPrivate::onTileReady(const TileKey &key, const QImage &picture)
@@ -276,6 +283,17 @@ void GeoMapPrivate::onCleared()
 {
     stale = QSet<TileKey>(held.keyBegin(), held.keyEnd());
     q->polish();
+}
+
+void GeoMapPrivate::publishFrame()
+{
+    frame.bounds = q->boundingRect();
+    frame.color = color;
+    {
+        std::lock_guard<std::mutex> lock(publishedLock);
+        published = frame;
+    }
+    q->update();
 }
 
 qsizetype GeoMapPrivate::typeCount(QQmlListProperty<GeoMapType> *list)
@@ -444,7 +462,7 @@ void GeoMap::setColor(const QColor &color)
         return;
     d->color = color;
     emit colorChanged();
-    update();
+    d->publishFrame();
 }
 
 GeoMapType *GeoMap::activeMapType() const
@@ -552,7 +570,6 @@ void GeoMap::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry
     if (newGeometry.size() != oldGeometry.size()) {
         d->placeAll();
         polish();
-        update();
     }
 }
 
@@ -588,11 +605,11 @@ void GeoMap::updatePolish()
         d->stale.clear();
         d->needed.clear();
         d->neededInOrder.clear();
-        d->draws.clear();
+        d->frame.draws.clear();
         if (tiles)
             tiles->setWanted(this, {});
     }
-    update();
+    d->publishFrame();
 }
 
 QSGNode *GeoMap::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
@@ -600,7 +617,11 @@ QSGNode *GeoMap::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
     auto *scene = static_cast<MapSceneNode *>(oldNode);
     if (!scene)
         scene = new MapSceneNode(window());
-    scene->setBackground(boundingRect(), d->color);
-    scene->setTiles(QMatrix4x4(d->layerTransform), d->draws);
+    MapFrame frame;
+    {
+        std::lock_guard<std::mutex> lock(d->publishedLock);
+        frame = d->published;
+    }
+    scene->update(frame);
     return scene;
 }

@@ -9,16 +9,28 @@
 MapSceneNode::MapSceneNode(QQuickWindow *window)
     : m_window(window)
     , m_background(window->createRectangleNode())
+    , m_horizon(new QSGClipNode)
+    , m_horizonGeometry(new QSGGeometry(QSGGeometry::defaultAttributes_Point2D(), 4))
     , m_layer(new QSGTransformNode)
 {
+    m_horizon->setIsRectangular(true);
+    m_horizon->setGeometry(m_horizonGeometry);
+    m_horizon->setFlag(QSGNode::OwnsGeometry);
+    m_horizon->appendChildNode(m_layer);
     appendChildNode(m_background);
-    appendChildNode(m_layer);
+    appendChildNode(m_horizon);
 }
 
 MapSceneNode::~MapSceneNode()
 {
     // The image nodes go with their parent; the textures are ours.
     qDeleteAll(m_textures);
+}
+
+void MapSceneNode::update(const MapFrame &frame)
+{
+    setBackground(frame.bounds, frame.color);
+    setTiles(frame.transform, frame.draws, frame.ground);
 }
 
 void MapSceneNode::setBackground(const QRectF &rect, const QColor &color)
@@ -37,8 +49,13 @@ QSGTexture *MapSceneNode::textureFor(const QImage &picture)
     return texture;
 }
 
-void MapSceneNode::setTiles(const QMatrix4x4 &transform, const TileDrawList &draws)
+void MapSceneNode::setTiles(const QMatrix4x4 &transform, const TileDrawList &draws, const QRectF &ground)
 {
+    if (m_horizon->clipRect() != ground) {
+        m_horizon->setClipRect(ground);
+        QSGGeometry::updateRectGeometry(m_horizonGeometry, ground);
+        m_horizon->markDirty(QSGNode::DirtyGeometry);
+    }
     m_layer->setMatrix(transform);
     QHash<TileKey, QSGImageNode *> kept;
     QSet<qint64> pictures;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QList>
+#include <QMatrix4x4>
 #include <QRectF>
 
 #include "tilekey.h"
@@ -17,3 +19,13 @@ struct TileDraw
 };
 
 using TileDrawList = QList<TileDraw>;
+
+// Everything one frame of a map draws, handed from the GUI thread to the render thread.
+struct MapFrame
+{
+    QRectF bounds;          // the whole item, filled with `color`
+    QColor color;
+    QMatrix4x4 transform;   // from the level's pixels to the item
+    TileDrawList draws;
+    QRectF ground;          // the part of the item below the horizon
+};

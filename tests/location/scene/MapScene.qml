@@ -2,7 +2,8 @@ import QtQuick
 import QtPositioning
 
 // A look at the map layer against the server of scripts/run.sh: the same place flat, and
-// turned and tilted. See README.md beside this file.
+// turned and tilted as far as the map goes (the sky shows above its horizon). See
+// README.md beside this file.
 Window {
     id: window
 
@@ -35,7 +36,7 @@ Window {
             center: window.place
             pinCoordinate: window.place
             bearing: 30
-            tilt: 45
+            tilt: 60
         }
     }
 }
