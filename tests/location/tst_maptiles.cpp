@@ -1,3 +1,5 @@
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSignalSpy>
@@ -153,6 +155,44 @@ private slots:
         m_window.reset();
         m_map = nullptr;
         m_plugin = nullptr;
+    }
+
+    void tileRouteDrawsEachTypeAndRefusesTheRest()
+    {
+        QNetworkAccessManager network;
+        auto get = [&](const QString &path, QByteArray *body) {
+            QNetworkReply *reply = network.get(QNetworkRequest(m_probe.server().url(path)));
+            QSignalSpy finished(reply, &QNetworkReply::finished);
+            finished.wait(kWait);
+            *body = reply->readAll();
+            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            reply->deleteLater();
+            return status;
+        };
+        QByteArray body;
+        for (const QString &type : {QStringLiteral("satellite"), QStringLiteral("street"), QStringLiteral("hybrid")}) {
+            QCOMPARE(get(tilePath(type, 3, 7, 2), &body), 200);
+            const QImage picture = QImage::fromData(body, "PNG");
+            QCOMPARE(picture.size(), QSize(256, 256));
+            QCOMPARE(picture.hasAlphaChannel(), type == QLatin1String("street"));
+            QCOMPARE(picture.pixel(128, 128), TileRoutes::groundColour(type, 3, 7, 2).rgba());
+        }
+        // Neighbours look different; the street layer's ground is clear, its roads are not.
+        const QImage here = TileRoutes::tile(kSatellite, 10, 500, 300);
+        QVERIFY(here.pixelColor(128, 128) != TileRoutes::tile(kSatellite, 10, 501, 300).pixelColor(128, 128));
+        QVERIFY(here != TileRoutes::tile(kSatellite, 10, 500, 301));
+        const QImage street = TileRoutes::tile(QStringLiteral("street"), 10, 500, 300);
+        QCOMPARE(street.pixelColor(128, 128).alpha(), 0);
+        int roadPixels = 0;
+        for (int y = 0; y < 256; ++y)
+            roadPixels += street.pixel(128, y) == TileRoutes::roadColour().rgba() ? 1 : 0;
+        QVERIFY(roadPixels >= 8);
+
+        for (const QString &path : {tilePath(kSatellite, 3, 8, 0), tilePath(kSatellite, 3, 0, 8),
+                                    tilePath(kSatellite, TileRoutes::kMaximumZoom + 1, 0, 0),
+                                    QStringLiteral("/tiles/moon/1/0/0.png"), QStringLiteral("/tiles/satellite/1/0/0.jpg"),
+                                    QStringLiteral("/tiles/satellite/1/0.png")})
+            QVERIFY2(get(path, &body) == 404, qPrintable(path));
     }
 
     void fetchesExactlyTheTilesInView_data()
