@@ -15,9 +15,12 @@
 #include "fontfallback.h"
 #include "framelesswindow.h"
 #include "devicemanager.h"
+#include "geomap.h"
+#include "geoserviceplugin.h"
 #include "graphicsbackend.h"
 #include "networkmanager.h"
 #include "logengine.h"
+#include "mapquickitem.h"
 #include "qmlapi.h"
 #include "settingmanager.h"
 #include "simpleaudioinput.h"
@@ -122,6 +125,12 @@ void registerQmlTypes()
     registerUncreatable<StyleManager>("an.style", "StyleManager");
     registerUncreatable<QScreen>("an.window", "QScreen");
     registerUncreatable<QmlApi>("an.qmlapi", "QmlApi");
+    // Our map layer, under a name of its own so that it is never taken for Qt Location.
+    qmlRegisterType<GeoServicePlugin>("an.location", 1, 0, "Plugin");
+    qmlRegisterType<GeoPluginParameter>("an.location", 1, 0, "PluginParameter");
+    registerUncreatable<GeoMapType>("an.location", "MapType");
+    qmlRegisterType<GeoMap>("an.location", 1, 0, "Map");
+    qmlRegisterType<MapQuickItem>("an.location", 1, 0, "MapQuickItem");
 }
 
 void prepareEngine(QQmlEngine &engine)

@@ -10,7 +10,7 @@ PACKAGES=(
   qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtqml-models qml6-module-qtquick
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-shapes qml6-module-qt5compat-graphicaleffects
-  qml6-module-qtcharts qml6-module-qtpositioning qml6-module-qtwebsockets qml6-module-qtmultimedia
+  qml6-module-qtcharts qml6-module-qtpositioning qt6-positioning-dev qml6-module-qtwebsockets qml6-module-qtmultimedia
   qml6-module-qttest
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   xvfb xauth imagemagick librsvg2-bin x11-apps libgl1-mesa-dri pulseaudio pulseaudio-utils

@@ -12,6 +12,7 @@
 #include "rtspserver.h"
 #include "seeddata.h"
 #include "talkrecorder.h"
+#include "tileroutes.h"
 
 #include <QFile>
 #include <QHash>
@@ -164,6 +165,8 @@ HttpResponse TestServerPrivate::route(const TestServerRequest &request)
         return media.handle(request);
     if (records.handles(request.path))
         return records.handle(request);
+    if (TileRoutes::handles(request.path))
+        return TileRoutes::handle(request);
     if (!api.handles(request.path))
         return HttpResponse::text(404, "not found");
     return api.handle(request, {token, quint16(tcp.serverPort()), rtsp.port()});

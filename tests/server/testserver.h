@@ -48,7 +48,7 @@ class TestServerPrivate;
 // (10 s, H.264 + AAC), "/download/..." and "/api/v1/record/download/<channel>/<start>"
 // (the MP4, or the FLV for a ".flv" name; byte ranges), "/hls/.../index.m3u8" (VOD),
 // "/live/<channel>.flv" (endless HTTP-FLV), "/media/advert/<n>.jpg", "/media/record-snap.jpg",
-// "/api/v1/captcha" (PNG). Record playback with byte ranges: "/vod/record/<channel>/<startAt>.mp4"
+// "/api/v1/captcha" (PNG), "/tiles/<type>/<z>/<x>/<y>.png" (map tiles, see TileRoutes). Record playback with byte ranges: "/vod/record/<channel>/<startAt>.mp4"
 // (a seeded record's "hls" path, as long as the record) and "/vod/device/<channel>/<stime>-<etime>.flv"
 // (the device playback address, as long as the span); the position is drawn on the picture. RTSP: "rtsp://127.0.0.1:<rtspPort>/live/<mount>", mounts
 // h264, h265, h264-aac, h264-pcma, h265-aac, h265-pcmu, h264-slices, h264-15fps, h264-30fps,

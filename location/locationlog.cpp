@@ -1,0 +1,3 @@
+#include "locationlog.h"
+
+Q_LOGGING_CATEGORY(lcLocation, "zelka.location")

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QColor>
+#include <QHash>
+#include <QMatrix4x4>
+#include <QSGClipNode>
+#include <QSGGeometry>
+#include <QSGNode>
+#include <QSGTransformNode>
+
+#include "tiledraw.h"
+
+class QQuickWindow;
+class QSGImageNode;
+class QSGRectangleNode;
+class QSGTexture;
+
+// A map's scene: its background colour over the whole item, and above it the tiles of one
+// level as image nodes under one transform node that carries the bearing and the
+// perspective of the tilt, cut off at the horizon. Plain image nodes, a clip and a
+// transform, so the software renderer draws it as well as the hardware ones. Lives on the
+// render thread. The scene itself is a transform node (with no transform): the software
+// renderer finds the position and clip of a changed node only through a parent of that kind.
+class MapSceneNode : public QSGTransformNode
+{
+public:
+    explicit MapSceneNode(QQuickWindow *window);
+    ~MapSceneNode() override;
+
+    void update(const MapFrame &frame);
+    int tileNodeCount() const;
+
+private:
+    void setBackground(const QRectF &rect, const QColor &color);
+    void setTiles(const QMatrix4x4 &transform, const TileDrawList &draws, const QRectF &ground);
+    QSGTexture *textureFor(const QImage &picture);
+
+    QQuickWindow *m_window;
+    QSGRectangleNode *m_background;
+    QSGClipNode *m_horizon;
+    QSGGeometry *m_horizonGeometry; // owned by the clip node
+    QSGTransformNode *m_layer;
+    QHash<TileKey, QSGImageNode *> m_tiles;
+    // Textures by picture; a picture drawn in several places is uploaded once.
+    QHash<qint64, QSGTexture *> m_textures;
+};
