@@ -15,6 +15,11 @@ TestCase {
     when: windowShown
 
     function init() {
+        resetClient();
+    }
+
+    // A test file with an init() of its own calls this first.
+    function resetClient() {
         failOnWarning(/TypeError|ReferenceError|Unable to assign/);
         testServer.reset();
         openedUrls.clear();
