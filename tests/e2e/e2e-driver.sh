@@ -87,7 +87,7 @@ e2e_start_server() {
   E2E_SERVER_PID=$!
   server_ready() {
     kill -0 "$E2E_SERVER_PID" 2>/dev/null || e2e_fail "test server ended: $(cat "$out")"
-    grep -q '^http ' "$out"
+    grep -qs '^http ' "$out"
   }
   # The first start on a machine makes the media fixtures.
   E2E_PATIENCE=$((E2E_PATIENCE * 4)) e2e_until "the test server to start" server_ready
