@@ -80,6 +80,22 @@ ClientTestCase {
         compare(homeWindows().length, 0);
     }
 
+    // A server that takes the request and never answers: the transport gives up after
+    // its 30 s and the failure shows like any other.
+    function test_hungLoginEndsWithItsText() {
+        testServer.setFault("/api/v1/login", { neverAnswer: true });
+        const window = openLoginWindow(3);
+        const tooltip = part(window, "loginTooltip");
+        logInAsAdmin(window);
+        waitForRequests("/api/v1/login", 1);
+        const sentAt = Date.now();
+        tryCompare(tooltip, "visible", true, 2 * patience);
+        verify(Date.now() - sentAt >= 25000, "gave up after " + (Date.now() - sentAt) + " ms");
+        verify(tooltip.text.length > 0);
+        compare(homeWindows().length, 0);
+        compare(window.visible, true);
+    }
+
     function test_enterInTheCaptchaFieldLogsIn() {
         testServer.changeData({ "OtherConfig": { "AllowCaptcha": true } });
         const window = openLoginWindow(3);
