@@ -128,6 +128,7 @@ FramelessWindow {
         id: handOver
         objectName: "handOver"
 
+        // The main window's file; tests point it elsewhere to see a hand-over fail.
         property url windowUrl: "./HomePage/HomeWindow.qml"
         property bool started: false
 
