@@ -34,6 +34,9 @@
 #include "videoitem.h"
 #include "videosnapitem.h"
 
+// Generated with the interface module "zelka".
+void qml_register_types_zelka();
+
 namespace {
 
 const char *const kUncreatablePrefix = "Can't created: ";
@@ -109,6 +112,10 @@ void createSingletons()
 
 void registerQmlTypes()
 {
+    // The interface module lives in a static library without a plugin: taking the address
+    // of its registration keeps that object file, and with it the module's types, linked.
+    volatile auto moduleRegistration = &qml_register_types_zelka;
+    Q_UNUSED(moduleRegistration);
     qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
     qmlRegisterType<Settings>("an.login", 1, 0, "LoginSetting");
     qmlRegisterType<SimpleAudioInput>("an.audio", 1, 0, "SimpleAudioInput");

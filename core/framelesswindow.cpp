@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include <optional>
+#include <utility>
 
 #include "propertyhelpers.h"
 
@@ -77,6 +78,9 @@ public:
     int captionWidth = 0;
     int captionHeight = 0;
     QRect captionArea;
+    // Between classBegin and componentComplete a requested visibility waits here.
+    bool building = false;
+    std::optional<bool> visibleOnCompletion;
     // Guarded: the followed window may be destroyed before this one.
     QPointer<FramelessWindow> topWindow;
     QMetaObject::Connection followTopHint;
@@ -90,6 +94,7 @@ FramelessWindow::FramelessWindow(QWindow *parent)
 {
     setFlags(flags() | Qt::FramelessWindowHint);
     connect(this, qOverload<qreal>(&QWindow::opacityChanged), this, qOverload<>(&FramelessWindow::opacityChanged));
+    connect(this, qOverload<bool>(&QWindow::visibleChanged), this, qOverload<>(&FramelessWindow::visibleChanged));
     d->captionHeight = int(kDefaultCaptionHeight * devicePixelRatio());
     d->captionArea = QRect(kCaptionInset, kCaptionInset, width(), d->captionHeight);
 }
@@ -98,6 +103,27 @@ FramelessWindow::~FramelessWindow()
 {
     QObject::disconnect(d->followTopHint);
     QObject::disconnect(d->topWindowGone);
+}
+
+void FramelessWindow::classBegin()
+{
+    d->building = true;
+}
+
+void FramelessWindow::componentComplete()
+{
+    d->building = false;
+    if (const std::optional<bool> visible = std::exchange(d->visibleOnCompletion, std::nullopt))
+        QQuickWindow::setVisible(*visible);
+}
+
+void FramelessWindow::setVisible(bool visible)
+{
+    if (d->building) {
+        d->visibleOnCompletion = visible;
+        return;
+    }
+    QQuickWindow::setVisible(visible);
 }
 
 bool FramelessWindow::resizable() const

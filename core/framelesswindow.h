@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QQmlParserStatus>
 #include <QQuickWindow>
 #include <QRectF>
 #include <QScopedPointer>
@@ -9,11 +10,15 @@ class FramelessWindowPrivate;
 // Top-level Qt Quick window without the system frame: it drags from its caption
 // area, resizes from 6-pixel edge bands, can follow another window's stay-on-top
 // state and has a full-screen mode of its own.
-class FramelessWindow : public QQuickWindow
+class FramelessWindow : public QQuickWindow, public QQmlParserStatus
 {
     Q_OBJECT
+    Q_INTERFACES(QQmlParserStatus)
     // Redeclared: the base property is revisioned away from this module's version.
     Q_PROPERTY(qreal opacity READ opacity WRITE setOpacity NOTIFY opacityChanged)
+    // Redeclared: while QML builds the window, showing waits for the other properties
+    // (a transparent colour can only reach the surface before the platform window exists).
+    Q_PROPERTY(bool visible READ isVisible WRITE setVisible NOTIFY visibleChanged)
     Q_PROPERTY(bool resizable READ resizable WRITE setResizable NOTIFY resizableChanged)
     Q_PROPERTY(bool movable READ movable WRITE setMovable NOTIFY movableChanged)
     Q_PROPERTY(bool visiblable READ visiblable WRITE setVisiblable NOTIFY visiblableChanged)
@@ -47,12 +52,16 @@ public:
     FramelessWindow *topWindow() const;
     void setTopWindow(FramelessWindow *window);
 
+    // Hides QWindow::setVisible for QML and for callers of this class.
+    void setVisible(bool visible);
+
     Q_INVOKABLE void displayFullScreen();
     Q_INVOKABLE void displayNormal();
     Q_INVOKABLE void activeWindow();
 
 signals:
     void opacityChanged();
+    void visibleChanged();
     void resizableChanged();
     void movableChanged();
     void visiblableChanged();
@@ -67,6 +76,8 @@ signals:
     void closing();
 
 protected:
+    void classBegin() override;
+    void componentComplete() override;
     bool event(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;

@@ -4,7 +4,8 @@
 Each picture is an SVG written from the small shape descriptions below, kept in
 res/svg/ (same relative path, .svg) and rendered to res/img/ with rsvg-convert.
 Pictures named "@2x" are rendered at twice their logical size. The loading
-spinner is assembled into an animated GIF with ImageMagick.
+spinner is assembled into an animated GIF with ImageMagick. The windows' background,
+res/background/home.png, is drawn the same way; the build copies it beside the executable.
 
 Run from anywhere: /usr/bin/python3 scripts/generate-artwork.py
 Needs: librsvg2-bin (rsvg-convert), imagemagick (convert).
@@ -418,6 +419,46 @@ def p_map_thumb(kind):
     return draw
 
 
+def p_home_background(w, h):
+    """The login and main windows' backdrop: a dark console room with a floor grid,
+    a lit horizon and a faint network of linked nodes."""
+    horizon = h * 0.58
+    vx = w / 2
+    floor = "".join('<path d="M%g %g L%g %g"/>' % (vx, horizon, vx + (x - vx) * 1.0, h)
+                    for x in range(-w, 2 * w + 1, w // 16))
+    rows = ""
+    for i in range(1, 13):
+        t = (i / 12.0) ** 2.2
+        y = horizon + (h - horizon) * t
+        rows += '<path d="M0 %g H%d" stroke-opacity="%.3f"/>' % (y, w, 0.08 + 0.22 * t)
+    nodes = [(0.08, 0.18), (0.17, 0.11), (0.24, 0.27), (0.13, 0.36), (0.31, 0.16), (0.70, 0.13),
+             (0.79, 0.24), (0.88, 0.15), (0.93, 0.33), (0.74, 0.36), (0.62, 0.22)]
+    links = [(0, 1), (1, 2), (0, 3), (2, 3), (1, 4), (2, 4), (5, 6), (6, 7), (7, 8), (6, 9), (8, 9), (5, 10), (6, 10)]
+    net = "".join('<path d="M%g %g L%g %g"/>' % (nodes[a][0] * w, nodes[a][1] * h, nodes[b][0] * w, nodes[b][1] * h)
+                  for a, b in links)
+    dots = "".join('<circle cx="%g" cy="%g" r="%g"/>' % (x * w, y * h, w / 480) for x, y in nodes)
+    k = w / 40
+    corners = ('M%g %g V%g H%g M%g %g H%g V%g M%g %g V%g H%g M%g %g H%g V%g'
+               % (k / 2, k * 2, k / 2, k * 2, w - k * 2, k / 2, w - k / 2, k * 2,
+                  w - k / 2, h - k * 2, h - k / 2, w - k * 2, k * 2, h - k / 2, k / 2, h - k * 2))
+    return svg_doc(w, h, (
+        '<defs><linearGradient id="sky" x1="0" y1="0" x2="0" y2="1"><stop offset="0" stop-color="#041427"/>'
+        '<stop offset="0.58" stop-color="#082a4a"/><stop offset="1" stop-color="#020a14"/></linearGradient>'
+        '<radialGradient id="lamp" cx="50%%" cy="58%%" r="55%%"><stop offset="0" stop-color="#1b78c4" stop-opacity="0.45"/>'
+        '<stop offset="1" stop-color="#1b78c4" stop-opacity="0"/></radialGradient>'
+        '<linearGradient id="line" x1="0" x2="1"><stop offset="0" stop-color="%s" stop-opacity="0"/>'
+        '<stop offset="0.5" stop-color="%s"/><stop offset="1" stop-color="%s" stop-opacity="0"/></linearGradient></defs>'
+        '<rect width="%d" height="%d" fill="url(#sky)"/><rect width="%d" height="%d" fill="url(#lamp)"/>'
+        '<g stroke="#2a8fd8" stroke-opacity="0.22" stroke-width="%g" fill="none">%s</g>'
+        '<g stroke="#2a8fd8" stroke-width="%g" fill="none">%s</g>'
+        '<rect x="0" y="%g" width="%d" height="%g" fill="url(#line)"/>'
+        '<g stroke="%s" stroke-opacity="0.25" stroke-width="%g" fill="none">%s</g>'
+        '<g fill="%s" fill-opacity="0.55">%s</g>'
+        '<path d="%s" fill="none" stroke="%s" stroke-opacity="0.35" stroke-width="%g"/>'
+        % (ACCENT, ACCENT, ACCENT, w, h, w, h, w / 1600, floor, w / 1600, rows,
+           horizon - w / 1600, w, w / 800, ACCENT, w / 1600, net, ACCENT, dots, corners, BLUE, w / 960)))
+
+
 # ---- file table: name -> (drawing, logical width, logical height) --------------
 
 def icon(glyph, size, plate=False):
@@ -512,6 +553,10 @@ PICTURES = {
     "electronicmap/map_satellite_icon.png": picture(p_map_thumb("satellite"), 64, 48),
 }
 
+# Not a resource: the build puts it beside the executable, where the windows look for it.
+BACKGROUND_NAME = "background/home.png"
+BACKGROUND = picture(p_home_background, 1920, 1080)
+
 
 def entry_for(name):
     if name in PICTURES:
@@ -526,13 +571,13 @@ def pixel_scale(name):
     return 2 if "@2x" in name else 1
 
 
-def render(name):
-    kind, draw, w, h = entry_for(name)
+def render(name, entry=None, img_dir=IMG_DIR):
+    kind, draw, w, h = entry or entry_for(name)
     scale = pixel_scale(name)
     pw, ph = w * scale, h * scale
     svg = draw(name, pw, ph)
     svg_path = os.path.join(SVG_DIR, os.path.splitext(name)[0] + ".svg")
-    png_path = os.path.join(IMG_DIR, name)
+    png_path = os.path.join(img_dir, name)
     os.makedirs(os.path.dirname(svg_path), exist_ok=True)
     os.makedirs(os.path.dirname(png_path), exist_ok=True)
     with open(svg_path, "w") as f:
@@ -582,6 +627,8 @@ def main():
         else:
             render(name)
         print("drew", name)
+    render(BACKGROUND_NAME, BACKGROUND, os.path.join(ROOT, "res"))
+    print("drew", BACKGROUND_NAME)
 
 
 if __name__ == "__main__":

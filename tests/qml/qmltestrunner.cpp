@@ -1,5 +1,7 @@
-// Runs the tst_*.qml files in an engine prepared exactly as the client prepares its
-// own: widgets application first, native types, built-in style, root-context objects.
+// Runs tst_*.qml files in an engine prepared exactly as the client prepares its own:
+// widgets application first, native types, built-in style, root-context objects. Built
+// twice: the client runner adds the in-process test server and its helpers
+// (kit/clienttestkit.h) for tests of the client's windows.
 #include <QApplication>
 #include <QQmlEngine>
 #include <QQuickStyle>
@@ -9,6 +11,10 @@
 #include "clientstartup.h"
 #include "fontfallback.h"
 #include "stylemanager.h"
+
+#ifdef ZELKA_QML_CLIENT_KIT
+#include "clienttestkit.h"
+#endif
 
 namespace {
 
@@ -20,8 +26,25 @@ class QmlTestSetup : public QObject
 {
     Q_OBJECT
 
+public:
+    explicit QmlTestSetup(QObject *kit)
+        : m_kit(kit)
+    {
+    }
+
 public slots:
-    void qmlEngineAvailable(QQmlEngine *engine) { ClientStartup::prepareEngine(*engine); }
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        ClientStartup::prepareEngine(*engine);
+#ifdef ZELKA_QML_CLIENT_KIT
+        // Tests may import the interface module by its name.
+        engine->addImportPath(QStringLiteral("qrc:/"));
+        static_cast<ClientTestKit *>(m_kit)->install(*engine);
+#endif
+    }
+
+private:
+    QObject *m_kit;
 };
 
 int main(int argc, char **argv)
@@ -35,7 +58,16 @@ int main(int argc, char **argv)
     ClientStartup::registerQmlTypes();
     StyleManager::instance()->loadStyleFile(QString::fromLatin1(kBuiltInStyleFile));
 
-    QmlTestSetup setup;
+#ifdef ZELKA_QML_CLIENT_KIT
+    ClientTestKit kit;
+    if (!kit.start()) {
+        qCritical("test server: %s", qPrintable(kit.errorString()));
+        return 1;
+    }
+    QmlTestSetup setup(&kit);
+#else
+    QmlTestSetup setup(nullptr);
+#endif
     return quick_test_main_with_setup(argc, argv, "zelka_qml", ZELKA_QML_TEST_DIR, &setup);
 }
 

@@ -1,5 +1,6 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPlatformSurfaceEvent>
 #include <QPointer>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -30,6 +31,23 @@ protected:
     {
         resizes.append(edges);
         return true;
+    }
+};
+
+// Notes the requested surface format at the moment the platform window comes to be.
+class SurfaceRecordingWindow : public FramelessWindow
+{
+    Q_OBJECT
+public:
+    int alphaAtCreation = -2;
+
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::PlatformSurface
+            && static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated)
+            alphaAtCreation = requestedFormat().alphaBufferSize();
+        return FramelessWindow::event(event);
     }
 };
 
@@ -422,6 +440,49 @@ private slots:
 
         home->close();
         QCOMPARE(home->property("closings").toInt(), 1);
+    }
+
+    // A window created at once by "visible: true" gets the alpha channel that its
+    // transparent colour needs, whichever of the two the engine assigns first.
+    void transparentWindowShownAtCreationHasAlpha_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("colour first") << QByteArray("color: \"transparent\"; visible: true");
+        QTest::newRow("visible first") << QByteArray("visible: true; color: \"transparent\"");
+    }
+
+    void transparentWindowShownAtCreationHasAlpha()
+    {
+        QFETCH(QByteArray, body);
+        qmlRegisterType<SurfaceRecordingWindow>("an.window.test", 1, 0, "SurfaceRecordingWindow");
+        QQmlEngine engine;
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick\nimport an.window.test 1.0\nSurfaceRecordingWindow { width: 120; height: 80; "
+                              + body + " }\n",
+                          QUrl());
+        std::unique_ptr<QObject> object(component.create());
+        auto *window = qobject_cast<SurfaceRecordingWindow *>(object.get());
+        QVERIFY2(window, qPrintable(component.errorString()));
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->alphaAtCreation, 8);
+    }
+
+    // Showing waits only while QML builds the window.
+    void visibilityAppliesAtOnceOutsideQml()
+    {
+        FramelessWindow window;
+        QSignalSpy visibleSpy(&window, &FramelessWindow::visibleChanged);
+        window.setVisible(true);
+        QVERIFY(window.isVisible());
+        QCOMPARE(visibleSpy.count(), 1);
+        window.setVisible(false);
+        QVERIFY(!window.isVisible());
+
+        QQmlEngine engine;
+        std::unique_ptr<QObject> object(createFromQml(engine, "FramelessWindow { property bool seenVisible: visible; visible: true; Component.onCompleted: seenVisible = visible }\n"));
+        QVERIFY(object);
+        QVERIFY(object->property("visible").toBool());
+        QVERIFY(object->property("seenVisible").toBool());
     }
 
     void focusSignals()

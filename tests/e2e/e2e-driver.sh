@@ -1,0 +1,213 @@
+# End-to-end driver: the real client and the local test server as processes, under an
+# X server (xvfb-run), driven by pointer and keys through xdotool. Source it from a
+# test script, then call the steps:
+#
+#   e2e_init BIN_DIR            temporary client folder, clean-up on exit
+#   e2e_start_server [ARGS]     zelka_test_server on a free port ($E2E_PORT)
+#   e2e_write_config [LINES]    config/config.ini: [Global] Host=127.0.0.1:$E2E_PORT, then LINES
+#   e2e_start_client            the client in the folder; waits for its first window
+#   e2e_wait_window [--new] TITLE_RE
+#                               waits for a visible client window whose title matches
+#                               (with --new: another than the current one); it becomes
+#                               the current window ($E2E_WINDOW, geometry $E2E_X $E2E_Y $E2E_W $E2E_H)
+#   e2e_click X Y               left click at a point of the current window
+#   e2e_type TEXT | e2e_key KEY keyboard input to the window under the pointer
+#   e2e_screenshot NAME         NAME.png of the whole screen in $E2E_OUTPUT
+#   e2e_screenshot_drawn NAME [X Y W H]
+#                               the same, once the current window (or that part of it)
+#                               shows a drawn picture
+#   e2e_wait_only_window        waits until the current window is the only one shown
+#   e2e_wait_log PATTERN [N]    waits for N (1) lines of the server's request log that
+#                               match PATTERN (grep -E over "METHOD PATH?QUERY")
+#   e2e_wait_exit               waits for the client to end ($E2E_EXIT_CODE)
+#   e2e_expect_clean_log        no QML errors in the client's output
+#
+# Every wait gives up after $E2E_PATIENCE seconds (30) with a message naming the step.
+set -euo pipefail
+
+E2E_PATIENCE=${E2E_PATIENCE:-30}
+E2E_OUTPUT=${E2E_OUTPUT:-$PWD}
+E2E_SERVER_PID=""
+E2E_CLIENT_PID=""
+E2E_EXIT_CODE=""
+
+e2e_fail() {
+  echo "e2e: FAIL: $*" >&2
+  if [ -n "${E2E_DIR:-}" ] && [ -f "$E2E_DIR/client.log" ]; then
+    echo "--- client output (last 40 lines)" >&2
+    tail -n 40 "$E2E_DIR/client.log" >&2
+  fi
+  exit 1
+}
+
+e2e_note() {
+  echo "e2e: $*"
+}
+
+e2e_cleanup() {
+  if [ -n "$E2E_CLIENT_PID" ] && kill -0 "$E2E_CLIENT_PID" 2>/dev/null; then
+    kill "$E2E_CLIENT_PID" 2>/dev/null || true
+    wait "$E2E_CLIENT_PID" 2>/dev/null || true
+  fi
+  if [ -n "$E2E_SERVER_PID" ] && kill -0 "$E2E_SERVER_PID" 2>/dev/null; then
+    kill "$E2E_SERVER_PID" 2>/dev/null || true
+    wait "$E2E_SERVER_PID" 2>/dev/null || true
+  fi
+}
+
+# Retries COMMAND (a shell function or command line) every 0.2 s until it succeeds or
+# the patience runs out; WHAT names the wait in the failure.
+e2e_until() {
+  local what=$1; shift
+  local deadline=$((SECONDS + E2E_PATIENCE))
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || e2e_fail "waited ${E2E_PATIENCE} s for $what"
+    sleep 0.2
+  done
+}
+
+e2e_init() {
+  E2E_BIN=$(cd "$1" && pwd)
+  [ -x "$E2E_BIN/ZelkaVSS_Client" ] || e2e_fail "no client in $E2E_BIN"
+  [ -n "${DISPLAY:-}" ] || e2e_fail "no X display: run under xvfb-run"
+  for tool in xdotool import curl; do
+    command -v "$tool" >/dev/null || e2e_fail "$tool is missing (scripts/install-deps.sh installs it)"
+  done
+  mkdir -p "$E2E_OUTPUT"
+  E2E_DIR=$(mktemp -d "$E2E_OUTPUT/client.XXXXXX")
+  mkdir -p "$E2E_DIR/config"
+  export QT_QPA_PLATFORM=xcb
+  # Mesa's driver and the desktop bus keep allocations without symbols for the process's
+  # life, which leak suppressions cannot name; leaks of our code are checked offscreen.
+  # Without leak checks the slow unwinding on each allocation is not needed, and with
+  # llvmpipe it deadlocks: LLVM allocates while holding the unwinder's lock.
+  if [ -n "${LSAN_OPTIONS:-}" ]; then
+    export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0:fast_unwind_on_malloc=1"
+  fi
+  trap e2e_cleanup EXIT
+  e2e_note "client folder $E2E_DIR"
+}
+
+e2e_start_server() {
+  local out="$E2E_DIR/server.out"
+  "$E2E_BIN/zelka_test_server" "$@" >"$out" 2>&1 &
+  E2E_SERVER_PID=$!
+  server_ready() {
+    kill -0 "$E2E_SERVER_PID" 2>/dev/null || e2e_fail "test server ended: $(cat "$out")"
+    grep -qs '^http ' "$out"
+  }
+  # The first start on a machine makes the media fixtures.
+  E2E_PATIENCE=$((E2E_PATIENCE * 4)) e2e_until "the test server to start" server_ready
+  E2E_PORT=$(sed -n 's/^http .*:\([0-9]*\)$/\1/p' "$out")
+  e2e_note "test server on 127.0.0.1:$E2E_PORT"
+}
+
+e2e_write_config() {
+  (umask 077 && printf '[Global]\nHost=127.0.0.1:%s\n%s' "$E2E_PORT" "${1:-}" >"$E2E_DIR/config/config.ini")
+}
+
+e2e_start_client() {
+  (cd "$E2E_DIR" && exec "$E2E_BIN/ZelkaVSS_Client" >"$E2E_DIR/client.log" 2>&1) &
+  E2E_CLIENT_PID=$!
+  E2E_PATIENCE=$((E2E_PATIENCE * 2)) e2e_wait_window '.'
+}
+
+# Visible windows of the client whose title matches, newest last.
+e2e_client_windows() {
+  local title_re=$1 window
+  for window in $(xdotool search --onlyvisible --pid "$E2E_CLIENT_PID" 2>/dev/null || true); do
+    xdotool getwindowname "$window" 2>/dev/null | grep -Eq -- "$title_re" && echo "$window"
+  done
+  return 0
+}
+
+e2e_wait_window() {
+  local other=""
+  if [ "$1" = --new ]; then
+    other=${E2E_WINDOW:-}
+    shift
+  fi
+  local title_re=$1
+  found_window() {
+    kill -0 "$E2E_CLIENT_PID" 2>/dev/null || e2e_fail "the client ended while a window was awaited"
+    E2E_WINDOW=$(e2e_client_windows "$title_re" | grep -vx -- "${other:-none}" | tail -n 1)
+    [ -n "$E2E_WINDOW" ]
+  }
+  e2e_until "a client window titled /$title_re/" found_window
+  eval "$(xdotool getwindowgeometry --shell "$E2E_WINDOW")"
+  E2E_X=$X E2E_Y=$Y E2E_W=$WIDTH E2E_H=$HEIGHT
+  e2e_note "window $E2E_WINDOW \"$(xdotool getwindowname "$E2E_WINDOW")\" at ${E2E_X},${E2E_Y} ${E2E_W}x${E2E_H}"
+}
+
+e2e_click() {
+  xdotool mousemove --sync $((E2E_X + $1)) $((E2E_Y + $2))
+  xdotool click 1
+}
+
+e2e_type() {
+  xdotool type --delay 30 -- "$1"
+}
+
+e2e_key() {
+  xdotool key -- "$1"
+}
+
+e2e_screenshot() {
+  import -window root "$E2E_OUTPUT/$1.png"
+  e2e_note "screenshot $E2E_OUTPUT/$1.png"
+}
+
+# Waits until the current window (or the part X Y W H of it) shows a drawn picture,
+# then keeps that screen as NAME.png. A window that is mapped but not yet drawn, or a
+# transparent one that lost its alpha channel, shows as one flat colour.
+e2e_screenshot_drawn() {
+  local name=$1 x=${2:-0} y=${3:-0} w=${4:-$E2E_W} h=${5:-$E2E_H}
+  drawn() {
+    e2e_screenshot "$name" >/dev/null
+    local colours
+    colours=$(convert "$E2E_OUTPUT/$name.png" -crop "${w}x${h}+$((E2E_X + x))+$((E2E_Y + y))" +repage -format '%k' info:)
+    [ "$colours" -ge 64 ]
+  }
+  e2e_until "the window to be drawn in $name.png" drawn
+  e2e_note "screenshot $E2E_OUTPUT/$name.png"
+}
+
+# Waits until the current window is the client's only visible one.
+e2e_wait_only_window() {
+  alone() {
+    [ -z "$(e2e_client_windows . | grep -vx -- "$E2E_WINDOW")" ]
+  }
+  e2e_until "the other client windows to close" alone
+}
+
+# The server's request log as lines "METHOD PATH?QUERY" (the control routes answer
+# JSON objects whose keys come in alphabetical order).
+e2e_server_log() {
+  curl -sf "http://127.0.0.1:$E2E_PORT/__control/log" |
+    grep -o '"method":"[A-Z]*","path":"[^"]*","query":"[^"]*"' |
+    sed 's/^"method":"\([A-Z]*\)","path":"\([^"]*\)","query":"\([^"]*\)"$/\1 \2?\3/'
+}
+
+e2e_wait_log() {
+  local pattern=$1 count=${2:-1}
+  log_has() {
+    [ "$(e2e_server_log | grep -Ec -- "$pattern")" -ge "$count" ]
+  }
+  e2e_until "$count server log line(s) matching /$pattern/" log_has
+}
+
+e2e_wait_exit() {
+  client_ended() {
+    ! kill -0 "$E2E_CLIENT_PID" 2>/dev/null
+  }
+  e2e_until "the client to end" client_ended
+  E2E_EXIT_CODE=0
+  wait "$E2E_CLIENT_PID" || E2E_EXIT_CODE=$?
+  E2E_CLIENT_PID=""
+}
+
+e2e_expect_clean_log() {
+  if grep -E 'TypeError|ReferenceError|Unable to assign' "$E2E_DIR/client.log"; then
+    e2e_fail "QML errors in the client's output"
+  fi
+}

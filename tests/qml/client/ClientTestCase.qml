@@ -1,0 +1,89 @@
+import QtQuick
+import QtTest
+
+// Base of the tests of the client's windows: before each test the test server, the
+// settings, ./config/config.ini and the URL recorder start afresh, and a QML warning of
+// the kinds that mark a broken screen fails the test. Helpers open the login window,
+// find its parts by object name and wait for the server's log.
+TestCase {
+    id: testCase
+
+    // Every wait for something to happen allows this long.
+    readonly property int patience: 30000
+    readonly property var settings: settingManager.settings
+
+    when: windowShown
+
+    function init() {
+        resetClient();
+    }
+
+    // A test file with an init() of its own calls this first.
+    function resetClient() {
+        failOnWarning(/TypeError|ReferenceError|Unable to assign/);
+        testServer.reset();
+        openedUrls.clear();
+        testKit.clearMessages();
+        settings.host = testServer.host;
+        settings.port = String(testServer.port);
+        settings.username = "";
+        settings.password = "";
+        settings.remember = false;
+        settings.carouselList = [];
+        verify(configFile.remove(), "config.ini could not be removed");
+        // The client's copy of the server configuration as the seeded data has it.
+        networkManager.getOtherConfig();
+        const config = networkManager.otherConfig;
+        tryVerify(() => config.title === "Zelka视频监控平台(测试)" && !config.allowCaptcha && config.demo, patience);
+        testServer.clearLog();
+    }
+
+    function cleanup() {
+        for (const window of homeWindows())
+            window.destroy();
+    }
+
+    // Waits until the server has logged at least `count` requests to `path`; returns them.
+    function waitForRequests(path, count) {
+        tryVerify(() => testServer.requests(path).length >= count, patience,
+                  "expected " + count + " request(s) to " + path);
+        return testServer.requests(path);
+    }
+
+    // The login window as the client shows it at start, faded in, its two start-up
+    // requests sent. With `advertCount`, also waits until the advert list was shown,
+    // so that no reply arrives after the test has destroyed the window.
+    function openLoginWindow(advertCount) {
+        const component = Qt.createComponent("qrc:/zelka/qml/main.qml");
+        compare(component.status, Component.Ready, component.errorString());
+        const window = createTemporaryObject(component, testCase);
+        verify(window, "login window");
+        tryCompare(window, "opacity", 1.0, patience);
+        waitForRequests("/api/v1/getotherconfig", 1);
+        waitForRequests("/api/v1/advertisinglist", 1);
+        if (advertCount !== undefined)
+            tryCompare(part(window, "imageView"), "count", advertCount, patience);
+        window.requestActivate();
+        tryCompare(window, "active", true, patience);
+        return window;
+    }
+
+    // A part of a window by its object name.
+    function part(window, name) {
+        const item = findChild(window.contentItem, name) || findChild(window, name);
+        verify(item, "no part named " + name);
+        return item;
+    }
+
+    // The main windows that a successful login created.
+    function homeWindows() {
+        return testKit.topLevelWindows().filter(window => String(window).startsWith("HomeWindow"));
+    }
+
+    // Clicks into a field and types into it: ASCII and anything else alike.
+    function typeInto(field, text) {
+        mouseClick(field);
+        tryCompare(field, "activeFocus", true, patience);
+        verify(testKit.typeText(text));
+    }
+}
