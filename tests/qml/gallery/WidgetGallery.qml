@@ -4,12 +4,13 @@ import QtQuick.Controls as QQC
 import "qrc:/zelka/qml/Widgets" as Widgets
 import "qrc:/zelka/qml/Api/api.js" as Api
 
-// A look at every widget of the first part of the library, in its states, on the
-// client's dark background. Run through the client's test build (see README.md here).
+// A look at every widget of the library, in its states, on the client's dark
+// background; the pickers, which no page shows, in a column of their own. Run through
+// the client's test build (see README.md here).
 Window {
     id: gallery
-    width: 1240
-    height: 860
+    width: 1860
+    height: 1000
     visible: true
     color: "#0b1a33"
     title: "Widget gallery"
@@ -309,6 +310,35 @@ Window {
                 text: "2024年2月: " + Api.getMonthDayTotal(2024, 1) + " 天\n"
                       + "WGS-84 39.9,116.4 → GCJ-02 " + Api.wgs84Togcj02([39.9, 116.4]).map(v => v.toFixed(6)).join(",") + "\n"
                       + "setColorOpacity(#157595, 0.4) = " + Api.setColorOpacity("#157595", 0.4)
+            }
+        }
+    }
+
+    // The pickers keep their own fixed-pixel looks: the colour picker open on a chosen
+    // colour, the date-time selector (black text by default) on a light card.
+    Column {
+        x: 1330
+        y: 30
+        spacing: 6
+
+        Caption { text: "ColorPicker: open on #c8e8762b" }
+        Widgets.ColorPicker {
+            id: colorPicker
+            initColor: "#c8e8762b"
+            Component.onCompleted: open()
+        }
+
+        Item { width: 1; height: 24 }
+
+        Caption { text: "DateTimeSelector on 2021-10-31 14:07" }
+        Rectangle {
+            width: 460
+            height: 140
+            color: "#f6f6f6"
+            radius: 4
+            Widgets.DateTimeSelector {
+                anchors.centerIn: parent
+                currentTime: new Date(2021, 9, 31, 14, 7)
             }
         }
     }
