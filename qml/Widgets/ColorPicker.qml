@@ -83,6 +83,9 @@ Item {
         signal textEdited()
         signal accepted()
 
+        // The preview's width.
+        Layout.preferredWidth: 90
+        Layout.preferredHeight: 50
         spacing: 0
 
         Text {
@@ -115,6 +118,10 @@ Item {
                 onTextEdited: editor.textEdited()
             }
         }
+    }
+
+    component NumberEditor: ColorEditor {
+        validator: IntValidator { bottom: 0; top: 255 }
     }
 
     // Checkerboard behind the colours that may be transparent.
@@ -378,47 +385,33 @@ Item {
             anchors.topMargin: 10
             spacing: 6
 
-            ColorEditor {
+            NumberEditor {
                 id: redEditor
                 objectName: "redEditor"
-                Layout.preferredWidth: previewItem.width
-                Layout.preferredHeight: 50
                 label: qsTr("红色")
-                validator: IntValidator { bottom: 0; top: 255 }
                 onAccepted: pickerRect.fromColor()
             }
-            ColorEditor {
+            NumberEditor {
                 id: greenEditor
                 objectName: "greenEditor"
-                Layout.preferredWidth: previewItem.width
-                Layout.preferredHeight: 50
                 label: qsTr("绿色")
-                validator: IntValidator { bottom: 0; top: 255 }
                 onAccepted: pickerRect.fromColor()
             }
-            ColorEditor {
+            NumberEditor {
                 id: blueEditor
                 objectName: "blueEditor"
-                Layout.preferredWidth: previewItem.width
-                Layout.preferredHeight: 50
                 label: qsTr("蓝色")
-                validator: IntValidator { bottom: 0; top: 255 }
                 onAccepted: pickerRect.fromColor()
             }
-            ColorEditor {
+            NumberEditor {
                 id: alphaEditor
                 objectName: "alphaEditor"
-                Layout.preferredWidth: previewItem.width
-                Layout.preferredHeight: 50
                 label: qsTr("透明度")
-                validator: IntValidator { bottom: 0; top: 255 }
                 onAccepted: pickerRect.fromColor()
             }
             ColorEditor {
                 id: argbEditor
                 objectName: "argbEditor"
-                Layout.preferredWidth: previewItem.width
-                Layout.preferredHeight: 50
                 label: qsTr("十六进制 (ARGB)")
                 validator: RegularExpressionValidator { regularExpression: /[0-9a-fA-F]{0,8}/ }
                 onAccepted: pickerRect.fromArgbColor()

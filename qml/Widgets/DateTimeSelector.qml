@@ -91,6 +91,7 @@ Item {
         font.pointSize: 14 * styleManager.fontScaleRatio
     }
 
+    // Shared by the hour and minute columns, which show the same number of entries.
     Component {
         id: delegateComponent
         Entry {
