@@ -44,7 +44,17 @@ bool writeNumbered(FrameRing &ring, int number)
         return false;
     const std::vector<uchar> picture = numberedPicture(number);
     slot->assignTightI420(picture.data(), 16, 16);
-    ring.endWrite();
+    ring.endWrite(slot);
+    return true;
+}
+
+// Takes the next slot and hands it over as it is.
+bool writeSlot(FrameRing &ring, std::chrono::milliseconds bound)
+{
+    VideoBuffer *slot = ring.beginWrite(bound);
+    if (!slot)
+        return false;
+    ring.endWrite(slot);
     return true;
 }
 
@@ -127,7 +137,7 @@ private slots:
             VideoBuffer *slot = ring.beginWrite(std::chrono::milliseconds(100));
             QVERIFY(slot);
             slot->assignTightI420(picture.data(), 16, 16);
-            ring.endWrite();
+            ring.endWrite(slot);
         }
         QCOMPARE(ring.readyCount(), 3);
         QElapsedTimer timer;
@@ -146,8 +156,7 @@ private slots:
         FrameRing ring;
         ring.open();
         for (int i = 0; i < FrameRing::kSlotCount; ++i) {
-            QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
-            ring.endWrite();
+            QVERIFY(writeSlot(ring, std::chrono::milliseconds(10)));
         }
         QElapsedTimer timer;
         timer.start();
@@ -159,8 +168,7 @@ private slots:
     {
         FrameRing ring;
         ring.open();
-        QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
-        ring.endWrite();
+        QVERIFY(writeSlot(ring, std::chrono::milliseconds(10)));
         const long long ticket = ring.waitForReadySlot([] { return true; }, std::chrono::milliseconds(100));
         QVERIFY(ticket >= 0);
         ring.present(ticket);
@@ -173,8 +181,7 @@ private slots:
     {
         FrameRing ring;
         ring.open();
-        QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
-        ring.endWrite();
+        QVERIFY(writeSlot(ring, std::chrono::milliseconds(10)));
         std::atomic<int> repaints{0};
         QElapsedTimer timer;
         {
@@ -227,7 +234,7 @@ private slots:
             QVERIFY(slot);
             const std::vector<uchar> picture = numberedPicture(number);
             slot->assignTightI420(picture.data(), 16, 16);
-            ring.endWrite();
+            ring.endWrite(slot);
         }
         QTRY_VERIFY_WITH_TIMEOUT(seenCount.load() >= kPictures, kEventMs);
         rendererRunning.store(false);
@@ -282,8 +289,7 @@ private slots:
     {
         FrameRing ring;
         ring.open();
-        QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
-        ring.endWrite();
+        QVERIFY(writeSlot(ring, std::chrono::milliseconds(10)));
         ring.close();
         QVERIFY(!ring.beginWrite(std::chrono::milliseconds(10)));
         ring.open();

@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "libZelkaExPlayer.h"
 #include "localservers.h"
 #include "streamchannel.h"
 #include "videoinfo.h"

@@ -4,18 +4,18 @@
 
 #include <QSize>
 
+#include <atomic>
+#include <memory>
 
-class FrameRing;
-class GuiThreadCall;
-class NoPictureWatchdog;
-class SnapshotGrabber;
+class PlaybackCore;
 class VideoInfo;
-struct StreamState;
 
-// The player library's callbacks of one playback item, on the library's thread.
-// Pictures go into the frame ring (and to a pending snapshot); what the stream reports
-// goes into the shared stream state at once, and to the statistics and the item on the
-// GUI thread, only while the channel that reported it is still the item's current one.
+// The player library's callbacks of one channel of a playback item, on the library's
+// thread: the callback's user pointer. Pictures go into the item's frame ring (and to
+// a pending snapshot); what the stream reports goes into the shared stream state at
+// once, and to the statistics and the item on the GUI thread through the core's
+// relay, only while the channel is still the item's current one. The channel keeps
+// it until the library closed the channel: it holds the core, never the item.
 class FrameReceiver
 {
 public:
@@ -23,6 +23,7 @@ public:
     class Listener
     {
     public:
+        virtual bool isCurrentChannel(int channelId) const = 0;
         // The library reached the stream: the first report of the channel arrived.
         virtual void streamReached() = 0;
         virtual void streamEnded() = 0;
@@ -36,29 +37,20 @@ public:
         ~Listener() = default;
     };
 
-    struct Parts
-    {
-        StreamState &state;
-        FrameRing &ring;
-        SnapshotGrabber &grabber;
-        NoPictureWatchdog &watchdog;
-        VideoInfo &info;
-        GuiThreadCall &calls;
-        Listener &listener;
-    };
+    // ringSession: the ring's ticket for this channel. listener and info live on the
+    // GUI thread and are reached only through calls the relay delivers.
+    FrameReceiver(std::shared_ptr<PlaybackCore> core, long long ringSession, Listener &listener, VideoInfo &info);
 
-    explicit FrameReceiver(const Parts &parts);
-
-    // The callback handed to the library, with this receiver as its user pointer.
+    // The callback handed to the library, with a receiver as its user pointer.
     static int playCallback(ZELKA_CALLBACK_TYPE type, int channelId, void *user, int mediaType, int64_t data,
                             ZELKA_FRAME_INFO *info);
 
-    // GUI thread, while no channel is open: the next stream starts with nothing published.
-    void reset();
-    // GUI thread: the channel whose reports still count (-1: none).
-    void setCurrentChannel(int channelId) { m_currentChannel = channelId; }
+    // Any thread: later callbacks are dropped at once (one under way finishes into the
+    // core, whose ring refuses it once the item started its next session).
+    void detach() { m_detached.store(true); }
 
 private:
+    void take(ZELKA_CALLBACK_TYPE type, int channelId, int mediaType, int64_t data, const ZELKA_FRAME_INFO *info);
     void dispatch(ZELKA_CALLBACK_TYPE type, int channelId, int mediaType, int64_t data, const ZELKA_FRAME_INFO &info);
     void takePicture(int channelId, const ZELKA_FRAME_INFO &info, int64_t data);
     void takeVideoStatistics(int channelId, const ZELKA_FRAME_INFO &info);
@@ -67,23 +59,19 @@ private:
     void takeFrameRates(int channelId, int fps, int decodingFps);
     void takeFormat(int channelId, QSize size);
     void publishCacheCount(int channelId);
-    // Runs fn on the GUI thread unless the channel was closed meanwhile.
+    // Runs fn(listener, info) on the GUI thread unless the channel is no longer the
+    // item's current one (or the item is gone).
     template <typename Fn>
     void onGuiThread(int channelId, Fn fn);
 
-    StreamState &m_state;
-    FrameRing &m_ring;
-    SnapshotGrabber &m_grabber;
-    NoPictureWatchdog &m_watchdog;
-    VideoInfo &m_info;
-    GuiThreadCall &m_calls;
-    Listener &m_listener;
+    const std::shared_ptr<PlaybackCore> m_core;
+    const long long m_ringSession;
+    Listener *const m_listener;
+    VideoInfo *const m_info;
+    std::atomic<bool> m_detached{false};
 
+    // Library thread only. What was last published, so that only changes cross to the
     // GUI thread.
-    int m_currentChannel = -1;
-
-    // Library thread only (one channel at a time; reset while none is open). What was
-    // last published, so that only changes cross to the GUI thread.
     bool m_reached = false;
     QSize m_frameSize;
     int m_publishedCacheCount = -1;
