@@ -23,11 +23,6 @@ namespace BenchTools {
 
 namespace {
 
-double ticksToSeconds(long long ticks)
-{
-    return double(ticks) / double(sysconf(_SC_CLK_TCK));
-}
-
 double secondsOf(const rusage &usage)
 {
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
@@ -51,25 +46,21 @@ struct ThreadTimes
     bool main = false;
 };
 
-// Every thread of this process with its name and CPU seconds.
+// Every thread of this process with its name and CPU seconds (schedstat counts
+// nanoseconds: the clock ticks of stat would round each short-lived or mostly idle
+// thread down to nothing).
 QList<ThreadTimes> threadTimes()
 {
     QList<ThreadTimes> threads;
     const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &task : tasks) {
-        QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(task));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const int open = line.indexOf('('), close = line.lastIndexOf(')');
-        if (open < 0 || close < open)
-            continue;
-        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (fields.size() <= 12)
+        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+        QFile schedstat(QStringLiteral("/proc/self/task/%1/schedstat").arg(task));
+        if (!comm.open(QIODevice::ReadOnly) || !schedstat.open(QIODevice::ReadOnly))
             continue;
         ThreadTimes thread;
-        thread.name = line.mid(open + 1, close - open - 1);
-        thread.seconds = ticksToSeconds(fields[11].toLongLong() + fields[12].toLongLong());
+        thread.name = comm.readAll().trimmed();
+        thread.seconds = schedstat.readAll().split(' ').value(0).toDouble() / 1e9;
         thread.main = task.toLongLong() == getpid();
         threads << thread;
     }
