@@ -60,6 +60,7 @@ public:
 
     void setStatus(VideoItem::VideoStatus status);
     void onNoPictures();
+    void releasePictures();
 
     VideoItem *q;
     QString videoId;
@@ -154,6 +155,15 @@ void VideoItemPrivate::onNoPictures()
     info->setCodeRate(0);
     emit q->decodeFrameRateChanged();
     emit q->networkDelayChanged();
+}
+
+// The ring's pictures are freed on a worker: returning 3 MB blocks to the system takes
+// the GUI thread longer than anything else a tile does when it stops.
+void VideoItemPrivate::releasePictures()
+{
+    std::vector<VideoBuffer> pictures = core->ring.releaseStorage();
+    if (!pictures.empty())
+        StreamCloser::instance().dispose(std::make_shared<std::vector<VideoBuffer>>(std::move(pictures)));
 }
 
 VideoItem::VideoItem(QQuickItem *parent)
@@ -302,11 +312,12 @@ void VideoItem::stopPlay()
     d->watchdog->disarm();
     if (!d->channel.isOpen())
         return;
-    // The library closes the channel on a worker; the GUI thread never waits for it.
-    // A picture still on its way is refused by the closed ring.
-    d->core->ring.close();
+    // The library closes the channel on a worker; the GUI thread never waits for it nor
+    // wakes the threads involved (the worker does). A picture still on its way is
+    // refused by the ended session.
+    d->core->ring.endSession();
     d->channel.close();
-    d->core->ring.releaseStorage();
+    d->releasePictures();
     state.decodeFrameRate.store(0);
     d->networkDelay = kNoDelay;
     state.sourceValid.store(false);
@@ -405,10 +416,9 @@ void VideoItem::_cleanup()
     stopPlay();
     VideoPreviewer::instance()->removePreviewVideo(d->videoId);
     // The pictures' GPU textures belong to the node, which the scene graph releases
-    // on its render thread; the item keeps none of its own. The pacing thread leaves
-    // now and is joined where the core goes.
-    d->core->shutdown();
-    d->core->ring.releaseStorage();
+    // on its render thread; the item keeps none of its own. The pacing thread, parked
+    // by the ended session, is stopped and joined where the core goes (a worker).
+    d->releasePictures();
 }
 
 void VideoItem::snapshot(QString filename, bool save)

@@ -52,6 +52,11 @@ FrameReceiver::FrameReceiver(std::shared_ptr<PlaybackCore> core, long long ringS
 {
 }
 
+void FrameReceiver::wakeWriter()
+{
+    m_core->ring.wake();
+}
+
 int FrameReceiver::playCallback(ZELKA_CALLBACK_TYPE type, int channelId, void *user, int mediaType, int64_t data,
                                 ZELKA_FRAME_INFO *info)
 {

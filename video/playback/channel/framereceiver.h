@@ -48,6 +48,9 @@ public:
     // Any thread: later callbacks are dropped at once (one under way finishes into the
     // core, whose ring refuses it once the item started its next session).
     void detach() { m_detached.store(true); }
+    // Any thread: wakes this channel's callback if it waits for a ring slot (its session
+    // ended), so that it returns and the library can close the channel.
+    void wakeWriter();
 
 private:
     void take(ZELKA_CALLBACK_TYPE type, int channelId, int mediaType, int64_t data, const ZELKA_FRAME_INFO *info);

@@ -75,7 +75,8 @@ void StreamChannel::close()
     if (!isOpen())
         return;
     m_receiver->detach();
-    StreamCloser::instance().close(m_id, std::move(m_receiver));
+    FrameReceiver *receiver = m_receiver.get();
+    StreamCloser::instance().close(m_id, std::move(m_receiver), [receiver] { receiver->wakeWriter(); });
     m_id = -1;
 }
 

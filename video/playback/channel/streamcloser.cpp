@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <pthread.h>
+#include <sched.h>
 
 StreamCloser &StreamCloser::instance()
 {
@@ -26,14 +27,14 @@ StreamCloser::~StreamCloser()
         worker.join();
 }
 
-void StreamCloser::close(int channelId, std::shared_ptr<void> keepAlive)
+void StreamCloser::close(int channelId, std::shared_ptr<void> keepAlive, std::function<void()> wakeCallback)
 {
-    enqueue(Job{channelId, std::move(keepAlive)});
+    enqueue(Job{channelId, std::move(keepAlive), std::move(wakeCallback)});
 }
 
 void StreamCloser::dispose(std::shared_ptr<void> keepAlive)
 {
-    enqueue(Job{0, std::move(keepAlive)});
+    enqueue(Job{0, std::move(keepAlive), {}});
 }
 
 void StreamCloser::enqueue(Job job)
@@ -87,6 +88,9 @@ std::vector<std::thread> StreamCloser::takeRetired()
 void StreamCloser::work()
 {
     pthread_setname_np(pthread_self(), "zelka-closer");
+    // Background work: a batch thread does not preempt the thread that woke it.
+    const sched_param normal{0};
+    pthread_setschedparam(pthread_self(), SCHED_BATCH, &normal);
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         ++m_waiting;
@@ -102,6 +106,8 @@ void StreamCloser::work()
         m_jobs.pop_front();
         ++m_busy;
         lock.unlock();
+        if (job.wakeCallback)
+            job.wakeCallback();
         if (job.channelId > 0) {
             libZelkaExPlayer_StopPlayStream(0, job.channelId);
             libZelkaExPlayer_CloseStream(0, job.channelId);

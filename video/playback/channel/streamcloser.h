@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -12,7 +13,8 @@
 // waits for its threads (up to a few hundred milliseconds against a stalled server,
 // longer for a reader stuck in a call that cannot be cut short), so tiles hand their
 // channels here and go on at once; several closes run side by side, each on a worker
-// of a small pool that grows with the queue and shrinks again when idle.
+// of a small pool that grows with the queue and shrinks again when idle. The workers run
+// as batch threads: waking one never pushes the GUI thread off its core.
 class StreamCloser
 {
 public:
@@ -24,9 +26,11 @@ public:
     StreamCloser(const StreamCloser &) = delete;
     StreamCloser &operator=(const StreamCloser &) = delete;
 
-    // Stops and closes the channel on a worker. keepAlive (the channel's callback
-    // target) is released only once the library promised no further callback.
-    void close(int channelId, std::shared_ptr<void> keepAlive);
+    // Stops and closes the channel on a worker, after running wakeCallback there (it
+    // wakes a callback the channel may be waiting in, so that the close does not wait
+    // for it). keepAlive (the channel's callback target) is released only once the
+    // library promised no further callback.
+    void close(int channelId, std::shared_ptr<void> keepAlive, std::function<void()> wakeCallback = {});
     // Releases keepAlive on a worker: whatever its last release joins or frees is done
     // away from the caller's thread.
     void dispose(std::shared_ptr<void> keepAlive);
@@ -44,6 +48,7 @@ private:
     {
         int channelId; // 0: nothing to close, only keepAlive to release
         std::shared_ptr<void> keepAlive;
+        std::function<void()> wakeCallback;
     };
 
     void enqueue(Job job);

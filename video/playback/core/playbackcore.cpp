@@ -11,11 +11,6 @@ PlaybackCore::~PlaybackCore()
     m_pacer->stop();
 }
 
-void PlaybackCore::shutdown()
-{
-    ring.shutdown();
-}
-
 uint64_t PlaybackCore::missedReleases() const
 {
     return m_pacer->consumeTimeouts();

@@ -22,13 +22,11 @@ class PlaybackCore
 public:
     // repaint runs on the GUI thread (through the relay) whenever the pacer released a picture.
     PlaybackCore(const QString &videoId, const QString &snapshotFolder, std::function<void()> repaint);
-    // Joins the pacing thread (its last user).
+    // Stops and joins the pacing thread (its last user).
     ~PlaybackCore();
     PlaybackCore(const PlaybackCore &) = delete;
     PlaybackCore &operator=(const PlaybackCore &) = delete;
 
-    // Ends the pacer's waits; its thread leaves at once and is joined by the destructor.
-    void shutdown();
     uint64_t missedReleases() const;
 
     StreamState state;

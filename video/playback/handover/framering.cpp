@@ -24,6 +24,11 @@ void FrameRing::resetSlots(VideoBuffer &released)
         if (!isBusy(index))
             recycle(m_slots[index].picture, released);
     }
+    resetIndices();
+}
+
+void FrameRing::resetIndices()
+{
     m_readIndex = 0;
     m_writeIndex = 0;
     m_presented = false;
@@ -54,22 +59,39 @@ long long FrameRing::open()
 
 void FrameRing::close()
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_open = false;
-    ++m_session;
-    m_presented = false;
-    lock.unlock();
+    endSession();
     m_changed.notify_all();
 }
 
-void FrameRing::releaseStorage()
+void FrameRing::endSession()
 {
-    VideoBuffer released;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_open = false;
+    ++m_session;
+    m_presented = false;
+}
+
+std::vector<VideoBuffer> FrameRing::releaseStorage()
+{
+    std::vector<VideoBuffer> released;
+    released.reserve(kSlotCount + 1);
+    const auto take = [&released](VideoBuffer &storage) {
+        if (storage.isEmpty())
+            return;
+        released.emplace_back();
+        released.back().swap(storage);
+    };
     std::lock_guard<std::mutex> lock(m_mutex);
     m_storageReleased = true;
-    resetSlots(released);
-    m_spare.clear();
+    for (int index = 0; index < kSlotCount; ++index) {
+        m_slots[index].ready = false;
+        if (!isBusy(index))
+            take(m_slots[index].picture);
+    }
+    resetIndices();
+    take(m_spare);
     m_clearAfterRead = m_readingSlot >= 0;
+    return released;
 }
 
 void FrameRing::shutdown()

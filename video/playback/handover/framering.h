@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 // The hand-over of decoded pictures between three threads of one item: the player
 // library's thread writes slots, the pacing thread releases one slot per frame
@@ -36,12 +37,16 @@ public:
     long long open();
     // Ends the session: wakes every waiter; later writes are dropped.
     void close();
-    // Frees the pictures' storage; a slot being read or written is freed when its
-    // reader or writer is done with it.
-    void releaseStorage();
+    // Ends the session without waking anyone: for a thread that must not be held up by
+    // the threads it would wake; whoever wakes them later calls wake().
+    void endSession();
+    // Gives up the pictures' storage and returns it, for the caller to free where it
+    // likes (a GUI thread hands it to a worker: freeing 3 MB pictures costs it time); a
+    // slot being read or written is freed when its reader or writer is done with it.
+    std::vector<VideoBuffer> releaseStorage();
     // Ends the pacing thread's waits for good.
     void shutdown();
-    // Wakes the pacing thread so that it re-tests its gate.
+    // Wakes every waiter (the pacing thread re-tests its gate, a writer its session).
     void wake();
 
     // --- writer (library thread) ---
@@ -90,6 +95,7 @@ private:
     bool sessionEnded(long long ticket) const;
     bool isBusy(int index) const;
     void resetSlots(VideoBuffer &released);
+    void resetIndices();
     void freeReadSlot(VideoBuffer &released);
     // Keeps a freed slot's storage as the spare, or hands it to released to be freed
     // outside the lock.
