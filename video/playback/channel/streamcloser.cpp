@@ -59,12 +59,6 @@ bool StreamCloser::waitUntilIdle(std::chrono::milliseconds bound)
     return m_jobDone.wait_for(lock, bound, [this] { return m_jobs.empty() && m_busy == 0; });
 }
 
-int StreamCloser::workerCount() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return int(m_workers.size() - m_retired.size());
-}
-
 bool StreamCloser::needsWorker() const
 {
     return m_jobs.size() > size_t(m_waiting) && m_workers.size() < size_t(kMaxWorkers);

@@ -37,7 +37,6 @@ public:
 
     // Waits until no close is queued or running; false when bound passed first.
     bool waitUntilIdle(std::chrono::milliseconds bound);
-    int workerCount() const;
 
     static constexpr int kMaxWorkers = 32;
     // A worker without work for this long ends.
