@@ -29,7 +29,9 @@ extern "C" {
 typedef enum __ZELKA_CALLBACK_TYPE_ENUM {
     CALLBACK_STREAM_END = 103,  /* finite media played to its end (once per end) */
     CALLBACK_PROGRESS = 104,    /* info->position: whole seconds from the start */
-    CALLBACK_MEDIA_FRAME = 105, /* media type 1: data is a tight I420 picture; 2: audio stream info */
+    CALLBACK_MEDIA_FRAME = 105, /* media type 1: data is a tight I420 picture, or 0 (width and height 0)
+                                   once per opened input while decoding is off: the stream was reached;
+                                   2: audio stream info */
     CALLBACK_DURATION = 112,    /* info->duration: whole seconds (finite media only) */
     CALLBACK_FRAME_TIME = 115   /* data points at a ZELKA_FRAME_TIME */
 } ZELKA_CALLBACK_TYPE;

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <thread>
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -230,6 +232,33 @@ private slots:
         QVERIFY(probe.waitForFrames(again + 10, ChannelProbe::kPatienceMs));
         const std::vector<int> allSeconds = pictureSeconds(probe.events());
         QVERIFY(std::adjacent_find(allSeconds.begin() + again, allSeconds.begin() + again + 10) != allSeconds.begin() + again + 10);
+    }
+
+    // A consumer that holds one picture for most of half a second: the pictures after it
+    // come at the file's rate again, not in a burst that races through the backlog (which
+    // drew several per cent more pictures a second than the stream has).
+    void aStallIsNotFollowedByABurst()
+    {
+        constexpr int kStallAt = 20;
+        ChannelProbe probe;
+        probe.setOnPicture([](ChannelProbe &self) {
+            if (self.frames() == kStallAt)
+                std::this_thread::sleep_for(std::chrono::milliseconds(450));
+        });
+        QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
+        QVERIFY(probe.waitForFrames(kStallAt + 12, ChannelProbe::kPatienceMs));
+        std::vector<ChannelProbe::Clock::time_point> pictures;
+        for (const Event &event : probe.events()) {
+            if (event.type == CALLBACK_MEDIA_FRAME && event.media == ZELKA_MEDIA_VIDEO)
+                pictures.push_back(event.at);
+        }
+        // The first picture after the stall comes at once; of those after it, a burst
+        // would bring about ten within 150 ms, the file's rate four.
+        const auto resumed = pictures[kStallAt];
+        const auto burst = std::count_if(pictures.begin() + kStallAt + 1, pictures.end(), [&](auto at) {
+            return at - resumed < std::chrono::milliseconds(150);
+        });
+        QVERIFY2(burst <= 6, qPrintable(QString::number(burst)));
     }
 
     // Judged by the file's progress, not by wall-clock time.

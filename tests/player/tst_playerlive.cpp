@@ -349,6 +349,35 @@ private slots:
                 < 0);
     }
 
+    // With decoding off a live stream without audio still tells the caller, once, that
+    // it was reached: a video record without a picture; pictures follow once decoding
+    // is on.
+    void decodingOffStillReportsTheReachedStream()
+    {
+        ChannelProbe probe;
+        ChannelProbe::Options options;
+        options.start = false;
+        QVERIFY(probe.open(m_rtsp.url("/live"), options) > 0);
+        QCOMPARE(libZelkaExPlayer_SetEnableDecode(0, probe.id(), 0), 0);
+        QCOMPARE(libZelkaExPlayer_StartPlayStream(0, probe.id(), 0, ZELKA_RENDER_YV12, 0), 0);
+        const auto pictures = [&](bool withSize) {
+            int count = 0;
+            for (const ChannelProbe::Event &event : probe.events())
+                count += event.type == CALLBACK_MEDIA_FRAME && event.media == ZELKA_MEDIA_VIDEO
+                    && (event.width > 0) == withSize;
+            return count;
+        };
+        QVERIFY(probe.waitFor([&] { return pictures(false) > 0; }, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.firstPicture().isEmpty());
+        QTest::qWait(500);
+        QCOMPARE(pictures(false), 1);
+        QCOMPARE(pictures(true), 0);
+        QCOMPARE(probe.events().front().codecId, 27u);
+        QCOMPARE(libZelkaExPlayer_SetEnableDecode(0, probe.id(), 1), 0);
+        QVERIFY(probe.waitFor([&] { return pictures(true) >= 3; }, ChannelProbe::kPatienceMs));
+        QCOMPARE(pictures(false), 1);
+    }
+
     void closeReturnsFastFromStalledOrMissingServers_data()
     {
         QTest::addColumn<QString>("scheme");

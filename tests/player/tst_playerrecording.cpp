@@ -63,6 +63,11 @@ private slots:
     // there, each one playable with its sound.
     void recordingGoesOnAcrossDropsAndTimeLimits()
     {
+#if defined(__SANITIZE_THREAD__)
+        // The in-process camera's encoder cannot keep real time under ThreadSanitizer: its
+        // pictures come late and its timestamps jump, so neither limits nor coverage hold.
+        QSKIP("the test camera cannot keep real time under ThreadSanitizer");
+#endif
         RtspServer cameras;
         QString error;
         QVERIFY2(cameras.start(0, &error), qPrintable(error));
@@ -73,7 +78,14 @@ private slots:
         QVERIFY(probe.waitForFrames(5, ChannelProbe::kPatienceMs));
         QCOMPARE(startRecording(probe.id(), dir.path(), "gate.mp4", 1024, 2), 0);
         const auto started = Clock::now();
-        QTest::qWait(3500);
+        // Waits for files, not for wall-clock time: a slowed machine (a sanitizer build)
+        // makes the camera's 2 s of pictures take longer.
+        const auto filesReach = [&](int count) {
+            return probe.waitFor([&] { return recordingFiles(dir.path(), "gate").size() >= qsizetype(count); },
+                                 ChannelProbe::kPatienceMs);
+        };
+        QVERIFY(filesReach(2)); // the time limit was reached once
+        QTest::qWait(500);
 
         cameras.stop();
         const auto dropped = Clock::now();
@@ -82,7 +94,8 @@ private slots:
         QVERIFY2(cameras.start(port, &error), qPrintable(error));
         QVERIFY(probe.waitForFrames(framesAtDrop + 5, ChannelProbe::kPatienceMs));
         const auto back = Clock::now();
-        QTest::qWait(3500);
+        QVERIFY(filesReach(4)); // a file after the drop, and the limit once more
+        QTest::qWait(500);
         QCOMPARE(libZelkaExPlayer_StopRecording(0, probe.id()), 0);
         const auto stopped = Clock::now();
 
@@ -97,12 +110,21 @@ private slots:
             QCOMPARE(media.videoCodec, QStringLiteral("h264"));
             QCOMPARE(media.audioCodec, QStringLiteral("aac"));
             QVERIFY2(media.videoFrames > 0 && media.audioFrames > 0, qPrintable(file));
-            // The next file starts at the first key frame (one a second) after the limit.
-            QVERIFY2(media.duration > 0 && media.duration < 3.3, qPrintable(QString::number(media.duration)));
+            // The next file starts at the first key frame (one a second) after the limit; a
+            // camera slowed down by a sanitizer build drops pictures and its key frames
+            // come further apart.
+            const double longest = 2.0 + 1.3 * ChannelProbe::slowdown();
+            QVERIFY2(media.duration > 0 && media.duration < longest, qPrintable(QString::number(media.duration)));
             covered += media.duration;
         }
-        // Each input loses at most the wait for its first key frame.
-        const double present = secondsBetween(started, dropped) + secondsBetween(back, stopped);
+        // Each input loses at most the wait for its first key frame. The camera's time is
+        // that of the pictures it sent (25 a second) while it was there.
+        int pictures = 0;
+        for (const ChannelProbe::Event &event : probe.events()) {
+            const bool there = (event.at >= started && event.at <= dropped) || (event.at >= back && event.at <= stopped);
+            pictures += there && event.type == CALLBACK_MEDIA_FRAME && event.media == ZELKA_MEDIA_VIDEO;
+        }
+        const double present = pictures / 25.0;
         qInfo("%.2f s recorded of %.2f s with a stream", covered, present);
         QVERIFY2(covered > present - 2.5 && covered < secondsBetween(started, stopped),
                  qPrintable(QStringLiteral("%1 of %2 s").arg(covered).arg(present)));

@@ -44,7 +44,17 @@ bool writeNumbered(FrameRing &ring, int number)
         return false;
     const std::vector<uchar> picture = numberedPicture(number);
     slot->assignTightI420(picture.data(), 16, 16);
-    ring.endWrite();
+    ring.endWrite(slot);
+    return true;
+}
+
+// Takes the next slot and hands it over as it is.
+bool writeSlot(FrameRing &ring, std::chrono::milliseconds bound)
+{
+    VideoBuffer *slot = ring.beginWrite(bound);
+    if (!slot)
+        return false;
+    ring.endWrite(slot);
     return true;
 }
 
@@ -127,7 +137,7 @@ private slots:
             VideoBuffer *slot = ring.beginWrite(std::chrono::milliseconds(100));
             QVERIFY(slot);
             slot->assignTightI420(picture.data(), 16, 16);
-            ring.endWrite();
+            ring.endWrite(slot);
         }
         QCOMPARE(ring.readyCount(), 3);
         QElapsedTimer timer;
@@ -146,8 +156,7 @@ private slots:
         FrameRing ring;
         ring.open();
         for (int i = 0; i < FrameRing::kSlotCount; ++i) {
-            QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
-            ring.endWrite();
+            QVERIFY(writeSlot(ring, std::chrono::milliseconds(10)));
         }
         QElapsedTimer timer;
         timer.start();
@@ -159,8 +168,7 @@ private slots:
     {
         FrameRing ring;
         ring.open();
-        QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
-        ring.endWrite();
+        QVERIFY(writeSlot(ring, std::chrono::milliseconds(10)));
         const long long ticket = ring.waitForReadySlot([] { return true; }, std::chrono::milliseconds(100));
         QVERIFY(ticket >= 0);
         ring.present(ticket);
@@ -173,8 +181,7 @@ private slots:
     {
         FrameRing ring;
         ring.open();
-        QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
-        ring.endWrite();
+        QVERIFY(writeSlot(ring, std::chrono::milliseconds(10)));
         std::atomic<int> repaints{0};
         QElapsedTimer timer;
         {
@@ -227,7 +234,7 @@ private slots:
             QVERIFY(slot);
             const std::vector<uchar> picture = numberedPicture(number);
             slot->assignTightI420(picture.data(), 16, 16);
-            ring.endWrite();
+            ring.endWrite(slot);
         }
         QTRY_VERIFY_WITH_TIMEOUT(seenCount.load() >= kPictures, kEventMs);
         rendererRunning.store(false);
@@ -278,12 +285,78 @@ private slots:
             QVERIFY(writeNumbered(ring, number));
     }
 
+    // A channel that is still closing may be writing when the next session starts: its
+    // picture never shows in the new session, its slot is left alone until it is done,
+    // and the next session's writer waits for that slot instead of sharing it.
+    void aWriteOfAnEndedSessionIsDropped()
+    {
+        const auto always = [] { return true; };
+        FrameRing ring;
+        const long long first = ring.open();
+        VideoBuffer *late = ring.beginWrite(std::chrono::milliseconds(10), first);
+        QVERIFY(late);
+        ring.close();
+        const long long second = ring.open();
+        QVERIFY(second != first);
+        QVERIFY(!ring.beginWrite(std::chrono::milliseconds(10), first)); // the old channel's next picture
+        QVERIFY(!writeNumbered(ring, 1)); // slot 0 is still being written
+        const std::vector<uchar> old = numberedPicture(99);
+        late->assignTightI420(old.data(), 16, 16);
+        ring.endWrite(late);
+        QCOMPARE(ring.readyCount(), 0);
+        QVERIFY(writeNumbered(ring, 2));
+        const long long ticket = ring.waitForReadySlot(always, std::chrono::milliseconds(100));
+        ring.present(ticket);
+        const VideoBuffer *shown = ring.beginRead();
+        QVERIFY(shown && holds(*shown, 2));
+        ring.endRead();
+    }
+
+    // The renderer takes each picture's storage and gives back its previous one: the
+    // ring then holds one spare picture, not one per slot; released storage stays
+    // released, also for a write that was under way.
+    void keepsOneSparePictureBesidesThoseInFlight()
+    {
+        const auto always = [] { return true; };
+        FrameRing ring;
+        ring.open();
+        VideoBuffer drawn; // the scene graph's picture
+        for (int number = 1; number <= 6; ++number) {
+            QVERIFY(writeNumbered(ring, number));
+            const long long ticket = ring.waitForReadySlot(always, std::chrono::milliseconds(100));
+            ring.present(ticket);
+            VideoBuffer *picture = ring.beginRead();
+            QVERIFY(picture);
+            drawn.swap(*picture);
+            ring.endRead();
+            QVERIFY(ring.waitUntilConsumed(ticket, std::chrono::milliseconds(100)));
+            QVERIFY(holds(drawn, number));
+            QVERIFY2(ring.storedPictures() <= 1, qPrintable(QString::number(ring.storedPictures())));
+        }
+        for (int number = 7; number <= 9; ++number)
+            QVERIFY(writeNumbered(ring, number)); // three in flight: three stored
+        QCOMPARE(ring.storedPictures(), 3);
+        VideoBuffer *writing = nullptr;
+        {
+            const long long ticket = ring.waitForReadySlot(always, std::chrono::milliseconds(100));
+            ring.present(ticket);
+            QVERIFY(!ring.waitUntilConsumed(ticket, std::chrono::milliseconds(10))); // not drawn
+            writing = ring.beginWrite(std::chrono::milliseconds(10));
+            QVERIFY(writing);
+        }
+        ring.close();
+        ring.releaseStorage();
+        const std::vector<uchar> picture = numberedPicture(10);
+        writing->assignTightI420(picture.data(), 16, 16);
+        ring.endWrite(writing);
+        QCOMPARE(ring.storedPictures(), 0);
+    }
+
     void reopenDropsTheOldSession()
     {
         FrameRing ring;
         ring.open();
-        QVERIFY(ring.beginWrite(std::chrono::milliseconds(10)));
-        ring.endWrite();
+        QVERIFY(writeSlot(ring, std::chrono::milliseconds(10)));
         ring.close();
         QVERIFY(!ring.beginWrite(std::chrono::milliseconds(10)));
         ring.open();

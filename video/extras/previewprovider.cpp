@@ -14,11 +14,18 @@ QImage PreviewProvider::requestImage(const QString &id, QSize *size, const QSize
 {
     const int marker = id.indexOf(QStringLiteral("###"));
     const QString key = marker < 0 ? id : id.left(marker);
-    std::lock_guard<std::mutex> lock(m_table->mutex);
-    const auto found = m_table->pictures.constFind(key);
-    if (found == m_table->pictures.constEnd())
-        return QImage();
+    PreviewPicture picture;
+    {
+        std::lock_guard<std::mutex> lock(m_table->mutex);
+        const auto found = m_table->pictures.constFind(key);
+        if (found == m_table->pictures.constEnd())
+            return QImage();
+        picture = *found;
+    }
     if (size)
         *size = requestedSize;
-    return found->copy();
+    // A picture of its own for the engine: converted anew, or copied when stored as an image.
+    QImage image = picture.toImage();
+    image.detach();
+    return image;
 }

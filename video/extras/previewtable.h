@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QHash>
-#include <QImage>
 #include <QSet>
 #include <QString>
+
+#include "previewpicture.h"
 
 #include <mutex>
 
@@ -13,5 +14,5 @@ struct PreviewTable
 {
     std::mutex mutex;
     QSet<QString> ids;
-    QHash<QString, QImage> pictures;
+    QHash<QString, PreviewPicture> pictures;
 };

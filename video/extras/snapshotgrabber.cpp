@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "colormatrix.h"
+#include "previewpicture.h"
 #include "safefilename.h"
 #include "videopreviewer.h"
 
@@ -70,17 +71,8 @@ bool SnapshotGrabber::isPending() const
 
 QImage SnapshotGrabber::imageFromI420(const uchar *i420, QSize size)
 {
-    // The player library hands over even sizes; an odd one has no agreed chroma layout.
-    if (!i420 || size.width() < 2 || size.height() < 2 || size.width() % 2 || size.height() % 2)
-        return QImage();
     // The same colours as the item draws on screen.
-    const int lumaBytes = size.width() * size.height();
-    const int chromaBytes = lumaBytes / 4;
-    const uchar *planes[] = {i420, i420 + lumaBytes, i420 + lumaBytes + chromaBytes};
-    const int strides[] = {size.width(), size.width() / 2, size.width() / 2};
-    QImage image;
-    ColorMatrix::forPicture(size).convertI420(size, planes, strides, image);
-    return image;
+    return ColorMatrix::imageFromTightI420(i420, size);
 }
 
 void SnapshotGrabber::takePicture(const uchar *i420, QSize size, bool readable)
@@ -96,9 +88,9 @@ void SnapshotGrabber::takePicture(const uchar *i420, QSize size, bool readable)
         d->save = false;
         d->pending.store(false);
     }
-    const QImage image = readable && i420 ? imageFromI420(i420, size) : QImage();
     QString saved;
-    if (save && !image.isNull()) {
+    const QImage image = save && readable ? imageFromI420(i420, size) : QImage();
+    if (!image.isNull()) {
         QDir().mkpath(d->folder);
         const QString path = d->folder + QLatin1Char('/') + SafeFileName::fromText(fileName);
         if (image.save(path))
@@ -108,7 +100,9 @@ void SnapshotGrabber::takePicture(const uchar *i420, QSize size, bool readable)
         std::lock_guard<std::mutex> lock(d->mutex);
         d->lastSavedFile = saved;
     }
-    VideoPreviewer::instance()->update(d->videoId, image.copy());
+    // The store keeps the picture as it came and converts it when it is asked for.
+    VideoPreviewer::instance()->update(d->videoId,
+                                       readable ? PreviewPicture::fromI420(i420, size) : PreviewPicture());
 }
 
 QString SnapshotGrabber::lastSavedFile() const

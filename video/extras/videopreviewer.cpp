@@ -44,19 +44,29 @@ void VideoPreviewer::removePreviewVideo(QString videoId)
 
 void VideoPreviewer::update(const QString &id, const QImage &image)
 {
-    if (id.isEmpty() || image.isNull())
+    update(id, PreviewPicture(image));
+}
+
+void VideoPreviewer::update(const QString &id, const PreviewPicture &picture)
+{
+    if (id.isEmpty() || picture.isNull())
         return;
     std::lock_guard<std::mutex> lock(d->table->mutex);
     if (!d->table->ids.contains(id))
         return;
-    d->table->pictures.insert(id, image);
+    d->table->pictures.insert(id, picture);
     emit updateVideoPreview(id);
 }
 
 QImage VideoPreviewer::getPreview(const QString &id)
 {
-    std::lock_guard<std::mutex> lock(d->table->mutex);
-    if (id.isEmpty() || !d->table->ids.contains(id))
-        return QImage();
-    return d->table->pictures.value(id);
+    PreviewPicture picture;
+    {
+        std::lock_guard<std::mutex> lock(d->table->mutex);
+        if (id.isEmpty() || !d->table->ids.contains(id))
+            return QImage();
+        picture = d->table->pictures.value(id);
+    }
+    // Converted outside the lock: the copy shares the stored bytes.
+    return picture.toImage();
 }

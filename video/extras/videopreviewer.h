@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QScopedPointer>
 
+class PreviewPicture;
 class PreviewProvider;
 class VideoPreviewerPrivate;
 
@@ -26,6 +27,8 @@ public:
     Q_INVOKABLE void removePreviewVideo(QString videoId);
 
     void update(const QString &id, const QImage &image);
+    // A stream picture, kept in its compact form until it is asked for.
+    void update(const QString &id, const PreviewPicture &picture);
     QImage getPreview(const QString &id);
 
 signals:

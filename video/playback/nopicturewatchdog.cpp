@@ -1,37 +1,47 @@
 #include "nopicturewatchdog.h"
 
-#include "guithreadcall.h"
+#include <algorithm>
+#include <chrono>
 
-NoPictureWatchdog::NoPictureWatchdog(GuiThreadCall &calls, QObject *parent)
+NoPictureWatchdog::NoPictureWatchdog(const std::atomic<int64_t> &lastPictureMs, QObject *parent)
     : QObject(parent)
-    , m_calls(calls)
+    , m_lastPictureMs(lastPictureMs)
 {
-    m_timer.setInterval(IntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &NoPictureWatchdog::noPictures);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &NoPictureWatchdog::check);
+}
+
+int64_t NoPictureWatchdog::nowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void NoPictureWatchdog::arm()
 {
-    m_armed = true;
-    m_timer.start();
+    m_since = nowMs();
+    wakeAt(m_since + IntervalMs);
 }
 
 void NoPictureWatchdog::disarm()
 {
-    m_armed = false;
-    m_generation.fetch_add(1);
     m_timer.stop();
 }
 
-void NoPictureWatchdog::pictureArrived()
+void NoPictureWatchdog::wakeAt(int64_t dueMs)
 {
-    // One restart in flight is enough however many pictures arrive meanwhile.
-    if (m_restartQueued.exchange(true))
+    m_timer.start(int(std::max<int64_t>(0, dueMs - nowMs())));
+}
+
+void NoPictureWatchdog::check()
+{
+    m_since = std::max(m_since, m_lastPictureMs.load());
+    const int64_t due = m_since + IntervalMs;
+    if (nowMs() < due) {
+        wakeAt(due);
         return;
-    const quint64 generation = m_generation.load();
-    m_calls.post([this, generation] {
-        m_restartQueued.store(false);
-        if (m_armed && generation == m_generation.load())
-            m_timer.start();
-    });
+    }
+    m_since = nowMs();
+    wakeAt(m_since + IntervalMs);
+    emit noPictures();
 }

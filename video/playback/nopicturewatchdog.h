@@ -4,12 +4,13 @@
 #include <QTimer>
 
 #include <atomic>
-
-class GuiThreadCall;
+#include <cstdint>
 
 // Notices a playing stream that stopped delivering pictures: once armed it fires when
-// no picture arrived for 3 s, then every 3 s. Pictures are announced from the player
-// library's thread; the timer runs on the GUI thread.
+// no picture arrived for 3 s, then every 3 s. The player library's thread only notes
+// when each picture came (lastPictureMs, steady clock); the watchdog looks at that
+// on its own timer, which wakes about once in 3 s while pictures flow, so pictures
+// cost the GUI thread nothing.
 class NoPictureWatchdog : public QObject
 {
     Q_OBJECT
@@ -17,24 +18,27 @@ class NoPictureWatchdog : public QObject
 public:
     static constexpr int IntervalMs = 3000;
 
-    // Restarts are handed to the GUI thread through calls.
-    explicit NoPictureWatchdog(GuiThreadCall &calls, QObject *parent = nullptr);
+    // lastPictureMs must outlive the watchdog's arming (the item disarms it before its
+    // stream state goes).
+    explicit NoPictureWatchdog(const std::atomic<int64_t> &lastPictureMs, QObject *parent = nullptr);
 
-    // GUI thread.
+    // GUI thread. arm() counts the quiet time from now.
     void arm();
     void disarm();
 
-    // Any thread: a picture arrived; restarts the interval unless disarmed meanwhile.
-    void pictureArrived();
+    // The clock of lastPictureMs: steady, in milliseconds.
+    static int64_t nowMs();
 
 signals:
     void noPictures();
 
 private:
-    GuiThreadCall &m_calls;
+    void check();
+    void wakeAt(int64_t dueMs);
+
+    const std::atomic<int64_t> &m_lastPictureMs;
     QTimer m_timer;
-    std::atomic<bool> m_restartQueued{false};
-    // Counts disarms, so that a restart asked for before one is dropped.
-    std::atomic<quint64> m_generation{0};
-    bool m_armed = false;
+    // The quiet time counts from the latest of the last picture, the arming and the
+    // last firing.
+    int64_t m_since = 0;
 };

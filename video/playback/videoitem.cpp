@@ -4,11 +4,14 @@
 #include "framering.h"
 #include "guithreadcall.h"
 #include "nopicturewatchdog.h"
+#include "playbackcore.h"
 #include "rtspdelayprobe.h"
+#include "secretmask.h"
 #include "settingmanager.h"
 #include "settings.h"
 #include "snapshotgrabber.h"
 #include "streamchannel.h"
+#include "streamcloser.h"
 #include "streamstate.h"
 #include "videobuffer.h"
 #include "videocontroller.h"
@@ -31,10 +34,11 @@ namespace {
 constexpr int kNoDelay = 0;
 constexpr int kUnreachableDelay = 3000;
 
-// Stream addresses may carry a camera's user name and password; logs never do.
+// Stream addresses may carry a camera's user name and password or a play token; logs
+// never do.
 QString loggableUrl(const QString &url)
 {
-    return QUrl(url).toString(QUrl::RemoveUserInfo);
+    return SecretMask::url(QUrl(url));
 }
 
 } // namespace
@@ -45,6 +49,7 @@ public:
     explicit VideoItemPrivate(VideoItem *item);
 
     // What the library reported, on the GUI thread.
+    bool isCurrentChannel(int channelId) const override;
     void streamReached() override;
     void streamEnded() override;
     void timeReached(int hour, int minute, int second) override;
@@ -55,20 +60,16 @@ public:
 
     void setStatus(VideoItem::VideoStatus status);
     void onNoPictures();
-    VideoPacer::Inputs pacerInputs();
+    void releasePictures();
 
     VideoItem *q;
-    StreamState state;
+    QString videoId;
+    // Shared with the channels this item opened until the library closed them.
+    std::shared_ptr<PlaybackCore> core;
     std::atomic<quint64> drawnFrames{0};
-    FrameRing ring;
-    // Snapshot requests from the GUI thread, pictures from the library thread.
-    std::unique_ptr<SnapshotGrabber> grabber;
-    std::unique_ptr<FrameReceiver> receiver;
-    std::unique_ptr<VideoPacer> pacer;
 
     // GUI thread.
     StreamChannel channel;
-    QString videoId;
     QString url;
     VideoItem::VideoStatus status = VideoItem::UnknownStatus;
     int fillMode = VideoItem::Stretch;
@@ -93,6 +94,11 @@ VideoItemPrivate::VideoItemPrivate(VideoItem *item)
     : q(item)
     , videoId(QUuid::createUuid().toString(QUuid::Id128))
 {
+}
+
+bool VideoItemPrivate::isCurrentChannel(int channelId) const
+{
+    return channel.isOpen() && channel.id() == channelId;
 }
 
 void VideoItemPrivate::streamReached()
@@ -142,27 +148,22 @@ void VideoItemPrivate::setStatus(VideoItem::VideoStatus value)
 
 void VideoItemPrivate::onNoPictures()
 {
-    if (!state.sourceValid.load() || status == VideoItem::Paused)
+    if (!core->state.sourceValid.load() || status == VideoItem::Paused)
         return;
-    state.decodeFrameRate.store(0);
+    core->state.decodeFrameRate.store(0);
     networkDelay = kUnreachableDelay;
     info->setCodeRate(0);
     emit q->decodeFrameRateChanged();
     emit q->networkDelayChanged();
 }
 
-VideoPacer::Inputs VideoItemPrivate::pacerInputs()
+// The ring's pictures are freed on a worker: returning 3 MB blocks to the system takes
+// the GUI thread longer than anything else a tile does when it stops.
+void VideoItemPrivate::releasePictures()
 {
-    VideoPacer::Inputs inputs;
-    inputs.canPace = [this] {
-        return state.sourceValid.load() && state.frameRate.load() > 0 && state.decodeEnabled.load();
-    };
-    inputs.intervalNs = [this] { return state.frameIntervalNs.load(); };
-    inputs.frameRate = [this] { return state.frameRate.load(); };
-    inputs.cacheCount = [this] { return state.cacheCount.load(); };
-    inputs.keyFramesOnly = [this] { return state.keyFramesOnly.load(); };
-    inputs.requestRepaint = [this] { guiCalls->post([this] { q->update(); }); };
-    return inputs;
+    std::vector<VideoBuffer> pictures = core->ring.releaseStorage();
+    if (!pictures.empty())
+        StreamCloser::instance().dispose(std::make_shared<std::vector<VideoBuffer>>(std::move(pictures)));
 }
 
 VideoItem::VideoItem(QQuickItem *parent)
@@ -173,17 +174,15 @@ VideoItem::VideoItem(QQuickItem *parent)
     VideoController::instance()->initialize();
     d->info = new VideoInfo(this);
     d->guiCalls = new GuiThreadCall(this);
-    d->watchdog = new NoPictureWatchdog(*d->guiCalls, this);
-    connect(d->watchdog, &NoPictureWatchdog::noPictures, this, [this] { d->onNoPictures(); });
-    d->pacer = std::make_unique<VideoPacer>(d->ring, d->pacerInputs());
 
     const Settings *settings = SettingManager::instance()->settings();
-    d->grabber = std::make_unique<SnapshotGrabber>(d->videoId,
-                                                   SnapshotGrabber::snapshotFolderFor(settings->snapshotPath()));
+    d->core = std::make_shared<PlaybackCore>(d->videoId, SnapshotGrabber::snapshotFolderFor(settings->snapshotPath()),
+                                             [this] { update(); });
+    d->core->relay.attach(d->guiCalls);
+    d->watchdog = new NoPictureWatchdog(d->core->state.lastPictureMs, this);
+    connect(d->watchdog, &NoPictureWatchdog::noPictures, this, [this] { d->onNoPictures(); });
     d->recordFolder = SnapshotGrabber::recordFolder();
     VideoPreviewer::instance()->previewVideo(d->videoId);
-    d->receiver = std::make_unique<FrameReceiver>(FrameReceiver::Parts{
-        d->state, d->ring, *d->grabber, *d->watchdog, *d->info, *d->guiCalls, *d});
 
     d->probe = new RtspDelayProbe(this);
     connect(d->probe, &RtspDelayProbe::delayMeasured, this, [this](int delay) {
@@ -196,6 +195,11 @@ VideoItem::VideoItem(QQuickItem *parent)
 VideoItem::~VideoItem()
 {
     _cleanup();
+    // Nothing the core's threads post reaches this item any more; the core itself (its
+    // pacing thread, frame ring and snapshot grabber) goes on a worker once the last
+    // of this item's channels is closed.
+    d->core->relay.cut();
+    StreamCloser::instance().dispose(std::move(d->core));
     qDebug() << "~VideoItem" << loggableUrl(d->url);
 }
 
@@ -204,17 +208,18 @@ QString VideoItem::videoUrl() const { return d->url; }
 VideoItem::VideoStatus VideoItem::status() const { return d->status; }
 VideoItem::FillMode VideoItem::fillMode() const { return FillMode(d->fillMode); }
 QRectF VideoItem::contentRect() const { return d->contentRect; }
-bool VideoItem::sourceValid() const { return d->state.sourceValid.load(); }
-bool VideoItem::enableDecode() const { return d->state.decodeEnabled.load(); }
-bool VideoItem::enableKeyFrame() const { return d->state.keyFramesOnly.load(); }
-VideoItem::HardwareType VideoItem::hardwareType() const { return HardwareType(d->state.hardwareType.load()); }
+bool VideoItem::sourceValid() const { return d->core->state.sourceValid.load(); }
+bool VideoItem::enableDecode() const { return d->core->state.decodeEnabled.load(); }
+bool VideoItem::enableKeyFrame() const { return d->core->state.keyFramesOnly.load(); }
+VideoItem::HardwareType VideoItem::hardwareType() const { return HardwareType(d->core->state.hardwareType.load()); }
 double VideoItem::speed() const { return d->speed; }
-int VideoItem::frameRate() const { return d->state.frameRate.load(); }
-int VideoItem::decodeFrameRate() const { return d->state.decodeFrameRate.load(); }
+int VideoItem::frameRate() const { return d->core->state.frameRate.load(); }
+int VideoItem::decodeFrameRate() const { return d->core->state.decodeFrameRate.load(); }
 int VideoItem::networkDelay() const { return d->networkDelay; }
 VideoInfo *VideoItem::videoInfo() const { return d->info; }
+quint64 VideoItem::receivedFrameCount() const { return d->core->state.receivedPictures.load(); }
 quint64 VideoItem::drawnFrameCount() const { return d->drawnFrames.load(); }
-quint64 VideoItem::missedFrameCount() const { return d->pacer ? d->pacer->consumeTimeouts() : 0; }
+quint64 VideoItem::missedFrameCount() const { return d->core->missedReleases(); }
 
 void VideoItem::setVideoUrl(const QString &url)
 {
@@ -222,7 +227,7 @@ void VideoItem::setVideoUrl(const QString &url)
         return;
     d->url = url;
     d->probe->setUrl(url);
-    d->grabber->dropFileRequest();
+    d->core->grabber.dropFileRequest();
     startPlay();
     emit videoUrlChanged();
 }
@@ -240,20 +245,20 @@ void VideoItem::setFillMode(FillMode mode)
 
 void VideoItem::setEnableDecode(bool on)
 {
-    if (d->state.decodeEnabled.load() == on)
+    if (d->core->state.decodeEnabled.load() == on)
         return;
-    d->state.decodeEnabled.store(on);
+    d->core->state.decodeEnabled.store(on);
     d->channel.setDecodeEnabled(on);
-    d->ring.wake();
+    d->core->ring.wake();
     update();
     emit enableDecodeChanged();
 }
 
 void VideoItem::setEnableKeyFrame(bool on)
 {
-    if (d->state.keyFramesOnly.load() == on)
+    if (d->core->state.keyFramesOnly.load() == on)
         return;
-    d->state.keyFramesOnly.store(on);
+    d->core->state.keyFramesOnly.store(on);
     d->channel.setKeyFramesOnly(on);
     update();
     emit enableKeyFrameChanged();
@@ -277,9 +282,9 @@ void VideoItem::startPlay()
     // An empty URL is how a tile stops: nothing to open.
     if (d->url.isEmpty() || d->cleanedUp)
         return;
-    d->state.stopping.store(false);
-    d->receiver->reset();
-    d->ring.open();
+    StreamState &state = d->core->state;
+    state.stopping.store(false);
+    const long long ringSession = d->core->ring.open();
     d->setStatus(Opening);
     d->info->setDuration(0);
     d->info->setProgress(0);
@@ -289,31 +294,33 @@ void VideoItem::startPlay()
     options.connectType = (settings->playerConnectionType() + 1) % 256;
     options.decodeType = settings->playerProDecodeType();
     options.frameCache = FrameRing::kSlotCount;
-    options.decodeEnabled = d->state.decodeEnabled.load();
-    options.keyFramesOnly = d->state.keyFramesOnly.load();
-    const int id = d->channel.open(d->url, options, &FrameReceiver::playCallback, d->receiver.get());
+    options.decodeEnabled = state.decodeEnabled.load();
+    options.keyFramesOnly = state.keyFramesOnly.load();
+    const int id = d->channel.open(d->url, options,
+                                   std::make_shared<FrameReceiver>(d->core, ringSession, *d, *d->info));
     qDebug() << "startPlay" << loggableUrl(d->url) << id;
     if (!d->channel.isOpen())
         return;
     // Opened follows once the library reached the stream.
-    d->receiver->setCurrentChannel(id);
     d->watchdog->arm();
 }
 
 void VideoItem::stopPlay()
 {
-    d->state.stopping.store(true);
+    StreamState &state = d->core->state;
+    state.stopping.store(true);
     d->watchdog->disarm();
     if (!d->channel.isOpen())
         return;
-    // Wakes a writer waiting for a slot and the pacer before the library joins its thread.
-    d->ring.close();
+    // The library closes the channel on a worker; the GUI thread never waits for it nor
+    // wakes the threads involved (the worker does). A picture still on its way is
+    // refused by the ended session.
+    d->core->ring.endSession();
     d->channel.close();
-    d->receiver->setCurrentChannel(-1);
-    d->ring.releaseStorage();
-    d->state.decodeFrameRate.store(0);
+    d->releasePictures();
+    state.decodeFrameRate.store(0);
     d->networkDelay = kNoDelay;
-    d->state.sourceValid.store(false);
+    state.sourceValid.store(false);
     d->status = Closed;
     emit sourceValidChanged();
     emit statusChanged();
@@ -336,19 +343,21 @@ void VideoItem::setProgress(double progress)
 
 QSGNode *VideoItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
 {
-    if (!d->state.sourceValid.load() || d->state.stopping.load() || !d->state.decodeEnabled.load()) {
-        d->ring.discardPresented();
+    const StreamState &state = d->core->state;
+    FrameRing &ring = d->core->ring;
+    if (!state.sourceValid.load() || state.stopping.load() || !state.decodeEnabled.load()) {
+        ring.discardPresented();
         return oldNode;
     }
     QSGNode *node = oldNode;
-    if (VideoBuffer *picture = d->ring.beginRead()) {
+    if (VideoBuffer *picture = ring.beginRead()) {
         if (!picture->isEmpty()) {
             const QSize size = picture->size();
             node = d->painter.draw(window(), oldNode, *picture);
             VideoPainter::place(node, this->size(), d->fillMode, size);
             d->drawnFrames.fetch_add(1);
         }
-        d->ring.endRead();
+        ring.endRead();
         return node;
     }
     // No new picture: the item may have moved, resized or changed its fill mode.
@@ -407,20 +416,21 @@ void VideoItem::_cleanup()
     stopPlay();
     VideoPreviewer::instance()->removePreviewVideo(d->videoId);
     // The pictures' GPU textures belong to the node, which the scene graph releases
-    // on its render thread; the item keeps none of its own.
-    d->pacer->stop();
-    d->ring.releaseStorage();
+    // on its render thread; the item keeps none of its own. The pacing thread, parked
+    // by the ended session, is stopped and joined where the core goes (a worker).
+    d->releasePictures();
 }
 
 void VideoItem::snapshot(QString filename, bool save)
 {
-    d->grabber->request(filename, save);
+    d->core->grabber.request(filename, save);
 }
 
 QString VideoItem::snapshotPath()
 {
-    QDir().mkpath(d->grabber->folder());
-    return d->grabber->folder();
+    const QString folder = d->core->grabber.folder();
+    QDir().mkpath(folder);
+    return folder;
 }
 
 void VideoItem::startRecording(QString filename)
@@ -428,9 +438,12 @@ void VideoItem::startRecording(QString filename)
     d->channel.startRecording(d->recordFolder, filename);
 }
 
-void VideoItem::stopRecording()
+bool VideoItem::stopRecording()
 {
-    d->channel.stopRecording();
+    if (d->channel.stopRecording())
+        return true;
+    qWarning() << "stopRecording: no complete recording" << loggableUrl(d->url);
+    return false;
 }
 
 QString VideoItem::recordingPath()

@@ -57,8 +57,10 @@ public:
     int networkDelay() const;
     VideoInfo *videoInfo() const;
 
-    // Diagnostics for tests and benchmarks: pictures handed to the scene graph, and
-    // releases the renderer did not take within the pacing bound.
+    // Diagnostics for tests and benchmarks: pictures taken from the library, pictures
+    // handed to the scene graph, and releases the renderer did not take within the
+    // pacing bound.
+    quint64 receivedFrameCount() const;
     quint64 drawnFrameCount() const;
     quint64 missedFrameCount() const;
 
@@ -67,11 +69,13 @@ public:
     Q_INVOKABLE void setProgress(double progress);
 
     // Local snapshots and recordings: the next picture to a file (and the preview
-    // store), the library's recording of the stream, and their folders.
+    // store), the library's recording of the stream, and their folders. stopRecording()
+    // is false when nothing was recording, no picture came (no file is left) or the
+    // recording could not be written completely; callers that ignore it lose nothing.
     Q_INVOKABLE void snapshot(QString filename, bool save = true);
     Q_INVOKABLE QString snapshotPath();
     Q_INVOKABLE void startRecording(QString filename);
-    Q_INVOKABLE void stopRecording();
+    Q_INVOKABLE bool stopRecording();
     Q_INVOKABLE QString recordingPath();
 
     // The player library's speed code for a playback speed (0: normal).

@@ -61,6 +61,7 @@ void FramePlayer::onOpened(std::shared_ptr<const StreamSetup> setup)
     m_pacer.reset();
     m_estimatedRate.restart();
     m_needKeyFrame = true;
+    m_streamReported = false;
     if (!m_setup->knowsDuration())
         return;
     const int64_t seconds = (m_setup->durationUs + AV_TIME_BASE / 2) / AV_TIME_BASE;
@@ -112,6 +113,7 @@ void FramePlayer::onVideoPacket(const AVPacket &packet)
         m_needKeyFrame = true;
     }
     if (!decodeEnabled) {
+        reportStreamReached();
         passTime(packet);
         return;
     }
@@ -141,6 +143,17 @@ int FramePlayer::frameRate() const
     if (!m_setup)
         return 0;
     return m_setup->frameRate > 0 ? m_setup->frameRate : m_estimatedRate.rate();
+}
+
+// With decoding off, a live stream without audio would never call back: its first
+// video packet is reported once, as a video record without a picture.
+void FramePlayer::reportStreamReached()
+{
+    if (m_streamReported)
+        return;
+    m_streamReported = true;
+    ZELKA_FRAME_INFO info = videoInfo(0, 0);
+    call(CALLBACK_MEDIA_FRAME, ZELKA_MEDIA_VIDEO, 0, info);
 }
 
 void FramePlayer::onAudio(const QueueItem &item)
@@ -228,6 +241,7 @@ void FramePlayer::deliverPicture(const AVFrame &frame, int64_t timeUs)
     reportFrameTime(timeUs);
     ZELKA_FRAME_INFO info = videoInfo(width, height);
     call(CALLBACK_MEDIA_FRAME, ZELKA_MEDIA_VIDEO, reinterpret_cast<int64_t>(m_picture.data()), info);
+    m_streamReported = true;
 }
 
 void FramePlayer::reportFrameTime(int64_t timeUs)

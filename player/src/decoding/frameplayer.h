@@ -33,6 +33,7 @@ private:
     void onEnd();
     void onVideoPacket(const AVPacket &packet);
     void onAudio(const QueueItem &item);
+    void reportStreamReached();
     void restartAtKeyFrame();
     void noteTimestamp(const AVPacket &packet);
     int frameRate() const;
@@ -68,6 +69,8 @@ private:
     int64_t m_lastSecond = -1;
     int64_t m_reportedDuration = -1;
     bool m_needKeyFrame = true;
+    // The caller learnt of the opened input (a picture, or the report without one).
+    bool m_streamReported = false;
     bool m_decodeEnabled = true;
     bool m_keyFramesOnly = false;
 };

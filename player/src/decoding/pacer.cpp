@@ -4,7 +4,11 @@ namespace zelkaplayer {
 
 namespace {
 constexpr int64_t kMaxLeadUs = 10'000'000; // a longer wait means a timestamp jump
-constexpr auto kMaxLag = std::chrono::milliseconds(500);
+// A picture later than this is not caught up with: pacing starts over from it, so a
+// stall is never followed by a burst of pictures faster than the stream's rate (a
+// consumer that fell behind would otherwise draw 2 or 3 % more pictures a second
+// than the stream has for seconds). Smaller delays, scheduling jitter, are absorbed.
+constexpr auto kMaxLag = std::chrono::milliseconds(60);
 } // namespace
 
 double Pacer::speedFactor(int speedCode)

@@ -7,7 +7,8 @@ namespace zelkaplayer {
 
 // Maps media timestamps to wall-clock due times at a playback speed. Re-anchors
 // at the current picture when the speed changes, when time runs backwards or
-// jumps, and when delivery fell far behind (late pictures are not raced through).
+// jumps, and when delivery fell behind by more than jitter (late pictures are not
+// raced through).
 class Pacer
 {
 public:

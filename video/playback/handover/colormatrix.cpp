@@ -97,3 +97,21 @@ void ColorMatrix::convertI420(QSize size, const uchar *const planes[3], const in
             out[x] = toRgb(luma[x], cb[x / 2], cr[x / 2]);
     }
 }
+
+bool ColorMatrix::isTightI420Size(QSize size)
+{
+    return size.width() >= 2 && size.height() >= 2 && size.width() % 2 == 0 && size.height() % 2 == 0;
+}
+
+QImage ColorMatrix::imageFromTightI420(const uchar *i420, QSize size)
+{
+    if (!i420 || !isTightI420Size(size))
+        return QImage();
+    const int lumaBytes = size.width() * size.height();
+    const int chromaBytes = lumaBytes / 4;
+    const uchar *planes[] = {i420, i420 + lumaBytes, i420 + lumaBytes + chromaBytes};
+    const int strides[] = {size.width(), size.width() / 2, size.width() / 2};
+    QImage image;
+    forPicture(size).convertI420(size, planes, strides, image);
+    return image;
+}

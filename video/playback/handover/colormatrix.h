@@ -26,6 +26,13 @@ public:
     // reusing image's storage when it already has that size and format.
     void convertI420(QSize size, const uchar *const planes[3], const int strides[3], QImage &image) const;
 
+    // The player library hands over tight I420 blocks of even sizes; an odd one has no
+    // agreed chroma layout.
+    static bool isTightI420Size(QSize size);
+    // An RGB32 image of a tight I420 block in its picture's matrix; null for a missing
+    // picture or an odd size.
+    static QImage imageFromTightI420(const uchar *i420, QSize size);
+
 private:
     QRgb toRgb(int y, int u, int v) const;
 

@@ -1,9 +1,34 @@
 #include "framering.h"
 
-void FrameRing::resetSlots()
+bool FrameRing::isBusy(int index) const
 {
-    for (Slot &slot : m_slots)
-        slot.ready = false;
+    return index == m_readingSlot || m_slots[index].writing >= 0;
+}
+
+void FrameRing::recycle(VideoBuffer &storage, VideoBuffer &released)
+{
+    if (storage.isEmpty())
+        return;
+    if (m_spare.isEmpty() && !m_storageReleased)
+        m_spare.swap(storage);
+    else if (released.isEmpty())
+        released.swap(storage);
+    else
+        storage.clear(); // a second surplus at once (a reset): freed here, rarely
+}
+
+void FrameRing::resetSlots(VideoBuffer &released)
+{
+    for (int index = 0; index < kSlotCount; ++index) {
+        m_slots[index].ready = false;
+        if (!isBusy(index))
+            recycle(m_slots[index].picture, released);
+    }
+    resetIndices();
+}
+
+void FrameRing::resetIndices()
+{
     m_readIndex = 0;
     m_writeIndex = 0;
     m_presented = false;
@@ -11,42 +36,62 @@ void FrameRing::resetSlots()
     m_freeAfterRead = false;
 }
 
-void FrameRing::freeReadSlot()
+void FrameRing::freeReadSlot(VideoBuffer &released)
 {
-    m_slots[m_readIndex].ready = false;
+    Slot &slot = m_slots[m_readIndex];
+    slot.ready = false;
+    recycle(slot.picture, released);
     m_readIndex = (m_readIndex + 1) % kSlotCount;
 }
 
-void FrameRing::open()
+long long FrameRing::open()
 {
+    VideoBuffer released;
     std::unique_lock<std::mutex> lock(m_mutex);
-    resetSlots();
-    ++m_session;
+    m_storageReleased = false;
+    resetSlots(released);
+    const long long session = ++m_session;
     m_open = true;
-    m_writing = false;
     lock.unlock();
     m_changed.notify_all();
+    return session;
 }
 
 void FrameRing::close()
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_open = false;
-    ++m_session;
-    m_presented = false;
-    lock.unlock();
+    endSession();
     m_changed.notify_all();
 }
 
-void FrameRing::releaseStorage()
+void FrameRing::endSession()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    resetSlots();
+    m_open = false;
+    ++m_session;
+    m_presented = false;
+}
+
+std::vector<VideoBuffer> FrameRing::releaseStorage()
+{
+    std::vector<VideoBuffer> released;
+    released.reserve(kSlotCount + 1);
+    const auto take = [&released](VideoBuffer &storage) {
+        if (storage.isEmpty())
+            return;
+        released.emplace_back();
+        released.back().swap(storage);
+    };
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_storageReleased = true;
     for (int index = 0; index < kSlotCount; ++index) {
-        if (index != m_readingSlot)
-            m_slots[index].picture.clear();
+        m_slots[index].ready = false;
+        if (!isBusy(index))
+            take(m_slots[index].picture);
     }
+    resetIndices();
+    take(m_spare);
     m_clearAfterRead = m_readingSlot >= 0;
+    return released;
 }
 
 void FrameRing::shutdown()
@@ -68,27 +113,45 @@ void FrameRing::wake()
     m_changed.notify_all();
 }
 
-VideoBuffer *FrameRing::beginWrite(std::chrono::milliseconds bound)
+VideoBuffer *FrameRing::beginWrite(std::chrono::milliseconds bound, long long session)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    const bool free = m_changed.wait_for(lock, bound, [this] {
-        return !m_open || (!m_slots[m_writeIndex].ready && m_writeIndex != m_readingSlot);
+    const auto ended = [&] { return !m_open || (session >= 0 && session != m_session); };
+    const bool free = m_changed.wait_for(lock, bound, [&] {
+        return ended() || (!m_slots[m_writeIndex].ready && !isBusy(m_writeIndex));
     });
-    if (!free || !m_open)
+    if (!free || ended())
         return nullptr;
-    m_writing = true;
-    return &m_slots[m_writeIndex].picture;
+    Slot &slot = m_slots[m_writeIndex];
+    slot.writing = m_session;
+    if (slot.picture.isEmpty())
+        slot.picture.swap(m_spare);
+    return &slot.picture;
 }
 
-void FrameRing::endWrite()
+void FrameRing::endWrite(VideoBuffer *written)
 {
+    VideoBuffer released;
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (!m_open || !m_writing)
+    int index = 0;
+    while (index < kSlotCount && &m_slots[index].picture != written)
+        ++index;
+    if (index == kSlotCount || m_slots[index].writing < 0)
         return;
-    m_writing = false;
-    m_slots[m_writeIndex].ready = true;
-    m_writeIndex = (m_writeIndex + 1) % kSlotCount;
+    Slot &slot = m_slots[index];
+    const bool current = m_open && slot.writing == m_session && index == m_writeIndex;
+    slot.writing = -1;
+    if (current) {
+        slot.ready = true;
+        m_writeIndex = (m_writeIndex + 1) % kSlotCount;
+    } else if (m_storageReleased) {
+        // Its session ended while it was written: nobody reads this picture.
+        slot.picture.swap(released);
+    } else {
+        recycle(slot.picture, released);
+    }
     lock.unlock();
+    // Also a writer of the next session may wait for this slot.
     m_changed.notify_all();
 }
 
@@ -98,6 +161,15 @@ int FrameRing::readyCount() const
     int count = 0;
     for (const Slot &slot : m_slots)
         count += slot.ready ? 1 : 0;
+    return count;
+}
+
+int FrameRing::storedPictures() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    int count = m_spare.isEmpty() ? 0 : 1;
+    for (const Slot &slot : m_slots)
+        count += slot.picture.isEmpty() ? 0 : 1;
     return count;
 }
 
@@ -146,7 +218,8 @@ bool FrameRing::waitUntilConsumed(long long ticket, std::chrono::milliseconds bo
         m_freeAfterRead = true;
         return consumed;
     }
-    freeReadSlot();
+    VideoBuffer released;
+    freeReadSlot(released);
     lock.unlock();
     m_changed.notify_all();
     return consumed;
@@ -169,14 +242,15 @@ VideoBuffer *FrameRing::beginRead()
 
 void FrameRing::endRead()
 {
+    VideoBuffer released;
     std::unique_lock<std::mutex> lock(m_mutex);
     if (m_clearAfterRead && m_readingSlot >= 0)
-        m_slots[m_readingSlot].picture.clear();
+        m_slots[m_readingSlot].picture.swap(released);
     m_clearAfterRead = false;
     m_readingSlot = -1;
     if (m_freeAfterRead) {
         m_freeAfterRead = false;
-        freeReadSlot();
+        freeReadSlot(released);
     } else if (m_presented) {
         m_presented = false;
         m_consumed = true;

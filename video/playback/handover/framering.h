@@ -6,14 +6,25 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 // The hand-over of decoded pictures between three threads of one item: the player
 // library's thread writes slots, the pacing thread releases one slot per frame
-// interval to the renderer, the scene-graph thread copies the released slot. One
-// mutex guards every flag and index; the picture bytes of a slot belong to the
-// writer while the slot is free and to the readers while it is ready. A slot the
-// renderer is reading goes back to the writer only when the renderer is done with
-// it, however long that takes; a writer that cannot wait so long drops its picture.
+// interval to the renderer, the scene-graph thread takes the released slot's picture
+// (exchanging storage with it). One mutex guards every flag and index; the picture
+// bytes of a slot belong to its writer while it writes and to the readers while the
+// slot is ready. A slot the renderer is reading goes back to the writer only when the
+// renderer is done with it, however long that takes; a writer that cannot wait so
+// long drops its picture.
+//
+// Sessions: each open() starts a session. A write begun in a session that has ended
+// meanwhile (a channel still closing while the next one starts) is dropped, and the
+// slot it writes is left alone until it is done.
+//
+// Storage: a slot holds picture storage only while it holds a picture; a freed slot's
+// storage becomes the one spare the writer takes next, or is released when there is a
+// spare already. The ring thus keeps what is in flight plus one picture, not one per
+// slot (at 1080p a picture is 3 MB).
 class FrameRing
 {
 public:
@@ -21,24 +32,30 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // --- control (GUI thread) ---
-    // Starts a new session: all slots free, indices 0 (a slot being read stays the
-    // renderer's until it is done).
-    void open();
+    // Starts a new session: all slots free, indices 0 (a slot being read or written
+    // stays with its reader or writer until it is done). Returns the session's ticket.
+    long long open();
     // Ends the session: wakes every waiter; later writes are dropped.
     void close();
-    // Frees the slots' storage (after the writer is gone); a slot being read is freed
-    // when the renderer is done with it.
-    void releaseStorage();
+    // Ends the session without waking anyone: for a thread that must not be held up by
+    // the threads it would wake; whoever wakes them later calls wake().
+    void endSession();
+    // Gives up the pictures' storage and returns it, for the caller to free where it
+    // likes (a GUI thread hands it to a worker: freeing 3 MB pictures costs it time); a
+    // slot being read or written is freed when its reader or writer is done with it.
+    std::vector<VideoBuffer> releaseStorage();
     // Ends the pacing thread's waits for good.
     void shutdown();
-    // Wakes the pacing thread so that it re-tests its gate.
+    // Wakes every waiter (the pacing thread re-tests its gate, a writer its session).
     void wake();
 
     // --- writer (library thread) ---
-    // The slot at the write index once it is free; null when closed or after bound.
-    VideoBuffer *beginWrite(std::chrono::milliseconds bound);
-    // Marks the slot written by beginWrite ready and moves the write index.
-    void endWrite();
+    // The slot at the write index once it is free; null when closed, after bound, or
+    // when session (a ticket of open(), -1: whatever is open) is no longer the open one.
+    VideoBuffer *beginWrite(std::chrono::milliseconds bound, long long session = -1);
+    // Marks the slot written (beginWrite's answer) ready and moves the write index;
+    // drops the picture when its session ended meanwhile.
+    void endWrite(VideoBuffer *written);
     int readyCount() const;
 
     // --- pacing thread ---
@@ -63,26 +80,36 @@ public:
     // The renderer will not draw now: the presented picture counts as consumed.
     void discardPresented();
 
-private:
-    bool sessionEnded(long long ticket) const;
-    void resetSlots();
-    void freeReadSlot();
+    // Pictures whose storage the ring holds (diagnostics and tests).
+    int storedPictures() const;
 
+private:
     struct Slot
     {
         VideoBuffer picture;
         bool ready = false;
+        // Session of the write under way, -1 when none.
+        long long writing = -1;
     };
+
+    bool sessionEnded(long long ticket) const;
+    bool isBusy(int index) const;
+    void resetSlots(VideoBuffer &released);
+    void resetIndices();
+    void freeReadSlot(VideoBuffer &released);
+    // Keeps a freed slot's storage as the spare, or hands it to released to be freed
+    // outside the lock.
+    void recycle(VideoBuffer &storage, VideoBuffer &released);
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     Slot m_slots[kSlotCount];
+    VideoBuffer m_spare;
     int m_readIndex = 0;
     int m_writeIndex = 0;
     long long m_session = 0;
     bool m_open = false;
     bool m_shutdown = false;
-    bool m_writing = false;
     bool m_presented = false;
     bool m_consumed = false;
     // The slot the renderer is reading, -1 when none; the writer never gets it.
@@ -91,4 +118,6 @@ private:
     // (the pacer stopped waiting for it), and drop its storage (released meanwhile).
     bool m_freeAfterRead = false;
     bool m_clearAfterRead = false;
+    // Storage was released while a write was under way: that write's storage goes too.
+    bool m_storageReleased = false;
 };

@@ -1,5 +1,9 @@
 #include "streamchannel.h"
 
+#include "framereceiver.h"
+#include "libZelkaExPlayer.h"
+#include "streamcloser.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -47,15 +51,16 @@ int StreamChannel::speedCode(double speed)
     return ZELKA_SPEED_NORMAL;
 }
 
-int StreamChannel::open(const QString &url, const StartOptions &options, ZELKA_PLAYER_CALLBACK callback, void *user)
+int StreamChannel::open(const QString &url, const StartOptions &options, std::shared_ptr<FrameReceiver> receiver)
 {
     const QByteArray latin1 = url.toLatin1();
     const int id = libZelkaExPlayer_OpenStream(0, protocolOf(url), latin1.constData(), options.connectType,
-                                               kMediaFlags, callback, user, kReconnect, kPace, kQueueBytes, "", "",
-                                               0, 0);
+                                               kMediaFlags, &FrameReceiver::playCallback, receiver.get(), kReconnect,
+                                               kPace, kQueueBytes, "", "", 0, 0);
     if (id <= 0)
         return id;
     m_id = id;
+    m_receiver = std::move(receiver);
     const int decodeType = options.decodeType;
     const int renderFormat = (decodeType == 0 || decodeType == 2) ? kRenderFormatYv12 : kRenderFormatOther;
     libZelkaExPlayer_SetEnableDecode(0, id, options.decodeEnabled ? 1 : 0);
@@ -69,8 +74,9 @@ void StreamChannel::close()
 {
     if (!isOpen())
         return;
-    libZelkaExPlayer_StopPlayStream(0, m_id);
-    libZelkaExPlayer_CloseStream(0, m_id);
+    m_receiver->detach();
+    FrameReceiver *receiver = m_receiver.get();
+    StreamCloser::instance().close(m_id, std::move(m_receiver), [receiver] { receiver->wakeWriter(); });
     m_id = -1;
 }
 
@@ -108,8 +114,7 @@ void StreamChannel::startRecording(const QString &folder, const QString &fileNam
                                     kRecordSeconds, 0, 1);
 }
 
-void StreamChannel::stopRecording()
+bool StreamChannel::stopRecording()
 {
-    if (isOpen())
-        libZelkaExPlayer_StopRecording(0, m_id);
+    return isOpen() && libZelkaExPlayer_StopRecording(0, m_id) == 0;
 }

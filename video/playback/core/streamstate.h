@@ -17,4 +17,8 @@ struct StreamState
     std::atomic<bool> sourceValid{false};
     std::atomic<bool> decodeEnabled{true};
     std::atomic<bool> keyFramesOnly{false};
+    // When the last picture arrived (steady clock, ms; 0: none yet), for the watchdog.
+    std::atomic<int64_t> lastPictureMs{0};
+    // Pictures written into the ring so far (diagnostics).
+    std::atomic<uint64_t> receivedPictures{0};
 };

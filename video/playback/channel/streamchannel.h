@@ -1,11 +1,14 @@
 #pragma once
 
-#include "libZelkaExPlayer.h"
-
 #include <QString>
 
+#include <cstdint>
+#include <memory>
+
+class FrameReceiver;
+
 // The player library's channel of one playback item (GUI thread): opens and starts a
-// URL, passes the item's switches, speed, seeks and recordings on, and closes it.
+// URL, passes the item's switches, speed, seeks and recordings on, and lets it go.
 class StreamChannel
 {
 public:
@@ -23,10 +26,12 @@ public:
     // The library's speed code for a playback speed (normal for any speed it lacks).
     static int speedCode(double speed);
 
-    // Opens and starts url; returns the library's answer, the channel id (above 0) or
-    // 0 and below when it refused the URL, which leaves no channel open.
-    int open(const QString &url, const StartOptions &options, ZELKA_PLAYER_CALLBACK callback, void *user);
-    // Stops and closes the channel; no callback of it runs after this returns.
+    // Opens and starts url with receiver taking the callbacks; returns the library's
+    // answer, the channel id (above 0) or 0 and below when it refused the URL, which
+    // leaves no channel open.
+    int open(const QString &url, const StartOptions &options, std::shared_ptr<FrameReceiver> receiver);
+    // Lets the channel go without waiting: no callback reaches the receiver after this
+    // returns; the library stops and closes the channel on a worker (StreamCloser).
     void close();
     bool isOpen() const { return m_id > 0; }
     int id() const { return m_id; }
@@ -36,8 +41,10 @@ public:
     void setSpeed(double speed);
     void seek(int64_t seconds);
     void startRecording(const QString &folder, const QString &fileName);
-    void stopRecording();
+    // False when nothing was recording, no picture came (no file is left) or a write failed.
+    bool stopRecording();
 
 private:
     int m_id = -1;
+    std::shared_ptr<FrameReceiver> m_receiver;
 };

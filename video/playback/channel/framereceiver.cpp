@@ -1,16 +1,11 @@
 #include "framereceiver.h"
 
 #include "codecnames.h"
-#include "framering.h"
-#include "guithreadcall.h"
 #include "nopicturewatchdog.h"
-#include "snapshotgrabber.h"
-#include "streamstate.h"
+#include "playbackcore.h"
 #include "videoinfo.h"
 #include "videoitem.h"
-#include "videopacer.h"
 
-#include <atomic>
 #include <chrono>
 
 namespace {
@@ -48,55 +43,56 @@ bool takeTimeUpdateTurn()
 
 } // namespace
 
-FrameReceiver::FrameReceiver(const Parts &parts)
-    : m_state(parts.state)
-    , m_ring(parts.ring)
-    , m_grabber(parts.grabber)
-    , m_watchdog(parts.watchdog)
-    , m_info(parts.info)
-    , m_calls(parts.calls)
-    , m_listener(parts.listener)
+FrameReceiver::FrameReceiver(std::shared_ptr<PlaybackCore> core, long long ringSession, Listener &listener,
+                             VideoInfo &info)
+    : m_core(std::move(core))
+    , m_ringSession(ringSession)
+    , m_listener(&listener)
+    , m_info(&info)
 {
 }
 
-void FrameReceiver::reset()
+void FrameReceiver::wakeWriter()
 {
-    m_reached = false;
-    m_frameSize = QSize();
-    m_publishedCacheCount = -1;
-    m_publishedVideoCodec = 0;
-    m_publishedCodeRate = 0;
-    m_publishedPacketLoss = 0.0f;
-    m_publishedAudioCodec = 0;
-    m_publishedSampleRate = 0;
+    m_core->ring.wake();
 }
 
 int FrameReceiver::playCallback(ZELKA_CALLBACK_TYPE type, int channelId, void *user, int mediaType, int64_t data,
                                 ZELKA_FRAME_INFO *info)
 {
     auto *receiver = static_cast<FrameReceiver *>(user);
+    if (!receiver->m_detached.load())
+        receiver->take(type, channelId, mediaType, data, info);
+    return 0;
+}
+
+void FrameReceiver::take(ZELKA_CALLBACK_TYPE type, int channelId, int mediaType, int64_t data,
+                         const ZELKA_FRAME_INFO *info)
+{
     lastTimeUpdateMs();
     // The library opens a stream on its own threads and calls back only once it got
     // something of it: a stream it cannot reach never calls.
-    if (!receiver->m_reached) {
-        receiver->m_reached = true;
-        receiver->onGuiThread(channelId, [receiver] { receiver->m_listener.streamReached(); });
+    if (!m_reached) {
+        m_reached = true;
+        onGuiThread(channelId, [](Listener &listener, VideoInfo &) { listener.streamReached(); });
     }
     if (type == CALLBACK_STREAM_END) {
-        receiver->onGuiThread(channelId, [receiver] { receiver->m_listener.streamEnded(); });
-        return 0;
+        onGuiThread(channelId, [](Listener &listener, VideoInfo &) { listener.streamEnded(); });
+        return;
     }
-    if (info && !receiver->m_state.stopping.load())
-        receiver->dispatch(type, channelId, mediaType, data, *info);
-    return 0;
+    if (info && !m_core->state.stopping.load())
+        dispatch(type, channelId, mediaType, data, *info);
 }
 
 template <typename Fn>
 void FrameReceiver::onGuiThread(int channelId, Fn fn)
 {
-    m_calls.post([this, channelId, fn] {
-        if (channelId == m_currentChannel)
-            fn();
+    // The call holds what it reaches by value: the receiver may be gone when it runs.
+    Listener *listener = m_listener;
+    VideoInfo *info = m_info;
+    m_core->relay.post([listener, info, channelId, fn] {
+        if (listener->isCurrentChannel(channelId))
+            fn(*listener, *info);
     });
 }
 
@@ -106,7 +102,7 @@ void FrameReceiver::dispatch(ZELKA_CALLBACK_TYPE type, int channelId, int mediaT
     switch (type) {
     case CALLBACK_DURATION: {
         const qulonglong seconds = info.seconds;
-        onGuiThread(channelId, [this, seconds] { m_info.setDuration(seconds); });
+        onGuiThread(channelId, [seconds](Listener &, VideoInfo &statistics) { statistics.setDuration(seconds); });
         break;
     }
     case CALLBACK_FRAME_TIME: {
@@ -114,13 +110,15 @@ void FrameReceiver::dispatch(ZELKA_CALLBACK_TYPE type, int channelId, int mediaT
             break;
         const auto *time = reinterpret_cast<const ZELKA_FRAME_TIME *>(data);
         const int hour = time->hour, minute = time->minute, second = time->second;
-        onGuiThread(channelId, [this, hour, minute, second] { m_listener.timeReached(hour, minute, second); });
+        onGuiThread(channelId, [hour, minute, second](Listener &listener, VideoInfo &) {
+            listener.timeReached(hour, minute, second);
+        });
         break;
     }
     case CALLBACK_PROGRESS:
         if (mediaType == ZELKA_MEDIA_VIDEO) {
             const qulonglong seconds = info.seconds;
-            onGuiThread(channelId, [this, seconds] { m_info.setProgress(seconds); });
+            onGuiThread(channelId, [seconds](Listener &, VideoInfo &statistics) { statistics.setProgress(seconds); });
         }
         break;
     case CALLBACK_MEDIA_FRAME:
@@ -136,46 +134,50 @@ void FrameReceiver::dispatch(ZELKA_CALLBACK_TYPE type, int channelId, int mediaT
 
 void FrameReceiver::takeHardwareType(int channelId, int decoder)
 {
-    if (m_state.hardwareType.load() != VideoItem::Unknown)
+    StreamState &state = m_core->state;
+    if (state.hardwareType.load() != VideoItem::Unknown)
         return;
     static constexpr int kByDecoder[] = {VideoItem::Cpu, VideoItem::Gpu_Nvidia, VideoItem::Gpu_Dxva};
     if (decoder >= 0 && decoder < 3)
-        m_state.hardwareType.store(kByDecoder[decoder]);
-    onGuiThread(channelId, [this] { m_listener.hardwareTypeKnown(); });
+        state.hardwareType.store(kByDecoder[decoder]);
+    onGuiThread(channelId, [](Listener &listener, VideoInfo &) { listener.hardwareTypeKnown(); });
 }
 
 void FrameReceiver::takeFrameRates(int channelId, int fps, int decodingFps)
 {
+    StreamState &state = m_core->state;
     const int rate = VideoPacer::effectiveFrameRate(fps);
-    if (m_state.frameRate.exchange(rate) != rate) {
-        m_state.frameIntervalNs.store(VideoPacer::frameIntervalNs(rate));
-        onGuiThread(channelId, [this] { m_listener.frameRateChanged(); });
+    if (state.frameRate.exchange(rate) != rate) {
+        state.frameIntervalNs.store(VideoPacer::frameIntervalNs(rate));
+        onGuiThread(channelId, [](Listener &listener, VideoInfo &) { listener.frameRateChanged(); });
     }
-    if (m_state.decodeFrameRate.exchange(decodingFps) != decodingFps)
-        onGuiThread(channelId, [this] { m_listener.decodeFrameRateChanged(); });
+    if (state.decodeFrameRate.exchange(decodingFps) != decodingFps)
+        onGuiThread(channelId, [](Listener &listener, VideoInfo &) { listener.decodeFrameRateChanged(); });
 }
 
 // A new picture size: the renderer takes the size from each picture, so the writer
 // never waits for it; the GUI learns the size for its geometry and statistics.
 void FrameReceiver::takeFormat(int channelId, QSize size)
 {
-    if (m_state.sourceValid.load() && size == m_frameSize)
+    StreamState &state = m_core->state;
+    if (state.sourceValid.load() && size == m_frameSize)
         return;
     m_frameSize = size;
-    m_state.sourceValid.store(true);
-    onGuiThread(channelId, [this, size] {
-        m_info.setResolution(size);
-        m_listener.pictureSizeChanged(size);
+    state.sourceValid.store(true);
+    onGuiThread(channelId, [size](Listener &listener, VideoInfo &statistics) {
+        statistics.setResolution(size);
+        listener.pictureSizeChanged(size);
     });
 }
 
 void FrameReceiver::publishCacheCount(int channelId)
 {
-    const int count = m_state.cacheCount.load();
+    const int count = m_core->state.cacheCount.load();
     if (count == m_publishedCacheCount)
         return;
     m_publishedCacheCount = count;
-    onGuiThread(channelId, [this, count] { m_info.setCacheFrameCount(qulonglong(count)); });
+    onGuiThread(channelId,
+                [count](Listener &, VideoInfo &statistics) { statistics.setCacheFrameCount(qulonglong(count)); });
 }
 
 void FrameReceiver::takeVideoStatistics(int channelId, const ZELKA_FRAME_INFO &frame)
@@ -189,10 +191,10 @@ void FrameReceiver::takeVideoStatistics(int channelId, const ZELKA_FRAME_INFO &f
     m_publishedPacketLoss = frame.packetLossRate;
     const QString codec = CodecNames::video(int(frame.codecId));
     const float loss = frame.packetLossRate;
-    onGuiThread(channelId, [this, codec, codeRate, loss] {
-        m_info.setVideoCodec(codec);
-        m_info.setCodeRate(codeRate);
-        m_info.setPacketLossRate(loss);
+    onGuiThread(channelId, [codec, codeRate, loss](Listener &, VideoInfo &statistics) {
+        statistics.setVideoCodec(codec);
+        statistics.setCodeRate(codeRate);
+        statistics.setPacketLossRate(loss);
     });
 }
 
@@ -204,9 +206,9 @@ void FrameReceiver::takeAudioStatistics(int channelId, const ZELKA_FRAME_INFO &f
     m_publishedSampleRate = frame.sampleRate;
     const QString codec = CodecNames::audio(int(frame.codecId));
     const qulonglong sampleRate = frame.sampleRate;
-    onGuiThread(channelId, [this, codec, sampleRate] {
-        m_info.setAudioCodec(codec);
-        m_info.setAudioSampleRate(sampleRate);
+    onGuiThread(channelId, [codec, sampleRate](Listener &, VideoInfo &statistics) {
+        statistics.setAudioCodec(codec);
+        statistics.setAudioSampleRate(sampleRate);
     });
 }
 
@@ -215,24 +217,29 @@ void FrameReceiver::takePicture(int channelId, const ZELKA_FRAME_INFO &frame, in
     const QSize size(frame.width, frame.height);
     if (size.width() < 1 || size.height() < 1)
         return;
+    StreamState &state = m_core->state;
     takeVideoStatistics(channelId, frame);
     takeHardwareType(channelId, frame.decoder);
     takeFrameRates(channelId, frame.frameRate, frame.decodeFrameRate);
     takeFormat(channelId, size);
-    m_state.cacheCount.store(int(frame.cachedFrames) + m_ring.readyCount());
+    FrameRing &ring = m_core->ring;
+    state.cacheCount.store(int(frame.cachedFrames) + ring.readyCount());
     publishCacheCount(channelId);
     if (!data)
         return;
-    VideoBuffer *slot = m_ring.beginWrite(kWriteBound);
+    VideoBuffer *slot = ring.beginWrite(kWriteBound, m_ringSession);
     if (!slot)
         return;
-    const int type = m_state.hardwareType.load();
+    const int type = state.hardwareType.load();
     const bool readable = type == VideoItem::Cpu || type == VideoItem::Gpu_Dxva;
     const auto *picture = reinterpret_cast<const uchar *>(data);
     if (readable)
         slot->assignTightI420(picture, size.width(), size.height());
-    if (m_grabber.isPending())
-        m_grabber.takePicture(picture, size, readable);
-    m_ring.endWrite();
-    m_watchdog.pictureArrived();
+    SnapshotGrabber &grabber = m_core->grabber;
+    if (grabber.isPending())
+        grabber.takePicture(picture, size, readable);
+    ring.endWrite(slot);
+    state.receivedPictures.fetch_add(1);
+    // The watchdog reads this on its own timer: no call per picture to the GUI thread.
+    state.lastPictureMs.store(NoPictureWatchdog::nowMs());
 }

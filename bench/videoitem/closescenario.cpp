@@ -1,0 +1,195 @@
+#include "closescenario.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "benchtools.h"
+#include "localservers.h"
+#include "videoitem.h"
+
+using namespace BenchTools;
+
+namespace CloseScenario {
+
+namespace {
+
+constexpr int kReleaseAfterMs = 1000;
+constexpr int kWatchAfterMs = 3000;
+
+// A square that turns all the time: the window draws a frame every refresh, and
+// every frame is animated on the GUI thread.
+std::unique_ptr<QQuickItem> spinner(QQmlEngine &engine, QQuickWindow &window)
+{
+    QQmlComponent component(&engine);
+    component.setData("import QtQuick\n"
+                      "Rectangle { width: 60; height: 60; color: 'orange'; z: 10\n"
+                      "  RotationAnimation on rotation { from: 0; to: 360; duration: 1000; "
+                      "loops: Animation.Infinite } }",
+                      QUrl());
+    std::unique_ptr<QQuickItem> item(qobject_cast<QQuickItem *>(component.create()));
+    if (item)
+        item->setParentItem(window.contentItem());
+    return item;
+}
+
+// Times of the GUI thread's animation steps.
+class FrameClock
+{
+public:
+    explicit FrameClock(QQuickWindow &window)
+    {
+        m_timer.start();
+        m_connection = QObject::connect(&window, &QQuickWindow::afterAnimating, &window,
+                                        [this] { m_stamps.push_back(m_timer.elapsed()); });
+    }
+    ~FrameClock() { QObject::disconnect(m_connection); }
+
+    qint64 now() const { return m_timer.elapsed(); }
+    // The longest gap between animation steps from start to end (ms of this clock).
+    qint64 longestGap(qint64 start, qint64 end) const
+    {
+        qint64 longest = 0, previous = start;
+        for (const qint64 stamp : m_stamps) {
+            if (stamp < start)
+                continue;
+            if (stamp > end)
+                break;
+            longest = std::max(longest, stamp - previous);
+            previous = stamp;
+        }
+        return std::max(longest, end - previous);
+    }
+    int frames(qint64 start, qint64 end) const
+    {
+        int count = 0;
+        for (const qint64 stamp : m_stamps)
+            count += stamp >= start && stamp <= end ? 1 : 0;
+        return count;
+    }
+
+private:
+    QElapsedTimer m_timer;
+    std::vector<qint64> m_stamps;
+    QMetaObject::Connection m_connection;
+};
+
+int libraryThreads()
+{
+    return threadsNamed("zelka-reader") + threadsNamed("zelka-decoder");
+}
+
+// FIFOs nobody writes to: opening one for reading blocks in the kernel.
+class Fifos
+{
+public:
+    explicit Fifos(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            const QString path = m_dir.filePath(QStringLiteral("fifo%1").arg(i));
+            if (mkfifo(QFile::encodeName(path).constData(), 0600) == 0)
+                m_paths << path;
+        }
+    }
+    const QStringList &paths() const { return m_paths; }
+    // A writer that comes and goes lets every blocked open return.
+    void release() const
+    {
+        for (const QString &path : m_paths) {
+            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_paths;
+};
+
+} // namespace
+
+QJsonObject run(QQuickWindow &window, int count, const QString &source)
+{
+    QJsonObject result;
+    result["items"] = count;
+    result["source"] = source;
+
+    std::unique_ptr<RtspTestServer> live;
+    std::unique_ptr<SilentServer> silent;
+    std::unique_ptr<Fifos> fifos;
+    QStringList urls;
+    if (source == QLatin1String("live")) {
+        live = std::make_unique<RtspTestServer>();
+        live->mount("/live", RtspTestServer::liveLaunch(), true);
+        if (!live->start())
+            return result;
+        for (int i = 0; i < count; ++i)
+            urls << live->url("/live");
+    } else if (source == QLatin1String("stalled")) {
+        silent = std::make_unique<SilentServer>();
+        for (int i = 0; i < count; ++i)
+            urls << QStringLiteral("rtsp://127.0.0.1:%1/stalled").arg(silent->port());
+    } else if (source == QLatin1String("stuck")) {
+        fifos = std::make_unique<Fifos>(count);
+        for (const QString &path : fifos->paths())
+            urls << fileUrl(path);
+    }
+    if (urls.size() != count)
+        return result;
+
+    QQmlEngine engine;
+    const std::unique_ptr<QQuickItem> animation = spinner(engine, window);
+    QList<VideoItem *> items = makeGrid(window, count);
+    for (int i = 0; i < count; ++i)
+        items[i]->setVideoUrl(urls[i]);
+    if (live) {
+        result["started"] = waitUntil([&] {
+            for (const VideoItem *item : items) {
+                if (item->drawnFrameCount() < 1)
+                    return false;
+            }
+            return true;
+        }, 60000);
+    }
+    waitMs(1500);
+
+    FrameClock clock(window);
+    waitMs(1000);
+    const qint64 before = clock.now();
+    qDeleteAll(items);
+    const qint64 deleted = clock.now();
+    if (fifos) {
+        waitMs(kReleaseAfterMs);
+        fifos->release();
+    }
+    const qint64 released = clock.now();
+    const bool gone = waitUntil([] { return libraryThreads() == 0; }, 30000);
+    const qint64 threadsGone = clock.now();
+    const qint64 watchedUntil = std::max(threadsGone, deleted + kWatchAfterMs);
+    if (clock.now() < watchedUntil)
+        waitMs(int(watchedUntil - clock.now()));
+
+    result["deletion_ms"] = deleted - before;
+    result["longest_gui_gap_ms_before"] = clock.longestGap(before - 1000, before);
+    result["longest_gui_gap_ms"] = clock.longestGap(before, watchedUntil);
+    result["animation_frames_per_second"] =
+        rounded(clock.frames(before, watchedUntil) * 1000.0 / double(watchedUntil - before), 1);
+    result["threads_gone"] = gone;
+    // Stuck readers can only end once their call returned.
+    result["threads_gone_ms"] = threadsGone - (fifos ? released : before);
+    result["threads_left"] = libraryThreads();
+    return result;
+}
+
+} // namespace CloseScenario

@@ -1,0 +1,115 @@
+#include "streamcloser.h"
+
+#include "libZelkaExPlayer.h"
+
+#include <algorithm>
+#include <pthread.h>
+#include <sched.h>
+
+StreamCloser &StreamCloser::instance()
+{
+    static StreamCloser closer;
+    return closer;
+}
+
+StreamCloser::StreamCloser() = default;
+
+StreamCloser::~StreamCloser()
+{
+    std::vector<std::thread> workers;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+        workers.swap(m_workers);
+    }
+    m_jobQueued.notify_all();
+    for (std::thread &worker : workers)
+        worker.join();
+}
+
+void StreamCloser::close(int channelId, std::shared_ptr<void> keepAlive, std::function<void()> wakeCallback)
+{
+    enqueue(Job{channelId, std::move(keepAlive), std::move(wakeCallback)});
+}
+
+void StreamCloser::dispose(std::shared_ptr<void> keepAlive)
+{
+    enqueue(Job{0, std::move(keepAlive), {}});
+}
+
+void StreamCloser::enqueue(Job job)
+{
+    std::vector<std::thread> retired;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+        retired = takeRetired();
+        if (needsWorker())
+            m_workers.emplace_back([this] { work(); });
+    }
+    m_jobQueued.notify_one();
+    // Retired workers have left their loop: joining them takes no time.
+    for (std::thread &worker : retired)
+        worker.join();
+}
+
+bool StreamCloser::waitUntilIdle(std::chrono::milliseconds bound)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_jobDone.wait_for(lock, bound, [this] { return m_jobs.empty() && m_busy == 0; });
+}
+
+bool StreamCloser::needsWorker() const
+{
+    return m_jobs.size() > size_t(m_waiting) && m_workers.size() < size_t(kMaxWorkers);
+}
+
+std::vector<std::thread> StreamCloser::takeRetired()
+{
+    std::vector<std::thread> retired;
+    for (const std::thread::id id : m_retired) {
+        const auto found = std::find_if(m_workers.begin(), m_workers.end(),
+                                        [id](const std::thread &worker) { return worker.get_id() == id; });
+        if (found == m_workers.end())
+            continue;
+        retired.push_back(std::move(*found));
+        m_workers.erase(found);
+    }
+    m_retired.clear();
+    return retired;
+}
+
+void StreamCloser::work()
+{
+    pthread_setname_np(pthread_self(), "zelka-closer");
+    // Background work: a batch thread does not preempt the thread that woke it.
+    const sched_param normal{0};
+    pthread_setschedparam(pthread_self(), SCHED_BATCH, &normal);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        ++m_waiting;
+        const bool woken =
+            m_jobQueued.wait_for(lock, kIdleLifetime, [this] { return m_stopping || !m_jobs.empty(); });
+        --m_waiting;
+        if (m_jobs.empty()) {
+            if (!woken && !m_stopping)
+                m_retired.push_back(std::this_thread::get_id());
+            return;
+        }
+        Job job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        ++m_busy;
+        lock.unlock();
+        if (job.wakeCallback)
+            job.wakeCallback();
+        if (job.channelId > 0) {
+            libZelkaExPlayer_StopPlayStream(0, job.channelId);
+            libZelkaExPlayer_CloseStream(0, job.channelId);
+        }
+        // No callback of the channel runs any more: its target may go.
+        job.keepAlive.reset();
+        lock.lock();
+        --m_busy;
+        m_jobDone.notify_all();
+    }
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// Closes the player library's channels away from the GUI thread. Closing a channel
+// waits for its threads (up to a few hundred milliseconds against a stalled server,
+// longer for a reader stuck in a call that cannot be cut short), so tiles hand their
+// channels here and go on at once; several closes run side by side, each on a worker
+// of a small pool that grows with the queue and shrinks again when idle. The workers run
+// as batch threads: waking one never pushes the GUI thread off its core.
+class StreamCloser
+{
+public:
+    static StreamCloser &instance();
+
+    StreamCloser();
+    // Finishes every queued close, then joins the workers.
+    ~StreamCloser();
+    StreamCloser(const StreamCloser &) = delete;
+    StreamCloser &operator=(const StreamCloser &) = delete;
+
+    // Stops and closes the channel on a worker, after running wakeCallback there (it
+    // wakes a callback the channel may be waiting in, so that the close does not wait
+    // for it). keepAlive (the channel's callback target) is released only once the
+    // library promised no further callback.
+    void close(int channelId, std::shared_ptr<void> keepAlive, std::function<void()> wakeCallback = {});
+    // Releases keepAlive on a worker: whatever its last release joins or frees is done
+    // away from the caller's thread.
+    void dispose(std::shared_ptr<void> keepAlive);
+
+    // Waits until no close is queued or running; false when bound passed first.
+    bool waitUntilIdle(std::chrono::milliseconds bound);
+
+    static constexpr int kMaxWorkers = 32;
+    // A worker without work for this long ends.
+    static constexpr std::chrono::seconds kIdleLifetime{10};
+
+private:
+    struct Job
+    {
+        int channelId; // 0: nothing to close, only keepAlive to release
+        std::shared_ptr<void> keepAlive;
+        std::function<void()> wakeCallback;
+    };
+
+    void enqueue(Job job);
+    void work();
+    bool needsWorker() const;
+    std::vector<std::thread> takeRetired();
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_jobQueued; // workers wait here
+    std::condition_variable m_jobDone;   // waitUntilIdle() waits here
+    std::deque<Job> m_jobs;
+    int m_busy = 0;
+    int m_waiting = 0;
+    bool m_stopping = false;
+    std::vector<std::thread> m_workers;
+    std::vector<std::thread::id> m_retired;
+};
