@@ -18,6 +18,7 @@ list(FILTER ZELKA_RESOURCE_FILES EXCLUDE REGEX "^res/background/")
 set(ZELKA_QML_HELPER_FILES
     qml/main.qml
     qml/Widgets/PopupFrame.qml
+    qml/Widgets/StandInTitle.qml
     qml/Widgets/SteeringWheelCanvas.qml
     qml/Widgets/WindowCloseButton.qml
 )

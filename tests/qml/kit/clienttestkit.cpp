@@ -8,6 +8,8 @@
 
 #include <atomic>
 
+#include "httpmanager.h"
+#include "networkmanager.h"
 #include "settingmanager.h"
 
 namespace {
@@ -110,4 +112,10 @@ bool ClientTestKit::typeText(const QString &text) const
     for (const QChar character : text)
         QTest::sendKeyEvent(QTest::Click, window, Qt::Key_unknown, QString(character), Qt::NoModifier);
     return true;
+}
+
+void ClientTestKit::setRequestTimeout(int milliseconds)
+{
+    HttpManager *http = NetworkManager::instance()->httpManager();
+    http->setRequestTimeout(milliseconds > 0 ? milliseconds : HttpManager::DefaultRequestTimeoutMs);
 }
