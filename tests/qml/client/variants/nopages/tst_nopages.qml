@@ -2,8 +2,10 @@ import QtQuick
 import QtTest
 import "../.."
 
-// No ui_config.ini beside the executable: every page counts as switched off. The window
-// shows its title, an empty menu strip and the title-bar controls; no switch ever runs.
+// Nothing optional beside the executable. Without ui_config.ini every page counts as
+// switched off: the window shows its title, an empty menu strip and the title-bar
+// controls, and no switch ever runs. Without the background picture the window stays
+// transparent.
 ShellTestCase {
     name: "NoPages"
 
@@ -25,5 +27,15 @@ ShellTestCase {
         homeMenu.setCurrentMenu(2);
         compare(homeMenu.currentMenu, 1);
         compare(testServer.requests("/api/v1/devices").length, 1);
+    }
+
+    function test_noBackgroundPictureLeavesTheWindowTransparent() {
+        ignoreWarning(/background\/home\.png/);
+        const window = openHomeWindow();
+        const background = part(window, "background");
+        compare(background.status, Image.Error);
+        compare(String(background.source), "file:///" + qmlApi.getApplicationDir() + "/background/home.png");
+        compare(window.color, Qt.rgba(0, 0, 0, 0));
+        verify(part(window, "titleText").visible);
     }
 }
