@@ -276,7 +276,7 @@ FramelessWindow {
 
             Widgets.ColorButton {
                 id: foldButton
-                objectName: "foldButton"
+                objectName: "menuFoldButton"
                 anchors.left: homeMenu.right
                 // Folded, the button sits at the window's left edge.
                 anchors.leftMargin: homeMenu.expanded ? 0 : homeMenu.radius
@@ -289,7 +289,7 @@ FramelessWindow {
                 onClicked: homeMenu.expanded = !homeMenu.expanded
 
                 Image {
-                    objectName: "foldPicture"
+                    objectName: "menuFoldPicture"
                     anchors.fill: parent
                     source: styleManager.style.image(homeMenu.expanded ? "VideoSquare-ListView-Fold"
                                                                        : "VideoSquare-ListView-UnFold")

@@ -1,7 +1,8 @@
 import QtQuick
 import "../Widgets" as Widgets
 
-// Stand-in for the video square until the page itself is built.
+// Stand-in for the video square until the page itself is built, with the side panel
+// at its right edge.
 Item {
     id: videoSquare
 
@@ -9,5 +10,15 @@ Item {
 
     Widgets.StandInTitle {
         text: "视频广场"
+    }
+
+    // Above the page: the fold button and the details box lie left of the panel.
+    DeviceManageSwipeView {
+        id: deviceManageView
+        objectName: "deviceManageView"
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
+        anchors.right: parent.right
+        z: 1
     }
 }

@@ -1,6 +1,6 @@
 import QtQuick
 import an.window 1.0
-import zelka 1.0
+import "qrc:/zelka/qml/HomePage"
 
 // Stands in for the main window around its title strip: the strip finds it as
 // homeWindow, and quit() is counted instead of ending the test run.

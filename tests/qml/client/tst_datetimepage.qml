@@ -1,6 +1,6 @@
 import QtQuick
 import QtTest
-import zelka 1.0
+import "qrc:/zelka/qml/HomePage"
 
 // The clock of the title strip: empty until the application clock's first tick, then
 // time above date. The date's size follows the pixel ratio, the time's the font ratio;

@@ -236,11 +236,29 @@ ShellTestCase {
         compare(homeMenu.dark, true);
     }
 
+    // The home page shows its own tree in a panel above its neighbours; the video square
+    // holds the side panel, whose tree is the other component of the same name.
+    function test_pagesHoldTheirTrees() {
+        const window = openHomeWindow();
+        const home = loader(window, 2).item;
+        const homeTree = findChild(home, "deviceListView");
+        verify(homeTree);
+        compare(homeTree.toolTipAlign, Qt.AlignRight);
+        compare(findChild(home, "deviceListPanel").z, 10);
+        const square = loader(window, 3).item;
+        const panel = findChild(square, "deviceManageView");
+        verify(panel);
+        compare(panel.x + panel.width, square.width, "at the right edge");
+        compare(panel.height, square.height);
+        compare(panel.width, 320 * s);
+        verify(!("toolTipAlign" in findChild(panel, "deviceListView")));
+    }
+
     function test_foldButtonFoldsTheMenu() {
         const window = openHomeWindow();
         const homeMenu = menu(window);
-        const button = part(window, "foldButton");
-        const picture = part(window, "foldPicture");
+        const button = part(window, "menuFoldButton");
+        const picture = part(window, "menuFoldPicture");
         compare(button.width, 16 * s);
         compare(button.height, 40 * s);
         compare(String(picture.source), styleManager.style.image("VideoSquare-ListView-Fold"));

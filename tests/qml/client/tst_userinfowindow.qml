@@ -1,7 +1,7 @@
 import QtQuick
 import QtTest
 import an.window 1.0
-import zelka 1.0
+import "qrc:/zelka/qml/HomePage"
 
 // The account window: its fallback lines while the host flag and the user record are
 // missing (as the native layer leaves them), the lines of a host, the remaining days,
