@@ -6,19 +6,19 @@ import QtQuick
 TreeRow {
     id: row
 
-    readonly property bool online: theData.online !== 0
-    readonly property bool favourite: theData.favoritesChannel !== 0
-    readonly property string toolTipText: ["name: " + theData.name, "online: " + (theData.online === 0 ? "离线" : "在线"),
-                                           "protocol: " + theData.protocol, "rtspUrl: " + theData.rtspUrl,
-                                           "recordUrl: " + theData.recordUrl, "iP: " + theData.iP,
-                                           "port: " + theData.port].join("\n")
+    readonly property bool online: theData?.online !== 0
+    readonly property bool favourite: (theData?.favoritesChannel ?? 0) !== 0
+    readonly property string toolTipText: ["name: " + theData?.name, "online: " + (theData?.online === 0 ? "离线" : "在线"),
+                                           "protocol: " + theData?.protocol, "rtspUrl: " + theData?.rtspUrl,
+                                           "recordUrl: " + theData?.recordUrl, "iP: " + theData?.iP,
+                                           "port: " + theData?.port].join("\n")
     readonly property color lineColor: online ? tree.textColor : styleManager.style.color("Home-DeviceListView-Item-Offline")
     // The page's or window's colour; a tree placed elsewhere takes the style's.
     readonly property color favouriteColor: typeof inputColor === "undefined" ? styleManager.style.color("Login-InputColor")
                                                                              : inputColor
 
-    expandable: theData.hasSubChannels
-    childHeight: expanded ? theData.subChannelList.length * 30 * styleManager.scaleRatio : 0
+    expandable: theData?.hasSubChannels === true
+    childHeight: expanded ? (theData?.subChannelList?.length ?? 0) * 30 * styleManager.scaleRatio : 0
     onTextClicked: tree.channelClicked(row)
 
     texts: [
@@ -27,7 +27,7 @@ TreeRow {
             anchors.fill: parent
             verticalAlignment: Text.AlignVCenter
             elide: Text.ElideRight
-            text: row.theData.name
+            text: row.theData?.name ?? ""
             color: row.lineColor
             font.family: "微软雅黑"
             font.pointSize: 10 * styleManager.fontScaleRatio
@@ -38,7 +38,7 @@ TreeRow {
             anchors.right: star.left
             anchors.rightMargin: 5 * styleManager.scaleRatio
             anchors.verticalCenter: parent.verticalCenter
-            text: row.theData.enable === 0 ? "未用" : "启用"
+            text: row.theData?.enable === 0 ? "未用" : "启用"
             color: row.lineColor
             font.family: "微软雅黑"
             font.pointSize: 10 * styleManager.fontScaleRatio
@@ -71,7 +71,7 @@ TreeRow {
         }
     ]
 
-    // Sub-channels are drawn by this same row, made from its own file.
+    // Sub-channels are drawn by this same row.
     childItems: ListView {
         objectName: "subChannelList"
 
@@ -80,10 +80,11 @@ TreeRow {
         readonly property var theData: row.theData
         readonly property int deviceIndex: row.view.deviceIndex
         readonly property var device: row.view.device
+        readonly property Component channelRow: row.view.channelRow
 
         anchors.fill: parent
         interactive: false
-        model: row.expandable ? row.theData.subChannelList : []
-        delegate: row.expandable ? Qt.createComponent("ChannelRow.qml") : null
+        model: row.theData?.subChannelList
+        delegate: channelRow
     }
 }

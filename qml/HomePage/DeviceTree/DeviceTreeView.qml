@@ -121,6 +121,10 @@ Rectangle {
             objectName: "listView"
 
             readonly property Item tree: deviceTree
+            // Sub-channel lists make their rows from this: a row cannot hold its own type.
+            readonly property Component channelRow: Component {
+                ChannelRow {}
+            }
 
             anchors.fill: parent
             anchors.topMargin: 10 * styleManager.scaleRatio

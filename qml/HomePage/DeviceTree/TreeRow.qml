@@ -9,6 +9,8 @@ Item {
 
     required property var modelData
     required property int index
+    // The record. A new list releases the records of the old one, which may go before
+    // their rows do: the rows read it as theData?.key.
     readonly property var theData: modelData
     readonly property ListView view: ListView.view
     readonly property Item tree: view ? view.tree : null

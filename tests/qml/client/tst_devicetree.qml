@@ -123,6 +123,9 @@ DeviceTreeTestCase {
         tryCompare(piece(gate, "childArea"), "height", 60 * s, patience);
         tryCompare(area, "height", 150 * s, patience);
         compare(childRow(gate, 0).theData.name, "大门左");
+        // The sub-channel list, too, makes its first row current.
+        compare(channelList(gate).currentIndex, 0);
+        compare(piece(childRow(gate, 0), "textArea").color, checkedColor);
         verify(piece(childRow(gate, 0), "cameraIcon").visible, "sub-channels have no sub-channels");
 
         // A channel without sub-channels takes no clicks on its square.
@@ -441,6 +444,8 @@ DeviceTreeTestCase {
         verify(piece(gate, "expandButton").visible);
         expand(gate);
         tryCompare(piece(gate, "childArea"), "height", 60 * s, patience);
+        compare(channelList(gate).currentIndex, 0, "the late list makes its first row current too");
+        compare(piece(childRow(gate, 0), "textArea").color, checkedColor);
     }
 
     function test_showAndHideAnimateTheWidth() {
