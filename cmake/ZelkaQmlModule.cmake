@@ -17,7 +17,15 @@ list(FILTER ZELKA_RESOURCE_FILES EXCLUDE REGEX "^res/background/")
 # URL: in the resources, but no type of the module.
 set(ZELKA_QML_HELPER_FILES
     qml/main.qml
+    qml/HomePage/DeviceToolTipLink.qml
+    qml/HomePage/DeviceTree/ChannelRow.qml
+    qml/HomePage/DeviceTree/DeviceRow.qml
+    qml/HomePage/DeviceTree/DeviceTreeView.qml
+    qml/HomePage/DeviceTree/ExpandButton.qml
+    qml/HomePage/DeviceTree/RowKeeper.qml
+    qml/HomePage/DeviceTree/TreeRow.qml
     qml/Widgets/PopupFrame.qml
+    qml/Widgets/StandInTitle.qml
     qml/Widgets/SteeringWheelCanvas.qml
     qml/Widgets/WindowCloseButton.qml
 )

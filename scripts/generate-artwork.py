@@ -505,6 +505,7 @@ GLYPH_RULES = [
     (r"^homepage/electronic_map", icon(g_map, 32, plate=True)),
     (r"^homepage/replay", icon(g_replay, 32, plate=True)),
     (r"^homepage/alarm_query", icon(g_bell, 32, plate=True)),
+    (r"^homepage/system_set", icon(g_gear, 32, plate=True)),
     (r"^homepage/camera_icon", icon(g_cctv, 16)),
     (r"^homepage/device_list_icon", icon(g_list, 20)),
     (r"^homepage/cpu_chart_icon", icon(g_chip, 20)),
@@ -552,6 +553,14 @@ PICTURES = {
     "electronicmap/map_default_cion.png": picture(p_map_thumb("default"), 64, 48),
     "electronicmap/map_satellite_icon.png": picture(p_map_thumb("satellite"), 64, 48),
 }
+
+# Pictures the style file does not name: the side menu's system-setting entry falls
+# back to these, as the built-in style has no keys for it.
+UNSTYLED_NAMES = [
+    "homepage/system_set_default@2x.png",
+    "homepage/system_set_move@2x.png",
+    "homepage/system_set_click@2x.png",
+]
 
 # Not a resource: the build puts it beside the executable, where the windows look for it.
 BACKGROUND_NAME = "background/home.png"
@@ -621,7 +630,7 @@ def names_in_style():
 
 
 def main():
-    for name in names_in_style():
+    for name in names_in_style() + UNSTYLED_NAMES:
         if name.endswith(".gif"):
             render_spinner(name)
         else:

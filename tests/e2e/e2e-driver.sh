@@ -211,3 +211,67 @@ e2e_expect_clean_log() {
     e2e_fail "QML errors in the client's output"
   fi
 }
+
+# More steps:
+#   e2e_log_in [USER PASSWORD]  types admin / admin123 (or USER PASSWORD) into the login
+#                               window, clicks its login button and waits for the main
+#                               window, which becomes the current window
+#   e2e_hover X Y               moves the pointer to a point of the current window
+#   e2e_refresh_geometry        reads the current window's place and size again
+#   e2e_wait_geometry X Y W H   waits until the current window has that place and size
+#   e2e_other_window            the newest visible client window other than the current
+#                               one ($E2E_OTHER, geometry $E2E_OTHER_X $E2E_OTHER_Y
+#                               $E2E_OTHER_W $E2E_OTHER_H), waited for
+#   e2e_changed A B [X Y W H]   true when screenshots A and B differ in that part of the
+#                               current window (all of it by default)
+
+e2e_log_in() {
+  # Points of the 1040 x 600 login window.
+  e2e_wait_window 'Zelka视频监控平台\(测试\)'
+  e2e_click 777 235
+  e2e_key ctrl+a
+  e2e_type "${1:-admin}"
+  e2e_click 777 302
+  e2e_type "${2:-admin123}"
+  e2e_click 692 417
+  e2e_wait_window --new 'Zelka视频监控平台\(测试\)'
+  e2e_wait_only_window
+}
+
+e2e_hover() {
+  xdotool mousemove --sync $((E2E_X + $1)) $((E2E_Y + $2))
+}
+
+e2e_refresh_geometry() {
+  eval "$(xdotool getwindowgeometry --shell "$E2E_WINDOW")"
+  E2E_X=$X E2E_Y=$Y E2E_W=$WIDTH E2E_H=$HEIGHT
+}
+
+e2e_wait_geometry() {
+  local want="$1 $2 $3 $4"
+  has_geometry() {
+    e2e_refresh_geometry
+    [ "$E2E_X $E2E_Y $E2E_W $E2E_H" = "$want" ]
+  }
+  e2e_until "the window at $want (now $E2E_X $E2E_Y $E2E_W $E2E_H)" has_geometry
+}
+
+e2e_other_window() {
+  found_other() {
+    E2E_OTHER=$(e2e_client_windows . | grep -vx -- "$E2E_WINDOW" | tail -n 1)
+    [ -n "$E2E_OTHER" ]
+  }
+  e2e_until "another client window" found_other
+  eval "$(xdotool getwindowgeometry --shell "$E2E_OTHER")"
+  E2E_OTHER_X=$X E2E_OTHER_Y=$Y E2E_OTHER_W=$WIDTH E2E_OTHER_H=$HEIGHT
+  e2e_note "other window $E2E_OTHER at ${E2E_OTHER_X},${E2E_OTHER_Y} ${E2E_OTHER_W}x${E2E_OTHER_H}"
+}
+
+e2e_changed() {
+  local a=$1 b=$2 x=${3:-0} y=${4:-0} w=${5:-$E2E_W} h=${6:-$E2E_H} crop differing
+  crop="${w}x${h}+$((E2E_X + x))+$((E2E_Y + y))"
+  convert "$E2E_OUTPUT/$a.png" -crop "$crop" +repage "$E2E_DIR/changed-a.png"
+  convert "$E2E_OUTPUT/$b.png" -crop "$crop" +repage "$E2E_DIR/changed-b.png"
+  differing=$(compare -metric AE "$E2E_DIR/changed-a.png" "$E2E_DIR/changed-b.png" null: 2>&1 || true)
+  [ "${differing%% *}" != 0 ]
+}

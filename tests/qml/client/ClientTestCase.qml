@@ -24,6 +24,7 @@ TestCase {
         testServer.reset();
         openedUrls.clear();
         testKit.clearMessages();
+        testKit.setRequestTimeout(0);
         settings.host = testServer.host;
         settings.port = String(testServer.port);
         settings.username = "";

@@ -3,12 +3,18 @@
 #include <QGuiApplication>
 #include <QQmlContext>
 #include <QQmlEngine>
+#include <QtQml/qqml.h>
 #include <QQuickWindow>
 #include <QTest>
 
 #include <atomic>
 
+#include "httpmanager.h"
+#include "networkmanager.h"
 #include "settingmanager.h"
+
+// Generated with the interface module "zelka".
+void qml_register_types_zelka();
 
 namespace {
 
@@ -84,6 +90,10 @@ QString ClientTestKit::errorString() const
 
 void ClientTestKit::install(QQmlEngine &engine)
 {
+    // The module's own types are registered when it is imported, which Qt refuses for
+    // this module (its module file names DeviceListView twice): register them here.
+    static const bool moduleTypesRegistered = (qml_register_types_zelka(), true);
+    Q_UNUSED(moduleTypesRegistered);
     QQmlContext *root = engine.rootContext();
     root->setContextProperty(QStringLiteral("testServer"), &m_server);
     root->setContextProperty(QStringLiteral("openedUrls"), &m_openedUrls);
@@ -110,4 +120,15 @@ bool ClientTestKit::typeText(const QString &text) const
     for (const QChar character : text)
         QTest::sendKeyEvent(QTest::Click, window, Qt::Key_unknown, QString(character), Qt::NoModifier);
     return true;
+}
+
+void ClientTestKit::setRequestTimeout(int milliseconds)
+{
+    HttpManager *http = NetworkManager::instance()->httpManager();
+    http->setRequestTimeout(milliseconds > 0 ? milliseconds : HttpManager::DefaultRequestTimeoutMs);
+}
+
+bool ClientTestKit::isTypeRegistered(const QString &uri, const QString &name) const
+{
+    return qmlTypeId(uri.toUtf8().constData(), 1, 0, name.toUtf8().constData()) >= 0;
 }

@@ -41,6 +41,12 @@ public:
     // clearMessages() starts the recording (ClientTestCase calls it before each test).
     Q_INVOKABLE QStringList messages() const;
     Q_INVOKABLE void clearMessages();
+    // How long the client's transport waits for an unanswered API call; 0 or less
+    // restores its usual limit.
+    Q_INVOKABLE void setRequestTimeout(int milliseconds);
+    // Whether a QML type of that name is registered under the module URI, version 1.0,
+    // without importing the module.
+    Q_INVOKABLE bool isTypeRegistered(const QString &uri, const QString &name) const;
 
 private:
     // The test library installs its message handler, which passes nothing on, when the

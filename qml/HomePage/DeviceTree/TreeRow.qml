@@ -1,0 +1,122 @@
+import QtQuick
+
+// One line of a device tree with the list it opens into: the expand square (or the
+// camera icon of a channel without sub-channels), the text area that reports hovering,
+// pressing and clicks, and the child area below, which grows and shrinks in 220 ms.
+// Every row keeps its own flags; the list that holds it is `view`.
+Item {
+    id: row
+
+    required property var modelData
+    required property int index
+    // The record. A new list releases the records of the old one, which may go before
+    // their rows do: the rows read it as theData?.key.
+    readonly property var theData: modelData
+    readonly property ListView view: ListView.view
+    readonly property Item tree: view ? view.tree : null
+    // The tree's device list holds the device rows; every other list, channel rows.
+    property bool isDeviceRow: false
+    property bool hovered: false
+    property bool pressed: false
+    property bool expanded: false
+    property bool expandable: true
+    // The height of the open child list.
+    property real childHeight: 0
+    readonly property color background: hovered || pressed ? styleManager.style.color("Home-DeviceListView-Item-Hovered")
+                                        : ListView.isCurrentItem ? styleManager.style.color("Home-DeviceListView-Item-Checked")
+                                                                 : "transparent"
+    // The texts of the line, drawn over the text area.
+    property alias texts: textArea.data
+    // The child list, placed in the child area.
+    property alias childItems: childArea.data
+
+    signal textClicked()
+
+    // Run whenever the hover or press flag changes: the tree scans this row's list.
+    function showToolTip() {
+        if (tree)
+            tree.showToolTip(view, isDeviceRow);
+    }
+
+    width: view ? view.width : 0
+    height: 30 * styleManager.scaleRatio + childArea.height
+
+    onHoveredChanged: showToolTip()
+    onPressedChanged: showToolTip()
+
+    Rectangle {
+        id: square
+        objectName: "expandSquare"
+        width: 28 * styleManager.scaleRatio
+        height: 30 * styleManager.scaleRatio
+        color: row.background
+
+        ExpandButton {
+            objectName: "expandButton"
+            anchors.centerIn: parent
+            visible: row.expandable
+            expanded: row.expanded
+        }
+
+        Image {
+            objectName: "cameraIcon"
+            anchors.left: parent.left
+            anchors.leftMargin: 5 * styleManager.scaleRatio
+            anchors.verticalCenter: parent.verticalCenter
+            width: 18 * styleManager.scaleRatio
+            height: width
+            visible: !row.expandable
+            smooth: true
+            mipmap: true
+            source: styleManager.style.image("Home-CameraIcon")
+        }
+
+        // Opens and closes only: it selects nothing and reports nothing.
+        MouseArea {
+            anchors.fill: parent
+            enabled: row.expandable
+            onClicked: row.expanded = !row.expanded
+        }
+    }
+
+    Rectangle {
+        id: textArea
+        objectName: "textArea"
+        anchors.left: square.right
+        anchors.right: parent.right
+        height: 30 * styleManager.scaleRatio
+        color: row.background
+
+        MouseArea {
+            anchors.fill: parent
+            hoverEnabled: true
+            onEntered: row.hovered = true
+            onExited: {
+                row.hovered = false;
+                row.pressed = false;
+            }
+            onPressed: row.pressed = true
+            onReleased: row.pressed = false
+            onCanceled: {
+                row.hovered = false;
+                row.pressed = false;
+            }
+            onClicked: row.textClicked()
+        }
+    }
+
+    Item {
+        id: childArea
+        objectName: "childArea"
+        anchors.top: textArea.bottom
+        anchors.left: textArea.left
+        anchors.right: parent.right
+        height: row.childHeight
+        clip: true
+        visible: height > 0
+
+        Behavior on height {
+            NumberAnimation { duration: 220 }
+        }
+    }
+}

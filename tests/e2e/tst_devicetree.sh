@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The device trees as an operator meets them: the home page's tree after login, a
+# device opened, a channel hovered (details box and link), its star set and cleared on
+# the server; the video square's side panel with the same tree, its box to the left,
+# folded.
+# Usage (under an X server): tst_devicetree.sh BIN_DIR
+. "$(dirname "$0")/e2e-driver.sh"
+
+# Points of the main window at scale 1 (1688 x 950). The home tree: the expand square
+# and the text of its row k, the star at the right end of a row. The side panel: 320
+# wide at the right edge, below the 36 high tab strip; its fold button left of it.
+home_row_y() { echo $((108 + 30 * $1)); }
+HOME_SQUARE_X=41
+HOME_TEXT_X=150
+HOME_STAR_X=338
+PANEL_SQUARE_X=1384
+PANEL_TEXT_X=1480
+panel_row_y() { echo $((107 + 30 * $1)); }
+FOLD_BUTTON="1360 498"
+VIDEO_SQUARE_ENTRY="30 391"
+# Where the boxes show: right of the home tree, left of the side panel.
+HOME_BOX_AREA="400 46 300 330"
+PANEL_BOX_AREA="1040 46 300 330"
+PANEL_AREA="1368 82 320 300"
+
+e2e_init "$1"
+e2e_start_server --no-rtsp
+e2e_write_config 'Username=admin\n'
+e2e_start_client
+e2e_log_in
+e2e_wait_log '^GET /api/v1/channels\?.*subset=34020000001310000103'
+sleep 1
+e2e_screenshot_drawn home-tree 25 93 330 120
+
+# A device opens; a hovered channel shows its details beside the tree.
+e2e_click $HOME_SQUARE_X "$(home_row_y 0)"
+e2e_hover 800 600
+sleep 0.8
+e2e_screenshot home-open
+e2e_hover $HOME_TEXT_X "$(home_row_y 2)"
+sleep 0.8
+e2e_screenshot home-hover
+e2e_changed home-open home-hover $HOME_BOX_AREA || e2e_fail "no details box beside the home tree"
+
+# The star asks the server, and asks again to take it back.
+e2e_click $HOME_STAR_X "$(home_row_y 2)"
+e2e_wait_log '^GET /api/v1/addfavoriteschannel\?device=1&channel=102$'
+sleep 0.5
+e2e_screenshot home-starred
+e2e_click $HOME_STAR_X "$(home_row_y 2)"
+e2e_wait_log '^GET /api/v1/deletefavoriteschannel\?device=1&channel=102$'
+
+# The video square's side panel holds the same tree, its box to the left.
+e2e_click $VIDEO_SQUARE_ENTRY
+e2e_hover 800 600
+sleep 1
+e2e_screenshot videosquare
+e2e_changed home-starred videosquare $PANEL_AREA || e2e_fail "no side panel on the video square"
+e2e_click $PANEL_SQUARE_X "$(panel_row_y 0)"
+e2e_hover 800 600
+sleep 0.8
+e2e_screenshot panel-open
+e2e_hover $PANEL_TEXT_X "$(panel_row_y 2)"
+sleep 0.8
+e2e_screenshot panel-hover
+e2e_changed panel-open panel-hover $PANEL_BOX_AREA || e2e_fail "no details box left of the side panel"
+
+# Folded, the panel leaves the page to the square.
+e2e_click $FOLD_BUTTON
+e2e_hover 800 600
+sleep 1
+e2e_screenshot panel-folded
+e2e_changed panel-open panel-folded $PANEL_AREA || e2e_fail "the panel did not fold"
+
+e2e_click $((E2E_W - 16)) 25
+e2e_wait_log '^POST /api/v1/logout'
+e2e_wait_exit
+[ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "the client ended with $E2E_EXIT_CODE"
+e2e_expect_clean_log
+e2e_note "passed"

@@ -1,0 +1,461 @@
+import QtQuick
+import QtTest
+import "qrc:/zelka/qml/HomePage" as HomePage
+
+// The home page's device tree over data the server is given per case: rows, their
+// colours and expansion, current rows and signals, favourites, and the details box with
+// its link.
+DeviceTreeTestCase {
+    id: testCase
+    name: "HomeDeviceTree"
+
+    readonly property color pageInputColor: "#12ab34"
+
+    Component {
+        id: hostComponent
+
+        Item {
+            // The page's colour, which the tree's stars take by name.
+            property color inputColor: testCase.pageInputColor
+            width: 1400
+            height: 900
+
+            MouseArea {
+                objectName: "beneath"
+                property int wheels: 0
+                anchors.fill: parent
+                onWheel: ++wheels
+            }
+
+            HomePage.DeviceListView {
+                objectName: "tree"
+                x: 400
+                y: 100
+                width: 250
+                height: 400
+            }
+        }
+    }
+
+    function openTree(data) {
+        logIn();
+        loadDevices(data || standardData());
+        const host = createTemporaryObject(hostComponent, testCase);
+        verify(host);
+        return findChild(host, "tree");
+    }
+
+    function rowTop(row, tree) {
+        return row.mapToItem(tree, 0, 0).y;
+    }
+
+    function test_rowsShowTextsAndColours() {
+        const tree = openTree();
+        const a = deviceRow(tree, 0);
+        compare(a.height, 30 * s);
+        compare(piece(a, "nameText").text, "设备A");
+        compare(piece(a, "countText").text, "(2/3)");
+        compare(piece(a, "nameText").color, textColor);
+        compare(piece(a, "countText").color, onlineColor);
+        const c = deviceRow(tree, 2);
+        compare(piece(c, "countText").text, "(0/1)");
+        compare(piece(c, "nameText").color, offlineColor);
+        compare(piece(c, "countText").color, offlineColor);
+        verify(piece(a, "expandButton").visible);
+        verify(!piece(a, "cameraIcon").visible);
+
+        expand(a);
+        const parking = childRow(a, 0);
+        const gate = childRow(a, 1);
+        const spare = childRow(a, 2);
+        // Offline: name and state word grey; a favourite: the page's colour, outlined.
+        compare(piece(parking, "nameText").text, "停车场");
+        compare(piece(parking, "nameText").color, offlineColor);
+        compare(piece(parking, "stateText").text, "启用");
+        compare(piece(parking, "stateText").color, offlineColor);
+        compare(piece(parking, "star").color, pageInputColor);
+        compare(piece(parking, "star").styleColor, textColor);
+        compare(piece(parking, "star").style, Text.Outline);
+        verify(piece(parking, "cameraIcon").visible);
+        verify(!piece(parking, "expandButton").visible);
+        // Online, not a favourite, with sub-channels.
+        compare(piece(gate, "nameText").color, textColor);
+        compare(piece(gate, "star").color, offlineColor);
+        compare(piece(gate, "star").styleColor, offlineColor);
+        verify(piece(gate, "expandButton").visible);
+        compare(piece(spare, "stateText").text, "未用");
+        compare(piece(spare, "stateText").color, textColor);
+        // The state word stands 5 left of the star, the star 8 from the right edge.
+        const star = piece(spare, "star");
+        const area = piece(spare, "textArea");
+        compare(star.x + star.width, area.width - 8 * s);
+        compare(piece(spare, "stateText").x + piece(spare, "stateText").width, star.x - 5 * s);
+        // Any non-zero favourite mark counts.
+        const b = deviceRow(tree, 1);
+        expand(b);
+        compare(piece(childRow(b, 0), "star").color, pageInputColor);
+    }
+
+    // 30 per row, reached in 220 ms; an open device follows its channels' growth.
+    function test_expandingGrowsBy30PerRow() {
+        const tree = openTree();
+        const a = deviceRow(tree, 0);
+        const area = piece(a, "childArea");
+        compare(area.height, 0);
+        const startedAt = Date.now();
+        clickSquare(a);
+        verify(a.expanded);
+        verify(area.height < 90 * s, "animated, not at once");
+        let between = false;
+        while (area.height < 90 * s && Date.now() - startedAt < patience) {
+            between = between || (area.height > 0 && area.height < 90 * s);
+            wait(10);
+        }
+        verify(Date.now() - startedAt >= 200, "grew in " + (Date.now() - startedAt) + " ms");
+        verify(between, "grew through the values in between");
+        tryCompare(area, "height", 90 * s, patience);
+        tryCompare(a, "height", 120 * s, patience);
+        tryVerify(() => deviceRow(tree, 1).y === a.y + 120 * s, patience, "the rows below moved down");
+        tryCompare(piece(a, "expandButton"), "color", "#272a2d", patience);
+
+        const gate = childRow(a, 1);
+        clickSquare(gate);
+        tryCompare(piece(gate, "childArea"), "height", 60 * s, patience);
+        tryCompare(area, "height", 150 * s, patience);
+        compare(childRow(gate, 0).theData.name, "大门左");
+        // The sub-channel list, too, makes its first row current.
+        compare(channelList(gate).currentIndex, 0);
+        compare(piece(childRow(gate, 0), "textArea").color, checkedColor);
+        verify(piece(childRow(gate, 0), "cameraIcon").visible, "sub-channels have no sub-channels");
+
+        // A channel without sub-channels takes no clicks on its square.
+        const parking = childRow(a, 0);
+        clickSquare(parking);
+        compare(parking.expanded, false);
+        compare(piece(parking, "childArea").height, 0);
+
+        clickSquare(a);
+        tryCompare(area, "height", 0, patience);
+        compare(a.height, 30 * s);
+    }
+
+    // Each list keeps its own current row; the platform makes the first row current.
+    function test_currentRowsAndSignals() {
+        const tree = openTree();
+        const list = findChild(tree, "listView");
+        const record = recordSignals(tree);
+        compare(list.currentIndex, 0);
+        const a = deviceRow(tree, 0);
+        const b = deviceRow(tree, 1);
+        compare(piece(a, "textArea").color, checkedColor);
+        compare(piece(b, "textArea").color, Qt.rgba(0, 0, 0, 0));
+        expand(a);
+        expand(b);
+        compare(channelList(a).currentIndex, 0);
+        compare(channelList(b).currentIndex, 0);
+        compare(piece(childRow(a, 0), "textArea").color, checkedColor);
+        compare(record.length, 0, "opening reports nothing");
+
+        clickText(childRow(a, 2));
+        compare(channelList(a).currentIndex, 2);
+        compare(list.currentIndex, 0);
+        compare(describe(record), ["channel:备用"]);
+        clickText(childRow(b, 0));
+        compare(list.currentIndex, 1);
+        compare(channelList(a).currentIndex, 2, "the other list keeps its row");
+        compare(describe(record), ["channel:备用", "channel:球机"]);
+        compare(record[1].info, deviceManager.deviceList[1].channelList[0]);
+        compare(piece(childRow(a, 2), "textArea").color, checkedColor);
+
+        // With clickParent the device comes first.
+        tree.clickParent = true;
+        record.length = 0;
+        clickText(childRow(a, 1));
+        compare(describe(record), ["device:设备A", "channel:大门"]);
+        compare(record[0].info, deviceManager.deviceList[0]);
+        compare(list.currentIndex, 0);
+
+        // A device row reports itself.
+        record.length = 0;
+        clickText(b);
+        compare(list.currentIndex, 1);
+        compare(describe(record), ["device:设备B"]);
+    }
+
+    // A sub-channel click selects the device that owns it, and reports that device, not
+    // the sub-channel's channel (whose index would pick another device).
+    function test_subChannelClickSelectsItsDevice() {
+        const tree = openTree();
+        const list = findChild(tree, "listView");
+        const record = recordSignals(tree);
+        const a = deviceRow(tree, 0);
+        expand(a);
+        const gate = childRow(a, 1);
+        expand(gate);
+        const right = childRow(gate, 1);
+        clickText(deviceRow(tree, 2));
+        record.length = 0;
+        clickText(right);
+        compare(channelList(gate).currentIndex, 1);
+        compare(list.currentIndex, 0);
+        compare(describe(record), ["channel:大门右"]);
+        tree.clickParent = true;
+        record.length = 0;
+        clickText(childRow(gate, 0));
+        compare(describe(record), ["device:设备A", "channel:大门左"]);
+        compare(record[0].info, deviceManager.deviceList[0]);
+        compare(list.currentIndex, 0);
+    }
+
+    function test_squareAndStarSelectNothing() {
+        const tree = openTree();
+        const list = findChild(tree, "listView");
+        const record = recordSignals(tree);
+        clickText(deviceRow(tree, 1));
+        record.length = 0;
+        const a = deviceRow(tree, 0);
+        expand(a);
+        compare(list.currentIndex, 1);
+        clickText(childRow(a, 2));
+        record.length = 0;
+        const star = piece(childRow(a, 1), "star");
+        mouseClick(star);
+        waitForRequests("/api/v1/addfavoriteschannel", 1);
+        compare(record.length, 0);
+        compare(channelList(a).currentIndex, 2);
+        compare(list.currentIndex, 0);
+    }
+
+    function test_favouritesChangeWithTheServersAnswer() {
+        const tree = openTree();
+        const a = deviceRow(tree, 0);
+        expand(a);
+        const gate = childRow(a, 1);
+        const star = piece(gate, "star");
+        mouseClick(star);
+        const added = waitForRequests("/api/v1/addfavoriteschannel", 1)[0];
+        compare(added.query, "device=1&channel=11");
+        tryCompare(gate.theData, "favoritesChannel", 1, patience);
+        compare(star.color, pageInputColor);
+        compare(star.styleColor, textColor);
+        mouseClick(star);
+        const deleted = waitForRequests("/api/v1/deletefavoriteschannel", 1)[0];
+        compare(deleted.query, "device=1&channel=11");
+        tryCompare(gate.theData, "favoritesChannel", 0, patience);
+        compare(star.color, offlineColor);
+
+        // A refusal leaves the star as it was; the API client logs it.
+        testServer.setFault("/api/v1/addfavoriteschannel", { status: 500, body: "no" });
+        mouseClick(star);
+        waitForRequests("/api/v1/addfavoriteschannel", 2);
+        tryVerify(() => testKit.messages().some(m => m.indexOf("addFavoritesChannel error") >= 0), patience);
+        compare(gate.theData.favoritesChannel, 0);
+        compare(star.color, offlineColor);
+    }
+
+    // A new device list while a favourite answer is on its way: the answer is for a
+    // record that is gone, and nothing is applied, without a script error.
+    function test_favouriteAnswerForAReplacedListIsDropped() {
+        const tree = openTree();
+        const a = deviceRow(tree, 0);
+        expand(a);
+        testServer.setFault("/api/v1/addfavoriteschannel", { delayMs: 1000 });
+        mouseClick(piece(childRow(a, 1), "star"));
+        waitForRequests("/api/v1/addfavoriteschannel", 1);
+        loadDevices(standardData());
+        // A second request on the same slow route, sent later, answers later.
+        let probed = false;
+        networkManager.addFavoritesChannel(2, 21, () => { probed = true; });
+        tryVerify(() => probed, patience, "the probe answered");
+        wait(200);
+        const fresh = deviceManager.deviceList[0].channelList[1];
+        compare(fresh.name, "大门");
+        compare(fresh.favoritesChannel, 0);
+        const row = deviceRow(tree, 0);
+        compare(row.expanded, false, "rebuilt closed");
+        expand(row);
+        compare(piece(childRow(row, 1), "star").color, offlineColor);
+    }
+
+    // Four lines for a device, seven for a channel; the box stands 50 above a device row
+    // and 60 above a channel row, 60 right of the tree; the link runs 80 across.
+    function test_detailsBoxAndLink() {
+        const tree = openTree();
+        const box = findChild(tree, "deviceToolTip");
+        const link = findChild(tree, "deviceToolTipLink");
+        compare(box.x, tree.width + 60);
+        compare(box.width, 240 * s);
+        compare(link.x, tree.width - 10);
+        compare(link.width, 80);
+        compare(link.visible, false);
+        compare(box.opacity, 0);
+
+        const a = deviceRow(tree, 0);
+        hover(a);
+        verify(tree.parentHovered);
+        verify(link.visible);
+        compare(link.offsetY, 65 * s);
+        verify(link.animationRight.running);
+        compare(box.y, rowTop(a, tree) - 50 * s);
+        compare(box.text, "设备名称: 设备A\n传输模式: UDP\n更新时间: 2026-12-01 10:00:00\n设备类型: NVR");
+        compare(link.y, box.y);
+        compare(link.height, box.height);
+        tryCompare(box, "show", true, patience);
+        tryCompare(box, "opacity", 1, patience);
+        compare(piece(link, "mark").opacity, 1);
+        compare(piece(a, "textArea").color, hoveredColor);
+
+        // Into a channel row: the device level clears, the channel level takes over.
+        expand(a);
+        tryCompare(piece(a, "childArea"), "height", 90 * s, patience);
+        const gate = childRow(a, 1);
+        hover(gate);
+        tryCompare(tree, "parentHovered", false, patience);
+        verify(tree.childHovered);
+        compare(link.offsetY, 75 * s);
+        compare(box.y, rowTop(gate, tree) - 60 * s);
+        compare(box.text.split("\n"), ["name: 大门", "online: 在线", "protocol: GB28181", "rtspUrl: rtsp://10.0.0.1:554/11",
+                                       "recordUrl: /api/v1/record/11", "iP: 10.0.0.11", "port: 554"]);
+        tryVerify(() => !link.animationRight.running, patience);
+        verify(box.show);
+        hover(childRow(a, 0));
+        compare(box.text.split("\n")[1], "online: 离线");
+
+        // Leaving the tree hides the link at once and fades the box out.
+        mouseMove(tree, tree.width / 2, -40);
+        tryCompare(tree, "childHovered", false, patience);
+        compare(link.visible, false);
+        compare(box.show, false);
+        tryCompare(box, "opacity", 0, patience);
+    }
+
+    // In and out before the link is drawn: the box never shows.
+    function test_aQuickPassNeverShowsTheBox() {
+        const tree = openTree();
+        const box = findChild(tree, "deviceToolTip");
+        const link = findChild(tree, "deviceToolTipLink");
+        let shown = 0;
+        box.showChanged.connect(() => { if (box.show) ++shown; });
+        const area = piece(deviceRow(tree, 1), "textArea");
+        mouseMove(area, area.width / 2, area.height / 2);
+        mouseMove(tree, tree.width / 2, -40);
+        verify(link.animationRight.running, "the drawing runs on");
+        compare(link.visible, false);
+        tryVerify(() => !link.animationRight.running, patience);
+        wait(300);
+        compare(shown, 0);
+        compare(box.opacity, 0);
+    }
+
+    // The box follows the rows where they show, with the device list scrolled.
+    function test_boxFollowsAScrolledList() {
+        const devices = [];
+        const channels = [];
+        for (let i = 1; i <= 20; ++i) {
+            devices.push(device(i, "设备" + i));
+            channels.push(channel(100 + i, i, "通道" + i));
+        }
+        const tree = openTree({ Devices: devices, Channels: channels });
+        const list = findChild(tree, "listView");
+        const box = findChild(tree, "deviceToolTip");
+        tryVerify(() => list.contentHeight > list.height, patience);
+        const tenth = deviceRow(tree, 10);
+        expand(deviceRow(tree, 9));
+        list.contentY = 95 * s;
+        hover(tenth);
+        compare(box.y, rowTop(tenth, tree) - 50 * s);
+        const opened = childRow(deviceRow(tree, 9), 0);
+        tryCompare(piece(deviceRow(tree, 9), "childArea"), "height", 30 * s, patience);
+        hover(opened);
+        compare(box.y, rowTop(opened, tree) - 60 * s);
+        // Rows out of view stay alive and keep their flags.
+        verify(list.itemAtIndex(0) !== null && list.itemAtIndex(19) !== null);
+        verify(deviceRow(tree, 9).expanded);
+    }
+
+    function test_leftFormIsMirrored() {
+        const tree = openTree();
+        tree.toolTipAlign = Qt.AlignLeft;
+        const box = findChild(tree, "deviceToolTip");
+        const link = findChild(tree, "deviceToolTipLink");
+        compare(box.x, -box.width - 60);
+        verify(link.mirrored);
+        compare(link.x, box.x + box.width - 10);
+        compare(link.width, 80);
+        compare(piece(link, "mark").x, -5);
+        hover(deviceRow(tree, 0));
+        verify(link.animationLeft.running);
+        verify(!link.animationRight.running);
+        tryCompare(box, "show", true, patience);
+        compare(findChild(link, "line2").x, 0);
+        compare(findChild(link, "line2").y, 15);
+    }
+
+    // Long values wrap anywhere inside the 200 wide text; the box grows downwards.
+    function test_longValuesWrapInsideTheBox() {
+        const data = standardData();
+        data.Channels[0].RtspUrl = "rtsp://10.0.0.1:554/" + "x".repeat(150);
+        const tree = openTree(data);
+        const a = deviceRow(tree, 0);
+        expand(a);
+        const box = findChild(tree, "deviceToolTip");
+        const text = piece(box, "toolTipText");
+        hover(childRow(a, 1));
+        const shortHeight = box.height;
+        hover(childRow(a, 0));
+        compare(text.width, 200 * s);
+        verify(text.lineCount > 7, "lines: " + text.lineCount);
+        verify(box.height > shortHeight);
+    }
+
+    function test_emptyListShowsNoRowsAndSwallowsTheWheel() {
+        const tree = openTree({ Devices: [], Channels: [] });
+        const list = findChild(tree, "listView");
+        compare(list.count, 0);
+        compare(list.currentIndex, -1);
+        const beneath = findChild(tree.parent, "beneath");
+        mouseWheel(tree, tree.width / 2, tree.height / 2, 0, -120);
+        mouseWheel(tree, tree.width / 2, tree.height / 2, 0, 120);
+        compare(beneath.wheels, 0);
+        mouseWheel(beneath, 10, 10, 0, -120);
+        compare(beneath.wheels, 1);
+    }
+
+    // The sub-channels arrive after the channels: the camera icon becomes the button.
+    function test_cameraIconTurnsIntoTheExpandButton() {
+        logIn();
+        const data = standardData();
+        verify(testServer.changeData({ Devices: data.Devices, Channels: data.Channels }));
+        testServer.setFault("/api/v1/channels", { delayMs: 600 });
+        const host = createTemporaryObject(hostComponent, testCase);
+        const tree = findChild(host, "tree");
+        networkManager.getDeviceList();
+        tryVerify(() => deviceManager.deviceList.length === 3 && deviceManager.deviceList[0].channelList.length === 3,
+                  patience);
+        const a = deviceRow(tree, 0);
+        expand(a);
+        const gate = childRow(a, 1);
+        if (!gate.expandable) {
+            verify(piece(gate, "cameraIcon").visible);
+            verify(!piece(gate, "expandButton").visible);
+        }
+        tryCompare(gate, "expandable", true, patience);
+        verify(!piece(gate, "cameraIcon").visible);
+        verify(piece(gate, "expandButton").visible);
+        expand(gate);
+        tryCompare(piece(gate, "childArea"), "height", 60 * s, patience);
+        compare(channelList(gate).currentIndex, 0, "the late list makes its first row current too");
+        compare(piece(childRow(gate, 0), "textArea").color, checkedColor);
+    }
+
+    function test_showAndHideAnimateTheWidth() {
+        const tree = openTree();
+        tree.hide();
+        tryCompare(tree, "width", 0, patience);
+        tree.show();
+        wait(100);
+        tree.hide();
+        tree.show();
+        tryCompare(tree, "width", 250 * s, patience);
+    }
+}
