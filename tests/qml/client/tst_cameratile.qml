@@ -243,6 +243,14 @@ CameraTileTestCase {
         compare(tile.channelId, -1);
         compare(tile.keepaliveUrl, "/api/v1/devices/channelstream");
         verify(!tile.__replay_first);
+
+        // An address that never plays keeps the loading animation up, without a limit.
+        tile.videoUrl = "rtsp://127.0.0.1:1/nothing";
+        tryCompare(inLayer(tile, "loadingLoader"), "active", true, patience);
+        wait(1500);
+        verify(inLayer(tile, "loadingLoader").active);
+        verify(tile.showNoSignal);
+        verify(!inLayer(tile, "snapLoader").active);
     }
 
     function test_statisticsColoursAndText() {
