@@ -18,6 +18,8 @@ list(FILTER ZELKA_RESOURCE_FILES EXCLUDE REGEX "^res/background/")
 set(ZELKA_QML_HELPER_FILES
     qml/main.qml
     qml/AlarmQuery/AlarmRow.qml
+    qml/HomePage/CameraTile/ReplayProgressBar.qml
+    qml/HomePage/CameraTile/StatisticsLabel.qml
     qml/HomePage/DeviceToolTipLink.qml
     qml/HomePage/DeviceTree/ChannelRow.qml
     qml/HomePage/DeviceTree/DeviceRow.qml
