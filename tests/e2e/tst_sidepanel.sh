@@ -35,7 +35,7 @@ e2e_screenshot_drawn devices 1368 82 320 300
 
 # Groups: the tab loads them, a group its devices, a device its channels.
 e2e_click $GROUP_TAB
-e2e_wait_log '^GET /api/v1/labelchannel/info$'
+e2e_wait_log '^GET /api/v1/labelchannel/info\?$'
 e2e_hover 800 600
 sleep 0.8
 e2e_screenshot groups
@@ -56,11 +56,12 @@ e2e_click $TEXT_X "$(panel_row_y 1)"
 e2e_wait_log '^GET /api/v1/labeldeviceowninfo\?labelid=1&deviceid=1$' 2
 # Every click on the tab loads the groups again, closed.
 e2e_click $GROUP_TAB
-e2e_wait_log '^GET /api/v1/labelchannel/info$' 2
+e2e_wait_log '^GET /api/v1/labelchannel/info\?$' 2
 
 # Favourites: a device opened, its first channel's star taken back and set again.
 e2e_click $FAVOURITE_TAB
-e2e_wait_log '^GET /api/v1/favorites$'
+e2e_wait_log '^GET /api/v1/favorites\?$'
+sleep 1
 e2e_click $SQUARE_X "$(panel_row_y 0)"
 e2e_hover 800 600
 sleep 0.8
