@@ -59,8 +59,9 @@ ClientTestCase {
         { uri: "../AlarmQuery", as: "", users: ["HomePage/HomeWindow"] },
         // The two device trees share their rows, kept in a folder of helpers.
         { uri: "./DeviceTree", as: "DeviceTree", users: ["HomePage/DeviceListView"] },
-        { uri: "../HomePage/DeviceTree", as: "DeviceTree", users: ["VideoSquare/DeviceListView"] },
-        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/DeviceTreeView"] },
+        { uri: "../HomePage/DeviceTree", as: "DeviceTree", users: ["VideoSquare/DeviceListView",
+            "VideoSquare/DeviceManageSwipeView", "VideoSquare/FavoriteListView", "VideoSquare/GroupListView"] },
+        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/TreeFrame"] },
         // The camera tile's parts, kept in a folder of helpers.
         { uri: "./CameraTile", as: "CameraTile", users: ["HomePage/CameraRectangle"] }
     ]
