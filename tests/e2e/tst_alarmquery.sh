@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The alarm page as an operator meets it: the seeded alarms with their H.264 and H.265
-# thumbnails, paging, a filter, a search, the snapshot preview on hover, and a download
-# into the record folder.
+# thumbnails, paging, a filter, a search, the snapshot preview on hover, an alarm record
+# played in its window, and a download into the record folder.
 # Usage (under an X server): tst_alarmquery.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
@@ -14,7 +14,9 @@ LEVEL_ENTRY_Y=$((90 + 1 + 30 * 1 + 15)) # "一级警情", the second entry of th
 SEARCH_X=600
 RIGHT_PAGE_X=655 LEFT_PAGE_X=520 PAGER_Y=912
 ROW1_Y=157 ROW_STEP=41
-SNAP_X=1448 DOWNLOAD_X=1536
+SNAP_X=1448 PLAY_X=1519 DOWNLOAD_X=1552
+# The close button of the play window (860 x 560 with its frame's margin of 8).
+PLAY_CLOSE_X=$((860 - 8 - 20)) PLAY_CLOSE_Y=$((8 + 17))
 # "停止下载" of a download popup (400 x 180, in the middle of the window).
 STOP_X=844 STOP_Y=$((475 + 90 - 20 - 15))
 ALARM_LIST='^GET /api/v1/alarmlist\?'
@@ -63,10 +65,24 @@ sleep 1
 e2e_screenshot_drawn preview
 e2e_hover 900 600
 
+# The first row's record plays in a window of its own; its close button stops the tile.
+e2e_click $PLAY_X $ROW1_Y
+e2e_other_window
+e2e_wait_log '^GET /download/alarm/1\.mp4'
+main_window=$E2E_WINDOW main_x=$E2E_X main_y=$E2E_Y main_w=$E2E_W main_h=$E2E_H
+E2E_WINDOW=$E2E_OTHER E2E_X=$E2E_OTHER_X E2E_Y=$E2E_OTHER_Y E2E_W=$E2E_OTHER_W E2E_H=$E2E_OTHER_H
+sleep 2
+e2e_screenshot_drawn play
+e2e_click $PLAY_CLOSE_X $PLAY_CLOSE_Y
+e2e_wait_log '^GET /api/v1/devices/stopchannelstream\?device=-1&channel=-1&stream_type=playback$'
+E2E_WINDOW=$main_window E2E_X=$main_x E2E_Y=$main_y E2E_W=$main_w E2E_H=$main_h
+e2e_wait_only_window
+
 # A download of the first row's record: the served bytes in the record folder.
+record=/download/alarm/1.mp4
+before=$(e2e_server_log | grep -Ec "^GET $record")
 e2e_click $DOWNLOAD_X $ROW1_Y
-e2e_wait_log '^GET /download/alarm/'
-record=$(e2e_server_log | grep -E '^GET /download/alarm/' | tail -n 1 | sed 's/^GET \([^?]*\)?.*$/\1/')
+e2e_wait_log "^GET $record" $((before + 1))
 downloaded() {
   [ -n "$(find "$RECORDS/record/download" -name '*.mp4' 2>/dev/null)" ]
 }
