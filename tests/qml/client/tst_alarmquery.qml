@@ -402,7 +402,7 @@ ShellTestCase {
 
         // A second click while the first download runs: refused in the debug output, one
         // request, the running download goes on to one whole file.
-        testServer.setFault("/download/alarm/3.mp4", { delayMs: 1500, remainingHits: 1 });
+        testServer.setFault("/download/alarm/3.mp4", { delayMs: 3000, remainingHits: 1 });
         row = rowAt(page, 2);
         popup = downloadPopup(row);
         mouseClick(findChild(row, "downloadButton"));
