@@ -60,7 +60,8 @@ ClientTestCase {
         // The two device trees share their rows, kept in a folder of helpers.
         { uri: "./DeviceTree", as: "DeviceTree", users: ["HomePage/DeviceListView"] },
         { uri: "../HomePage/DeviceTree", as: "DeviceTree", users: ["VideoSquare/DeviceListView"] },
-        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/DeviceTreeView"] },
+        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/DeviceTreeView",
+                                                       "HomePage/CameraTile/IButton", "HomePage/CameraTile/NarrowToolBar"] },
         // The camera tile's parts, kept in a folder of helpers.
         { uri: "./CameraTile", as: "CameraTile", users: ["HomePage/CameraRectangle"] }
     ]
