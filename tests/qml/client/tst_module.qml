@@ -61,7 +61,8 @@ ClientTestCase {
         { uri: "./DeviceTree", as: "DeviceTree", users: ["HomePage/DeviceListView"] },
         { uri: "../HomePage/DeviceTree", as: "DeviceTree", users: ["VideoSquare/DeviceListView",
             "VideoSquare/DeviceManageSwipeView", "VideoSquare/FavoriteListView", "VideoSquare/GroupListView"] },
-        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/TreeFrame"] },
+        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/TreeFrame",
+                                                       "HomePage/CameraTile/IButton", "HomePage/CameraTile/NarrowToolBar"] },
         // The camera tile's parts, kept in a folder of helpers.
         { uri: "./CameraTile", as: "CameraTile", users: ["HomePage/CameraRectangle"] }
     ]
