@@ -24,6 +24,10 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/DeviceTree/ExpandButton.qml
     qml/HomePage/DeviceTree/RowKeeper.qml
     qml/HomePage/DeviceTree/TreeRow.qml
+    qml/RealtimeRetrieval/carousel.js
+    qml/RealtimeRetrieval/layoutgeometry.js
+    qml/Widgets/PagingRow.qml
+    qml/Widgets/paging.js
     qml/Widgets/PopupFrame.qml
     qml/Widgets/StandInTitle.qml
     qml/Widgets/SteeringWheelCanvas.qml

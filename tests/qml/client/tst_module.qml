@@ -60,7 +60,12 @@ ClientTestCase {
         // The two device trees share their rows, kept in a folder of helpers.
         { uri: "./DeviceTree", as: "DeviceTree", users: ["HomePage/DeviceListView"] },
         { uri: "../HomePage/DeviceTree", as: "DeviceTree", users: ["VideoSquare/DeviceListView"] },
-        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/DeviceTreeView"] }
+        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/DeviceTreeView"] },
+        // Rules kept in scripts beside the files that use them.
+        { uri: "layoutgeometry.js", as: "Geometry", users: ["RealtimeRetrieval/CameraLayoutView"] },
+        { uri: "carousel.js", as: "Carousel", users: ["RealtimeRetrieval/CameraLayoutView",
+                                                      "RealtimeRetrieval/CarouselSettingPopup"] },
+        { uri: "paging.js", as: "Paging", users: ["Widgets/PagingRow"] }
     ]
 
     function moduleFile() {
