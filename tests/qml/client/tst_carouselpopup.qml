@@ -270,6 +270,7 @@ ClientTestCase {
         compare(request.items.online, "true");
         compare(request.items.device, undefined);
         compare(request.items.getdevinfo, "true");
+        tryVerify(() => list.itemAtIndex(list.count - 1) && list.itemAtIndex(0).model.ChannelID !== undefined, patience);
         const ids = [];
         for (let i = 0; i < list.count; ++i)
             ids.push(list.itemAtIndex(i).model.ChannelID);
@@ -302,7 +303,9 @@ ClientTestCase {
         tryCompare(popup, "channelTotal", 2, patience);
         compare(idsOf(testServer.requests("/api/v2/channels").pop()), [101, 402]);
         compare(field(popup, "pagingRow").visible, false);
-        compare(list.itemAtIndex(0).model.Name, "东门入口");
+        // The list makes its rows anew on its next polish.
+        tryVerify(() => list.itemAtIndex(1) && list.itemAtIndex(0).model.Name === "东门入口"
+                  && list.itemAtIndex(1).model.ChannelID === 402, patience);
         mouseClick(findChild(list.itemAtIndex(1), "rowCheckBox"));
         compare(popup.carouselChannelList, [101]);
         compare(popup.selectedCount, 1);
