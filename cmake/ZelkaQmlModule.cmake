@@ -37,8 +37,12 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/DeviceTree/TreeFrame.qml
     qml/HomePage/DeviceTree/TreeRow.qml
     qml/HomePage/DeviceTree/TreeText.qml
+    qml/RealtimeRetrieval/carousel.js
+    qml/RealtimeRetrieval/layoutgeometry.js
     qml/Widgets/DownloadPopup.qml
     qml/Widgets/DownloadTracker.qml
+    qml/Widgets/PagingRow.qml
+    qml/Widgets/paging.js
     qml/Widgets/PopupFrame.qml
     qml/Widgets/StandInTitle.qml
     qml/Widgets/SteeringWheelCanvas.qml

@@ -1,13 +1,15 @@
 import QtQuick
-import "../Widgets" as Widgets
 
-// Stand-in for the real-time view until the page itself is built.
+// The real-time view: the camera layout view over the whole page, until the side panel
+// and the docked PTZ panel join it.
 Item {
-    id: realtimeRetrieval
+    id: root
 
     clip: true
 
-    Widgets.StandInTitle {
-        text: "实时调阅"
+    CameraLayoutView {
+        id: cameraLayoutView
+        objectName: "cameraLayoutView"
+        anchors.fill: parent
     }
 }

@@ -64,7 +64,12 @@ ClientTestCase {
         { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/TreeFrame",
                                                        "HomePage/CameraTile/IButton", "HomePage/CameraTile/NarrowToolBar"] },
         // The camera tile's parts, kept in a folder of helpers.
-        { uri: "./CameraTile", as: "CameraTile", users: ["HomePage/CameraRectangle"] }
+        { uri: "./CameraTile", as: "CameraTile", users: ["HomePage/CameraRectangle"] },
+        // Rules kept in scripts beside the files that use them.
+        { uri: "layoutgeometry.js", as: "Geometry", users: ["RealtimeRetrieval/CameraLayoutView"] },
+        { uri: "carousel.js", as: "Carousel", users: ["RealtimeRetrieval/CameraLayoutView",
+                                                      "RealtimeRetrieval/CarouselSettingPopup"] },
+        { uri: "paging.js", as: "Paging", users: ["Widgets/PagingRow"] }
     ]
 
     function moduleFile() {
