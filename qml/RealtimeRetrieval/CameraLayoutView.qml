@@ -18,8 +18,10 @@ Item {
     property var layoutObjects: []
     property int currentLayout: 0
     property var currentCamera: null
-    property int currentCameraDeviceId: -1
-    property int currentCameraChannelId: -1
+    // The channel the current tile shows now, also after a drop or a carousel tick gave it
+    // another: the docked PTZ panel steers this one.
+    readonly property int currentCameraDeviceId: currentCamera ? currentCamera.deviceId : -1
+    readonly property int currentCameraChannelId: currentCamera ? currentCamera.channelId : -1
     property int currentCameraIndex: 0
     property real layoutButtonWidth: 32 * s
     property real layoutButtonHeight: 32 * s
@@ -103,8 +105,6 @@ Item {
     function setCurrentCamera(current) {
         currentCamera = current;
         currentCameraIndex = current.cameraIndex;
-        currentCameraDeviceId = current.deviceId;
-        currentCameraChannelId = current.channelId;
         cells.itemAt(current.cameraIndex).z = 1;
     }
 

@@ -84,3 +84,13 @@ function rowsOf(channels) {
 function tileRecord(channel) {
     return {name: channel.Name, parentDeviceID: channel.ParentDeviceID, channelID: channel.ChannelID, snapUrl: ""};
 }
+
+// The ids of a group's channels that are online: only the number 1 counts.
+function onlineChannelIds(groupChannels) {
+    const ids = [];
+    for (let i = 0; i < groupChannels.length; ++i) {
+        if (groupChannels[i].ChannelOnline === 1)
+            ids.push(groupChannels[i].ChannelId);
+    }
+    return ids;
+}

@@ -232,11 +232,12 @@ ShellTestCase {
         wait(200);
         compare(testServer.requests("/api/v1/gettoken").length, 0);
 
-        // The ids of the PTZ panel stay those of the tile when it became current.
+        // The ids for the PTZ panel follow what the current tile shows now.
         view.setCurrentCamera(camera(view, 7));
-        view.dropCamera(camera(view, 7), carrier(1));
         compare(view.currentCameraChannelId, 102);
+        view.dropCamera(camera(view, 7), carrier(1));
         compare(camera(view, 7).channelId, 101);
+        compare([view.currentCameraDeviceId, view.currentCameraChannelId], [1, 101]);
     }
 
     function test_closeAllStopsEveryTile() {

@@ -68,7 +68,8 @@ ClientTestCase {
         // Rules kept in scripts beside the files that use them.
         { uri: "layoutgeometry.js", as: "Geometry", users: ["RealtimeRetrieval/CameraLayoutView"] },
         { uri: "carousel.js", as: "Carousel", users: ["RealtimeRetrieval/CameraLayoutView",
-                                                      "RealtimeRetrieval/CarouselSettingPopup"] },
+                                                      "RealtimeRetrieval/CarouselSettingPopup",
+                                                      "RealtimeRetrieval/RealtimeRetrievalPage"] },
         { uri: "paging.js", as: "Paging", users: ["Widgets/PagingRow"] }
     ]
 
