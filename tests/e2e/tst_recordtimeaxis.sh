@@ -2,7 +2,8 @@
 # The time-axis view of the record page as an operator meets it: a channel and a day
 # with cloud records show their bars under the ruler; a double-click on a bar plays that
 # record from the picked time; the cursor moves on with playback; wheel steps over the
-# ruler zoom it until the minute labels show.
+# ruler zoom it until the minute labels show; a double-click on the tile lets it fill
+# the view in place of the time line, and another puts it back.
 # Usage (under an X server): tst_recordtimeaxis.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
@@ -24,6 +25,7 @@ day_y() { echo $((162 + 30 * $1)); }
 RULER_X=15
 BAR_Y=872
 TILE_AREA="0 80 1368 720"
+TILE_CENTRE="684 440"
 TIME_LINE_AREA="0 810 1368 140"
 ruler_x() { echo $((RULER_X + $1 / 60)); }
 
@@ -92,6 +94,18 @@ e2e_screenshot zoomed-1
 sleep 3
 e2e_screenshot zoomed-2
 e2e_changed zoomed-1 zoomed-2 $TIME_LINE_AREA || e2e_fail "the cursor did not move with playback"
+
+# A double-click on the tile lets it cover the time line; another brings the time line back.
+e2e_double_click $TILE_CENTRE
+e2e_hover 1500 600
+sleep 1
+e2e_screenshot maximised
+e2e_changed zoomed-2 maximised $TIME_LINE_AREA || e2e_fail "the tile did not fill the view"
+e2e_double_click $TILE_CENTRE
+e2e_hover 1500 600
+sleep 1
+e2e_screenshot restored
+e2e_changed maximised restored $TIME_LINE_AREA || e2e_fail "the time line did not come back"
 
 e2e_click $((E2E_W - 16)) 25
 e2e_wait_log '^POST /api/v1/logout'
