@@ -17,6 +17,7 @@ list(FILTER ZELKA_RESOURCE_FILES EXCLUDE REGEX "^res/background/")
 # URL: in the resources, but no type of the module.
 set(ZELKA_QML_HELPER_FILES
     qml/main.qml
+    qml/AlarmQuery/AlarmRow.qml
     qml/HomePage/DeviceToolTipLink.qml
     qml/HomePage/DeviceTree/ChannelRow.qml
     qml/HomePage/DeviceTree/DeviceRow.qml
@@ -24,6 +25,8 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/DeviceTree/ExpandButton.qml
     qml/HomePage/DeviceTree/RowKeeper.qml
     qml/HomePage/DeviceTree/TreeRow.qml
+    qml/Widgets/DownloadPopup.qml
+    qml/Widgets/DownloadTracker.qml
     qml/Widgets/PopupFrame.qml
     qml/Widgets/StandInTitle.qml
     qml/Widgets/SteeringWheelCanvas.qml
