@@ -25,6 +25,7 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/DeviceTree/ExpandButton.qml
     qml/HomePage/DeviceTree/RowKeeper.qml
     qml/HomePage/DeviceTree/TreeRow.qml
+    qml/RecordManage/RecordRow.qml
     qml/Widgets/DownloadPopup.qml
     qml/Widgets/DownloadTracker.qml
     qml/Widgets/PopupFrame.qml

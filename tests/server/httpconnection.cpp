@@ -11,6 +11,7 @@ namespace {
 constexpr int kMaxHeaderBytes = 64 * 1024;
 constexpr qint64 kMaxBodyBytes = 256 * 1024 * 1024;
 constexpr int kSlowChunkBytes = 16;
+constexpr int kSlowBodyPieces = 20;
 
 int headerEnd(const QByteArray &data)
 {
@@ -229,7 +230,9 @@ void HttpConnection::respond(const HttpResponse &response)
         if (!m_socket)
             return;
         if (response.delivery == HttpResponse::Delivery::SlowChunks)
-            writeSlowChunks(response);
+            writeSlowly(response, true);
+        else if (response.delivery == HttpResponse::Delivery::SlowBody)
+            writeSlowly(response, false);
         else if (response.delivery == HttpResponse::Delivery::CloseMidBody)
             writeHalfAndClose(response);
         else
@@ -266,24 +269,28 @@ void HttpConnection::writeNow(const HttpResponse &response)
     finishResponse();
 }
 
-void HttpConnection::writeSlowChunks(const HttpResponse &response)
+// Chunked: small chunks without a length. Plain: the announced length in a few pieces,
+// so that a receiver sees its progress grow.
+void HttpConnection::writeSlowly(const HttpResponse &response, bool chunked)
 {
-    m_socket->write(statusAndHeaders(response, true, -1));
+    m_socket->write(statusAndHeaders(response, chunked, response.body.size()));
     m_socket->flush();
     auto remaining = std::make_shared<QByteArray>(response.body);
+    const qsizetype piece = chunked ? kSlowChunkBytes : qMax<qsizetype>(1, (response.body.size() + kSlowBodyPieces - 1) / kSlowBodyPieces);
     m_chunkTimer = new QTimer(this);
     m_chunkTimer->setInterval(qMax(1, response.chunkDelayMs));
-    connect(m_chunkTimer, &QTimer::timeout, this, [this, remaining] {
+    connect(m_chunkTimer, &QTimer::timeout, this, [this, remaining, piece, chunked] {
         if (!m_socket)
             return;
-        const QByteArray chunk = remaining->left(kSlowChunkBytes);
+        const QByteArray chunk = remaining->left(piece);
         remaining->remove(0, chunk.size());
         if (!chunk.isEmpty())
-            m_socket->write(QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n");
+            m_socket->write(chunked ? QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n" : chunk);
         if (remaining->isEmpty()) {
             m_chunkTimer->deleteLater();
             m_chunkTimer = nullptr;
-            m_socket->write("0\r\n\r\n");
+            if (chunked)
+                m_socket->write("0\r\n\r\n");
             finishResponse();
         }
     });

@@ -9,7 +9,7 @@
 // One answer of the test server, with the way it is to be delivered.
 struct HttpResponse
 {
-    enum class Delivery { Whole, Never, SlowChunks, CloseMidBody, LiveStream };
+    enum class Delivery { Whole, Never, SlowChunks, SlowBody, CloseMidBody, LiveStream };
 
     int status = 200;
     QByteArray contentType;

@@ -573,6 +573,16 @@ void TestServerSelfCheck::faultsDoWhatTheySay()
     QVERIFY(chunked.legacyBody().contains(QLatin1String("Server")));
     QVERIFY(timer.elapsed() >= 20 * (chunked.body.size() / 16 - 1));
 
+    TestServerFault paced;
+    paced.slowBodyDelayMs = 20;
+    m_server.setFault(QStringLiteral("/api/v1/getserverinfo"), paced);
+    timer.restart();
+    const Reply announced = get(QStringLiteral("api/v1/getserverinfo"));
+    QCOMPARE(announced.status, 200);
+    QVERIFY(announced.legacyBody().contains(QLatin1String("Server")));
+    QCOMPARE(announced.headers.value("content-length").toLongLong(), announced.body.size());
+    QVERIFY(timer.elapsed() >= 20 * 19);
+
     TestServerFault cut;
     cut.closeMidBody = true;
     m_server.setFault(QStringLiteral("/download/alarm/1.mp4"), cut);
