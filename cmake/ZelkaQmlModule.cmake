@@ -18,13 +18,20 @@ list(FILTER ZELKA_RESOURCE_FILES EXCLUDE REGEX "^res/background/")
 set(ZELKA_QML_HELPER_FILES
     qml/main.qml
     qml/AlarmQuery/AlarmRow.qml
+    qml/HomePage/CameraTile/ReplayProgressBar.qml
+    qml/HomePage/CameraTile/StatisticsLabel.qml
     qml/HomePage/DeviceToolTipLink.qml
+    qml/HomePage/DeviceTree/ChannelLine.qml
     qml/HomePage/DeviceTree/ChannelRow.qml
     qml/HomePage/DeviceTree/DeviceRow.qml
     qml/HomePage/DeviceTree/DeviceTreeView.qml
     qml/HomePage/DeviceTree/ExpandButton.qml
+    qml/HomePage/DeviceTree/ReplyGate.qml
     qml/HomePage/DeviceTree/RowKeeper.qml
+    qml/HomePage/DeviceTree/ServerChannelRow.qml
+    qml/HomePage/DeviceTree/TreeFrame.qml
     qml/HomePage/DeviceTree/TreeRow.qml
+    qml/HomePage/DeviceTree/TreeText.qml
     qml/RecordManage/RecordRow.qml
     qml/Widgets/DownloadPopup.qml
     qml/Widgets/DownloadTracker.qml

@@ -8,6 +8,7 @@ Item {
 
     property bool isCurrent: false
     property color inputColor: styleManager.style.color("Login-InputColor")
+    property color textColor: styleManager.style.color("Login-TextColor")
 
     clip: true
 
@@ -58,6 +59,30 @@ Item {
             anchors.right: parent.right
             anchors.bottom: parent.bottom
             anchors.margins: 5 * styleManager.scaleRatio
+
+            onClickChannel: info => cameraTile.playChannel(info)
+        }
+    }
+
+    // One tile where the dashboard's camera wall will be: a channel picked in the tree
+    // plays in it.
+    CameraRectangle {
+        id: cameraTile
+        objectName: "cameraTile"
+        anchors.left: deviceListPanel.right
+        anchors.leftMargin: 20 * styleManager.scaleRatio
+        anchors.top: deviceListPanel.top
+        width: Math.min(parent.width - x - 20 * styleManager.scaleRatio, 800 * styleManager.scaleRatio)
+        height: width * 9 / 16
+        isCurrent: true
+
+        PtzControlPanel {
+            objectName: "ptzControlPanel"
+            visible: cameraTile.videoUrl !== ""
+            hovered: cameraTile.hovered
+            exitTimer: cameraTile.exitTimer
+            deviceId: cameraTile.deviceId
+            channelId: cameraTile.channelId
         }
     }
 }

@@ -11,7 +11,6 @@ namespace {
 constexpr int kMaxHeaderBytes = 64 * 1024;
 constexpr qint64 kMaxBodyBytes = 256 * 1024 * 1024;
 constexpr int kSlowChunkBytes = 16;
-constexpr int kSlowBodyPieces = 20;
 
 int headerEnd(const QByteArray &data)
 {
@@ -230,9 +229,7 @@ void HttpConnection::respond(const HttpResponse &response)
         if (!m_socket)
             return;
         if (response.delivery == HttpResponse::Delivery::SlowChunks)
-            writeSlowly(response, true);
-        else if (response.delivery == HttpResponse::Delivery::SlowBody)
-            writeSlowly(response, false);
+            writeSlowChunks(response);
         else if (response.delivery == HttpResponse::Delivery::CloseMidBody)
             writeHalfAndClose(response);
         else
@@ -269,20 +266,19 @@ void HttpConnection::writeNow(const HttpResponse &response)
     finishResponse();
 }
 
-// Chunked: small chunks without a length. Plain: the announced length in a few pieces,
-// so that a receiver sees its progress grow.
-void HttpConnection::writeSlowly(const HttpResponse &response, bool chunked)
+void HttpConnection::writeSlowChunks(const HttpResponse &response)
 {
+    // With the length announced, a client can measure its progress while the body trickles.
+    const bool chunked = !response.slowWithLength;
     m_socket->write(statusAndHeaders(response, chunked, response.body.size()));
     m_socket->flush();
     auto remaining = std::make_shared<QByteArray>(response.body);
-    const qsizetype piece = chunked ? kSlowChunkBytes : qMax<qsizetype>(1, (response.body.size() + kSlowBodyPieces - 1) / kSlowBodyPieces);
     m_chunkTimer = new QTimer(this);
     m_chunkTimer->setInterval(qMax(1, response.chunkDelayMs));
-    connect(m_chunkTimer, &QTimer::timeout, this, [this, remaining, piece, chunked] {
+    connect(m_chunkTimer, &QTimer::timeout, this, [this, remaining, chunked] {
         if (!m_socket)
             return;
-        const QByteArray chunk = remaining->left(piece);
+        const QByteArray chunk = remaining->left(kSlowChunkBytes);
         remaining->remove(0, chunk.size());
         if (!chunk.isEmpty())
             m_socket->write(chunked ? QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n" : chunk);

@@ -44,7 +44,7 @@ private:
     void dispatch();
     void fail(int status, const QByteArray &text);
     void writeNow(const HttpResponse &response);
-    void writeSlowly(const HttpResponse &response, bool chunked);
+    void writeSlowChunks(const HttpResponse &response);
     void writeHalfAndClose(const HttpResponse &response);
     void startStream(const HttpResponse &response);
     QByteArray statusAndHeaders(const HttpResponse &response, bool chunked, qint64 length) const;

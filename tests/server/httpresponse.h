@@ -9,7 +9,7 @@
 // One answer of the test server, with the way it is to be delivered.
 struct HttpResponse
 {
-    enum class Delivery { Whole, Never, SlowChunks, SlowBody, CloseMidBody, LiveStream };
+    enum class Delivery { Whole, Never, SlowChunks, CloseMidBody, LiveStream };
 
     int status = 200;
     QByteArray contentType;
@@ -18,6 +18,7 @@ struct HttpResponse
     Delivery delivery = Delivery::Whole;
     int delayMs = 0;
     int chunkDelayMs = 0;
+    bool slowWithLength = false; // SlowChunks: announce the length, send plain pieces
     bool headOnly = false;      // HEAD: headers with the body's length, no body
     QByteArray liveStreamName;  // Delivery::LiveStream: which endless stream to attach
 

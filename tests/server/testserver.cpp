@@ -206,9 +206,7 @@ HttpResponse TestServerPrivate::faultResponse(const TestServerFault &fault, Http
     else if (fault.slowChunkDelayMs > 0) {
         response.delivery = HttpResponse::Delivery::SlowChunks;
         response.chunkDelayMs = fault.slowChunkDelayMs;
-    } else if (fault.slowBodyDelayMs > 0) {
-        response.delivery = HttpResponse::Delivery::SlowBody;
-        response.chunkDelayMs = fault.slowBodyDelayMs;
+        response.slowWithLength = fault.slowWithLength;
     }
     return response;
 }

@@ -69,10 +69,18 @@ ShellTestCase {
     function rowAt(page, index) {
         const list = findChild(page, "alarmListView");
         list.positionViewAtIndex(index, ListView.Contain);
+        // New rows slide down from the top, over one another: a click lands on the row
+        // once every row is in place.
+        tryVerify(() => {
+            for (let i = 0; i < list.count; ++i) {
+                const other = list.itemAtIndex(i);
+                if (other && other.y !== i * (other.height + list.spacing))
+                    return false;
+            }
+            return true;
+        }, patience, "rows in place");
         const row = list.itemAtIndex(index);
         verify(row, "row " + index);
-        // New rows slide down from the top: a click lands on the row once it is in place.
-        tryCompare(row, "y", index * (row.height + list.spacing), patience);
         return row;
     }
 
@@ -116,6 +124,36 @@ ShellTestCase {
         tryCompare(field, "activeFocus", true, patience);
         keyClick(Qt.Key_A, Qt.ControlModifier);
         verify(testKit.typeText(text));
+    }
+
+    // Downloads go into a folder of this test's working directory, with a blank and a "#"
+    // in its name; the working directory is where config/config.ini lives.
+    function useRecordFolder() {
+        const workDir = configFile.path.replace(/\/config\/config\.ini$/, "");
+        settings.recordPath = workDir + "/录像 #1";
+        return networkManager.getRecordPath();
+    }
+
+    // SHA-1 of what the server serves for a record.
+    function servedChecksum(path) {
+        const request = new XMLHttpRequest();
+        request.open("GET", testServer.url(path));
+        request.responseType = "arraybuffer";
+        request.send();
+        tryCompare(request, "readyState", XMLHttpRequest.DONE, patience);
+        compare(request.status, 200);
+        return testKit.checksum(request.response);
+    }
+
+    function downloadPopup(row) {
+        const popup = findChild(row, "downloadPopup");
+        verify(popup, "download popup");
+        return popup;
+    }
+
+    // The file that the download of alarm `i` of alarms() writes.
+    function recordFile(folder, i) {
+        return folder + "通道-" + i + "-" + (2000 + i) + "-2026-12-01-10-" + String(i).padStart(2, "0") + "-00.mp4";
     }
 
     function gotoPage(page, text) {
@@ -185,14 +223,19 @@ ShellTestCase {
         settle(page, 4, 10);
         compare(queries().length, 4, "the size in force sends nothing");
 
-        // From page 4: page 0 at the old size, then page 0 at the new one.
+        // From page 4: page 0 at the old size, then page 0 at the new one. The two go out
+        // side by side and may reach the server in either order; whichever comes first
+        // is answered last, and the table still shows the answer to the second.
         gotoPage(page, "4");
         settle(page, 5, 10);
         testServer.clearLog();
+        testServer.setFault("/api/v1/alarmlist", { delayMs: 1000, remainingHits: 1 });
         choose(sizeBox, 2);
         settle(page, 2, 30);
-        compare(queries().map(items => [items.pageindex, items.pagesize]), [["0", "10"], ["0", "30"]]);
+        compare(queries().map(items => [items.pageindex, items.pagesize]).sort(), [["0", "10"], ["0", "30"]]);
         compare(pageText(page, "pageIndicator").text, "当前页: 1 / 2");
+        wait(1500);
+        compare(findChild(page, "alarmListView").count, 30);
     }
 
     function test_filtersAndSearch() {
@@ -334,5 +377,148 @@ ShellTestCase {
         compare(queries()[0].pageindex, "2");
         tryCompare(pageText(page, "rowCount"), "text", "当前页: 0 条 / 总 0 条", patience);
         compare(pageText(page, "pageIndicator").text, "当前页: 3 / 0");
+    }
+
+    function test_downloads() {
+        const page = openPage(alarms(12));
+        const folder = useRecordFolder();
+        const served = servedChecksum("/media/record.mp4");
+        testServer.clearLog();
+
+        // Success: the served bytes under the alarm's name, its folder opened as a file:
+        // address (not the bare path), the popup closed, the file kept.
+        let row = rowAt(page, 0);
+        let popup = downloadPopup(row);
+        mouseClick(findChild(row, "downloadButton"));
+        tryCompare(openedUrls, "count", 1, patience);
+        const url = openedUrls.urls[0];
+        verify(url.startsWith("file:///"), url);
+        compare(qmlApi.urlToLocalFile(url), folder);
+        compare(testKit.fileChecksum(recordFile(folder, 1)), served);
+        tryCompare(popup, "visible", false, patience);
+        compare(popup.progress, 0);
+        compare(testKit.fileChecksum(recordFile(folder, 1)), served, "closing after success keeps the file");
+        compare(testServer.requests("/download/alarm/1.mp4").length, 1);
+
+        // A second click while the first download runs: refused in the debug output, one
+        // request, the running download goes on to one whole file.
+        testServer.setFault("/download/alarm/3.mp4", { delayMs: 1500, remainingHits: 1 });
+        row = rowAt(page, 2);
+        popup = downloadPopup(row);
+        mouseClick(findChild(row, "downloadButton"));
+        waitForRequests("/download/alarm/3.mp4", 1);
+        mouseClick(findChild(row, "downloadButton"));
+        tryVerify(() => testKit.messages().some(line => line.includes("录像正在下载")), patience, "second download refused");
+        compare(popup.visible, true);
+        compare(page.downloads.isRunning(page.downloadKey("通道 3", 2003, "2026-12-01 10:03:00")), true);
+        tryCompare(openedUrls, "count", 2, patience);
+        compare(testKit.fileChecksum(recordFile(folder, 3)), served);
+        compare(testServer.requests("/download/alarm/3.mp4").length, 1);
+        tryCompare(popup, "visible", false, patience);
+        compare(qmlApi.getAllFileNames(folder, ["*"]).length, 2, "no second file, no leftovers");
+
+        // Stop: without an announced length the bar stays at 0 (no division by -1), the
+        // partial file goes, the popup stays open, a second stop does nothing.
+        testServer.setFault("/download/alarm/2.mp4", { slowChunkDelayMs: 2 });
+        row = rowAt(page, 1);
+        popup = downloadPopup(row);
+        mouseClick(findChild(row, "downloadButton"));
+        tryCompare(popup, "opened", true, patience);
+        waitForRequests("/download/alarm/2.mp4", 1);
+        wait(300);
+        compare(popup.progress, 0);
+        compare(findChild(popup, "downloadProgressBar").value, 0);
+        const key = page.downloadKey("通道 2", 2002, "2026-12-01 10:02:00");
+        verify(page.downloads.isRunning(key));
+        mouseClick(findChild(popup, "stopDownloadButton"));
+        tryVerify(() => !page.downloads.isRunning(key), patience, "stopped");
+        compare(popup.visible, true);
+        compare(testKit.fileChecksum(recordFile(folder, 2)), "");
+        compare(qmlApi.getAllFileNames(folder, ["*"]).length, 2);
+        mouseClick(findChild(popup, "stopDownloadButton"));
+        compare(openedUrls.count, 2);
+
+        // Closing the popup stops its download the same way.
+        mouseClick(findChild(popup, "PopupCloseButton"));
+        tryCompare(popup, "visible", false, patience);
+        mouseClick(findChild(row, "downloadButton"));
+        waitForRequests("/download/alarm/2.mp4", 2);
+        tryCompare(popup, "opened", true, patience);
+        verify(page.downloads.isRunning(key));
+        popup.close();
+        tryVerify(() => !page.downloads.isRunning(key), patience, "closing stops");
+        compare(qmlApi.getAllFileNames(folder, ["*"]).length, 2);
+        testServer.clearFaults();
+    }
+
+    // Every reply rebuilds the rows: the download runs on, the new row shows its popup
+    // with the progress, and its stop button stops it.
+    function test_downloadOutlivesItsRow() {
+        const page = openPage(alarms(25));
+        const folder = useRecordFolder();
+        testServer.setFault("/download/alarm/4.mp4", { slowChunkDelayMs: 1, slowWithLength: true });
+        const key = page.downloadKey("通道 4", 2004, "2026-12-01 10:04:00");
+        const oldPopup = downloadPopup(rowAt(page, 3));
+        mouseClick(findChild(rowAt(page, 3), "downloadButton"));
+        tryVerify(() => oldPopup.progress > 0, patience, "progress reported");
+        compare(findChild(oldPopup, "downloadProgressBar").value, oldPopup.progress);
+
+        mouseClick(findChild(page, "rightPageButton"));
+        settle(page, 2, 10);
+        tryVerify(() => idsOnScreen(page)[0] === 11, patience, "second page shown");
+        verify(page.downloads.isRunning(key), "the row went, its download did not");
+        const before = page.downloads.progress(key);
+        page.recalcModel();
+        mouseClick(findChild(page, "leftPageButton"));
+        settle(page, 4, 10);
+        tryVerify(() => idsOnScreen(page)[0] === 1, patience, "back on the first page");
+
+        const popup = downloadPopup(rowAt(page, 3));
+        verify(popup !== oldPopup);
+        tryCompare(popup, "opened", true, patience);
+        tryVerify(() => popup.progress > before, patience, "the new row follows the download");
+        compare(findChild(popup, "downloadProgressBar").value, popup.progress);
+        verify(!downloadPopup(rowAt(page, 4)).visible, "other rows show nothing");
+        mouseClick(findChild(popup, "stopDownloadButton"));
+        tryVerify(() => !page.downloads.isRunning(key), patience, "stopped");
+        compare(popup.progress, 0);
+        compare(popup.visible, true);
+        compare(qmlApi.getAllFileNames(folder, ["*"]), []);
+        compare(openedUrls.count, 0);
+        testServer.clearFaults();
+    }
+
+    // The preview beside the thumbnail fetches the snapshot on every entry.
+    function test_preview() {
+        const page = openPage(alarms(10));
+        const preview = findChild(page, "snapPopup");
+        const snapCount = () => testServer.requests("/snap/alarm/1.h265").length;
+        tryCompare(findChild(rowAt(page, 0), "snapImage"), "snapValid", true, patience);
+        const thumbnails = snapCount();
+
+        const cell = findChild(rowAt(page, 0), "snapCell");
+        mouseMove(cell, cell.width / 2, cell.height / 2);
+        tryCompare(preview, "opened", true, patience);
+        const corner = cell.mapToItem(page, 0, 0);
+        compare(preview.width, 600 * s);
+        compare(preview.height, 500 * s);
+        compare(preview.x, corner.x - preview.width);
+        compare(preview.y, corner.y);
+        tryVerify(() => snapCount() === thumbnails + 1, patience, "the preview fetches the picture");
+        mouseMove(page, 10, 10);
+        tryCompare(preview, "visible", false, patience);
+        mouseMove(cell, cell.width / 2, cell.height / 2);
+        tryCompare(preview, "opened", true, patience);
+        tryVerify(() => snapCount() === thumbnails + 2, patience, "the second entry fetches again");
+
+        // A cell near the bottom: the preview stands above it.
+        const low = findChild(rowAt(page, 9), "snapCell");
+        mouseMove(low, low.width / 2, low.height / 2);
+        const lowCorner = low.mapToItem(page, 0, 0);
+        verify(lowCorner.y + preview.height > page.height);
+        tryCompare(preview, "y", lowCorner.y - preview.height, patience);
+        tryVerify(() => testServer.requests("/snap/alarm/10.h264").length >= 2, patience);
+        mouseMove(page, 10, 10);
+        tryCompare(preview, "visible", false, patience);
     }
 }

@@ -41,7 +41,7 @@ public:
     Q_INVOKABLE QVariantList requests(const QString &path = QString()) const;
     Q_INVOKABLE void clearLog();
     // Fault fields as for POST /__control/fault: status, body, contentType, nonJson200,
-    // delayMs, neverAnswer, slowChunkDelayMs, slowBodyDelayMs, closeMidBody, remainingHits.
+    // delayMs, neverAnswer, slowChunkDelayMs, closeMidBody, remainingHits.
     Q_INVOKABLE void setFault(const QString &path, const QVariantMap &fault);
     Q_INVOKABLE void clearFaults();
     // Replaces the seeded data wholesale (an object, or JSON text).

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The camera tile as an operator meets it on the home page: a channel clicked in the
+# tree plays in the tile beside it (the picture moves), hovering shows the statistics
+# label, the joystick of the PTZ overlay steers the camera, a second channel replaces
+# the first on the server.
+# Usage (under an X server): tst_cameratile.sh BIN_DIR
+. "$(dirname "$0")/e2e-driver.sh"
+
+# Points of the main window at scale 1 (1688 x 950). The home tree: the expand square
+# and the text of its row k. The tile: right of the tree's panel, 800 x 450.
+home_row_y() { echo $((108 + 30 * $1)); }
+HOME_SQUARE_X=41
+HOME_TEXT_X=150
+TILE_AREA="400 75 800 450"
+TILE_CENTRE="800 300"
+# Inside the tile, away from its overlays: the picture only.
+PICTURE_AREA="500 120 400 200"
+# The statistics label at the tile's bottom left, the joystick at its bottom right.
+LABEL_AREA="405 420 300 100"
+JOYSTICK_CENTRE="1115 392"
+
+e2e_init "$1"
+e2e_start_server
+e2e_write_config 'Username=admin\n'
+e2e_start_client
+e2e_log_in
+e2e_wait_log '^GET /api/v1/channels\?.*subset=34020000001310000103'
+sleep 1
+
+# Device 1 opens; its first channel (101) plays in the tile.
+e2e_click $HOME_SQUARE_X "$(home_row_y 0)"
+e2e_click $HOME_TEXT_X "$(home_row_y 1)"
+e2e_wait_log '^GET /api/v1/gettoken\?channel=101$'
+e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101&protocol=RTSP&token='
+# Away from the tile, so that its overlays hide and the picture alone changes.
+e2e_hover 1500 900
+sleep 4
+e2e_screenshot playing-1
+sleep 1.5
+e2e_screenshot playing-2
+e2e_changed playing-1 playing-2 $PICTURE_AREA || e2e_fail "the tile's picture does not move"
+
+# Hovered, the tile shows its statistics label.
+e2e_hover $TILE_CENTRE
+sleep 1
+e2e_screenshot hovered
+e2e_changed playing-2 hovered $LABEL_AREA || e2e_fail "no statistics label on the hovered tile"
+
+# A drag on the joystick steers: a start on press, a stop on release.
+xdotool mousemove --sync $((E2E_X + ${JOYSTICK_CENTRE% *})) $((E2E_Y + ${JOYSTICK_CENTRE#* } - 30))
+xdotool mousedown 1
+sleep 0.3
+e2e_screenshot steering
+xdotool mousemove --sync $((E2E_X + ${JOYSTICK_CENTRE% *} + 30)) $((E2E_Y + ${JOYSTICK_CENTRE#* }))
+sleep 0.3
+xdotool mouseup 1
+e2e_wait_log '^GET /api/v1/ptzcontrol\?device=1&channel=101&command=up&direction=up&speed=100$'
+e2e_wait_log '^GET /api/v1/ptzcontrol\?device=1&channel=101&command=right&direction=right&speed=100$'
+e2e_wait_log '^GET /api/v1/ptzcontrol\?device=1&channel=101&command=stop&direction=right&speed=100$'
+
+# The next channel (102) takes over; the server hears the stop of the first.
+e2e_click $HOME_TEXT_X "$(home_row_y 2)"
+e2e_wait_log '^GET /api/v1/devices/stopchannelstream\?device=1&channel=101&stream_type=play$'
+e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=102&protocol=RTSP&token='
+e2e_hover 1500 900
+sleep 4
+e2e_screenshot second-channel
+e2e_changed playing-2 second-channel $PICTURE_AREA || e2e_fail "the second channel does not show"
+
+e2e_click $((E2E_W - 16)) 25
+e2e_wait_log '^POST /api/v1/logout'
+e2e_wait_exit
+[ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "the client ended with $E2E_EXIT_CODE"
+e2e_expect_clean_log
+e2e_note "passed"
