@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls as QQC
 import "../Widgets" as Widgets
+import "../HomePage" as HomePage
 import "../Api/api.js" as Api
 
 // The records of one channel's day as a table: cloud records (type 0) with flag, link,
@@ -145,7 +146,12 @@ Item {
         });
     }
 
+    // One window and one tile for every row: a new record replaces the playing one.
     function showPlayback(title, url) {
+        playWindow.open();
+        playWindow.title = title;
+        playView.title = title;
+        playView.videoUrl = url;
     }
 
     function downloadFinished(success, errorString) {
@@ -297,5 +303,22 @@ Item {
                 fillMode: Image.PreserveAspectFit
             }
         }
+    }
+
+    Widgets.PopupWindow {
+        id: playWindow
+        objectName: "playWindow"
+        width: 860 * root.s
+        height: 560 * root.s
+        contentItem: Item {
+            HomePage.CameraRectangle {
+                id: playView
+                objectName: "playView"
+                anchors.fill: parent
+                anchors.margins: 2 * root.s
+                streamType: 1
+            }
+        }
+        onClosed: playView.stopChannel()
     }
 }

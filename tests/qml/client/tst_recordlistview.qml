@@ -74,13 +74,13 @@ ShellTestCase {
     }
 
     // A row, once every row is in its place: new rows slide in from the top, over the
-    // rows above them.
+    // rows above them, and a reloaded list makes its rows when its window draws next.
     function row(view, index) {
         const list = piece(view, "listView");
         tryVerify(() => {
             for (let i = 0; i < list.count; ++i) {
                 const item = list.itemAtIndex(i);
-                if (item === null || item.y !== i * (item.height + 1))
+                if (item === null || item.y !== i * (item.height + 1) || item.model.name !== view.model.get(i).name)
                     return false;
             }
             return list.itemAtIndex(index) !== null;
@@ -429,5 +429,56 @@ ShellTestCase {
                 [url, "/api/v1/record/downloadrecord/streaminfo", file]);
         compare(piece(first, "downloadPopup").title, "下载录像: [" + record.name + "]-2024-02-02 08:00:00");
         compare(testKit.fileChecksum(downloadFolder() + fileName(record)), servedChecksum(file));
+    }
+
+    // One window and one tile for every row: a cloud record plays from its own path, a
+    // device record from the address the server gives for the latest click; closing the
+    // window stops the tile.
+    function test_playWindow() {
+        const view = openView();
+        const list = loadRows(view, 0, 2024, 2, 8);
+        const window = piece(view, "playWindow");
+        const tile = piece(window.contentItem, "playView");
+        compare(tile.streamType, 1);
+        mouseClick(piece(row(view, 1), "playButton"));
+        tryCompare(window, "visible", true, patience);
+        const title = list[1].name + "-2024-02-08 12:30:00";
+        compare(window.title, title);
+        compare(tile.title, title);
+        compare(tile.videoUrl, address(list[1].hls));
+        mouseClick(piece(row(view, 2), "playButton"));
+        compare(tile.videoUrl, address(list[2].hls));
+        compare(window.title, list[2].name + "-2024-02-08 20:15:00");
+
+        const closer = findChild(window.contentItem.parent.parent, "PopupCloseButton");
+        verify(closer);
+        mouseClick(closer);
+        compare(tile.videoUrl, "");
+        compare(tile.title, "");
+        tryCompare(window, "visible", false, patience);
+
+        // Device records: an address answering an earlier click is dropped.
+        const device = loadRows(view, 1, 2024, 2, 2);
+        const playback = "/api/v1/devices/record/playback";
+        testServer.setFault(playback, { delayMs: 1000, remainingHits: 1 });
+        mouseClick(piece(row(view, 0), "playButton"));
+        waitForRequests(playback, 1);
+        mouseClick(piece(row(view, 2), "playButton"));
+        const asked = waitForRequests(playback, 2)[1].items;
+        compare(asked.channel, "101");
+        compare(asked.file, device[2].name);
+        compare(asked.stime, device[2].startAt);
+        tryVerify(() => tile.videoUrl !== "", patience, "the second address arrived");
+        const expected = address("/vod/device/101/" + device[2].startAt + "-20240202202000.flv");
+        compare(tile.videoUrl, expected);
+        compare(tile.title, device[2].name + "-2024-02-02 20:15:00");
+        testServer.setFault(playback, { delayMs: 1000 });
+        let probed = false;
+        networkManager.getDeviceRecordUrl(101, "probe", "20240202080000", 10, () => { probed = true; });
+        tryVerify(() => probed, patience, "the probe answered");
+        wait(100);
+        compare(tile.videoUrl, expected);
+        mouseClick(closer);
+        compare(tile.videoUrl, "");
     }
 }
