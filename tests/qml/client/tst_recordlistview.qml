@@ -481,4 +481,42 @@ ShellTestCase {
         mouseClick(closer);
         compare(tile.videoUrl, "");
     }
+
+    // The preview stands left of the snapshot cell, level with it, or above it where the
+    // table would end before the preview; it shows the cell's picture and goes on leaving.
+    function test_snapshotPreview() {
+        const view = openView();
+        const s = styleManager.scaleRatio;
+        fill(view, [
+            { name: "甲", startAt: "20240208080000", duration: 60, hls: "/a", important: false, snap: "/media/record-snap.jpg" },
+            { name: "乙", startAt: "20240208090000", duration: 60, hls: "/b", important: false, snap: "" }
+        ]);
+        const preview = piece(view, "snapPreview");
+        const image = piece(preview, "previewImage");
+        for (const [index, source] of [[0, address("/media/record-snap.jpg")], [1, styleManager.style.image("Home-NoSnap")]]) {
+            const cell = piece(row(view, index), "snapCell");
+            const at = cell.mapToItem(view, 0, 0);
+            mouseMove(cell, cell.width / 2, cell.height / 2);
+            tryCompare(preview, "opened", true, patience);
+            compare(preview.x, at.x - 600 * s);
+            compare(preview.y, at.y);
+            compare(String(image.source), source);
+            mouseMove(view, 10, view.height - 10);
+            tryCompare(preview, "visible", false, patience);
+        }
+        // Low in a full table: above the cell.
+        const many = [];
+        for (let i = 0; i < 15; ++i)
+            many.push({ name: "r" + i, startAt: "2024020808" + String(1000 + i).slice(1) + "0", duration: 60, hls: "/r", important: false, snap: "" });
+        fill(view, many);
+        const low = piece(row(view, 14), "snapCell");
+        const lowAt = low.mapToItem(view, 0, 0);
+        verify(lowAt.y + 600 * s > view.height && lowAt.y >= 600 * s);
+        mouseMove(low, low.width / 2, low.height / 2);
+        tryCompare(preview, "opened", true, patience);
+        compare(preview.x, lowAt.x - 600 * s);
+        compare(preview.y, lowAt.y - 600 * s);
+        tryCompare(image, "status", Image.Ready, patience);
+        verify(image.width <= 600 * s);
+    }
 }
