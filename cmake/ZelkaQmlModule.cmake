@@ -17,6 +17,7 @@ list(FILTER ZELKA_RESOURCE_FILES EXCLUDE REGEX "^res/background/")
 # URL: in the resources, but no type of the module.
 set(ZELKA_QML_HELPER_FILES
     qml/main.qml
+    qml/HomePage/Dashboard/LoadChart.qml
     qml/HomePage/DeviceToolTipLink.qml
     qml/HomePage/DeviceTree/ChannelRow.qml
     qml/HomePage/DeviceTree/DeviceRow.qml

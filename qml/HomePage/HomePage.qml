@@ -1,63 +1,284 @@
 import QtQuick
+import QtQuick.Layouts
 import "../Widgets" as Widgets
 
-// Stand-in for the home dashboard until the page itself is built: it offers what the
-// main window and the device tree use of it, and the device list panel at its left.
+// The home dashboard: seven glowing panels on a 3 x 4 grid. While the page is on screen
+// it asks the server for its load figures every 2 s and hands them to the charts.
 Item {
     id: homePage
 
     property bool isCurrent: false
+    property color textColor: styleManager.style.color("Login-TextColor")
     property color inputColor: styleManager.style.color("Login-InputColor")
 
-    clip: true
+    // The transport gives up on an unanswered call after this long; until then a
+    // tick leaves the server alone, so that a hung server does not collect requests.
+    property int stateReplyPatience: 30000
+    // When the server-state request now out was sent, 0 when none is; its number.
+    property double stateRequestSentAt: 0
+    property int stateRequestNumber: 0
 
-    Widgets.StandInTitle {
-        text: "首页"
+    readonly property alias stateTimer: stateTimer
+    readonly property alias diskChart: diskChart
+    readonly property alias cpuMemoryChart: cpuMemoryChart
+    readonly property alias networkChart: networkChart
+    readonly property alias deviceStatusView: deviceStatusView
+    readonly property alias deviceListView: deviceListView
+
+    function requestServerState() {
+        const now = Date.now();
+        if (stateRequestSentAt > 0 && now - stateRequestSentAt < stateReplyPatience)
+            return;
+        stateRequestSentAt = now;
+        const number = ++stateRequestNumber;
+        networkManager.getServerState(object => {
+            if (number === stateRequestNumber)
+                stateRequestSentAt = 0;
+            processStateData(object);
+        });
     }
 
-    // Above its neighbours: the tree's details box opens to its right, over them.
-    Rectangle {
-        id: deviceListPanel
-        objectName: "deviceListPanel"
-        x: 20 * styleManager.scaleRatio
-        width: 340 * styleManager.scaleRatio
-        // A third of the page, as the dashboard's first row will be.
-        height: (parent.height - 20 * styleManager.scaleRatio) / 3
-        z: 10
-        radius: 2
-        color: "#70002E3B"
-
-        Row {
-            id: panelTitle
-            x: 5 * styleManager.scaleRatio
-            height: 32 * styleManager.scaleRatio
-            spacing: 5 * styleManager.scaleRatio
-
-            Image {
-                anchors.verticalCenter: parent.verticalCenter
-                width: 32 * styleManager.scaleRatio
-                height: width
-                mipmap: true
-                source: styleManager.style.image("Home-DeviceListIcon")
+    // Each chart takes its own members: one that cannot read its part leaves the
+    // others updating.
+    function processStateData(object) {
+        const updates = [() => diskChart.updateDisk(object.diskData),
+                         () => cpuMemoryChart.updatePerformance(object.cpuData, object.memData),
+                         () => networkChart.updatePerformance(object.netUpData, object.netDownData)];
+        for (const update of updates) {
+            try {
+                update();
+            } catch (error) {
+                console.log("processStateData:", error);
             }
+        }
+    }
 
-            Text {
-                anchors.verticalCenter: parent.verticalCenter
-                text: "设备列表"
-                color: styleManager.style.color("Login-TextColor")
-                font.family: "微软雅黑"
-                font.pointSize: 11 * styleManager.fontScaleRatio
+    onIsCurrentChanged: {
+        if (isCurrent) {
+            cpuMemoryChart.clearSeries();
+            networkChart.clearSeries();
+        }
+    }
+
+    Timer {
+        id: stateTimer
+        interval: 2000
+        repeat: true
+        running: homePage.isCurrent
+        onTriggered: homePage.requestServerState()
+    }
+
+    GridLayout {
+        id: gridLayout
+
+        readonly property real cellWidth: (width - columnSpacing * (columns - 1)) / columns
+        readonly property real cellHeight: (height - rowSpacing * (rows - 1)) / rows
+
+        anchors.fill: parent
+        anchors.leftMargin: 20 * styleManager.scaleRatio
+        anchors.rightMargin: 20 * styleManager.scaleRatio
+        anchors.bottomMargin: 20 * styleManager.scaleRatio
+        anchors.topMargin: 0
+        rows: 3
+        columns: 4
+
+        // Above the other panels: the tree's details box opens to its right, over them.
+        GlowItem {
+            id: deviceListPanel
+            objectName: "deviceListPanel"
+            z: 10
+            Layout.row: 0
+            Layout.column: 0
+            Layout.preferredWidth: gridLayout.cellWidth - 40
+            Layout.preferredHeight: gridLayout.cellHeight
+            title: "设备列表"
+            titleIcon: styleManager.style.image("Home-DeviceListIcon")
+            content: DeviceListView {
+                id: deviceListView
+                objectName: "deviceListView"
+            }
+            contentTitle: Widgets.ImageButton {
+                id: refreshButton
+                objectName: "deviceRefreshButton"
+                anchors.right: parent ? parent.right : undefined
+                anchors.rightMargin: 5 * styleManager.scaleRatio
+                anchors.verticalCenter: parent ? parent.verticalCenter : undefined
+                width: height
+                height: 28 * styleManager.scaleRatio
+                normalImage: styleManager.style.image("Home-DeviceListView-Refresh-Normal")
+                hoveredImage: styleManager.style.image("Home-DeviceListView-Refresh-Hovered")
+                pressedImage: styleManager.style.image("Home-DeviceListView-Refresh-Pressed")
+                onClicked: networkManager.getDeviceList()
+
+                Widgets.ToolTip {
+                    objectName: "deviceRefreshToolTip"
+                    text: "刷新"
+                    visible: refreshButton.hovered || refreshButton.pressed
+                }
             }
         }
 
-        DeviceListView {
-            id: deviceListView
-            objectName: "deviceListView"
-            anchors.top: panelTitle.bottom
-            anchors.left: parent.left
-            anchors.right: parent.right
-            anchors.bottom: parent.bottom
-            anchors.margins: 5 * styleManager.scaleRatio
+        GlowItem {
+            id: liveViewPanel
+            objectName: "liveViewPanel"
+            Layout.row: 0
+            Layout.column: 1
+            Layout.rowSpan: 2
+            Layout.columnSpan: 2
+            Layout.preferredWidth: gridLayout.cellWidth * 2 + gridLayout.columnSpacing + 80
+            Layout.preferredHeight: gridLayout.cellHeight * 2 + gridLayout.rowSpacing
+            title: "实时调阅"
+            titleIcon: styleManager.style.image("Home-RealtimeRetrievalIcon")
+        }
+
+        GlowItem {
+            id: latestAlarmPanel
+            objectName: "latestAlarmPanel"
+            Layout.row: 0
+            Layout.column: 3
+            Layout.rowSpan: 3
+            Layout.preferredWidth: gridLayout.cellWidth - 40
+            Layout.preferredHeight: gridLayout.cellHeight * 3 + gridLayout.rowSpacing
+            title: "最新告警"
+            titleIcon: styleManager.style.image("Home-LastestAlarmIcon")
+        }
+
+        GlowItem {
+            objectName: "deviceStatusPanel"
+            Layout.row: 1
+            Layout.column: 0
+            Layout.preferredWidth: gridLayout.cellWidth - 40
+            Layout.preferredHeight: gridLayout.cellHeight
+            title: "设备状态"
+            titleIcon: styleManager.style.image("Home-DeviceStatusIcon")
+            content: DeviceStatusView {
+                id: deviceStatusView
+                objectName: "deviceStatusView"
+            }
+        }
+
+        GlowItem {
+            objectName: "diskPanel"
+            Layout.row: 2
+            Layout.column: 0
+            Layout.preferredWidth: gridLayout.cellWidth - 40
+            Layout.preferredHeight: gridLayout.cellHeight
+            title: "磁盘使用"
+            titleIcon: styleManager.style.image("Home-DiskChartIcon")
+            content: DiskChart {
+                id: diskChart
+                objectName: "diskChart"
+            }
+        }
+
+        GlowItem {
+            objectName: "cpuMemoryPanel"
+            Layout.row: 2
+            Layout.column: 1
+            Layout.preferredWidth: gridLayout.cellWidth + 40
+            Layout.preferredHeight: gridLayout.cellHeight
+            title: "CPU/内存使用"
+            titleIcon: styleManager.style.image("Home-CpuChartIcon")
+            content: CpuMemoryChart {
+                id: cpuMemoryChart
+                objectName: "cpuMemoryChart"
+            }
+        }
+
+        GlowItem {
+            objectName: "networkPanel"
+            Layout.row: 2
+            Layout.column: 2
+            Layout.preferredWidth: gridLayout.cellWidth + 40
+            Layout.preferredHeight: gridLayout.cellHeight
+            title: "带宽使用(Mbps)"
+            titleIcon: styleManager.style.image("Home-NetworkChartIcon")
+            content: NetworkChart {
+                id: networkChart
+                objectName: "networkChart"
+            }
+        }
+    }
+
+    // A panel: a glowing body with a title bar (icon, title and an item at its right)
+    // over a content area that its content fills.
+    component GlowItem: Widgets.GlowRectangle {
+        id: panel
+
+        property string title
+        property url titleIcon
+        property Item content: Item {}
+        property Item contentTitle: Item {}
+
+        function adoptContent() {
+            if (!content)
+                return;
+            content.parent = contentArea;
+            content.anchors.fill = contentArea;
+        }
+
+        function adoptContentTitle() {
+            if (contentTitle)
+                contentTitle.parent = titleBar;
+        }
+
+        cornerRadius: 4 * styleManager.scaleRatio
+        glowRadius: 10 * styleManager.scaleRatio
+        glowColor: "#40009ca2"
+        rect.radius: 2
+        rect.anchors.margins: 12 * styleManager.scaleRatio
+        rect.color: "#70002E3B"
+
+        onContentChanged: adoptContent()
+        onContentTitleChanged: adoptContentTitle()
+        Component.onCompleted: {
+            adoptContent();
+            adoptContentTitle();
+        }
+
+        Item {
+            parent: panel.rect
+            anchors.fill: parent
+
+            Item {
+                id: titleBar
+                objectName: "panelTitleBar"
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.top: parent.top
+                height: 32 * styleManager.scaleRatio
+
+                Image {
+                    id: titleIconImage
+                    x: 5 * styleManager.scaleRatio
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 32 * styleManager.scaleRatio
+                    height: width
+                    mipmap: true
+                    source: panel.titleIcon
+                }
+
+                Text {
+                    objectName: "panelTitleText"
+                    anchors.left: titleIconImage.right
+                    anchors.verticalCenter: parent.verticalCenter
+                    leftPadding: 5 * styleManager.scaleRatio
+                    text: panel.title
+                    font.family: "微软雅黑"
+                    font.pointSize: 11 * styleManager.fontScaleRatio
+                    color: homePage.textColor
+                }
+            }
+
+            Item {
+                id: contentArea
+                objectName: "panelContentArea"
+                anchors.fill: parent
+                anchors.topMargin: titleBar.height + 5 * styleManager.scaleRatio
+                anchors.leftMargin: 5 * styleManager.scaleRatio
+                anchors.rightMargin: 5 * styleManager.scaleRatio
+                anchors.bottomMargin: 5 * styleManager.scaleRatio
+            }
         }
     }
 }
