@@ -17,14 +17,24 @@ list(FILTER ZELKA_RESOURCE_FILES EXCLUDE REGEX "^res/background/")
 # URL: in the resources, but no type of the module.
 set(ZELKA_QML_HELPER_FILES
     qml/main.qml
+    qml/AlarmQuery/AlarmRow.qml
+    qml/HomePage/CameraTile/ReplayProgressBar.qml
+    qml/HomePage/CameraTile/StatisticsLabel.qml
     qml/HomePage/Dashboard/LoadChart.qml
     qml/HomePage/DeviceToolTipLink.qml
+    qml/HomePage/DeviceTree/ChannelLine.qml
     qml/HomePage/DeviceTree/ChannelRow.qml
     qml/HomePage/DeviceTree/DeviceRow.qml
     qml/HomePage/DeviceTree/DeviceTreeView.qml
     qml/HomePage/DeviceTree/ExpandButton.qml
+    qml/HomePage/DeviceTree/ReplyGate.qml
     qml/HomePage/DeviceTree/RowKeeper.qml
+    qml/HomePage/DeviceTree/ServerChannelRow.qml
+    qml/HomePage/DeviceTree/TreeFrame.qml
     qml/HomePage/DeviceTree/TreeRow.qml
+    qml/HomePage/DeviceTree/TreeText.qml
+    qml/Widgets/DownloadPopup.qml
+    qml/Widgets/DownloadTracker.qml
     qml/Widgets/PopupFrame.qml
     qml/Widgets/StandInTitle.qml
     qml/Widgets/SteeringWheelCanvas.qml

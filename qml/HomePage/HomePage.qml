@@ -24,6 +24,7 @@ Item {
     readonly property alias networkChart: networkChart
     readonly property alias deviceStatusView: deviceStatusView
     readonly property alias deviceListView: deviceListView
+    readonly property alias cameraWall: cameraWall
 
     function requestServerState() {
         const now = Date.now();
@@ -96,6 +97,12 @@ Item {
             content: DeviceListView {
                 id: deviceListView
                 objectName: "deviceListView"
+
+                // A click that brings no channel (a record the tree released) plays nothing.
+                onClickChannel: info => {
+                    if (info !== undefined && info !== null)
+                        cameraWall.cameraView.playCurrentCamera(info);
+                }
             }
             contentTitle: Widgets.ImageButton {
                 id: refreshButton
@@ -129,6 +136,10 @@ Item {
             Layout.preferredHeight: gridLayout.cellHeight * 2 + gridLayout.rowSpacing
             title: "实时调阅"
             titleIcon: styleManager.style.image("Home-RealtimeRetrievalIcon")
+            content: CameraWall {
+                id: cameraWall
+                objectName: "cameraWall"
+            }
         }
 
         GlowItem {
@@ -278,6 +289,101 @@ Item {
                 anchors.leftMargin: 5 * styleManager.scaleRatio
                 anchors.rightMargin: 5 * styleManager.scaleRatio
                 anchors.bottomMargin: 5 * styleManager.scaleRatio
+            }
+        }
+    }
+
+    // Four tiles in two rows; the current tile (the cursor) plays the next picked channel.
+    // The wall is also the area that a maximised tile fills.
+    component CameraWall: Item {
+        id: rootItem
+
+        readonly property alias cameraView: cameraView
+        readonly property var cameras: [cell1.camera, cell2.camera, cell3.camera, cell4.camera]
+
+        // The carousel starts on a cleared wall.
+        function stopAll() {
+            for (const camera of cameras)
+                camera.stopChannel();
+        }
+
+        // One carousel tick: its channels in the first tiles, the cursor stays.
+        function playCarousel(channelList) {
+            for (let i = 0; i < channelList.length && i < cameras.length; ++i) {
+                const entry = channelList[i];
+                entry.name = entry.Name;
+                entry.parentDeviceID = entry.ParentDeviceID;
+                entry.channelID = entry.ChannelID;
+                entry.snapUrl = "";
+                cameras[i].playChannel(entry);
+            }
+        }
+
+        GridLayout {
+            id: cameraView
+            objectName: "cameraView"
+
+            readonly property real cellWidth: (width - columnSpacing * (columns - 1)) / columns
+            readonly property real cellHeight: (height - rowSpacing * (rows - 1)) / rows
+            property var currentCamera: undefined
+
+            function setCurrentCamera(camera) {
+                currentCamera = camera;
+            }
+
+            function playCurrentCamera(info) {
+                if (currentCamera === undefined || currentCamera === null)
+                    return;
+                currentCamera.playChannel(info);
+                const at = rootItem.cameras.indexOf(currentCamera);
+                currentCamera = rootItem.cameras[(at + 1) % rootItem.cameras.length];
+            }
+
+            anchors.fill: parent
+            rows: 2
+            columns: 2
+            rowSpacing: 5
+            columnSpacing: 5
+
+            WallCell { id: cell1; number: 1; wall: rootItem; view: cameraView }
+            WallCell { id: cell2; number: 2; wall: rootItem; view: cameraView }
+            WallCell { id: cell3; number: 3; wall: rootItem; view: cameraView }
+            WallCell { id: cell4; number: 4; wall: rootItem; view: cameraView }
+
+            Component.onCompleted: currentCamera = cell1.camera
+        }
+    }
+
+    // A cell of the wall with its live tile, which fills the cell until it is maximised,
+    // and the tile's PTZ overlay.
+    component WallCell: Item {
+        id: cell
+
+        property int number: 0
+        property Item wall
+        property var view
+        readonly property alias camera: camera
+
+        objectName: "cameraRect" + number + "Item"
+        Layout.preferredWidth: view.cellWidth
+        Layout.preferredHeight: view.cellHeight
+
+        CameraRectangle {
+            id: camera
+            objectName: "cameraRect" + cell.number
+            anchors.fill: parent
+            setCurrentFunction: cell.view.setCurrentCamera
+            isCurrent: cell.view.currentCamera === camera
+            fillParent: cell.wall
+            noFillParent: cell
+
+            PtzControlPanel {
+                objectName: "ptzControlPanel" + cell.number
+                visible: camera.videoUrl !== ""
+                hovered: camera.hovered
+                exitTimer: camera.exitTimer
+                deviceId: camera.deviceId
+                channelId: camera.channelId
             }
         }
     }

@@ -30,7 +30,7 @@ ClientTestCase {
         "qml/Widgets/Slider", "qml/Widgets/SteeringWheelButton", "qml/Widgets/SwipeView", "qml/Widgets/ToolTip"
     ]
     readonly property var folders: ["qml", "qml/AlarmQuery", "qml/Api", "qml/ElectronicMap", "qml/HomePage",
-        "qml/HomePage/Dashboard", "qml/HomePage/DeviceTree", "qml/RealtimeRetrieval", "qml/RecordManage", "qml/VideoSquare", "qml/Widgets"]
+        "qml/HomePage/CameraTile", "qml/HomePage/Dashboard", "qml/HomePage/DeviceTree", "qml/RealtimeRetrieval", "qml/RecordManage", "qml/VideoSquare", "qml/Widgets"]
 
     // Relative imports as written, with their namespace ("" for none), and the files
     // (folder/name) that may use them; "outside Widgets" stands for every file outside
@@ -59,8 +59,11 @@ ClientTestCase {
         { uri: "../AlarmQuery", as: "", users: ["HomePage/HomeWindow"] },
         // The two device trees share their rows, kept in a folder of helpers.
         { uri: "./DeviceTree", as: "DeviceTree", users: ["HomePage/DeviceListView"] },
-        { uri: "../HomePage/DeviceTree", as: "DeviceTree", users: ["VideoSquare/DeviceListView"] },
-        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/DeviceTreeView"] },
+        { uri: "../HomePage/DeviceTree", as: "DeviceTree", users: ["VideoSquare/DeviceListView",
+            "VideoSquare/DeviceManageSwipeView", "VideoSquare/FavoriteListView", "VideoSquare/GroupListView"] },
+        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/TreeFrame"] },
+        // The camera tile's parts, kept in a folder of helpers.
+        { uri: "./CameraTile", as: "CameraTile", users: ["HomePage/CameraRectangle"] },
         // The two load charts share one implementation, kept with the dashboard's helpers.
         { uri: "./Dashboard", as: "Dashboard", users: ["HomePage/CpuMemoryChart", "HomePage/NetworkChart"] },
         { uri: "../../Api/api.js", as: "Api", users: ["HomePage/Dashboard/LoadChart"] }

@@ -1,0 +1,198 @@
+import QtQuick
+import QtTest
+import "qrc:/zelka/qml/HomePage"
+
+// The home page's camera wall: which tile the picked channels go to, the presses that
+// move the cursor, and the carousel's handlers. The stream requests are refused, so that
+// the tiles only take their channels (playing them is the tile's own business).
+DeviceTreeTestCase {
+    id: testCase
+    name: "CameraWall"
+
+    visible: true
+    width: 1648
+    height: 872
+
+    readonly property string streamPath: "/api/v1/devices/channelstream"
+
+    function init() {
+        resetClient();
+        logIn();
+        testServer.setFault(streamPath, { status: 500, body: "no streams here" });
+    }
+
+    Component {
+        id: pageComponent
+        HomePage {
+            width: testCase.width
+            height: testCase.height
+        }
+    }
+
+    function createWall() {
+        const page = createTemporaryObject(pageComponent, testCase);
+        verify(page);
+        waitForRendering(page);
+        return page.cameraWall;
+    }
+
+    function pick(id) {
+        return { name: "通道" + id, parentDeviceID: 1, channelID: id, snapUrl: "" };
+    }
+
+    function tileNumber(wall, camera) {
+        return wall.cameras.indexOf(camera) + 1;
+    }
+
+    function pressTile(camera) {
+        mousePress(camera, camera.width / 2, camera.height / 2, Qt.LeftButton);
+        mouseRelease(camera, camera.width / 2, camera.height / 2, Qt.LeftButton);
+    }
+
+    function test_gridAndTiles() {
+        const wall = createWall();
+        const view = wall.cameraView;
+        compare(view.rows, 2);
+        compare(view.columns, 2);
+        const cellWidth = (wall.width - 5) / 2;
+        const cellHeight = (wall.height - 5) / 2;
+        const places = [[0, 0], [cellWidth + 5, 0], [0, cellHeight + 5], [cellWidth + 5, cellHeight + 5]];
+        for (let i = 0; i < 4; ++i) {
+            const camera = wall.cameras[i];
+            compare(camera.objectName, "cameraRect" + (i + 1));
+            const cell = camera.parent;
+            compare(cell.objectName, "cameraRect" + (i + 1) + "Item");
+            fuzzyCompare(cell.x, places[i][0], 1, "cell " + (i + 1) + " x");
+            fuzzyCompare(cell.y, places[i][1], 1, "cell " + (i + 1) + " y");
+            fuzzyCompare(cell.width, cellWidth, 1, "cell " + (i + 1) + " width");
+            fuzzyCompare(cell.height, cellHeight, 1, "cell " + (i + 1) + " height");
+            compare(camera.width, cell.width);
+            compare(camera.height, cell.height);
+            compare(camera.streamType, 0);
+            compare(camera.enableKeyFrame, false);
+            compare(camera.fillParent, wall);
+            compare(camera.noFillParent, cell);
+            compare(camera.isCurrent, i === 0, "only the first tile is current at start");
+        }
+        compare(view.currentCamera, wall.cameras[0]);
+
+        // Moved into the wall, a tile covers it and the others stay where they were.
+        const camera = wall.cameras[1];
+        const cell = camera.parent;
+        camera.parent = wall;
+        compare(camera.width, wall.width);
+        compare(camera.height, wall.height);
+        fuzzyCompare(wall.cameras[2].parent.y, cellHeight + 5, 1);
+        fuzzyCompare(wall.cameras[3].parent.x, cellWidth + 5, 1);
+        camera.parent = cell;
+        fuzzyCompare(camera.width, cellWidth, 1);
+    }
+
+    // The cursor: picks go round the tiles; a pressed tile takes the next pick and the
+    // cursor goes on from it.
+    function test_cursor() {
+        const wall = createWall();
+        const view = wall.cameraView;
+        for (let id = 111; id <= 115; ++id)
+            view.playCurrentCamera(pick(id));
+        compare(wall.cameras.map(camera => camera.channelId), [115, 112, 113, 114]);
+        compare(wall.cameras[0].title, "通道115");
+        compare(tileNumber(wall, view.currentCamera), 2);
+        // Each pick asked for its own channel's token, the replaced one included.
+        const tokens = () => testServer.requests("/api/v1/gettoken").map(r => r.items.channel).filter(c => c > 110 && c < 200);
+        tryVerify(() => tokens().length === 5, patience);
+        compare(tokens(), ["111", "112", "113", "114", "115"]);
+
+        pressTile(wall.cameras[2]);
+        compare(tileNumber(wall, view.currentCamera), 3);
+        verify(wall.cameras[2].isCurrent);
+        verify(!wall.cameras[1].isCurrent);
+        view.playCurrentCamera(pick(201));
+        view.playCurrentCamera(pick(202));
+        compare(wall.cameras.map(camera => camera.channelId), [115, 112, 201, 202]);
+        compare(tileNumber(wall, view.currentCamera), 1);
+
+        // A right-button press moves the cursor too.
+        mousePress(wall.cameras[3], 10, 10, Qt.RightButton);
+        mouseRelease(wall.cameras[3], 10, 10, Qt.RightButton);
+        compare(tileNumber(wall, view.currentCamera), 4);
+        keyClick(Qt.Key_Escape);
+
+        // With no current tile a pick goes nowhere.
+        view.setCurrentCamera(null);
+        view.playCurrentCamera(pick(300));
+        compare(wall.cameras.map(camera => camera.channelId), [115, 112, 201, 202]);
+        compare(view.currentCamera, null);
+    }
+
+    // A channel clicked in the home tree plays in the current tile; a click that brings
+    // no channel changes nothing.
+    function test_treePicks() {
+        loadDevices(standardData());
+        const page = createTemporaryObject(pageComponent, testCase);
+        const wall = page.cameraWall;
+        const device = deviceRow(page.deviceListView, 0);
+        expand(device);
+        clickText(childRow(device, 0));
+        compare(wall.cameras[0].channelId, 12);
+        compare(wall.cameras[0].deviceId, 1);
+        compare(wall.cameras[0].title, "停车场");
+        compare(tileNumber(wall, wall.cameraView.currentCamera), 2);
+        page.deviceListView.clickChannel(null);
+        compare(tileNumber(wall, wall.cameraView.currentCamera), 2);
+        compare(wall.cameras[1].channelId, -1);
+    }
+
+    // The overlay follows its tile's channel and hover state, and shows only with a stream.
+    function test_ptzOverlays() {
+        const wall = createWall();
+        wall.cameraView.playCurrentCamera(pick(101));
+        for (let i = 0; i < 4; ++i) {
+            const camera = wall.cameras[i];
+            const panel = findChild(camera, "ptzControlPanel" + (i + 1));
+            verify(panel, "tile " + (i + 1) + " has its overlay");
+            compare(panel.auto, true);
+            compare(panel.visible, false);
+            compare(panel.deviceId, camera.deviceId);
+            compare(panel.channelId, camera.channelId);
+            compare(panel.exitTimer, camera.exitTimer);
+            camera.hovered = true;
+            compare(panel.hovered, true);
+            camera.hovered = false;
+            compare(panel.hovered, false);
+        }
+        compare(findChild(wall.cameras[0], "ptzControlPanel1").channelId, 101);
+    }
+
+    // The carousel's start clears all four tiles; a tick fills as many tiles as it brings
+    // channels (four at most) from the server's records, and leaves the cursor alone.
+    function test_carouselHandlers() {
+        const wall = createWall();
+        const view = wall.cameraView;
+        for (let id = 101; id <= 104; ++id)
+            view.playCurrentCamera(pick(id));
+        view.setCurrentCamera(wall.cameras[2]);
+        testServer.clearLog();
+        wall.stopAll();
+        compare(wall.cameras.map(camera => camera.channelId), [-1, -1, -1, -1]);
+        compare(wall.cameras.map(camera => camera.title), ["", "", "", ""]);
+        // (Stops of the empty tiles' first plays may still be on their way.)
+        const stops = () => testServer.requests("/api/v1/devices/stopchannelstream").map(r => r.items.channel)
+                                                                                   .filter(c => c !== "-1");
+        tryVerify(() => stops().length === 4, patience);
+        compare(stops(), ["101", "102", "103", "104"]);
+
+        const record = id => ({ Name: "轮播" + id, ParentDeviceID: 2, ChannelID: id, SnapUrl: "/snap/x" });
+        wall.playCarousel([record(201), record(202)]);
+        compare(wall.cameras.map(camera => camera.channelId), [201, 202, -1, -1]);
+        compare(wall.cameras[0].title, "轮播201");
+        compare(wall.cameras[1].deviceId, 2);
+        compare(wall.cameras[0].snapUrl, "");
+        compare(tileNumber(wall, view.currentCamera), 3);
+
+        wall.playCarousel([record(301), record(302), record(303), record(304), record(305)]);
+        compare(wall.cameras.map(camera => camera.channelId), [301, 302, 303, 304]);
+        wall.playCarousel([]);
+        compare(wall.cameras.map(camera => camera.channelId), [301, 302, 303, 304]);
+    }
+}
