@@ -18,8 +18,13 @@ list(FILTER ZELKA_RESOURCE_FILES EXCLUDE REGEX "^res/background/")
 set(ZELKA_QML_HELPER_FILES
     qml/main.qml
     qml/AlarmQuery/AlarmRow.qml
+    qml/HomePage/CameraTile/BarHoverArea.qml
+    qml/HomePage/CameraTile/IButton.qml
+    qml/HomePage/CameraTile/LevelMeter.qml
+    qml/HomePage/CameraTile/NarrowToolBar.qml
     qml/HomePage/CameraTile/ReplayProgressBar.qml
     qml/HomePage/CameraTile/StatisticsLabel.qml
+    qml/HomePage/CameraTile/WideToolBar.qml
     qml/HomePage/Dashboard/LoadChart.qml
     qml/HomePage/DeviceToolTipLink.qml
     qml/HomePage/DeviceTree/ChannelLine.qml
@@ -33,8 +38,12 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/DeviceTree/TreeFrame.qml
     qml/HomePage/DeviceTree/TreeRow.qml
     qml/HomePage/DeviceTree/TreeText.qml
+    qml/RealtimeRetrieval/carousel.js
+    qml/RealtimeRetrieval/layoutgeometry.js
     qml/Widgets/DownloadPopup.qml
     qml/Widgets/DownloadTracker.qml
+    qml/Widgets/PagingRow.qml
+    qml/Widgets/paging.js
     qml/Widgets/PopupFrame.qml
     qml/Widgets/StandInTitle.qml
     qml/Widgets/SteeringWheelCanvas.qml

@@ -1,25 +1,38 @@
 #!/usr/bin/env bash
 # The camera tile as an operator meets it on the home page: a channel clicked in the
-# tree plays in the first tile of the camera wall (the picture moves), hovering shows the
-# statistics label, the joystick of the PTZ overlay steers the camera, a second channel
-# replaces the first on the server once the first tile is pressed again.
+# tree plays in the tile beside it (the picture moves), hovering shows the statistics
+# label and the tool bar, the joystick of the PTZ overlay steers the camera, the bar's
+# record and snapshot buttons leave an MP4 and a PNG beside the executable, the
+# statistics overlay shows, a second channel replaces the first on the server.
 # Usage (under an X server): tst_cameratile.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
 # Points of the main window at scale 1 (1688 x 950). The home tree: the expand square
-# and the text of its row k. The wall's first tile: 411..843 x 96..354.
-home_row_y() { echo $((120 + 30 * $1)); }
-HOME_SQUARE_X=53
-HOME_TEXT_X=162
-TILE_CENTRE="627 200"
-# The tile's picture: its overlays hide while it is not hovered.
-PICTURE_AREA="415 100 425 250"
-# The statistics label at the tile's bottom left, the joystick at its bottom right.
-LABEL_AREA="415 270 250 80"
-JOYSTICK_CENTRE="800 291"
-JOYSTICK_REACH=20
+# and the text of its row k. The tile: right of the tree's panel, 800 x 450 at 380, 46.
+home_row_y() { echo $((108 + 30 * $1)); }
+HOME_SQUARE_X=41
+HOME_TEXT_X=150
+TILE_CENTRE="780 200"
+# Inside the tile, away from its overlays: the picture only.
+PICTURE_AREA="480 80 400 200"
+# The statistics label at the tile's bottom left, the joystick at its bottom right, the
+# wide bar's buttons along an arch above the bottom edge, the statistics overlay at the
+# top left.
+LABEL_AREA="385 420 300 70"
+JOYSTICK_CENTRE="1115 392"
+BAR_AREA="480 340 600 115"
+RECORD_BUTTON="740 408"
+SNAPSHOT_BUTTON="820 408"
+VIDEO_INFO_BUTTON="980 391"
+OVERLAY_AREA="392 58 230 200"
+BIN=$1
 
 e2e_init "$1"
+# The desktop's URL opener, as the client finds it: it notes what it is given.
+mkdir -p "$E2E_DIR/opener"
+printf '#!/bin/sh\necho "$1" >> "%s/opened.txt"\n' "$E2E_DIR" > "$E2E_DIR/opener/xdg-open"
+chmod +x "$E2E_DIR/opener/xdg-open"
+export PATH="$E2E_DIR/opener:$PATH"
 e2e_start_server
 e2e_write_config 'Username=admin\n'
 e2e_start_client
@@ -27,7 +40,7 @@ e2e_log_in
 e2e_wait_log '^GET /api/v1/channels\?.*subset=34020000001310000103'
 sleep 1
 
-# Device 1 opens; its first channel (101) plays in the first tile.
+# Device 1 opens; its first channel (101) plays in the tile.
 e2e_click $HOME_SQUARE_X "$(home_row_y 0)"
 e2e_click $HOME_TEXT_X "$(home_row_y 1)"
 e2e_wait_log '^GET /api/v1/gettoken\?channel=101$'
@@ -46,21 +59,56 @@ sleep 1
 e2e_screenshot hovered
 e2e_changed playing-2 hovered $LABEL_AREA || e2e_fail "no statistics label on the hovered tile"
 
+e2e_changed playing-2 hovered $BAR_AREA || e2e_fail "no tool bar on the hovered tile"
+
+# Record for a while, then a snapshot: the files land beside the executable.
+touch "$E2E_DIR/before-files"
+sleep 1
+# On the bar first: the bars show only while the pointer is about.
+e2e_hover $RECORD_BUTTON
+sleep 0.5
+e2e_click $RECORD_BUTTON
+sleep 3
+e2e_screenshot recording
+e2e_click $RECORD_BUTTON
+e2e_click $SNAPSHOT_BUTTON
+files_written() {
+  find "$BIN/record/video" -newer "$E2E_DIR/before-files" -name '东门入口-*.mp4' | grep -q . &&
+    find "$BIN/snapshot/video" -newer "$E2E_DIR/before-files" -name '东门入口-*.png' | grep -q .
+}
+e2e_until "the recording and the snapshot beside the executable" files_written
+RECORDING=$(find "$BIN/record/video" -newer "$E2E_DIR/before-files" -name '东门入口-*.mp4' | head -n 1)
+ffprobe -v error -select_streams v -show_entries stream=codec_name,width,height -of csv=p=0 "$RECORDING" |
+  grep -qx 'h264,640,360' || e2e_fail "the recording $RECORDING is no 640x360 H.264 video"
+SNAPSHOT=$(find "$BIN/snapshot/video" -newer "$E2E_DIR/before-files" -name '东门入口-*.png' | head -n 1)
+[ "$(identify -format '%m %wx%h' "$SNAPSHOT")" = "PNG 640x360" ] || e2e_fail "the snapshot $SNAPSHOT is no 640x360 PNG"
+rm -f "$RECORDING" "$SNAPSHOT"
+# The folders were handed to the opener as file addresses.
+opened_both() {
+  grep -qx "file://$BIN/record/video" "$E2E_DIR/opened.txt" 2>/dev/null &&
+    grep -qx "file://$BIN/snapshot/video" "$E2E_DIR/opened.txt"
+}
+e2e_until "the folders handed to the URL opener" opened_both
+
+# The statistics overlay, switched on from the bar.
+e2e_click $VIDEO_INFO_BUTTON
+sleep 1
+e2e_screenshot videoinfo
+e2e_changed hovered videoinfo $OVERLAY_AREA || e2e_fail "no statistics overlay"
+
 # A drag on the joystick steers: a start on press, a stop on release.
-xdotool mousemove --sync $((E2E_X + ${JOYSTICK_CENTRE% *})) $((E2E_Y + ${JOYSTICK_CENTRE#* } - JOYSTICK_REACH))
+xdotool mousemove --sync $((E2E_X + ${JOYSTICK_CENTRE% *})) $((E2E_Y + ${JOYSTICK_CENTRE#* } - 30))
 xdotool mousedown 1
 sleep 0.3
 e2e_screenshot steering
-xdotool mousemove --sync $((E2E_X + ${JOYSTICK_CENTRE% *} + JOYSTICK_REACH)) $((E2E_Y + ${JOYSTICK_CENTRE#* }))
+xdotool mousemove --sync $((E2E_X + ${JOYSTICK_CENTRE% *} + 30)) $((E2E_Y + ${JOYSTICK_CENTRE#* }))
 sleep 0.3
 xdotool mouseup 1
 e2e_wait_log '^GET /api/v1/ptzcontrol\?device=1&channel=101&command=up&direction=up&speed=100$'
 e2e_wait_log '^GET /api/v1/ptzcontrol\?device=1&channel=101&command=right&direction=right&speed=100$'
 e2e_wait_log '^GET /api/v1/ptzcontrol\?device=1&channel=101&command=stop&direction=right&speed=100$'
 
-# The next pick would go to the second tile: a press makes the first one current again,
-# and the next channel (102) takes over there; the server hears the stop of the first.
-e2e_click $TILE_CENTRE
+# The next channel (102) takes over; the server hears the stop of the first.
 e2e_click $HOME_TEXT_X "$(home_row_y 2)"
 e2e_wait_log '^GET /api/v1/devices/stopchannelstream\?device=1&channel=101&stream_type=play$'
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=102&protocol=RTSP&token='

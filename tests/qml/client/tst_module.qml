@@ -61,12 +61,19 @@ ClientTestCase {
         { uri: "./DeviceTree", as: "DeviceTree", users: ["HomePage/DeviceListView"] },
         { uri: "../HomePage/DeviceTree", as: "DeviceTree", users: ["VideoSquare/DeviceListView",
             "VideoSquare/DeviceManageSwipeView", "VideoSquare/FavoriteListView", "VideoSquare/GroupListView"] },
-        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/TreeFrame"] },
+        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/TreeFrame",
+                                                       "HomePage/CameraTile/IButton", "HomePage/CameraTile/NarrowToolBar"] },
         // The camera tile's parts, kept in a folder of helpers.
         { uri: "./CameraTile", as: "CameraTile", users: ["HomePage/CameraRectangle"] },
         // The two load charts share one implementation, kept with the dashboard's helpers.
         { uri: "./Dashboard", as: "Dashboard", users: ["HomePage/CpuMemoryChart", "HomePage/NetworkChart"] },
-        { uri: "../../Api/api.js", as: "Api", users: ["HomePage/Dashboard/LoadChart"] }
+        { uri: "../../Api/api.js", as: "Api", users: ["HomePage/Dashboard/LoadChart"] },
+        // Rules kept in scripts beside the files that use them.
+        { uri: "layoutgeometry.js", as: "Geometry", users: ["RealtimeRetrieval/CameraLayoutView"] },
+        { uri: "carousel.js", as: "Carousel", users: ["RealtimeRetrieval/CameraLayoutView",
+                                                      "RealtimeRetrieval/CarouselSettingPopup",
+                                                      "RealtimeRetrieval/RealtimeRetrievalPage"] },
+        { uri: "paging.js", as: "Paging", users: ["Widgets/PagingRow"] }
     ]
 
     function moduleFile() {
