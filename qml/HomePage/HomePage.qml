@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import "../Widgets" as Widgets
+import "../RealtimeRetrieval" as RealtimeRetrieval
 
 // The home dashboard: seven glowing panels on a 3 x 4 grid. While the page is on screen
 // it asks the server for its load figures every 2 s and hands them to the charts.
@@ -25,6 +26,7 @@ Item {
     readonly property alias deviceStatusView: deviceStatusView
     readonly property alias deviceListView: deviceListView
     readonly property alias cameraWall: cameraWall
+    readonly property alias carouselSettingPopup: carouselSettingPopup
 
     function requestServerState() {
         const now = Date.now();
@@ -58,6 +60,20 @@ Item {
         if (isCurrent) {
             cpuMemoryChart.clearSeries();
             networkChart.clearSeries();
+        }
+    }
+
+    // The wall's carousel: it clears the four tiles when it starts and fills the first
+    // ones at every tick. Of all carousels only this one may start by itself.
+    RealtimeRetrieval.CarouselSettingPopup {
+        id: carouselSettingPopup
+        objectName: "carouselSettingPopup"
+        layoutCount: 4
+        onStart: cameraWall.stopAll()
+        onCarousel: channelList => cameraWall.playCarousel(channelList)
+        Component.onCompleted: {
+            if (settingManager.settings.carouselOnStart)
+                startCarousel();
         }
     }
 
@@ -139,6 +155,27 @@ Item {
             content: CameraWall {
                 id: cameraWall
                 objectName: "cameraWall"
+            }
+            contentTitle: Widgets.ColorButton {
+                objectName: "carouselButton"
+                anchors.top: parent ? parent.top : undefined
+                anchors.right: parent ? parent.right : undefined
+                anchors.rightMargin: 5 * styleManager.scaleRatio
+                width: 100 * styleManager.scaleRatio
+                height: 30 * styleManager.scaleRatio
+                normalColor: styleManager.style.color("Login-LoginButton-Normal")
+                hoveredColor: Qt.lighter(normalColor)
+                pressedColor: Qt.darker(normalColor, 1.2)
+                textColor: styleManager.style.color("Login-TextColor")
+                font.pointSize: 12 * styleManager.fontScaleRatio
+                radius: 2
+                text: carouselSettingPopup.running ? "暂停轮播" : "轮播"
+                onClicked: {
+                    if (carouselSettingPopup.running)
+                        carouselSettingPopup.stopCarousel();
+                    else
+                        carouselSettingPopup.open();
+                }
             }
         }
 

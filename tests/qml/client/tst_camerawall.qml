@@ -17,6 +17,8 @@ DeviceTreeTestCase {
 
     function init() {
         resetClient();
+        settings.carouselOnStart = false;
+        settings.carouselInterval = 30;
         logIn();
         testServer.setFault(streamPath, { status: 500, body: "no streams here" });
     }
@@ -194,5 +196,92 @@ DeviceTreeTestCase {
         compare(wall.cameras.map(camera => camera.channelId), [301, 302, 303, 304]);
         wall.playCarousel([]);
         compare(wall.cameras.map(camera => camera.channelId), [301, 302, 303, 304]);
+    }
+
+    function idsAsked(request) {
+        return request.items.channels.split(",").map(Number);
+    }
+
+    function carouselButton(page) {
+        const button = findChild(page, "carouselButton");
+        verify(button, "no carousel button");
+        return button;
+    }
+
+    // The title bar's button opens the popup while no carousel runs and stops the
+    // running one, which leaves the tiles playing; a list carousel of two channels clears
+    // the wall and then plays them in the first two tiles at every tick.
+    function test_carouselButtonAndTicks() {
+        settings.carouselList = [101, 102];
+        const page = createTemporaryObject(pageComponent, testCase);
+        const wall = page.cameraWall;
+        const popup = page.carouselSettingPopup;
+        compare(popup.layoutCount, 4);
+        compare(popup.running, false);
+        const button = carouselButton(page);
+        compare(button.text, "轮播");
+        compare(button.width, 100 * s);
+        compare(button.height, 30 * s);
+        compare(button.parent.objectName, "panelTitleBar");
+        fuzzyCompare(button.x + button.width, button.parent.width - 5 * s, 0.01);
+        compare(button.y, 0);
+
+        mouseClick(button);
+        tryCompare(popup, "opened", true, patience);
+        popup.close();
+        tryCompare(popup, "visible", false, patience);
+
+        wall.cameraView.playCurrentCamera(pick(111));
+        wall.cameraView.playCurrentCamera(pick(112));
+        wall.cameraView.playCurrentCamera(pick(113));
+        testServer.clearLog();
+        popup.startCarousel();
+        compare(button.text, "暂停轮播");
+        compare(wall.cameras.map(camera => camera.channelId), [-1, -1, -1, -1], "the start cleared the wall");
+        tryVerify(() => wall.cameras[1].channelId === 102, patience, "the first tick played");
+        compare(wall.cameras.map(camera => camera.channelId), [101, 102, -1, -1]);
+        compare(wall.cameras[0].title, "东门入口");
+        compare(wall.cameras[0].snapUrl, "");
+        compare(wall.cameraView.currentCamera, wall.cameras[3], "the cursor stays");
+
+        // Another tick plays the same two channels again, from a new token.
+        const tokensBefore = testServer.requests("/api/v1/gettoken").length;
+        popup.tick();
+        tryVerify(() => testServer.requests("/api/v1/gettoken").length >= tokensBefore + 2, patience);
+        compare(wall.cameras.map(camera => camera.channelId), [101, 102, -1, -1]);
+
+        mouseClick(button);
+        compare(popup.running, false);
+        compare(button.text, "轮播");
+        compare(popup.opened, false, "a stop opens nothing");
+        compare(wall.cameras.map(camera => camera.channelId), [101, 102, -1, -1], "the tiles keep playing");
+    }
+
+    // With the carousel set to start by itself, the wall plays the stored list as soon
+    // as the page exists, once, at the stored interval.
+    function test_carouselOnStart() {
+        settings.carouselList = [103, 101, 102];
+        settings.carouselInterval = 45;
+        settings.carouselOnStart = true;
+        const page = createTemporaryObject(pageComponent, testCase);
+        const popup = page.carouselSettingPopup;
+        const wall = page.cameraWall;
+        verify(popup.running);
+        compare(findChild(popup, "intervalEdit").text, "45");
+        tryVerify(() => wall.cameras[2].channelId === 102, patience, "the first tick played");
+        compare(wall.cameras.map(camera => camera.channelId), [103, 101, 102, -1]);
+        const asked = testServer.requests("/api/v2/channels").map(idsAsked);
+        verify(asked.some(ids => JSON.stringify(ids) === "[103,101,102]"), JSON.stringify(asked));
+        // The start stored the list and the interval; the page started nothing more.
+        tryVerify(() => configFile.value("Other/CarouselInterval") === "45", patience);
+        wait(500);
+        compare(asked.length, testServer.requests("/api/v2/channels").map(idsAsked).length);
+        popup.stopCarousel();
+
+        // Without the setting the stored list waits for the operator.
+        settings.carouselOnStart = false;
+        const quiet = createTemporaryObject(pageComponent, testCase);
+        compare(quiet.carouselSettingPopup.running, false);
+        compare(quiet.cameraWall.cameras.map(camera => camera.channelId), [-1, -1, -1, -1]);
     }
 }
