@@ -77,17 +77,36 @@ DeviceTreeTestCase {
             compare(camera.isCurrent, i === 0, "only the first tile is current at start");
         }
         compare(view.currentCamera, wall.cameras[0]);
+    }
 
-        // Moved into the wall, a tile covers it and the others stay where they were.
+    // A double-click maximises a tile over the wall, above the other tiles, which keep
+    // their places and go on taking channels; a second one puts it back in its cell.
+    function test_maximise() {
+        const wall = createWall();
+        const view = wall.cameraView;
         const camera = wall.cameras[1];
         const cell = camera.parent;
-        camera.parent = wall;
+        const others = [0, 2, 3].map(i => wall.cameras[i].parent).map(c => [c.x, c.y]);
+        mouseDoubleClickSequence(camera, camera.width / 2, camera.height / 2);
+        compare(camera.parent, wall);
         compare(camera.width, wall.width);
         compare(camera.height, wall.height);
-        fuzzyCompare(wall.cameras[2].parent.y, cellHeight + 5, 1);
-        fuzzyCompare(wall.cameras[3].parent.x, cellWidth + 5, 1);
-        camera.parent = cell;
-        fuzzyCompare(camera.width, cellWidth, 1);
+        compare(wall.children[wall.children.length - 1], camera, "drawn above the grid");
+        compare(view.currentCamera, camera);
+        compare([0, 2, 3].map(i => wall.cameras[i].parent).map(c => [c.x, c.y]), others);
+
+        view.setCurrentCamera(wall.cameras[2]);
+        view.playCurrentCamera(pick(121));
+        view.playCurrentCamera(pick(122));
+        compare(wall.cameras[2].channelId, 121);
+        compare(wall.cameras[3].channelId, 122);
+        compare(camera.parent, wall, "still maximised");
+
+        mouseDoubleClickSequence(camera, camera.width / 2, camera.height / 2);
+        compare(camera.parent, cell);
+        compare(camera.width, cell.width);
+        compare(camera.height, cell.height);
+        compare(view.currentCamera, camera);
     }
 
     // The cursor: picks go round the tiles; a pressed tile takes the next pick and the
