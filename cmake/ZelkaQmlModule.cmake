@@ -25,6 +25,7 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/CameraTile/ReplayProgressBar.qml
     qml/HomePage/CameraTile/StatisticsLabel.qml
     qml/HomePage/CameraTile/WideToolBar.qml
+    qml/HomePage/Dashboard/LoadChart.qml
     qml/HomePage/DeviceToolTipLink.qml
     qml/HomePage/DeviceTree/ChannelLine.qml
     qml/HomePage/DeviceTree/ChannelRow.qml
