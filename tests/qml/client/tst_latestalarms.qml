@@ -199,6 +199,10 @@ ShellTestCase {
         compare(tip.text, "正在查询中!");
         mouseClick(host.button);
         mouseClick(host.button);
+        // The short last page has answered: the list stays empty while the page before it is asked for.
+        waitForRequests(listPath, 3);
+        compare(host.list.count, 0);
+        compare(host.list.querying, true);
         settle(host);
         compare(pagesAsked(), [0, 2, 1]);
         compare(tip.text, "刷新");
