@@ -1,5 +1,6 @@
 import QtQuick
 import QtTest
+import ".." as Shared
 
 // The camera tile against the test server's real streams: live set-up and its late
 // replies, keepalive, record playback with seeking, and the layers that show its state.
@@ -10,6 +11,14 @@ CameraTileTestCase {
     SignalSpy {
         id: finishedSpy
         signalName: "replayFinished"
+    }
+
+    Shared.FadeRecorder {
+        id: plateFade
+    }
+
+    Shared.FadeRecorder {
+        id: columnFade
     }
 
     function test_liveSetUpAndStop() {
@@ -280,9 +289,17 @@ CameraTileTestCase {
         const column = findChild(label, "statisticsColumn");
         const timer = findChild(tile, "exitTimer");
         compare(timer.interval, 2000);
+        // The plate fades by a number animation, visibly; the texts by an animator, which
+        // writes their opacity once at the end, so they show up whole.
+        plateFade.watched = findChild(label, "statisticsPlate");
+        columnFade.watched = column;
         mouseMove(tile, 200, 200);
         verify(tile.hovered);
+        verify(!column.visible);
         tryCompare(column, "opacity", 1, patience);
+        tryCompare(findChild(label, "statisticsPlate"), "opacity", 0.5, patience);
+        verify(plateFade.between > 0, "the plate faded in");
+        compare(columnFade.between, 0);
         const start = Date.now();
         mouseMove(tile, 210, 210);
         tryCompare(tile, "hovered", false, patience);
