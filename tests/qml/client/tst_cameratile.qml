@@ -189,6 +189,11 @@ CameraTileTestCase {
         // The start seek: mirrored progress begins at about a quarter of the record.
         tryVerify(() => tile.progress >= 2, patience, "progress mirrored after the seek");
         verify(tile.progress <= 5, "progress " + tile.progress);
+        // Asking for a start position while the record plays seeks at once.
+        tile.__replay_start_progress = 0.6;
+        tile.__replay_first = true;
+        verify(!tile.__replay_first);
+        tryVerify(() => tile.progress >= 5, patience, "seeked to 6 s");
         // Hovered, the bar shows and follows the player.
         tile.exitTimer.retime();
         const bar = findChild(tile, "progressControl");
@@ -197,9 +202,9 @@ CameraTileTestCase {
         tryVerify(() => Math.abs(slider.value - info.progress / 10) < 0.15, patience);
         compare(findChild(tile, "progressTime").text, bar.formatTime(info.progress) + " / 00:00:10");
         // A press on the slider seeks there.
-        mousePress(slider, slider.leftPadding + slider.availableWidth * 0.8, slider.height / 2);
-        mouseRelease(slider, slider.leftPadding + slider.availableWidth * 0.8, slider.height / 2);
-        tryVerify(() => tile.progress >= 7, patience, "seeked to 8 s");
+        mousePress(slider, slider.leftPadding + slider.availableWidth * 0.3, slider.height / 2);
+        mouseRelease(slider, slider.leftPadding + slider.availableWidth * 0.3, slider.height / 2);
+        tryVerify(() => tile.progress >= 2 && tile.progress <= 4, patience, "seeked back to 3 s");
         // The end of the record is reported; the tile stays as it is.
         finishedSpy.wait(patience);
         compare(finishedSpy.count, 1);
