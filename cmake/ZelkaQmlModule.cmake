@@ -17,6 +17,7 @@ list(FILTER ZELKA_RESOURCE_FILES EXCLUDE REGEX "^res/background/")
 # URL: in the resources, but no type of the module.
 set(ZELKA_QML_HELPER_FILES
     qml/main.qml
+    qml/AlarmQuery/AlarmRow.qml
     qml/HomePage/CameraTile/BarHoverArea.qml
     qml/HomePage/CameraTile/IButton.qml
     qml/HomePage/CameraTile/LevelMeter.qml
@@ -25,12 +26,23 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/CameraTile/StatisticsLabel.qml
     qml/HomePage/CameraTile/WideToolBar.qml
     qml/HomePage/DeviceToolTipLink.qml
+    qml/HomePage/DeviceTree/ChannelLine.qml
     qml/HomePage/DeviceTree/ChannelRow.qml
     qml/HomePage/DeviceTree/DeviceRow.qml
     qml/HomePage/DeviceTree/DeviceTreeView.qml
     qml/HomePage/DeviceTree/ExpandButton.qml
+    qml/HomePage/DeviceTree/ReplyGate.qml
     qml/HomePage/DeviceTree/RowKeeper.qml
+    qml/HomePage/DeviceTree/ServerChannelRow.qml
+    qml/HomePage/DeviceTree/TreeFrame.qml
     qml/HomePage/DeviceTree/TreeRow.qml
+    qml/HomePage/DeviceTree/TreeText.qml
+    qml/RealtimeRetrieval/carousel.js
+    qml/RealtimeRetrieval/layoutgeometry.js
+    qml/Widgets/DownloadPopup.qml
+    qml/Widgets/DownloadTracker.qml
+    qml/Widgets/PagingRow.qml
+    qml/Widgets/paging.js
     qml/Widgets/PopupFrame.qml
     qml/Widgets/StandInTitle.qml
     qml/Widgets/SteeringWheelCanvas.qml

@@ -105,6 +105,16 @@ QJsonArray drifting(const QJsonArray &disks)
     return result;
 }
 
+// The search field offers device and channel ids; names match as well.
+bool alarmMatches(const QJsonObject &alarm, const QString &search)
+{
+    for (const char *key : {"DeviceID", "ChannelID", "DeviceName", "ChannelName"}) {
+        if (alarm.value(QLatin1String(key)).toVariant().toString().contains(search))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 ApiRoutes::ApiRoutes(SeedData &data)
@@ -508,8 +518,7 @@ HttpResponse ApiRoutes::alarmList(const TestServerRequest &, const QUrlQuery &qu
             continue;
         if (method != 0 && alarm.value(QLatin1String("AlarmMethod")).toInt() != method)
             continue;
-        if (!search.isEmpty() && !alarm.value(QLatin1String("ChannelName")).toString().contains(search)
-            && !alarm.value(QLatin1String("DeviceName")).toString().contains(search))
+        if (!search.isEmpty() && !alarmMatches(alarm, search))
             continue;
         matching.append(alarm);
     }

@@ -74,6 +74,7 @@ TestServerFault ControlRoutes::faultFromJson(const QJsonObject &json)
     fault.delayMs = json.value(QLatin1String("delayMs")).toInt();
     fault.neverAnswer = json.value(QLatin1String("neverAnswer")).toBool();
     fault.slowChunkDelayMs = json.value(QLatin1String("slowChunkDelayMs")).toInt();
+    fault.slowWithLength = json.value(QLatin1String("slowWithLength")).toBool();
     fault.closeMidBody = json.value(QLatin1String("closeMidBody")).toBool();
     fault.remainingHits = json.value(QLatin1String("remainingHits")).toInt(-1);
     return fault;

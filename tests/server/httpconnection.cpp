@@ -268,22 +268,25 @@ void HttpConnection::writeNow(const HttpResponse &response)
 
 void HttpConnection::writeSlowChunks(const HttpResponse &response)
 {
-    m_socket->write(statusAndHeaders(response, true, -1));
+    // With the length announced, a client can measure its progress while the body trickles.
+    const bool chunked = !response.slowWithLength;
+    m_socket->write(statusAndHeaders(response, chunked, response.body.size()));
     m_socket->flush();
     auto remaining = std::make_shared<QByteArray>(response.body);
     m_chunkTimer = new QTimer(this);
     m_chunkTimer->setInterval(qMax(1, response.chunkDelayMs));
-    connect(m_chunkTimer, &QTimer::timeout, this, [this, remaining] {
+    connect(m_chunkTimer, &QTimer::timeout, this, [this, remaining, chunked] {
         if (!m_socket)
             return;
         const QByteArray chunk = remaining->left(kSlowChunkBytes);
         remaining->remove(0, chunk.size());
         if (!chunk.isEmpty())
-            m_socket->write(QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n");
+            m_socket->write(chunked ? QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n" : chunk);
         if (remaining->isEmpty()) {
             m_chunkTimer->deleteLater();
             m_chunkTimer = nullptr;
-            m_socket->write("0\r\n\r\n");
+            if (chunked)
+                m_socket->write("0\r\n\r\n");
             finishResponse();
         }
     });

@@ -18,6 +18,7 @@ struct HttpResponse
     Delivery delivery = Delivery::Whole;
     int delayMs = 0;
     int chunkDelayMs = 0;
+    bool slowWithLength = false; // SlowChunks: announce the length, send plain pieces
     bool headOnly = false;      // HEAD: headers with the body's length, no body
     QByteArray liveStreamName;  // Delivery::LiveStream: which endless stream to attach
 

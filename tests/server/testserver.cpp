@@ -206,6 +206,7 @@ HttpResponse TestServerPrivate::faultResponse(const TestServerFault &fault, Http
     else if (fault.slowChunkDelayMs > 0) {
         response.delivery = HttpResponse::Delivery::SlowChunks;
         response.chunkDelayMs = fault.slowChunkDelayMs;
+        response.slowWithLength = fault.slowWithLength;
     }
     return response;
 }

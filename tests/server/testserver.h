@@ -30,6 +30,7 @@ struct TestServerFault
     int delayMs = 0;            // answer after a delay
     bool neverAnswer = false;   // accept, read, never answer (keep the socket open)
     int slowChunkDelayMs = 0;   // chunked body, one small chunk per delay
+    bool slowWithLength = false; // with slowChunkDelayMs: Content-Length announced, plain pieces
     bool closeMidBody = false;  // announce Content-Length, send half, close
     int remainingHits = -1;     // -1 = forever; n = only the next n requests
 };

@@ -572,6 +572,15 @@ void TestServerSelfCheck::faultsDoWhatTheySay()
     QCOMPARE(chunked.status, 200);
     QVERIFY(chunked.legacyBody().contains(QLatin1String("Server")));
     QVERIFY(timer.elapsed() >= 20 * (chunked.body.size() / 16 - 1));
+    QVERIFY(chunked.headers.value("transfer-encoding").contains("chunked"));
+
+    // The same pace with the length announced, for clients that measure their progress.
+    slow.slowWithLength = true;
+    m_server.setFault(QStringLiteral("/api/v1/getserverinfo"), slow);
+    const Reply measured = get(QStringLiteral("api/v1/getserverinfo"));
+    QVERIFY(measured.legacyBody().contains(QLatin1String("Server")));
+    QCOMPARE(measured.headers.value("content-length"), QByteArray::number(measured.body.size()));
+    QVERIFY(!measured.headers.contains("transfer-encoding"));
 
     TestServerFault cut;
     cut.closeMidBody = true;

@@ -10,6 +10,7 @@
 
 #include "libZelkaExPlayer.h"
 #include "localservers.h"
+#include "nopicturewatchdog.h"
 #include "streamchannel.h"
 #include "streamcloser.h"
 #include "videoinfo.h"
@@ -323,6 +324,36 @@ private slots:
         QCOMPARE(item->networkDelay(), 3000);
         QCOMPARE(item->decodeFrameRate(), 0);
         QCOMPARE(item->videoInfo()->codeRate(), 0ull);
+    }
+
+    // With key frames only, a camera that sends one every 4 s delivers a picture every
+    // 4 s: the 3 s limit would report it lost between any two. The watchdog waits two
+    // key-frame intervals then, and still notices when the pictures end.
+    void keyFramesOnlyAreNotLostBetweenThem()
+    {
+        Scene scene;
+        VideoItem *item = scene.addItem();
+        auto *watchdog = item->findChild<NoPictureWatchdog *>();
+        QVERIFY(watchdog);
+        QCOMPARE(watchdog->quietLimitMs(), qint64(NoPictureWatchdog::IntervalMs));
+        item->setEnableKeyFrame(true);
+        QSignalSpy lost(watchdog, &NoPictureWatchdog::noPictures);
+        QSignalSpy finished(item, &VideoItem::finished);
+        QCOMPARE(watchdog->quietLimitMs(), qint64(2 * NoPictureWatchdog::IntervalMs));
+        item->setVideoUrl(fileUrl(keyFrameEveryFourSeconds()));
+        QVERIFY(finished.wait(kEventMs));
+        QVERIFY2(item->drawnFrameCount() >= 2 && item->drawnFrameCount() <= 5,
+                 qPrintable(QString::number(item->drawnFrameCount())));
+        // Pictures 4 s apart: the old 3 s limit fired between every two.
+        QCOMPARE(lost.count(), 0);
+
+        // After the last picture nothing comes: still reported, later than without key frames.
+        QElapsedTimer since;
+        since.start();
+        QVERIFY(lost.wait(kEventMs));
+        QVERIFY2(since.elapsed() > 3000, qPrintable(QString::number(since.elapsed())));
+        item->setEnableKeyFrame(false);
+        QCOMPARE(watchdog->quietLimitMs(), qint64(NoPictureWatchdog::IntervalMs));
     }
 
     // A server that never answers, a port nobody listens on, a missing file: the library

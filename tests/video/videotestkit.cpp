@@ -49,6 +49,15 @@ QString tenSecondClip()
     return TestMedia::h264TenSeconds();
 }
 
+QString keyFrameEveryFourSeconds()
+{
+    QStringList arguments = h264Arguments();
+    arguments[arguments.indexOf("-g") + 1] = "100";
+    arguments[arguments.indexOf("-keyint_min") + 1] = "100";
+    return TestMedia::ensure("testsrc2_320x240_13s_gop4s.mp4",
+                             QStringList{"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=13"} + arguments);
+}
+
 QString fileUrl(const QString &path)
 {
     return QUrl::fromLocalFile(path).toString();

@@ -18,6 +18,9 @@ QString colourBars(int width, int height, int seconds);
 QString shortClip();
 // 10 s, 320x240, 25 fps: 250 frames.
 QString tenSecondClip();
+// 13 s of the moving test pattern, 320x240 at 25 fps, a key frame every 4 s (as some
+// cameras send them): key pictures at 0, 4, 8 and 12 s.
+QString keyFrameEveryFourSeconds();
 QString fileUrl(const QString &path);
 
 // The picture ffmpeg decodes from the file's first frame, as RGB32, converted with the

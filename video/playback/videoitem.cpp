@@ -179,7 +179,7 @@ VideoItem::VideoItem(QQuickItem *parent)
     d->core = std::make_shared<PlaybackCore>(d->videoId, SnapshotGrabber::snapshotFolderFor(settings->snapshotPath()),
                                              [this] { update(); });
     d->core->relay.attach(d->guiCalls);
-    d->watchdog = new NoPictureWatchdog(d->core->state.lastPictureMs, this);
+    d->watchdog = new NoPictureWatchdog(d->core->state, this);
     connect(d->watchdog, &NoPictureWatchdog::noPictures, this, [this] { d->onNoPictures(); });
     d->recordFolder = SnapshotGrabber::recordFolder();
     VideoPreviewer::instance()->previewVideo(d->videoId);

@@ -15,24 +15,18 @@ TreeRow {
     onTextClicked: tree.deviceClicked(row)
 
     texts: [
-        Text {
+        TreeText {
             objectName: "nameText"
             anchors.left: parent.left
-            anchors.verticalCenter: parent.verticalCenter
             text: row.theData?.deviceName ?? ""
             color: row.offline ? styleManager.style.color("Home-DeviceListView-Item-Offline") : row.tree.textColor
-            font.family: "微软雅黑"
-            font.pointSize: 10 * styleManager.fontScaleRatio
         },
 
-        Text {
+        TreeText {
             objectName: "countText"
             anchors.right: parent.right
-            anchors.verticalCenter: parent.verticalCenter
             text: "(" + row.theData?.onlineChannelNums + "/" + row.theData?.channelNums + ")"
             color: styleManager.style.color(row.offline ? "Home-DeviceListView-Item-Offline" : "Home-DeviceListView-Item-Online")
-            font.family: "微软雅黑"
-            font.pointSize: 10 * styleManager.fontScaleRatio
         }
     ]
 
@@ -46,7 +40,6 @@ TreeRow {
         // The device that owns the rows of this list and of their sub-channel lists.
         readonly property int deviceIndex: row.index
         readonly property var device: row.theData
-        readonly property Component channelRow: row.view.channelRow
 
         anchors.fill: parent
         interactive: false

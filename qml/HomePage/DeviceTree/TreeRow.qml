@@ -20,10 +20,15 @@ Item {
     property bool pressed: false
     property bool expanded: false
     property bool expandable: true
+    // Whether the row takes the current-row colour while it is its list's current row.
+    property bool showsCurrent: true
+    // Whether the line takes the pointer from the row's left edge (over the camera icon
+    // of a row that does not open), not only right of the expand square.
+    property bool lineFromEdge: false
     // The height of the open child list.
     property real childHeight: 0
     readonly property color background: hovered || pressed ? styleManager.style.color("Home-DeviceListView-Item-Hovered")
-                                        : ListView.isCurrentItem ? styleManager.style.color("Home-DeviceListView-Item-Checked")
+                                        : showsCurrent && ListView.isCurrentItem ? styleManager.style.color("Home-DeviceListView-Item-Checked")
                                                                  : "transparent"
     // The texts of the line, drawn over the text area.
     property alias texts: textArea.data
@@ -88,7 +93,9 @@ Item {
         color: row.background
 
         MouseArea {
+            objectName: "lineArea"
             anchors.fill: parent
+            anchors.leftMargin: row.lineFromEdge && !row.expandable ? -square.width : 0
             hoverEnabled: true
             onEntered: row.hovered = true
             onExited: {

@@ -59,11 +59,18 @@ ClientTestCase {
         { uri: "../AlarmQuery", as: "", users: ["HomePage/HomeWindow"] },
         // The two device trees share their rows, kept in a folder of helpers.
         { uri: "./DeviceTree", as: "DeviceTree", users: ["HomePage/DeviceListView"] },
-        { uri: "../HomePage/DeviceTree", as: "DeviceTree", users: ["VideoSquare/DeviceListView"] },
-        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/DeviceTreeView",
+        { uri: "../HomePage/DeviceTree", as: "DeviceTree", users: ["VideoSquare/DeviceListView",
+            "VideoSquare/DeviceManageSwipeView", "VideoSquare/FavoriteListView", "VideoSquare/GroupListView"] },
+        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/TreeFrame",
                                                        "HomePage/CameraTile/IButton", "HomePage/CameraTile/NarrowToolBar"] },
         // The camera tile's parts, kept in a folder of helpers.
-        { uri: "./CameraTile", as: "CameraTile", users: ["HomePage/CameraRectangle"] }
+        { uri: "./CameraTile", as: "CameraTile", users: ["HomePage/CameraRectangle"] },
+        // Rules kept in scripts beside the files that use them.
+        { uri: "layoutgeometry.js", as: "Geometry", users: ["RealtimeRetrieval/CameraLayoutView"] },
+        { uri: "carousel.js", as: "Carousel", users: ["RealtimeRetrieval/CameraLayoutView",
+                                                      "RealtimeRetrieval/CarouselSettingPopup",
+                                                      "RealtimeRetrieval/RealtimeRetrievalPage"] },
+        { uri: "paging.js", as: "Paging", users: ["Widgets/PagingRow"] }
     ]
 
     function moduleFile() {

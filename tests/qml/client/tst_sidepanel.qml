@@ -1,16 +1,14 @@
 import QtQuick
 import QtTest
 import "qrc:/zelka/qml/VideoSquare" as VideoSquare
-import "qrc:/zelka/qml/HomePage" as HomePage
 
-// The side panel with its device tree: what it hands to the page for a device, a
-// channel and a sub-channel, the normalising of server channel objects, its details box
-// left of itself, and folding. The two trees are two components.
-DeviceTreeTestCase {
+// The side panel: its tabs and what a click on them loads, what it hands to the page
+// for a device, a channel and a group of each of its three trees and in which order,
+// the normalising of server channel objects, its details box left of itself, and
+// folding. The side panel's and the home page's device trees are two components.
+SidePanelTestCase {
     id: testCase
     name: "SidePanel"
-
-    readonly property color pageInputColor: "#a01b2c"
 
     SignalSpy {
         id: listSpy
@@ -22,30 +20,11 @@ DeviceTreeTestCase {
         signalName: "clickChannel"
     }
 
-    Component {
-        id: hostComponent
-
-        Item {
-            property color inputColor: testCase.pageInputColor
-            width: 1400
-            height: 900
-
-            VideoSquare.DeviceManageSwipeView {
-                objectName: "panel"
-                anchors.top: parent.top
-                anchors.bottom: parent.bottom
-                anchors.right: parent.right
-            }
-        }
-    }
-
-    function openPanel() {
+    // The panel over the standard devices of the device tree tests.
+    function openDevicePanel() {
         logIn();
         loadDevices(standardData());
-        const host = createTemporaryObject(hostComponent, testCase);
-        const panel = findChild(host, "panel");
-        verify(panel);
-        tryCompare(treeOf(panel), "width", panel.width, patience);
+        const panel = createPanel();
         listSpy.clear();
         channelSpy.clear();
         listSpy.target = panel;
@@ -58,7 +37,7 @@ DeviceTreeTestCase {
     }
 
     function test_treeIsTheFirstPageAndFolds() {
-        const panel = openPanel();
+        const panel = openDevicePanel();
         const tree = treeOf(panel);
         compare(panel.width, 320 * s);
         tryCompare(tree, "width", panel.width, patience);
@@ -84,7 +63,7 @@ DeviceTreeTestCase {
 
     // A device: its channel list as the API client holds it, neither copied nor changed.
     function test_deviceClickHandsOnItsChannelList() {
-        const panel = openPanel();
+        const panel = openDevicePanel();
         const tree = treeOf(panel);
         clickText(deviceRow(tree, 0));
         compare(listSpy.count, 1);
@@ -100,7 +79,7 @@ DeviceTreeTestCase {
     // A channel with sub-channels hands on their list, one without itself; with
     // clickParent the device's list comes first, also for a sub-channel.
     function test_channelClicksHandOnTheRightThings() {
-        const panel = openPanel();
+        const panel = openDevicePanel();
         const tree = treeOf(panel);
         const a = deviceRow(tree, 0);
         expand(a);
@@ -133,7 +112,7 @@ DeviceTreeTestCase {
     // Server keys are copied to the lower-camel names on the same objects; missing keys
     // give undefined; the list keeps its order and is handed on itself.
     function test_normalisingServerChannels() {
-        const panel = openPanel();
+        const panel = openDevicePanel();
         const info = { SnapUrl: "/snap/7", Name: "北门", ChannelID: 7, ParentDeviceID: 2, Online: 1, Extra: "x",
                        name: "old" };
         panel.clickNormalizeChannelInfo(info);
@@ -169,7 +148,7 @@ DeviceTreeTestCase {
 
     // The tree drives the panel's box, left of the panel, and its mirrored link.
     function test_detailsBoxStandsLeftOfThePanel() {
-        const panel = openPanel();
+        const panel = openDevicePanel();
         const tree = treeOf(panel);
         const box = findChild(panel, "deviceToolTip");
         const link = findChild(panel, "deviceToolTipLink");
@@ -225,5 +204,202 @@ DeviceTreeTestCase {
         const module = qmlApi.readFileToString(":/zelka/qmldir").split("\n");
         verify(module.includes("DeviceListView 1.0 qml/HomePage/DeviceListView.qml"));
         verify(module.includes("DeviceListView 1.0 qml/VideoSquare/DeviceListView.qml"));
+    }
+
+    // Three equal tabs that follow the swipe view and back; a click reports its tab and,
+    // for the group and favourite tabs, asks the server every time. A swipe asks nothing.
+    function test_tabsReportAndLoadOnEveryClick() {
+        const panel = openPanel();
+        const record = recordPanel(panel);
+        const bar = piece(panel, "tabBar");
+        const view = piece(panel, "swipeView");
+        compare(bar.height, 36 * s);
+        const names = ["设备列表", "设备分组", "收藏"];
+        const separators = ["#80ffffff", "#60ffffff", null];
+        for (let i = 0; i < 3; ++i) {
+            const button = tab(panel, i);
+            compare(button.text, names[i]);
+            compare(button.width, panel.width / 3);
+            compare(button.height, 36 * s);
+            const separator = findChild(button, "separator");
+            compare(separator.visible, separators[i] !== null, "separator of tab " + i);
+            if (separators[i] !== null) {
+                compare(separator.color, Qt.color(separators[i]));
+                compare(separator.width, 1);
+                compare(separator.height, button.height * 0.6);
+                compare(separator.mapToItem(button, 1, 0).x, button.width);
+            }
+        }
+        compare(bar.currentIndex, 0);
+        compare(tab(panel, 0).background.color, Qt.color("#d0009ca2"));
+        compare(tab(panel, 2).background.color, Qt.color("#10ffffff"));
+
+        // As a swipe does, from inside the view.
+        view.setCurrentIndex(2);
+        compare(bar.currentIndex, 2, "the tabs follow the pages");
+        compare(record.length, 0);
+
+        openTab(panel, 1);
+        compare(view.currentIndex, 1, "the pages follow the tabs");
+        compare(groupTree(panel).listView.count, 3);
+        openTab(panel, 1);
+        compare(texts(record), ["tab:1", "tab:1"]);
+        compare(testServer.requests("/api/v1/labelchannel/info").length, 2);
+        openTab(panel, 2);
+        compare(favoriteTree(panel).listView.count, 2);
+        openTab(panel, 0);
+        openTab(panel, 0);
+        compare(texts(record), ["tab:1", "tab:1", "tab:2", "tab:0", "tab:0"]);
+        compare(testServer.requests("/api/v1/favorites").length, 1);
+        compare(testServer.requests("/api/v1/labelchannel/info").length, 2);
+
+        // A failed load leaves the tree as it was; a "data" that is no array empties it.
+        testServer.setFault("/api/v1/labelchannel/info", { status: 500, body: "{}", remainingHits: 1 });
+        mouseClick(tab(panel, 1));
+        tryVerify(() => testKit.messages().some(line => line.includes("getGroupList error")), patience);
+        compare(groupTree(panel).listView.count, 3);
+        testServer.setFault("/api/v1/labelchannel/info", { status: 200, body: "{\"data\": {\"ID\": 1}}",
+                                                           contentType: "application/json", remainingHits: 1 });
+        openTab(panel, 1);
+        compare(groupTree(panel).listView.count, 0);
+    }
+
+    // Of two clicks on a tab, the second request's answer stays, though the first
+    // answer comes later.
+    function test_theLaterLoadWins() {
+        const panel = openPanel();
+        testServer.setFault("/api/v1/labelchannel/info", { delayMs: 1500, remainingHits: 1 });
+        testServer.setFault("/api/v1/favorites", { delayMs: 1500, remainingHits: 1 });
+        mouseClick(tab(panel, 1));
+        mouseClick(tab(panel, 2));
+        waitForRequests("/api/v1/labelchannel/info", 1);
+        waitForRequests("/api/v1/favorites", 1);
+        const data = groupData();
+        data.Groups = [{ ID: 9, Name: "新组", Channels: [11] }];
+        data.Channels[0].FavoritesChannel = 0;
+        putData(data);
+        openTab(panel, 1);
+        openTab(panel, 2);
+        compare(groupTree(panel).listView.count, 1);
+        compare(favoriteTree(panel).listView.count, 1);
+        // The first answers arrive meanwhile and are dropped.
+        wait(2500);
+        compare(groupTree(panel).listView.count, 1);
+        compare(rowOf(groupTree(panel).listView, 0).theData.Name, "新组");
+        compare(favoriteTree(panel).listView.count, 1);
+    }
+
+    // The group tree: a device hands on its channels when the server answers; a channel
+    // goes at once, and with clickParent its device's list follows the answer; a failed
+    // answer hands on nothing. The play button hands on the group.
+    function test_groupTreeRouting() {
+        const panel = openPanel();
+        const record = recordPanel(panel);
+        const tree = openTab(panel, 1);
+        record.length = 0;
+        const east = rowOf(tree.listView, 0);
+        const devices = expandLoaded(east);
+        compare(devices.count, 2);
+        const a = rowOf(devices, 0);
+        clickText(a);
+        compare(record.length, 0, "the list waits for the server");
+        tryVerify(() => record.length === 1, patience, "the answer came");
+        compare(texts(record), ["list:东门,西门"]);
+        const list = record[0].value;
+        compare(list[0].channelID, 11);
+        compare(list[0].parentDeviceID, 1);
+        compare(list[0].snapUrl, "/snap/11");
+        compare(list[0].gpsLatitude, 30.25);
+        compare(list[0].gpsLongitude, 120.5);
+        compare(list[0].favoritesChannel, 1);
+        compare(list[1].enable, 0);
+        verify("snapUrl" in list[1] && list[1].snapUrl === undefined, "a missing SnapUrl gives undefined");
+        const query = testServer.requests("/api/v1/labeldeviceowninfo")[0].items;
+        compare(query.labelid, "5");
+        compare(query.deviceid, "1");
+
+        const channels = expandLoaded(a);
+        record.length = 0;
+        clickText(rowOf(channels, 1));
+        compare(texts(record), ["channel:西门"]);
+        compare(record[0].value.channelID, 12);
+        compare(record[0].value.Name, "西门", "the server's keys stay");
+
+        panel.clickParent = true;
+        record.length = 0;
+        clickText(rowOf(channels, 0));
+        compare(texts(record), ["channel:东门"], "the channel at once");
+        tryVerify(() => record.length === 2, patience, "the answer came");
+        compare(texts(record), ["channel:东门", "list:东门,西门"]);
+
+        testServer.setFault("/api/v1/labeldeviceowninfo", { status: 500, body: "{}" });
+        testKit.clearMessages();
+        record.length = 0;
+        clickText(rowOf(channels, 1));
+        tryVerify(() => testKit.messages().some(line => line.includes("getGroupDeviceChannel error")), patience);
+        wait(100);
+        compare(texts(record), ["channel:西门"], "no list after a failed call");
+        testServer.clearFaults();
+
+        // The play button only while the page asks for it; it leaves the current group.
+        const play = piece(east, "playButton");
+        verify(!play.visible);
+        panel.couldCarouselGroup = true;
+        verify(tree.couldCarouselGroup);
+        verify(play.visible);
+        compare(play.width, 30 * s);
+        compare(play.mapToItem(east, play.width, 0).x, east.width);
+        tree.listView.currentIndex = 2;
+        record.length = 0;
+        mouseClick(play);
+        compare(texts(record), ["group:东区"]);
+        compare(record[0].value.ID, 5);
+        compare(tree.listView.currentIndex, 2);
+        panel.couldCarouselGroup = false;
+        const area = piece(east, "textArea");
+        mouseClick(area, area.width - 20, area.height / 2);
+        compare(tree.listView.currentIndex, 0, "without the button the bar's end selects the group");
+        compare(texts(record), ["group:东区"]);
+    }
+
+    // Only the channels of the last device clicked reach the page.
+    function test_onlyTheLastGroupDeviceClickCounts() {
+        const panel = openPanel();
+        const record = recordPanel(panel);
+        const tree = openTab(panel, 1);
+        const devices = expandLoaded(rowOf(tree.listView, 0));
+        record.length = 0;
+        testServer.setFault("/api/v1/labeldeviceowninfo", { delayMs: 1500, remainingHits: 1 });
+        clickText(rowOf(devices, 0));
+        waitForRequests("/api/v1/labeldeviceowninfo", 1);
+        clickText(rowOf(devices, 1));
+        tryVerify(() => record.length === 1, patience, "the answer came");
+        compare(texts(record), ["list:球机"]);
+        wait(2500);
+        compare(texts(record), ["list:球机"]);
+    }
+
+    // The favourite tree: a device hands on its channels, a channel itself; with
+    // clickParent the list comes first, both at once.
+    function test_favouriteTreeRouting() {
+        const panel = openPanel();
+        const record = recordPanel(panel);
+        const tree = openTab(panel, 2);
+        record.length = 0;
+        const a = rowOf(tree.listView, 0);
+        clickText(a);
+        compare(texts(record), ["list:东门"]);
+        compare(record[0].value[0].channelID, 11);
+        compare(record[0].value, a.theData.channels, "the device's own array");
+        expand(a);
+        const gate = rowOf(findChild(a, "channelList"), 0);
+        record.length = 0;
+        clickText(gate);
+        compare(texts(record), ["channel:东门"]);
+        compare(record[0].value.parentDeviceID, 1);
+        panel.clickParent = true;
+        record.length = 0;
+        clickText(gate);
+        compare(texts(record), ["list:东门", "channel:东门"]);
     }
 }

@@ -1,5 +1,7 @@
 #include "clienttestkit.h"
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QGuiApplication>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -131,4 +133,17 @@ void ClientTestKit::setRequestTimeout(int milliseconds)
 bool ClientTestKit::isTypeRegistered(const QString &uri, const QString &name) const
 {
     return qmlTypeId(uri.toUtf8().constData(), 1, 0, name.toUtf8().constData()) >= 0;
+}
+
+QString ClientTestKit::fileChecksum(const QString &path) const
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return checksum(file.readAll());
+}
+
+QString ClientTestKit::checksum(const QByteArray &bytes) const
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());
 }

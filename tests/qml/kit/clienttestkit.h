@@ -47,6 +47,10 @@ public:
     // Whether a QML type of that name is registered under the module URI, version 1.0,
     // without importing the module.
     Q_INVOKABLE bool isTypeRegistered(const QString &uri, const QString &name) const;
+    // SHA-1 in hex of a file's bytes (empty when it cannot be read), and of bytes that a
+    // test fetched itself (an ArrayBuffer): a download compared with what was served.
+    Q_INVOKABLE QString fileChecksum(const QString &path) const;
+    Q_INVOKABLE QString checksum(const QByteArray &bytes) const;
 
 private:
     // The test library installs its message handler, which passes nothing on, when the

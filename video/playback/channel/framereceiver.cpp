@@ -240,6 +240,9 @@ void FrameReceiver::takePicture(int channelId, const ZELKA_FRAME_INFO &frame, in
         grabber.takePicture(picture, size, readable);
     ring.endWrite(slot);
     state.receivedPictures.fetch_add(1);
-    // The watchdog reads this on its own timer: no call per picture to the GUI thread.
-    state.lastPictureMs.store(NoPictureWatchdog::nowMs());
+    // The watchdog reads these on its own timer: no call per picture to the GUI thread.
+    const int64_t now = NoPictureWatchdog::nowMs();
+    const int64_t previous = state.lastPictureMs.exchange(now);
+    if (previous > 0)
+        state.pictureGapMs.store(now - previous);
 }

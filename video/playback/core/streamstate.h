@@ -19,6 +19,9 @@ struct StreamState
     std::atomic<bool> keyFramesOnly{false};
     // When the last picture arrived (steady clock, ms; 0: none yet), for the watchdog.
     std::atomic<int64_t> lastPictureMs{0};
+    // Time between the last two pictures (ms; 0: not known). With key frames only, the
+    // camera's key-frame interval.
+    std::atomic<int64_t> pictureGapMs{0};
     // Pictures written into the ring so far (diagnostics).
     std::atomic<uint64_t> receivedPictures{0};
 };

@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# The real-time view page as an operator meets it: a pick in each tab of the side panel
+# plays in the current cell, a pointer drag swaps two playing tiles, the docked PTZ panel
+# steers what the current tile shows now, a group of 16 online channels rotates through
+# the 16-cell layout, "一键关闭" stops every tile and "PTZ面板" hides and shows the panel.
+# Usage (under an X server): tst_realtimepage.sh BIN_DIR
+. "$(dirname "$0")/e2e-driver.sh"
+
+# Points of the main window at scale 1 (1688 x 950). The side panel is 320 wide at the
+# right edge: tabs at the top, tree rows 30 high from y 107, open/close buttons at x 1383
+# (a row one level down at 1411), group play buttons at x 1672; the docked PTZ panel's
+# zoom-in button under it. The layout view's strip lies at the bottom left.
+MENU_X=30
+MENU_Y=$((335 + 56 * 2))
+DEVICE_TAB=1421
+GROUP_TAB=1528
+FAVOURITE_TAB=1635
+TAB_Y=76
+row_y() { echo $((107 + 30 * $1)); }
+OPEN_X=1383
+OPEN_X2=1411
+NAME_X=1470
+PLAY_X=1672
+ZOOM_IN="1452 680"
+STRIP_Y=929
+layout_button_x() { echo $((21 + 40 * $1)); }
+CLOSE_ALL_X=563
+PTZ_PANEL_X=671
+PTZ_AREA="1368 620 320 330"
+# The layout view is 1368 wide and its grid 862 high from y 46.
+GRID_W=1368
+GRID_Y=46
+GRID_H=862
+
+# The seeded data and a device with 16 online channels on one shared stream, gathered in
+# the first group "十六路".
+DATA=$E2E_OUTPUT/realtime16.json
+mkdir -p "$E2E_OUTPUT"
+/usr/bin/python3 - "$(dirname "$0")/../server/seed.json" "$DATA" <<'PY'
+import json, sys
+data = json.load(open(sys.argv[1], encoding="utf-8"))
+device = dict(data["Devices"][0], DeviceID=9, DeviceName="十六路NVR", GbDeviceID="34020000001320000009")
+data["Devices"].append(device)
+ids = list(range(9001, 9017))
+for n, channel_id in enumerate(ids):
+    channel = dict(data["Channels"][0], ChannelID=channel_id, ParentDeviceID=9, Name="十六路-%d" % (n + 1),
+                   Online=1, Parental=0, FavoritesChannel=0, GBChannelID="340200000013100%05d" % channel_id,
+                   SnapUrl="", _Stream="h264")
+    data["Channels"].append(channel)
+data["Groups"].insert(0, {"ID": 9, "Name": "十六路", "Channels": ids})
+json.dump(data, open(sys.argv[2], "w", encoding="utf-8"), ensure_ascii=False)
+PY
+
+count() {
+  e2e_server_log | grep -cE -- "$1" || true
+}
+
+# The centre of cell INDEX of a layout of COLUMNS x COLUMNS cells.
+cell_x() { echo $(( (2 * ($1 % $2) + 1) * GRID_W / (2 * $2) )); }
+cell_y() { echo $(( GRID_Y + (2 * ($1 / $2) + 1) * GRID_H / (2 * $2) )); }
+
+e2e_init "$1"
+e2e_start_server --data "$DATA"
+e2e_write_config 'Username=admin\n'
+e2e_start_client
+e2e_log_in
+e2e_click $MENU_X $MENU_Y
+sleep 1.5
+e2e_click "$(layout_button_x 1)" $STRIP_Y
+sleep 1
+
+# A pick in each tab plays in the current cell; the next cell becomes current.
+e2e_click $OPEN_X "$(row_y 0)"
+sleep 0.5
+e2e_click $NAME_X "$(row_y 1)"
+e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101&' 1
+e2e_click $GROUP_TAB $TAB_Y
+sleep 1.5
+e2e_click $OPEN_X "$(row_y 1)"
+sleep 0.5
+e2e_click $OPEN_X2 "$(row_y 2)"
+sleep 0.5
+e2e_click $NAME_X "$(row_y 4)"
+e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=102&' 1
+e2e_click $FAVOURITE_TAB $TAB_Y
+sleep 1.5
+e2e_click $OPEN_X "$(row_y 0)"
+sleep 0.5
+e2e_click $NAME_X "$(row_y 1)"
+e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101&' 2
+sleep 3
+e2e_screenshot_drawn picks
+
+# A pointer drag from cell 0 onto cell 1 swaps their channels: cell 0 plays 102 first.
+tokens=$(count '^GET /api/v1/gettoken')
+xdotool mousemove --sync $((E2E_X + $(cell_x 0 2))) $((E2E_Y + $(cell_y 0 2))) mousedown 1
+for step in 1 2 3 4 5 6 7 8; do
+  xdotool mousemove --sync $((E2E_X + $(cell_x 0 2) + step * 85)) $((E2E_Y + $(cell_y 0 2)))
+  sleep 0.05
+done
+xdotool mousemove --sync $((E2E_X + $(cell_x 1 2))) $((E2E_Y + $(cell_y 1 2)))
+sleep 0.3
+xdotool mouseup 1
+e2e_wait_log '^GET /api/v1/gettoken' $((tokens + 2))
+last_two=$(e2e_server_log | grep '^GET /api/v1/gettoken' | tail -n 2 | sed 's/.*channel=\([0-9-]*\).*/\1/' | tr '\n' ' ')
+[ "$last_two" = "102 101 " ] || e2e_fail "the drop played $last_two"
+
+# Cell 0, pressed for the drag, is current and shows 102 now: the docked panel steers it.
+# shellcheck disable=SC2086
+xdotool mousemove --sync $((E2E_X + ${ZOOM_IN% *})) $((E2E_Y + ${ZOOM_IN#* })) mousedown 1
+sleep 0.3
+xdotool mouseup 1
+e2e_wait_log '^GET /api/v1/ptzcontrol\?' 2
+ptz_wrong=$(e2e_server_log | grep '^GET /api/v1/ptzcontrol?' | grep -cv 'device=1&channel=102&' || true)
+[ "$ptz_wrong" = 0 ] || e2e_fail "PTZ commands for another channel: $(e2e_server_log | grep ptzcontrol)"
+
+# The group carousel over 16 online channels in the 16-cell layout.
+e2e_click "$(layout_button_x 4)" $STRIP_Y
+sleep 1
+e2e_click $GROUP_TAB $TAB_Y
+sleep 1.5
+e2e_screenshot_drawn before_group
+tokens=$(count '^GET /api/v1/gettoken')
+streams=$(count '^GET /api/v1/devices/channelstream\?')
+e2e_click $PLAY_X "$(row_y 0)"
+e2e_wait_log '^GET /api/v1/own/label/channels\?labelid=9$' 1
+ids=$(seq -s, 9001 9016)
+e2e_wait_log "^GET /api/v2/channels\\?channels=$ids\$" 1
+e2e_wait_log '^GET /api/v1/gettoken' $((tokens + 16))
+e2e_wait_log '^GET /api/v1/devices/channelstream\?' $((streams + 16))
+sleep 6
+e2e_screenshot_drawn group16
+[ "$(count '^GET /api/v1/own/label/channels')" = 1 ] || e2e_fail "more than one group query"
+[ "$(count '^GET /api/v2/channels')" = 1 ] || e2e_fail "more than one channel list"
+blank=""
+for cell in $(seq 0 15); do
+  w=$((GRID_W / 4 - 40)) h=$((GRID_H / 4 - 40))
+  e2e_changed before_group group16 $(( $(cell_x "$cell" 4) - w / 2 )) $(( $(cell_y "$cell" 4) - h / 2 )) $w $h ||
+    blank="$blank $cell"
+done
+[ -z "$blank" ] || e2e_fail "cells without video:$blank"
+
+# "一键关闭": one stop per tile.
+stops=$(count '^GET /api/v1/devices/stopchannelstream')
+e2e_click $CLOSE_ALL_X $STRIP_Y
+e2e_wait_log '^GET /api/v1/devices/stopchannelstream' $((stops + 144))
+
+# "PTZ面板" hides the docked panel and shows it again.
+e2e_screenshot_drawn ptz_shown
+e2e_click $PTZ_PANEL_X $STRIP_Y
+sleep 1
+e2e_screenshot_drawn ptz_hidden
+# shellcheck disable=SC2086
+e2e_changed ptz_shown ptz_hidden $PTZ_AREA || e2e_fail "the PTZ panel did not hide"
+e2e_click $PTZ_PANEL_X $STRIP_Y
+sleep 1
+e2e_screenshot_drawn ptz_again
+# shellcheck disable=SC2086
+e2e_changed ptz_shown ptz_again $PTZ_AREA && e2e_fail "the PTZ panel did not come back"
+e2e_expect_clean_log
+e2e_note "passed"

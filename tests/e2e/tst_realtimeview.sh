@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The real-time view as an operator meets it: the shipped layouts (64 cells, then 9), the
+# carousel popup with the online channels checked, the carousel playing them, and
+# "一键关闭" stopping all 144 tiles.
+# Usage (under an X server): tst_realtimeview.sh BIN_DIR
+. "$(dirname "$0")/e2e-driver.sh"
+
+# Points of the main window at scale 1 (1688 x 950): the menu entry of the real-time view,
+# the strip at the bottom of the page (layout buttons 32 wide, 8 apart, then the three
+# command buttons 100 wide), the carousel popup centred in the window.
+MENU_X=30
+MENU_Y=$((335 + 56 * 2))
+STRIP_Y=929
+layout_button_x() { echo $((21 + 40 * $1)); }
+CAROUSEL_X=455
+CLOSE_ALL_X=563
+HEADER_BOX="485 266"
+START_BUTTON="1143 737"
+
+stops() {
+  e2e_server_log | grep -c '^GET /api/v1/devices/stopchannelstream' || true
+}
+
+e2e_init "$1"
+e2e_start_server
+e2e_write_config 'Username=admin\n'
+e2e_start_client
+e2e_log_in
+e2e_click $MENU_X $MENU_Y
+sleep 1.5
+e2e_screenshot_drawn realtime_one
+
+e2e_click "$(layout_button_x 8)" $STRIP_Y
+sleep 1
+e2e_screenshot_drawn realtime_64
+e2e_changed realtime_one realtime_64 0 100 1600 700 || e2e_fail "the 64-cell layout did not show"
+e2e_click "$(layout_button_x 3)" $STRIP_Y
+sleep 1
+e2e_screenshot_drawn realtime_9
+e2e_changed realtime_64 realtime_9 0 100 1600 700 || e2e_fail "the 9-cell layout did not show"
+
+# The popup lists the online channels; the header box checks the page's six.
+e2e_click $CAROUSEL_X $STRIP_Y
+e2e_wait_log '^GET /api/v1/channels\?start=0&limit=10&getdevinfo=true&online=true$'
+sleep 1
+# shellcheck disable=SC2086
+e2e_click $HEADER_BOX
+sleep 0.5
+e2e_screenshot_drawn carousel_popup
+# shellcheck disable=SC2086
+e2e_click $START_BUTTON
+e2e_wait_log '^GET /api/v2/channels\?channels=101,102,106,201,401,402$' 2
+before=$(stops)
+e2e_wait_log '^GET /api/v1/devices/channelstream\?.*channel=402' 1
+e2e_wait_log '^GET /api/v1/devices/channelstream\?' 6
+[ "$before" -ge 144 ] || e2e_fail "the start closed $before tiles, not 144"
+sleep 4
+e2e_screenshot_drawn carousel_playing
+e2e_changed realtime_9 carousel_playing 0 100 1600 700 || e2e_fail "the cells did not change"
+
+# "一键关闭": one stop per tile, hidden cells included.
+e2e_click $CLOSE_ALL_X $STRIP_Y
+e2e_wait_log '^GET /api/v1/devices/stopchannelstream' $((before + 144))
+sleep 1
+e2e_screenshot_drawn closed
+e2e_expect_clean_log
+e2e_note "passed"
