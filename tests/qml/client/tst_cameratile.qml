@@ -124,6 +124,21 @@ CameraTileTestCase {
         verify(videoLayer(tile).active);
     }
 
+    function test_repliesToADestroyedTile() {
+        const tile = makeTile();
+        testServer.setFault("/api/v1/gettoken", { delayMs: 500, remainingHits: 1 });
+        tile.playChannel(gate);
+        tile.parent.destroy();
+        wait(1200);
+        const other = makeTile();
+        testServer.setFault("/api/v1/devices/channelstream", { delayMs: 500, remainingHits: 1 });
+        other.playChannel(parking);
+        waitForRequests("/api/v1/devices/channelstream", 1);
+        other.parent.destroy();
+        wait(1200);
+        compare(testServer.requests("/api/v1/devices/channelstream").length, 1);
+    }
+
     function test_recordsWithMissingKeys() {
         const tile = makeTile();
         tile.playChannel(gate);
