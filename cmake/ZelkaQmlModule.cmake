@@ -39,6 +39,7 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/DeviceTree/TreeText.qml
     qml/RealtimeRetrieval/carousel.js
     qml/RealtimeRetrieval/layoutgeometry.js
+    qml/RecordManage/RecordRow.qml
     qml/Widgets/DownloadPopup.qml
     qml/Widgets/DownloadTracker.qml
     qml/Widgets/PagingRow.qml
