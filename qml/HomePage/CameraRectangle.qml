@@ -37,8 +37,8 @@ Rectangle {
     property bool hovered: false
     property alias exitTimer: exitTimer
     property bool isCurrent: false
-    readonly property real innerWidth: width - 2 * border.width
-    property bool showLabel: innerWidth < 600 * styleManager.scaleRatio
+    readonly property real __innerWidth: width - 2 * border.width
+    property bool showLabel: __innerWidth < 600 * styleManager.scaleRatio
 
     property var setCurrentFunction: undefined
     property var fillParent: null

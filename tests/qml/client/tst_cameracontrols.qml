@@ -239,8 +239,11 @@ CameraTileTestCase {
         const outsideBefore = files(recordFolder + "/..", "*.mp4").concat(files(snapFolder + "/..", "*.png"));
         const recordsNow = files(recordFolder, "*.mp4");
         const snapsNow = files(snapFolder, "*.png");
-        tile.__runAction(2);
-        tile.__runAction(3);
+        // From the menu this time.
+        menuItem(tile, "menuRecord").triggered();
+        verify(tile.isRecording);
+        compare(menuItem(tile, "menuRecord").text, "停止录制");
+        menuItem(tile, "menuSnapshot").triggered();
         wait(1500);
         // stopVideo ends the recording without opening the folder.
         openedUrls.clear();
