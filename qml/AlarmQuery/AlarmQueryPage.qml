@@ -132,9 +132,7 @@ Item {
 
     // The window and its tile belong to the page: a new query leaves the playback running.
     function playRecord(path, channelName, alarmTime) {
-        playAlarmPopup.title = "告警通道: " + channelName + " (" + alarmTime + ")";
-        playAlarmView.videoUrl = recordAddress(path);
-        playAlarmPopup.open();
+        playAlarmPopup.play(path, channelName, alarmTime);
     }
 
     function copyLink(path) {
@@ -501,17 +499,8 @@ Item {
         }
     }
 
-    Widgets.PopupWindow {
+    HomePage.AlarmPlaybackPopup {
         id: playAlarmPopup
         objectName: "playAlarmPopup"
-        width: 860 * root.s
-        height: 560 * root.s
-        contentItem: HomePage.CameraRectangle {
-            id: playAlarmView
-            objectName: "playAlarmView"
-            anchors.margins: 2 * root.s
-            streamType: 1
-        }
-        onClosed: playAlarmView.stopChannel()
     }
 }
