@@ -12,8 +12,9 @@ Item {
     property color textColor: styleManager.style.color("Login-TextColor")
     property color inputColor: styleManager.style.color("Login-InputColor")
 
-    // The transport gives up on an unanswered call after this long; until then a
-    // tick leaves the server alone, so that a hung server does not collect requests.
+    // While a request is out a tick leaves the server alone, so that a hung server does
+    // not collect requests; it is out until its answer or its failure, which the
+    // transport reports for an unanswered call after this long at the latest.
     property int stateReplyPatience: 30000
     // When the server-state request now out was sent, 0 when none is; its number.
     property double stateRequestSentAt: 0
@@ -34,11 +35,14 @@ Item {
             return;
         stateRequestSentAt = now;
         const number = ++stateRequestNumber;
-        networkManager.getServerState(object => {
+        const ended = () => {
             if (number === stateRequestNumber)
                 stateRequestSentAt = 0;
+        };
+        networkManager.getServerState(object => {
+            ended();
             processStateData(object);
-        });
+        }, ended);
     }
 
     // Each chart takes its own members: one that cannot read its part leaves the

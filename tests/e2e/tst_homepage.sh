@@ -29,6 +29,23 @@ state_requests() {
   e2e_server_log | grep -Ec -- "$STATE" || true
 }
 
+# Takes screenshot NAME until it differs from screenshot BASE in each of the areas that
+# follow (X Y W H each); WHAT names the wait.
+screenshot_until_changed() {
+  local name=$1 base=$2 what=$3
+  shift 3
+  local areas=("$@")
+  differs() {
+    e2e_screenshot "$name" >/dev/null
+    local i
+    for ((i = 0; i < ${#areas[@]}; i += 4)); do
+      e2e_changed "$base" "$name" "${areas[@]:i:4}" || return 1
+    done
+  }
+  e2e_until "$what" differs
+  e2e_note "screenshot $E2E_OUTPUT/$name.png"
+}
+
 # The next state reply comes DELAY ms late, so that the charts are seen before it.
 delay_next_state_reply() {
   curl -sf -X POST "http://127.0.0.1:$E2E_PORT/__control/fault" \
@@ -56,21 +73,13 @@ e2e_screenshot_drawn empty-charts $RINGS
 
 # The reply fills both charts, and every later one moves them on.
 e2e_wait_log "$STATE" 2
-sleep 0.5
-e2e_screenshot filled-1
-e2e_changed empty-charts filled-1 $CPU_PLOT || e2e_fail "the CPU chart is not filled"
-e2e_changed empty-charts filled-1 $NETWORK_PLOT || e2e_fail "the bandwidth chart is not filled"
-e2e_changed empty-charts filled-1 $DISK_BARS || e2e_fail "no disk bars"
+screenshot_until_changed filled-1 empty-charts "the charts and the disk bars to be drawn" \
+  $CPU_PLOT $NETWORK_PLOT $DISK_BARS
 e2e_wait_log "$STATE" 3
-sleep 0.5
-e2e_screenshot filled-2
-e2e_changed filled-1 filled-2 $CPU_PLOT || e2e_fail "the CPU chart does not move"
-e2e_changed filled-1 filled-2 $NETWORK_PLOT || e2e_fail "the bandwidth chart does not move"
+screenshot_until_changed filled-2 filled-1 "both charts to move" $CPU_PLOT $NETWORK_PLOT
 
 # The carousel's tiles play without a click; the third tile waits.
-e2e_screenshot carousel
-e2e_changed filled-2 carousel $TILE_1 || e2e_fail "the first tile's picture does not move"
-e2e_changed filled-2 carousel $TILE_2 || e2e_fail "the second tile's picture does not move"
+screenshot_until_changed carousel filled-2 "pictures in the first two tiles" $TILE_1 $TILE_2
 e2e_changed filled-2 carousel $TILE_3 && e2e_fail "the third tile changed by itself"
 
 # The pressed tile becomes the current one: a channel clicked in the tree plays there.
@@ -79,9 +88,7 @@ e2e_click $HOME_SQUARE_X "$(home_row_y 0)"
 e2e_click $HOME_TEXT_X "$(home_row_y 1)"
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101&protocol=RTSP&token=' 2
 e2e_hover 1500 900
-sleep 3
-e2e_screenshot playing
-e2e_changed carousel playing $TILE_3 || e2e_fail "the third tile shows no picture"
+screenshot_until_changed playing carousel "a picture in the third tile" $TILE_3
 
 # Away from the page the server is not asked for its figures.
 e2e_click $MENU_X "$(menu_entry_y 5)"
@@ -101,10 +108,7 @@ e2e_changed filled-2 returned $CPU_PLOT || e2e_fail "the CPU chart was not clear
 e2e_changed empty-charts returned $CPU_PLOT && e2e_fail "the CPU chart is not empty on return"
 e2e_changed empty-charts returned $NETWORK_PLOT && e2e_fail "the bandwidth chart is not empty on return"
 e2e_wait_log "$STATE" $((away + 2))
-sleep 0.5
-e2e_screenshot home
-e2e_changed returned home $CPU_PLOT || e2e_fail "the CPU chart is not filled again"
-e2e_changed returned home $NETWORK_PLOT || e2e_fail "the bandwidth chart is not filled again"
+screenshot_until_changed home returned "both charts to fill again" $CPU_PLOT $NETWORK_PLOT
 
 e2e_click $((E2E_W - 16)) 25
 e2e_wait_log '^POST /api/v1/logout'

@@ -169,6 +169,18 @@ ShellTestCase {
         tryCompare(page.cpuMemoryChart.cpuSeries, "count", 30, patience);
         waitForRequests(statePath, 2);
 
+        // A failed request is over: the next tick asks again, long before the patience
+        // for unanswered requests runs out.
+        page.isCurrent = false;
+        page.stateReplyPatience = 120000;
+        wait(500);
+        testServer.setFault(statePath, { status: 500, body: "busy", remainingHits: 1 });
+        testServer.clearLog();
+        page.isCurrent = true;
+        waitForRequests(statePath, 2);
+        const cpuPoints = page.cpuMemoryChart.cpuSeries.count;
+        tryVerify(() => page.cpuMemoryChart.cpuSeries.count > cpuPoints, patience, "the next reply was applied");
+
         // A server that never answers: the transport gives up on the request, and only
         // then does the poll ask again.
         page.isCurrent = false;
