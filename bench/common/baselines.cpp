@@ -41,7 +41,8 @@ double ffmpegUrlSeconds(const QString &url, int seconds, bool keyFramesOnly)
     QStringList arguments{"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-threads", "1", "-re"};
     if (keyFramesOnly)
         arguments << "-skip_frame" << "nokey";
-    arguments << "-rtsp_transport" << "tcp" << "-i" << url << "-t" << QString::number(seconds) << "-an" << "-f"
+    // A stalled server ends the run after 10 s instead of never.
+    arguments << "-rtsp_transport" << "tcp" << "-timeout" << "10000000" << "-i" << url << "-t" << QString::number(seconds) << "-an" << "-f"
               << "null" << "-";
     return childCpuSeconds(arguments);
 }

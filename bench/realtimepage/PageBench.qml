@@ -10,6 +10,7 @@ Item {
     property color inputColor: styleManager.style.color("Login-InputColor")
     property bool loggedIn: false
     readonly property var view: page.children[0]
+    readonly property bool keyFrameMode: view.enableKeyFrame
 
     function logIn(user, password) {
         networkManager.login(user, password, "", function (ok) { root.loggedIn = ok; });

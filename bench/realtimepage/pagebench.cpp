@@ -143,16 +143,21 @@ QJsonObject playing(QQuickWindow &window, QObject *page, const Options &options)
     QVariantList ids;
     for (int i = 0; i < options.tiles; ++i)
         ids << options.firstChannel + i;
+    // No second tick within the run: it would start every tile again.
+    QObject *popup = page->findChild<QObject *>(QStringLiteral("carouselSettingPopup"));
+    auto *popupContent = popup ? popup->property("contentItem").value<QQuickItem *>() : nullptr;
+    QObject *interval = popupContent ? popupContent->findChild<QObject *>(QStringLiteral("intervalEdit")) : nullptr;
+    if (interval)
+        interval->setProperty("text", QStringLiteral("36000"));
     QElapsedTimer clock;
     clock.start();
     QMetaObject::invokeMethod(page, "playGroup", Q_ARG(QVariant, QVariant(ids)));
     const bool allShown = waitUntil([&] { return showingVideo(videoItems(window)) >= options.tiles; }, kPatienceMs);
     QJsonObject result{{"scenario", "play"}, {"tiles", options.tiles}, {"layout", options.layout}};
     const QList<VideoItem *> items = videoItems(window);
-    bool keyFrames = false;
-    for (VideoItem *item : items)
-        keyFrames = keyFrames || (item->drawnFrameCount() > 0 && item->enableKeyFrame());
+    const bool keyFrames = page->property("keyFrameMode").toBool();
     result["key_frame_mode"] = keyFrames;
+    result["interval_set"] = interval != nullptr;
     result["showing_video"] = showingVideo(items);
     result["all_shown_ms"] = allShown ? qint64(clock.elapsed()) : qint64(-1);
     waitMs(2000);
