@@ -27,6 +27,7 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/CameraTile/ReplayProgressBar.qml
     qml/HomePage/CameraTile/StatisticsLabel.qml
     qml/HomePage/CameraTile/WideToolBar.qml
+    qml/HomePage/Dashboard/LoadChart.qml
     qml/HomePage/DeviceToolTipLink.qml
     qml/HomePage/DeviceTree/ChannelLine.qml
     qml/HomePage/DeviceTree/ChannelRow.qml
@@ -42,6 +43,7 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/LatestAlarmList.qml
     qml/RealtimeRetrieval/carousel.js
     qml/RealtimeRetrieval/layoutgeometry.js
+    qml/RecordManage/RecordRow.qml
     qml/Widgets/DownloadPopup.qml
     qml/Widgets/DownloadTracker.qml
     qml/Widgets/PagingRow.qml

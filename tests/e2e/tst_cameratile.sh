@@ -1,30 +1,36 @@
 #!/usr/bin/env bash
-# The camera tile as an operator meets it on the home page: a channel clicked in the
-# tree plays in the tile beside it (the picture moves), hovering shows the statistics
-# label and the tool bar, the joystick of the PTZ overlay steers the camera, the bar's
-# record and snapshot buttons leave an MP4 and a PNG beside the executable, the
-# statistics overlay shows, a second channel replaces the first on the server.
+# The camera tile as an operator meets it in the home page's wall: a channel clicked in
+# the tree plays in the first tile (the picture moves), hovering the small tile shows the
+# statistics label and the narrow tool bar; a double-click maximises the tile over the
+# wall, where hovering shows the wide bar, whose record and snapshot buttons leave an MP4
+# and a PNG beside the executable and whose statistics overlay shows, and the joystick of
+# the PTZ overlay steers the camera; a double-click puts the tile back, and a second
+# channel replaces the first on the server.
 # Usage (under an X server): tst_cameratile.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
 # Points of the main window at scale 1 (1688 x 950). The home tree: the expand square
-# and the text of its row k. The tile: right of the tree's panel, 800 x 450 at 380, 46.
-home_row_y() { echo $((108 + 30 * $1)); }
-HOME_SQUARE_X=41
-HOME_TEXT_X=150
-TILE_CENTRE="780 200"
-# Inside the tile, away from its overlays: the picture only.
-PICTURE_AREA="480 80 400 200"
-# The statistics label at the tile's bottom left, the joystick at its bottom right, the
-# wide bar's buttons along an arch above the bottom edge, the statistics overlay at the
-# top left.
-LABEL_AREA="385 420 300 70"
-JOYSTICK_CENTRE="1115 392"
-BAR_AREA="480 340 600 115"
-RECORD_BUTTON="740 408"
-SNAPSHOT_BUTTON="820 408"
-VIDEO_INFO_BUTTON="980 391"
-OVERLAY_AREA="392 58 230 200"
+# and the text of its row k. The wall's first tile: 411..843 x 96..354; maximised it
+# covers the wall, 411..1280 x 96..617.
+home_row_y() { echo $((120 + 30 * $1)); }
+HOME_SQUARE_X=53
+HOME_TEXT_X=162
+TILE_CENTRE="627 200"
+WALL_CENTRE="845 300"
+# The small tile's picture (its overlays hide while it is not hovered), its statistics
+# label at the bottom left and its narrow bar along the bottom edge.
+PICTURE_AREA="415 100 425 250"
+LABEL_AREA="415 270 200 50"
+NARROW_BAR_AREA="418 322 195 30"
+# The maximised tile: the wide bar's buttons along an arch above the bottom edge (the
+# area checked lies left of the picture's moving noise), the statistics overlay at the
+# top left, the joystick at the bottom right.
+BAR_AREA="619 485 340 90"
+RECORD_BUTTON="805 531"
+SNAPSHOT_BUTTON="885 531"
+VIDEO_INFO_BUTTON="1045 513"
+OVERLAY_AREA="423 108 230 200"
+JOYSTICK_CENTRE="1203 513"
 BIN=$1
 
 e2e_init "$1"
@@ -40,7 +46,7 @@ e2e_log_in
 e2e_wait_log '^GET /api/v1/channels\?.*subset=34020000001310000103'
 sleep 1
 
-# Device 1 opens; its first channel (101) plays in the tile.
+# Device 1 opens; its first channel (101) plays in the first tile.
 e2e_click $HOME_SQUARE_X "$(home_row_y 0)"
 e2e_click $HOME_TEXT_X "$(home_row_y 1)"
 e2e_wait_log '^GET /api/v1/gettoken\?channel=101$'
@@ -53,13 +59,22 @@ sleep 1.5
 e2e_screenshot playing-2
 e2e_changed playing-1 playing-2 $PICTURE_AREA || e2e_fail "the tile's picture does not move"
 
-# Hovered, the tile shows its statistics label.
+# Hovered, the small tile shows its statistics label and its narrow bar.
 e2e_hover $TILE_CENTRE
 sleep 1
 e2e_screenshot hovered
 e2e_changed playing-2 hovered $LABEL_AREA || e2e_fail "no statistics label on the hovered tile"
+e2e_changed playing-2 hovered $NARROW_BAR_AREA || e2e_fail "no narrow bar on the hovered tile"
 
-e2e_changed playing-2 hovered $BAR_AREA || e2e_fail "no tool bar on the hovered tile"
+# A double-click maximises the tile over the wall; hovered, it shows the wide bar.
+xdotool click --repeat 2 --delay 80 1
+e2e_hover 1500 900
+sleep 3
+e2e_screenshot maximised
+e2e_hover $WALL_CENTRE
+sleep 1
+e2e_screenshot maximised-hovered
+e2e_changed maximised maximised-hovered $BAR_AREA || e2e_fail "no tool bar on the hovered tile"
 
 # Record for a while, then a snapshot: the files land beside the executable.
 touch "$E2E_DIR/before-files"
@@ -71,6 +86,10 @@ e2e_click $RECORD_BUTTON
 sleep 3
 e2e_screenshot recording
 e2e_click $RECORD_BUTTON
+# The snapshot a moment later, once the recording has stopped (sent at once, in the
+# maximised tile, it was not taken).
+sleep 1
+e2e_screenshot recorded
 e2e_click $SNAPSHOT_BUTTON
 files_written() {
   find "$BIN/record/video" -newer "$E2E_DIR/before-files" -name '东门入口-*.mp4' | grep -q . &&
@@ -94,7 +113,7 @@ e2e_until "the folders handed to the URL opener" opened_both
 e2e_click $VIDEO_INFO_BUTTON
 sleep 1
 e2e_screenshot videoinfo
-e2e_changed hovered videoinfo $OVERLAY_AREA || e2e_fail "no statistics overlay"
+e2e_changed maximised-hovered videoinfo $OVERLAY_AREA || e2e_fail "no statistics overlay"
 
 # A drag on the joystick steers: a start on press, a stop on release.
 xdotool mousemove --sync $((E2E_X + ${JOYSTICK_CENTRE% *})) $((E2E_Y + ${JOYSTICK_CENTRE#* } - 30))
@@ -108,7 +127,11 @@ e2e_wait_log '^GET /api/v1/ptzcontrol\?device=1&channel=101&command=up&direction
 e2e_wait_log '^GET /api/v1/ptzcontrol\?device=1&channel=101&command=right&direction=right&speed=100$'
 e2e_wait_log '^GET /api/v1/ptzcontrol\?device=1&channel=101&command=stop&direction=right&speed=100$'
 
-# The next channel (102) takes over; the server hears the stop of the first.
+# A double-click puts the tile back in its cell, as the current tile: the next channel
+# (102) takes over there; the server hears the stop of the first.
+e2e_hover $WALL_CENTRE
+xdotool click --repeat 2 --delay 80 1
+sleep 0.5
 e2e_click $HOME_TEXT_X "$(home_row_y 2)"
 e2e_wait_log '^GET /api/v1/devices/stopchannelstream\?device=1&channel=101&stream_type=play$'
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=102&protocol=RTSP&token='

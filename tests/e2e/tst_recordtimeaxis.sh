@@ -2,7 +2,9 @@
 # The time-axis view of the record page as an operator meets it: a channel and a day
 # with cloud records show their bars under the ruler; a double-click on a bar plays that
 # record from the picked time; the cursor moves on with playback; wheel steps over the
-# ruler zoom it until the minute labels show.
+# ruler zoom it until the minute labels show; a double-click on the tile lets it fill
+# the view in place of the time line, and another puts it back; a device record plays
+# from the address the server gives for it.
 # Usage (under an X server): tst_recordtimeaxis.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
@@ -16,6 +18,7 @@ export LC_ALL=C.UTF-8
 RECORD_ENTRY="30 559"
 DATE_BOX="100 65"
 VIEW_SWITCH="270 65"
+DEVICE_TAB="1318 65"
 PANEL_SQUARE_X=1384
 PANEL_TEXT_X=1480
 panel_row_y() { echo $((107 + 30 * $1)); }
@@ -24,6 +27,7 @@ day_y() { echo $((162 + 30 * $1)); }
 RULER_X=15
 BAR_Y=872
 TILE_AREA="0 80 1368 720"
+TILE_CENTRE="684 440"
 TIME_LINE_AREA="0 810 1368 140"
 ruler_x() { echo $((RULER_X + $1 / 60)); }
 
@@ -92,6 +96,37 @@ e2e_screenshot zoomed-1
 sleep 3
 e2e_screenshot zoomed-2
 e2e_changed zoomed-1 zoomed-2 $TIME_LINE_AREA || e2e_fail "the cursor did not move with playback"
+
+# A double-click on the tile lets it cover the time line; another brings the time line back.
+e2e_double_click $TILE_CENTRE
+e2e_hover 1500 600
+sleep 1
+e2e_screenshot maximised
+e2e_changed zoomed-2 maximised $TIME_LINE_AREA || e2e_fail "the tile did not fill the view"
+e2e_double_click $TILE_CENTRE
+e2e_hover 1500 600
+sleep 1
+e2e_screenshot restored
+e2e_changed maximised restored $TIME_LINE_AREA || e2e_fail "the time line did not come back"
+
+# Device records: the device tab, then the 10th (a device day in the seeded data); a
+# double-click at 08:05 asks the server for the record's playback address and plays it.
+e2e_click $DEVICE_TAB
+e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Device&period=${day}&start=0&limit=999$"
+e2e_click $DATE_BOX
+sleep 1
+cell=$((first + 9))
+e2e_double_click "$(day_x $((cell % 7)))" "$(day_y $((cell / 7)))"
+device_day=$(date +%Y%m)10
+e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Device&period=${device_day}&start=0&limit=999$"
+e2e_hover 1500 600
+sleep 1
+e2e_double_click "$(ruler_x 29100)" $BAR_Y
+e2e_wait_log "^GET /api/v1/devices/record/playback\?channel=101&file=dev_101_${device_day}080000\.mp4&protocol=flv&stime=${device_day}080000&etime=${device_day}081000$"
+e2e_wait_log "^GET /vod/device/101/${device_day}080000-${device_day}081000\.flv"
+e2e_hover 1500 600
+sleep 3
+e2e_screenshot device-playing
 
 e2e_click $((E2E_W - 16)) 25
 e2e_wait_log '^POST /api/v1/logout'

@@ -108,6 +108,15 @@ Item {
             verify(fade.between > 0, "faded out rather than jumped");
         }
 
+        // A title longer than the bar ends, elided, before the close button.
+        function test_longTitleStopsBeforeTheCloseButton() {
+            const popup = openedPopup({ title: "下载录像: [rec_101_20261208123000.mp4]-2026-12-08 12:30:00".repeat(2) });
+            const text = findChild(popup.background, "PopupTitle");
+            const closer = findChild(popup.background, "PopupCloseButton");
+            verify(text.truncated);
+            verify(text.mapToItem(popup.background, text.width, 0).x <= closer.mapToItem(popup.background, 0, 0).x);
+        }
+
         function test_titleBarDragsThePopup() {
             const popup = openedPopup();
             const bar = titleBarOf(popup);

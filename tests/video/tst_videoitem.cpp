@@ -341,7 +341,7 @@ private slots:
         QSignalSpy finished(item, &VideoItem::finished);
         QCOMPARE(watchdog->quietLimitMs(), qint64(2 * NoPictureWatchdog::IntervalMs));
         item->setVideoUrl(fileUrl(keyFrameEveryFourSeconds()));
-        QVERIFY(finished.wait(kEventMs));
+        QVERIFY(finished.wait(kEventWaitMs));
         QVERIFY2(item->drawnFrameCount() >= 2 && item->drawnFrameCount() <= 5,
                  qPrintable(QString::number(item->drawnFrameCount())));
         // Pictures 4 s apart: the old 3 s limit fired between every two.
@@ -350,7 +350,7 @@ private slots:
         // After the last picture nothing comes: still reported, later than without key frames.
         QElapsedTimer since;
         since.start();
-        QVERIFY(lost.wait(kEventMs));
+        QVERIFY(lost.wait(kEventWaitMs));
         QVERIFY2(since.elapsed() > 3000, qPrintable(QString::number(since.elapsed())));
         item->setEnableKeyFrame(false);
         QCOMPARE(watchdog->quietLimitMs(), qint64(NoPictureWatchdog::IntervalMs));

@@ -166,8 +166,9 @@ ShellTestCase {
         compare(t.__replay_start_progress, 0);
         compare(t.duration, 0);
         compare(cursor(view), seconds("090000"));
-        tryVerify(() => provider(view) && provider(view).sourceValid, patience, "record decoded");
-        verify(!t.__replay_first);
+        // The start seek is done once the first picture is reported.
+        tryVerify(() => !t.__replay_first, patience, "record decoded");
+        verify(provider(view).sourceValid);
     }
 
     function test_goesOnAfterRecordEnd() {
@@ -293,13 +294,17 @@ ShellTestCase {
         tryVerify(() => provider(view) && provider(view).sourceValid, patience, "record decoded");
         waitForPlayer(view, 1);
 
-        // While the tile fills the whole view the time line is hidden.
-        t.parent = view;
+        // A double-click on the tile lets it fill the whole view and hides the time line;
+        // the next one puts both back.
+        mouseDoubleClickSequence(t, t.width / 2, t.height / 2);
+        compare(t.parent, view);
         verify(!line.visible);
         compare(t.width, view.width);
         compare(t.height, view.height);
-        t.parent = area;
+        mouseDoubleClickSequence(t, t.width / 2, t.height / 2);
+        compare(t.parent, area);
         verify(line.visible);
+        compare(t.height, area.height);
 
         // Clearing stops the tile (a playback stop), empties the list and the rows and puts
         // the cursor back to midnight at zoom 1.
