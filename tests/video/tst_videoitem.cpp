@@ -265,6 +265,11 @@ private slots:
     // machine slows both.
     void doubleSpeedHalvesThePlayingTime()
     {
+#if defined(__SANITIZE_THREAD__)
+        // The instrumented hand-over copies cannot show 50 pictures a second here: the
+        // doubled item falls behind and the comparison judges the machine, not the speed.
+        QSKIP("not judged under ThreadSanitizer");
+#endif
         Scene scene;
         VideoItem *normal = scene.addItem(QSizeF(160, 240));
         VideoItem *doubled = scene.addItem(QSizeF(160, 240));
