@@ -4,16 +4,20 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "eventwait.h"
 #include "libZelkaExPlayer.h"
+#include "logcapture.h"
 #include "localservers.h"
 #include "nopicturewatchdog.h"
 #include "streamchannel.h"
 #include "streamcloser.h"
+#include "testmedia.h"
 #include "videoinfo.h"
 #include "videoitem.h"
 #include "videotestkit.h"
@@ -145,6 +149,39 @@ private slots:
         // Paced at 25 fps: nearly every one of the 25 pictures reaches the screen.
         QVERIFY2(item->drawnFrameCount() >= 20, qPrintable(QString::number(item->drawnFrameCount())));
         QCOMPARE(item->implicitWidth(), 320.0);
+    }
+
+    // Recordings are named after their camera: paths and addresses with Chinese, spaces
+    // and percent signs play as a file: URL, a plain path and over HTTP; logs still mask.
+    void nonAsciiAddressesPlay()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString name = QStringLiteral("东门入口-20261207 100%.mp4");
+        QVERIFY(QFile::copy(shortClip(), folder.filePath(name)));
+        // Over HTTP as a transport stream: the little server answers no ranges.
+        const QString streamName = QStringLiteral("东门入口-20261207 100%.ts");
+        TestMedia::run(QStringLiteral("ffmpeg"), {"-v", "error", "-i", shortClip(), "-c", "copy", "-f", "mpegts",
+                                                  folder.filePath(streamName)});
+        QVERIFY(QFileInfo(folder.filePath(streamName)).size() > 0);
+        StaticHttpServer http(folder.path());
+        const QString encodedName = QString::fromLatin1(QUrl::toPercentEncoding(streamName));
+        const QStringList urls{fileUrl(folder.filePath(name)), folder.filePath(name),
+                               http.url(encodedName),
+                               QStringLiteral("http://127.0.0.1:%1/%2?token=s3cr3t").arg(http.port()).arg(streamName)};
+        LogCapture log;
+        for (const QString &url : urls) {
+            Scene scene;
+            VideoItem *item = scene.addItem();
+            item->setVideoUrl(url);
+            QVERIFY2(waitForDrawn(item, 1), qPrintable(url));
+        }
+        QVERIFY(log.contains(QStringLiteral("token=***")));
+        QVERIFY(!log.contains(QStringLiteral("s3cr3t")));
+        QCOMPARE(StreamChannel::playerAddress(QStringLiteral("rtsp://127.0.0.1/live?a=1")),
+                 QByteArray("rtsp://127.0.0.1/live?a=1"));
+        QCOMPARE(StreamChannel::playerAddress(QStringLiteral("http://h/门.flv")), QByteArray("http://h/%E9%97%A8.flv"));
+        QCOMPARE(StreamChannel::playerAddress(QStringLiteral("file:///r/门.mp4")), QStringLiteral("file:///r/门.mp4").toUtf8());
     }
 
     void newUrlClosesTheOldStreamFirst()

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QThread>
+#include <QUrl>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -148,7 +149,9 @@ void StaticHttpServer::answer(int client)
         m_requestTimes.push_back(std::chrono::steady_clock::now());
     }
     const QList<QByteArray> requestLine = request.left(request.indexOf("\r\n")).split(' ');
-    const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine[1]).section('?', 0, 0) : QString();
+    const QString path = requestLine.size() > 1
+        ? QUrl::fromPercentEncoding(requestLine[1].split('?').first())
+        : QString();
     QFile file(QDir(m_folder).filePath(path.mid(1)));
     QByteArray response;
     if (path.contains("..") || !file.open(QIODevice::ReadOnly)) {

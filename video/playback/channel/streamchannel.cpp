@@ -5,6 +5,8 @@
 #include "streamcloser.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QUrl>
 #include <QtGlobal>
 
 namespace {
@@ -42,6 +44,21 @@ int StreamChannel::protocolOf(const QString &url)
     return ZELKA_PROTOCOL_RTSP;
 }
 
+// ASCII addresses go out byte for byte. Local files reach the library as UTF-8 (it
+// decodes the percent escapes of a file: URL itself, and a plain path is taken as it
+// stands); network addresses with other characters are percent-encoded as UTF-8.
+QByteArray StreamChannel::playerAddress(const QString &url)
+{
+    bool ascii = true;
+    for (const QChar c : url)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii)
+        return url.toLatin1();
+    if (url.startsWith(QLatin1String("file:"), Qt::CaseInsensitive) || !url.contains(QLatin1String("://")))
+        return QFile::encodeName(url);
+    return QUrl(url, QUrl::TolerantMode).toEncoded();
+}
+
 int StreamChannel::speedCode(double speed)
 {
     for (const SpeedEntry &entry : kSpeedCodes) {
@@ -53,8 +70,8 @@ int StreamChannel::speedCode(double speed)
 
 int StreamChannel::open(const QString &url, const StartOptions &options, std::shared_ptr<FrameReceiver> receiver)
 {
-    const QByteArray latin1 = url.toLatin1();
-    const int id = libZelkaExPlayer_OpenStream(0, protocolOf(url), latin1.constData(), options.connectType,
+    const QByteArray address = playerAddress(url);
+    const int id = libZelkaExPlayer_OpenStream(0, protocolOf(url), address.constData(), options.connectType,
                                                kMediaFlags, &FrameReceiver::playCallback, receiver.get(), kReconnect,
                                                kPace, kQueueBytes, "", "", 0, 0);
     if (id <= 0)

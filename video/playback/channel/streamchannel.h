@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -23,6 +24,8 @@ public:
 
     // The library's protocol argument for a URL's scheme.
     static int protocolOf(const QString &url);
+    // The bytes the library is given for url (UTF-8 paths, percent-encoded addresses).
+    static QByteArray playerAddress(const QString &url);
     // The library's speed code for a playback speed (normal for any speed it lacks).
     static int speedCode(double speed);
 
