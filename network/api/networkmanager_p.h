@@ -10,6 +10,7 @@
 
 #include "httprequest.h"
 #include "networkmanager.h"
+#include "serialqueue.h"
 
 class HttpManager;
 class OtherConfig;
@@ -62,6 +63,8 @@ public:
     UdpWorker *udpWorker = nullptr;
     // Requests handed over and not yet finished; released with the client.
     QSet<HttpRequest *> pending;
+    // PTZ commands, one channel's in turn.
+    SerialQueue ptzQueue;
     QHash<QString, HttpRequest *> recordDownloads;
     QHash<QString, HttpRequest *> deviceRecordDownloads;
     QHash<QString, HttpRequest *> alarmRecordDownloads;

@@ -124,6 +124,16 @@ void NetworkManager::ptzControl(int deviceId, int channelId, NetworkManager::Ptz
         .add(QStringLiteral("direction"), ptzText(direction))
         .add(QStringLiteral("speed"), speed);
     qDebug() << "ptzControl" << SecretMask::text(query.toString());
-    d->send(d->newRequest(QStringLiteral("api/v1/ptzcontrol?") + query.toString()),
-            NetworkManagerPrivate::ackHandler(callback, "ptzControl"));
+    // Each request has its own connection: sent at once, a stop could reach the server
+    // before the start it ends and leave the camera moving. The commands of a channel
+    // therefore go out in turn, each when the one before it was answered or failed.
+    const QString path = QStringLiteral("api/v1/ptzcontrol?") + query.toString();
+    const QString channel = QStringLiteral("%1/%2").arg(deviceId).arg(channelId);
+    d->ptzQueue.enqueue(channel, [this, path, callback](const SerialQueue::Done &done) {
+        const NetworkManagerPrivate::ReplyHandler ack = NetworkManagerPrivate::ackHandler(callback, "ptzControl");
+        d->send(d->newRequest(path), [ack, done](HttpRequest *reply) {
+            ack(reply);
+            done();
+        });
+    });
 }

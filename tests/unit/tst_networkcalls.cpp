@@ -191,6 +191,48 @@ private slots:
         QCOMPARE(f.lastPathAndQuery(), QStringLiteral("/api/v1/ptzcontrol?device=1&channel=101&") + query);
     }
 
+    // A stop must never reach the camera before the start it ends: one channel's commands
+    // go out in turn, also after a failure; another channel's are not held up.
+    void ptzCommandsOfAChannelGoInTurn()
+    {
+        f.engine->globalObject().setProperty(QStringLiteral("order"), f.engine->newArray());
+        const QJSValue tagged = f.engine->evaluate(
+            QStringLiteral("(function(tag) { return function(ok) { order.push(tag + ':' + ok); }; })"));
+        const auto answers = [this](int n) {
+            (void)QTest::qWaitFor(
+                [&] { return f.engine->globalObject().property("order").property("length").toInt() >= n; },
+                kEventWaitMs);
+            return f.engine->globalObject().property("order").toVariant().toStringList();
+        };
+        const QString ptzPath = QStringLiteral("/api/v1/ptzcontrol");
+        TestServerFault slowStart;
+        slowStart.delayMs = 1500;
+        slowStart.remainingHits = 1;
+        f.server.setFault(ptzPath, slowStart);
+        f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"up"}));
+        f.client->ptzControl(1, 101, NetworkManager::Stop, NetworkManager::Up, 5, tagged.call({"stop"}));
+        QCOMPARE(answers(2), (QStringList{"up:true", "stop:true"}));
+        QList<TestServerRequest> log = f.server.requestLog();
+        QCOMPARE(log.size(), 2);
+        QVERIFY(log.at(0).rawQuery.contains("command=up"));
+        QVERIFY(log.at(1).rawQuery.contains("command=stop"));
+
+        f.engine->globalObject().setProperty(QStringLiteral("order"), f.engine->newArray());
+        f.fault(ptzPath, 500, R"({"code": 500, "msg": "busy"})");
+        f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"up"}));
+        f.client->ptzControl(1, 101, NetworkManager::Stop, NetworkManager::Up, 5, tagged.call({"stop"}));
+        QCOMPARE(answers(2), (QStringList{"up:false", "stop:false"}));
+        f.server.clearFaults();
+        f.client->ptzControl(1, 101, NetworkManager::Stop, NetworkManager::Up, 5, tagged.call({"again"}));
+        QCOMPARE(answers(3).value(2), QStringLiteral("again:true"));
+
+        f.engine->globalObject().setProperty(QStringLiteral("order"), f.engine->newArray());
+        f.server.setFault(ptzPath, slowStart);
+        f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"101"}));
+        f.client->ptzControl(1, 102, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"102"}));
+        QCOMPARE(answers(2), (QStringList{"102:true", "101:true"}));
+    }
+
     void ptzWithoutIdsSendsNothing()
     {
         f.client->ptzControl(-1, 7, NetworkManager::Up, NetworkManager::Up, 1, f.recorder->callback());
