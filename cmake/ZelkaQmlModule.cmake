@@ -18,8 +18,16 @@ list(FILTER ZELKA_RESOURCE_FILES EXCLUDE REGEX "^res/background/")
 set(ZELKA_QML_HELPER_FILES
     qml/main.qml
     qml/AlarmQuery/AlarmRow.qml
+    qml/HomePage/AlarmPlaybackPopup.qml
+    qml/HomePage/AlarmRefreshButton.qml
+    qml/HomePage/CameraTile/BarHoverArea.qml
+    qml/HomePage/CameraTile/IButton.qml
+    qml/HomePage/CameraTile/LevelMeter.qml
+    qml/HomePage/CameraTile/NarrowToolBar.qml
     qml/HomePage/CameraTile/ReplayProgressBar.qml
     qml/HomePage/CameraTile/StatisticsLabel.qml
+    qml/HomePage/CameraTile/WideToolBar.qml
+    qml/HomePage/Dashboard/LoadChart.qml
     qml/HomePage/DeviceToolTipLink.qml
     qml/HomePage/DeviceTree/ChannelLine.qml
     qml/HomePage/DeviceTree/ChannelRow.qml
@@ -32,8 +40,10 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/DeviceTree/TreeFrame.qml
     qml/HomePage/DeviceTree/TreeRow.qml
     qml/HomePage/DeviceTree/TreeText.qml
+    qml/HomePage/LatestAlarmList.qml
     qml/RealtimeRetrieval/carousel.js
     qml/RealtimeRetrieval/layoutgeometry.js
+    qml/RecordManage/RecordRow.qml
     qml/Widgets/DownloadPopup.qml
     qml/Widgets/DownloadTracker.qml
     qml/Widgets/PagingRow.qml

@@ -4,7 +4,12 @@
 # A fresh run/config/config.ini points the client at that server; an existing one is kept.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo 'run.sh: no display; on a headless machine run: xvfb-run -a -s "-screen 0 1920x1080x24" bash scripts/run.sh' >&2
+  exit 1
+fi
+# Only what a first look needs: the client (with the player library it links) and the test server.
+bash scripts/build.sh ZelkaVSS_Client zelka_test_server
 BUILD_DIR=${BUILD_DIR:-build}
 BIN="$PWD/$BUILD_DIR/bin"
 mkdir -p run/config
@@ -26,10 +31,12 @@ SERVER_PID=$!
 trap 'kill "$SERVER_PID" 2>/dev/null || true; wait "$SERVER_PID" 2>/dev/null || true' EXIT
 
 # The first start makes the media fixtures with ffmpeg, which takes a few seconds.
+# The server prints its HTTP port, then its RTSP port.
 while IFS= read -r -t 120 -u "$server_out" line; do
   echo "test server: $line"
   case $line in
-    http\ *) HTTP_PORT=${line##*:}; break ;;
+    http\ *) HTTP_PORT=${line##*:} ;;
+    rtsp\ *) break ;;
   esac
 done
 if ! kill -0 "$SERVER_PID" 2>/dev/null; then

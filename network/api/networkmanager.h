@@ -79,7 +79,9 @@ public slots:
     void getOtherConfig(QJSValue callback = QJSValue());
     void getServerInfo(QJSValue callback = QJSValue());
     void getAdertisingList(QJSValue callback = QJSValue());
-    void getServerState(QJSValue callback = QJSValue());
+    // `failed` (no arguments) is called when the request ends without a state record, so
+    // that a caller that waits for each answer can ask again.
+    void getServerState(QJSValue callback = QJSValue(), QJSValue failed = QJSValue());
 
     void getDeviceList();
     void getChannelInfo(DeviceInfo *info);

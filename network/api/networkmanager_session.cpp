@@ -111,11 +111,13 @@ void NetworkManager::getAdertisingList(QJSValue callback)
     });
 }
 
-void NetworkManager::getServerState(QJSValue callback)
+void NetworkManager::getServerState(QJSValue callback, QJSValue failed)
 {
-    d->send(d->newRequest(QStringLiteral("api/v1/state/top")), [callback](HttpRequest *reply) {
+    d->send(d->newRequest(QStringLiteral("api/v1/state/top")), [callback, failed](HttpRequest *reply) {
         if (reply->error != 0) {
             NetworkManagerPrivate::logFailure("getServerState", reply);
+            if (failed.isCallable() && NetworkManagerPrivate::hasScriptEngine())
+                failed.call();
             return;
         }
         NetworkManagerPrivate::dataReply(callback, ReplyEnvelope(reply->data).bareObject());

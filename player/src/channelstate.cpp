@@ -38,6 +38,16 @@ void ChannelState::requestSeek(int64_t seconds)
         m_seekPending = true;
         ++m_seekGeneration;
         m_seekSeconds = seconds < 0 ? 0 : seconds;
+        // What was read before the seek is void now, not once the reader gets to it:
+        // a decoding thread that starts or resumes meanwhile would otherwise show a
+        // picture from before the target (and report its time). The reader refuses
+        // the packet it holds (pushPacket) and queues its flush before reading on.
+        if (!m_queue.empty()) {
+            m_queue.dropPackets();
+            QueueItem gap;
+            gap.kind = QueueItem::Kind::Discontinuity;
+            m_queue.push(std::move(gap));
+        }
     }
     m_changed.notify_all();
 }

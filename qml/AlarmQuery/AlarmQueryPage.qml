@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls as QQC
 import an.video 1.0
 import "../Widgets" as Widgets
+import "../HomePage" as HomePage
 
 // The alarm list of the server, one page at a time, filtered by level, method and a
 // search text. Every change of page, page size, filter or search text sends a query of
@@ -127,6 +128,11 @@ Item {
 
     function recordAddress(path) {
         return "http://" + settingManager.settings.host + ":" + settingManager.settings.port + path;
+    }
+
+    // The window and its tile belong to the page: a new query leaves the playback running.
+    function playRecord(path, channelName, alarmTime) {
+        playAlarmPopup.play(path, channelName, alarmTime);
     }
 
     function copyLink(path) {
@@ -491,5 +497,10 @@ Item {
         exit: Transition {
             NumberAnimation { property: "opacity"; from: 1; to: 0 }
         }
+    }
+
+    HomePage.AlarmPlaybackPopup {
+        id: playAlarmPopup
+        objectName: "playAlarmPopup"
     }
 }

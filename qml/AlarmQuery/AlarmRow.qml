@@ -127,6 +127,15 @@ MouseArea {
                 visible: rootItem.hasRecord
 
                 Widgets.ImageButton {
+                    objectName: "playButton"
+                    width: 28 * rootItem.s
+                    height: 30 * rootItem.s
+                    normalImage: styleManager.style.image("RecordManage-PlayIcon")
+                    onClicked: rootItem.page.playRecord(rootItem.model.AlarmRecord, rootItem.text(rootItem.model.ChannelName),
+                                                        rootItem.text(rootItem.model.AlarmTime))
+                }
+
+                Widgets.ImageButton {
                     objectName: "downloadButton"
                     width: 28 * rootItem.s
                     height: 30 * rootItem.s

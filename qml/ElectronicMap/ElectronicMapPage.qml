@@ -1,19 +1,363 @@
 import QtQuick
+import QtPositioning
+import an.location 1.0
 import "../Widgets" as Widgets
+import "../HomePage" as HomePage
+import "../VideoSquare" as VideoSquare
+import "../Api/api.js" as Api
 
-// Stand-in for the electronic map until the page itself is built: it offers what the
-// main window and the side panel's trees use of it. The map type tints the main
-// window's menu: 0 is the default map, 1 the satellite map.
+// The electronic map: two stacked maps (a base and the street layer over it) under the
+// sky that a tilted horizon shows, driven by the gesture area. A device or channel
+// picked in the side panel puts a pin at each located online channel of its list and
+// glides the map there; a pin opens a live tile above itself. Positions arrive in
+// WGS-84 and are shown in GCJ-02.
 Item {
     id: electronicMap
 
-    property bool isCurrent: false
     property int type: 1
+    property bool isCurrent: false
+    // The side panel's favourite stars take it by name.
     property color inputColor: styleManager.style.color("Login-InputColor")
+    // Read once, handed to the map plugin whole.
+    readonly property string mapSource: qmlApi.readFileToString(qmlApi.getApplicationDir() + "/config/map_source.json")
+
+    function coordinate(latitude, longitude) {
+        const shifted = Api.wgs84Togcj02([latitude, longitude]);
+        return QtPositioning.coordinate(shifted[0], shifted[1]);
+    }
+
+    // A position part as a number: a text is parsed, anything else is no number.
+    function degrees(value) {
+        return typeof value === "number" ? value : typeof value === "string" ? parseFloat(value) : NaN;
+    }
+
+    // Online (an int or a bool), at a position whose two parts are finite and not 0.
+    function located(channel) {
+        if (!channel || !channel.online)
+            return false;
+        const latitude = degrees(channel.gpsLatitude);
+        const longitude = degrees(channel.gpsLongitude);
+        return isFinite(latitude) && isFinite(longitude) && latitude !== 0 && longitude !== 0;
+    }
+
+    function centreOn(channel) {
+        map.center = coordinate(degrees(channel.gpsLatitude), degrees(channel.gpsLongitude));
+    }
+
+    function firstOfStyle(types, style) {
+        for (let i = 0; i < types.length; ++i) {
+            if (types[i].style === style)
+                return types[i];
+        }
+        return types.length > 0 ? types[0] : null;
+    }
+
+    // The server's start: "longitude,latitude" and a zoom level above 0. A centre that is
+    // no pair of numbers within range leaves the map where it is.
+    function applyStart(centre, zoom) {
+        if (centre === "")
+            return;
+        const parts = centre.split(",");
+        if (zoom > 0)
+            map.zoomLevel = zoom;
+        if (parts.length !== 2)
+            return;
+        const longitude = parseFloat(parts[0]);
+        const latitude = parseFloat(parts[1]);
+        if (!isFinite(latitude) || !isFinite(longitude) || Math.abs(latitude) > 90 || Math.abs(longitude) > 180)
+            return;
+        map.center = coordinate(latitude, longitude);
+        console.log("mapCentre:", latitude, longitude, map.center);
+    }
 
     clip: true
 
-    Widgets.StandInTitle {
-        text: "电子地图"
+    Rectangle {
+        id: sky
+        objectName: "sky"
+        anchors.fill: parent
+        opacity: underMap.tilt / 90
+        gradient: Gradient {
+            GradientStop { position: 0.00; color: "#568DD6" }
+            GradientStop { position: 0.05; color: "#6497D9" }
+            GradientStop { position: 0.10; color: "#7FA8DF" }
+            GradientStop { position: 0.15; color: "#9DBCE5" }
+            GradientStop { position: 0.20; color: "#CEDCEF" }
+            GradientStop { position: 0.25; color: "#f0CEDCEF" }
+            GradientStop { position: 0.35; color: "#50CEDCEF" }
+            GradientStop { position: 0.45; color: "#20CEDCEF" }
+            GradientStop { position: 0.55; color: "transparent" }
+        }
+    }
+
+    Widgets.MapOperationArea {
+        objectName: "mapOperationArea"
+        anchors.fill: parent
+        targetMap: map
+
+        Map {
+            id: underMap
+            objectName: "underMap"
+            anchors.fill: parent
+            color: "transparent"
+            antialiasing: true
+            plugin: plugin
+            activeMapType: electronicMap.firstOfStyle(supportedMapTypes, MapType.SatelliteMapDay)
+            center: map.center
+            zoomLevel: map.zoomLevel
+            maximumZoomLevel: map.maximumZoomLevel
+            fieldOfView: map.fieldOfView
+            tilt: map.tilt
+            bearing: map.bearing
+
+            Component.onCompleted: console.log("map types:", Array.from(supportedMapTypes).map(t => t.name))
+        }
+
+        Map {
+            id: map
+            objectName: "map"
+
+            // The channelID of every pinned channel, in order of addition.
+            property var channelList: []
+            // The pins themselves, so that a clear can stop and release them.
+            property var pins: []
+
+            function setMapType(__map, __type) {
+                const types = __map.supportedMapTypes;
+                for (let i = 0; i < types.length; ++i) {
+                    if (types[i].style === __type) {
+                        __map.activeMapType = types[i];
+                        __map.clearData();
+                        return;
+                    }
+                }
+            }
+
+            function addChannel(info) {
+                if (channelList.indexOf(info.channelID) >= 0)
+                    return;
+                channelList.push(info.channelID);
+                const pin = deviceComponent.createObject(map, { info: info });
+                pins.push(pin);
+                addMapItem(pin);
+            }
+
+            // A playing tile is stopped (the server is told) before its pin goes.
+            function clearChannels() {
+                const gone = pins;
+                channelList = [];
+                pins = [];
+                clearMapItems();
+                for (const pin of gone) {
+                    pin.stop();
+                    pin.destroy();
+                }
+            }
+
+            anchors.fill: parent
+            color: "transparent"
+            antialiasing: true
+            plugin: Plugin {
+                id: plugin
+                name: "amap"
+
+                PluginParameter {
+                    name: "map.source"
+                    value: electronicMap.mapSource
+                }
+            }
+            activeMapType: electronicMap.firstOfStyle(supportedMapTypes, MapType.StreetMap)
+            zoomLevel: 17
+            maximumZoomLevel: 19
+
+            Behavior on center {
+                PropertyAnimation {}
+            }
+
+            Component.onCompleted: electronicMap.applyStart(networkManager.otherConfig.mapCentre,
+                                                            networkManager.otherConfig.mapZoom)
+        }
+    }
+
+    Rectangle {
+        objectName: "typeBar"
+        anchors.right: deviceManageView.left
+        anchors.rightMargin: 5 * styleManager.scaleRatio
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 25 * styleManager.scaleRatio
+        width: buttonRow.width + 12 * styleManager.scaleRatio
+        height: buttonRow.height + 6 * styleManager.scaleRatio
+        border.color: "gray"
+        radius: 4
+        opacity: 0.8
+
+        Row {
+            id: buttonRow
+            anchors.centerIn: parent
+            spacing: 5 * styleManager.scaleRatio
+
+            Widgets.CheckBox {
+                id: streetCheckBox
+                objectName: "streetCheckBox"
+                width: 60 * styleManager.scaleRatio
+                height: 34 * styleManager.scaleRatio
+                text: "街道"
+                font.pointSize: 11 * styleManager.fontScaleRatio
+                checked: true
+                onClicked: {
+                    if (checked) {
+                        underMap.activeMapType = map.activeMapType;
+                        map.setMapType(map, MapType.StreetMap);
+                    } else {
+                        map.activeMapType = underMap.activeMapType;
+                    }
+                }
+            }
+
+            Widgets.ImageButton {
+                objectName: "defaultButton"
+                width: 34 * styleManager.scaleRatio
+                height: 34 * styleManager.scaleRatio
+                normalImage: styleManager.style.image("ElectronicMap-DefalutIcon")
+                onClicked: {
+                    electronicMap.type = 0;
+                    if (streetCheckBox.checked) {
+                        map.setMapType(underMap, MapType.HybridMap);
+                        map.setMapType(map, MapType.StreetMap);
+                    } else {
+                        map.setMapType(map, MapType.HybridMap);
+                    }
+                }
+            }
+
+            Widgets.ImageButton {
+                objectName: "satelliteButton"
+                width: 34 * styleManager.scaleRatio
+                height: 34 * styleManager.scaleRatio
+                normalImage: styleManager.style.image("ElectronicMap-SatelliteIcon")
+                onClicked: {
+                    electronicMap.type = 1;
+                    if (streetCheckBox.checked) {
+                        map.setMapType(underMap, MapType.SatelliteMapDay);
+                        map.setMapType(map, MapType.StreetMap);
+                    } else {
+                        map.setMapType(map, MapType.SatelliteMapDay);
+                    }
+                }
+            }
+        }
+    }
+
+    VideoSquare.DeviceManageSwipeView {
+        id: deviceManageView
+        objectName: "deviceManageView"
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
+        anchors.right: parent.right
+        z: 2
+        clickParent: true
+        onClickDeviceListButton: map.clearChannels()
+        onClickDeviceGroupButton: map.clearChannels()
+        onClickDeviceFavoriteButton: map.clearChannels()
+        onClickChannel: channel => {
+            if (electronicMap.located(channel))
+                electronicMap.centreOn(channel);
+        }
+        onClickChannelList: channelList => {
+            let centred = false;
+            for (let i = 0; channelList && i < channelList.length; ++i) {
+                const channel = channelList[i];
+                if (!electronicMap.located(channel))
+                    continue;
+                map.addChannel(channel);
+                if (!centred)
+                    electronicMap.centreOn(channel);
+                centred = true;
+            }
+        }
+    }
+
+    // A channel's pin: the camera picture standing on the position, its label on hover,
+    // and its tile above it, opened and closed by clicks.
+    Component {
+        id: deviceComponent
+
+        MapQuickItem {
+            id: pin
+
+            property var info: undefined
+            // The tile is shown and plays; its own visibility also follows the map's.
+            property bool open: false
+
+            // Stops the tile if it plays.
+            function stop() {
+                if (open) {
+                    open = false;
+                    cameraView.stopChannel();
+                }
+            }
+
+            coordinate: info === undefined ? QtPositioning.coordinate()
+                                           : electronicMap.coordinate(electronicMap.degrees(info.gpsLatitude),
+                                                                      electronicMap.degrees(info.gpsLongitude))
+            anchorPoint.x: picture.width * 0.5
+            anchorPoint.y: picture.height
+            sourceItem: Image {
+                id: picture
+                objectName: "pinPicture"
+
+                property bool hovered: false
+
+                width: 24 * styleManager.scaleRatio
+                height: 32 * styleManager.scaleRatio
+                antialiasing: true
+                source: styleManager.style.image("ElectronicMap-CameraIcon")
+
+                HomePage.CameraRectangle {
+                    id: cameraView
+                    objectName: "cameraView"
+                    visible: pin.open
+                    width: 450 * styleManager.scaleRatio
+                    height: 300 * styleManager.scaleRatio
+                    color: "#c0ffffff"
+                    anchors.bottom: parent.top
+                    anchors.bottomMargin: 2 * styleManager.scaleRatio
+                    anchors.horizontalCenter: parent.horizontalCenter
+
+                    HomePage.PtzControlPanel {
+                        visible: cameraView.videoUrl !== ""
+                        hovered: cameraView.hovered
+                        exitTimer: cameraView.exitTimer
+                        deviceId: cameraView.deviceId
+                        channelId: cameraView.channelId
+                    }
+                }
+
+                MouseArea {
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    onEntered: {
+                        picture.hovered = true;
+                        cursorShape = Qt.PointingHandCursor;
+                    }
+                    onExited: {
+                        picture.hovered = false;
+                        cursorShape = Qt.ArrowCursor;
+                    }
+                    onClicked: {
+                        pin.open = !pin.open;
+                        if (pin.open)
+                            cameraView.playChannel(pin.info);
+                        else
+                            cameraView.stopChannel();
+                    }
+                }
+
+                MapToolTip {
+                    visible: picture.hovered
+                    text: pin.info === undefined ? "" : "通道名ID: " + pin.info.channelID + "\n" + "通道名字: " + pin.info.name
+                }
+            }
+        }
     }
 }

@@ -11,7 +11,9 @@ import "./CameraTile" as CameraTile
 
 // The video cell of every page: plays a live channel (token, stream address, keepalive)
 // or a record the page hands it, and shows its state in layers: no-signal picture,
-// snapshot, loading animation, video, statistics label and progress bar.
+// snapshot, loading animation, video, statistics label and progress bar. Its tool bars
+// and context menu offer talk-back, local recording, snapshots, the fill mode and the
+// statistics overlay; a double-click moves it between two parents.
 Rectangle {
     id: tile
 
@@ -35,8 +37,8 @@ Rectangle {
     property bool hovered: false
     property alias exitTimer: exitTimer
     property bool isCurrent: false
-    readonly property real innerWidth: width - 2 * border.width
-    property bool showLabel: innerWidth < 600 * styleManager.scaleRatio
+    readonly property real __innerWidth: width - 2 * border.width
+    property bool showLabel: __innerWidth < 600 * styleManager.scaleRatio
 
     property var setCurrentFunction: undefined
     property var fillParent: null
@@ -99,15 +101,14 @@ Rectangle {
         });
     }
 
+    // Talk-back and recording end before the stream closes, so that the recording is
+    // completed by the player rather than cut off.
     function stopVideo() {
         ++__setup;
-        videoUrl = "";
-        token = "";
-        keepaliveTimer.stop();
-        const layer = cameraLoader.status === Loader.Ready ? cameraLoader.item : null;
+        const layer = __readyLayer();
         if (isTalking) {
             isTalking = false;
-            if (layer && typeof layer.stopTalk === "function")
+            if (layer)
                 layer.stopTalk();
         }
         if (isRecording) {
@@ -115,6 +116,9 @@ Rectangle {
             if (layer)
                 layer.videoProvider.stopRecording();
         }
+        videoUrl = "";
+        token = "";
+        keepaliveTimer.stop();
         networkManager.stopChannelStream(deviceId, channelId, streamType === 0 ? "play" : "playback");
     }
 
@@ -133,6 +137,113 @@ Rectangle {
         networkManager.ptzControl(deviceId, channelId, NetworkManager.Stop, NetworkManager.Stop, speed);
     }
 
+    function __readyLayer() {
+        return cameraLoader.status === Loader.Ready ? cameraLoader.item : null;
+    }
+
+    // The six actions of the bars and the menu, left to right; each key names its pictures.
+    readonly property var __actionKeys: ["CloseVideo", "Talking", "Videotape", "Capture", "Proportion", "VideoInfo"]
+
+    // The labels name the state that the next use brings.
+    function __actionText(index) {
+        switch (index) {
+        case 0:
+            return "关闭视频";
+        case 1:
+            return isTalking ? "停止对讲" : "开始对讲";
+        case 2:
+            return isRecording ? "停止录制" : "录制视频";
+        case 3:
+            return "抓取快照";
+        case 4:
+            return fillMode === VideoItem.PreserveAspectFit ? "完全填充" : "等比填充";
+        default:
+            return "视频信息";
+        }
+    }
+
+    function __runAction(index) {
+        switch (index) {
+        case 0:
+            stopChannel();
+            break;
+        case 1:
+            __switchTalk();
+            break;
+        case 2:
+            __switchRecording();
+            break;
+        case 3:
+            __takeSnapshot();
+            break;
+        case 4:
+            __switchFillMode();
+            break;
+        default:
+            videoInfoChecked = !videoInfoChecked;
+            break;
+        }
+    }
+
+    // Talk-back starts only where it can: a video layer and a real channel to talk to.
+    // Stopping always works.
+    function __switchTalk() {
+        const layer = __readyLayer();
+        if (isTalking) {
+            isTalking = false;
+            if (layer)
+                layer.stopTalk();
+            return;
+        }
+        if (!layer || deviceId === -1 || channelId === -1)
+            return;
+        isTalking = true;
+        layer.startTalk();
+    }
+
+    // Recording starts only on a stream that the video item has open.
+    function __switchRecording() {
+        const layer = __readyLayer();
+        if (isRecording) {
+            isRecording = false;
+            if (layer) {
+                layer.videoProvider.stopRecording();
+                __openFolder(layer.videoProvider.recordingPath());
+            }
+            return;
+        }
+        if (!layer || !__streamOpen(layer.videoProvider))
+            return;
+        isRecording = true;
+        layer.videoProvider.startRecording("/" + title + qmlApi.getCurrentDateTime("-yyyy-MM-dd-hh-mm-ss-zzz") + ".mp4");
+    }
+
+    function __streamOpen(provider) {
+        return provider.videoUrl !== "" && (provider.status === VideoItem.Opened || provider.status === VideoItem.Paused);
+    }
+
+    function __takeSnapshot() {
+        const layer = __readyLayer();
+        if (!layer)
+            return;
+        layer.videoProvider.snapshot(title + qmlApi.getCurrentDateTime("-yyyy-MM-dd-hh-mm-ss-zzz.png"));
+        __openFolder(layer.videoProvider.snapshotPath());
+    }
+
+    function __switchFillMode() {
+        fillMode = fillMode === VideoItem.PreserveAspectFit ? VideoItem.Stretch : VideoItem.PreserveAspectFit;
+    }
+
+    // A local folder as a file address, every path segment encoded (blanks, "#").
+    function __folderUrl(path) {
+        return "file://" + String(path).split("/").map(encodeURIComponent).join("/");
+    }
+
+    function __openFolder(path) {
+        if (!Qt.openUrlExternally(__folderUrl(path)))
+            console.warn("cannot open the folder", path);
+    }
+
     // A start position waits for the first picture of the next record.
     function __seekToStart(provider) {
         if (provider && provider.sourceValid && streamType !== 0 && __replay_first) {
@@ -145,6 +256,42 @@ Rectangle {
         if (cameraLoader.item)
             tile.__seekToStart(cameraLoader.item.videoProvider);
     })
+
+    component MyMenuItem: MenuItem {
+        id: menuItem
+
+        property bool separator: true
+
+        x: 2
+        width: contextMenu.availableWidth - 4
+        height: 30 * styleManager.scaleRatio
+
+        contentItem: Text {
+            text: menuItem.text
+            color: textColor
+            font.family: "微软雅黑"
+            font.pointSize: 11 * styleManager.fontScaleRatio
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
+        }
+
+        background: Rectangle {
+            color: "transparent"
+            border.width: 1
+            border.color: menuItem.hovered ? textColor : "transparent"
+
+            Behavior on border.color { ColorAnimation { duration: 200 } }
+
+            Rectangle {
+                visible: menuItem.separator
+                anchors.bottom: parent.bottom
+                anchors.horizontalCenter: parent.horizontalCenter
+                width: parent.width * 0.6
+                height: 1
+                color: "#60ffffff"
+            }
+        }
+    }
 
     Timer {
         id: keepaliveTimer
@@ -201,6 +348,11 @@ Rectangle {
                 tile.exitTimer.retime();
                 if (tile.setCurrentFunction !== undefined)
                     tile.setCurrentFunction(tile);
+                if (mouse.button === Qt.RightButton) {
+                    contextMenu.x = mouse.x;
+                    contextMenu.y = mouse.y;
+                    contextMenu.open();
+                }
                 mouse.accepted = !tile.penetrateEvent;
             }
             onReleased: mouse => {
@@ -211,6 +363,102 @@ Rectangle {
                 tile.exitTimer.retime();
                 wheel.accepted = tile.noFillParent !== null && tile.parent === tile.noFillParent;
             }
+            // Maximising: the host anchors the tile to fill whichever parent it is given.
+            onDoubleClicked: mouse => {
+                if (tile.setCurrentFunction === undefined || mouse.button !== Qt.LeftButton) {
+                    mouse.accepted = false;
+                    return;
+                }
+                const target = tile.parent !== tile.noFillParent ? tile.noFillParent : tile.fillParent;
+                if (target)
+                    tile.parent = target;
+                tile.setCurrentFunction(tile);
+            }
+
+            Menu {
+                id: contextMenu
+                objectName: "contextMenu"
+                z: 10
+                width: 100 * styleManager.scaleRatio
+
+                enter: Transition { NumberAnimation { property: "opacity"; from: 0; to: 1 } }
+                exit: Transition { NumberAnimation { property: "opacity"; from: 1; to: 0 } }
+
+                contentItem: ListView {
+                    implicitHeight: contentHeight
+                    model: contextMenu.contentModel
+                    interactive: false
+                    spacing: 2
+                    currentIndex: contextMenu.currentIndex
+                }
+
+                background: Rectangle {
+                    implicitWidth: 100 * styleManager.scaleRatio
+                    gradient: Gradient {
+                        GradientStop { position: 0; color: "#c039cdc4" }
+                        GradientStop { position: 1; color: "#c039bacd" }
+                    }
+                }
+
+                MyMenuItem {
+                    objectName: "menuClose"
+                    text: qsTr("关闭视频")
+                    onTriggered: tile.stopChannel()
+                }
+                MyMenuItem {
+                    objectName: "menuTalk"
+                    text: tile.isTalking ? qsTr("停止对讲") : qsTr("开始对讲")
+                    onTriggered: tile.__switchTalk()
+                }
+                MyMenuItem {
+                    objectName: "menuRecord"
+                    text: tile.isRecording ? qsTr("停止录制") : qsTr("录制视频")
+                    onTriggered: tile.__switchRecording()
+                }
+                MyMenuItem {
+                    objectName: "menuSnapshot"
+                    text: "抓取快照"
+                    onTriggered: tile.__takeSnapshot()
+                }
+                MyMenuItem {
+                    objectName: "menuFillMode"
+                    text: tile.fillMode === VideoItem.PreserveAspectFit ? "完全填充" : "等比填充"
+                    onTriggered: tile.__switchFillMode()
+                }
+                MyMenuItem {
+                    objectName: "menuVideoInfo"
+                    separator: false
+                    text: tile.videoInfoChecked ? "关闭视频信息" : "显示视频信息"
+                    onTriggered: tile.videoInfoChecked = !tile.videoInfoChecked
+                }
+            }
+        }
+
+        // The title of a tile without video, while the pointer is about.
+        Rectangle {
+            id: idleTitle
+            objectName: "idleTitle"
+            x: 10 * styleManager.scaleRatio
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 10 * styleManager.scaleRatio
+            width: idleTitleText.width + 24 * styleManager.scaleRatio
+            height: idleTitleText.height + 10 * styleManager.scaleRatio
+            radius: 4
+            color: "#a0888888"
+            opacity: tile.hovered && !cameraLoader.active && tile.title !== "" ? 0.5 : 0
+            visible: opacity !== 0
+
+            Behavior on opacity { OpacityAnimator {} }
+        }
+
+        Text {
+            id: idleTitleText
+            objectName: "idleTitleText"
+            anchors.centerIn: idleTitle
+            text: tile.title
+            color: textColor
+            font.family: "微软雅黑"
+            font.pointSize: 10 * styleManager.fontScaleRatio
         }
 
         Loader {
@@ -237,7 +485,40 @@ Rectangle {
             id: rootItem
 
             property alias videoProvider: videoProvider
+            property alias audioInput: audioInput
+            property alias talkWebSocket: talkWebSocket
             readonly property bool videoValid: videoProvider.sourceValid
+
+            function startTalk() {
+                audioInput.start();
+                talkWebSocket.url = networkManager.getTalkUrl(tile.deviceId, tile.channelId);
+                talkWebSocket.active = true;
+            }
+
+            function stopTalk() {
+                audioInput.stop();
+                talkWebSocket.active = false;
+                talkWebSocket.url = "";
+            }
+
+            SimpleAudioInput {
+                id: audioInput
+                onHasData: data => {
+                    if (talkWebSocket.active)
+                        talkWebSocket.sendBinaryMessage(data);
+                }
+            }
+
+            WebSocket {
+                id: talkWebSocket
+                active: false
+                onStatusChanged: {
+                    if (status === WebSocket.Open)
+                        console.log("WebSocket Open:", url);
+                    else if (status === WebSocket.Closed || status === WebSocket.Error)
+                        console.log("WebSocket Closed:", url);
+                }
+            }
 
             Loader {
                 id: loadingLoader
@@ -325,6 +606,57 @@ Rectangle {
                     anchors.bottomMargin: (tile.showLabel ? 40 : 10) * styleManager.scaleRatio
                     provider: videoProvider
                     shown: tile.hovered && tile.videoUrl !== ""
+                }
+
+                VideoInfoPanel {
+                    objectName: "videoInfoPanel"
+                    x: 10 * styleManager.scaleRatio
+                    y: 10 * styleManager.scaleRatio
+                    provider: videoProvider
+                    source: videoProvider
+                    scaleFactor: 1.0
+                    opacity: tile.videoInfoChecked && tile.videoUrl !== "" ? 1 : 0
+                    visible: opacity !== 0
+
+                    Behavior on opacity { OpacityAnimator {} }
+                }
+
+                // One bar at a time, by the tile's width; shown with the other overlays.
+                Loader {
+                    id: narrowBar
+                    objectName: "narrowBar"
+                    active: tile.showLabel
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    anchors.bottom: parent.bottom
+                    opacity: tile.hovered && tile.videoUrl !== "" ? 1 : 0
+                    visible: opacity !== 0
+
+                    Behavior on opacity { OpacityAnimator {} }
+
+                    sourceComponent: CameraTile.NarrowToolBar {
+                        host: tile
+                        level: audioInput.level
+                    }
+                }
+
+                // Its bottom on the top of the progress bar's place, hidden or not.
+                Loader {
+                    id: wideBar
+                    objectName: "wideBar"
+                    active: !tile.showLabel
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    anchors.bottom: parent.bottom
+                    anchors.bottomMargin: 42 * styleManager.scaleRatio
+                    opacity: tile.hovered && tile.videoUrl !== "" ? 1 : 0
+                    visible: opacity !== 0
+
+                    Behavior on opacity { OpacityAnimator {} }
+
+                    sourceComponent: CameraTile.WideToolBar {
+                        host: tile
+                        level: audioInput.level
+                    }
                 }
             }
         }

@@ -1,88 +1,431 @@
 import QtQuick
+import QtQuick.Layouts
 import "../Widgets" as Widgets
+import "../RealtimeRetrieval" as RealtimeRetrieval
 
-// Stand-in for the home dashboard until the page itself is built: it offers what the
-// main window and the device tree use of it, and the device list panel at its left.
+// The home dashboard: seven glowing panels on a 3 x 4 grid. While the page is on screen
+// it asks the server for its load figures every 2 s and hands them to the charts.
 Item {
     id: homePage
 
     property bool isCurrent: false
-    property color inputColor: styleManager.style.color("Login-InputColor")
     property color textColor: styleManager.style.color("Login-TextColor")
+    property color inputColor: styleManager.style.color("Login-InputColor")
 
-    clip: true
+    // While a request is out a tick leaves the server alone, so that a hung server does
+    // not collect requests; it is out until its answer or its failure, which the
+    // transport reports for an unanswered call after this long at the latest.
+    property int stateReplyPatience: 30000
+    // When the server-state request now out was sent, 0 when none is; its number.
+    property double stateRequestSentAt: 0
+    property int stateRequestNumber: 0
 
-    Widgets.StandInTitle {
-        text: "首页"
+    readonly property alias stateTimer: stateTimer
+    readonly property alias diskChart: diskChart
+    readonly property alias cpuMemoryChart: cpuMemoryChart
+    readonly property alias networkChart: networkChart
+    readonly property alias deviceStatusView: deviceStatusView
+    readonly property alias deviceListView: deviceListView
+    readonly property alias cameraWall: cameraWall
+    readonly property alias carouselSettingPopup: carouselSettingPopup
+
+    function requestServerState() {
+        const now = Date.now();
+        if (stateRequestSentAt > 0 && now - stateRequestSentAt < stateReplyPatience)
+            return;
+        stateRequestSentAt = now;
+        const number = ++stateRequestNumber;
+        const ended = () => {
+            if (number === stateRequestNumber)
+                stateRequestSentAt = 0;
+        };
+        networkManager.getServerState(object => {
+            ended();
+            processStateData(object);
+        }, ended);
     }
 
-    // Above its neighbours: the tree's details box opens to its right, over them.
-    Rectangle {
-        id: deviceListPanel
-        objectName: "deviceListPanel"
-        x: 20 * styleManager.scaleRatio
-        width: 340 * styleManager.scaleRatio
-        // A third of the page, as the dashboard's first row will be.
-        height: (parent.height - 20 * styleManager.scaleRatio) / 3
-        z: 10
-        radius: 2
-        color: "#70002E3B"
-
-        Row {
-            id: panelTitle
-            x: 5 * styleManager.scaleRatio
-            height: 32 * styleManager.scaleRatio
-            spacing: 5 * styleManager.scaleRatio
-
-            Image {
-                anchors.verticalCenter: parent.verticalCenter
-                width: 32 * styleManager.scaleRatio
-                height: width
-                mipmap: true
-                source: styleManager.style.image("Home-DeviceListIcon")
+    // Each chart takes its own members: one that cannot read its part leaves the
+    // others updating.
+    function processStateData(object) {
+        const updates = [() => diskChart.updateDisk(object.diskData),
+                         () => cpuMemoryChart.updatePerformance(object.cpuData, object.memData),
+                         () => networkChart.updatePerformance(object.netUpData, object.netDownData)];
+        for (const update of updates) {
+            try {
+                update();
+            } catch (error) {
+                console.log("processStateData:", error);
             }
-
-            Text {
-                anchors.verticalCenter: parent.verticalCenter
-                text: "设备列表"
-                color: styleManager.style.color("Login-TextColor")
-                font.family: "微软雅黑"
-                font.pointSize: 11 * styleManager.fontScaleRatio
-            }
-        }
-
-        DeviceListView {
-            id: deviceListView
-            objectName: "deviceListView"
-            anchors.top: panelTitle.bottom
-            anchors.left: parent.left
-            anchors.right: parent.right
-            anchors.bottom: parent.bottom
-            anchors.margins: 5 * styleManager.scaleRatio
-
-            onClickChannel: info => cameraTile.playChannel(info)
         }
     }
 
-    // One tile where the dashboard's camera wall will be: a channel picked in the tree
-    // plays in it.
-    CameraRectangle {
-        id: cameraTile
-        objectName: "cameraTile"
-        anchors.left: deviceListPanel.right
+    onIsCurrentChanged: {
+        if (isCurrent) {
+            cpuMemoryChart.clearSeries();
+            networkChart.clearSeries();
+        }
+    }
+
+    // The wall's carousel: it clears the four tiles when it starts and fills the first
+    // ones at every tick. Of all carousels only this one may start by itself.
+    RealtimeRetrieval.CarouselSettingPopup {
+        id: carouselSettingPopup
+        objectName: "carouselSettingPopup"
+        layoutCount: 4
+        onStart: cameraWall.stopAll()
+        onCarousel: channelList => cameraWall.playCarousel(channelList)
+        Component.onCompleted: {
+            if (settingManager.settings.carouselOnStart)
+                startCarousel();
+        }
+    }
+
+    Timer {
+        id: stateTimer
+        interval: 2000
+        repeat: true
+        running: homePage.isCurrent
+        onTriggered: homePage.requestServerState()
+    }
+
+    GridLayout {
+        id: gridLayout
+
+        readonly property real cellWidth: (width - columnSpacing * (columns - 1)) / columns
+        readonly property real cellHeight: (height - rowSpacing * (rows - 1)) / rows
+
+        anchors.fill: parent
         anchors.leftMargin: 20 * styleManager.scaleRatio
-        anchors.top: deviceListPanel.top
-        width: Math.min(parent.width - x - 20 * styleManager.scaleRatio, 800 * styleManager.scaleRatio)
-        height: width * 9 / 16
-        isCurrent: true
+        anchors.rightMargin: 20 * styleManager.scaleRatio
+        anchors.bottomMargin: 20 * styleManager.scaleRatio
+        anchors.topMargin: 0
+        rows: 3
+        columns: 4
 
-        PtzControlPanel {
-            objectName: "ptzControlPanel"
-            visible: cameraTile.videoUrl !== ""
-            hovered: cameraTile.hovered
-            exitTimer: cameraTile.exitTimer
-            deviceId: cameraTile.deviceId
-            channelId: cameraTile.channelId
+        // Above the other panels: the tree's details box opens to its right, over them.
+        GlowItem {
+            id: deviceListPanel
+            objectName: "deviceListPanel"
+            z: 10
+            Layout.row: 0
+            Layout.column: 0
+            Layout.preferredWidth: gridLayout.cellWidth - 40
+            Layout.preferredHeight: gridLayout.cellHeight
+            title: "设备列表"
+            titleIcon: styleManager.style.image("Home-DeviceListIcon")
+            content: DeviceListView {
+                id: deviceListView
+                objectName: "deviceListView"
+
+                // A click that brings no channel (a record the tree released) plays nothing.
+                onClickChannel: info => {
+                    if (info !== undefined && info !== null)
+                        cameraWall.cameraView.playCurrentCamera(info);
+                }
+            }
+            contentTitle: Widgets.ImageButton {
+                id: refreshButton
+                objectName: "deviceRefreshButton"
+                anchors.right: parent ? parent.right : undefined
+                anchors.rightMargin: 5 * styleManager.scaleRatio
+                anchors.verticalCenter: parent ? parent.verticalCenter : undefined
+                width: height
+                height: 28 * styleManager.scaleRatio
+                normalImage: styleManager.style.image("Home-DeviceListView-Refresh-Normal")
+                hoveredImage: styleManager.style.image("Home-DeviceListView-Refresh-Hovered")
+                pressedImage: styleManager.style.image("Home-DeviceListView-Refresh-Pressed")
+                onClicked: networkManager.getDeviceList()
+
+                Widgets.ToolTip {
+                    objectName: "deviceRefreshToolTip"
+                    text: "刷新"
+                    visible: refreshButton.hovered || refreshButton.pressed
+                }
+            }
+        }
+
+        GlowItem {
+            id: liveViewPanel
+            objectName: "liveViewPanel"
+            Layout.row: 0
+            Layout.column: 1
+            Layout.rowSpan: 2
+            Layout.columnSpan: 2
+            Layout.preferredWidth: gridLayout.cellWidth * 2 + gridLayout.columnSpacing + 80
+            Layout.preferredHeight: gridLayout.cellHeight * 2 + gridLayout.rowSpacing
+            title: "实时调阅"
+            titleIcon: styleManager.style.image("Home-RealtimeRetrievalIcon")
+            content: CameraWall {
+                id: cameraWall
+                objectName: "cameraWall"
+            }
+            contentTitle: Widgets.ColorButton {
+                objectName: "carouselButton"
+                anchors.top: parent ? parent.top : undefined
+                anchors.right: parent ? parent.right : undefined
+                anchors.rightMargin: 5 * styleManager.scaleRatio
+                width: 100 * styleManager.scaleRatio
+                height: 30 * styleManager.scaleRatio
+                normalColor: styleManager.style.color("Login-LoginButton-Normal")
+                hoveredColor: Qt.lighter(normalColor)
+                pressedColor: Qt.darker(normalColor, 1.2)
+                textColor: styleManager.style.color("Login-TextColor")
+                font.pointSize: 12 * styleManager.fontScaleRatio
+                radius: 2
+                text: carouselSettingPopup.running ? "暂停轮播" : "轮播"
+                onClicked: {
+                    if (carouselSettingPopup.running)
+                        carouselSettingPopup.stopCarousel();
+                    else
+                        carouselSettingPopup.open();
+                }
+            }
+        }
+
+        GlowItem {
+            id: latestAlarmPanel
+            objectName: "latestAlarmPanel"
+            Layout.row: 0
+            Layout.column: 3
+            Layout.rowSpan: 3
+            Layout.preferredWidth: gridLayout.cellWidth - 40
+            Layout.preferredHeight: gridLayout.cellHeight * 3 + gridLayout.rowSpacing
+            title: "最新告警"
+            titleIcon: styleManager.style.image("Home-LastestAlarmIcon")
+        }
+
+        GlowItem {
+            objectName: "deviceStatusPanel"
+            Layout.row: 1
+            Layout.column: 0
+            Layout.preferredWidth: gridLayout.cellWidth - 40
+            Layout.preferredHeight: gridLayout.cellHeight
+            title: "设备状态"
+            titleIcon: styleManager.style.image("Home-DeviceStatusIcon")
+            content: DeviceStatusView {
+                id: deviceStatusView
+                objectName: "deviceStatusView"
+            }
+        }
+
+        GlowItem {
+            objectName: "diskPanel"
+            Layout.row: 2
+            Layout.column: 0
+            Layout.preferredWidth: gridLayout.cellWidth - 40
+            Layout.preferredHeight: gridLayout.cellHeight
+            title: "磁盘使用"
+            titleIcon: styleManager.style.image("Home-DiskChartIcon")
+            content: DiskChart {
+                id: diskChart
+                objectName: "diskChart"
+            }
+        }
+
+        GlowItem {
+            objectName: "cpuMemoryPanel"
+            Layout.row: 2
+            Layout.column: 1
+            Layout.preferredWidth: gridLayout.cellWidth + 40
+            Layout.preferredHeight: gridLayout.cellHeight
+            title: "CPU/内存使用"
+            titleIcon: styleManager.style.image("Home-CpuChartIcon")
+            content: CpuMemoryChart {
+                id: cpuMemoryChart
+                objectName: "cpuMemoryChart"
+            }
+        }
+
+        GlowItem {
+            objectName: "networkPanel"
+            Layout.row: 2
+            Layout.column: 2
+            Layout.preferredWidth: gridLayout.cellWidth + 40
+            Layout.preferredHeight: gridLayout.cellHeight
+            title: "带宽使用(Mbps)"
+            titleIcon: styleManager.style.image("Home-NetworkChartIcon")
+            content: NetworkChart {
+                id: networkChart
+                objectName: "networkChart"
+            }
+        }
+    }
+
+    // A panel: a glowing body with a title bar (icon, title and an item at its right)
+    // over a content area that its content fills.
+    component GlowItem: Widgets.GlowRectangle {
+        id: panel
+
+        property string title
+        property url titleIcon
+        property Item content: Item {}
+        property Item contentTitle: Item {}
+
+        function adoptContent() {
+            if (!content)
+                return;
+            content.parent = contentArea;
+            content.anchors.fill = contentArea;
+        }
+
+        function adoptContentTitle() {
+            if (contentTitle)
+                contentTitle.parent = titleBar;
+        }
+
+        cornerRadius: 4 * styleManager.scaleRatio
+        glowRadius: 10 * styleManager.scaleRatio
+        glowColor: "#40009ca2"
+        rect.radius: 2
+        rect.anchors.margins: 12 * styleManager.scaleRatio
+        rect.color: "#70002E3B"
+
+        onContentChanged: adoptContent()
+        onContentTitleChanged: adoptContentTitle()
+        Component.onCompleted: {
+            adoptContent();
+            adoptContentTitle();
+        }
+
+        Item {
+            parent: panel.rect
+            anchors.fill: parent
+
+            Item {
+                id: titleBar
+                objectName: "panelTitleBar"
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.top: parent.top
+                height: 32 * styleManager.scaleRatio
+
+                Image {
+                    id: titleIconImage
+                    x: 5 * styleManager.scaleRatio
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 32 * styleManager.scaleRatio
+                    height: width
+                    mipmap: true
+                    source: panel.titleIcon
+                }
+
+                Text {
+                    objectName: "panelTitleText"
+                    anchors.left: titleIconImage.right
+                    anchors.verticalCenter: parent.verticalCenter
+                    leftPadding: 5 * styleManager.scaleRatio
+                    text: panel.title
+                    font.family: "微软雅黑"
+                    font.pointSize: 11 * styleManager.fontScaleRatio
+                    color: homePage.textColor
+                }
+            }
+
+            Item {
+                id: contentArea
+                objectName: "panelContentArea"
+                anchors.fill: parent
+                anchors.topMargin: titleBar.height + 5 * styleManager.scaleRatio
+                anchors.leftMargin: 5 * styleManager.scaleRatio
+                anchors.rightMargin: 5 * styleManager.scaleRatio
+                anchors.bottomMargin: 5 * styleManager.scaleRatio
+            }
+        }
+    }
+
+    // Four tiles in two rows; the current tile (the cursor) plays the next picked channel.
+    // The wall is also the area that a maximised tile fills.
+    component CameraWall: Item {
+        id: rootItem
+
+        readonly property alias cameraView: cameraView
+        readonly property var cameras: [cell1.camera, cell2.camera, cell3.camera, cell4.camera]
+
+        // The carousel starts on a cleared wall.
+        function stopAll() {
+            for (const camera of cameras)
+                camera.stopChannel();
+        }
+
+        // One carousel tick: its channels in the first tiles, the cursor stays.
+        function playCarousel(channelList) {
+            for (let i = 0; i < channelList.length && i < cameras.length; ++i) {
+                const entry = channelList[i];
+                entry.name = entry.Name;
+                entry.parentDeviceID = entry.ParentDeviceID;
+                entry.channelID = entry.ChannelID;
+                entry.snapUrl = "";
+                cameras[i].playChannel(entry);
+            }
+        }
+
+        GridLayout {
+            id: cameraView
+            objectName: "cameraView"
+
+            readonly property real cellWidth: (width - columnSpacing * (columns - 1)) / columns
+            readonly property real cellHeight: (height - rowSpacing * (rows - 1)) / rows
+            property var currentCamera: undefined
+
+            function setCurrentCamera(camera) {
+                currentCamera = camera;
+            }
+
+            function playCurrentCamera(info) {
+                if (currentCamera === undefined || currentCamera === null)
+                    return;
+                currentCamera.playChannel(info);
+                const at = rootItem.cameras.indexOf(currentCamera);
+                currentCamera = rootItem.cameras[(at + 1) % rootItem.cameras.length];
+            }
+
+            anchors.fill: parent
+            rows: 2
+            columns: 2
+            rowSpacing: 5
+            columnSpacing: 5
+
+            WallCell { id: cell1; number: 1; wall: rootItem; view: cameraView }
+            WallCell { id: cell2; number: 2; wall: rootItem; view: cameraView }
+            WallCell { id: cell3; number: 3; wall: rootItem; view: cameraView }
+            WallCell { id: cell4; number: 4; wall: rootItem; view: cameraView }
+
+            Component.onCompleted: currentCamera = cell1.camera
+        }
+    }
+
+    // A cell of the wall with its live tile, which fills the cell until it is maximised,
+    // and the tile's PTZ overlay.
+    component WallCell: Item {
+        id: cell
+
+        property int number: 0
+        property Item wall
+        property var view
+        readonly property alias camera: camera
+
+        objectName: "cameraRect" + number + "Item"
+        Layout.preferredWidth: view.cellWidth
+        Layout.preferredHeight: view.cellHeight
+
+        CameraRectangle {
+            id: camera
+            objectName: "cameraRect" + cell.number
+            anchors.fill: parent
+            setCurrentFunction: cell.view.setCurrentCamera
+            isCurrent: cell.view.currentCamera === camera
+            fillParent: cell.wall
+            noFillParent: cell
+
+            PtzControlPanel {
+                objectName: "ptzControlPanel" + cell.number
+                visible: camera.videoUrl !== ""
+                hovered: camera.hovered
+                exitTimer: camera.exitTimer
+                deviceId: camera.deviceId
+                channelId: camera.channelId
+            }
         }
     }
 }

@@ -33,6 +33,9 @@ Item {
         currentMinute = 0
         currentHour = 0
         scaleFactor = 1.0
+        // Back to midnight at the left edge also where the unzoomed ruler is wider than
+        // the strip, and the zoom's way back would leave it panned to the end.
+        moveTimeLine(0)
     }
 
     function timeToCoord(seconds) {

@@ -1,24 +1,38 @@
 import QtQuick
-import "../Widgets" as Widgets
+import QtQuick.Controls
 
-// Stand-in for the video square until the page itself is built, with the side panel
-// at its right edge.
+// The video square: the paged snapshot grid on the left, the side panel on the right.
+// A list of channels picked in the panel (a device, a channel with sub-channels, a
+// group or favourite device) fills the grid; a single channel changes nothing here.
 Item {
     id: videoSquare
 
     clip: true
 
-    Widgets.StandInTitle {
-        text: "视频广场"
+    Rectangle {
+        objectName: "gridArea"
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
+        anchors.left: parent.left
+        anchors.right: deviceManageView.left
+        color: "#20ffffff"
+
+        VideoPageView {
+            id: videoPageView
+            objectName: "videoPageView"
+            anchors.fill: parent
+        }
     }
 
-    // Above the page: the fold button and the details box lie left of the panel.
+    // After the grid, so that the fold button and the details box, which lie left of
+    // the panel, are drawn over the grid.
     DeviceManageSwipeView {
         id: deviceManageView
         objectName: "deviceManageView"
         anchors.top: parent.top
         anchors.bottom: parent.bottom
         anchors.right: parent.right
-        z: 1
+
+        onClickChannelList: channelList => videoPageView.channelList = channelList
     }
 }

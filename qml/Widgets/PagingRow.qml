@@ -12,6 +12,8 @@ Row {
     property int rowCount: 0
     property int total: 0
     property color textColor: styleManager.style.color("Login-TextColor")
+    // Return or Enter in the page field acts as "确定", but only on a value the field accepts.
+    property bool jumpOnReturn: false
     readonly property color buttonColor: styleManager.style.color("Login-LoginButton-Normal")
 
     signal pageChosen(int page)
@@ -88,6 +90,11 @@ Row {
             selectByMouse: true
             selectionColor: "#a01AA9FF"
             validator: IntValidator { bottom: 1; top: 10000 }
+            // Emitted only for acceptable input.
+            onAccepted: {
+                if (row.jumpOnReturn)
+                    gotoPageButton.clicked();
+            }
         }
     }
 

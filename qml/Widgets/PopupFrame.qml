@@ -32,9 +32,13 @@ GlowRectangle {
 
         Text {
             id: titleText
+            objectName: "PopupTitle"
             anchors.left: parent.left
             anchors.leftMargin: 10 * styleManager.scaleRatio
+            // A long title (a record's name and time) ends before the close button.
+            anchors.right: closer.left
             anchors.verticalCenter: parent.verticalCenter
+            elide: Text.ElideRight
             font.family: "微软雅黑"
             font.pointSize: 12 * styleManager.fontScaleRatio
             color: styleManager.style.color("Widgets-Popup-Title")

@@ -3,6 +3,7 @@
 #include <QQmlEngine>
 #include <QTest>
 
+#include "eventwait.h"
 #include "networkmanager.h"
 #include "settings.h"
 #include "testserver.h"
@@ -27,7 +28,7 @@ public:
     int count() const { return calls().property(QStringLiteral("length")).toInt(); }
     QJSValue call(int index) const { return calls().property(quint32(index)); }
     QJSValue argument(int index, int argument) const { return call(index).property(quint32(argument)); }
-    bool waitFor(int n, int timeoutMs = 10000) const
+    bool waitFor(int n, int timeoutMs = kEventWaitMs) const
     {
         return QTest::qWaitFor([this, n]() { return count() >= n; }, timeoutMs);
     }
@@ -75,7 +76,7 @@ public:
 
     QList<TestServerRequest> waitForLog(int n)
     {
-        (void)QTest::qWaitFor([this, n]() { return server.requestLog().size() >= n; }, 10000);
+        (void)QTest::qWaitFor([this, n]() { return server.requestLog().size() >= n; }, kEventWaitMs);
         return server.requestLog();
     }
 

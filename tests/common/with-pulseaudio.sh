@@ -14,7 +14,8 @@ set-default-sink zelka_null_sink
 PA
 if command -v pulseaudio >/dev/null 2>&1; then
   pulseaudio -n -F "$config" --exit-idle-time=-1 --daemonize=yes --log-target=stderr 2>/dev/null
-  for _ in $(seq 1 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  # Up to 30 s, as every wait in the tests: a loaded machine starts it slowly.
+  for _ in $(seq 1 300); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 fi
 "$@"
 status=$?

@@ -1,25 +1,44 @@
 #!/usr/bin/env bash
-# The camera tile as an operator meets it on the home page: a channel clicked in the
-# tree plays in the tile beside it (the picture moves), hovering shows the statistics
-# label, the joystick of the PTZ overlay steers the camera, a second channel replaces
-# the first on the server.
+# The camera tile as an operator meets it in the home page's wall: a channel clicked in
+# the tree plays in the first tile (the picture moves), hovering the small tile shows the
+# statistics label and the narrow tool bar; a double-click maximises the tile over the
+# wall, where hovering shows the wide bar, whose record and snapshot buttons leave an MP4
+# and a PNG beside the executable and whose statistics overlay shows, and the joystick of
+# the PTZ overlay steers the camera; a double-click puts the tile back, and a second
+# channel replaces the first on the server.
 # Usage (under an X server): tst_cameratile.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
 # Points of the main window at scale 1 (1688 x 950). The home tree: the expand square
-# and the text of its row k. The tile: right of the tree's panel, 800 x 450.
-home_row_y() { echo $((108 + 30 * $1)); }
-HOME_SQUARE_X=41
-HOME_TEXT_X=150
-TILE_AREA="400 75 800 450"
-TILE_CENTRE="800 300"
-# Inside the tile, away from its overlays: the picture only.
-PICTURE_AREA="500 120 400 200"
-# The statistics label at the tile's bottom left, the joystick at its bottom right.
-LABEL_AREA="405 420 300 100"
-JOYSTICK_CENTRE="1115 392"
+# and the text of its row k. The wall's first tile: 411..843 x 96..354; maximised it
+# covers the wall, 411..1280 x 96..617.
+home_row_y() { echo $((120 + 30 * $1)); }
+HOME_SQUARE_X=53
+HOME_TEXT_X=162
+TILE_CENTRE="627 200"
+WALL_CENTRE="845 300"
+# The small tile's picture (its overlays hide while it is not hovered), its statistics
+# label at the bottom left and its narrow bar along the bottom edge.
+PICTURE_AREA="415 100 425 250"
+LABEL_AREA="415 270 200 50"
+NARROW_BAR_AREA="418 322 195 30"
+# The maximised tile: the wide bar's buttons along an arch above the bottom edge (the
+# area checked lies left of the picture's moving noise), the statistics overlay at the
+# top left, the joystick at the bottom right.
+BAR_AREA="619 485 340 90"
+RECORD_BUTTON="805 531"
+SNAPSHOT_BUTTON="885 531"
+VIDEO_INFO_BUTTON="1045 513"
+OVERLAY_AREA="423 108 230 200"
+JOYSTICK_CENTRE="1203 513"
+BIN=$1
 
 e2e_init "$1"
+# The desktop's URL opener, as the client finds it: it notes what it is given.
+mkdir -p "$E2E_DIR/opener"
+printf '#!/bin/sh\necho "$1" >> "%s/opened.txt"\n' "$E2E_DIR" > "$E2E_DIR/opener/xdg-open"
+chmod +x "$E2E_DIR/opener/xdg-open"
+export PATH="$E2E_DIR/opener:$PATH"
 e2e_start_server
 e2e_write_config 'Username=admin\n'
 e2e_start_client
@@ -27,7 +46,7 @@ e2e_log_in
 e2e_wait_log '^GET /api/v1/channels\?.*subset=34020000001310000103'
 sleep 1
 
-# Device 1 opens; its first channel (101) plays in the tile.
+# Device 1 opens; its first channel (101) plays in the first tile.
 e2e_click $HOME_SQUARE_X "$(home_row_y 0)"
 e2e_click $HOME_TEXT_X "$(home_row_y 1)"
 e2e_wait_log '^GET /api/v1/gettoken\?channel=101$'
@@ -40,11 +59,62 @@ sleep 1.5
 e2e_screenshot playing-2
 e2e_changed playing-1 playing-2 $PICTURE_AREA || e2e_fail "the tile's picture does not move"
 
-# Hovered, the tile shows its statistics label.
+# Hovered, the small tile shows its statistics label and its narrow bar.
 e2e_hover $TILE_CENTRE
 sleep 1
 e2e_screenshot hovered
 e2e_changed playing-2 hovered $LABEL_AREA || e2e_fail "no statistics label on the hovered tile"
+e2e_changed playing-2 hovered $NARROW_BAR_AREA || e2e_fail "no narrow bar on the hovered tile"
+
+# A double-click maximises the tile over the wall; hovered, it shows the wide bar.
+xdotool click --repeat 2 --delay 80 1
+e2e_hover 1500 900
+sleep 3
+e2e_screenshot maximised
+e2e_hover $WALL_CENTRE
+sleep 1
+e2e_screenshot maximised-hovered
+e2e_changed maximised maximised-hovered $BAR_AREA || e2e_fail "no tool bar on the hovered tile"
+
+# Record for a while, then a snapshot: the files land beside the executable.
+touch "$E2E_DIR/before-files"
+sleep 1
+# On the bar first: the bars show only while the pointer is about.
+e2e_hover $RECORD_BUTTON
+sleep 1
+e2e_click $RECORD_BUTTON
+sleep 3
+e2e_screenshot recording
+# Each click where the pointer has just moved, so that the bar under it knows it.
+e2e_hover $((${RECORD_BUTTON% *} + 2)) ${RECORD_BUTTON#* }
+sleep 0.5
+e2e_click $RECORD_BUTTON
+opened() {
+  grep -qx "file://$1" "$E2E_DIR/opened.txt" 2>/dev/null
+}
+e2e_until "the recording folder handed to the URL opener" opened "$BIN/record/video"
+e2e_screenshot recorded
+e2e_hover $((${SNAPSHOT_BUTTON% *} + 2)) ${SNAPSHOT_BUTTON#* }
+sleep 0.5
+e2e_click $SNAPSHOT_BUTTON
+e2e_until "the snapshot folder handed to the URL opener" opened "$BIN/snapshot/video"
+files_written() {
+  find "$BIN/record/video" -newer "$E2E_DIR/before-files" -name '东门入口-*.mp4' | grep -q . &&
+    find "$BIN/snapshot/video" -newer "$E2E_DIR/before-files" -name '东门入口-*.png' | grep -q .
+}
+e2e_until "the recording and the snapshot beside the executable" files_written
+RECORDING=$(find "$BIN/record/video" -newer "$E2E_DIR/before-files" -name '东门入口-*.mp4' | head -n 1)
+ffprobe -v error -select_streams v -show_entries stream=codec_name,width,height -of csv=p=0 "$RECORDING" |
+  grep -qx 'h264,640,360' || e2e_fail "the recording $RECORDING is no 640x360 H.264 video"
+SNAPSHOT=$(find "$BIN/snapshot/video" -newer "$E2E_DIR/before-files" -name '东门入口-*.png' | head -n 1)
+[ "$(identify -format '%m %wx%h' "$SNAPSHOT")" = "PNG 640x360" ] || e2e_fail "the snapshot $SNAPSHOT is no 640x360 PNG"
+rm -f "$RECORDING" "$SNAPSHOT"
+
+# The statistics overlay, switched on from the bar.
+e2e_click $VIDEO_INFO_BUTTON
+sleep 1
+e2e_screenshot videoinfo
+e2e_changed maximised-hovered videoinfo $OVERLAY_AREA || e2e_fail "no statistics overlay"
 
 # A drag on the joystick steers: a start on press, a stop on release.
 xdotool mousemove --sync $((E2E_X + ${JOYSTICK_CENTRE% *})) $((E2E_Y + ${JOYSTICK_CENTRE#* } - 30))
@@ -58,7 +128,11 @@ e2e_wait_log '^GET /api/v1/ptzcontrol\?device=1&channel=101&command=up&direction
 e2e_wait_log '^GET /api/v1/ptzcontrol\?device=1&channel=101&command=right&direction=right&speed=100$'
 e2e_wait_log '^GET /api/v1/ptzcontrol\?device=1&channel=101&command=stop&direction=right&speed=100$'
 
-# The next channel (102) takes over; the server hears the stop of the first.
+# A double-click puts the tile back in its cell, as the current tile: the next channel
+# (102) takes over there; the server hears the stop of the first.
+e2e_hover $WALL_CENTRE
+xdotool click --repeat 2 --delay 80 1
+sleep 0.5
 e2e_click $HOME_TEXT_X "$(home_row_y 2)"
 e2e_wait_log '^GET /api/v1/devices/stopchannelstream\?device=1&channel=101&stream_type=play$'
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=102&protocol=RTSP&token='

@@ -9,10 +9,10 @@
 # Points of the main window at scale 1 (1688 x 950). The home tree: the expand square
 # and the text of its row k, the star at the right end of a row. The side panel: 320
 # wide at the right edge, below the 36 high tab strip; its fold button left of it.
-home_row_y() { echo $((108 + 30 * $1)); }
-HOME_SQUARE_X=41
-HOME_TEXT_X=150
-HOME_STAR_X=338
+home_row_y() { echo $((120 + 30 * $1)); }
+HOME_SQUARE_X=53
+HOME_TEXT_X=162
+HOME_STAR_X=353
 PANEL_SQUARE_X=1384
 PANEL_TEXT_X=1480
 panel_row_y() { echo $((107 + 30 * $1)); }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The record page as an operator meets it: a channel picked in the side panel asks for
 # today's records; the calendar opens with the month's days that have records marked;
-# a marked day double-clicked is queried and its records listed; the device tab asks
-# again with its type; the view switch shows the time axis.
+# a marked day double-clicked is queried and its records listed; a record's link is
+# copied, the record played in the play window, one download stopped midway (no file
+# left) and another finished into the record folder; the device tab asks again with its
+# type; the view switch shows the time axis.
 # Usage (under an X server): tst_recordpage.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
@@ -25,6 +27,14 @@ CALENDAR_AREA="10 70 360 260"
 day_x() { echo $((10 + 360 * $1 / 7 + 26)); }
 day_y() { echo $((162 + 30 * $1)); }
 ROWS_AREA="10 80 600 60"
+# The record table below the top bar: rows 41 apart under a 40 high header, the button
+# columns at the right end. A download popup opens in the middle of the window.
+row_y() { echo $((151 + 41 * $1)); }
+LINK_X=1145
+PLAY_X=1206
+DOWNLOAD_X=1267
+POPUP_STOP="844 530"
+POPUP_CLOSE="1028 401"
 
 e2e_double_click() {
   xdotool mousemove --sync $((E2E_X + $1)) $((E2E_Y + $2))
@@ -33,7 +43,10 @@ e2e_double_click() {
 
 e2e_init "$1"
 e2e_start_server --no-rtsp
-e2e_write_config 'Username=admin\n'
+RECORDS="$E2E_DIR/records/record/download"
+e2e_write_config "Username=admin
+RecordPath=$E2E_DIR/records
+"
 e2e_start_client
 e2e_log_in
 e2e_wait_log '^GET /api/v1/channels\?.*subset=34020000001310000103'
@@ -68,6 +81,38 @@ e2e_hover 800 600
 sleep 1
 e2e_screenshot rows
 e2e_changed before-calendar rows $ROWS_AREA || e2e_fail "no records listed"
+
+# The first record's link, then the record itself in the play window.
+DAY8="$(date +%Y%m)08"
+e2e_click $LINK_X "$(row_y 0)"
+sleep 0.3
+e2e_screenshot link-copied
+e2e_click $PLAY_X "$(row_y 0)"
+e2e_wait_log "^GET /vod/record/101/${DAY8}080000\.mp4"
+e2e_other_window
+sleep 2
+e2e_screenshot play-window
+e2e_click $((E2E_OTHER_X - E2E_X + E2E_OTHER_W - 24)) $((E2E_OTHER_Y - E2E_Y + 24))
+e2e_wait_only_window
+
+# The second record trickles: its download is stopped midway and leaves no file.
+curl -sf -X POST -d "{\"path\": \"/api/v1/record/download/101/${DAY8}123000\", \"slowChunkDelayMs\": 50}" \
+  "http://127.0.0.1:$E2E_PORT/__control/fault" >/dev/null || e2e_fail "the fault was not set"
+e2e_click $DOWNLOAD_X "$(row_y 1)"
+e2e_wait_log "^GET /api/v1/record/download/101/${DAY8}123000"
+sleep 1
+e2e_screenshot download-popup
+e2e_click $POPUP_STOP
+sleep 0.5
+[ -z "$(ls -A "$RECORDS")" ] || e2e_fail "a stopped download left $(ls "$RECORDS")"
+e2e_click $POPUP_CLOSE
+# The first one ends in the record folder.
+e2e_click $DOWNLOAD_X "$(row_y 0)"
+downloaded() { [ -s "$RECORDS/rec_101_${DAY8}080000.mp4-101-${DAY8}080000.mp4" ]; }
+e2e_until "the downloaded file" downloaded
+sleep 1
+e2e_screenshot downloaded
+[ "$(ls "$RECORDS" | wc -l)" = 1 ] || e2e_fail "the folder holds $(ls "$RECORDS")"
 
 # The device tab asks for the same day again with its type; the view switch shows the
 # time axis.

@@ -9,6 +9,7 @@
 
 #include "clientstartup.h"
 #include "maptestkit.h"
+#include "qmlpatience.h"
 
 class LocationQmlSetup : public QObject
 {
@@ -24,6 +25,7 @@ public slots:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         engine->rootContext()->setContextProperty(QStringLiteral("tileServer"), m_probe);
+        installTestPatience(*engine);
     }
 
 private:

@@ -191,7 +191,7 @@ Item {
             compare(stack.lower.activeMapType.style, MapType.SatelliteMapDay)
             compare(stack.upper.activeMapType.style, MapType.StreetMap)
             const ground = tileServer.groundColour("satellite", 16, tile.x, tile.y)
-            tryVerify(() => similar(pixelOf(stack, 300, 200), ground), 30000, "the base's ground at the centre")
+            tryVerify(() => similar(pixelOf(stack, 300, 200), ground), patience, "the base's ground at the centre")
             // The street tile's road runs across its upper part, over the base.
             tryVerify(() => {
                 const image = grabImage(stack)
@@ -200,12 +200,12 @@ Item {
                         return true
                 }
                 return false
-            }, 30000, "a road of the street layer")
+            }, patience, "a road of the street layer")
 
             // An opaque type on the upper map covers the base.
             stack.upper.activeMapType = root.firstOfStyle(stack.upper.supportedMapTypes, MapType.HybridMap)
             tryVerify(() => similar(pixelOf(stack, 300, 200), tileServer.groundColour("hybrid", 16, tile.x, tile.y)),
-                      30000, "the hybrid ground")
+                      patience, "the hybrid ground")
         }
 
         function test_turnedAndTiltedKeepTheCentre() {
@@ -217,7 +217,7 @@ Item {
             stack.upper.tilt = 45
             compare(stack.lower.tilt, 45)
             const ground = tileServer.groundColour("satellite", 17, tile.x, tile.y)
-            tryVerify(() => similar(pixelOf(stack, 300, 200), ground), 30000, "the centre tile's ground")
+            tryVerify(() => similar(pixelOf(stack, 300, 200), ground), patience, "the centre tile's ground")
 
             // Tilted far with a wide view the top is sky: nothing drawn, the page shows through.
             stack.upper.fieldOfView = 100
@@ -227,9 +227,9 @@ Item {
             while (!stack.upper.toCoordinate(Qt.point(300, horizon), false).isValid)
                 horizon += 1
             verify(horizon > 10 && horizon < 200, "horizon at " + horizon)
-            tryVerify(() => similar(pixelOf(stack, 300, 200), ground), 30000, "the centre stays")
+            tryVerify(() => similar(pixelOf(stack, 300, 200), ground), patience, "the centre stays")
             // Once the far tiles are drawn, none reaches above the horizon, anywhere along it.
-            tryVerify(() => !similar(pixelOf(stack, 300, horizon + 3), stack.color), 30000, "ground below the horizon")
+            tryVerify(() => !similar(pixelOf(stack, 300, horizon + 3), stack.color), patience, "ground below the horizon")
             const image = grabImage(stack)
             for (let x = 0; x < 600; x += 5)
                 verify(similar(image.pixel(x, horizon - 2), stack.color), "sky at " + x)
@@ -241,7 +241,7 @@ Item {
             stack.upper.plugin = null
             compare(stack.upper.supportedMapTypes.length, 0)
             compare(stack.upper.activeMapType, null)
-            tryVerify(() => similar(pixelOf(stack, 300, 200), stack.color), 30000)
+            tryVerify(() => similar(pixelOf(stack, 300, 200), stack.color), patience)
         }
 
         function test_centreGlides() {
@@ -253,9 +253,9 @@ Item {
             const seen = []
             map.centerChanged.connect(() => seen.push(QtPositioning.coordinate(map.center.latitude, map.center.longitude)))
             map.center = end
-            tryVerify(() => seen.length > 0, 30000, "moves")
+            tryVerify(() => seen.length > 0, patience, "moves")
             verify(seen[0].distanceTo(end) > 1, "the first step falls short of the end")
-            tryVerify(() => map.center.distanceTo(end) < 0.01, 30000, "arrives")
+            tryVerify(() => map.center.distanceTo(end) < 0.01, patience, "arrives")
             verify(seen.length >= 2, "glides through " + seen.length + " steps")
             const whole = start.distanceTo(end)
             let last = 0

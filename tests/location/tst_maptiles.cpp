@@ -10,6 +10,7 @@
 #include <cmath>
 #include <memory>
 
+#include "eventwait.h"
 #include "geomap.h"
 #include "geoserviceplugin.h"
 #include "maptestkit.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr int kWait = 30000;
 const QSize kViewport(600, 400);
 const QString kSatellite = QStringLiteral("satellite");
 
@@ -163,7 +163,7 @@ private slots:
         auto get = [&](const QString &path, QByteArray *body) {
             QNetworkReply *reply = network.get(QNetworkRequest(m_probe.server().url(path)));
             QSignalSpy finished(reply, &QNetworkReply::finished);
-            finished.wait(kWait);
+            finished.wait(kEventWaitMs);
             *body = reply->readAll();
             const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             reply->deleteLater();
@@ -212,8 +212,8 @@ private slots:
         makeMap(TileServerProbe::mapSourceJson(19, m_run), center, zoom);
         show();
         const QStringList expected = expectedTiles(kSatellite, center, zoom);
-        QTRY_VERIFY2_WITH_TIMEOUT(fetchedAll(expected), qPrintable(m_probe.tilePaths(m_run).join(QLatin1Char(' '))), kWait);
-        QTRY_COMPARE_WITH_TIMEOUT(m_plugin->tileStore()->cachedCount(), int(expected.size()), kWait);
+        QTRY_VERIFY2_WITH_TIMEOUT(fetchedAll(expected), qPrintable(m_probe.tilePaths(m_run).join(QLatin1Char(' '))), kEventWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_plugin->tileStore()->cachedCount(), int(expected.size()), kEventWaitMs);
         QTest::qWait(300); // room for a stray request to show
         QStringList fetched = m_probe.tilePaths(m_run);
         fetched.sort();
@@ -230,11 +230,11 @@ private slots:
         QCOMPARE(m_map->zoomLevel(), 15.0);
         QCOMPARE(m_map->maximumZoomLevel(), 15.0);
         show();
-        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expectedTiles(kSatellite, center, 15)), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expectedTiles(kSatellite, center, 15)), kEventWaitMs);
         m_map->setZoomLevel(17.5);
         m_map->setBearing(40);
         m_map->setTilt(50);
-        QTRY_VERIFY_WITH_TIMEOUT(m_probe.tilePaths(m_run).size() > expectedTiles(kSatellite, center, 15).size(), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(m_probe.tilePaths(m_run).size() > expectedTiles(kSatellite, center, 15).size(), kEventWaitMs);
         QTest::qWait(300);
         for (const QString &path : m_probe.tilePaths(m_run))
             QVERIFY2(path.startsWith(QLatin1String("/tiles/satellite/15/")), qPrintable(path));
@@ -246,12 +246,12 @@ private slots:
         makeMap(TileServerProbe::mapSourceJson(19, m_run), center, 14);
         show();
         const QStringList expected = expectedTiles(kSatellite, center, 14);
-        QTRY_COMPARE_WITH_TIMEOUT(m_plugin->tileStore()->cachedCount(), int(expected.size()), kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(m_plugin->tileStore()->cachedCount(), int(expected.size()), kEventWaitMs);
         m_probe.clearLog();
         m_map->clearData();
         QCOMPARE(m_plugin->tileStore()->cachedCount(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expected), kWait);
-        QTRY_COMPARE_WITH_TIMEOUT(m_plugin->tileStore()->cachedCount(), int(expected.size()), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expected), kEventWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_plugin->tileStore()->cachedCount(), int(expected.size()), kEventWaitMs);
         QCOMPARE(m_probe.tilePaths(m_run).size(), expected.size());
     }
 
@@ -274,9 +274,9 @@ private slots:
                                   + "/{z}/{x}/{y}.png\"}]}";
         makeMap(source, center, 13);
         show();
-        QTRY_VERIFY_WITH_TIMEOUT(similarColours(pixelAt(QPointF(300, 200)), TileRoutes::groundColour(kSatellite, 13, tile.x(), tile.y())), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(similarColours(pixelAt(QPointF(300, 200)), TileRoutes::groundColour(kSatellite, 13, tile.x(), tile.y())), kEventWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(similarColours(pixelAt(QPointF(300 + 256, 200)),
-                                                TileRoutes::groundColour(kSatellite, 13, tile.x() + 1, tile.y())), kWait);
+                                                TileRoutes::groundColour(kSatellite, 13, tile.x() + 1, tile.y())), kEventWaitMs);
         QVERIFY(m_probe.tilePaths(m_run).isEmpty());
         QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(QLatin1Char('\n'))));
     }
@@ -297,8 +297,8 @@ private slots:
                 "{\"style\": \"SatelliteMapDay\", \"url\": \"" + address + "\"}]}",
                 center, 15);
         show();
-        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expectedTiles(kSatellite, center, 15)), kWait);
-        QTRY_COMPARE_WITH_TIMEOUT(g_warnings.size(), 1, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expectedTiles(kSatellite, center, 15)), kEventWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(g_warnings.size(), 1, kEventWaitMs);
         const QString warning = g_warnings.first();
         QVERIFY2(warning.contains(QStringLiteral("map tile 15/%1/%2").arg(tile.x() + 1).arg(tile.y())), qPrintable(warning));
         QVERIFY2(warning.contains(QStringLiteral("127.0.0.1")), qPrintable(warning));
@@ -315,17 +315,17 @@ private slots:
         QCOMPARE(countOf(m_probe.tilePaths(m_run), broken), 1);
         QCOMPARE(g_warnings.size(), 1);
         // Its place shows what lies below the map (the window's white), its neighbour its tile.
-        QTRY_VERIFY_WITH_TIMEOUT(similarColours(pixelAt(QPointF(300, 200)), TileRoutes::groundColour(kSatellite, 15, tile.x(), tile.y())), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(similarColours(pixelAt(QPointF(300, 200)), TileRoutes::groundColour(kSatellite, 15, tile.x(), tile.y())), kEventWaitMs);
         QVERIFY(similarColours(pixelAt(QPointF(300 + 256, 200)), Qt::white));
 
         // Out of view and back, it is tried again.
         m_probe.server().clearFaults();
         m_map->pan(20000, 0);
-        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expectedTiles(kSatellite, m_map->center(), 15)), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expectedTiles(kSatellite, m_map->center(), 15)), kEventWaitMs);
         m_map->setCenter(center);
-        QTRY_COMPARE_WITH_TIMEOUT(countOf(m_probe.tilePaths(m_run), broken), 2, kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(countOf(m_probe.tilePaths(m_run), broken), 2, kEventWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(similarColours(pixelAt(QPointF(300 + 256, 200)),
-                                                TileRoutes::groundColour(kSatellite, 15, tile.x() + 1, tile.y())), kWait);
+                                                TileRoutes::groundColour(kSatellite, 15, tile.x() + 1, tile.y())), kEventWaitMs);
     }
 
     void absentOrSilentServerNeverHoldsUpTheMap()
@@ -340,10 +340,10 @@ private slots:
         makeMap(TileServerProbe::mapSourceJson(19, m_run), center, 12);
         show();
         const int expected = int(expectedTiles(kSatellite, center, 12).size());
-        QTRY_COMPARE_WITH_TIMEOUT(int(g_warnings.size()), expected, kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(int(g_warnings.size()), expected, kEventWaitMs);
         QSignalSpy frames(m_window.get(), &QQuickWindow::frameSwapped);
         m_map->setBearing(20);
-        QTRY_VERIFY_WITH_TIMEOUT(!frames.isEmpty(), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(!frames.isEmpty(), kEventWaitMs);
 
         // The server takes the requests and never answers: frames keep coming, and tiles
         // that leave the view are given up.
@@ -357,15 +357,15 @@ private slots:
         m_map->setZoomLevel(14);
         // The nearest tiles go first, on the few connections the server holds open.
         const QPoint tile = m_probe.tileAt(center, 14);
-        QTRY_VERIFY_WITH_TIMEOUT(m_probe.tilePaths(m_run).contains(tilePath(kSatellite, 14, tile.x(), tile.y())), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(m_probe.tilePaths(m_run).contains(tilePath(kSatellite, 14, tile.x(), tile.y())), kEventWaitMs);
         TileStore *store = m_plugin->tileStore();
         const TileKey centreKey{1, 14, tile.x(), tile.y()};
         QVERIFY(store->isFetching(centreKey));
         frames.clear();
         m_map->setTilt(30);
-        QTRY_VERIFY_WITH_TIMEOUT(!frames.isEmpty(), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(!frames.isEmpty(), kEventWaitMs);
         m_map->pan(50000, 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!store->isFetching(centreKey), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(!store->isFetching(centreKey), kEventWaitMs);
         QVERIFY(!store->hasFailed(centreKey));
     }
 
@@ -378,7 +378,7 @@ private slots:
         m_plugin->tileStore()->setCapacityBytes(3 * tileBytes);
         show();
         const QStringList expected = expectedTiles(kSatellite, center, 16);
-        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expected), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expected), kEventWaitMs);
         QTest::qWait(200);
         QVERIFY(m_plugin->tileStore()->cachedBytes() <= 3 * tileBytes);
         QVERIFY(m_plugin->tileStore()->cachedCount() <= 3);
@@ -386,7 +386,7 @@ private slots:
         for (int dx = -1; dx <= 1; ++dx) {
             QTRY_VERIFY_WITH_TIMEOUT(similarColours(pixelAt(QPointF(300 + 256 * dx, 200)),
                                                     TileRoutes::groundColour(kSatellite, 16, tile.x() + dx, tile.y())),
-                                     kWait);
+                                     kEventWaitMs);
         }
         QVERIFY2(m_probe.tilePaths(m_run).size() == expected.size(), qPrintable(m_probe.tilePaths(m_run).join(QLatin1Char(' '))));
     }
@@ -398,7 +398,7 @@ private slots:
         makeMap(TileServerProbe::mapSourceJson(19, m_run), center, 14);
         show();
         const QColor parent = TileRoutes::groundColour(kSatellite, 14, tile.x(), tile.y());
-        QTRY_VERIFY_WITH_TIMEOUT(similarColours(pixelAt(QPointF(300, 200)), parent), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(similarColours(pixelAt(QPointF(300, 200)), parent), kEventWaitMs);
         TestServerFault never;
         never.neverAnswer = true;
         for (const QString &path : expectedTiles(kSatellite, center, 15))
@@ -408,7 +408,7 @@ private slots:
                                      tilePath(kSatellite, 15, 2 * tile.x() + 1, 2 * tile.y()),
                                      tilePath(kSatellite, 15, 2 * tile.x(), 2 * tile.y() + 1),
                                      tilePath(kSatellite, 15, 2 * tile.x() + 1, 2 * tile.y() + 1)};
-        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(nearest), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(nearest), kEventWaitMs);
         // The centre of level 15 is a corner of four tiles, all still on their way: the
         // level-14 tile's middle shows there.
         QVERIFY(similarColours(pixelAt(QPointF(300, 200)), parent));

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <random>
 
+#include "eventwait.h"
 #include "channelprobe.h"
 #include "libZelkaExPlayer.h"
 #include "localservers.h"
@@ -59,7 +60,7 @@ private slots:
             probe.setCallbackDelayMs(cycle % 3 == 0 ? 15 : 0);
             QVERIFY(probe.open(url) > 0);
             if (cycle % 4 == 0)
-                probe.waitForFrames(2, ChannelProbe::kPatienceMs);
+                probe.waitForFrames(2, kEventWaitMs);
             else
                 QTest::qSleep(int(random() % 40));
             withPictures += probe.frames() > 0;
@@ -87,7 +88,7 @@ private slots:
             libZelkaExPlayer_CloseStream(0, self.id());
         });
         QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
-        QVERIFY(probe.waitFor([&] { return closes.load() > 0; }, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitFor([&] { return closes.load() > 0; }, kEventWaitMs));
         QTest::qSleep(300);
         QCOMPARE(picturesAfterClose.load(), 0);
         QCOMPARE(probe.frames(), 1);
@@ -128,7 +129,7 @@ private slots:
             probes.push_back(std::make_unique<ChannelProbe>());
             QVERIFY(probes.back()->open(i % 2 ? m_rtsp.url("/vod") : TestMedia::h264TenSeconds()) > 0);
         }
-        QVERIFY(probes.front()->waitForFrames(2, ChannelProbe::kPatienceMs));
+        QVERIFY(probes.front()->waitForFrames(2, kEventWaitMs));
         QCOMPARE(libZelkaExPlayer_Deinitialize(), 0);
         std::vector<size_t> counts;
         for (const auto &probe : probes)

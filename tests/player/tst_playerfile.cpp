@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "eventwait.h"
 #include "channelprobe.h"
 #include "libZelkaExPlayer.h"
 #include "testmedia.h"
@@ -97,9 +98,9 @@ private slots:
         for (ChannelProbe *probe : {&normal, &doubled, &keyFrames})
             QCOMPARE(libZelkaExPlayer_StartPlayStream(0, probe->id(), 0, ZELKA_RENDER_YV12, 0), 0);
 
-        QVERIFY(keyFrames.waitForEvent(CALLBACK_STREAM_END, ChannelProbe::kPatienceMs));
-        QVERIFY(doubled.waitForEvent(CALLBACK_STREAM_END, ChannelProbe::kPatienceMs));
-        QVERIFY(normal.waitForEvent(CALLBACK_STREAM_END, ChannelProbe::kPatienceMs));
+        QVERIFY(keyFrames.waitForEvent(CALLBACK_STREAM_END, kEventWaitMs));
+        QVERIFY(doubled.waitForEvent(CALLBACK_STREAM_END, kEventWaitMs));
+        QVERIFY(normal.waitForEvent(CALLBACK_STREAM_END, kEventWaitMs));
         QTest::qWait(300); // nothing may follow the end
 
         // Normal speed: every frame once, at the file's pace, then exactly one end.
@@ -156,7 +157,7 @@ private slots:
 
         ChannelProbe probe;
         QVERIFY(probe.open(file) > 0);
-        QVERIFY(probe.waitForFrames(1, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForFrames(1, kEventWaitMs));
         const Event first = probe.firstFrame();
         QCOMPARE(first.width % 2, 0);
         QCOMPARE(first.height % 2, 0);
@@ -171,17 +172,17 @@ private slots:
     {
         ChannelProbe probe;
         QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
-        QVERIFY(probe.waitFor([&] { return probe.seconds(CALLBACK_PROGRESS).size() >= 2; }, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitFor([&] { return probe.seconds(CALLBACK_PROGRESS).size() >= 2; }, kEventWaitMs));
         const auto seekAt = ChannelProbe::Clock::now();
         QCOMPARE(libZelkaExPlayer_SeekFile(0, probe.id(), 6), 0);
         QVERIFY(probe.waitFor([&] {
             const auto after = progressAfter(probe.events(), seekAt);
             return std::find(after.begin(), after.end(), 6u) != after.end();
-        }, ChannelProbe::kPatienceMs));
+        }, kEventWaitMs));
         // It jumped: nothing between the old position and the target was played.
         for (uint32_t second : progressAfter(probe.events(), seekAt))
             QVERIFY2(second <= 1 || second >= 5, qPrintable(QString::number(second)));
-        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, kEventWaitMs));
         QCOMPARE(probe.seconds(CALLBACK_PROGRESS).back(), 9u);
     }
 
@@ -193,7 +194,7 @@ private slots:
         QVERIFY(probe.open(TestMedia::h264TenSeconds(), paused) > 0);
         QCOMPARE(libZelkaExPlayer_SeekFile(0, probe.id(), 8), 0);
         QCOMPARE(libZelkaExPlayer_StartPlayStream(0, probe.id(), 0, ZELKA_RENDER_YV12, 0), 0);
-        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, kEventWaitMs));
         const std::vector<uint32_t> progress = probe.seconds(CALLBACK_PROGRESS);
         QVERIFY(!progress.empty());
         QVERIFY2(progress.front() >= 7, qPrintable(QString::number(progress.front())));
@@ -205,10 +206,10 @@ private slots:
         ChannelProbe probe;
         QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
         QCOMPARE(libZelkaExPlayer_SetPlaySpeed(0, probe.id(), ZELKA_SPEED_16), 0);
-        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, kEventWaitMs));
         const int framesAtEnd = probe.frames();
         QCOMPARE(libZelkaExPlayer_SeekFile(0, probe.id(), 9), 0);
-        QVERIFY(probe.waitFor([&] { return probe.count(CALLBACK_STREAM_END) == 2; }, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitFor([&] { return probe.count(CALLBACK_STREAM_END) == 2; }, kEventWaitMs));
         QVERIFY(probe.frames() > framesAtEnd);
     }
 
@@ -219,17 +220,17 @@ private slots:
         ChannelProbe probe;
         QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
         QCOMPARE(libZelkaExPlayer_SetPlaySpeed(0, probe.id(), ZELKA_SPEED_4), 0);
-        QVERIFY(probe.waitForFrames(10, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForFrames(10, kEventWaitMs));
         QCOMPARE(libZelkaExPlayer_SetDecodeType(0, probe.id(), 1), 0);
         // The picture in flight at the switch may still come: count from the next one.
         const int switched = probe.frames() + 1;
-        QVERIFY(probe.waitForFrames(switched + 3, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForFrames(switched + 3, kEventWaitMs));
         const std::vector<int> keyFrameSeconds = pictureSeconds(probe.events());
         QCOMPARE(libZelkaExPlayer_SetDecodeType(0, probe.id(), 0), 0);
         for (int i = switched; i < switched + 3; ++i)
             QVERIFY2(keyFrameSeconds[i] > keyFrameSeconds[i - 1], qPrintable(QString::number(keyFrameSeconds[i])));
         const int again = probe.frames() + 1;
-        QVERIFY(probe.waitForFrames(again + 10, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForFrames(again + 10, kEventWaitMs));
         const std::vector<int> allSeconds = pictureSeconds(probe.events());
         QVERIFY(std::adjacent_find(allSeconds.begin() + again, allSeconds.begin() + again + 10) != allSeconds.begin() + again + 10);
     }
@@ -246,7 +247,7 @@ private slots:
                 std::this_thread::sleep_for(std::chrono::milliseconds(450));
         });
         QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
-        QVERIFY(probe.waitForFrames(kStallAt + 12, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForFrames(kStallAt + 12, kEventWaitMs));
         std::vector<ChannelProbe::Clock::time_point> pictures;
         for (const Event &event : probe.events()) {
             if (event.type == CALLBACK_MEDIA_FRAME && event.media == ZELKA_MEDIA_VIDEO)
@@ -267,31 +268,31 @@ private slots:
         ChannelProbe probe;
         QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
         QCOMPARE(libZelkaExPlayer_SetPlaySpeed(0, probe.id(), ZELKA_SPEED_4), 0);
-        QVERIFY(probe.waitForFrames(1, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForFrames(1, kEventWaitMs));
         QCOMPARE(libZelkaExPlayer_SetEnableDecode(0, probe.id(), 0), 0);
         const size_t progress = probe.seconds(CALLBACK_PROGRESS).size();
         // Once the file moved on a second, no picture is in flight any more.
         QVERIFY(probe.waitFor([&] { return probe.seconds(CALLBACK_PROGRESS).size() > progress; },
-                              ChannelProbe::kPatienceMs));
+                              kEventWaitMs));
         const int frames = probe.frames();
         QVERIFY(probe.waitFor([&] { return probe.seconds(CALLBACK_PROGRESS).size() > progress + 2; },
-                              ChannelProbe::kPatienceMs));
+                              kEventWaitMs));
         QCOMPARE(probe.frames(), frames);
         QCOMPARE(libZelkaExPlayer_SetEnableDecode(0, probe.id(), 1), 0);
-        QVERIFY(probe.waitForFrames(frames + 5, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForFrames(frames + 5, kEventWaitMs));
     }
 
     void stoppedChannelCallsNothingUntilStartedAgain()
     {
         ChannelProbe probe;
         QVERIFY(probe.open(TestMedia::h264TenSeconds()) > 0);
-        QVERIFY(probe.waitForFrames(3, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForFrames(3, kEventWaitMs));
         QCOMPARE(libZelkaExPlayer_StopPlayStream(0, probe.id()), 0);
         const size_t count = probe.events().size();
         QTest::qWait(400);
         QCOMPARE(probe.events().size(), count);
         QCOMPARE(libZelkaExPlayer_StartPlayStream(0, probe.id(), 0, 22, 1), 0);
-        QVERIFY(probe.waitForFrames(10, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForFrames(10, kEventWaitMs));
     }
 
     void fileUrlsArePercentDecoded()
@@ -301,7 +302,7 @@ private slots:
         QVERIFY(QFile::copy(TestMedia::h264TenSeconds(), copy));
         ChannelProbe probe;
         QVERIFY(probe.open(QUrl::fromLocalFile(copy).toString(QUrl::FullyEncoded)) > 0);
-        QVERIFY(probe.waitForFrames(1, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForFrames(1, kEventWaitMs));
     }
 
     // Audio is described (codec, rate), not decoded; a video-only channel says nothing of it.
@@ -314,8 +315,8 @@ private slots:
         QVERIFY(withAudio.open(file, options) > 0);
         options.mediaMask = ZELKA_MEDIA_VIDEO;
         QVERIFY(videoOnly.open(file, options) > 0);
-        QVERIFY(withAudio.waitForEvent(CALLBACK_STREAM_END, ChannelProbe::kPatienceMs));
-        QVERIFY(videoOnly.waitForEvent(CALLBACK_STREAM_END, ChannelProbe::kPatienceMs));
+        QVERIFY(withAudio.waitForEvent(CALLBACK_STREAM_END, kEventWaitMs));
+        QVERIFY(videoOnly.waitForEvent(CALLBACK_STREAM_END, kEventWaitMs));
         int audioNotes = 0;
         for (const Event &event : withAudio.events()) {
             if (event.type == CALLBACK_MEDIA_FRAME && event.media == ZELKA_MEDIA_AUDIO) {
@@ -338,7 +339,7 @@ private slots:
         QVERIFY(!file.isEmpty());
         ChannelProbe probe;
         QVERIFY(probe.open(file) > 0);
-        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, kEventWaitMs));
         QCOMPARE(probe.frames(), 100);
         QCOMPARE(probe.count(CALLBACK_DURATION), 0);
         QCOMPARE(probe.seconds(CALLBACK_PROGRESS), (std::vector<uint32_t>{0, 1, 2, 3}));

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "eventwait.h"
 #include "channelprobe.h"
 #include "libZelkaExPlayer.h"
 #include "localservers.h"
@@ -75,14 +76,14 @@ private slots:
         QTemporaryDir dir;
         ChannelProbe probe;
         QVERIFY(probe.open(QStringLiteral("rtsp://127.0.0.1:%1/live/h264-pcma").arg(port)) > 0);
-        QVERIFY(probe.waitForFrames(5, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForFrames(5, kEventWaitMs));
         QCOMPARE(startRecording(probe.id(), dir.path(), "gate.mp4", 1024, 2), 0);
         const auto started = Clock::now();
         // Waits for files, not for wall-clock time: a slowed machine (a sanitizer build)
         // makes the camera's 2 s of pictures take longer.
         const auto filesReach = [&](int count) {
             return probe.waitFor([&] { return recordingFiles(dir.path(), "gate").size() >= qsizetype(count); },
-                                 ChannelProbe::kPatienceMs);
+                                 kEventWaitMs);
         };
         QVERIFY(filesReach(2)); // the time limit was reached once
         QTest::qWait(500);
@@ -92,7 +93,7 @@ private slots:
         const int framesAtDrop = probe.frames();
         QTest::qWait(1500);
         QVERIFY2(cameras.start(port, &error), qPrintable(error));
-        QVERIFY(probe.waitForFrames(framesAtDrop + 5, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForFrames(framesAtDrop + 5, kEventWaitMs));
         const auto back = Clock::now();
         QVERIFY(filesReach(4)); // a file after the drop, and the limit once more
         QTest::qWait(500);
@@ -142,7 +143,7 @@ private slots:
         QVERIFY(probe.open(TestMedia::h264WithG711(), fast) > 0);
         QCOMPARE(startRecording(probe.id(), dir.path(), "clip.mp4", 1, 3600), 0);
         QCOMPARE(libZelkaExPlayer_StartPlayStream(0, probe.id(), 0, ZELKA_RENDER_YV12, 0), 0);
-        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, ChannelProbe::kPatienceMs));
+        QVERIFY(probe.waitForEvent(CALLBACK_STREAM_END, kEventWaitMs));
         QCOMPARE(libZelkaExPlayer_StopRecording(0, probe.id()), 0);
 
         const QStringList files = recordingFiles(dir.path(), "clip");

@@ -10,6 +10,7 @@
 
 #include "clientstartup.h"
 #include "fontfallback.h"
+#include "qmlpatience.h"
 #include "stylemanager.h"
 
 #ifdef ZELKA_QML_CLIENT_KIT
@@ -36,6 +37,7 @@ public slots:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         ClientStartup::prepareEngine(*engine);
+        installTestPatience(*engine);
 #ifdef ZELKA_QML_CLIENT_KIT
         // Tests may import the interface module by its name.
         engine->addImportPath(QStringLiteral("qrc:/"));

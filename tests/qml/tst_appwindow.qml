@@ -42,7 +42,7 @@ Item {
         function shownFrame() {
             const frame = createTemporaryObject(frameComponent, scene);
             frame.visible = true;
-            tryCompare(frame, "opacity", 1.0, 2000);
+            tryCompare(frame, "opacity", 1.0, patience);
             return frame;
         }
 
@@ -66,7 +66,7 @@ Item {
             const frame = createTemporaryObject(frameComponent, scene);
             const fade = createTemporaryObject(fadeComponent, scene, { watched: frame });
             frame.visible = true;
-            tryCompare(frame, "opacity", 1.0, 2000);
+            tryCompare(frame, "opacity", 1.0, patience);
             verify(fade.between > 0, "faded in rather than jumped");
             frame.visible = false;
             verify(!frame.visible);
@@ -83,7 +83,7 @@ Item {
             verify(!frame.visible);
             // Shown again, it fades in again.
             frame.visible = true;
-            tryCompare(frame, "opacity", 1.0, 2000);
+            tryCompare(frame, "opacity", 1.0, patience);
         }
 
         function test_captionLayout() {

@@ -71,14 +71,14 @@ Item {
             const button = createTemporaryObject(imageButtonComponent, scene);
             expectLook(button, "Normal", scene.normalPicture);
             mouseMove(button, 60, 20);
-            tryCompare(button, "hovered", true);
+            tryCompare(button, "hovered", true, patience);
             expectLook(button, "Hovered", scene.hoveredPicture);
             mousePress(button, 60, 20);
             expectLook(button, "Pressed", scene.pressedPicture);
             mouseRelease(button, 60, 20);
             expectLook(button, "Hovered", scene.hoveredPicture);
             mouseMove(scene, 390, 290);
-            tryCompare(button, "hovered", false);
+            tryCompare(button, "hovered", false, patience);
             expectLook(button, "Normal", scene.normalPicture);
         }
 
@@ -94,7 +94,7 @@ Item {
         function test_imageButtonWithOnlyNormalPicture() {
             const plain = createTemporaryObject(imageButtonPlainComponent, scene);
             mouseMove(plain, 10, 10);
-            tryCompare(plain, "hovered", true);
+            tryCompare(plain, "hovered", true, patience);
             expectLook(plain, "Hovered", scene.normalPicture);
             mousePress(plain, 10, 10);
             expectLook(plain, "Pressed", scene.normalPicture);
@@ -125,7 +125,7 @@ Item {
             const button = createTemporaryObject(imageButtonShrinkComponent, scene);
             compare(button.image.width, 40);
             mouseMove(button, 20, 20);
-            tryCompare(button, "hovered", true);
+            tryCompare(button, "hovered", true, patience);
             compare(button.image.width, 20);
         }
 
@@ -134,7 +134,7 @@ Item {
             const start = Date.now();
             wait(100);
             verify(!Qt.colorEqual(button.background.color, target), "the fill jumped to " + target);
-            tryVerify(() => Qt.colorEqual(button.background.color, target), 1000);
+            tryVerify(() => Qt.colorEqual(button.background.color, target), patience);
             const took = Date.now() - start;
             verify(took >= 250, "fade took only " + took + " ms");
         }
@@ -167,7 +167,7 @@ Item {
             wait(350);
             verify(Qt.colorEqual(button.background.color, "#204060"), "checked alone changes nothing");
             button.checkable = true;
-            tryVerify(() => Qt.colorEqual(button.background.color, "#102030"), 1000);
+            tryVerify(() => Qt.colorEqual(button.background.color, "#102030"), patience);
         }
 
         function test_colorButtonBorderAndRadius() {
@@ -184,7 +184,7 @@ Item {
         function test_colorButtonDefaultsDeriveNothing() {
             const button = createTemporaryObject(colorButtonPlainComponent, scene);
             mouseMove(button, 10, 10);
-            tryVerify(() => Qt.colorEqual(button.background.color, "white"), 1000);
+            tryVerify(() => Qt.colorEqual(button.background.color, "white"), patience);
             compare(button.font.family, "微软雅黑");
             compare(button.font.pointSize, 10 * styleManager.fontScaleRatio);
         }
@@ -213,8 +213,8 @@ Item {
                 verify(tip.opacity < 0.2, "fade starts from 0, not " + tip.opacity);
                 wait(200);
                 verify(tip.opacity > 0 && tip.opacity < 1, "half-way opacity " + tip.opacity);
-                tryCompare(tip, "opacity", 1.0, 1000);
-                tryCompare(tip, "visible", false, 2000);
+                tryCompare(tip, "opacity", 1.0, patience);
+                tryCompare(tip, "visible", false, patience);
                 const shown = Date.now() - start;
                 verify(shown >= 750 && shown < 1600, "shown for " + shown + " ms");
             }
@@ -225,10 +225,10 @@ Item {
             const tip = button.hint;
             verify(!tip.visible);
             mouseMove(button, 10, 10);
-            tryCompare(tip, "visible", true);
+            tryCompare(tip, "visible", true, patience);
             compare(tip.text, "放大");
             mouseMove(scene, 390, 290);
-            tryCompare(tip, "visible", false);
+            tryCompare(tip, "visible", false, patience);
         }
     }
 

@@ -31,7 +31,6 @@ Item {
         name: "ColorPicker"
         when: windowShown
 
-        readonly property int patience: 30000
         readonly property real sliderRange: 268
 
         function init() {

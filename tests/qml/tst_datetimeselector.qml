@@ -22,7 +22,6 @@ Item {
         name: "DateTimeSelector"
         when: windowShown
 
-        readonly property int patience: 30000
         readonly property var columnNames: ["yearTumbler", "monthTumbler", "dateTumbler", "hoursTumbler",
                                             "minutesTumbler"]
 

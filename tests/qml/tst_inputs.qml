@@ -101,7 +101,7 @@ Item {
             const popup = popupOf(combo);
             compare(popup.height, 0);
             mouseClick(combo);
-            tryCompare(popup, "opened", true);
+            tryCompare(popup, "opened", true, patience);
             compare(popup.height, combo.height * data.rows);
             compare(popup.y, combo.height - 1);
             compare(popup.width, combo.width);
@@ -109,7 +109,7 @@ Item {
             compare(list.height, combo.height * data.rows - 2);
             verify(list.contentHeight >= combo.height * data.model.length - 1, "every row is in the list");
             popup.close();
-            tryCompare(popup, "visible", false);
+            tryCompare(popup, "visible", false, patience);
             compare(popup.height, 0);
         }
 
@@ -120,12 +120,12 @@ Item {
             mouseClick(combo);
             wait(60);
             verify(popup.height > 0 && popup.height < combo.height * 4, "growing, at " + popup.height);
-            tryCompare(popup, "height", combo.height * 4, 1000);
+            tryCompare(popup, "height", combo.height * 4, patience);
             verify(Date.now() - start >= 180);
             popup.close();
             wait(60);
             verify(popup.visible && popup.height > 0 && popup.height < combo.height * 4, "shrinking, at " + popup.height);
-            tryCompare(popup, "visible", false, 1000);
+            tryCompare(popup, "visible", false, patience);
         }
 
         function test_comboPicksAndReports() {
@@ -135,7 +135,7 @@ Item {
             compare(combo.displayText, "10条/页");
             mouseClick(combo);
             const popup = popupOf(combo);
-            tryCompare(popup, "opened", true);
+            tryCompare(popup, "opened", true, patience);
             const list = popup.contentItem;
             // Click the third row inside the popup.
             mouseClick(list, list.width / 2, combo.height * 2 + combo.height / 2);
@@ -144,14 +144,14 @@ Item {
             compare(combo.currentIndex, 2);
             compare(combo.currentText, "50条/页");
             compare(combo.currentData, "50条/页");
-            tryCompare(popup, "visible", false, 1000);
+            tryCompare(popup, "visible", false, patience);
         }
 
         function test_comboRowsLook() {
             const combo = createTemporaryObject(comboComponent, scene, { model: ["一", "二", "三"] });
             mouseClick(combo);
             const popup = popupOf(combo);
-            tryCompare(popup, "opened", true);
+            tryCompare(popup, "opened", true, patience);
             const list = popup.contentItem;
             const row = list.itemAtIndex(1);
             verify(row);
@@ -161,7 +161,7 @@ Item {
             compare(row.contentItem.horizontalAlignment, Text.AlignHCenter);
             // Moving over a row highlights it in the selected colour.
             mouseMove(list, 10, combo.height * 1.5);
-            tryCompare(combo, "highlightedIndex", 1);
+            tryCompare(combo, "highlightedIndex", 1, patience);
             verify(row.highlighted);
             compare(row.background.color, combo.selectedColor);
             compare(list.itemAtIndex(0).background.color, Qt.color("transparent"));
@@ -176,7 +176,7 @@ Item {
             compare(combo.displayText, "在线");
             compare(combo.currentData.value, 1);
             mouseClick(combo);
-            tryCompare(combo.popup, "opened", true);
+            tryCompare(combo.popup, "opened", true, patience);
             compare(combo.popup.contentItem.itemAtIndex(1).contentItem.text, "离线");
             combo.popup.close();
         }
@@ -219,20 +219,20 @@ Item {
 
         function test_comboArrowDarkensWhilePressed() {
             const combo = createTemporaryObject(comboComponent, scene, { model: ["x"], textColor: "#80c0ff" });
-            tryVerify(() => colourNear(arrowColour(combo), "#80c0ff"), 2000, "arrow in the text colour");
+            tryVerify(() => colourNear(arrowColour(combo), "#80c0ff"), patience, "arrow in the text colour");
             mousePress(combo);
-            tryVerify(() => colourNear(arrowColour(combo), Qt.darker("#80c0ff")), 2000, "arrow darkened");
+            tryVerify(() => colourNear(arrowColour(combo), Qt.darker("#80c0ff")), patience, "arrow darkened");
             mouseRelease(combo);
             combo.popup.close();
-            tryVerify(() => colourNear(arrowColour(combo), "#80c0ff"), 2000, "arrow back");
+            tryVerify(() => colourNear(arrowColour(combo), "#80c0ff"), patience, "arrow back");
             combo.textColor = "#ff0000";
-            tryVerify(() => colourNear(arrowColour(combo), "#ff0000"), 2000, "arrow follows the text colour");
+            tryVerify(() => colourNear(arrowColour(combo), "#ff0000"), patience, "arrow follows the text colour");
         }
 
         function test_comboScrollsBeyondOpenHeight() {
             const combo = createTemporaryObject(comboComponent, scene, { model: ["1", "2", "3", "4", "5", "6", "7", "8", "9"] });
             mouseClick(combo);
-            tryCompare(combo.popup, "opened", true);
+            tryCompare(combo.popup, "opened", true, patience);
             const list = combo.popup.contentItem;
             verify(list.contentHeight > list.height);
             list.contentY = list.contentHeight - list.height;
@@ -283,15 +283,15 @@ Item {
             mouseMove(edit, 20, 10);
             wait(60);
             verify(!Qt.colorEqual(frame.border.color, "#ffc000"), "border animates, not jumps");
-            tryVerify(() => Qt.colorEqual(frame.border.color, "#ffc000"), 1000);
+            tryVerify(() => Qt.colorEqual(frame.border.color, "#ffc000"), patience);
             mouseClick(edit, 20, 10);
             verify(edit.activeFocus);
             mouseMove(scene, 490, 590);
-            tryCompare(edit, "hovered", false);
+            tryCompare(edit, "hovered", false, patience);
             wait(300);
             verify(Qt.colorEqual(frame.border.color, "#ffc000"), "focus keeps the lit border");
             edit.focus = false;
-            tryVerify(() => Qt.colorEqual(frame.border.color, "#666666"), 1000);
+            tryVerify(() => Qt.colorEqual(frame.border.color, "#666666"), patience);
         }
 
         function test_lineEditLook() {
@@ -352,14 +352,14 @@ Item {
             const valueTip = findValueTip(slider);
             verify(!valueTip.visible);
             mousePress(slider.handle, slider.handle.width / 2, slider.handle.height / 2);
-            tryCompare(valueTip, "visible", true);
+            tryCompare(valueTip, "visible", true, patience);
             // The press itself may move the value by a step towards the pointer.
             verify(Math.abs(slider.value - 100) <= 1);
             compare(valueTip.text, " " + slider.value.toFixed(0) + " ");
             verify(valueTip.opacity < 0.5, "the tip fades in");
-            tryCompare(valueTip, "opacity", 1.0, 1000);
+            tryCompare(valueTip, "opacity", 1.0, patience);
             mouseRelease(slider.handle, slider.handle.width / 2, slider.handle.height / 2);
-            tryCompare(valueTip, "visible", false);
+            tryCompare(valueTip, "visible", false, patience);
         }
 
         function findValueTip(slider) {
@@ -429,7 +429,7 @@ Item {
             verify(bar.size >= 1.0);
             verify(!bar.contentItem.visible, "content fits: no handle even while active");
             list.model = 20;
-            tryVerify(() => bar.size < 1.0);
+            tryVerify(() => bar.size < 1.0, patience);
             verify(bar.contentItem.visible);
             bar.active = false;
             verify(!bar.contentItem.visible, "no handle while idle");
@@ -438,7 +438,7 @@ Item {
         function test_scrollBarPillAndColours() {
             const list = createTemporaryObject(listComponent, scene, { model: 20 });
             const bar = list.bar;
-            tryVerify(() => bar.size < 1.0);
+            tryVerify(() => bar.size < 1.0, patience);
             compare(bar.contentItem.radius, bar.contentItem.width / 2);
             compare(bar.contentItem.color, Qt.color(styleManager.style.color("Widgets-ScrollBar-Normal")));
             mousePress(bar, 6, 10);

@@ -42,12 +42,12 @@ Item {
         function openedBox(openIt) {
             const box = createTemporaryObject(boxComponent, scene);
             openIt(box);
-            tryCompare(box, "opacity", 1.0, 2000);
+            tryCompare(box, "opacity", 1.0, patience);
             return box;
         }
 
         function expectClosed(box) {
-            tryCompare(box, "visible", false, 2000);
+            tryCompare(box, "visible", false, patience);
         }
 
         function test_confirmRunsTheActionOnce() {
@@ -58,7 +58,7 @@ Item {
             compare(box.__confirmCallback, undefined);
             // Opened plainly afterwards, confirming only closes.
             box.open();
-            tryCompare(box, "opacity", 1.0, 2000);
+            tryCompare(box, "opacity", 1.0, patience);
             mouseClick(confirmButton(box));
             expectClosed(box);
             compare(calls, ["delete"]);
@@ -77,7 +77,7 @@ Item {
             expectClosed(box);
             compare(calls, []);
             box.open();
-            tryCompare(box, "opacity", 1.0, 2000);
+            tryCompare(box, "opacity", 1.0, patience);
             mouseClick(confirmButton(box));
             expectClosed(box);
             compare(calls, []);
@@ -90,7 +90,7 @@ Item {
             mouseClick(findChild(box.background, "PopupCloseButton"));
             expectClosed(box);
             box.open();
-            tryCompare(box, "opacity", 1.0, 2000);
+            tryCompare(box, "opacity", 1.0, patience);
             mouseClick(confirmButton(box));
             expectClosed(box);
             compare(calls, []);
@@ -123,7 +123,7 @@ Item {
             }));
             mouseClick(confirmButton(box));
             compare(calls, ["first"]);
-            tryCompare(box, "opacity", 1.0, 2000);
+            tryCompare(box, "opacity", 1.0, patience);
             verify(box.visible);
             mouseClick(confirmButton(box));
             compare(calls, ["first", "second"]);

@@ -67,7 +67,7 @@ Item {
         function openedPopup(properties) {
             const popup = createTemporaryObject(popupComponent, scene, properties || {});
             popup.open();
-            tryCompare(popup, "opacity", 1.0, 2000);
+            tryCompare(popup, "opacity", 1.0, patience);
             verify(popup.opened);
             return popup;
         }
@@ -93,7 +93,7 @@ Item {
             compare(popup.parent, overlay);
             compare(popup.x, Math.round((overlay.width - popup.width) / 2));
             compare(popup.y, Math.round((overlay.height - popup.height) / 2));
-            tryCompare(popup, "opacity", 1.0, 2000);
+            tryCompare(popup, "opacity", 1.0, patience);
             verify(fade.between > 0, "faded in rather than jumped");
         }
 
@@ -104,8 +104,17 @@ Item {
             compare(closer.width, closer.height);
             const fade = createTemporaryObject(fadeComponent, scene, { watched: popup });
             mouseClick(closer);
-            tryCompare(popup, "visible", false, 2000);
+            tryCompare(popup, "visible", false, patience);
             verify(fade.between > 0, "faded out rather than jumped");
+        }
+
+        // A title longer than the bar ends, elided, before the close button.
+        function test_longTitleStopsBeforeTheCloseButton() {
+            const popup = openedPopup({ title: "下载录像: [rec_101_20261208123000.mp4]-2026-12-08 12:30:00".repeat(2) });
+            const text = findChild(popup.background, "PopupTitle");
+            const closer = findChild(popup.background, "PopupCloseButton");
+            verify(text.truncated);
+            verify(text.mapToItem(popup.background, text.width, 0).x <= closer.mapToItem(popup.background, 0, 0).x);
         }
 
         function test_titleBarDragsThePopup() {
@@ -128,7 +137,7 @@ Item {
             const startY = popup.y;
             dragBy(titleBarOf(popup), 40, 16, 30, -10);
             popup.close();
-            tryCompare(popup, "visible", false, 2000);
+            tryCompare(popup, "visible", false, patience);
             popup.open();
             compare(popup.x, startX + 30);
             compare(popup.y, startY - 10);
@@ -142,7 +151,7 @@ Item {
             compare(popup.x, startX);
             compare(popup.y, startY);
             mouseClick(findChild(popup.background, "PopupCloseButton"));
-            tryCompare(popup, "visible", false, 2000);
+            tryCompare(popup, "visible", false, patience);
         }
 
         // A modal popup's own item takes the presses that reach it; the title bar must
@@ -155,7 +164,7 @@ Item {
             compare(popup.x, startX + 30);
             compare(popup.y, startY - 10);
             mouseClick(findChild(popup.background, "PopupCloseButton"));
-            tryCompare(popup, "visible", false, 2000);
+            tryCompare(popup, "visible", false, patience);
         }
 
         function test_contentStartsBelowTheTitleBar() {

@@ -56,12 +56,12 @@ Item {
 
         function openFully(popup) {
             popup.open();
-            tryCompare(popup, "opacity", 1, 2000);
+            tryCompare(popup, "opacity", 1, patience);
         }
 
         function hideFully(popup) {
             popup.hideWindow();
-            tryCompare(popup, "visible", false, 2000);
+            tryCompare(popup, "visible", false, patience);
         }
 
         function test_hiddenAtCreation() {
@@ -83,7 +83,7 @@ Item {
             compare(made.popup.x, 100 + (800 - 400) / 2);
             compare(made.popup.y, 80 + (600 - 300) / 2);
             verify(made.popup.visible);
-            tryCompare(made.popup, "opacity", 1, 2000);
+            tryCompare(made.popup, "opacity", 1, patience);
             verify(fade.between > 0, "faded in rather than jumped");
             verify(made.popup.visible);
         }
@@ -98,7 +98,7 @@ Item {
             made.popup.open();
             compare(made.popup.x, 40);
             compare(made.popup.y, 50);
-            tryCompare(made.popup, "opacity", 1, 2000);
+            tryCompare(made.popup, "opacity", 1, patience);
         }
 
         function test_hideFadesOutThenCloses() {
@@ -109,7 +109,7 @@ Item {
             compare(made.closed.count, 1);
             verify(made.popup.visible, "still visible while fading out");
             verify(made.popup.opacity > 0);
-            tryCompare(made.popup, "visible", false, 2000);
+            tryCompare(made.popup, "visible", false, patience);
             compare(made.popup.opacity, 0);
             verify(fade.between > 0, "faded out rather than jumped");
             // Hiding a hidden window announces the close again.
@@ -125,7 +125,7 @@ Item {
             verify(closer);
             mouseClick(closer);
             compare(made.closed.count, 1);
-            tryCompare(made.popup, "visible", false, 2000);
+            tryCompare(made.popup, "visible", false, patience);
         }
 
         function test_contentFillsTheAreaBelowTheTitle() {

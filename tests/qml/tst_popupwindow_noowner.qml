@@ -35,17 +35,17 @@ Item {
             verify(!popup.__first);
             compare(popup.x, 40);
             compare(popup.y, 30);
-            tryCompare(popup, "opacity", 1, 2000);
+            tryCompare(popup, "opacity", 1, patience);
             verify(popup.visible);
             popup.hideWindow();
-            tryCompare(popup, "visible", false, 2000);
+            tryCompare(popup, "visible", false, patience);
         }
 
         function test_appWindowShowsAndHides() {
             const frame = createTemporaryObject(appWindowComponent, scene);
             compare(frame.topWindow, null);
             frame.visible = true;
-            tryCompare(frame, "opacity", 1, 2000);
+            tryCompare(frame, "opacity", 1, patience);
             frame.visible = false;
             verify(!frame.visible);
         }

@@ -83,19 +83,19 @@ Item {
             view.currentIndex = 2;
             wait(60);
             verify(guide.x < 0 && guide.x > -400, "sliding, at " + guide.x);
-            tryCompare(guide, "x", -400, 1000);
+            tryCompare(guide, "x", -400, patience);
             const took = Date.now() - start;
             verify(took >= 200 && took < 1200, "one slide of 250 ms took " + took + " ms");
             compare(pageX(view, 2), 0);
             view.currentIndex = 0;
-            tryCompare(guide, "x", 0, 1000);
+            tryCompare(guide, "x", 0, patience);
             compare(pageX(view, 0), 0);
         }
 
         function test_swipeResizeJumps() {
             const view = createTemporaryObject(swipeComponent, scene);
             view.currentIndex = 2;
-            tryCompare(guideOf(view), "x", -400, 1000);
+            tryCompare(guideOf(view), "x", -400, patience);
             view.width = 300;
             compare(guideOf(view).x, -600, "a resize jumps at once");
             compare(pageX(view, 2), 0);
@@ -106,13 +106,13 @@ Item {
             view.currentIndex = 1;
             wait(60);
             verify(guideOf(view).x < -300 && guideOf(view).x > -600);
-            tryCompare(guideOf(view), "x", -300, 1000);
+            tryCompare(guideOf(view), "x", -300, patience);
         }
 
         function test_swipeDoesNotClamp() {
             const view = createTemporaryObject(swipeComponent, scene);
             view.currentIndex = 5;
-            tryCompare(guideOf(view), "x", -1000, 1000);
+            tryCompare(guideOf(view), "x", -1000, patience);
             verify(pageX(view, 2) + view.width <= 0, "every page is out of view");
         }
 
@@ -175,12 +175,12 @@ Item {
             const combo = createTemporaryObject(styledComboComponent, scene);
             const arrowAt = () => grabImage(combo).pixel(combo.indicator.x + 6, combo.indicator.y + 2);
             const before = styleManager.style.color("Widgets-ComboBox-TextColor");
-            tryVerify(() => Qt.colorEqual(arrowAt(), before), 2000);
+            tryVerify(() => Qt.colorEqual(arrowAt(), before), patience);
             const file = String(Qt.resolvedUrl("data/restyled.json")).replace("file://", "");
             styleManager.loadStyleFile(file);
             try {
                 compare(combo.textColor, Qt.color("#ff4000"));
-                tryVerify(() => Qt.colorEqual(arrowAt(), "#ff4000"), 2000, "the arrow is repainted");
+                tryVerify(() => Qt.colorEqual(arrowAt(), "#ff4000"), patience, "the arrow is repainted");
             } finally {
                 styleManager.loadStyleFile(":/zelka/style/default.json");
             }

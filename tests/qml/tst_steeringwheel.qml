@@ -229,19 +229,19 @@ Item {
             const canvas = findChild(made.wheel, "SteeringWheelCanvas");
             const upper = upperQuarterPoint();
             const lower = lowerQuarterPoint();
-            tryVerify(() => pixel(canvas, scene.centre + 40, scene.centre + 40)[3] > 0, 2000, "centre disc painted");
+            tryVerify(() => pixel(canvas, scene.centre + 40, scene.centre + 40)[3] > 0, patience, "centre disc painted");
             compare(pixel(canvas, upper.x, upper.y)[3], 0);
 
             mousePress(made.wheel, 150, 40);
-            tryVerify(() => pixel(canvas, upper.x, upper.y)[3] > 0, 2000, "upper quarter lit");
+            tryVerify(() => pixel(canvas, upper.x, upper.y)[3] > 0, patience, "upper quarter lit");
             compare(pixel(canvas, lower.x, lower.y)[3], 0);
 
             dragTo(made.wheel, 150, 260);
-            tryVerify(() => pixel(canvas, lower.x, lower.y)[3] > 0, 2000, "lower quarter lit");
-            tryCompare(pixel(canvas, upper.x, upper.y), 3, 0);
+            tryVerify(() => pixel(canvas, lower.x, lower.y)[3] > 0, patience, "lower quarter lit");
+            tryCompare(pixel(canvas, upper.x, upper.y), 3, 0, patience);
 
             mouseRelease(made.wheel, 150, 260);
-            tryVerify(() => pixel(canvas, lower.x, lower.y)[3] === 0, 2000, "nothing lit after release");
+            tryVerify(() => pixel(canvas, lower.x, lower.y)[3] === 0, patience, "nothing lit after release");
         }
 
         function colourClose(actual, expected) {
@@ -258,12 +258,12 @@ Item {
             // Inside the right-pointing arrow head, half way along it.
             const arrowX = scene.side - 10 - scene.side / 30;
             const arrowY = scene.centre;
-            tryVerify(() => colourClose(pixel(canvas, arrowX, arrowY), [0x16, 0xff, 0xfe]), 2000,
+            tryVerify(() => colourClose(pixel(canvas, arrowX, arrowY), [0x16, 0xff, 0xfe]), patience,
                       "arrow in the built-in colour");
             const file = String(Qt.resolvedUrl("data/restyled_steeringwheel.json")).replace("file://", "");
             styleManager.loadStyleFile(file);
             try {
-                tryVerify(() => colourClose(pixel(canvas, arrowX, arrowY), [0xff, 0x00, 0x40]), 2000,
+                tryVerify(() => colourClose(pixel(canvas, arrowX, arrowY), [0xff, 0x00, 0x40]), patience,
                           "arrow repainted in the new colour");
                 compare(made.wheel.color, Qt.color("#80204060"));
                 compare(handleOf(made.wheel).color, Qt.color("#e0ff8000"));

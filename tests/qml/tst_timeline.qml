@@ -228,6 +228,18 @@ Item {
             compare(ruler.x, 0)
             compare(ruler.width, 1600)
             compare(part("controlSlider").x, 0)
+
+            // A strip narrower than a tick a minute (the record page at 1688 x 950): the
+            // unzoomed ruler runs past its end, and clearing still shows midnight at x 0.
+            timeLine.width = 1200 + 55 * scene.s
+            compare(ruler.width, 1441 * timeLine.lineWidth)
+            timeLine.currentHour = 12
+            timeLine.scaleFactor = 4
+            verify(ruler.x < 1200 - 1441 * timeLine.lineWidth)
+            timeLine.clearRecordTimeLine()
+            compare(ruler.width, 1441 * timeLine.lineWidth)
+            compare(ruler.x, 0)
+            compare(part("controlSlider").x, 0)
         }
 
         // Lines at least one pixel wide at every ratio, bars under the ruler at their

@@ -260,8 +260,9 @@ HttpResponse ApiRoutes::serverState(const TestServerRequest &, const QUrlQuery &
     return HttpResponse::json(QJsonObject{
         {QStringLiteral("cpuData"), loadSeries(points, interval, 0.35, 0.25, 20.0, 1.0)},
         {QStringLiteral("memData"), loadSeries(points, interval, 0.55, 0.10, 60.0, 1.0)},
-        {QStringLiteral("netUpData"), loadSeries(points, interval, 20.0, 15.0, 15.0, 1.0)},
-        {QStringLiteral("netDownData"), loadSeries(points, interval, 40.0, 30.0, 25.0, 1.0)},
+        // Mbps within the bandwidth chart's first 10 Mbps, so that it shows them unzoomed.
+        {QStringLiteral("netUpData"), loadSeries(points, interval, 4.0, 3.0, 15.0, 1.0)},
+        {QStringLiteral("netDownData"), loadSeries(points, interval, 6.0, 3.5, 25.0, 1.0)},
         {QStringLiteral("diskData"), drifting(m_data.disks())},
     });
 }

@@ -54,6 +54,8 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("rtsp-port"), QStringLiteral("RTSP port (default: a free one)."), QStringLiteral("port")});
     parser.addOption({QStringLiteral("data"), QStringLiteral("Seed data JSON file (default: the built-in one)."), QStringLiteral("file")});
     parser.addOption({QStringLiteral("no-rtsp"), QStringLiteral("Do not serve RTSP.")});
+    parser.addOption({QStringLiteral("make-media"),
+                      QStringLiteral("Make the media fixtures in their cache ($ZELKA_MEDIA_CACHE) and exit.")});
     parser.process(app);
 
     bool httpOk = true;
@@ -66,10 +68,16 @@ int main(int argc, char *argv[])
     }
     TestServer server;
     server.setFixedPorts(httpPort, rtspPort);
-    server.setRtspEnabled(!parser.isSet(QStringLiteral("no-rtsp")));
+    const bool mediaOnly = parser.isSet(QStringLiteral("make-media"));
+    server.setRtspEnabled(!mediaOnly && !parser.isSet(QStringLiteral("no-rtsp")));
     if (!server.start(parser.value(QStringLiteral("data")))) {
         std::fprintf(stderr, "zelka_test_server: %s\n", qPrintable(server.errorString()));
         return 1;
+    }
+    if (mediaOnly) {
+        server.stop();
+        std::printf("media ready\n");
+        return 0;
     }
     quitOnSignals(app);
     std::printf("http %s:%u\n", qPrintable(server.host()), unsigned(server.httpPort()));

@@ -1,6 +1,7 @@
 // The RTSP part on its own thread: serves each mount, stops in order while a client is
 // still playing, and reports a port it cannot bind. Kept free of QNetworkAccessManager so
 // that ThreadSanitizer sees only this server's threads.
+#include "eventwait.h"
 #include "rtspserver.h"
 
 #include <QElapsedTimer>
@@ -45,7 +46,7 @@ void RtspServerTest::servesEveryMount()
         probes.back()->start(QStringLiteral("ffprobe"), probeArguments(server.port(), mount));
     }
     for (size_t i = 0; i < probes.size(); ++i) {
-        QVERIFY(probes[i]->waitForFinished(30000));
+        QVERIFY(probes[i]->waitForFinished(kEventWaitMs));
         // One line per stream: "codec,frames/1" for video, "codec,0/0" for audio.
         const QList<QByteArray> streams = probes[i]->readAllStandardOutput().trimmed().split('\n');
         const QString mount = mounts.at(int(i));
@@ -75,12 +76,12 @@ void RtspServerTest::stopsWhileAClientPlays()
                                              QStringLiteral("-t"), QStringLiteral("30"), QStringLiteral("-f"), QStringLiteral("null"),
                                              QStringLiteral("-")});
     QByteArray output;
-    QTRY_VERIFY_WITH_TIMEOUT((output += player.readAll()).contains("frame="), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT((output += player.readAll()).contains("frame="), kEventWaitMs);
     QElapsedTimer timer;
     timer.start();
     server.stop();
     QVERIFY(timer.elapsed() < 3000);
-    QVERIFY(player.waitForFinished(15000)); // the stream ended with the server
+    QVERIFY(player.waitForFinished(kEventWaitMs)); // the stream ended with the server
 }
 
 void RtspServerTest::startsAgainAfterStop()
@@ -91,7 +92,7 @@ void RtspServerTest::startsAgainAfterStop()
         QVERIFY2(server.start(0, &error), qPrintable(error));
         QProcess probe;
         probe.start(QStringLiteral("ffprobe"), probeArguments(server.port(), QStringLiteral("h264")));
-        QVERIFY(probe.waitForFinished(30000));
+        QVERIFY(probe.waitForFinished(kEventWaitMs));
         QVERIFY(probe.readAllStandardOutput().startsWith("h264,"));
         server.stop();
     }
@@ -119,7 +120,7 @@ void RtspServerTest::slicedMountCutsPicturesIntoSlices()
                                            QStringLiteral("rtsp://127.0.0.1:%1/live/h264-slices").arg(server.port()),
                                            QStringLiteral("-t"), QStringLiteral("1"), QStringLiteral("-c"), QStringLiteral("copy"),
                                            QStringLiteral("-f"), QStringLiteral("h264"), QStringLiteral("-")});
-    QVERIFY(copy.waitForFinished(30000));
+    QVERIFY(copy.waitForFinished(kEventWaitMs));
     const QByteArray stream = copy.readAllStandardOutput();
     int idrSlices = 0;
     for (int i = stream.indexOf(QByteArray("\0\0\1", 3)); i >= 0 && i + 3 < stream.size();

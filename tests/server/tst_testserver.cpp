@@ -1,5 +1,6 @@
 // Self-check of the local test server: the calls answer with the platform's envelopes,
 // the media is real media, and the test controls (log, faults, data) do what they say.
+#include "eventwait.h"
 #include "testserver.h"
 
 #include <QCryptographicHash>
@@ -512,11 +513,11 @@ void TestServerSelfCheck::webSocketRecordsChunks()
     QWebSocket socket;
     QSignalSpy connected(&socket, &QWebSocket::connected);
     socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/v1/ws_talk/2/201").arg(m_server.httpPort())));
-    QVERIFY(connected.wait(5000));
+    QVERIFY(connected.wait(kEventWaitMs));
     socket.sendBinaryMessage(QByteArray(320, 'a'));
     socket.sendBinaryMessage(QByteArray(640, 'b'));
     socket.sendBinaryMessage(QByteArray("\0\1\2", 3));
-    QTRY_COMPARE(m_server.talkChunks(QStringLiteral("2"), QStringLiteral("201")).size(), 3);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.talkChunks(QStringLiteral("2"), QStringLiteral("201")).size(), 3, kEventWaitMs);
     const QList<QByteArray> chunks = m_server.talkChunks(QStringLiteral("2"), QStringLiteral("201"));
     QCOMPARE(chunks.at(1), QByteArray(640, 'b'));
     QCOMPARE(chunks.at(2), QByteArray("\0\1\2", 3));
@@ -615,20 +616,20 @@ void TestServerSelfCheck::rawHttpKeepAliveAndChunkedBodies()
 {
     QTcpSocket socket;
     socket.connectToHost(QStringLiteral("127.0.0.1"), m_server.httpPort());
-    QVERIFY(socket.waitForConnected(3000));
+    QVERIFY(socket.waitForConnected(kEventWaitMs));
     m_server.clearRequestLog();
     const QByteArray token = m_server.token().toLatin1();
     socket.write("POST /api/v1/logout HTTP/1.1\r\nHost: x\r\ntoken: " + token
                  + "\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n4;ext=1\r\ndefg\r\n0\r\n\r\n"
                    "GET /api/v1/getotherconfig HTTP/1.1\r\nHost: x\r\n\r\n");
     QByteArray received;
-    QTRY_VERIFY_WITH_TIMEOUT((received += socket.readAll()).count("HTTP/1.1 200") == 2, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT((received += socket.readAll()).count("HTTP/1.1 200") == 2, kEventWaitMs);
     QCOMPARE(socket.state(), QAbstractSocket::ConnectedState); // kept alive
     QCOMPARE(m_server.requestLog().size(), 2);
     QCOMPARE(m_server.requestLog().at(0).body, QByteArray("abcdefg"));
 
     socket.write("BROKEN\r\n\r\n");
-    QTRY_VERIFY_WITH_TIMEOUT((received += socket.readAll()).contains("HTTP/1.1 400"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT((received += socket.readAll()).contains("HTTP/1.1 400"), kEventWaitMs);
 }
 
 void TestServerSelfCheck::digestAndBasicAuthentication()
@@ -687,7 +688,7 @@ void TestServerSelfCheck::executableServesAndObeysControlRoutes()
 {
     QProcess process;
     process.start(qEnvironmentVariable("ZELKA_BIN_DIR") + QStringLiteral("/zelka_test_server"), {QStringLiteral("--no-rtsp")});
-    QVERIFY(process.waitForStarted(5000));
+    QVERIFY(process.waitForStarted(kEventWaitMs));
     QRegularExpressionMatch match;
     QTRY_VERIFY_WITH_TIMEOUT((match = QRegularExpression(QStringLiteral("^http 127\\.0\\.0\\.1:(\\d+)$"), QRegularExpression::MultilineOption)
                                           .match(QString::fromLatin1(process.peek(4096)))).hasMatch(), 30000);
@@ -707,7 +708,7 @@ void TestServerSelfCheck::executableServesAndObeysControlRoutes()
     QCOMPARE(call("POST", QStringLiteral("__control/reset")).status, 200);
     QCOMPARE(call("GET", QStringLiteral("api/v1/getotherconfig")).status, 200);
     process.terminate();
-    QVERIFY(process.waitForFinished(5000));
+    QVERIFY(process.waitForFinished(kEventWaitMs));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
 }

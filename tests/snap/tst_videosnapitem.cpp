@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "eventwait.h"
 #include "clientstartup.h"
 #include "snapdecoder.h"
 #include "snapscene.h"
@@ -22,7 +23,6 @@
 namespace {
 
 const QString kPlaceholder = QStringLiteral(":/zelka/res/img/homepage/no_snap.png");
-constexpr int kWaitMs = 15000;
 
 // Mean absolute difference per channel over the region, both pictures as ARGB32.
 double meanDifference(const QImage &a, const QImage &b, const QRect &region)
@@ -201,7 +201,7 @@ void TestVideoSnapItem::pictureMatchesFfmpeg()
     QVERIFY(item);
     QSignalSpy validSpy(item, &VideoSnapItem::snapValidChanged);
     item->setSnapUrl(path);
-    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kEventWaitMs);
     QCOMPARE(validSpy.count(), 1);
     const QImage shown = grab();
     QCOMPARE(shown.size(), expected.size());
@@ -217,7 +217,7 @@ void TestVideoSnapItem::serverSnapshotRoutes()
     for (const QString &path : {QStringLiteral("/snap/101.h264"), QStringLiteral("/snap/102.h265")}) {
         item->setSnapUrl(path);
         QVERIFY(!item->snapValid());
-        QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kEventWaitMs);
         QVERIFY(meanDifference(grab(), placeholderAt(QSize(320, 180)), QRect(0, 0, 320, 180)) > 10.0);
         const QList<TestServerRequest> log = m_scene.server().requestLog();
         QVERIFY(!log.isEmpty());
@@ -232,19 +232,19 @@ void TestVideoSnapItem::httpErrorKeepsWhatIsShown()
     QVERIFY(item);
     m_scene.refuse(QStringLiteral("/snap/missing.h264"), 404);
     item->setSnapUrl(QStringLiteral("/snap/missing.h264"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_scene.requestsFor(QStringLiteral("/snap/missing.h264")), 1, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_scene.requestsFor(QStringLiteral("/snap/missing.h264")), 1, kEventWaitMs);
     QTest::qWait(200);
     QVERIFY(!item->snapValid());
     QVERIFY(meanDifference(grab(), placeholderAt(QSize(640, 360)), QRect(0, 0, 640, 360)) < 2.0);
 
     m_scene.serve(QStringLiteral("/snap/red.h264"), SnapBodies::contents(m_red));
     item->setSnapUrl(QStringLiteral("/snap/red.h264"));
-    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kEventWaitMs);
     QVERIFY(isNear(grab().pixel(320, 180), Qt::red));
 
     m_scene.refuse(QStringLiteral("/snap/gone.h264"), 500);
     item->setSnapUrl(QStringLiteral("/snap/gone.h264"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_scene.requestsFor(QStringLiteral("/snap/gone.h264")), 1, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_scene.requestsFor(QStringLiteral("/snap/gone.h264")), 1, kEventWaitMs);
     QTest::qWait(200);
     QVERIFY(!item->snapValid());
     QVERIFY(isNear(grab().pixel(320, 180), Qt::red)); // the previous picture stays
@@ -258,16 +258,16 @@ void TestVideoSnapItem::everyAssignmentFetches()
     QSignalSpy urlSpy(item, &VideoSnapItem::snapUrlChanged);
     QSignalSpy validSpy(item, &VideoSnapItem::snapValidChanged);
     item->setSnapUrl(path);
-    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kEventWaitMs);
     item->setSnapUrl(path);
     QVERIFY(!item->snapValid()); // the same address counts as new
-    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kEventWaitMs);
     QCOMPARE(urlSpy.count(), 2);
     QCOMPARE(validSpy.count(), 3);
     QCOMPARE(m_scene.requestsFor(path), 2);
 
     item->updateSnap();
-    QTRY_COMPARE_WITH_TIMEOUT(m_scene.requestsFor(path), 3, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_scene.requestsFor(path), 3, kEventWaitMs);
     QCOMPARE(urlSpy.count(), 2);
 }
 
@@ -278,13 +278,13 @@ void TestVideoSnapItem::newAddressReplacesThePicture()
     VideoSnapItem *item = makeItem(640, 360);
     QVERIFY(item);
     item->setSnapUrl(QStringLiteral("/snap/red.h264"));
-    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kEventWaitMs);
     QVERIFY(isNear(grab().pixel(100, 100), Qt::red));
 
     item->setSnapUrl(QStringLiteral("/snap/blue.h265"));
     QVERIFY(!item->snapValid());
     QVERIFY(isNear(grab().pixel(100, 100), Qt::red)); // until the new one is decoded
-    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kEventWaitMs);
     QVERIFY(isNear(grab().pixel(100, 100), Qt::blue));
 }
 
@@ -295,9 +295,9 @@ void TestVideoSnapItem::lateReplyOfAnOldAddressIsDropped()
     VideoSnapItem *item = makeItem(640, 360);
     QVERIFY(item);
     item->setSnapUrl(QStringLiteral("/snap/slow-red.h264"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_scene.requestsFor(QStringLiteral("/snap/slow-red.h264")), 1, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_scene.requestsFor(QStringLiteral("/snap/slow-red.h264")), 1, kEventWaitMs);
     item->setSnapUrl(QStringLiteral("/snap/blue.h265"));
-    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kEventWaitMs);
     QVERIFY(isNear(grab().pixel(100, 100), Qt::blue));
     QTest::qWait(1200); // the slow red answer arrives meanwhile
     QVERIFY(item->snapValid());
@@ -317,12 +317,12 @@ void TestVideoSnapItem::failedDecodeKeepsThePreviousPicture()
     VideoSnapItem *item = makeItem(640, 360);
     QVERIFY(item);
     item->setSnapUrl(path);
-    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kEventWaitMs);
 
     m_scene.serve(path, undecodable);
     QSignalSpy validSpy(item, &VideoSnapItem::snapValidChanged);
     item->updateSnap();
-    QTRY_VERIFY_WITH_TIMEOUT(!item->snapValid(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!item->snapValid(), kEventWaitMs);
     QCOMPARE(validSpy.count(), 1);
     QVERIFY(isNear(grab().pixel(320, 180), Qt::red));
 }
@@ -333,7 +333,7 @@ void TestVideoSnapItem::emptyAddressBringsBackThePlaceholder()
     VideoSnapItem *item = makeItem(320, 180);
     QVERIFY(item);
     item->setSnapUrl(QStringLiteral("/snap/red.h264"));
-    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kEventWaitMs);
     QVERIFY(isNear(grab().pixel(10, 10), Qt::red));
     item->setSnapUrl(QString());
     QVERIFY(!item->snapValid());
@@ -352,7 +352,7 @@ void TestVideoSnapItem::fillModes()
     item->setFillMode(VideoSnapItem::PreserveAspectFit);
     QCOMPARE(fillSpy.count(), 1);
     item->setSnapUrl(QStringLiteral("/snap/full.h264"));
-    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kEventWaitMs);
 
     // The picture spans the width at its aspect ratio from the top edge.
     QCOMPARE(item->implicitWidth(), 600.0);
@@ -380,8 +380,8 @@ void TestVideoSnapItem::repliesAreReleased()
     QVERIFY(item);
     for (int i = 0; i < 10; ++i)
         item->setSnapUrl(QStringLiteral("/snap/%1.h264").arg(300 + i));
-    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(item->findChildren<QNetworkReply *>().size(), 0, kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(item->snapValid(), kEventWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(item->findChildren<QNetworkReply *>().size(), 0, kEventWaitMs);
 }
 
 void TestVideoSnapItem::releasedWhileDecoding()
@@ -419,7 +419,7 @@ void TestVideoSnapItem::pageOfSixtyDoesNotBlockTheGui()
     // The window's own set-up (first frame, shaders) is not the snapshots' doing.
     QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
     m_window->requestUpdate();
-    QTRY_VERIFY_WITH_TIMEOUT(swapped.count() > 0, kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(swapped.count() > 0, kEventWaitMs);
 
     // The longest pause of the GUI thread's event loop while the page loads.
     QElapsedTimer sinceTick;
@@ -436,7 +436,7 @@ void TestVideoSnapItem::pageOfSixtyDoesNotBlockTheGui()
     for (int i = 0; i < kItems; ++i)
         items[size_t(i)]->setSnapUrl(QStringLiteral("/snap/%1.%2").arg(1000 + i).arg(i % 2 ? QStringLiteral("h265") : QStringLiteral("h264")));
     const auto allValid = [&] { return std::all_of(items.begin(), items.end(), [](VideoSnapItem *item) { return item->snapValid(); }); };
-    QTRY_VERIFY_WITH_TIMEOUT(allValid(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(allValid(), kEventWaitMs);
     const qint64 loadMs = loading.elapsed();
     m_window->requestUpdate();
     QTest::qWait(50);

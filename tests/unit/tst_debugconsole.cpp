@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "eventwait.h"
+
 namespace {
 
 const QString kStamp = QStringLiteral(R"(\[\d{4}-\d\d-\d\d-\d\d:\d\d:\d\d:\d{3}\] )");
@@ -35,7 +37,7 @@ QByteArray runClient(const QString &workDir, bool enableDebug)
     env.insert(QStringLiteral("ZELKA_TEST_ROOT_URL"), root.fileName());
     client.setProcessEnvironment(env);
     client.start(QDir(qEnvironmentVariable("ZELKA_BIN_DIR")).filePath(QStringLiteral("ZelkaVSS_Client_testroot")), {});
-    if (!client.waitForFinished(30000) || client.exitCode() != 0)
+    if (!client.waitForFinished(kEventWaitMs) || client.exitCode() != 0)
         return QByteArray("client failed: ") + client.readAllStandardError();
     return client.readAllStandardError();
 }
@@ -73,7 +75,7 @@ private slots:
         QProcess process;
         process.setWorkingDirectory(m_dir.path());
         process.start(child, {reportPath});
-        QVERIFY(process.waitForFinished(30000));
+        QVERIFY(process.waitForFinished(kEventWaitMs));
         m_stderr = process.readAllStandardError();
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QVERIFY2(process.exitCode() == 0, m_stderr.constData());

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <sys/resource.h>
 
+#include "eventwait.h"
 #include "httpmanager.h"
 #include "httprequest.h"
 #include "logcapture.h"
@@ -68,7 +69,7 @@ private:
                 duringRun(request);
         });
         QMetaObject::invokeMethod(m_http, slot, Qt::QueuedConnection, Q_ARG(HttpRequest *, request));
-        if (!QTest::qWaitFor([outcome]() { return outcome->finishedCount > 0; }, 15000))
+        if (!QTest::qWaitFor([outcome]() { return outcome->finishedCount > 0; }, kEventWaitMs))
             return *outcome;
         QTest::qWait(50); // a second finished would show up here
         return *outcome;
@@ -374,7 +375,7 @@ private slots:
             });
             QMetaObject::invokeMethod(m_http, "requestQueue", Qt::QueuedConnection, Q_ARG(HttpRequest *, request));
         }
-        QTRY_COMPARE_WITH_TIMEOUT(order.size(), 4, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(order.size(), 4, kEventWaitMs);
         QCOMPARE(order.at(0), QStringLiteral("q/1=0"));
         QCOMPARE(order.at(1), QStringLiteral("q/2=%1").arg(int(QNetworkReply::InternalServerError)));
         QVERIFY(order.at(2).startsWith(QStringLiteral("q/3=")));

@@ -56,14 +56,14 @@ private slots:
         ChannelInfo channel(QJsonDocument::fromJson(R"({"ChannelID": 101, "ParentDeviceID": 1})").object());
         QSignalSpy flag(&channel, &ChannelInfo::favoritesChannelChanged);
         f.client->addFavoritesChannel(&channel);
-        QTRY_COMPARE(channel.favoritesChannel(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(channel.favoritesChannel(), 1, kEventWaitMs);
         QCOMPARE(f.lastPathAndQuery(), QStringLiteral("/api/v1/addfavoriteschannel?device=1&channel=101"));
         f.client->addFavoritesChannel(&channel);
         f.waitForLog(2);
         QTest::qWait(100);
         QCOMPARE(flag.count(), 1);
         f.client->deleteFavoritesChannel(&channel);
-        QTRY_COMPARE(channel.favoritesChannel(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(channel.favoritesChannel(), 0, kEventWaitMs);
         QCOMPARE(f.lastPathAndQuery(), QStringLiteral("/api/v1/deletefavoriteschannel?device=1&channel=101"));
 
         // A channel released before its reply is left alone.

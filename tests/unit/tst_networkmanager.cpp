@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "eventwait.h"
 #include "channelinfo.h"
 #include "deviceinfo.h"
 #include "devicemanager.h"
@@ -135,7 +136,7 @@ private slots:
 
         LogCapture log;
         f.client->login(QStringLiteral("admin"), QStringLiteral("pass word"), QString(), f.recorder->callback());
-        QVERIFY(f.recorder->waitFor(1, 30000));
+        QVERIFY(f.recorder->waitFor(1));
         f.client->getChannelStream(1, 101, playToken, f.recorder->callback());
         f.client->keepaliveChannleStream(1, 101, playToken,
                                          QStringLiteral("http://cam:%1@%2:%3/api/v1/devices/channelstream")
@@ -144,17 +145,17 @@ private slots:
         f.client->downloadDeviceRecord(QStringLiteral("/download/device/101/x.mp4?Token=") + fileToken,
                                        QStringLiteral("x"), 101, QStringLiteral("20240201080000"), QJSValue(),
                                        f.recorder->callback());
-        QVERIFY(f.recorder->waitFor(2, 30000));
+        QVERIFY(f.recorder->waitFor(2));
         f.client->downAlarmRecord(QStringLiteral("/download/alarm/1.mp4?password=") + alarmPassword,
                                   QStringLiteral("a"), 1, QStringLiteral("20240201080000"), QJSValue(),
                                   f.recorder->callback());
-        QVERIFY(f.recorder->waitFor(3, 30000));
+        QVERIFY(f.recorder->waitFor(3));
         QVERIFY(QTest::qWaitFor(
             [&log]() {
                 return log.contains(QStringLiteral("getChannelStream error"))
                     && log.contains(QStringLiteral("keepaliveChannleStream error"));
             },
-            30000));
+            kEventWaitMs));
         QCOMPARE(f.recorder->count(), 3); // a failed stream call stays silent
 
         // The texts still say what failed and where, with the values masked.
@@ -239,7 +240,7 @@ private slots:
         OtherConfig *config = f.client->otherConfig();
         QCOMPARE(config->title(), QStringLiteral("ZelkaVSS客户端"));
         f.client->getOtherConfig(f.recorder->callback());
-        QTRY_COMPARE(config->title(), QStringLiteral("Zelka视频监控平台(测试)"));
+        QTRY_COMPARE_WITH_TIMEOUT(config->title(), QStringLiteral("Zelka视频监控平台(测试)"), kEventWaitMs);
         QCOMPARE(f.lastPathAndQuery(), QStringLiteral("/api/v1/getotherconfig"));
         QVERIFY(config->demo());
         QCOMPARE(config->mapZoom(), 15);
@@ -247,7 +248,7 @@ private slots:
         f.fault(QStringLiteral("/api/v1/getotherconfig"), 0, QByteArray(), true);
         QSignalSpy zoom(config, &OtherConfig::mapZoomChanged);
         f.client->getOtherConfig(f.recorder->callback());
-        QTRY_COMPARE(zoom.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(zoom.count(), 1, kEventWaitMs);
         QCOMPARE(config->mapZoom(), 0);
         QCOMPARE(config->title(), QStringLiteral("ZelkaVSS客户端"));
         QVERIFY(!config->demo());
@@ -258,7 +259,7 @@ private slots:
     {
         QVERIFY(f.logIn());
         f.client->getServerInfo();
-        QTRY_COMPARE(f.client->serverInfo()->activeOnline(), 5);
+        QTRY_COMPARE_WITH_TIMEOUT(f.client->serverInfo()->activeOnline(), 5, kEventWaitMs);
         QCOMPARE(f.lastPathAndQuery(), QStringLiteral("/api/v1/getserverinfo"));
     }
 
@@ -336,7 +337,7 @@ private slots:
         DeviceManager *devices = DeviceManager::instance();
         QSignalSpy published(devices, &DeviceManager::deviceListChanged);
         f.client->getDeviceList();
-        QTRY_COMPARE(published.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(published.count(), 1, kEventWaitMs);
         QCOMPARE(m_server.requestLog().first().path + QLatin1Char('?')
                      + QString::fromUtf8(m_server.requestLog().first().rawQuery),
                  QStringLiteral("/api/v1/devices?start=0&limit=9999"));
@@ -376,12 +377,12 @@ private slots:
         DeviceManager *devices = DeviceManager::instance();
         QSignalSpy published(devices, &DeviceManager::deviceListChanged);
         f.client->getDeviceList();
-        QTRY_COMPARE(published.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(published.count(), 1, kEventWaitMs);
         QPointer<DeviceInfo> stale(devices->deviceList().first());
         m_server.clearFaults();
         f.client->getDeviceList();
-        QTRY_COMPARE(published.count(), 2);
-        QTRY_VERIFY(stale.isNull());
+        QTRY_COMPARE_WITH_TIMEOUT(published.count(), 2, kEventWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(stale.isNull(), kEventWaitMs);
         // The slow replies for the released devices arrive now and must be dropped.
         QTest::qWait(800);
         for (DeviceInfo *device : devices->deviceList())

@@ -3,6 +3,7 @@
 #include <QQmlEngine>
 #include <QTest>
 
+#include "eventwait.h"
 #include "clientstartup.h"
 #include "devicemanager.h"
 #include "settingmanager.h"
@@ -59,8 +60,8 @@ private slots:
 
         QMetaObject::invokeMethod(page.data(), "start", Q_ARG(QVariant, m_server.userName()),
                                   Q_ARG(QVariant, m_server.password()));
-        QTRY_VERIFY2(page->property("loggedIn").toBool(), qPrintable(page->property("failure").toString()));
-        QTRY_VERIFY(page->property("devices").toInt() > 0);
+        QTRY_VERIFY2_WITH_TIMEOUT(page->property("loggedIn").toBool(), qPrintable(page->property("failure").toString()), kEventWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(page->property("devices").toInt() > 0, kEventWaitMs);
         QCOMPARE(page->property("devices").toInt(), DeviceManager::instance()->deviceList().size());
     }
 

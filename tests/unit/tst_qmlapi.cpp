@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "eventwait.h"
 #include "qmlapi.h"
 
 namespace {
@@ -118,13 +119,13 @@ private slots:
         QmlApi api;
         QVERIFY(api.currentDateTime().isEmpty());
         QSignalSpy spy(&api, &QmlApi::currentDateTimeChanged);
-        QVERIFY(spy.wait(1500));
+        QVERIFY(spy.wait(kEventWaitMs));
         const QString text = api.currentDateTime();
         static const QRegularExpression shape(QStringLiteral("^\\d{4}年\\d{2}月\\d{2}日 \\d{2}:\\d{2}:\\d{2}$"));
         QVERIFY2(shape.match(text).hasMatch(), qPrintable(text));
         const QDateTime shown = QDateTime::fromString(text, QStringLiteral("yyyy年MM月dd日 hh:mm:ss"));
         QVERIFY(qAbs(shown.secsTo(QDateTime::currentDateTime())) <= 2);
-        QVERIFY(spy.wait(1500));
+        QVERIFY(spy.wait(kEventWaitMs));
         QVERIFY(api.currentDateTime() != text);
     }
 

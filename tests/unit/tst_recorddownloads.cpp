@@ -176,7 +176,7 @@ private slots:
         const QJSValue finished = f.engine->evaluate(QStringLiteral(
             "(function(ok, text) { finishedWith = ok; client.stopDownloadRecord('cam', 101, '%1'); })").arg(m_period));
         f.client->downloadRecord(QStringLiteral("cam"), 101, m_period, QJSValue(), finished);
-        QTRY_VERIFY(f.engine->globalObject().property(QStringLiteral("finishedWith")).isBool());
+        QTRY_VERIFY_WITH_TIMEOUT(f.engine->globalObject().property(QStringLiteral("finishedWith")).isBool(), kEventWaitMs);
         QCOMPARE(f.engine->globalObject().property(QStringLiteral("finishedWith")).toBool(), true);
         QTest::qWait(50);
         QVERIFY(QFile(folder() + QStringLiteral("cam-101-") + m_period + QStringLiteral(".mp4")).size() > 1000);

@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "eventwait.h"
 #include "rtspdelayprobe.h"
 #include "testserver.h"
 
@@ -75,7 +76,7 @@ private slots:
         probe.probe();
         QCOMPARE(measured.count(), 1); // not connected yet: "no answer" first
         QCOMPARE(measured.at(0).at(0).toInt(), 3000);
-        QTRY_COMPARE(measured.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(measured.count(), 2, kEventWaitMs);
         const int delay = measured.at(1).at(0).toInt();
         QVERIFY2(delay >= 40 && delay < 150, qPrintable(QString::number(delay)));
         QCOMPARE(server.received, QByteArray("OPTIONS rtsp://127.0.0.1:%1/live/cam RTSP/1.0\r\nCSeq: 1\r\n"
@@ -91,9 +92,9 @@ private slots:
         probe.setUrl(QStringLiteral("rtsp://127.0.0.1:%1/a").arg(server.serverPort()));
         QSignalSpy measured(&probe, &RtspDelayProbe::delayMeasured);
         probe.probe();
-        QTRY_COMPARE(measured.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(measured.count(), 2, kEventWaitMs);
         probe.probe(); // still connected from the last tick
-        QTRY_COMPARE(measured.count(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(measured.count(), 3, kEventWaitMs);
         QVERIFY(measured.at(2).at(0).toInt() < 3000);
     }
 
@@ -133,7 +134,7 @@ private slots:
         probe.setUrl(QStringLiteral("rtsp://127.0.0.1:%1/live/h264").arg(server.rtspPort()));
         QSignalSpy measured(&probe, &RtspDelayProbe::delayMeasured);
         probe.start(100);
-        QTRY_VERIFY_WITH_TIMEOUT(probe.delay() < 3000, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(probe.delay() < 3000, kEventWaitMs);
         QVERIFY(probe.delay() >= 0);
     }
 };

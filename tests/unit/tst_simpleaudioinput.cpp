@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "eventwait.h"
 #include "simpleaudioinput.h"
 
 namespace {
@@ -69,7 +70,7 @@ private slots:
         QSignalSpy chunks(&input, &SimpleAudioInput::hasData);
         QSignalSpy levels(&input, &SimpleAudioInput::levelChanged);
         input.start();
-        QTRY_VERIFY_WITH_TIMEOUT(chunks.count() >= 2, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(chunks.count() >= 2, kEventWaitMs);
         input.stop();
         QVERIFY(levels.count() >= chunks.count());
         QVERIFY(!chunks.first().first().toByteArray().isEmpty());
@@ -81,7 +82,7 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(chunks.count(), afterStop);
         input.start();
-        QTRY_VERIFY_WITH_TIMEOUT(chunks.count() > afterStop, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(chunks.count() > afterStop, kEventWaitMs);
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "eventwait.h"
 #include "clientstartup.h"
 #include "filechecks.h"
 #include "graphicsbackend.h"
@@ -120,7 +121,7 @@ private slots:
         env.insert(QStringLiteral("ZELKA_TEST_ROOT_URL"), root);
         client.setProcessEnvironment(env);
         client.start(binary("ZelkaVSS_Client_testroot"), {});
-        QVERIFY(client.waitForFinished(20000));
+        QVERIFY(client.waitForFinished(kEventWaitMs));
         QCOMPARE(client.exitStatus(), QProcess::NormalExit);
         QCOMPARE(client.exitCode(), 0);
 
@@ -144,7 +145,7 @@ private slots:
         env.insert(QStringLiteral("ZELKA_TEST_ROOT_URL"), root);
         client.setProcessEnvironment(env);
         client.start(binary("ZelkaVSS_Client_testroot"), {});
-        QVERIFY(client.waitForFinished(20000));
+        QVERIFY(client.waitForFinished(kEventWaitMs));
         QCOMPARE(client.exitStatus(), QProcess::NormalExit);
         QCOMPARE(client.exitCode(), 255);
         QVERIFY(readText(work.filePath("config/config.ini")).contains("PlayerProtocol=RTSP"));
@@ -158,7 +159,7 @@ private slots:
         client.setWorkingDirectory(work.path());
         client.setProcessChannelMode(QProcess::MergedChannels);
         client.start(binary("ZelkaVSS_Client"), {});
-        QVERIFY(client.waitForStarted(10000));
+        QVERIFY(client.waitForStarted(kEventWaitMs));
         QVERIFY(!client.waitForFinished(2500));
         client.kill();
         client.waitForFinished(5000);

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "eventwait.h"
 #include "clientstartup.h"
 #include "fontfallback.h"
 #include "style.h"
@@ -119,8 +120,8 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QObject *root = view.rootObject();
-        QTRY_COMPARE(root->property("loading").toInt(), kImageReady);
-        QTRY_COMPARE(root->property("icon").toInt(), kImageReady);
+        QTRY_COMPARE_WITH_TIMEOUT(root->property("loading").toInt(), kImageReady, kEventWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(root->property("icon").toInt(), kImageReady, kEventWaitMs);
         QCOMPARE(root->property("iconWidth").toReal(), 32.0); // "@2x" pictures count half their pixels
 
         const QImage shot = view.grabWindow();

@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "eventwait.h"
 #include "udpmanager.h"
 #include "udpworker.h"
 
@@ -83,7 +84,7 @@ private slots:
         call("addUdpSocket", QStringLiteral("127.0.0.1"), port);
         drainWorker();
         sendTo(port, "hello");
-        QTRY_COMPARE(spy.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, kEventWaitMs);
         QTest::qWait(100);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.received.at(0).address, QStringLiteral("127.0.0.1"));
@@ -100,7 +101,7 @@ private slots:
         QUdpSocket sender;
         for (int i = 0; i < 200; ++i)
             sender.writeDatagram(QByteArray::number(i), QHostAddress::LocalHost, port);
-        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 200, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 200, kEventWaitMs);
         for (int i = 0; i < 200; ++i)
             QCOMPARE(spy.received.at(i).data, QByteArray::number(i));
     }
@@ -119,7 +120,7 @@ private slots:
         call("addUdpSocket", QStringLiteral("127.0.0.1"), port);
         drainWorker();
         sendTo(port, "again");
-        QTRY_COMPARE(spy.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, kEventWaitMs);
         QCOMPARE(spy.received.at(0).data, QByteArray("again"));
     }
 
@@ -129,7 +130,7 @@ private slots:
         QVERIFY(receiver.bind(QHostAddress::LocalHost, 0));
         QNetworkDatagram datagram("ping", QHostAddress::LocalHost, receiver.localPort());
         QMetaObject::invokeMethod(m_worker->manager(), "sendDatagram", Q_ARG(QNetworkDatagram, datagram));
-        QTRY_VERIFY(receiver.hasPendingDatagrams());
+        QTRY_VERIFY_WITH_TIMEOUT(receiver.hasPendingDatagrams(), kEventWaitMs);
         QCOMPARE(receiver.receiveDatagram().data(), QByteArray("ping"));
     }
 

@@ -7,6 +7,7 @@
 
 #include <thread>
 
+#include "eventwait.h"
 #include "previewprovider.h"
 #include "videopreviewer.h"
 
@@ -110,7 +111,7 @@ private slots:
         component.setData("import QtQuick\nImage { source: \"image://VideoPreview/tile-1###2\" }\n", QUrl());
         QScopedPointer<QObject> image(component.create());
         QVERIFY2(image, qPrintable(component.errorString()));
-        QTRY_COMPARE(image->property("status").toInt(), 1); // Image.Ready
+        QTRY_COMPARE_WITH_TIMEOUT(image->property("status").toInt(), 1, kEventWaitMs); // Image.Ready
         QCOMPARE(image->property("sourceSize").toSize(), QSize(64, 48));
     }
 };

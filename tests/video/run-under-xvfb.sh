@@ -3,9 +3,7 @@
 set -eu
 export QT_QPA_PLATFORM=xcb
 export ZELKA_EXPECT_GPU=1
-# Mesa's driver keeps allocations without symbols for the process's life, which leak
-# suppressions cannot name; leaks of our code are checked by the offscreen runs.
-if [ -n "${LSAN_OPTIONS:-}" ]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-fi
+# AddressSanitizer as for every OpenGL test (ZELKA_GL_TEST_ENV in tests/CMakeLists.txt):
+# no leak checks, fast unwinding.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0:fast_unwind_on_malloc=1"
 exec xvfb-run -a -s "-screen 0 1280x800x24" "$@"

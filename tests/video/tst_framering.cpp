@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include "eventwait.h"
 #include "framering.h"
 #include "videopacer.h"
 
@@ -14,7 +15,6 @@ namespace {
 
 constexpr int64_t kMs = 1000000;
 // Waits for something to happen allow this much on a loaded machine.
-constexpr int kEventMs = 30000;
 
 // A 16x16 picture whose first luma bytes carry a sequence number.
 std::vector<uchar> numberedPicture(int number)
@@ -186,7 +186,7 @@ private slots:
         QElapsedTimer timer;
         {
             VideoPacer pacer(ring, fastInputs([&] { repaints.fetch_add(1); }));
-            QTRY_COMPARE_WITH_TIMEOUT(repaints.load(), 1, kEventMs); // now waiting up to 3 s for the renderer
+            QTRY_COMPARE_WITH_TIMEOUT(repaints.load(), 1, kEventWaitMs); // now waiting up to 3 s for the renderer
             timer.start();
         }
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
@@ -236,7 +236,7 @@ private slots:
             slot->assignTightI420(picture.data(), 16, 16);
             ring.endWrite(slot);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(seenCount.load() >= kPictures, kEventMs);
+        QTRY_VERIFY_WITH_TIMEOUT(seenCount.load() >= kPictures, kEventWaitMs);
         rendererRunning.store(false);
         renderer.join();
         pacer.stop();

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "eventwait.h"
 #include "libZelkaExPlayer.h"
 #include "localservers.h"
 #include "nopicturewatchdog.h"
@@ -26,7 +27,6 @@ using namespace VideoTestKit;
 namespace {
 
 // Waits for something to happen allow this much on a loaded machine.
-constexpr int kEventMs = 30000;
 // A teardown slower than this hangs: a close that waited for the library's 5 s socket
 // timeout would show here.
 constexpr qint64 kTeardownHangMs = 3000;
@@ -42,7 +42,7 @@ public:
     QList<VideoItem::VideoStatus> statuses;
 };
 
-bool waitForDrawn(VideoItem *item, quint64 frames, int timeoutMs = kEventMs)
+bool waitForDrawn(VideoItem *item, quint64 frames, int timeoutMs = kEventWaitMs)
 {
     return waitFor([=] { return item->drawnFrameCount() >= frames; }, timeoutMs);
 }
@@ -132,7 +132,7 @@ private slots:
         QSignalSpy valid(item, &VideoItem::sourceValidChanged);
         item->setVideoUrl(fileUrl(shortClip()));
         QCOMPARE(log.statuses, QList<VideoItem::VideoStatus>{VideoItem::Opening});
-        QVERIFY(finished.wait(kEventMs));
+        QVERIFY(finished.wait(kEventWaitMs));
         QCOMPARE(log.statuses,
                  (QList<VideoItem::VideoStatus>{VideoItem::Opening, VideoItem::Opened, VideoItem::Closed}));
         QCOMPARE(finished.count(), 1);
@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(validity.value(0), false);
         QCOMPARE(delays.value(0), 0);
         QCOMPARE(item->videoInfo()->duration(), 0ull);
-        QVERIFY(waitFor([&] { return item->sourceValid() && item->status() == VideoItem::Opened; }, kEventMs));
+        QVERIFY(waitFor([&] { return item->sourceValid() && item->status() == VideoItem::Opened; }, kEventWaitMs));
     }
 
     void sameUrlDoesNothing()
@@ -187,7 +187,7 @@ private slots:
         Scene scene;
         VideoItem *item = scene.addItem();
         item->setVideoUrl(fileUrl(tenSecondClip()));
-        QVERIFY(waitFor([&] { return item->sourceValid(); }, kEventMs));
+        QVERIFY(waitFor([&] { return item->sourceValid(); }, kEventWaitMs));
         item->setVideoUrl(QStringLiteral(""));
         QCOMPARE(item->status(), VideoItem::Closed);
         QVERIFY(!item->sourceValid());
@@ -200,10 +200,10 @@ private slots:
         VideoItem *item = scene.addItem();
         item->setProgress(0.5); // no channel yet: ignored
         item->setVideoUrl(fileUrl(tenSecondClip()));
-        QVERIFY(waitFor([&] { return item->videoInfo()->duration() == 10; }, kEventMs));
+        QVERIFY(waitFor([&] { return item->videoInfo()->duration() == 10; }, kEventWaitMs));
         QVERIFY(waitForDrawn(item, 2));
         item->setProgress(0.7);
-        QVERIFY(waitFor([&] { return item->videoInfo()->progress() >= 7; }, kEventMs));
+        QVERIFY(waitFor([&] { return item->videoInfo()->progress() >= 7; }, kEventWaitMs));
         QVERIFY(item->videoInfo()->progress() <= 8);
     }
 
@@ -213,13 +213,13 @@ private slots:
         VideoItem *item = scene.addItem();
         item->setVideoUrl(fileUrl(colourBars(320, 240, 2)));
         QSignalSpy finished(item, &VideoItem::finished);
-        QVERIFY(finished.wait(kEventMs));
+        QVERIFY(finished.wait(kEventWaitMs));
         QCOMPARE(item->status(), VideoItem::Closed);
         StatusLog log(item);
         item->setProgress(0.5);
         QCOMPARE(log.statuses, (QList<VideoItem::VideoStatus>{VideoItem::Closed, VideoItem::Opening}));
         const quint64 drawnBefore = item->drawnFrameCount();
-        QVERIFY(finished.wait(kEventMs));
+        QVERIFY(finished.wait(kEventWaitMs));
         QCOMPARE(log.statuses, (QList<VideoItem::VideoStatus>{VideoItem::Closed, VideoItem::Opening,
                                                                VideoItem::Opened, VideoItem::Closed}));
         // Half of the 2 s file is left: about 25 pictures, not 50.
@@ -256,7 +256,7 @@ private slots:
         QCOMPARE(changed.count(), 1);
         QSignalSpy finished(item, &VideoItem::finished);
         item->setVideoUrl(fileUrl(colourBars(320, 240, 2))); // a key frame every 25 frames
-        QVERIFY(finished.wait(kEventMs));
+        QVERIFY(finished.wait(kEventWaitMs));
         QTest::qWait(100);
         QVERIFY2(item->drawnFrameCount() >= 1 && item->drawnFrameCount() <= 3,
                  qPrintable(QString::number(item->drawnFrameCount())));
@@ -274,7 +274,7 @@ private slots:
         normal->setVideoUrl(fileUrl(colourBars(320, 240, 2)));
         doubled->setVideoUrl(fileUrl(colourBars(320, 240, 2)));
         doubled->setSpeed(2.0); // the speed goes to an open channel
-        QVERIFY(finished.wait(kEventMs));
+        QVERIFY(finished.wait(kEventWaitMs));
         // Of its 50 pictures the normal one has shown about 25 meanwhile.
         QVERIFY2(normal->drawnFrameCount() < 42, qPrintable(QString::number(normal->drawnFrameCount())));
         QCOMPARE(doubled->speed(), 2.0);
@@ -291,7 +291,7 @@ private slots:
         QSignalSpy secondUpdates(second, &VideoItem::timeUpdate);
         first->setVideoUrl(fileUrl(tenSecondClip()));
         second->setVideoUrl(fileUrl(tenSecondClip()));
-        QVERIFY(waitFor([&] { return first->drawnFrameCount() >= 1 && second->drawnFrameCount() >= 1; }, kEventMs));
+        QVERIFY(waitFor([&] { return first->drawnFrameCount() >= 1 && second->drawnFrameCount() >= 1; }, kEventWaitMs));
         QElapsedTimer timer;
         timer.start();
         firstUpdates.clear();
@@ -312,14 +312,14 @@ private slots:
         VideoItem *item = scene.addItem();
         item->setVideoUrl(fileUrl(colourBars(320, 240, 2)));
         QSignalSpy finished(item, &VideoItem::finished);
-        QVERIFY(finished.wait(kEventMs));
+        QVERIFY(finished.wait(kEventWaitMs));
         QVERIFY(item->decodeFrameRate() > 0);
         // The delay probe reports on its own clock; the watchdog is the one that zeroes
         // the decoding rate.
         QSignalSpy decodeRate(item, &VideoItem::decodeFrameRateChanged);
         QElapsedTimer since;
         since.start();
-        QVERIFY(decodeRate.wait(kEventMs));
+        QVERIFY(decodeRate.wait(kEventWaitMs));
         QVERIFY2(since.elapsed() > 1500, "fired before 3 s without frames");
         QCOMPARE(item->networkDelay(), 3000);
         QCOMPARE(item->decodeFrameRate(), 0);
@@ -341,7 +341,7 @@ private slots:
         QSignalSpy finished(item, &VideoItem::finished);
         QCOMPARE(watchdog->quietLimitMs(), qint64(2 * NoPictureWatchdog::IntervalMs));
         item->setVideoUrl(fileUrl(keyFrameEveryFourSeconds()));
-        QVERIFY(finished.wait(kEventMs));
+        QVERIFY(finished.wait(kEventWaitMs));
         QVERIFY2(item->drawnFrameCount() >= 2 && item->drawnFrameCount() <= 5,
                  qPrintable(QString::number(item->drawnFrameCount())));
         // Pictures 4 s apart: the old 3 s limit fired between every two.
@@ -350,7 +350,7 @@ private slots:
         // After the last picture nothing comes: still reported, later than without key frames.
         QElapsedTimer since;
         since.start();
-        QVERIFY(lost.wait(kEventMs));
+        QVERIFY(lost.wait(kEventWaitMs));
         QVERIFY2(since.elapsed() > 3000, qPrintable(QString::number(since.elapsed())));
         item->setEnableKeyFrame(false);
         QCOMPARE(watchdog->quietLimitMs(), qint64(NoPictureWatchdog::IntervalMs));
@@ -410,7 +410,7 @@ private slots:
         qDeleteAll(items);
         // One by one, each close waited for its reader: about 0.3 s a tile.
         QVERIFY2(timer.elapsed() < kTeardownHangMs, qPrintable(QString::number(timer.elapsed())));
-        QVERIFY(StreamCloser::instance().waitUntilIdle(std::chrono::milliseconds(kEventMs)));
+        QVERIFY(StreamCloser::instance().waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)));
         // The stuck readers are still in their call; a writer coming lets it return.
         for (int i = 0; i < kTiles; ++i) {
             const int fd = ::open(QFile::encodeName(fifos.filePath(QStringLiteral("fifo%1").arg(i))).constData(),
@@ -419,7 +419,7 @@ private slots:
                 ::close(fd);
         }
         QVERIFY(waitFor([] { return threadsNamed("zelka-reader") == 0 && threadsNamed("zelka-decoder") == 0; },
-                        kEventMs));
+                        kEventWaitMs));
     }
 
     // Never shown: the ring fills, the writer waits for a slot and the pacer for the renderer.
@@ -427,7 +427,7 @@ private slots:
     {
         auto *item = new VideoItem;
         item->setVideoUrl(fileUrl(tenSecondClip()));
-        QVERIFY(waitFor([&] { return item->videoInfo()->cacheFrameCount() >= 3; }, kEventMs));
+        QVERIFY(waitFor([&] { return item->videoInfo()->cacheFrameCount() >= 3; }, kEventWaitMs));
         QTest::qWait(300);
         QElapsedTimer timer;
         timer.start();
@@ -445,7 +445,7 @@ private slots:
         QSignalSpy content(item, &VideoItem::contentRectChanged);
         QSignalSpy sourceRect(item, &VideoItem::sourceRectChanged);
         item->setVideoUrl(fileUrl(tenSecondClip()));
-        QVERIFY(content.wait(kEventMs));
+        QVERIFY(content.wait(kEventWaitMs));
         QCOMPARE(sourceRect.count(), 1);
         QCOMPARE(item->contentRect(), QRectF(0, 100, 800, 600));
         item->setFillMode(VideoItem::PreserveAspectCrop);

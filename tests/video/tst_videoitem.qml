@@ -52,12 +52,12 @@ TestCase {
         compare(video.status, VideoItem.UnknownStatus)
         video.videoUrl = testMediaUrl
         compare(video.status, VideoItem.Opening)
-        tryCompare(video, "sourceValid", true, 30000)
-        tryCompare(video.videoInfo, "resolution", Qt.size(320, 240), 30000)
+        tryCompare(video, "sourceValid", true, patience)
+        tryCompare(video.videoInfo, "resolution", Qt.size(320, 240), patience)
         compare(video.hardwareType, VideoItem.Cpu)
         compare(video.frameRate, 25)
         compare(video.contentRect, Qt.rect(0, 0, 320, 240))
-        finishedSpy.wait(30000)
+        finishedSpy.wait(patience)
         compare(video.statuses, [VideoItem.Opening, VideoItem.Opened, VideoItem.Closed])
         video.videoUrl = ""
         compare(video.sourceValid, false)

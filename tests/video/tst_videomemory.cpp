@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTest>
 
+#include "eventwait.h"
 #include "streamcloser.h"
 #include "testmedia.h"
 #include "videoinfo.h"
@@ -14,7 +15,6 @@ using namespace VideoTestKit;
 
 namespace {
 
-constexpr int kEventMs = 30000;
 constexpr int kItems = 16;
 constexpr QSize kPictureSize(640, 360);
 // One picture as the library hands it over (I420).
@@ -76,9 +76,9 @@ private slots:
         {
             VideoItem *first = scene.addItem(QSizeF(320, 180));
             first->setVideoUrl(url);
-            QVERIFY(waitFor([&] { return first->drawnFrameCount() >= 10; }, kEventMs));
+            QVERIFY(waitFor([&] { return first->drawnFrameCount() >= 10; }, kEventWaitMs));
             delete first;
-            QVERIFY(StreamCloser::instance().waitUntilIdle(std::chrono::milliseconds(kEventMs)));
+            QVERIFY(StreamCloser::instance().waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)));
         }
         const double before = residentBytes();
         QList<VideoItem *> items;
@@ -88,7 +88,7 @@ private slots:
             item->setVideoUrl(url);
             items << item;
         }
-        QVERIFY(waitFor([&] { return allDrew(items, 25); }, kEventMs));
+        QVERIFY(waitFor([&] { return allDrew(items, 25); }, kEventWaitMs));
         const double perItem = (residentBytes() - before) / kItems;
         const double pictures = perItem / kPictureBytes;
         qInfo("resident growth per 360p item: %.2f MB, %.1f pictures", perItem / 1048576.0, pictures);

@@ -3,6 +3,7 @@
 // OpenGL through the I420 material.
 #include <QTest>
 
+#include "eventwait.h"
 #include "videoitem.h"
 #include "videopreviewer.h"
 #include "videotestkit.h"
@@ -19,7 +20,7 @@ private:
     QImage drawnPicture(Scene &scene, VideoItem *item, const QString &file)
     {
         item->setVideoUrl(fileUrl(file));
-        if (!waitFor([&] { return item->drawnFrameCount() >= 3; }, 30000))
+        if (!waitFor([&] { return item->drawnFrameCount() >= 3; }, kEventWaitMs))
             return {};
         return scene.grab();
     }

@@ -6,6 +6,7 @@
 #include <QtQuickTest/quicktest.h>
 
 #include "clientstartup.h"
+#include "qmlpatience.h"
 #include "videotestkit.h"
 
 class VideoQmlSetup : public QObject
@@ -19,6 +20,7 @@ public slots:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         engine->rootContext()->setContextProperty(QStringLiteral("testMediaUrl"), mediaUrl);
+        installTestPatience(*engine);
     }
 };
 

@@ -21,10 +21,6 @@ class ChannelProbe
 public:
     using Clock = std::chrono::steady_clock;
 
-    // How long a test waits for something to happen (a picture, an end, a file): a
-    // loaded two-core machine running tests in parallel may take this long.
-    static constexpr int kPatienceMs = 30000;
-
     struct Event
     {
         int type = 0;

@@ -10,6 +10,8 @@
 #include <memory>
 #include <thread>
 
+#include "eventwait.h"
+
 // Small loopback servers for the player tests: every one listens on 127.0.0.1 only.
 namespace LocalServers {
 
@@ -67,7 +69,7 @@ public:
 
     FfmpegStreamServer(Kind kind, const QString &file, quint16 port = 0);
     ~FfmpegStreamServer();
-    bool start(int timeoutMs = 30000);
+    bool start(int timeoutMs = kEventWaitMs);
     void stop();
     QString url() const;
     quint16 port() const { return m_port; }

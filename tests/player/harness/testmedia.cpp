@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include "eventwait.h"
+
 namespace TestMedia {
 
 namespace {
@@ -30,7 +32,7 @@ QByteArray run(const QString &program, const QStringList &arguments, int timeout
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(program, arguments);
-    if (!process.waitForStarted(30000))
+    if (!process.waitForStarted(kEventWaitMs))
         return {};
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();

@@ -30,6 +30,11 @@ ShellTestCase {
         }
     }
 
+    function init() {
+        resetClient();
+        settings.snapshotPath = "";
+    }
+
     // A tile of the given size, logged in and shown; streams come by RTSP, as with the
     // client's default settings.
     function makeTile(width, height) {

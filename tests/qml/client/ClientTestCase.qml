@@ -8,8 +8,9 @@ import QtTest
 TestCase {
     id: testCase
 
-    // Every wait for something to happen allows this long.
-    readonly property int patience: 30000
+    // Every wait for something to happen allows `patience` milliseconds, a value the
+    // runner sets for every test (kEventWaitMs in tests/common/eventwait.h).
+
     readonly property var settings: settingManager.settings
 
     when: windowShown

@@ -402,7 +402,7 @@ ShellTestCase {
 
         // A second click while the first download runs: refused in the debug output, one
         // request, the running download goes on to one whole file.
-        testServer.setFault("/download/alarm/3.mp4", { delayMs: 1500, remainingHits: 1 });
+        testServer.setFault("/download/alarm/3.mp4", { delayMs: 3000, remainingHits: 1 });
         row = rowAt(page, 2);
         popup = downloadPopup(row);
         mouseClick(findChild(row, "downloadButton"));
@@ -520,5 +520,46 @@ ShellTestCase {
         tryVerify(() => testServer.requests("/snap/alarm/10.h264").length >= 2, patience);
         mouseMove(page, 10, 10);
         tryCompare(preview, "visible", false, patience);
+    }
+
+    // The record plays in the page's window, whose tile outlives the rows; closing the
+    // window stops the tile with the stop notice of a playback without ids.
+    function test_play() {
+        const page = openPage(alarms(3, i => i === 2 ? { ChannelName: "Gate 1" } : {}));
+        const popup = findChild(page, "playAlarmPopup");
+        const tile = findChild(popup, "playAlarmView");
+        verify(popup && tile);
+        compare(popup.visible, false);
+        compare(tile.streamType, 1);
+        const address = path => "http://" + testServer.host + ":" + testServer.port + path;
+
+        mouseClick(findChild(rowAt(page, 1), "playButton"));
+        tryCompare(popup, "visible", true, patience);
+        compare(popup.title, "告警通道: Gate 1 (2026-12-01 10:02:00)");
+        compare(tile.videoUrl, address("/download/alarm/2.mp4"));
+        compare(popup.width, 860 * s);
+        compare(popup.height, 560 * s);
+        const area = findChild(popup, "PopupWindowContent");
+        const corner = tile.mapToItem(area, 0, 0);
+        compare([corner.x, corner.y, tile.width, tile.height], [2 * s, 2 * s, area.width - 4 * s, area.height - 4 * s]);
+        const video = findChild(tile, "cameraLoader");
+        tryVerify(() => video.item && video.item.videoProvider.sourceValid, patience, "the record plays");
+
+        // Another row's play switches the window to its record; a new query keeps it.
+        mouseClick(findChild(rowAt(page, 0), "playButton"));
+        compare(popup.title, "告警通道: 通道 1 (2026-12-01 10:01:00)");
+        compare(tile.videoUrl, address("/download/alarm/1.mp4"));
+        testServer.clearLog();
+        page.recalcModel();
+        settle(page, 1, 3);
+        compare(tile.videoUrl, address("/download/alarm/1.mp4"));
+        compare(popup.visible, true);
+
+        mouseClick(findChild(popup, "PopupCloseButton"));
+        tryCompare(tile, "videoUrl", "", patience);
+        const stop = waitForRequests("/api/v1/devices/stopchannelstream", 1)[0].items;
+        compare([stop.device, stop.channel, stop.stream_type], ["-1", "-1", "playback"]);
+        tryCompare(popup, "visible", false, patience);
+        compare(tile.title, "");
     }
 }

@@ -1,5 +1,6 @@
 import QtQuick
 import QtTest
+import ".." as Shared
 
 // The camera tile against the test server's real streams: live set-up and its late
 // replies, keepalive, record playback with seeking, and the layers that show its state.
@@ -10,6 +11,14 @@ CameraTileTestCase {
     SignalSpy {
         id: finishedSpy
         signalName: "replayFinished"
+    }
+
+    Shared.FadeRecorder {
+        id: plateFade
+    }
+
+    Shared.FadeRecorder {
+        id: columnFade
     }
 
     function test_liveSetUpAndStop() {
@@ -115,6 +124,21 @@ CameraTileTestCase {
         verify(videoLayer(tile).active);
     }
 
+    function test_repliesToADestroyedTile() {
+        const tile = makeTile();
+        testServer.setFault("/api/v1/gettoken", { delayMs: 500, remainingHits: 1 });
+        tile.playChannel(gate);
+        tile.parent.destroy();
+        wait(1200);
+        const other = makeTile();
+        testServer.setFault("/api/v1/devices/channelstream", { delayMs: 500, remainingHits: 1 });
+        other.playChannel(parking);
+        waitForRequests("/api/v1/devices/channelstream", 1);
+        other.parent.destroy();
+        wait(1200);
+        compare(testServer.requests("/api/v1/devices/channelstream").length, 1);
+    }
+
     function test_recordsWithMissingKeys() {
         const tile = makeTile();
         tile.playChannel(gate);
@@ -180,6 +204,11 @@ CameraTileTestCase {
         // The start seek: mirrored progress begins at about a quarter of the record.
         tryVerify(() => tile.progress >= 2, patience, "progress mirrored after the seek");
         verify(tile.progress <= 5, "progress " + tile.progress);
+        // Asking for a start position while the record plays seeks at once.
+        tile.__replay_start_progress = 0.6;
+        tile.__replay_first = true;
+        verify(!tile.__replay_first);
+        tryVerify(() => tile.progress >= 5, patience, "seeked to 6 s");
         // Hovered, the bar shows and follows the player.
         tile.exitTimer.retime();
         const bar = findChild(tile, "progressControl");
@@ -188,9 +217,9 @@ CameraTileTestCase {
         tryVerify(() => Math.abs(slider.value - info.progress / 10) < 0.15, patience);
         compare(findChild(tile, "progressTime").text, bar.formatTime(info.progress) + " / 00:00:10");
         // A press on the slider seeks there.
-        mousePress(slider, slider.leftPadding + slider.availableWidth * 0.8, slider.height / 2);
-        mouseRelease(slider, slider.leftPadding + slider.availableWidth * 0.8, slider.height / 2);
-        tryVerify(() => tile.progress >= 7, patience, "seeked to 8 s");
+        mousePress(slider, slider.leftPadding + slider.availableWidth * 0.3, slider.height / 2);
+        mouseRelease(slider, slider.leftPadding + slider.availableWidth * 0.3, slider.height / 2);
+        tryVerify(() => tile.progress >= 2 && tile.progress <= 4, patience, "seeked back to 3 s");
         // The end of the record is reported; the tile stays as it is.
         finishedSpy.wait(patience);
         compare(finishedSpy.count, 1);
@@ -280,9 +309,17 @@ CameraTileTestCase {
         const column = findChild(label, "statisticsColumn");
         const timer = findChild(tile, "exitTimer");
         compare(timer.interval, 2000);
+        // The plate fades by a number animation, visibly; the texts by an animator, which
+        // writes their opacity once at the end, so they show up whole.
+        plateFade.watched = findChild(label, "statisticsPlate");
+        columnFade.watched = column;
         mouseMove(tile, 200, 200);
         verify(tile.hovered);
+        verify(!column.visible);
         tryCompare(column, "opacity", 1, patience);
+        tryCompare(findChild(label, "statisticsPlate"), "opacity", 0.5, patience);
+        verify(plateFade.between > 0, "the plate faded in");
+        compare(columnFade.between, 0);
         const start = Date.now();
         mouseMove(tile, 210, 210);
         tryCompare(tile, "hovered", false, patience);

@@ -30,7 +30,7 @@ ClientTestCase {
         "qml/Widgets/Slider", "qml/Widgets/SteeringWheelButton", "qml/Widgets/SwipeView", "qml/Widgets/ToolTip"
     ]
     readonly property var folders: ["qml", "qml/AlarmQuery", "qml/Api", "qml/ElectronicMap", "qml/HomePage",
-        "qml/HomePage/CameraTile", "qml/HomePage/DeviceTree", "qml/RealtimeRetrieval", "qml/RecordManage", "qml/VideoSquare", "qml/Widgets"]
+        "qml/HomePage/CameraTile", "qml/HomePage/Dashboard", "qml/HomePage/DeviceTree", "qml/RealtimeRetrieval", "qml/RecordManage", "qml/VideoSquare", "qml/Widgets"]
 
     // Relative imports as written, with their namespace ("" for none), and the files
     // (folder/name) that may use them; "outside Widgets" stands for every file outside
@@ -61,9 +61,13 @@ ClientTestCase {
         { uri: "./DeviceTree", as: "DeviceTree", users: ["HomePage/DeviceListView"] },
         { uri: "../HomePage/DeviceTree", as: "DeviceTree", users: ["VideoSquare/DeviceListView",
             "VideoSquare/DeviceManageSwipeView", "VideoSquare/FavoriteListView", "VideoSquare/GroupListView"] },
-        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/TreeFrame"] },
+        { uri: "../../Widgets", as: "Widgets", users: ["HomePage/DeviceTree/TreeFrame",
+                                                       "HomePage/CameraTile/IButton", "HomePage/CameraTile/NarrowToolBar"] },
         // The camera tile's parts, kept in a folder of helpers.
         { uri: "./CameraTile", as: "CameraTile", users: ["HomePage/CameraRectangle"] },
+        // The two load charts share one implementation, kept with the dashboard's helpers.
+        { uri: "./Dashboard", as: "Dashboard", users: ["HomePage/CpuMemoryChart", "HomePage/NetworkChart"] },
+        { uri: "../../Api/api.js", as: "Api", users: ["HomePage/Dashboard/LoadChart"] },
         // Rules kept in scripts beside the files that use them.
         { uri: "layoutgeometry.js", as: "Geometry", users: ["RealtimeRetrieval/CameraLayoutView"] },
         { uri: "carousel.js", as: "Carousel", users: ["RealtimeRetrieval/CameraLayoutView",

@@ -2,6 +2,7 @@ import QtQuick
 import QtTest
 import an.network 1.0
 import "qrc:/zelka/qml/HomePage" as HomePage
+import ".." as Shared
 
 // The PTZ overlay against the server's log: starts on press, stops on release, the
 // speed and its start value, the host's hide timer, and what it refuses.
@@ -14,6 +15,10 @@ ShellTestCase {
     height: 900
 
     readonly property color textColor: styleManager.style.color("Login-TextColor")
+
+    Shared.FadeRecorder {
+        id: fade
+    }
 
     Component {
         id: hostComponent
@@ -151,8 +156,11 @@ ShellTestCase {
 
         // Not hovered: the joystick ignores the pointer, the zoom buttons do not.
         host.panel.deviceId = 1;
+        fade.watched = host.panel;
+        fade.clear();
         host.panel.hovered = false;
         tryCompare(host.panel, "opacity", 0, patience);
+        verify(fade.between > 0, "the panel faded out");
         mousePress(stick, stick.width / 2, stick.height * 0.15);
         mouseRelease(stick, stick.width / 2, stick.height * 0.15);
         verify(stick.isStop);

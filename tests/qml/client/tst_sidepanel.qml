@@ -1,6 +1,7 @@
 import QtQuick
 import QtTest
 import "qrc:/zelka/qml/VideoSquare" as VideoSquare
+import "qrc:/zelka/qml/HomePage" as HomePage
 
 // The side panel: its tabs and what a click on them loads, what it hands to the page
 // for a device, a channel and a group of each of its three trees and in which order,
@@ -18,6 +19,16 @@ SidePanelTestCase {
     SignalSpy {
         id: channelSpy
         signalName: "clickChannel"
+    }
+
+    // The panel's picks going to a tile, as a page hands them on.
+    Component {
+        id: tileComponent
+
+        HomePage.CameraRectangle {
+            width: 480
+            height: 270
+        }
     }
 
     // The panel over the standard devices of the device tree tests.
@@ -401,5 +412,41 @@ SidePanelTestCase {
         record.length = 0;
         clickText(gate);
         compare(texts(record), ["list:东门", "channel:东门"]);
+    }
+
+    // A favourite channel without ChannelID, ParentDeviceID's partner keys or SnapUrl
+    // reaches the page with those keys undefined, and a tile takes it without a script
+    // error: no channel, no snapshot, its name as the title.
+    function test_aChannelWithMissingKeysReachesTheTile() {
+        const data = groupData();
+        data.Channels.push({ ParentDeviceID: 3, Name: "无号", Online: 1, Enable: 1, FavoritesChannel: 1 });
+        settings.playerProtocol = "RTSP";
+        const panel = openPanel(data);
+        const tile = createTemporaryObject(tileComponent, testCase);
+        const record = recordPanel(panel);
+        panel.clickChannel.connect(info => tile.playChannel(info));
+        const tree = openTab(panel, 2);
+        const c = rowOf(tree.listView, 1);
+        expand(c);
+        const bare = rowOf(findChild(c, "channelList"), 1);
+        compare(bare.theData.Name, "无号");
+        record.length = 0;
+        clickText(bare);
+        compare(texts(record), ["channel:无号"]);
+        const sent = record[0].value;
+        verify("channelID" in sent && sent.channelID === undefined);
+        verify("snapUrl" in sent && sent.snapUrl === undefined);
+        compare(sent.parentDeviceID, 3);
+        compare(tile.title, "无号");
+        compare(tile.channelId, -1);
+        compare(tile.deviceId, 3);
+        compare(tile.snapUrl, "");
+        wait(300);
+        compare(tile.videoUrl, "", "nothing to play");
+        // A whole channel is still asked for afterwards.
+        clickText(rowOf(findChild(c, "channelList"), 0));
+        compare(tile.channelId, 31);
+        tryVerify(() => testServer.requests("/api/v1/gettoken").some(r => r.items.channel === "31"), patience);
+        tile.stopChannel();
     }
 }

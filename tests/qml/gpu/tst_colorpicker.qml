@@ -28,8 +28,8 @@ Rectangle {
 
         function test_openPanelGlowsAtItsEdges() {
             picker.open();
-            tryCompare(picker, "scale", 1.0, 30000);
-            tryCompare(picker, "opacity", 1.0, 30000);
+            tryCompare(picker, "scale", 1.0, patience);
+            tryCompare(picker, "opacity", 1.0, patience);
             // Let a frame with the final values reach the window.
             wait(100);
             const picture = grabImage(scene);

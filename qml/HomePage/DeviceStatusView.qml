@@ -1,0 +1,298 @@
+import QtQuick
+import QtQml
+import QtQuick.Shapes
+import QtQuick.Layouts
+
+// Two rings over all channels of all devices: online against offline, enabled against
+// not enabled. Each ring is two arcs round a centre text; an arc under the pointer
+// widens and tells its count and share.
+Item {
+    id: root
+
+    // Counted afresh from the whole device list on every change, so that a channel
+    // list arriving twice is not counted twice.
+    property int deviceTotal: 0
+    property int onlineDeviceTotal: 0
+    property int enableDeviceTotal: 0
+
+    // The colour of the centre texts, from the page that holds the view.
+    readonly property color ringTextColor: textColor
+
+    readonly property alias onlineStatusView: onlineStatusView
+    readonly property alias enableStatusView: enableStatusView
+    readonly property alias toolTip: toolTip
+
+    function updateOnlineStatus(onlineTotal, offlineTotal, total) {
+        onlineStatusView.onlineTotal = onlineTotal;
+        onlineStatusView.offlineTotal = offlineTotal;
+        onlineStatusView.total = total;
+        onlineStatusView.update();
+    }
+
+    function updateEnableStatus(onlineTotal, offlineTotal, total) {
+        enableStatusView.onlineTotal = onlineTotal;
+        enableStatusView.offlineTotal = offlineTotal;
+        enableStatusView.total = total;
+        enableStatusView.update();
+    }
+
+    function countDevices() {
+        let total = 0;
+        let online = 0;
+        for (const device of deviceManager.deviceList) {
+            total += device.channelNums;
+            online += device.onlineChannelNums;
+        }
+        deviceTotal = total;
+        onlineDeviceTotal = online;
+        updateOnlineStatus(onlineDeviceTotal, deviceTotal - onlineDeviceTotal, deviceTotal);
+        countEnabled();
+    }
+
+    function countEnabled() {
+        let enabled = 0;
+        for (const device of deviceManager.deviceList) {
+            for (const channel of device.channelList) {
+                if (channel.enable !== 0)
+                    ++enabled;
+            }
+        }
+        enableDeviceTotal = enabled;
+        updateEnableStatus(enableDeviceTotal, deviceTotal - enableDeviceTotal, deviceTotal);
+    }
+
+    Connections {
+        target: deviceManager
+        function onDeviceListChanged() { root.countDevices(); }
+    }
+
+    // One watcher per device for the arrival of its channel list.
+    Instantiator {
+        model: deviceManager.deviceList
+        delegate: Connections {
+            required property var modelData
+            target: modelData
+            function onChannelListChanged() { root.countEnabled(); }
+        }
+    }
+
+    Component.onCompleted: countDevices()
+
+    Rectangle {
+        id: toolTip
+        objectName: "statusToolTip"
+
+        property string text: ""
+
+        z: 10
+        width: toolTipText.implicitWidth + 14 * styleManager.scaleRatio
+        height: toolTipText.implicitHeight + 10 * styleManager.scaleRatio
+        color: "#40aaaaaa"
+        border.color: "#80aaaaaa"
+        radius: 2
+        opacity: 0
+        enabled: false
+
+        Behavior on opacity {
+            NumberAnimation {}
+        }
+
+        Text {
+            id: toolTipText
+            anchors.centerIn: parent
+            text: toolTip.text
+            font.family: "微软雅黑"
+            font.pointSize: 10 * styleManager.fontScaleRatio
+            color: "#fff000"
+        }
+    }
+
+    RowLayout {
+        anchors.fill: parent
+
+        CircleView {
+            id: onlineStatusView
+            objectName: "onlineStatusView"
+            Layout.preferredWidth: 160
+            Layout.preferredHeight: 160
+            Layout.alignment: Qt.AlignCenter
+            toolTip: root.toolTip
+            textColor: root.ringTextColor
+            onlineText: "在线: "
+            offlineText: "离线: "
+        }
+
+        CircleView {
+            id: enableStatusView
+            objectName: "enableStatusView"
+            Layout.preferredWidth: 160
+            Layout.preferredHeight: 160
+            Layout.alignment: Qt.AlignCenter
+            toolTip: root.toolTip
+            textColor: root.ringTextColor
+            onlineText: "启用: "
+            offlineText: "未启用: "
+        }
+    }
+
+    component CircleView: Rectangle {
+        id: circle
+
+        property int onlineTotal: 0
+        property int offlineTotal: 0
+        property int total: 0
+        property real normalWidth: 16 * styleManager.scaleRatio
+        property real selectedWidth: 24 * styleManager.scaleRatio
+        // With no channels there is no share: both parts are empty.
+        readonly property real onlineRatio: total > 0 ? onlineTotal / total : 0
+        readonly property real offlineRatio: total > 0 ? 1.0 - onlineRatio : 0
+        property string onlineText: "在线: "
+        property string offlineText: "离线: "
+        // The shared tool tip, placed in its parent's coordinates, and the text colour.
+        property Item toolTip
+        property color textColor
+        readonly property alias ring1: ring1
+        readonly property alias ring2: ring2
+        readonly property alias ringPath1: ringPath1
+        readonly property alias ringPath2: ringPath2
+        readonly property alias centreText: centreText
+        readonly property real centreX: width / 2
+        readonly property real centreY: height / 2
+
+        // The larger part is drawn by the animated arc.
+        function update() {
+            ring1.sweepAngle = Math.max(onlineRatio, offlineRatio) * 360;
+            ring2.sweepAngle = Math.min(onlineRatio, offlineRatio) * 360;
+            ring1.isOnline = onlineRatio > offlineRatio;
+            ring2.isOnline = !ring1.isOnline;
+        }
+
+        function percent(ratio) {
+            return (ratio * 100).toFixed(1) + "%";
+        }
+
+        function showNothing() {
+            circle.toolTip.opacity = 0;
+            ringPath1.strokeWidth = normalWidth;
+            ringPath2.strokeWidth = normalWidth;
+        }
+
+        // Angles as the arcs count them: 0 at 3 o'clock, clockwise; the pointer on the
+        // border between the parts counts as part two.
+        function hover(x, y) {
+            const dx = x - centreX;
+            const dy = y - centreY;
+            const distance = Math.sqrt(dx * dx + dy * dy);
+            if (distance < ring1.radiusX - normalWidth / 2 + 4 || distance > ring1.radiusX + normalWidth / 2 + 4) {
+                showNothing();
+                return;
+            }
+            let angle = Math.atan2(dy, dx) + Math.PI / 2;
+            if (angle < 0)
+                angle += 2 * Math.PI;
+            const a = angle * 180 / Math.PI - 90;
+            const position = circle.mapToItem(circle.toolTip.parent, x, y);
+            circle.toolTip.x = x > centreX ? position.x : position.x - circle.toolTip.width;
+            circle.toolTip.y = position.y;
+            circle.toolTip.opacity = 1;
+            const partOne = ring1.isOnline ? ring1 : ring2;
+            const onPartOne = partOne.startAngle < a && a < partOne.startAngle + partOne.sweepAngle;
+            const partOnePath = ring1.isOnline ? ringPath1 : ringPath2;
+            const partTwoPath = ring1.isOnline ? ringPath2 : ringPath1;
+            if (onPartOne) {
+                circle.toolTip.text = onlineText + onlineTotal + " (" + percent(onlineRatio) + ")";
+                partOnePath.strokeWidth = selectedWidth;
+                partTwoPath.strokeWidth = normalWidth;
+            } else {
+                circle.toolTip.text = offlineText + (total - onlineTotal) + " (" + percent(offlineRatio) + ")";
+                partTwoPath.strokeWidth = selectedWidth;
+                partOnePath.strokeWidth = normalWidth;
+            }
+        }
+
+        width: 160 * styleManager.scaleRatio
+        height: width
+        radius: width / 2
+        color: "#20ffffff"
+        layer.enabled: true
+        layer.samples: 16
+        layer.smooth: true
+
+        Shape {
+            anchors.fill: parent
+
+            ShapePath {
+                id: ringPath1
+                fillColor: "transparent"
+                capStyle: ShapePath.FlatCap
+                strokeWidth: circle.normalWidth
+                strokeColor: ring1.isOnline ? "#d04ADAC5" : "#d0ff3d38"
+
+                Behavior on strokeWidth {
+                    NumberAnimation { duration: 400; easing.type: Easing.OutElastic }
+                }
+
+                PathAngleArc {
+                    id: ring1
+
+                    property bool isOnline: false
+
+                    centerX: circle.centreX
+                    centerY: circle.centreY
+                    radiusX: circle.width / 2 - circle.normalWidth
+                    radiusY: circle.height / 2 - circle.normalWidth
+                    startAngle: isOnline ? -90 : ring2.sweepAngle - 90
+                    sweepAngle: 0
+
+                    Behavior on sweepAngle {
+                        NumberAnimation { duration: 1500 }
+                    }
+                }
+            }
+
+            ShapePath {
+                id: ringPath2
+                fillColor: "transparent"
+                capStyle: ShapePath.FlatCap
+                strokeWidth: circle.normalWidth
+                strokeColor: ring2.isOnline ? "#d04ADAC5" : "#d0ff3d38"
+
+                Behavior on strokeWidth {
+                    NumberAnimation { duration: 400; easing.type: Easing.OutElastic }
+                }
+
+                PathAngleArc {
+                    id: ring2
+
+                    property bool isOnline: false
+
+                    centerX: circle.centreX
+                    centerY: circle.centreY
+                    radiusX: circle.width / 2 - circle.normalWidth
+                    radiusY: circle.height / 2 - circle.normalWidth
+                    startAngle: isOnline ? -90 : ring1.sweepAngle - 90
+                    sweepAngle: 0
+                }
+            }
+        }
+
+        Text {
+            id: centreText
+            anchors.centerIn: parent
+            horizontalAlignment: Text.AlignHCenter
+            font.family: "微软雅黑"
+            font.pointSize: 10 * styleManager.fontScaleRatio
+            color: circle.textColor
+            text: circle.onlineText + circle.onlineTotal + "\n" + circle.offlineText + circle.offlineTotal
+                  + "\n总共: " + circle.total
+        }
+
+        MouseArea {
+            anchors.fill: parent
+            hoverEnabled: true
+            onPositionChanged: mouse => circle.hover(mouse.x, mouse.y)
+            onExited: circle.showNothing()
+            onCanceled: circle.showNothing()
+        }
+    }
+}

@@ -1,0 +1,64 @@
+import QtQuick
+import QtCharts
+import "./Dashboard" as Dashboard
+
+// The server's upload and download bandwidth in Mbps, drawn as sent: a sample above
+// the axis's top is not cut.
+Dashboard.LoadChart {
+    id: chart
+
+    readonly property SplineSeries uploadSeries: firstSeries
+    readonly property SplineSeries downloadSeries: secondSeries
+    readonly property DateTimeAxis uploadXAxis: firstXAxis
+    readonly property DateTimeAxis downloadXAxis: secondXAxis
+    readonly property alias uploadYAxis: yAxis1
+    readonly property alias downloadYAxis: yAxis2
+
+    firstName: "上行带宽"
+    secondName: "下行带宽"
+    firstUsesOpenGL: true
+    firstLabel: "上行带宽"
+    secondLabel: "下行带宽"
+    unit: "(Mbps)"
+    firstYAxis: yAxis1
+    secondYAxis: yAxis2
+    minimumZoom: 0.01
+    maximumZoom: 4.0
+    pickOffset: -1000
+
+    CategoryAxis {
+        id: yAxis1
+
+        // The wheel zoom: the maximum is 1000 times this, 10 at start.
+        property real scaleRatio: 0.01
+
+        tickCount: 4
+        min: 0
+        max: 1000 * scaleRatio
+        startValue: 0
+        labelsPosition: CategoryAxis.AxisLabelsPositionOnValue
+        gridLineColor: "#a007ceac"
+        labelsColor: "white"
+        labelsFont.family: "微软雅黑"
+        labelsFont.bold: true
+        labelsFont.pointSize: 9 * styleManager.scaleRatio
+        lineVisible: false
+
+        Behavior on max {
+            NumberAnimation { duration: 200 }
+        }
+
+        CategoryRange { label: "0~5"; endValue: 5 }
+        CategoryRange { label: "5~20"; endValue: 20 }
+        CategoryRange { label: "20~100"; endValue: 100 }
+        CategoryRange { label: "100~1000"; endValue: 1000 }
+    }
+
+    ValueAxis {
+        id: yAxis2
+        visible: false
+        tickCount: yAxis1.tickCount
+        min: 0
+        max: yAxis1.max
+    }
+}

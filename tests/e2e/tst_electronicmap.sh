@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The electronic map as an operator meets it: the page with the test server's tiles, a
+# device of the side panel putting pins at its channels, a hovered pin's label, a clicked
+# pin playing its live stream above it and stopping it, the satellite, default and street
+# switches, and a right drag that tilts the map under the sky.
+# Usage (under an X server): tst_electronicmap.sh BIN_DIR
+. "$(dirname "$0")/e2e-driver.sh"
+
+# Points of the main window at scale 1 (1688 x 950). The map fills the page; the first
+# located channel comes to its centre, its pin (24 x 32) standing on it. The type bar
+# ends 5 left of the side panel and 25 above the bottom.
+MAP_ENTRY="30 502"
+DEVICE_ROW="1480 107"
+PIN="844 480"
+STREET_BOX="1249 905"
+DEFAULT_BUTTON="1301 905"
+SATELLITE_BUTTON="1340 905"
+MAP_AREA="200 100 1100 750"
+TILE_AREA="619 150 450 300"
+SKY_AREA="200 100 1100 200"
+
+e2e_init "$1"
+e2e_start_server
+e2e_write_config 'Username=admin\n'
+e2e_start_client
+e2e_log_in
+e2e_wait_log '^GET /api/v1/channels\?.*subset=34020000001310000103'
+e2e_click $MAP_ENTRY
+e2e_wait_log '^GET /tiles/satellite/'
+e2e_wait_log '^GET /tiles/street/'
+e2e_hover 800 900
+sleep 1.5
+e2e_screenshot_drawn map 200 100 1100 750
+
+# A device: pins at its located channels, the map gliding to the first.
+e2e_click $DEVICE_ROW
+e2e_hover 100 900
+sleep 1.5
+e2e_screenshot pins
+e2e_changed map pins $MAP_AREA || e2e_fail "the map did not move to the device's channels"
+e2e_hover $PIN
+sleep 1
+e2e_screenshot pin-hover
+e2e_changed pins pin-hover 700 320 300 160 || e2e_fail "no label over the hovered pin"
+
+# The pin plays its channel above itself, and stops it.
+e2e_click $PIN
+e2e_wait_log '^GET /api/v1/gettoken\?channel=101$'
+e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101'
+e2e_hover 100 900
+sleep 3
+e2e_screenshot pin-playing
+e2e_changed pins pin-playing $TILE_AREA || e2e_fail "no tile above the pin"
+e2e_click $PIN
+e2e_wait_log '^GET /api/v1/devices/stopchannelstream\?device=1&channel=101&stream_type=play$'
+
+# Default, satellite, the street layer off and on.
+e2e_click $DEFAULT_BUTTON
+e2e_wait_log '^GET /tiles/hybrid/'
+e2e_hover 100 900
+sleep 1.5
+e2e_screenshot default-map
+e2e_changed pins default-map $MAP_AREA || e2e_fail "the default base did not show"
+e2e_click $STREET_BOX
+e2e_hover 100 900
+sleep 1
+e2e_screenshot no-street
+e2e_changed default-map no-street $MAP_AREA || e2e_fail "the street layer did not go"
+e2e_click $STREET_BOX
+e2e_click $SATELLITE_BUTTON
+e2e_hover 100 900
+sleep 1.5
+e2e_screenshot satellite-map
+
+# A right drag upwards tilts the map; the sky shows above the horizon.
+xdotool mousemove --sync $((E2E_X + 700)) $((E2E_Y + 600))
+xdotool mousedown 3
+for step in $(seq 1 16); do
+  xdotool mousemove --sync $((E2E_X + 700)) $((E2E_Y + 600 - 10 * step))
+done
+xdotool mouseup 3
+e2e_hover 100 900
+sleep 1
+e2e_screenshot tilted
+e2e_changed satellite-map tilted $SKY_AREA || e2e_fail "the map did not tilt"
+
+e2e_click $((E2E_W - 16)) 25
+e2e_wait_log '^POST /api/v1/logout'
+e2e_wait_exit
+[ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "the client ended with $E2E_EXIT_CODE"
+e2e_expect_clean_log
+e2e_note "passed"

@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# The time-axis view of the record page as an operator meets it: a channel and a day
+# with cloud records show their bars under the ruler; a double-click on a bar plays that
+# record from the picked time; the cursor moves on with playback; wheel steps over the
+# ruler zoom it until the minute labels show; a double-click on the tile lets it fill
+# the view in place of the time line, and another puts it back; a device record plays
+# from the address the server gives for it.
+# Usage (under an X server): tst_recordtimeaxis.sh BIN_DIR
+. "$(dirname "$0")/e2e-driver.sh"
+
+# The calendar's grid starts its weeks on the locale's first day: the C locale's Monday.
+export LC_ALL=C.UTF-8
+
+# Points of the main window at scale 1 (1688 x 950), as in tst_recordpage.sh. The time
+# axis view fills the left 1368 below the top bar: its tile above, its time line in the
+# bottom 140, the record bars from y 860 to 885. Unzoomed, the ruler starts at x 15 with
+# a one-pixel tick a minute and no room between them (it runs on past the view's edge).
+RECORD_ENTRY="30 559"
+DATE_BOX="100 65"
+VIEW_SWITCH="270 65"
+DEVICE_TAB="1318 65"
+PANEL_SQUARE_X=1384
+PANEL_TEXT_X=1480
+panel_row_y() { echo $((107 + 30 * $1)); }
+day_x() { echo $((10 + 360 * $1 / 7 + 26)); }
+day_y() { echo $((162 + 30 * $1)); }
+RULER_X=15
+BAR_Y=872
+TILE_AREA="0 80 1368 720"
+TILE_CENTRE="684 440"
+TIME_LINE_AREA="0 810 1368 140"
+ruler_x() { echo $((RULER_X + $1 / 60)); }
+
+e2e_double_click() {
+  xdotool mousemove --sync $((E2E_X + $1)) $((E2E_Y + $2))
+  xdotool click --repeat 2 --delay 80 1
+}
+
+e2e_init "$1"
+e2e_start_server --no-rtsp
+e2e_write_config 'Username=admin\n'
+e2e_start_client
+e2e_log_in
+e2e_wait_log '^GET /api/v1/channels\?.*subset=34020000001310000103'
+e2e_click $RECORD_ENTRY
+sleep 1
+
+# The first channel of the first device, then the 8th of this month: cloud records at
+# 08:00 (10 min), 12:30 (30 min) and 20:15 (5 min).
+e2e_click $PANEL_SQUARE_X "$(panel_row_y 0)"
+sleep 0.5
+e2e_click $PANEL_TEXT_X "$(panel_row_y 1)"
+e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Cloud&period=$(date +%Y%m%d)&start=0&limit=999$"
+e2e_click $DATE_BOX
+e2e_wait_log "^GET /api/v1/record/querymonthly\?id=101&recordType=Cloud&period=$(date +%Y%m)$"
+sleep 1
+first=$(($(date -d "$(date +%Y-%m-01)" +%u) - 1))
+cell=$((first + 7))
+e2e_double_click "$(day_x $((cell % 7)))" "$(day_y $((cell / 7)))"
+day=$(date +%Y%m)08
+e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Cloud&period=${day}&start=0&limit=999$"
+e2e_click $VIEW_SWITCH
+e2e_hover 1500 600
+sleep 1
+e2e_screenshot_drawn bars
+# Bars (amber over the dark strip) at 08:05 and 12:45, none at 10:00.
+on_bar() {
+  local red
+  red=$(convert "$E2E_OUTPUT/bars.png" -format "%[fx:int(255*p{$((E2E_X + $(ruler_x "$1"))),$((E2E_Y + BAR_Y))}.r)]" info:)
+  [ "$red" -ge 128 ]
+}
+on_bar 29100 && on_bar 45900 && ! on_bar 36000 || e2e_fail "no record bars in bars.png"
+
+# A double-click at 12:45 plays the 12:30 record from its middle.
+e2e_double_click "$(ruler_x 45900)" $BAR_Y
+e2e_wait_log "^GET /vod/record/101/${day}123000\.mp4"
+e2e_hover 1500 600
+sleep 3
+e2e_screenshot playing-1
+e2e_changed bars playing-1 $TILE_AREA || e2e_fail "the tile shows no picture"
+grep -q "qml: http://127.0.0.1:$E2E_PORT/vod/record/101/${day}123000.mp4" "$E2E_DIR/client.log" \
+  || e2e_fail "the client did not play the 12:30 record"
+# The player seeked into it: the record was asked for again from inside its bytes.
+curl -sf "http://127.0.0.1:$E2E_PORT/__control/log" | grep -q '\["Range","bytes=[1-9][0-9]*-"\]' \
+  || e2e_fail "no seek into the record"
+
+# Zoomed about the cursor until the minute labels show, the cursor moves with playback.
+e2e_hover 700 830
+for _ in $(seq 45); do
+  xdotool click 4
+  sleep 0.05
+done
+e2e_hover 1500 600
+sleep 1
+e2e_screenshot zoomed-1
+sleep 3
+e2e_screenshot zoomed-2
+e2e_changed zoomed-1 zoomed-2 $TIME_LINE_AREA || e2e_fail "the cursor did not move with playback"
+
+# A double-click on the tile lets it cover the time line; another brings the time line back.
+e2e_double_click $TILE_CENTRE
+e2e_hover 1500 600
+sleep 1
+e2e_screenshot maximised
+e2e_changed zoomed-2 maximised $TIME_LINE_AREA || e2e_fail "the tile did not fill the view"
+e2e_double_click $TILE_CENTRE
+e2e_hover 1500 600
+sleep 1
+e2e_screenshot restored
+e2e_changed maximised restored $TIME_LINE_AREA || e2e_fail "the time line did not come back"
+
+# Device records: the device tab, then the 10th (a device day in the seeded data); a
+# double-click at 08:05 asks the server for the record's playback address and plays it.
+e2e_click $DEVICE_TAB
+e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Device&period=${day}&start=0&limit=999$"
+e2e_click $DATE_BOX
+sleep 1
+cell=$((first + 9))
+e2e_double_click "$(day_x $((cell % 7)))" "$(day_y $((cell / 7)))"
+device_day=$(date +%Y%m)10
+e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Device&period=${device_day}&start=0&limit=999$"
+e2e_hover 1500 600
+sleep 1
+e2e_double_click "$(ruler_x 29100)" $BAR_Y
+e2e_wait_log "^GET /api/v1/devices/record/playback\?channel=101&file=dev_101_${device_day}080000\.mp4&protocol=flv&stime=${device_day}080000&etime=${device_day}081000$"
+e2e_wait_log "^GET /vod/device/101/${device_day}080000-${device_day}081000\.flv"
+e2e_hover 1500 600
+sleep 3
+e2e_screenshot device-playing
+
+e2e_click $((E2E_W - 16)) 25
+e2e_wait_log '^POST /api/v1/logout'
+e2e_wait_exit
+[ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "the client ended with $E2E_EXIT_CODE"
+e2e_expect_clean_log
+e2e_note "passed"

@@ -1,0 +1,114 @@
+import QtQuick
+import QtTest
+import "qrc:/zelka/qml/HomePage"
+
+// The disk chart fed with scripted disk lists as the server's state record brings them.
+ClientTestCase {
+    id: testCase
+    name: "DiskChart"
+
+    visible: true
+    width: 600
+    height: 400
+
+    readonly property color textColor: styleManager.style.color("Login-TextColor")
+
+    Component {
+        id: diskComponent
+        DiskChart {
+            width: 500
+            height: 300
+        }
+    }
+
+    function disk(name, used, free, size, unit) {
+        return { Name: name, Used: used, FreeSpace: free, Size: size, Unit: unit || "GB" };
+    }
+
+    function createChart() {
+        const chart = createTemporaryObject(diskComponent, testCase);
+        verify(chart);
+        tryVerify(() => chart.plotArea.width > 0, patience, "the chart has a plot area");
+        return chart;
+    }
+
+    function values(set) {
+        const found = [];
+        for (let i = 0; i < set.count; ++i)
+            found.push(set.at(i));
+        return found;
+    }
+
+    function test_maximumAndBarsFollowTheList() {
+        const chart = createChart();
+        compare(chart.usedBarSet.count, 0, "empty at first");
+        chart.updateDisk([disk("C:", 50, 49.6, 99.6), disk("D:", 200, 50.2, 250.2)]);
+        compare(chart.yAxis.max, 255);
+        compare(chart.xAxis.categories, ["C:", "D:"]);
+        compare(values(chart.usedBarSet), [50, 200]);
+        compare(values(chart.freeBarSet), [49.6, 50.2]);
+        chart.updateDisk([disk("Z:", 0, 0, 0)]);
+        compare(chart.yAxis.max, 5);
+        compare(chart.xAxis.categories, ["Z:"]);
+        // Half a unit rounds upward.
+        chart.updateDisk([disk("Z:", 0, 0.5, 0.5)]);
+        compare(chart.yAxis.max, 6);
+        chart.updateDisk([]);
+        compare(chart.yAxis.max, 0);
+        compare(chart.usedBarSet.count, 0);
+        compare(chart.freeBarSet.count, 0);
+        compare(chart.xAxis.categories, []);
+        // Anything but an array counts as no disks.
+        chart.updateDisk([disk("C:", 1, 2, 3)]);
+        chart.updateDisk(undefined);
+        compare(chart.usedBarSet.count, 0);
+        chart.updateDisk([disk("C:", 1, 2, 3)]);
+        chart.updateDisk({ Name: "C:" });
+        compare(chart.usedBarSet.count, 0);
+        compare(chart.diskDataList, []);
+    }
+
+    function test_sameCountReplacesInPlaceAndNewCountRebuilds() {
+        const chart = createChart();
+        const setOfUsed = chart.usedBarSet;
+        chart.updateDisk([disk("C:", 10, 90, 100), disk("D:", 20, 80, 100)]);
+        chart.updateDisk([disk("C:", 30, 70, 100), disk("E:", 40, 160, 200)]);
+        verify(chart.usedBarSet === setOfUsed, "the same bar sets");
+        compare(values(chart.usedBarSet), [30, 40]);
+        compare(values(chart.freeBarSet), [70, 160]);
+        compare(chart.xAxis.categories, ["C:", "E:"]);
+        compare(chart.yAxis.max, 205);
+        // Two disks to three: every free part stands on its own disk.
+        const three = [disk("A:", 1, 11, 12), disk("B:", 2, 22, 24), disk("C:", 3, 33, 36)];
+        chart.updateDisk(three);
+        compare(values(chart.usedBarSet), [1, 2, 3]);
+        compare(values(chart.freeBarSet), [11, 22, 33]);
+        compare(chart.xAxis.categories, ["A:", "B:", "C:"]);
+        compare(chart.yAxis.max, 41);
+        compare(chart.barSeries.count, 2);
+    }
+
+    function test_hoverTellsTheDisksFigures() {
+        const chart = createChart();
+        chart.updateDisk([disk("C:", 30, 70, 100), disk("/data", 120, 80, 200, "TB")]);
+        // Past the bars' growth animation, so that they stand where the pointer goes.
+        wait(1200);
+        const top = chart.mapToPosition(Qt.point(1, 60), chart.barSeries);
+        mouseMove(chart, top.x + 1, top.y);
+        mouseMove(chart, top.x, top.y);
+        tryCompare(chart.tooltip, "visible", true, patience);
+        compare(chart.tooltip.text, "/data\n使用: 120TB\n剩余: 80TB\n总共: 200TB");
+        const place = chart.mapToPosition(Qt.point(1, 120), chart.barSeries);
+        compare(chart.tooltip.x, place.x);
+        compare(chart.tooltip.y, place.y);
+        // The free part of the first bar names the first disk.
+        const free = chart.mapToPosition(Qt.point(0, 60), chart.barSeries);
+        mouseMove(chart, free.x + 1, free.y);
+        mouseMove(chart, free.x, free.y);
+        tryCompare(chart.tooltip, "text", "C:\n使用: 30GB\n剩余: 70GB\n总共: 100GB", patience);
+        // Off the bars, between the axis and the first bar.
+        mouseMove(chart, chart.plotArea.x + 4, chart.plotArea.y + chart.plotArea.height / 2);
+        mouseMove(chart, chart.plotArea.x + 3, chart.plotArea.y + chart.plotArea.height / 2);
+        tryCompare(chart.tooltip, "visible", false, patience);
+    }
+}

@@ -1,0 +1,215 @@
+import QtQuick
+import QtTest
+import QtPositioning
+import an.location 1.0
+import "qrc:/zelka/qml/ElectronicMap" as ElectronicMap
+import "qrc:/zelka/qml/Api/api.js" as Api
+
+// The electronic map page with the real map layer and the test server's tiles: where it
+// starts from the server's configuration, the pins a channel list puts on the map, pins
+// that play and stop their tiles, the map-type bar and the sky of a tilted map.
+ClientTestCase {
+    id: testCase
+    name: "ElectronicMap"
+
+    visible: true
+    width: 1400
+    height: 900
+
+    // The main window's colour, which the tiles' PTZ overlay reads by name.
+    readonly property color textColor: styleManager.style.color("Login-TextColor")
+
+    Component {
+        id: pageComponent
+
+        ElectronicMap.ElectronicMapPage {
+            width: 1400
+            height: 900
+        }
+    }
+
+    function logIn() {
+        let answer = null;
+        networkManager.login(testServer.userName, testServer.password, "", (success, text) => answer = success);
+        tryVerify(() => answer !== null, patience, "login answered");
+        verify(answer);
+    }
+
+    // The server's map start, fetched into the client's configuration.
+    function serverStart(centre, zoom) {
+        verify(testServer.changeData({ OtherConfig: { MapCentre: centre, MapZoom: zoom } }));
+        networkManager.getOtherConfig();
+        const config = networkManager.otherConfig;
+        tryVerify(() => config.mapCentre === centre && config.mapZoom === zoom, patience, "the configuration arrived");
+    }
+
+    function openPage() {
+        logIn();
+        settings.playerProtocol = "RTSP";
+        const page = createTemporaryObject(pageComponent, testCase);
+        verify(page);
+        const map = findChild(page, "map");
+        tryCompare(map.supportedMapTypes, "length", 3, patience);
+        return page;
+    }
+
+    function shifted(latitude, longitude) {
+        const point = Api.wgs84Togcj02([latitude, longitude]);
+        return QtPositioning.coordinate(point[0], point[1]);
+    }
+
+    function near(a, b) {
+        return Math.abs(a.latitude - b.latitude) < 1e-7 && Math.abs(a.longitude - b.longitude) < 1e-7;
+    }
+
+    function channel(id, extra) {
+        return Object.assign({ channelID: id, name: "通道" + id, online: 1, gpsLatitude: 30.27, gpsLongitude: 120.15 },
+                             extra || {});
+    }
+
+    function test_startsWhereTheServerSays() {
+        // The map's own default: where a page starts without a server centre.
+        logIn();
+        serverStart("", 0);
+        const plainPage = createTemporaryObject(pageComponent, testCase);
+        const start = findChild(plainPage, "map").center;
+        const fallback = QtPositioning.coordinate(start.latitude, start.longitude);
+        compare(findChild(plainPage, "map").zoomLevel, 17);
+        plainPage.destroy();
+        const cases = [
+            { centre: "116.39,39.91", zoom: 12, expectZoom: 12, at: shifted(39.91, 116.39) },
+            { centre: "", zoom: 12, expectZoom: 17, at: fallback },
+            { centre: "116.39", zoom: 0, expectZoom: 17, at: fallback },
+            { centre: "116.39,abc", zoom: 12, expectZoom: 12, at: fallback },
+            { centre: "116.39,95", zoom: 0, expectZoom: 17, at: fallback }
+        ];
+        for (const c of cases) {
+            serverStart(c.centre, c.zoom);
+            const page = createTemporaryObject(pageComponent, testCase);
+            const map = findChild(page, "map");
+            compare(map.zoomLevel, c.expectZoom, "zoom for \"" + c.centre + "\"");
+            tryVerify(() => near(map.center, c.at), patience, "centre for \"" + c.centre + "\": " + map.center);
+            verify(isFinite(map.center.latitude) && isFinite(map.center.longitude));
+            page.destroy();
+        }
+    }
+
+    // One pin per located id; the map glides to the first located channel; a single
+    // channel only moves the map; a tab click takes every pin away.
+    function test_pinsOfAList() {
+        const page = openPage();
+        const map = findChild(page, "map");
+        const panel = findChild(page, "deviceManageView");
+        verify(panel.clickParent);
+        const first = channel(5, { gpsLatitude: 30.3, gpsLongitude: 120.2 });
+        panel.clickChannelList([channel(1, { online: 0 }), channel(2, { gpsLatitude: 0 }), channel(3, { gpsLongitude: "0" }),
+                                channel(4, { gpsLatitude: undefined }), channel(6, { gpsLatitude: "abc" }),
+                                first, channel(7, { online: true }), channel(5), channel(8, { gpsLatitude: "30.1" })]);
+        compare(map.channelList, [5, 7, 8]);
+        compare(map.pins.length, 3);
+        tryVerify(() => near(map.center, shifted(30.3, 120.2)), patience, "centred on the first located channel");
+        compare(map.pins[2].coordinate.latitude, shifted(30.1, 120.15).latitude);
+        // The same list again: no second pin, the centre moves all the same.
+        map.center = shifted(31, 121);
+        tryVerify(() => near(map.center, shifted(31, 121)), patience);
+        panel.clickChannelList([first]);
+        compare(map.pins.length, 3);
+        tryVerify(() => near(map.center, shifted(30.3, 120.2)), patience);
+
+        panel.clickChannel(channel(9, { gpsLatitude: 29.5, gpsLongitude: 119.5 }));
+        tryVerify(() => near(map.center, shifted(29.5, 119.5)), patience, "a channel moves the map");
+        compare(map.pins.length, 3, "and adds no pin");
+        panel.clickChannel(channel(10, { online: 0, gpsLatitude: 28, gpsLongitude: 118 }));
+        wait(400);
+        verify(near(map.center, shifted(29.5, 119.5)), "an offline channel moves nothing");
+
+        mouseClick(findChild(panel, "favoriteTab"));
+        compare(map.channelList, []);
+        compare(map.pins.length, 0);
+        panel.clickChannelList([first]);
+        compare(map.channelList, [5], "the same channel can come back");
+    }
+
+    // A pin plays its channel in the tile above it and stops it; a tab click stops the
+    // tiles that play and tells the server.
+    function test_pinsPlayAndStop() {
+        const page = openPage();
+        const map = findChild(page, "map");
+        const panel = findChild(page, "deviceManageView");
+        const record = { channelID: 101, parentDeviceID: 1, name: "东门入口", online: 1, snapUrl: "",
+                         gpsLatitude: 30.27415, gpsLongitude: 120.15507 };
+        panel.clickChannelList([record]);
+        const pin = map.pins[0];
+        const picture = findChild(pin, "pinPicture");
+        const tile = findChild(pin, "cameraView");
+        tryVerify(() => near(map.center, shifted(30.27415, 120.15507)), patience);
+        tryVerify(() => picture.visible && picture.mapToItem(page, 0, 0).x > 0, patience, "the pin on screen");
+        compare(picture.width, 24 * styleManager.scaleRatio);
+        verify(!tile.visible);
+
+        mouseMove(picture, picture.width / 2, picture.height / 2);
+        compare(picture.hovered, true);
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        verify(tile.visible);
+        waitForRequests("/api/v1/gettoken", 1);
+        waitForRequests("/api/v1/devices/channelstream", 1);
+        tryVerify(() => tile.videoUrl !== "", patience, "the tile plays");
+        compare(tile.channelId, 101);
+        compare(tile.mapToItem(picture, 0, tile.height).y, -2 * styleManager.scaleRatio);
+
+        const stopPath = "/api/v1/devices/stopchannelstream";
+        let stops = testServer.requests(stopPath).length;
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        verify(!tile.visible);
+        waitForRequests(stopPath, stops + 1);
+        compare(tile.videoUrl, "");
+
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        tryVerify(() => tile.videoUrl !== "", patience, "the tile plays again");
+        stops = testServer.requests(stopPath).length;
+        mouseClick(findChild(panel, "deviceTab"));
+        const stopped = waitForRequests(stopPath, stops + 1)[stops].items;
+        compare(stopped.channel, "101");
+        compare(stopped.stream_type, "play");
+        compare(map.pins.length, 0);
+    }
+
+    // The bar follows its table; the street layer stays on top while its box is checked.
+    function test_mapTypesAndSky() {
+        const page = openPage();
+        const map = findChild(page, "map");
+        const under = findChild(page, "underMap");
+        const box = findChild(page, "streetCheckBox");
+        compare(page.type, 1);
+        verify(box.checked);
+        compare(map.activeMapType.style, MapType.StreetMap);
+        compare(under.activeMapType.style, MapType.SatelliteMapDay);
+
+        mouseClick(findChild(page, "defaultButton"));
+        compare(page.type, 0);
+        compare(under.activeMapType.style, MapType.HybridMap);
+        compare(map.activeMapType.style, MapType.StreetMap);
+        mouseClick(box);
+        verify(!box.checked);
+        compare(map.activeMapType.style, MapType.HybridMap, "the base alone, on top");
+        mouseClick(findChild(page, "satelliteButton"));
+        compare(page.type, 1);
+        compare(map.activeMapType.style, MapType.SatelliteMapDay);
+        compare(under.activeMapType.style, MapType.HybridMap, "only the upper map changes");
+        mouseClick(box);
+        verify(box.checked);
+        compare(under.activeMapType.style, MapType.SatelliteMapDay, "the base moves down");
+        compare(map.activeMapType.style, MapType.StreetMap);
+
+        const bar = findChild(page, "typeBar");
+        const panel = findChild(page, "deviceManageView");
+        compare(bar.x + bar.width, panel.x - 5 * styleManager.scaleRatio);
+        compare(bar.y + bar.height, page.height - 25 * styleManager.scaleRatio);
+
+        const sky = findChild(page, "sky");
+        compare(sky.opacity, 0);
+        map.tilt = 45;
+        compare(under.tilt, 45);
+        compare(sky.opacity, 0.5);
+    }
+}

@@ -1,0 +1,287 @@
+import QtQuick
+import QtTest
+import "qrc:/zelka/qml/HomePage"
+
+// The two load charts fed with scripted sample lists, as the home page feeds them from
+// the server's state record. Sample times are local: the test runs in a fixed zone.
+ClientTestCase {
+    id: testCase
+    name: "LoadCharts"
+
+    visible: true
+    width: 700
+    height: 400
+
+    readonly property color textColor: styleManager.style.color("Login-TextColor")
+
+    Component {
+        id: cpuComponent
+        CpuMemoryChart {
+            width: 600
+            height: 320
+        }
+    }
+
+    Component {
+        id: networkComponent
+        NetworkChart {
+            width: 600
+            height: 320
+        }
+    }
+
+    function pad(n) {
+        return n < 10 ? "0" + n : String(n);
+    }
+
+    function timeText(date) {
+        return date.getFullYear() + "-" + pad(date.getMonth() + 1) + "-" + pad(date.getDate()) + " "
+               + pad(date.getHours()) + ":" + pad(date.getMinutes()) + ":" + pad(date.getSeconds());
+    }
+
+    // `count` samples 2 s apart, the last at `last`; `use(i)` gives the value of sample i.
+    function samples(last, count, use) {
+        const list = [];
+        for (let i = 0; i < count; ++i)
+            list.push({ time: timeText(new Date(last.getTime() - (count - 1 - i) * 2000)), use: use(i) });
+        return list;
+    }
+
+    function noon(seconds) {
+        return new Date(2026, 11, 7, 12, 0, seconds);
+    }
+
+    function createChart(component) {
+        const chart = createTemporaryObject(component, testCase);
+        verify(chart);
+        tryVerify(() => chart.plotArea.width > 0, patience, "the chart has a plot area");
+        return chart;
+    }
+
+    function ys(series) {
+        const values = [];
+        for (let i = 0; i < series.count; ++i)
+            values.push(series.at(i).y);
+        return values;
+    }
+
+    // The pointer where the chart draws `time`: the chart maps the pointer's position in
+    // the plot area as if it were the chart's own, so the newest seconds of the window,
+    // as wide as the axis labels, are out of the pointer's reach.
+    function pointerAt(chart, time) {
+        return chart.mapToPosition(Qt.point(time.getTime(), 0), chart.firstSeries).x;
+    }
+
+    function test_trimmingBeforeEachUpdate() {
+        for (const component of [cpuComponent, networkComponent]) {
+            const chart = createChart(component);
+            // 80 points: cut back to 40 before the new one comes, on both series alike.
+            chart.updatePerformance(samples(noon(0), 80, i => 0.01 * i), samples(noon(0), 80, i => 0.01 * i));
+            compare(chart.firstSeries.count, 80);
+            compare(chart.secondSeries.count, 80);
+            chart.updatePerformance(samples(noon(2), 80, i => 0.5), samples(noon(2), 80, i => 0.5));
+            compare(chart.firstSeries.count, 41);
+            compare(chart.secondSeries.count, 41);
+            compare(chart.firstSeries.at(0).x, noon(0).getTime() - 39 * 2000, "the oldest 40 went");
+            compare(chart.secondSeries.at(40).x, noon(2).getTime());
+            // 79 points are not cut: the next one makes 80.
+            chart.clearSeries();
+            chart.updatePerformance(samples(noon(0), 79, i => 0.2), samples(noon(0), 79, i => 0.2));
+            chart.updatePerformance(samples(noon(2), 3, i => 0.2), samples(noon(2), 3, i => 0.2));
+            compare(chart.firstSeries.count, 80);
+            compare(chart.secondSeries.count, 80);
+        }
+    }
+
+    function test_backFillOnceAfterEachClear() {
+        const chart = createChart(cpuComponent);
+        compare(chart.fillSeries, true);
+        chart.updatePerformance(samples(noon(0), 60, i => 0.3), samples(noon(0), 30, i => 0.4));
+        compare(chart.firstSeries.count, 60);
+        compare(chart.secondSeries.count, 30);
+        compare(chart.fillSeries, false);
+        chart.updatePerformance(samples(noon(2), 60, i => i === 59 ? 0.7 : 0.1), samples(noon(2), 30, i => 0.2));
+        compare(chart.firstSeries.count, 61, "only the newest sample");
+        compare(chart.secondSeries.count, 31);
+        compare(chart.firstSeries.at(60).y, 70);
+
+        chart.toolTip.firstValue = 12;
+        chart.toolTip.secondValue = 34;
+        chart.toolTip.opacity = 1;
+        chart.clearSeries();
+        compare(chart.firstSeries.count, 0);
+        compare(chart.secondSeries.count, 0);
+        compare(chart.fillSeries, true);
+        compare(chart.toolTip.firstValue, 0);
+        compare(chart.toolTip.secondValue, 0);
+        tryCompare(chart.toolTip, "opacity", 0, patience);
+
+        // An empty first list ends the back-fill and moves nothing.
+        const before = chart.firstXAxis.max.getTime();
+        chart.updatePerformance([], samples(noon(4), 30, i => 0.2));
+        compare(chart.firstSeries.count, 0);
+        compare(chart.secondSeries.count, 0);
+        compare(chart.fillSeries, false);
+        compare(chart.firstXAxis.max.getTime(), before);
+        chart.updatePerformance(samples(noon(6), 60, i => 0.3), samples(noon(6), 30, i => 0.4));
+        compare(chart.firstSeries.count, 1);
+        compare(chart.secondSeries.count, 1);
+
+        // Members the server left out or sent as something else count as empty lists.
+        chart.updatePerformance(undefined, "none");
+        chart.updatePerformance({ time: "x" }, null);
+        compare(chart.firstSeries.count, 1);
+    }
+
+    function test_valuesAndCaps() {
+        const cpu = createChart(cpuComponent);
+        cpu.updatePerformance(samples(noon(4), 3, i => [0.5, 1.3, 0.004][i]), samples(noon(4), 3, i => [1.0, 2, 0][i]));
+        compare(ys(cpu.cpuSeries), [50, 100, 0.4]);
+        compare(ys(cpu.memorySeries), [100, 100, 0]);
+        // Bandwidth is Mbps, drawn as sent: nothing is cut at 100.
+        const network = createChart(networkComponent);
+        network.updatePerformance(samples(noon(4), 3, i => [250, 3.5, 0][i]), samples(noon(4), 3, i => [1200, 99.99, 0.01][i]));
+        compare(ys(network.uploadSeries), [250, 3.5, 0]);
+        compare(ys(network.downloadSeries), [1200, 99.99, 0.01]);
+        compare(network.uploadSeries.name, "上行带宽");
+        compare(network.downloadSeries.name, "下行带宽");
+        compare(cpu.cpuSeries.name, "CPU使用率");
+        compare(cpu.memorySeries.name, "内存使用率");
+    }
+
+    function test_windowEndsAtTheNewestSample() {
+        for (const component of [cpuComponent, networkComponent]) {
+            const chart = createChart(component);
+            // At creation: from now on a whole second, 10 s long.
+            const start = chart.firstXAxis.min.getTime();
+            compare(start % 1000, 0);
+            verify(Math.abs(start - Date.now()) < 60000);
+            compare(chart.firstXAxis.max.getTime() - start, 10000);
+            // The second list's newest sample ends the window.
+            chart.updatePerformance(samples(noon(30), 5, i => 0.1), samples(noon(40), 5, i => 0.1));
+            compare(chart.firstXAxis.min.getTime(), noon(8).getTime());
+            compare(chart.firstXAxis.max.getTime(), noon(40).getTime());
+            compare(chart.secondXAxis.min.getTime(), noon(8).getTime());
+            compare(chart.secondXAxis.max.getTime(), noon(40).getTime());
+            compare(chart.firstXAxis.tickCount, 5);
+            compare(chart.firstXAxis.format, "hh:mm:ss");
+        }
+    }
+
+    function test_wheelZoomsTheValueAxis() {
+        const cpu = createChart(cpuComponent);
+        const area = cpu.mouseArea;
+        compare(cpu.cpuYAxis.max, 100);
+        mouseWheel(area, 100, 100, 0, -120);
+        compare(cpu.cpuYAxis.scaleRatio, 1.0);
+        const expected = [0.8333, 0.6944, 0.5787, 0.4823, 0.4019, 0.3349, 0.2791];
+        for (const step of expected) {
+            mouseWheel(area, 100, 100, 0, 120);
+            fuzzyCompare(cpu.cpuYAxis.scaleRatio, step, 0.0001);
+        }
+        mouseWheel(area, 100, 100, 0, 120);
+        compare(cpu.cpuYAxis.scaleRatio, 0.25, "exactly the lower limit");
+        mouseWheel(area, 100, 100, 0, 120);
+        compare(cpu.cpuYAxis.scaleRatio, 0.25);
+        compare(cpu.cpuYAxis.max, 25);
+        compare(cpu.memoryYAxis.max, 25, "the hidden axis follows");
+        mouseWheel(area, 100, 100, 0, -120);
+        fuzzyCompare(cpu.cpuYAxis.scaleRatio, 0.3, 0.0001);
+
+        const network = createChart(networkComponent);
+        compare(network.uploadYAxis.scaleRatio, 0.01);
+        tryCompare(network.uploadYAxis, "max", 10, patience);
+        mouseWheel(network.mouseArea, 100, 100, 0, 120);
+        compare(network.uploadYAxis.scaleRatio, 0.01, "already at the lower limit");
+        for (let i = 0; i < 40; ++i)
+            mouseWheel(network.mouseArea, 100, 100, 0, -120);
+        compare(network.uploadYAxis.scaleRatio, 4.0);
+        tryCompare(network.uploadYAxis, "max", 4000, patience);
+        tryCompare(network.downloadYAxis, "max", 4000, patience);
+        compare(network.downloadYAxis.min, 0);
+    }
+
+    // Samples at the given seconds after noon.
+    function at(seconds, uses) {
+        return seconds.map((second, i) => ({ time: timeText(noon(second)), use: uses[i] }));
+    }
+
+    // The pointer moves in from a pixel away, as a hand brings it.
+    function hoverAt(chart, x, y) {
+        mouseMove(chart.mouseArea, x + 1, y);
+        mouseMove(chart.mouseArea, x, y);
+    }
+
+    function hoverTime(chart, time) {
+        hoverAt(chart, pointerAt(chart, time), chart.plotArea.height / 2);
+    }
+
+    function test_hoverPicksAPointOfBothSeries() {
+        const chart = createChart(cpuComponent);
+        // Three points, fewer than the tick count, in the window 12:00:08 to 12:00:40.
+        chart.updatePerformance(at([20, 28, 40], [0.1, 0.2, 0.3]), at([20, 28, 40], [0.4, 0.5, 0.6]));
+        hoverTime(chart, noon(15));
+        tryCompare(chart.toolTip, "opacity", 1, patience);
+        compare(chart.toolTip.time.getTime(), noon(20).getTime());
+        fuzzyCompare(chart.toolTip.firstValue, 10, 0.0001);
+        fuzzyCompare(chart.toolTip.secondValue, 40, 0.0001);
+        const first = chart.mapToPosition(chart.firstSeries.at(0), chart.firstSeries);
+        fuzzyCompare(chart.firstDot.x, first.x - 5 - chart.plotArea.x, 0.5);
+        fuzzyCompare(chart.firstDot.y, first.y - 5 - chart.plotArea.y, 0.5);
+        const second = chart.mapToPosition(chart.secondSeries.at(0), chart.secondSeries);
+        fuzzyCompare(chart.secondDot.y, second.y - 5 - chart.plotArea.y, 0.5);
+        compare(chart.toolTip.text, "⭐ 时间: 12:00:20\n⭐ CPU使用: 10.00 (%)\n⭐ 内存使用: 40.00 (%)");
+        // Less than half a second after a point still picks it; later picks the next.
+        hoverTime(chart, new Date(noon(20).getTime() + 300));
+        compare(chart.toolTip.time.getTime(), noon(20).getTime());
+        hoverTime(chart, noon(21));
+        compare(chart.toolTip.time.getTime(), noon(28).getTime());
+        fuzzyCompare(chart.toolTip.secondValue, 50, 0.0001);
+
+        // More than 500 ms left of the window: nothing is picked, the last values stay.
+        hoverTime(chart, new Date(noon(8).getTime() - 700));
+        compare(chart.toolTip.time.getTime(), noon(28).getTime());
+        fuzzyCompare(chart.toolTip.firstValue, 20, 0.0001);
+
+        // A second series shorter than the first pairs only where it has points.
+        chart.clearSeries();
+        chart.updatePerformance(at([20, 28, 36], [0.7, 0.7, 0.7]), at([20, 40], [0.8, 0.9]));
+        hoverTime(chart, noon(22));
+        compare(chart.toolTip.time.getTime(), noon(28).getTime());
+        fuzzyCompare(chart.toolTip.secondValue, 90, 0.0001);
+        hoverTime(chart, noon(30));
+        compare(chart.toolTip.time.getTime(), noon(28).getTime(), "no partner for the newest point");
+
+        // Leaving hides the read-out.
+        mouseMove(testCase, 680, 390);
+        tryCompare(chart.toolTip, "opacity", 0, patience);
+        compare(chart.firstDot.opacity, 0);
+    }
+
+    function test_networkPicksAndReadsMbps() {
+        const chart = createChart(networkComponent);
+        chart.updatePerformance(at([20, 28, 40], [250, 2, 3]), at([20, 28, 40], [4, 5, 6]));
+        // The pick takes the first point more than a second after the pointer.
+        hoverTime(chart, noon(15));
+        compare(chart.toolTip.time.getTime(), noon(20).getTime());
+        compare(chart.toolTip.text, "⭐ 时间: 12:00:20\n⭐ 上行带宽: 250.00 (Mbps)\n⭐ 下行带宽: 4.00 (Mbps)");
+        hoverTime(chart, new Date(noon(19).getTime() + 500));
+        compare(chart.toolTip.time.getTime(), noon(28).getTime());
+    }
+
+    function test_toolTipFlipsAtThePlotEdges() {
+        const chart = createChart(cpuComponent);
+        chart.updatePerformance(samples(noon(40), 3, i => 0.1), samples(noon(40), 3, i => 0.2));
+        const area = chart.plotArea;
+        const tip = chart.toolTip;
+        hoverAt(chart, 30, 30);
+        fuzzyCompare(tip.x, 30 + area.x + 20, 1);
+        fuzzyCompare(tip.y, 30 + area.y + 20, 1);
+        // Near the right and bottom edges: left of and above the pointer.
+        const x = area.width - 10;
+        const y = area.height - 10;
+        hoverAt(chart, x, y);
+        fuzzyCompare(tip.x, x + area.x - 20 - tip.width, 1);
+        fuzzyCompare(tip.y, y + area.y - 20 - tip.height, 1);
+    }
+}
