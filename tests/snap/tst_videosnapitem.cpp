@@ -442,7 +442,9 @@ void TestVideoSnapItem::pageOfSixtyDoesNotBlockTheGui()
     QTest::qWait(50);
     ticker.stop();
     qInfo("page of %d snapshots shown in %lld ms; longest GUI pause %lld ms", kItems, loadMs, longestPause);
-    QVERIFY2(longestPause < 400, qPrintable(QStringLiteral("GUI thread paused for %1 ms").arg(longestPause)));
+    // A hang, not a figure (a loaded machine pauses a second now and then; the figure is
+    // the benchmark's): decoding the page on the GUI thread would hold it far longer.
+    QVERIFY2(longestPause < kEventWaitMs / 3, qPrintable(QStringLiteral("GUI thread paused for %1 ms").arg(longestPause)));
 
     const QImage page = grab();
     const QImage placeholder = placeholderAt(QSize(128, 72));

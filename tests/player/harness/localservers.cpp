@@ -226,6 +226,11 @@ RtspTestServer::RtspTestServer()
     d->server = gst_rtsp_server_new();
     gst_rtsp_server_set_address(d->server, "127.0.0.1");
     gst_rtsp_server_set_service(d->server, "0");
+    // One thread per client: on a loaded machine a client whose media is being prepared
+    // or torn down would otherwise hold up every other client's requests.
+    GstRTSPThreadPool *pool = gst_rtsp_server_get_thread_pool(d->server);
+    gst_rtsp_thread_pool_set_max_threads(pool, 16);
+    g_object_unref(pool);
 }
 
 RtspTestServer::~RtspTestServer()
