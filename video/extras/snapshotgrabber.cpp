@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <atomic>
 #include <mutex>
@@ -75,6 +77,21 @@ QImage SnapshotGrabber::imageFromI420(const uchar *i420, QSize size)
     return ColorMatrix::imageFromTightI420(i420, size);
 }
 
+// Written beside the final name and renamed when complete: whoever watches the folder
+// never sees a half-written picture, and a failed write leaves nothing behind.
+bool SnapshotGrabber::writeImage(const QImage &image, const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray format = QFileInfo(path).suffix().toLatin1();
+    if (!image.save(&file, format.isEmpty() ? nullptr : format.constData())) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
 void SnapshotGrabber::takePicture(const uchar *i420, QSize size, bool readable)
 {
     if (!d->pending.load())
@@ -93,7 +110,7 @@ void SnapshotGrabber::takePicture(const uchar *i420, QSize size, bool readable)
     if (!image.isNull()) {
         QDir().mkpath(d->folder);
         const QString path = d->folder + QLatin1Char('/') + SafeFileName::fromText(fileName);
-        if (image.save(path))
+        if (writeImage(image, path))
             saved = path;
     }
     {
