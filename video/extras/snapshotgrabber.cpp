@@ -1,6 +1,7 @@
 #include "snapshotgrabber.h"
 
 #include <QCoreApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -79,13 +80,16 @@ QImage SnapshotGrabber::imageFromI420(const uchar *i420, QSize size)
 
 // Written beside the final name and renamed when complete: whoever watches the folder
 // never sees a half-written picture, and a failed write leaves nothing behind.
+// Encoded in memory first: Qt's PNG writer leaks a row when the device fails under it.
 bool SnapshotGrabber::writeImage(const QImage &image, const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
     const QByteArray format = QFileInfo(path).suffix().toLatin1();
-    if (!image.save(&file, format.isEmpty() ? nullptr : format.constData())) {
+    if (format.isEmpty() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, format.constData()))
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(encoded) != encoded.size()) {
         file.cancelWriting();
         return false;
     }
