@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include "threadhandover.h"
 #include "udpsocket.h"
 
 class UdpManagerPrivate
@@ -21,7 +22,10 @@ UdpManager::UdpManager(QObject *parent)
 {
 }
 
-UdpManager::~UdpManager() = default;
+UdpManager::~UdpManager()
+{
+    ZELKA_TAKE_OVER(this); // from UdpWorker::~UdpWorker, through Qt's posted deletion
+}
 
 void UdpManager::addUdpSocket(QString address, quint16 port)
 {

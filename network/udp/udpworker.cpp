@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QThread>
 
+#include "threadhandover.h"
 #include "udpmanager.h"
 
 UdpWorker::UdpWorker(QObject *parent)
@@ -22,7 +23,8 @@ UdpWorker::~UdpWorker()
     // the thread no longer runs deferred deletions; then, joined, it goes from here.
     QPointer<UdpManager> manager(m_manager);
     if (m_thread->isRunning()) {
-        QMetaObject::invokeMethod(m_manager, "deleteLater", Qt::QueuedConnection);
+        ZELKA_HAND_OVER(m_manager);
+        m_manager->deleteLater(); // thread-safe: posted to the manager's thread
         m_thread->quit();
         m_thread->wait();
     }

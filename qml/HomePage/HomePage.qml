@@ -81,6 +81,12 @@ Item {
         }
     }
 
+    // An alarm's recording, in a window of its own.
+    AlarmPlaybackPopup {
+        id: playAlarmPopup
+        objectName: "playAlarmPopup"
+    }
+
     Timer {
         id: stateTimer
         interval: 2000
@@ -193,6 +199,18 @@ Item {
             Layout.preferredHeight: gridLayout.cellHeight * 3 + gridLayout.rowSpacing
             title: "最新告警"
             titleIcon: styleManager.style.image("Home-LastestAlarmIcon")
+            // Fetched once when the page is made, then at each press of the refresh button.
+            content: LatestAlarmList {
+                id: newAlarmListView
+                objectName: "newAlarmListView"
+                onPlayRequested: alarm => playAlarmPopup.play(alarm.AlarmRecord, alarm.ChannelName, alarm.AlarmTime)
+            }
+            contentTitle: AlarmRefreshButton {
+                id: refreshAlarmButton
+                objectName: "refreshAlarmButton"
+                querying: newAlarmListView.querying
+                onClicked: newAlarmListView.refresh()
+            }
         }
 
         GlowItem {

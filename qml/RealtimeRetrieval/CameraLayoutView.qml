@@ -279,7 +279,7 @@ Item {
                 property bool hovered: false
 
                 function apply(records) {
-                    for (let k = 0; k < root.itemCount; ++k)
+                    for (let k = 0; k < miniatures.count; ++k)
                         miniatures.itemAt(k).apply(records[k]);
                 }
 
@@ -300,9 +300,10 @@ Item {
                     rows: layoutButton.modelData.rows
                     columns: layoutButton.modelData.columns
 
+                    // A miniature past the layout's count is always hidden: none is made.
                     Repeater {
                         id: miniatures
-                        model: root.itemCount
+                        model: layoutButton.modelData.count
 
                         delegate: Rectangle {
                             property real preferredWidth: 0

@@ -213,10 +213,8 @@ e2e_expect_clean_log() {
 }
 
 # More steps:
-#   e2e_log_in [USER PASSWORD]  types admin / admin123 (or USER PASSWORD) into the login
-#                               window, clicks its login button and waits for the main
-#                               window, which becomes the current window
 #   e2e_hover X Y               moves the pointer to a point of the current window
+#   e2e_double_click X Y        left double click at a point of the current window
 #   e2e_refresh_geometry        reads the current window's place and size again
 #   e2e_wait_geometry X Y W H   waits until the current window has that place and size
 #   e2e_other_window            the newest visible client window other than the current
@@ -224,22 +222,17 @@ e2e_expect_clean_log() {
 #                               $E2E_OTHER_W $E2E_OTHER_H), waited for
 #   e2e_changed A B [X Y W H]   true when screenshots A and B differ in that part of the
 #                               current window (all of it by default)
-
-e2e_log_in() {
-  # Points of the 1040 x 600 login window.
-  e2e_wait_window 'Zelka视频监控平台\(测试\)'
-  e2e_click 777 235
-  e2e_key ctrl+a
-  e2e_type "${1:-admin}"
-  e2e_click 777 302
-  e2e_type "${2:-admin123}"
-  e2e_click 692 417
-  e2e_wait_window --new 'Zelka视频监控平台\(测试\)'
-  e2e_wait_only_window
-}
+#
+# The client windows' points and the steps built on them (the login among them) are in
+# e2e-layout.sh.
 
 e2e_hover() {
   xdotool mousemove --sync $((E2E_X + $1)) $((E2E_Y + $2))
+}
+
+e2e_double_click() {
+  xdotool mousemove --sync $((E2E_X + $1)) $((E2E_Y + $2))
+  xdotool click --repeat 2 --delay 80 1
 }
 
 e2e_refresh_geometry() {
@@ -275,3 +268,5 @@ e2e_changed() {
   differing=$(compare -metric AE "$E2E_DIR/changed-a.png" "$E2E_DIR/changed-b.png" null: 2>&1 || true)
   [ "${differing%% *}" != 0 ]
 }
+
+. "$(dirname "${BASH_SOURCE[0]}")/e2e-layout.sh"

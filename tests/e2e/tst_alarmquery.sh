@@ -5,10 +5,8 @@
 # Usage (under an X server): tst_alarmquery.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
-# Points of the main window at scale 1 (1688 x 950): the alarm entry is the sixth of the
-# menu; the page's filter bar, table and paging bar lie right of the menu.
-MENU_X=30
-ALARM_MENU_Y=$((335 + 56 * 5))
+# Points of the main window at scale 1 (1688 x 950): the alarm page's filter bar, table
+# and paging bar lie right of the menu.
 LEVEL_BOX_X=170 FILTER_Y=76
 LEVEL_ENTRY_Y=$((90 + 1 + 30 * 1 + 15)) # "一级警情", the second entry of the open box
 SEARCH_X=600
@@ -23,13 +21,10 @@ ALARM_LIST='^GET /api/v1/alarmlist\?'
 
 e2e_init "$1"
 RECORDS="$E2E_DIR/records"
-e2e_start_server --no-rtsp
-e2e_write_config "Username=admin"$'\n'"RecordPath=$RECORDS"$'\n'
-e2e_start_client
-e2e_log_in
+e2e_start_logged_in --config "Username=admin"$'\n'"RecordPath=$RECORDS"$'\n' --no-rtsp
 e2e_wait_log '^GET /api/v1/getuserinfo'
 
-e2e_click $MENU_X $ALARM_MENU_Y
+e2e_open_page $MENU_ALARM
 e2e_wait_log "${ALARM_LIST}pageindex=0&pagesize=10&priority=0&method=0$" 2
 e2e_wait_log '^GET /snap/alarm/.*\.h264' 1
 e2e_wait_log '^GET /snap/alarm/.*\.h265' 1

@@ -5,8 +5,6 @@
 . "$(dirname "$0")/e2e-driver.sh"
 
 # Points of the 1040 x 600 login window.
-USERNAME_FIELD="777 235"
-PASSWORD_FIELD="777 302"
 REMEMBER_BOX="625 360"
 CLOSE_BUTTON="1010 30"
 
@@ -14,14 +12,14 @@ e2e_init "$1"
 e2e_start_server --no-rtsp
 e2e_write_config 'Username=admin\n'
 e2e_start_client
-e2e_wait_window 'Zelka视频监控平台\(测试\)'
+e2e_wait_window "$WINDOW_TITLE"
 e2e_wait_log '^GET /api/v1/advertisinglist'
 
 # The field shows the stored name; it is replaced by typing.
-e2e_click $USERNAME_FIELD
+e2e_click $LOGIN_USERNAME_FIELD
 e2e_key ctrl+a
 e2e_type operator7
-e2e_click $PASSWORD_FIELD
+e2e_click $LOGIN_PASSWORD_FIELD
 e2e_type 'pa55word'
 e2e_click $REMEMBER_BOX
 e2e_click $CLOSE_BUTTON

@@ -5,19 +5,12 @@
 # Usage (under an X server): tst_mainwindow.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
-# Points of the main window at scale 1 (1688 x 950): the menu entries lie 56 apart down
-# its left edge, the title-bar buttons 32 wide at its right edge.
-MENU_X=30
-menu_entry_y() { echo $((335 + 56 * $1)); }
 # The middle of the page, where each page stand-in shows its name.
 PAGE_NAME="600 380 488 120"
 
 e2e_init "$1"
-e2e_start_server --no-rtsp
-e2e_write_config 'Username=admin\n'
-e2e_start_client
-e2e_log_in
-[ "$E2E_W" = 1688 ] && [ "$E2E_H" = 950 ] || e2e_fail "main window is ${E2E_W}x${E2E_H}"
+e2e_start_logged_in --no-rtsp
+[ "$E2E_W" = $MAIN_W ] && [ "$E2E_H" = $MAIN_H ] || e2e_fail "main window is ${E2E_W}x${E2E_H}"
 NORMAL="$E2E_X $E2E_Y $E2E_W $E2E_H"
 e2e_wait_log '^GET /api/v1/devices\?start=0&limit=9999$'
 e2e_wait_log '^GET /api/v1/getuserinfo'
@@ -26,21 +19,21 @@ sleep 1.5
 e2e_screenshot_drawn main
 
 # The video square replaces the home page.
-e2e_click $MENU_X "$(menu_entry_y 1)"
+e2e_open_page $MENU_VIDEO_SQUARE
 sleep 1
 e2e_screenshot_drawn videosquare
 e2e_changed main videosquare $PAGE_NAME || e2e_fail "the page did not change"
-e2e_click $MENU_X "$(menu_entry_y 5)"
+e2e_open_page $MENU_ALARM
 sleep 1
 e2e_screenshot_drawn alarmquery
 e2e_changed videosquare alarmquery $PAGE_NAME || e2e_fail "the page did not change again"
 
 # Full screen covers the screen and one pixel more; the second click restores.
 read -r SCREEN_W SCREEN_H < <(xdotool getdisplaygeometry)
-e2e_click $((E2E_W - 48)) 25
+e2e_click "$(title_button_x 1)" $TITLE_BUTTON_Y
 e2e_wait_geometry 0 0 $((SCREEN_W + 1)) $((SCREEN_H + 1))
 e2e_screenshot_drawn fullscreen
-e2e_click $((E2E_W - 48)) 25
+e2e_click "$(title_button_x 1)" $TITLE_BUTTON_Y
 e2e_wait_geometry $NORMAL
 
 # The user menu opens 71 below the window's top under the name, and fades out when
@@ -58,12 +51,9 @@ e2e_wait_only_window
 
 # Close: the server is told, the window fades out and the client ends with 0.
 closed_at=$(date +%s%N)
-e2e_click $((E2E_W - 16)) 25
-e2e_wait_log '^POST /api/v1/logout'
-e2e_wait_exit
+e2e_close_main_window
 took_ms=$(( ($(date +%s%N) - closed_at) / 1000000 ))
 e2e_note "closed in $took_ms ms"
-[ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "the client ended with $E2E_EXIT_CODE"
 [ "$took_ms" -lt 5000 ] || e2e_fail "closing took $took_ms ms"
 [ "$(e2e_server_log | grep -c '^POST /api/v1/logout')" = 1 ] || e2e_fail "more than one logout"
 e2e_expect_clean_log

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real-time view as an operator meets it: the shipped layouts (64 cells, then 9), the
-# carousel popup with the online channels checked, the carousel playing them, and
-# "一键关闭" stopping all 144 tiles.
+# carousel popup with the online channels checked, the carousel playing them, a tile
+# maximised by double-click and restored, and "一键关闭" stopping all 144 tiles.
 # Usage (under an X server): tst_realtimeview.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
@@ -16,6 +16,8 @@ CAROUSEL_X=455
 CLOSE_ALL_X=563
 HEADER_BOX="485 266"
 START_BUTTON="1143 737"
+# The button strip, which a maximised tile covers.
+STRIP_AREA="0 913 700 32"
 
 stops() {
   e2e_server_log | grep -c '^GET /api/v1/devices/stopchannelstream' || true
@@ -57,6 +59,21 @@ e2e_wait_log '^GET /api/v1/devices/channelstream\?' 6
 sleep 4
 e2e_screenshot_drawn carousel_playing
 e2e_changed realtime_9 carousel_playing 0 100 1600 700 || e2e_fail "the cells did not change"
+
+# Double-click maximises a tile over the whole view, the strip included; again restores.
+double_click() {
+  xdotool mousemove --sync $((E2E_X + $1)) $((E2E_Y + $2)) click --repeat 2 --delay 80 1
+}
+double_click 280 200
+sleep 1
+e2e_screenshot_drawn maximised
+# shellcheck disable=SC2086
+e2e_changed carousel_playing maximised $STRIP_AREA || e2e_fail "the tile did not cover the view"
+double_click 600 400
+sleep 1
+e2e_screenshot_drawn restored
+# shellcheck disable=SC2086
+e2e_changed maximised restored $STRIP_AREA || e2e_fail "the tile did not go back into its cell"
 
 # "一键关闭": one stop per tile, hidden cells included.
 e2e_click $CLOSE_ALL_X $STRIP_Y

@@ -11,19 +11,9 @@
 # The calendar's grid starts its weeks on the locale's first day: the C locale's Monday.
 export LC_ALL=C.UTF-8
 
-# Points of the main window at scale 1 (1688 x 950), as in tst_recordpage.sh. The time
-# axis view fills the left 1368 below the top bar: its tile above, its time line in the
-# bottom 140, the record bars from y 860 to 885. Unzoomed, the ruler starts at x 15 with
+# Points of the main window at scale 1 (1688 x 950). The time axis view fills the
+# left 1368 below the top bar: its tile above, its time line in the bottom 140, the record bars from y 860 to 885. Unzoomed, the ruler starts at x 15 with
 # a one-pixel tick a minute and no room between them (it runs on past the view's edge).
-RECORD_ENTRY="30 559"
-DATE_BOX="100 65"
-VIEW_SWITCH="270 65"
-DEVICE_TAB="1318 65"
-PANEL_SQUARE_X=1384
-PANEL_TEXT_X=1480
-panel_row_y() { echo $((107 + 30 * $1)); }
-day_x() { echo $((10 + 360 * $1 / 7 + 26)); }
-day_y() { echo $((162 + 30 * $1)); }
 RULER_X=15
 BAR_Y=872
 TILE_AREA="0 80 1368 720"
@@ -31,35 +21,22 @@ TILE_CENTRE="684 440"
 TIME_LINE_AREA="0 810 1368 140"
 ruler_x() { echo $((RULER_X + $1 / 60)); }
 
-e2e_double_click() {
-  xdotool mousemove --sync $((E2E_X + $1)) $((E2E_Y + $2))
-  xdotool click --repeat 2 --delay 80 1
-}
-
 e2e_init "$1"
-e2e_start_server --no-rtsp
-e2e_write_config 'Username=admin\n'
-e2e_start_client
-e2e_log_in
-e2e_wait_log '^GET /api/v1/channels\?.*subset=34020000001310000103'
-e2e_click $RECORD_ENTRY
+e2e_start_logged_in --no-rtsp
+e2e_open_page $MENU_RECORD
 sleep 1
 
 # The first channel of the first device, then the 8th of this month: cloud records at
 # 08:00 (10 min), 12:30 (30 min) and 20:15 (5 min).
-e2e_click $PANEL_SQUARE_X "$(panel_row_y 0)"
-sleep 0.5
-e2e_click $PANEL_TEXT_X "$(panel_row_y 1)"
+e2e_panel_pick_first_channel
 e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Cloud&period=$(date +%Y%m%d)&start=0&limit=999$"
-e2e_click $DATE_BOX
+e2e_click $RECORD_DATE_BOX
 e2e_wait_log "^GET /api/v1/record/querymonthly\?id=101&recordType=Cloud&period=$(date +%Y%m)$"
 sleep 1
-first=$(($(date -d "$(date +%Y-%m-01)" +%u) - 1))
-cell=$((first + 7))
-e2e_double_click "$(day_x $((cell % 7)))" "$(day_y $((cell / 7)))"
+e2e_pick_calendar_day 8
 day=$(date +%Y%m)08
 e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Cloud&period=${day}&start=0&limit=999$"
-e2e_click $VIEW_SWITCH
+e2e_click $RECORD_VIEW_SWITCH
 e2e_hover 1500 600
 sleep 1
 e2e_screenshot_drawn bars
@@ -111,12 +88,11 @@ e2e_changed maximised restored $TIME_LINE_AREA || e2e_fail "the time line did no
 
 # Device records: the device tab, then the 10th (a device day in the seeded data); a
 # double-click at 08:05 asks the server for the record's playback address and plays it.
-e2e_click $DEVICE_TAB
+e2e_click $RECORD_DEVICE_TAB
 e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Device&period=${day}&start=0&limit=999$"
-e2e_click $DATE_BOX
+e2e_click $RECORD_DATE_BOX
 sleep 1
-cell=$((first + 9))
-e2e_double_click "$(day_x $((cell % 7)))" "$(day_y $((cell / 7)))"
+e2e_pick_calendar_day 10
 device_day=$(date +%Y%m)10
 e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Device&period=${device_day}&start=0&limit=999$"
 e2e_hover 1500 600
@@ -128,9 +104,4 @@ e2e_hover 1500 600
 sleep 3
 e2e_screenshot device-playing
 
-e2e_click $((E2E_W - 16)) 25
-e2e_wait_log '^POST /api/v1/logout'
-e2e_wait_exit
-[ "$E2E_EXIT_CODE" = 0 ] || e2e_fail "the client ended with $E2E_EXIT_CODE"
-e2e_expect_clean_log
-e2e_note "passed"
+e2e_close_and_pass

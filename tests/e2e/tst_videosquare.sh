@@ -76,7 +76,7 @@ e2e_wait_log '^GET /snap/9031\.h264\?' 2
 sleep 1.5
 
 # The first cell of page 2 (广场-31) laid over the grid: it plays channel 9031 live.
-e2e_click $(($(cell_x 0) - 60)) "$(cell_y 0)"
+e2e_hover $(($(cell_x 0) - 60)) "$(cell_y 0)"
 xdotool click --repeat 2 --delay 120 1
 e2e_wait_log '^GET /api/v1/gettoken\?channel=9031' 1
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=9&channel=9031&' 1

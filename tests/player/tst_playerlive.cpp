@@ -262,7 +262,8 @@ private slots:
         const double expected[] = {1.0, 2.0, 4.0};
         for (size_t i = 1; i < times.size(); ++i) {
             const double gap = std::chrono::duration<double>(times[i] - times[i - 1]).count();
-            QVERIFY2(gap > expected[i - 1] - 0.1 && gap < expected[i - 1] + 0.6, qPrintable(QString::number(gap)));
+            // Never early; late under load, but short of the next step's doubled delay.
+            QVERIFY2(gap > expected[i - 1] - 0.1 && gap < 2 * expected[i - 1], qPrintable(QString::number(gap)));
         }
         QCOMPARE(probe.events().size(), size_t(0));
     }

@@ -303,6 +303,11 @@ private slots:
     // machine slows both.
     void doubleSpeedHalvesThePlayingTime()
     {
+#if defined(__SANITIZE_THREAD__)
+        // The instrumented hand-over copies cannot show 50 pictures a second here: the
+        // doubled item falls behind and the comparison judges the machine, not the speed.
+        QSKIP("not judged under ThreadSanitizer");
+#endif
         Scene scene;
         VideoItem *normal = scene.addItem(QSizeF(160, 240));
         VideoItem *doubled = scene.addItem(QSizeF(160, 240));
@@ -311,9 +316,13 @@ private slots:
         normal->setVideoUrl(fileUrl(colourBars(320, 240, 2)));
         doubled->setVideoUrl(fileUrl(colourBars(320, 240, 2)));
         doubled->setSpeed(2.0); // the speed goes to an open channel
-        QVERIFY(finished.wait(kEventWaitMs));
+        // Counted from the doubled one's first picture: under load either may start late.
+        QVERIFY(waitFor([&] { return doubled->drawnFrameCount() > 0; }, kEventWaitMs));
+        const quint64 normalAtStart = normal->drawnFrameCount();
+        QVERIFY(finished.count() > 0 || finished.wait(kEventWaitMs));
         // Of its 50 pictures the normal one has shown about 25 meanwhile.
-        QVERIFY2(normal->drawnFrameCount() < 42, qPrintable(QString::number(normal->drawnFrameCount())));
+        const quint64 normalShown = normal->drawnFrameCount() - normalAtStart;
+        QVERIFY2(normalShown < 42, qPrintable(QString::number(normalShown)));
         QCOMPARE(doubled->speed(), 2.0);
         QCOMPARE(normal->status(), VideoItem::Opened);
     }

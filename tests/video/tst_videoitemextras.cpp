@@ -197,13 +197,17 @@ private slots:
         QVERIFY(waitFor([item] { return item->drawnFrameCount() > 0; }, kEventWaitMs));
         QVERIFY(!item->stopRecording()); // nothing was recording
         item->startRecording(QLatin1Char('/') + name);
-        QTest::qWait(2500);
+        // The file starts with the next key frame; stopped a second of pictures later,
+        // however late they come.
+        const QString file = folder + QLatin1Char('/') + name;
+        QVERIFY(waitFor([&] { return QFileInfo::exists(file); }, kEventWaitMs));
+        const quint64 drawn = item->drawnFrameCount();
+        QVERIFY(waitFor([&] { return item->drawnFrameCount() >= drawn + 25; }, kEventWaitMs));
         QVERIFY(item->stopRecording());
         QVERIFY(!item->stopRecording());
         item->snapshot(QStringLiteral("after-recording.png"));
         const QString snapshot = snapshotFolder() + QStringLiteral("/after-recording.png");
         QVERIFY(waitFor([&] { return QFileInfo(snapshot).size() > 0; }, kEventWaitMs));
-        const QString file = folder + QLatin1Char('/') + name;
         QVERIFY2(waitFor([&] { return QFileInfo(file).size() > 1000; }, kEventWaitMs),
                  qPrintable(QDir(folder).entryList().join(QLatin1Char(','))));
         QFile::remove(file);

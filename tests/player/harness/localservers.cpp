@@ -43,11 +43,14 @@ bool isListening(quint16 port)
     QFile table("/proc/net/tcp");
     if (!table.open(QIODevice::ReadOnly))
         return false;
-    // local_address 0100007F:PORT, state 0A = LISTEN
+    // local_address 0100007F:PORT, state 0A = LISTEN. A server that serves one client
+    // (ffmpeg -listen 1) stops listening once it accepted one: a client that reconnects
+    // at once may be there before this look, so an accepted connection (01 = ESTABLISHED,
+    // on the server's side of it) counts too.
     const QByteArray wanted = QStringLiteral(":%1 ").arg(port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
     for (const QByteArray &line : table.readAll().split('\n')) {
         const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() > 3 && (fields[1] + ' ').endsWith(wanted) && fields[3] == "0A")
+        if (fields.size() > 3 && (fields[1] + ' ').endsWith(wanted) && (fields[3] == "0A" || fields[3] == "01"))
             return true;
     }
     return false;

@@ -114,6 +114,10 @@ ShellTestCase {
     function expand(row) {
         clickSquare(row);
         const area = piece(row, "childArea");
+        // Sub-channel lists come after the device list: an opened row waits for its rows
+        // (until they come its area has no height, and rows clipped by it take no click).
+        if (row.expanded && !row.isDeviceRow && row.theData.hasSubChannels)
+            tryVerify(() => row.childHeight > 0, patience, "the sub-channels arrived");
         tryVerify(() => area.height === row.childHeight, patience, "the child area settled");
         settle(row);
     }

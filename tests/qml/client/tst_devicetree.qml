@@ -369,7 +369,8 @@ DeviceTreeTestCase {
         hover(opened);
         compare(box.y, rowTop(opened, tree) - 60 * s);
         // Rows out of view stay alive and keep their flags.
-        verify(list.itemAtIndex(0) !== null && list.itemAtIndex(19) !== null);
+        // (The list makes the rows of its cache buffer asynchronously.)
+        tryVerify(() => list.itemAtIndex(0) !== null && list.itemAtIndex(19) !== null, patience);
         verify(deviceRow(tree, 9).expanded);
     }
 

@@ -299,4 +299,39 @@ ShellTestCase {
         const stops = waitForRequests("/api/v1/devices/stopchannelstream", 1);
         compare(stops[stops.length - 1].items.stream_type, "playback");
     }
+
+    // On the home page: the panel's content and title-bar button, the list filled when
+    // the page is made, and the playback window centred on the main window.
+    function test_onHomePage() {
+        const window = openHomeWindow();
+        const panel = part(window, "latestAlarmPanel");
+        const list = part(window, "newAlarmListView");
+        const button = part(window, "refreshAlarmButton");
+        tryCompare(list, "querying", false, patience);
+        // The alarm page, made with the main window, asks for its own first page as well.
+        compare(pagesAsked().filter(page => page !== 0), [3, 2]);
+        compare(list.model.map(alarm => alarm.ID), [23, 24, 21, 22, 26, 27, 28, 25, 29, 30]);
+        compare(list.count, 10);
+        const titleBar = findChild(panel, "panelTitleBar");
+        compare(button.parent, titleBar);
+        compare(button.height, 28 * s);
+        compare(button.x + button.width, titleBar.width - 5 * s);
+        verify(list.width > 0 && list.height > 0);
+        const host = { list: list };
+        compare(rowPart(host, 7, "playButton").visible, false, "alarm 25 has no recording");
+        mouseClick(rowPart(host, 0, "playButton"));
+        const popup = part(window, "playAlarmPopup");
+        tryCompare(popup, "visible", true, patience);
+        compare(popup.topWindow, window);
+        compare(popup.title, "告警通道: 一号楼大厅 (2026-12-06 09:41:59)");
+        compare(Math.round(popup.x), Math.round(window.x + (window.width - popup.width) / 2));
+        waitForRequests("/download/alarm/23.mp4", 1);
+        popup.hideWindow();
+        tryCompare(popup, "visible", false, patience);
+        waitForRequests("/api/v1/devices/stopchannelstream", 1);
+        testServer.clearLog();
+        mouseClick(button);
+        tryCompare(list, "querying", false, patience);
+        compare(pagesAsked(), [0, 3, 2]);
+    }
 }

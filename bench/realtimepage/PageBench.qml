@@ -1,0 +1,51 @@
+import QtQuick
+import "qrc:/zelka/qml/RealtimeRetrieval" as RealtimeRetrieval
+
+// The real-time view page as the main window holds it, with the window's colours, and
+// what the benchmark asks of it: a login, its own layout file, a group of channels.
+Item {
+    id: root
+
+    property color textColor: styleManager.style.color("Login-TextColor")
+    property color inputColor: styleManager.style.color("Login-InputColor")
+    property bool loggedIn: false
+    readonly property var view: page.children[0]
+    readonly property bool keyFrameMode: view.enableKeyFrame
+
+    function logIn(user, password) {
+        networkManager.login(user, password, "", function (ok) { root.loggedIn = ok; });
+    }
+
+    // The layouts of `file` in place of the shipped ones, the one of `index` in force.
+    function useLayouts(file, index) {
+        view.layoutFile = file;
+        view.__initialize = false;
+        view.recalcLayoutObjects();
+        view.currentLayout = index;
+    }
+
+    function playGroup(ids) {
+        view.playCarouselGroupList(ids);
+    }
+
+    function stopCarousel() {
+        view.playCarouselGroupList([]);
+        view.closeAllCamera();
+    }
+
+    // Milliseconds of one recomputation of every layout, over `rounds`.
+    function recalcMs(rounds) {
+        const started = Date.now();
+        for (let i = 0; i < rounds; ++i)
+            view.recalcLayoutObjects();
+        return (Date.now() - started) / rounds;
+    }
+
+    width: 1688
+    height: 904
+
+    RealtimeRetrieval.RealtimeRetrievalPage {
+        id: page
+        anchors.fill: parent
+    }
+}

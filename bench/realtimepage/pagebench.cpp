@@ -1,0 +1,243 @@
+// Real-time view page benchmark (not a CTest test; bench/run-page-bench.sh runs it under
+// Xvfb against a test server process). One scenario per process, one JSON object out:
+//   --scenario empty   the page without streams: construction time and memory, CPU of
+//                      its 144 empty tiles, one recomputation of every layout
+//   --scenario play    `--tiles` channels of a group carousel in the layout `--layout`:
+//                      time until every tile shows video, pictures drawn per second
+//                      against the stream's rate (key frames in key-frame mode), CPU
+//                      per drawn picture against ffmpeg on the same stream, memory per tile
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickStyle>
+#include <QQuickWindow>
+
+#include <cstdio>
+
+#include "baselines.h"
+#include "benchtools.h"
+#include "clientstartup.h"
+#include "fontfallback.h"
+#include "settingmanager.h"
+#include "settings.h"
+#include "stylemanager.h"
+#include "videoitem.h"
+
+using namespace BenchTools;
+
+namespace {
+
+constexpr int kStreamRate = 25;
+constexpr int kPatienceMs = 60000;
+
+struct Options
+{
+    QString scenario;
+    QString host;
+    QString port;
+    QString user;
+    QString password;
+    QString layoutFile;
+    QString streamUrl;
+    int layout = 0;
+    int tiles = 0;
+    int firstChannel = 0;
+    int seconds = 10;
+};
+
+Options parse(const QCoreApplication &app)
+{
+    QCommandLineParser parser;
+    for (const char *name : {"scenario", "host", "port", "user", "password", "layout-file", "stream-url", "layout",
+                             "tiles", "first-channel", "seconds"})
+        parser.addOption({QString::fromLatin1(name), QString::fromLatin1(name), QStringLiteral("value")});
+    parser.process(app);
+    Options options;
+    options.scenario = parser.value("scenario");
+    options.host = parser.value("host");
+    options.port = parser.value("port");
+    options.user = parser.value("user");
+    options.password = parser.value("password");
+    options.layoutFile = parser.value("layout-file");
+    options.streamUrl = parser.value("stream-url");
+    options.layout = parser.value("layout").toInt();
+    options.tiles = parser.value("tiles").toInt();
+    options.firstChannel = parser.value("first-channel").toInt();
+    options.seconds = qMax(1, parser.value("seconds").toInt());
+    return options;
+}
+
+// By the visual tree: the tiles' loaders make their video items without a QObject parent.
+void collectVideoItems(QQuickItem *item, QList<VideoItem *> &found)
+{
+    if (auto *video = qobject_cast<VideoItem *>(item))
+        found << video;
+    for (QQuickItem *child : item->childItems())
+        collectVideoItems(child, found);
+}
+
+QList<VideoItem *> videoItems(QQuickWindow &window)
+{
+    QList<VideoItem *> found;
+    collectVideoItems(window.contentItem(), found);
+    return found;
+}
+
+quint64 drawnPictures(const QList<VideoItem *> &items)
+{
+    quint64 drawn = 0;
+    for (VideoItem *item : items)
+        drawn += item->drawnFrameCount();
+    return drawn;
+}
+
+int showingVideo(const QList<VideoItem *> &items)
+{
+    int count = 0;
+    for (VideoItem *item : items)
+        count += item->drawnFrameCount() > 0 ? 1 : 0;
+    return count;
+}
+
+QJsonObject cpuObject(const CpuSplit &split, double perUnit)
+{
+    return QJsonObject{{"total_ms", rounded(split.total * 1000 / perUnit)},
+                       {"render_ms", rounded(split.render * 1000 / perUnit)},
+                       {"gui_ms", rounded(split.gui * 1000 / perUnit)},
+                       {"pacers_ms", rounded(split.pacers * 1000 / perUnit)},
+                       {"library_ms", rounded(split.library * 1000 / perUnit)}};
+}
+
+CpuSplit difference(const CpuSplit &after, const CpuSplit &before)
+{
+    return CpuSplit{after.total - before.total, after.render - before.render, after.gui - before.gui,
+                    after.pacers - before.pacers, after.library - before.library};
+}
+
+QJsonObject emptyPage(QQuickWindow &window, QObject *page, const Options &options, double constructionMs,
+                      double constructionMb)
+{
+    QJsonObject result{{"scenario", "empty"}, {"tiles", 144}};
+    result["construction_ms"] = rounded(constructionMs, 1);
+    result["construction_mb"] = rounded(constructionMb, 1);
+    waitMs(2000);
+    const CpuSplit before = processCpu();
+    waitMs(options.seconds * 1000);
+    const CpuSplit spent = difference(processCpu(), before);
+    result["cpu_percent_idle"] = rounded(spent.total * 100 / options.seconds, 2);
+    QVariant ms;
+    QMetaObject::invokeMethod(page, "recalcMs", Q_RETURN_ARG(QVariant, ms), Q_ARG(QVariant, 20));
+    result["recalc_layouts_ms"] = rounded(ms.toDouble(), 2);
+    result["video_items"] = int(videoItems(window).size());
+    return result;
+}
+
+QJsonObject playing(QQuickWindow &window, QObject *page, const Options &options)
+{
+    const double startMb = residentMegabytes();
+    QVariantList ids;
+    for (int i = 0; i < options.tiles; ++i)
+        ids << options.firstChannel + i;
+    // No second tick within the run: it would start every tile again.
+    QObject *popup = page->findChild<QObject *>(QStringLiteral("carouselSettingPopup"));
+    auto *popupContent = popup ? popup->property("contentItem").value<QQuickItem *>() : nullptr;
+    QObject *interval = popupContent ? popupContent->findChild<QObject *>(QStringLiteral("intervalEdit")) : nullptr;
+    if (interval)
+        interval->setProperty("text", QStringLiteral("36000"));
+    QElapsedTimer clock;
+    clock.start();
+    QMetaObject::invokeMethod(page, "playGroup", Q_ARG(QVariant, QVariant(ids)));
+    const bool allShown = waitUntil([&] { return showingVideo(videoItems(window)) >= options.tiles; }, kPatienceMs);
+    QJsonObject result{{"scenario", "play"}, {"tiles", options.tiles}, {"layout", options.layout}};
+    const QList<VideoItem *> items = videoItems(window);
+    const bool keyFrames = page->property("keyFrameMode").toBool();
+    result["key_frame_mode"] = keyFrames;
+    result["interval_set"] = interval != nullptr;
+    result["showing_video"] = showingVideo(items);
+    result["all_shown_ms"] = allShown ? qint64(clock.elapsed()) : qint64(-1);
+    waitMs(2000);
+    const quint64 drawnBefore = drawnPictures(items);
+    const CpuSplit before = processCpu();
+    QElapsedTimer measured;
+    measured.start();
+    waitMs(options.seconds * 1000);
+    const double seconds = measured.elapsed() / 1000.0;
+    const CpuSplit spent = difference(processCpu(), before);
+    const quint64 drawn = drawnPictures(items) - drawnBefore;
+    const double expectedPerTile = keyFrames ? 1.0 : double(kStreamRate);
+    const double drawnPerTile = double(drawn) / seconds / options.tiles;
+    result["drawn_fps_per_tile"] = rounded(drawnPerTile, 2);
+    result["expected_fps_per_tile"] = expectedPerTile;
+    result["cpu_percent"] = rounded(spent.total * 100 / seconds, 1);
+    result["cpu_per_drawn_frame"] = cpuObject(spent, qMax<double>(1, double(drawn)));
+    result["resident_mb_per_tile"] = rounded((residentMegabytes() - startMb) / options.tiles, 2);
+    QMetaObject::invokeMethod(page, "stopCarousel");
+    waitMs(1500);
+    const QJsonObject ffmpeg = Baselines::ffmpegDecodeUrl(options.streamUrl, options.seconds, kStreamRate, keyFrames);
+    result["ffmpeg_paced"] = ffmpeg;
+    const double ffmpegMs = ffmpeg.value("cpu_ms_per_frame").toDouble();
+    if (ffmpegMs > 0 && drawn > 0)
+        result["cpu_ratio_to_ffmpeg"] = rounded(spent.total * 1000 / double(drawn) / ffmpegMs, 2);
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QQuickStyle::setStyle(QStringLiteral("Universal"));
+    QApplication app(argc, argv);
+    const Options options = parse(app);
+    FontFallback::install();
+    ClientStartup::createSingletons();
+    ClientStartup::registerQmlTypes();
+    StyleManager::instance()->loadStyleFile(QStringLiteral(":/zelka/style/default.json"));
+    Settings *settings = SettingManager::instance()->settings();
+    settings->setHost(options.host);
+    settings->setPort(options.port);
+    settings->setPlayerProtocol(QStringLiteral("RTSP"));
+
+    QQmlEngine engine;
+    ClientStartup::prepareEngine(engine);
+    QQuickWindow window;
+    window.resize(1688, 904);
+    window.show();
+
+    const double beforeMb = residentMegabytes();
+    QElapsedTimer construction;
+    construction.start();
+    QQmlComponent component(&engine, QUrl::fromLocalFile(QStringLiteral(ZELKA_PAGE_BENCH_QML)));
+    QObject *page = component.create();
+    if (!page) {
+        std::fprintf(stderr, "%s\n", qPrintable(component.errorString()));
+        return 1;
+    }
+    auto *pageItem = qobject_cast<QQuickItem *>(page);
+    pageItem->setParentItem(window.contentItem());
+    // Made and laid out; the first frame is not counted.
+    const double constructionMs = construction.elapsed();
+    waitUntil([&] { return window.isExposed(); }, kPatienceMs);
+    waitMs(300);
+    const double constructionMb = residentMegabytes() - beforeMb;
+
+    QMetaObject::invokeMethod(page, "logIn", Q_ARG(QVariant, options.user), Q_ARG(QVariant, options.password));
+    if (!waitUntil([&] { return page->property("loggedIn").toBool(); }, kPatienceMs)) {
+        std::fprintf(stderr, "no login\n");
+        return 1;
+    }
+    if (!options.layoutFile.isEmpty())
+        QMetaObject::invokeMethod(page, "useLayouts", Q_ARG(QVariant, options.layoutFile), Q_ARG(QVariant, options.layout));
+    waitMs(500);
+
+    const QJsonObject result = options.scenario == QLatin1String("empty")
+        ? emptyPage(window, page, options, constructionMs, constructionMb)
+        : playing(window, page, options);
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    delete page;
+    return 0;
+}

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Builds the real-time view page benchmark (optimised, no sanitizer) and runs it once on a
+# virtual X display (OpenGL through Mesa) against the local test server as a process of
+# its own, whose generated data holds 144 online channels on one shared 640x360 25 fps
+# H.264 stream (one encoder, not 144). Scenarios, each in a process of its own: the page
+# without streams, then 1, 15 (4x4), 16, 64 and 144 tiles of a group carousel. One JSON
+# object per scenario on standard output.
+#   bash bench/run-page-bench.sh [SECONDS]     measuring time per scenario (default 10)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+BUILD_DIR=${BUILD_DIR:-build-bench}
+seconds=${1:-10}
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELKA_BUILD_TESTS=ON -DZELKA_BUILD_BENCH=ON \
+    >/dev/null
+cmake --build "$BUILD_DIR" --target zelka_page_bench zelka_test_server >/dev/null
+bin="$root/$BUILD_DIR/bin"
+workdir=$(mktemp -d)
+server_pid=""
+cleanup() {
+  if [ -n "$server_pid" ]; then
+    kill "$server_pid" 2>/dev/null || true
+    # A server whose RTSP sessions were cut off by a client's crash may not end on TERM.
+    for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.5; done
+    kill -9 "$server_pid" 2>/dev/null || true
+  fi
+  rm -rf "$workdir"
+}
+trap cleanup EXIT
+cd "$workdir"
+
+# The seeded data and 144 online channels of one device, gathered in group 9.
+/usr/bin/python3 - "$root/tests/server/seed.json" data.json layouts.json <<'PY'
+import json, sys
+data = json.load(open(sys.argv[1], encoding="utf-8"))
+data["Devices"].append(dict(data["Devices"][0], DeviceID=9, DeviceName="bench", GbDeviceID="34020000001320000009"))
+ids = list(range(9001, 9145))
+for channel_id in ids:
+    data["Channels"].append(dict(data["Channels"][0], ChannelID=channel_id, ParentDeviceID=9, Name=str(channel_id),
+                                 Online=1, Parental=0, FavoritesChannel=0, SnapUrl="", _Stream="h264",
+                                 GBChannelID="340200000013100%05d" % channel_id))
+data["Groups"].insert(0, {"ID": 9, "Name": "bench", "Channels": ids})
+json.dump(data, open(sys.argv[2], "w", encoding="utf-8"), ensure_ascii=False)
+def layout(count, side):
+    return {"name": str(count), "count": count, "rows": side, "columns": side, "average": True}
+json.dump([layout(1, 1), layout(15, 4), layout(16, 4), layout(64, 8), layout(144, 12)], open(sys.argv[3], "w"))
+PY
+
+exec {server_out}< <(exec "$bin/zelka_test_server" --data data.json)
+server_pid=$!
+http_port="" rtsp_port=""
+while IFS= read -r -t 120 -u "$server_out" line; do
+  case $line in
+    http\ *) http_port=${line##*:} ;;
+    rtsp\ *) rtsp_port=${line##*:} ;;
+    user\ *) user=${line#user } ;;
+    password\ *) password=${line#password }; break ;;
+  esac
+done
+[ -n "$http_port" ] && [ -n "$rtsp_port" ] || { echo "the test server did not start" >&2; exit 1; }
+
+run() {
+  xvfb-run -a -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb "$bin/zelka_page_bench" \
+      --host 127.0.0.1 --port "$http_port" --user "$user" --password "$password" \
+      --layout-file "$workdir/layouts.json" --stream-url "rtsp://127.0.0.1:$rtsp_port/live/h264" \
+      --first-channel 9001 --seconds "$seconds" "$@" 2>"$workdir/bench.err" | grep '^{' ||
+    { echo "scenario $* failed:" >&2; tail -n 5 "$workdir/bench.err" >&2; }
+}
+
+echo "{\"load_average\": \"$(cut -d' ' -f1-3 /proc/loadavg)\", \"cores\": $(nproc)}"
+run --scenario empty
+run --scenario play --layout 0 --tiles 1
+run --scenario play --layout 1 --tiles 15
+run --scenario play --layout 2 --tiles 16
+run --scenario play --layout 3 --tiles 64
+run --scenario play --layout 4 --tiles 144
