@@ -1,12 +1,18 @@
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
+#include <csignal>
 #include <thread>
 #include <vector>
+
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "snapshotgrabber.h"
 #include "videopreviewer.h"
@@ -108,6 +114,53 @@ private slots:
         grabber.request(QStringLiteral("preview-only.png"), false);
         grabber.takePicture(picture.data(), QSize(32, 18), true);
         QCOMPARE(filesIn(m_folder).size(), 1);
+    }
+
+    // Someone watching the folder sees the picture only complete: nothing is written to
+    // the final name; a write that fails half-way (file size limit) leaves no file.
+    void snapshotsAppearOnlyComplete()
+    {
+        QVERIFY(QDir().mkpath(m_folder));
+        const int watch = inotify_init1(IN_NONBLOCK);
+        QVERIFY(watch >= 0);
+        QVERIFY(inotify_add_watch(watch, QFile::encodeName(m_folder).constData(), IN_MODIFY | IN_CLOSE_WRITE) >= 0);
+        SnapshotGrabber grabber(m_id, m_folder);
+        grabber.takePicture(nullptr, QSize(16, 16), false); // the first picture, for the preview only
+        const QString name = QStringLiteral("东门入口-2026-12-07-10-00-00-000.png");
+        grabber.request(name, true);
+        const std::vector<uchar> picture = i420Picture(QSize(640, 360), 81, 90, 240);
+        grabber.takePicture(picture.data(), QSize(640, 360), true);
+        QCOMPARE(filesIn(m_folder), QStringList{name});
+        QByteArray events(64 * 1024, Qt::Uninitialized);
+        const ssize_t length = ::read(watch, events.data(), size_t(events.size()));
+        QStringList writtenNames;
+        for (ssize_t at = 0; at < length;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(events.constData() + at);
+            if (event->len > 0)
+                writtenNames << QFile::decodeName(event->name);
+            at += ssize_t(sizeof(inotify_event) + event->len);
+        }
+        ::close(watch);
+        QVERIFY2(!writtenNames.contains(name), qPrintable(writtenNames.join(',')));
+        QCOMPARE(QImage(grabber.lastSavedFile()).size(), QSize(640, 360));
+
+        // Noise compresses badly: far more than the 4 KiB the process may write to one file.
+        std::vector<uchar> noise = picture;
+        uint seed = 12345;
+        for (uchar &value : noise)
+            value = uchar((seed = seed * 1103515245u + 12345u) >> 16);
+        grabber.request(QStringLiteral("cut-short.png"), true);
+        const sighandler_t previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit previous {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+        rlimit small = previous;
+        small.rlim_cur = 4096;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        grabber.takePicture(noise.data(), QSize(640, 360), true);
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        ::signal(SIGXFSZ, previousHandler);
+        QCOMPARE(grabber.lastSavedFile(), QString());
+        QCOMPARE(filesIn(m_folder), QStringList{name});
     }
 
     void titlesCannotLeaveTheFolder()

@@ -12,6 +12,7 @@
 #include "videoitem.h"
 #include "previewpicture.h"
 #include "previewprovider.h"
+#include "localservers.h"
 #include "snapshotgrabber.h"
 #include "videopreviewer.h"
 #include "videotestkit.h"
@@ -154,14 +155,32 @@ private slots:
         VideoPreviewer::instance()->removePreviewVideo(id);
     }
 
-    void newStreamDropsAPendingFileSnapshot()
+    // A snapshot asked before any stream, or while stopped, is taken from the first
+    // picture; one still waiting when the item switches straight to another stream is
+    // not written with that stream's pictures.
+    void pendingSnapshotsAndNewStreams()
     {
         Scene scene;
         VideoItem *item = scene.addItem();
         item->snapshot(QStringLiteral("before-any-stream.png"));
         item->setVideoUrl(fileUrl(tenSecondClip()));
-        QVERIFY(waitFor([item] { return hasPreview(item); }, kEventWaitMs));
-        QVERIFY(!QFileInfo::exists(snapshotFolder() + QStringLiteral("/before-any-stream.png")));
+        const QString early = snapshotFolder() + QStringLiteral("/before-any-stream.png");
+        QVERIFY(waitFor([&] { return QFileInfo(early).size() > 0; }, kEventWaitMs));
+        QCOMPARE(QImage(early).size(), QSize(320, 240));
+
+        item->setVideoUrl(QStringLiteral("rtsp://127.0.0.1:%1/refused").arg(LocalServers::freePort()));
+        item->snapshot(QStringLiteral("of-the-refused-stream.png"));
+        item->setVideoUrl(fileUrl(shortClip()));
+        QVERIFY(waitFor([item] { return item->drawnFrameCount() > 0; }, kEventWaitMs));
+        QTest::qWait(300);
+        QVERIFY(!QFileInfo::exists(snapshotFolder() + QStringLiteral("/of-the-refused-stream.png")));
+
+        // A tile stops (empty address), is asked for a snapshot, and plays again.
+        item->setVideoUrl(QString());
+        item->snapshot(QStringLiteral("while-stopped.png"));
+        item->setVideoUrl(fileUrl(tenSecondClip()));
+        const QString stopped = snapshotFolder() + QStringLiteral("/while-stopped.png");
+        QVERIFY(waitFor([&] { return QFileInfo(stopped).size() > 0; }, kEventWaitMs));
     }
 
     void recordingOfALiveStream()
@@ -186,6 +205,9 @@ private slots:
         QVERIFY(waitFor([&] { return item->drawnFrameCount() >= drawn + 25; }, kEventWaitMs));
         QVERIFY(item->stopRecording());
         QVERIFY(!item->stopRecording());
+        item->snapshot(QStringLiteral("after-recording.png"));
+        const QString snapshot = snapshotFolder() + QStringLiteral("/after-recording.png");
+        QVERIFY(waitFor([&] { return QFileInfo(snapshot).size() > 0; }, kEventWaitMs));
         QVERIFY2(waitFor([&] { return QFileInfo(file).size() > 1000; }, kEventWaitMs),
                  qPrintable(QDir(folder).entryList().join(QLatin1Char(','))));
         QFile::remove(file);

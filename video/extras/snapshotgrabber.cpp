@@ -1,7 +1,10 @@
 #include "snapshotgrabber.h"
 
 #include <QCoreApplication>
+#include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <atomic>
 #include <mutex>
@@ -75,6 +78,24 @@ QImage SnapshotGrabber::imageFromI420(const uchar *i420, QSize size)
     return ColorMatrix::imageFromTightI420(i420, size);
 }
 
+// Written beside the final name and renamed when complete: whoever watches the folder
+// never sees a half-written picture, and a failed write leaves nothing behind.
+// Encoded in memory first: Qt's PNG writer leaks a row when the device fails under it.
+bool SnapshotGrabber::writeImage(const QImage &image, const QString &path)
+{
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    const QByteArray format = QFileInfo(path).suffix().toLatin1();
+    if (format.isEmpty() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, format.constData()))
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(encoded) != encoded.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
 void SnapshotGrabber::takePicture(const uchar *i420, QSize size, bool readable)
 {
     if (!d->pending.load())
@@ -93,7 +114,7 @@ void SnapshotGrabber::takePicture(const uchar *i420, QSize size, bool readable)
     if (!image.isNull()) {
         QDir().mkpath(d->folder);
         const QString path = d->folder + QLatin1Char('/') + SafeFileName::fromText(fileName);
-        if (image.save(path))
+        if (writeImage(image, path))
             saved = path;
     }
     {

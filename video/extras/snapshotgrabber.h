@@ -41,6 +41,9 @@ public:
     // An RGB32 image of a tight I420 picture, in the colours the item shows it.
     static QImage imageFromI420(const uchar *i420, QSize size);
 
+    // Writes image to path (format from its suffix) without a partial file at any time.
+    static bool writeImage(const QImage &image, const QString &path);
+
 private:
     QScopedPointer<SnapshotGrabberPrivate> d;
 };

@@ -225,9 +225,12 @@ void VideoItem::setVideoUrl(const QString &url)
 {
     if (url == d->url)
         return;
+    // A file snapshot still waiting for a picture of the old stream would show another
+    // stream under its name; one asked before any stream waits for the first picture.
+    if (!d->url.isEmpty())
+        d->core->grabber.dropFileRequest();
     d->url = url;
     d->probe->setUrl(url);
-    d->core->grabber.dropFileRequest();
     startPlay();
     emit videoUrlChanged();
 }
