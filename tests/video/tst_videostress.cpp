@@ -43,6 +43,9 @@ int exitWhileClosing(int argc, char **argv)
     const int itemCount = sizeFromEnvironment("ZELKA_STRESS_ITEMS", 48);
     QRandomGenerator random(quint32(QCoreApplication::applicationPid()));
     auto scene = std::make_unique<Scene>(QSize(kColumns * 40, (itemCount / kColumns + 1) * 30));
+    // A tile that showed only a snapshot and went before any stream was opened (the
+    // process's first item may well be one).
+    delete scene->addItem(kTileSize);
     for (int index = 0; index < itemCount; ++index) {
         VideoItem *item = scene->addItem(kTileSize);
         item->setPosition(QPointF((index % kColumns) * kTileSize.width(), (index / kColumns) * kTileSize.height()));
