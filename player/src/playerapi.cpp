@@ -49,6 +49,9 @@ int libZelkaExPlayer_Initialize(int)
 {
     // Channels are not limited by the hint: a layout may show more tiles.
     initializeFfmpegOnce();
+    // Made now, the registry outlives whatever the caller set up after initialising
+    // (static objects go in the reverse order of their making) and still closes with it.
+    ChannelRegistry::instance();
     return 0;
 }
 

@@ -2,6 +2,8 @@
 
 #include "libZelkaExPlayer.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <pthread.h>
 #include <sched.h>
@@ -9,12 +11,24 @@
 StreamCloser &StreamCloser::instance()
 {
     static StreamCloser closer;
+    // Static destructors run in the reverse order of first use: the library's channel
+    // registry may go before this instance, and workers still closing would reach it.
+    static const bool shutsDownWithApplication = [] {
+        qAddPostRoutine([] { instance().shutdown(); });
+        return true;
+    }();
+    Q_UNUSED(shutsDownWithApplication);
     return closer;
 }
 
 StreamCloser::StreamCloser() = default;
 
 StreamCloser::~StreamCloser()
+{
+    shutdown();
+}
+
+void StreamCloser::shutdown()
 {
     std::vector<std::thread> workers;
     {
@@ -37,11 +51,28 @@ void StreamCloser::dispose(std::shared_ptr<void> keepAlive)
     enqueue(Job{0, std::move(keepAlive), {}});
 }
 
+void StreamCloser::run(Job &job)
+{
+    if (job.wakeCallback)
+        job.wakeCallback();
+    if (job.channelId > 0) {
+        libZelkaExPlayer_StopPlayStream(0, job.channelId);
+        libZelkaExPlayer_CloseStream(0, job.channelId);
+    }
+    // No callback of the channel runs any more: its target may go.
+    job.keepAlive.reset();
+}
+
 void StreamCloser::enqueue(Job job)
 {
     std::vector<std::thread> retired;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_stopping) {
+            lock.unlock();
+            run(job);
+            return;
+        }
         m_jobs.push_back(std::move(job));
         retired = takeRetired();
         if (needsWorker())
@@ -100,14 +131,7 @@ void StreamCloser::work()
         m_jobs.pop_front();
         ++m_busy;
         lock.unlock();
-        if (job.wakeCallback)
-            job.wakeCallback();
-        if (job.channelId > 0) {
-            libZelkaExPlayer_StopPlayStream(0, job.channelId);
-            libZelkaExPlayer_CloseStream(0, job.channelId);
-        }
-        // No callback of the channel runs any more: its target may go.
-        job.keepAlive.reset();
+        run(job);
         lock.lock();
         --m_busy;
         m_jobDone.notify_all();

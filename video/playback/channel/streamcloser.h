@@ -15,13 +15,17 @@
 // channels here and go on at once; several closes run side by side, each on a worker
 // of a small pool that grows with the queue and shrinks again when idle. The workers run
 // as batch threads: waking one never pushes the GUI thread off its core.
+//
+// The instance shuts down with the application (QCoreApplication's post routines): the
+// process's last closes finish, and the workers are joined, while everything they reach
+// (the library's channels, Qt) still exists, never among the static destructors.
 class StreamCloser
 {
 public:
     static StreamCloser &instance();
 
     StreamCloser();
-    // Finishes every queued close, then joins the workers.
+    // shutdown().
     ~StreamCloser();
     StreamCloser(const StreamCloser &) = delete;
     StreamCloser &operator=(const StreamCloser &) = delete;
@@ -34,6 +38,10 @@ public:
     // Releases keepAlive on a worker: whatever its last release joins or frees is done
     // away from the caller's thread.
     void dispose(std::shared_ptr<void> keepAlive);
+
+    // Finishes every queued close, then joins the workers. A close or release asked for
+    // later runs at once on the caller's thread.
+    void shutdown();
 
     // Waits until no close is queued or running; false when bound passed first.
     bool waitUntilIdle(std::chrono::milliseconds bound);
@@ -50,6 +58,7 @@ private:
         std::function<void()> wakeCallback;
     };
 
+    static void run(Job &job);
     void enqueue(Job job);
     void work();
     bool needsWorker() const;
