@@ -122,8 +122,13 @@ ShellTestCase {
         settle(row);
     }
 
+    // Every row that holds this one grows its child area after it, in its own 220 ms: until
+    // then the clip of that area hides (and keeps the pointer from) the rows at its bottom,
+    // while the rows below already stand where its present height puts them.
     function settle(row) {
         for (let current = row; current && current.view; current = rowHolding(current.view)) {
+            const area = piece(current, "childArea");
+            tryVerify(() => area.height === current.childHeight, patience, "the child area of " + current.theData + " settled");
             const next = current.view.itemAtIndex(current.index + 1);
             if (next)
                 tryVerify(() => next.y === current.y + current.height, patience, "the rows below moved");
