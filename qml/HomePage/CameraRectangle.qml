@@ -492,6 +492,7 @@ Rectangle {
             function startTalk() {
                 audioInput.start();
                 talkWebSocket.url = networkManager.getTalkUrl(tile.deviceId, tile.channelId);
+                talkWebSocket.talkAddress = talkWebSocket.url;
                 talkWebSocket.active = true;
             }
 
@@ -511,12 +512,15 @@ Rectangle {
 
             WebSocket {
                 id: talkWebSocket
+                // The address is emptied as soon as talk-back stops, while the socket reports
+                // its close later: the log names the address that was talked to.
+                property string talkAddress: ""
                 active: false
                 onStatusChanged: {
                     if (status === WebSocket.Open)
-                        console.log("WebSocket Open:", url);
+                        console.log("WebSocket Open:", talkAddress);
                     else if (status === WebSocket.Closed || status === WebSocket.Error)
-                        console.log("WebSocket Closed:", url);
+                        console.log("WebSocket Closed:", talkAddress);
                 }
             }
 
