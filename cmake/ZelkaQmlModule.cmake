@@ -49,7 +49,6 @@ set(ZELKA_QML_HELPER_FILES
     qml/Widgets/PagingRow.qml
     qml/Widgets/paging.js
     qml/Widgets/PopupFrame.qml
-    qml/Widgets/StandInTitle.qml
     qml/Widgets/SteeringWheelCanvas.qml
     qml/Widgets/WindowCloseButton.qml
 )
