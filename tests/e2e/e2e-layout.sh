@@ -98,6 +98,38 @@ e2e_open_page() {
   e2e_click $MENU_X "$(menu_entry_y "$1")"
 }
 
+# The number of colours on the middle line of the home tree's row N, from x 70 to 300
+# (right of the square, left of the star and of the details box's link), in the
+# screenshot NAME: a row without text shows the flat ground, one colour.
+home_row_colours() {
+  convert "$E2E_OUTPUT/$1.png" -crop "230x1+$((E2E_X + 70))+$((E2E_Y + $(home_row_y "$2")))" +repage \
+    -format '%k' info:
+}
+
+# Opens the home tree's first device and picks its first channel. Each click waits until
+# the screen shows what it hits: the device row drawn (rows are built after the device
+# list's last reply), then the opened channel row, which grows into view in 220 ms behind
+# a clip that keeps the pointer from it until then.
+e2e_home_pick_first_channel() {
+  device_drawn() {
+    e2e_screenshot home-tree-closed >/dev/null
+    [ "$(home_row_colours home-tree-closed 0)" -gt 1 ]
+  }
+  e2e_until "the home tree's first device row" device_drawn
+  e2e_click $HOME_SQUARE_X "$(home_row_y 0)"
+  local shots=0
+  channel_shown() {
+    shots=$((shots + 1))
+    e2e_screenshot "home-tree-open-$((shots % 2))" >/dev/null
+    [ "$shots" -ge 2 ] || return 1
+    # Changed from the closed tree, and the same in two shots: the row stopped growing.
+    e2e_changed home-tree-closed home-tree-open-0 70 "$(home_row_y 1)" 230 1 &&
+      ! e2e_changed home-tree-open-0 home-tree-open-1 70 "$(home_row_y 1)" 230 1
+  }
+  e2e_until "the first channel row of the opened device" channel_shown
+  e2e_click $HOME_TEXT_X "$(home_row_y 1)"
+}
+
 e2e_panel_pick_first_channel() {
   e2e_click $PANEL_SQUARE_X "$(panel_row_y 0)"
   sleep 0.5

@@ -36,11 +36,9 @@ printf '#!/bin/sh\necho "$1" >> "%s/opened.txt"\n' "$E2E_DIR" > "$E2E_DIR/opener
 chmod +x "$E2E_DIR/opener/xdg-open"
 export PATH="$E2E_DIR/opener:$PATH"
 e2e_start_logged_in
-sleep 1
 
 # Device 1 opens; its first channel (101) plays in the first tile.
-e2e_click $HOME_SQUARE_X "$(home_row_y 0)"
-e2e_click $HOME_TEXT_X "$(home_row_y 1)"
+e2e_home_pick_first_channel
 e2e_wait_log '^GET /api/v1/gettoken\?channel=101$'
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101&protocol=RTSP&token='
 # Away from the tile, so that its overlays hide and the picture alone changes.
