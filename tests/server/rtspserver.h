@@ -24,5 +24,8 @@ public:
     static QStringList mounts();
 
 private:
+    // False when the server's loop has not ended within a bound (see stop()).
+    bool waitForLoopEnd();
+
     QScopedPointer<RtspServerPrivate> d;
 };

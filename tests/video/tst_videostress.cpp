@@ -8,9 +8,12 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include "settingmanager.h"
+#include "settings.h"
 #include "streamcloser.h"
 #include "testserver.h"
 #include "videoitem.h"
+#include "videosnapitem.h"
 #include "videotestkit.h"
 
 #include <algorithm>
@@ -197,6 +200,38 @@ private slots:
             scene.reset();
         }
         QVERIFY(StreamCloser::instance().waitUntilIdle(kIdleBound));
+    }
+
+    // A wall of snapshot cells whose model is replaced in rapid rounds: cells go while
+    // their request is under way, while their picture decodes and once it is shown.
+    void snapshotCellsReplacedInRounds()
+    {
+        Settings *settings = SettingManager::instance()->settings();
+        settings->setHost(QStringLiteral("127.0.0.1"));
+        settings->setPort(QString::number(m_server.httpPort()));
+        Scene scene(QSize(kColumns * 40, 8 * 30));
+        std::vector<VideoSnapItem *> cells;
+        for (int round = 0; round < 4 * m_rounds; ++round) {
+            for (VideoSnapItem *cell : cells) {
+                if (m_random.bounded(2)) {
+                    delete cell;
+                } else {
+                    cell->setParentItem(nullptr);
+                    cell->deleteLater();
+                }
+            }
+            cells.clear();
+            for (int index = 0; index < 60; ++index) {
+                auto *cell = new VideoSnapItem(scene.window()->contentItem());
+                cell->setSize(kTileSize);
+                cell->setPosition(QPointF((index % kColumns) * 40, (index / kColumns) * 30));
+                cell->setSnapUrl(QStringLiteral("/snap/%1.%2").arg(index).arg(index % 2 ? "h265" : "h264"));
+                cells.push_back(cell);
+            }
+            QTest::qWait(int(m_random.bounded(round % 4 == 3 ? 800 : 60)));
+        }
+        QVERIFY(waitFor([&] { return std::any_of(cells.begin(), cells.end(),
+                                                 [](VideoSnapItem *cell) { return cell->snapValid(); }); }, 30000));
     }
 
     // The process ends while the closes of its last tiles are queued and under way: it
