@@ -59,6 +59,14 @@ PANEL_TEXT_X=1480
 PANEL_AREA="1368 82 320 300"
 PANEL_BOX_AREA="1040 46 300 330"
 
+# The real-time view's strip at the bottom left: layout buttons 32 wide, 8 apart, then the
+# command buttons 100 wide ("轮播", "一键关闭", "PTZ面板").
+STRIP_Y=929
+layout_button_x() { echo $((21 + 40 * $1)); }
+CAROUSEL_X=455
+CLOSE_ALL_X=563
+PTZ_PANEL_X=671
+
 # The record page's top bar: the date box, the view switch and the device type tab. The
 # calendar opens under the date box, 360 wide at x 10, its grid of 7 columns and 30 high
 # rows below the month and weekday lines; the week starts on the locale's first day

@@ -10,22 +10,15 @@
 # right edge: tabs at the top, tree rows 30 high from y 107, open/close buttons at x 1383
 # (a row one level down at 1411), group play buttons at x 1672; the docked PTZ panel's
 # zoom-in button under it. The layout view's strip lies at the bottom left.
-MENU_X=30
-MENU_Y=$((335 + 56 * 2))
 DEVICE_TAB=1421
 GROUP_TAB=1528
 FAVOURITE_TAB=1635
 TAB_Y=76
-row_y() { echo $((107 + 30 * $1)); }
 OPEN_X=1383
 OPEN_X2=1411
 NAME_X=1470
 PLAY_X=1672
 ZOOM_IN="1452 680"
-STRIP_Y=929
-layout_button_x() { echo $((21 + 40 * $1)); }
-CLOSE_ALL_X=563
-PTZ_PANEL_X=671
 PTZ_AREA="1368 620 320 330"
 # The layout view is 1368 wide and its grid 862 high from y 46.
 GRID_W=1368
@@ -64,29 +57,29 @@ e2e_start_server --data "$DATA"
 e2e_write_config 'Username=admin\n'
 e2e_start_client
 e2e_log_in
-e2e_click $MENU_X $MENU_Y
+e2e_open_page $MENU_REALTIME
 sleep 1.5
 e2e_click "$(layout_button_x 1)" $STRIP_Y
 sleep 1
 
 # A pick in each tab plays in the current cell; the next cell becomes current.
-e2e_click $OPEN_X "$(row_y 0)"
+e2e_click $OPEN_X "$(panel_row_y 0)"
 sleep 0.5
-e2e_click $NAME_X "$(row_y 1)"
+e2e_click $NAME_X "$(panel_row_y 1)"
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101&' 1
 e2e_click $GROUP_TAB $TAB_Y
 sleep 1.5
-e2e_click $OPEN_X "$(row_y 1)"
+e2e_click $OPEN_X "$(panel_row_y 1)"
 sleep 0.5
-e2e_click $OPEN_X2 "$(row_y 2)"
+e2e_click $OPEN_X2 "$(panel_row_y 2)"
 sleep 0.5
-e2e_click $NAME_X "$(row_y 4)"
+e2e_click $NAME_X "$(panel_row_y 4)"
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=102&' 1
 e2e_click $FAVOURITE_TAB $TAB_Y
 sleep 1.5
-e2e_click $OPEN_X "$(row_y 0)"
+e2e_click $OPEN_X "$(panel_row_y 0)"
 sleep 0.5
-e2e_click $NAME_X "$(row_y 1)"
+e2e_click $NAME_X "$(panel_row_y 1)"
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101&' 2
 sleep 3
 e2e_screenshot_drawn picks
@@ -131,7 +124,7 @@ sleep 1.5
 e2e_screenshot_drawn before_group
 tokens=$(count '^GET /api/v1/gettoken')
 streams=$(count '^GET /api/v1/devices/channelstream\?')
-e2e_click $PLAY_X "$(row_y 0)"
+e2e_click $PLAY_X "$(panel_row_y 0)"
 e2e_wait_log '^GET /api/v1/own/label/channels\?labelid=9$' 1
 ids=$(seq -s, 9001 9016)
 e2e_wait_log "^GET /api/v2/channels\\?channels=$ids\$" 1

@@ -8,12 +8,6 @@
 # Points of the main window at scale 1 (1688 x 950): the menu entry of the real-time view,
 # the strip at the bottom of the page (layout buttons 32 wide, 8 apart, then the three
 # command buttons 100 wide), the carousel popup centred in the window.
-MENU_X=30
-MENU_Y=$((335 + 56 * 2))
-STRIP_Y=929
-layout_button_x() { echo $((21 + 40 * $1)); }
-CAROUSEL_X=455
-CLOSE_ALL_X=563
 HEADER_BOX="485 266"
 START_BUTTON="1143 737"
 # The button strip, which a maximised tile covers.
@@ -28,7 +22,7 @@ e2e_start_server
 e2e_write_config 'Username=admin\n'
 e2e_start_client
 e2e_log_in
-e2e_click $MENU_X $MENU_Y
+e2e_open_page $MENU_REALTIME
 sleep 1.5
 e2e_screenshot_drawn realtime_one
 

@@ -9,10 +9,7 @@
 # Points of the main window at scale 1 (1688 x 950). The side panel is 320 wide at the
 # right edge, tree rows 30 high from y 107; the grid fills the 1368 pixels left of it
 # from y 46, five cells of 273.6 x 200 to a row; the paging row lies centred under it.
-MENU_X=30
-MENU_Y=$((335 + 56 * 1))
 NAME_X=1470
-row_y() { echo $((107 + 30 * $1)); }
 GRID_Y=46
 cell_x() { echo $(( (2 * ($1 % 5) + 1) * 1368 / 10 )); }
 cell_y() { echo $(( GRID_Y + 200 * ($1 / 5) + 100 )); }
@@ -47,12 +44,12 @@ e2e_start_server --data "$DATA"
 e2e_write_config 'Username=admin\n'
 e2e_start_client
 e2e_log_in
-e2e_click $MENU_X $MENU_Y
+e2e_open_page $MENU_VIDEO_SQUARE
 sleep 1.5
 e2e_screenshot_drawn empty-square
 
 # The device (the fifth row) fills the first page: 30 snapshots fetched.
-e2e_click $NAME_X "$(row_y 4)"
+e2e_click $NAME_X "$(panel_row_y 4)"
 e2e_wait_log '^GET /snap/90(0[1-9]|[12][0-9]|30)\.h26[45]\?' 30
 sleep 2
 e2e_screenshot_drawn page1
