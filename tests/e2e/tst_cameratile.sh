@@ -84,8 +84,12 @@ opened() {
 }
 e2e_until "the recording folder handed to the URL opener" opened "$BIN/record/video"
 e2e_screenshot recorded
+# The pointer wakes the bar on the picture first, as a hand would after the recording
+# folder opened.
+e2e_hover ${SNAPSHOT_BUTTON% *} $((${SNAPSHOT_BUTTON#* } - 120))
+sleep 1
 e2e_hover $((${SNAPSHOT_BUTTON% *} + 2)) ${SNAPSHOT_BUTTON#* }
-sleep 0.5
+sleep 1
 e2e_click $SNAPSHOT_BUTTON
 e2e_until "the snapshot folder handed to the URL opener" opened "$BIN/snapshot/video"
 files_written() {
