@@ -64,6 +64,8 @@ CameraTileTestCase {
         verify(!tile.isTalking);
         verify(!layerItem.talkWebSocket.active);
         compare(String(layerItem.talkWebSocket.url), "");
+        // Chunks sent before the stop may still be on their way until the socket is closed.
+        tryVerify(() => logged("WebSocket Closed: " + address).length === 2, patience);
         count = testServer.talkChunks("1", "101").length;
         wait(600);
         compare(testServer.talkChunks("1", "101").length, count);
