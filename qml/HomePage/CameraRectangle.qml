@@ -307,11 +307,18 @@ Rectangle {
         objectName: "exitTimer"
         interval: 2000
         running: true
+        // Set while the pointer is over a tool bar. The tile's own pointer area may hear of the
+        // move onto the bar after the bar did (its leave comes last) and must not restart the
+        // countdown then: the bar would hide under a pointer that rests on it.
+        property bool held: false
         onTriggered: tile.hovered = false
 
         function retime() {
             tile.hovered = true;
-            restart();
+            if (held)
+                stop();
+            else
+                restart();
         }
     }
 

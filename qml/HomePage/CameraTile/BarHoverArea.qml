@@ -9,7 +9,15 @@ MouseArea {
     hoverEnabled: true
     acceptedButtons: Qt.LeftButton
 
-    onEntered: exitTimer.stop()
-    onExited: exitTimer.restart()
-    onCanceled: exitTimer.restart()
+    onEntered: hold(true)
+    onExited: hold(false)
+    onCanceled: hold(false)
+
+    function hold(on) {
+        exitTimer.held = on;
+        if (on)
+            exitTimer.stop();
+        else
+            exitTimer.restart();
+    }
 }
