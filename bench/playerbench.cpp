@@ -202,8 +202,12 @@ QJsonArray firstFrameTable()
     RtspTestServer rtsp;
     rtsp.mount("/vod", RtspTestServer::fileLaunch(clip));
     rtsp.mount("/live", RtspTestServer::liveLaunch());
+    rtsp.mount("/vod-udp-only", RtspTestServer::fileLaunch(clip), false, RtspTestServer::Transports::UdpOnly);
     rtsp.start();
     table.append(firstFrameFigures("rtsp (file on demand)", [&] { return rtsp.url("/vod"); }, 9));
+    // TCP asked for and refused, then UDP: the price of the second session set-up.
+    table.append(firstFrameFigures("rtsp (file on demand, server offers udp only)",
+                                   [&] { return rtsp.url("/vod-udp-only"); }, 9));
     table.append(firstFrameFigures("rtsp (live encoder)", [&] { return rtsp.url("/live"); }, 9));
 
     for (const auto kind : {FfmpegStreamServer::Kind::Rtmp, FfmpegStreamServer::Kind::HttpFlv}) {
