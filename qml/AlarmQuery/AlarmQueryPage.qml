@@ -111,8 +111,9 @@ Item {
         return JSON.stringify([channelName, channelId, alarmTime]);
     }
 
-    function downloadRecord(record, channelName, channelId, alarmTime) {
-        downloads.start(downloadKey(channelName, channelId, alarmTime), (progress, finished) => {
+    // `owner` names the alarm whose row asks; the answer is that of downloads.start().
+    function downloadRecord(record, channelName, channelId, alarmTime, owner) {
+        return downloads.start(downloadKey(channelName, channelId, alarmTime), owner, (progress, finished) => {
             networkManager.downAlarmRecord(record, channelName, channelId, alarmTime, progress, finished);
         }, (success, errorString) => {
             if (success)
@@ -122,8 +123,11 @@ Item {
         });
     }
 
-    function stopDownload(channelName, channelId, alarmTime) {
-        networkManager.stopDownloadAlarmRecord(channelName, channelId, alarmTime);
+    // Another alarm of the same channel and second downloads into the same file: only
+    // the row that started the running download may stop it.
+    function stopDownload(channelName, channelId, alarmTime, owner) {
+        if (downloads.owns(downloadKey(channelName, channelId, alarmTime), owner))
+            networkManager.stopDownloadAlarmRecord(channelName, channelId, alarmTime);
     }
 
     function recordAddress(path) {
