@@ -379,6 +379,40 @@ ShellTestCase {
         compare(pageText(page, "pageIndicator").text, "当前页: 3 / 0");
     }
 
+    // "删除本页" deletes the rows on screen only while they are the page that the bar
+    // shows: while the answer to a page change or a new search is out, it deletes nothing.
+    function test_deletePageOnlyWhatIsShown() {
+        const page = openPage(alarms(25));
+        const button = findChild(page, "deletePageButton");
+        verify(button.enabled);
+        testServer.setFault("/api/v1/alarmlist", { delayMs: 1500, remainingHits: 1 });
+        mouseClick(findChild(page, "rightPageButton"));
+        waitForRequests("/api/v1/alarmlist", 2);
+        compare(pageText(page, "pageIndicator").text, "当前页: 2 / 3");
+        compare(idsOnScreen(page)[0], 1);
+        verify(!button.enabled);
+        mouseClick(button);
+        page.deletePage();
+        settle(page, 2, 10);
+        tryVerify(() => idsOnScreen(page)[0] === 11, patience, "second page shown");
+        compare(testServer.requests("/api/v1/deletealarm").length, 0);
+        tryCompare(button, "enabled", true, patience);
+        tryCompare(button, "opacity", 1, patience);
+
+        // A search typed while the page is shown: the same until its answer.
+        testServer.setFault("/api/v1/alarmlist", { delayMs: 1500, remainingHits: 1 });
+        replaceText(findChild(page, "searchEdit"), "2");
+        waitForRequests("/api/v1/alarmlist", 3);
+        verify(!button.enabled);
+        mouseClick(button);
+        tryCompare(button, "enabled", true, patience);
+        compare(testServer.requests("/api/v1/deletealarm").length, 0);
+        const shown = idsOnScreen(page);
+        mouseClick(button);
+        const body = waitForRequests("/api/v1/deletealarm", 1)[0].body;
+        verify(body.includes("\r\n\r\n[" + shown.join(",") + "]\r\n"), body);
+    }
+
     function test_downloads() {
         const page = openPage(alarms(12));
         const folder = useRecordFolder();
