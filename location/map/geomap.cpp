@@ -488,6 +488,9 @@ void GeoMap::itemChange(ItemChange change, const ItemChangeData &data)
         if (data.window)
             polish();
         break;
+    case ItemVisibleHasChanged:
+        polish();
+        break;
     default:
         break;
     }
@@ -495,7 +498,8 @@ void GeoMap::itemChange(ItemChange change, const ItemChangeData &data)
 
 void GeoMap::updatePolish()
 {
-    const bool drawable = d->store() && d->activeType && width() > 0 && height() > 0;
+    // A map that is not on show (itself or a page holding it hidden) fetches nothing.
+    const bool drawable = isVisible() && d->store() && d->activeType && width() > 0 && height() > 0;
     if (drawable) {
         d->collectTiles(projection());
     } else {
