@@ -121,6 +121,8 @@ Item {
             property var channelList: []
             // The pins themselves, so that a clear can stop and release them.
             property var pins: []
+            // The server's start is where the map opens; only the centres set after it glide.
+            property bool started: false
 
             function setMapType(__map, __type) {
                 const types = __map.supportedMapTypes;
@@ -171,11 +173,15 @@ Item {
             maximumZoomLevel: 19
 
             Behavior on center {
+                enabled: map.started
+
                 PropertyAnimation {}
             }
 
-            Component.onCompleted: electronicMap.applyStart(networkManager.otherConfig.mapCentre,
-                                                            networkManager.otherConfig.mapZoom)
+            Component.onCompleted: {
+                electronicMap.applyStart(networkManager.otherConfig.mapCentre, networkManager.otherConfig.mapZoom);
+                started = true;
+            }
         }
     }
 

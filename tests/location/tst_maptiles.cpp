@@ -50,9 +50,9 @@ int countOf(const QStringList &list, const QString &item)
 } // namespace
 
 // Tiles of a shown map against the local test server: exactly the tiles the view needs,
-// none above the source's highest level, refetched after clearData, taken from a folder
-// without a server, failures logged once, a silent or absent server never holding up the
-// map, and a bounded cache.
+// nothing while hidden, none above the source's highest level, refetched after clearData,
+// taken from a folder without a server, a failing source logged once, a silent or absent
+// server never holding up the map, and a bounded cache.
 class TestMapTiles : public QObject
 {
     Q_OBJECT
@@ -220,6 +220,52 @@ private slots:
         QStringList wanted = expected;
         wanted.sort();
         QCOMPARE(fetched, wanted);
+        QVERIFY(g_warnings.isEmpty());
+    }
+
+    // A map inside a hidden item (a page built but not shown) asks for nothing, also when
+    // it moves; shown, it asks for its view at that moment only; hidden again, it gives up
+    // what is still on its way.
+    void fetchesOnlyWhileShown()
+    {
+        const QGeoCoordinate away(0.5, 0.5);
+        const QGeoCoordinate center(31.2304, 121.4737);
+        makeMap(TileServerProbe::mapSourceJson(19, m_run), away, 12);
+        auto *page = new QQuickItem(m_window->contentItem());
+        page->setVisible(false);
+        m_map->setParentItem(page);
+        QSignalSpy frames(m_window.get(), &QQuickWindow::frameSwapped);
+        show();
+        QTRY_VERIFY_WITH_TIMEOUT(!frames.isEmpty(), kEventWaitMs);
+        m_map->setCenter(center);
+        m_map->setZoomLevel(13);
+        frames.clear();
+        m_map->setBearing(10);
+        QTRY_VERIFY_WITH_TIMEOUT(!frames.isEmpty(), kEventWaitMs);
+        QTest::qWait(300); // room for a stray request to show
+        QVERIFY2(m_probe.tilePaths(m_run).isEmpty(), qPrintable(m_probe.tilePaths(m_run).join(QLatin1Char(' '))));
+
+        m_map->setBearing(0);
+        page->setVisible(true);
+        const QStringList expected = expectedTiles(kSatellite, center, 13);
+        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expected), kEventWaitMs);
+        QTest::qWait(300);
+        QStringList fetched = m_probe.tilePaths(m_run);
+        fetched.sort();
+        QStringList wanted = expected;
+        wanted.sort();
+        QCOMPARE(fetched, wanted);
+
+        const QPoint tile = m_probe.tileAt(center, 15);
+        TestServerFault never;
+        never.neverAnswer = true;
+        m_probe.server().setFault(tilePath(kSatellite, 15, tile.x(), tile.y()), never);
+        m_map->setZoomLevel(15);
+        const TileKey centreKey{1, 15, tile.x(), tile.y()};
+        TileStore *store = m_plugin->tileStore();
+        QTRY_VERIFY_WITH_TIMEOUT(store->isFetching(centreKey), kEventWaitMs);
+        page->setVisible(false);
+        QTRY_VERIFY_WITH_TIMEOUT(!store->isFetching(centreKey), kEventWaitMs);
         QVERIFY(g_warnings.isEmpty());
     }
 

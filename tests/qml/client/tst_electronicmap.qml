@@ -67,6 +67,63 @@ ClientTestCase {
                              extra || {});
     }
 
+    // The tiles the server was asked for, as [type, z, x, y].
+    function tileRequests() {
+        return testServer.requests().map(request => request.path).filter(path => path.startsWith("/tiles/"))
+            .map(path => {
+                const parts = path.split("/");
+                return [parts[2], Number(parts[3]), Number(parts[4]), parseInt(parts[5])];
+            });
+    }
+
+    // The tile of level z under a coordinate.
+    function tileOf(coordinate, z) {
+        const count = Math.pow(2, z);
+        const latitude = coordinate.latitude * Math.PI / 180;
+        return { x: Math.floor((coordinate.longitude + 180) / 360 * count),
+                 y: Math.floor((1 - Math.asinh(Math.tan(latitude)) / Math.PI) / 2 * count) };
+    }
+
+    // A page built at login but not shown asks for no tile, also when its map moves; it
+    // opens at the server's centre without gliding there from the map's default, so once
+    // shown it asks only for tiles around that centre (none near 0,0 or on the way).
+    function test_tilesOnlyWhileShown() {
+        logIn();
+        serverStart("120.155070,30.274150", 15);
+        const page = createTemporaryObject(pageComponent, testCase, { visible: false });
+        const map = findChild(page, "map");
+        const start = shifted(30.27415, 120.15507);
+        verify(near(map.center, start), "at the server's centre at once: " + map.center);
+        verify(near(findChild(page, "underMap").center, start));
+        tryCompare(map.supportedMapTypes, "length", 3, patience);
+        wait(600); // longer than a glide
+        compare(tileRequests(), [], "nothing fetched while hidden");
+        verify(near(map.center, start), "no glide either");
+
+        page.visible = true;
+        tryVerify(() => {
+            const types = tileRequests().map(tile => tile[0]);
+            return types.indexOf("street") >= 0 && types.indexOf("satellite") >= 0;
+        }, patience, "the street layer over the satellite base");
+        wait(300); // room for a stray request to show
+        const centre = tileOf(start, 15);
+        for (const [type, z, x, y] of tileRequests()) {
+            verify(z === 15 && Math.abs(x - centre.x) <= 4 && Math.abs(y - centre.y) <= 3,
+                   "a " + type + " tile far from the start: " + [z, x, y]);
+        }
+
+        // Hidden again, a move fetches nothing; shown, the new place is fetched.
+        page.visible = false;
+        testServer.clearLog();
+        map.center = shifted(31, 121);
+        tryVerify(() => near(map.center, shifted(31, 121)), patience);
+        wait(300);
+        compare(tileRequests(), [], "nothing fetched while hidden");
+        page.visible = true;
+        const moved = tileOf(shifted(31, 121), 15);
+        tryVerify(() => tileRequests().some(tile => tile[2] === moved.x && tile[3] === moved.y), patience);
+    }
+
     function test_startsWhereTheServerSays() {
         // The map's own default: where a page starts without a server centre.
         logIn();
