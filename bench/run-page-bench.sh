@@ -11,6 +11,8 @@
 # the others' work, and the script refuses to run.
 #   bash bench/run-page-bench.sh [SECONDS] [SCENARIO...]   measuring time per scenario
 #   (default 10); scenarios by name (default all): empty 1 15 16 64 144 switch maximise page
+# PAGE_BENCH names another benchmark binary (one kept from an earlier commit, for a
+# before-and-after comparison on the same server and machine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -73,7 +75,7 @@ done
 [ -n "$http_port" ] && [ -n "$rtsp_port" ] || { echo "the test server did not start" >&2; exit 1; }
 
 run_once() {
-  xvfb-run -a -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb "$bin/zelka_page_bench" \
+  xvfb-run -a -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb "${PAGE_BENCH:-$bin/zelka_page_bench}" \
       --host 127.0.0.1 --port "$http_port" --user "$user" --password "$password" \
       --layout-file "$workdir/layouts.json" --stream-url "rtsp://127.0.0.1:$rtsp_port/live/h264" \
       --first-channel 9001 --seconds "$seconds" "$@" 2>"$workdir/bench.err" | grep '^{' ||
