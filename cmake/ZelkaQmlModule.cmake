@@ -26,6 +26,8 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/CameraTile/NarrowToolBar.qml
     qml/HomePage/CameraTile/ReplayProgressBar.qml
     qml/HomePage/CameraTile/StatisticsLabel.qml
+    qml/HomePage/CameraTile/TalkBack.qml
+    qml/HomePage/CameraTile/TileMenu.qml
     qml/HomePage/CameraTile/WideToolBar.qml
     qml/HomePage/Dashboard/LoadChart.qml
     qml/HomePage/DeviceToolTipLink.qml

@@ -51,6 +51,11 @@ QString NetworkManager::getTalkUrl(int deviceId, int channelId)
         + QString::number(channelId);
 }
 
+QString NetworkManager::maskedUrl(QString url)
+{
+    return SecretMask::url(QUrl(url));
+}
+
 void NetworkManager::getChannelToken(int channelId, QJSValue callback)
 {
     d->send(d->newRequest(QStringLiteral("api/v1/gettoken?channel=") + QString::number(channelId)),

@@ -250,6 +250,10 @@ void VideoItem::setEnableDecode(bool on)
 {
     if (d->core->state.decodeEnabled.load() == on)
         return;
+    // Pictures kept from before the pause would play first, seconds late: the picture
+    // on screen stays until the next key frame is decoded.
+    if (on)
+        d->core->ring.discardWaiting();
     d->core->state.decodeEnabled.store(on);
     d->channel.setDecodeEnabled(on);
     d->core->ring.wake();

@@ -35,9 +35,12 @@ CameraTileTestCase {
         tile.exitTimer.retime();
         tryCompare(inLayer(tile, "narrowBar"), "visible", true, patience);
         const address = "ws://" + testServer.host + ":" + testServer.port + "/api/v1/ws_talk/1/101";
+        // The microphone is not touched before talk-back starts.
+        compare(findChild(videoLayer(tile).item.audioInput, "microphoneSource"), null);
         mouseMove(talkButton(tile));
         mouseClick(talkButton(tile));
         verify(tile.isTalking);
+        verify(findChild(videoLayer(tile).item.audioInput, "microphoneSource"));
         compare(findChild(talkButton(tile), "toolTip").text, "停止对讲");
         verify(findChild(talkButton(tile), "levelMeter").visible);
         compare(String(socket(tile).url), address);
