@@ -1,8 +1,9 @@
 import QtQuick
 
 // A device of the tree: its name and its online and total channel counts, opening into
-// its channels. All channel rows stay alive, so that they keep their flags and the
-// hover scan finds each of them.
+// its channels. The open height comes from the records and the tree's open rows, not
+// from the channel rows, so that a row made again as it scrolls back stands at its full
+// height at once.
 TreeRow {
     id: row
 
@@ -10,8 +11,23 @@ TreeRow {
     readonly property string toolTipText: ["设备名称: " + theData?.deviceName, "传输模式: " + theData?.transport,
                                            "更新时间: " + theData?.updatedAt, "设备类型: " + theData?.deviceType].join("\n")
 
+    // 30 per channel, and per sub-channel of an open channel.
+    function openRows() {
+        if (!tree)
+            return 0;
+        const channels = theData?.channelList ?? [];
+        let rows = channels.length;
+        for (let i = 0; i < channels.length; ++i) {
+            const channel = channels[i];
+            if (tree.isRowOpen(tree.channelKey(channel)))
+                rows += channel.subChannelList.length;
+        }
+        return rows;
+    }
+
     isDeviceRow: true
-    childHeight: expanded ? channelList.contentHeight : 0
+    rowKey: tree ? tree.deviceKey(theData) : ""
+    childHeight: expanded ? openRows() * 30 * styleManager.scaleRatio : 0
     onTextClicked: tree.deviceClicked(row)
 
     texts: [
@@ -30,24 +46,16 @@ TreeRow {
         }
     ]
 
-    childItems: ListView {
-        id: channelList
-        objectName: "channelList"
+    childList: Component {
+        ChildList {
+            objectName: "channelList"
+            owner: row
+            // The device that owns the rows of this list and of their sub-channel lists.
+            readonly property int deviceIndex: row.index
+            readonly property var device: row.theData
 
-        readonly property Item tree: row.tree
-        readonly property int parentIndex: row.index
-        readonly property var theData: row.theData
-        // The device that owns the rows of this list and of their sub-channel lists.
-        readonly property int deviceIndex: row.index
-        readonly property var device: row.theData
-
-        anchors.fill: parent
-        interactive: false
-        model: row.theData?.channelList
-        delegate: ChannelRow {}
-
-        RowKeeper {
-            list: channelList
+            model: row.theData?.channelList
+            delegate: ChannelRow {}
         }
     }
 }
