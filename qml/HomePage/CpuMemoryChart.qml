@@ -12,12 +12,11 @@ Dashboard.LoadChart {
     readonly property DateTimeAxis memoryXAxis: secondXAxis
     readonly property alias cpuYAxis: yAxis1
     readonly property alias memoryYAxis: yAxis2
+    readonly property Item selectedCpuPoint: pointDots[0]
+    readonly property Item selectedMemoryPoint: pointDots[1]
 
     firstName: "CPU使用率"
     secondName: "内存使用率"
-    firstLabel: "CPU使用"
-    secondLabel: "内存使用"
-    unit: "(%)"
     valueFactor: 100
     valueCap: 100
     firstYAxis: yAxis1
@@ -25,6 +24,23 @@ Dashboard.LoadChart {
     minimumZoom: 0.25
     maximumZoom: 1.0
     pickOffset: 500
+    toolTip: cpuToolTip
+    firstDotName: "selectedCpuPoint"
+    secondDotName: "selectedMemoryPoint"
+
+    Dashboard.LoadToolTip {
+        id: cpuToolTip
+
+        property real cpuValue: 0
+        property real memoryValue: 0
+
+        function setValues(cpu, memory) {
+            cpuValue = cpu;
+            memoryValue = memory;
+        }
+
+        valueLines: ["CPU使用: " + cpuValue.toFixed(2) + " (%)", "内存使用: " + memoryValue.toFixed(2) + " (%)"]
+    }
 
     ValueAxis {
         id: yAxis1

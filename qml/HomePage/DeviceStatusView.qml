@@ -9,11 +9,12 @@ import QtQuick.Layouts
 Item {
     id: root
 
-    // Counted afresh from the whole device list on every change, so that a channel
-    // list arriving twice is not counted twice.
-    property int deviceTotal: 0
-    property int onlineDeviceTotal: 0
-    property int enableDeviceTotal: 0
+    readonly property alias listView: listView
+    // The enabled channels counted so far, per device of the current list.
+    property var enabledCounts: new Map()
+    readonly property alias deviceTotal: listView.deviceTotal
+    readonly property alias onlineDeviceTotal: listView.onlineDeviceTotal
+    readonly property alias enableDeviceTotal: listView.enableDeviceTotal
 
     // The colour of the centre texts, from the page that holds the view.
     readonly property color ringTextColor: textColor
@@ -36,47 +37,72 @@ Item {
         enableStatusView.update();
     }
 
+    // The online figures come with the devices; the enabled ones with each device's
+    // channel list, which arrives later, one reply per device.
     function countDevices() {
         let total = 0;
         let online = 0;
+        const counts = new Map();
         for (const device of deviceManager.deviceList) {
             total += device.channelNums;
             online += device.onlineChannelNums;
+            counts.set(device, 0);
         }
-        deviceTotal = total;
-        onlineDeviceTotal = online;
+        enabledCounts = counts;
+        listView.deviceTotal = total;
+        listView.onlineDeviceTotal = online;
+        listView.enableDeviceTotal = 0;
         updateOnlineStatus(onlineDeviceTotal, deviceTotal - onlineDeviceTotal, deviceTotal);
-        countEnabled();
+        for (const device of counts.keys())
+            countEnabled(device);
+        showEnabled();
     }
 
-    function countEnabled() {
+    // A device's new channel list changes the total by its own difference: the work is
+    // that list's channels, not every channel of every device. A device of a list that
+    // has since been replaced counts no more.
+    function countEnabled(device) {
+        if (!enabledCounts.has(device))
+            return;
         let enabled = 0;
-        for (const device of deviceManager.deviceList) {
-            for (const channel of device.channelList) {
-                if (channel.enable !== 0)
-                    ++enabled;
-            }
+        for (const channel of device.channelList) {
+            if (channel.enable !== 0)
+                ++enabled;
         }
-        enableDeviceTotal = enabled;
+        listView.enableDeviceTotal += enabled - enabledCounts.get(device);
+        enabledCounts.set(device, enabled);
+    }
+
+    // Once per pass of the event loop, however many channel lists it brought.
+    function showEnabled() {
         updateEnableStatus(enableDeviceTotal, deviceTotal - enableDeviceTotal, deviceTotal);
     }
 
-    Connections {
-        target: deviceManager
-        function onDeviceListChanged() { root.countDevices(); }
+    // Follows the device list; the watchers below follow each device's channel list.
+    ListView {
+        id: listView
+        objectName: "listView"
+
+        property int deviceTotal: 0
+        property int onlineDeviceTotal: 0
+        property int enableDeviceTotal: 0
+
+        width: 0
+        height: 0
+        visible: false
+        model: deviceManager.deviceList
+        onModelChanged: root.countDevices()
+        onEnableDeviceTotalChanged: Qt.callLater(root.showEnabled)
     }
 
-    // One watcher per device for the arrival of its channel list.
     Instantiator {
         model: deviceManager.deviceList
         delegate: Connections {
             required property var modelData
             target: modelData
-            function onChannelListChanged() { root.countEnabled(); }
+            function onChannelListChanged() { root.countEnabled(modelData); }
         }
     }
-
-    Component.onCompleted: countDevices()
 
     Rectangle {
         id: toolTip
@@ -229,6 +255,7 @@ Item {
                 strokeColor: ring1.isOnline ? "#d04ADAC5" : "#d0ff3d38"
 
                 Behavior on strokeWidth {
+                    enabled: circle.visible
                     NumberAnimation { duration: 400; easing.type: Easing.OutElastic }
                 }
 
@@ -244,7 +271,10 @@ Item {
                     startAngle: isOnline ? -90 : ring2.sweepAngle - 90
                     sweepAngle: 0
 
+                    // A ring off screen takes its new share at once: an animation there
+                    // would draw frames that show nothing.
                     Behavior on sweepAngle {
+                        enabled: circle.visible
                         NumberAnimation { duration: 1500 }
                     }
                 }
@@ -258,6 +288,7 @@ Item {
                 strokeColor: ring2.isOnline ? "#d04ADAC5" : "#d0ff3d38"
 
                 Behavior on strokeWidth {
+                    enabled: circle.visible
                     NumberAnimation { duration: 400; easing.type: Easing.OutElastic }
                 }
 

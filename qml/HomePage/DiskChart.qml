@@ -9,6 +9,8 @@ ChartView {
 
     // The last disk list, read by the tool tip.
     property var diskDataList: []
+    // True while values change too little to be seen.
+    property bool settling: false
 
     readonly property alias barSeries: barSeries
     readonly property alias usedBarSet: usedBarSet
@@ -19,7 +21,10 @@ ChartView {
 
     backgroundColor: "transparent"
     plotAreaColor: "transparent"
-    animationOptions: ChartView.SeriesAnimations
+    // The bars animate to new heights on screen only, and only when a height changes by
+    // at least a pixel: the disks' figures drift a little on every sample, and a smaller
+    // move would be a second of frames that show nothing.
+    animationOptions: visible && !settling ? ChartView.SeriesAnimations : ChartView.NoAnimation
     animationDuration: 1000
     antialiasing: true
     margins.top: 0
@@ -28,17 +33,28 @@ ChartView {
     margins.right: 0
     legend.visible: false
 
-    // Anything but an array counts as no disks, an element that is no object as no disk.
+    // A figure the chart draws: a number, or a number in a text; NaN otherwise.
+    function figure(value) {
+        return typeof value === "number" || (typeof value === "string" && value.trim() !== "") ? Number(value)
+                                                                                                : NaN;
+    }
+
+    // A disk whose figures are not all numbers is left out; so is an element that is no
+    // object, and anything but an array counts as no disks. A list that had disks but
+    // none to draw leaves the bars as they are.
     function updateDisk(array) {
-        const disks = Array.isArray(array) ? array.filter(disk => disk !== null && typeof disk === "object") : [];
+        const given = Array.isArray(array) ? array.filter(disk => disk !== null && typeof disk === "object") : [];
+        const disks = given.filter(disk => [disk.Used, disk.FreeSpace, disk.Size].every(v => isFinite(figure(v))));
+        if (disks.length === 0 && given.length > 0)
+            return;
         diskDataList = disks;
         let maximum = 0;
+        for (const disk of disks)
+            maximum = Math.max(maximum, Math.round(figure(disk.Size)) + 5);
         if (usedBarSet.count !== disks.length)
             rebuild(disks);
         else
-            replaceInPlace(disks);
-        for (const disk of disks)
-            maximum = Math.max(maximum, Math.round(disk.Size) + 5);
+            replaceInPlace(disks, maximum);
         yAxis.max = maximum;
     }
 
@@ -47,20 +63,28 @@ ChartView {
         freeBarSet.remove(0, freeBarSet.count);
         xAxis.categories = disks.map(disk => String(disk.Name));
         for (const disk of disks) {
-            usedBarSet.append(disk.Used);
-            freeBarSet.append(disk.FreeSpace);
+            usedBarSet.append(figure(disk.Used));
+            freeBarSet.append(figure(disk.FreeSpace));
         }
     }
 
     // Names and heights change where they stand: the bars animate to their new heights.
-    function replaceInPlace(disks) {
+    function replaceInPlace(disks, maximum) {
         const names = disks.map(disk => String(disk.Name));
         if (String(xAxis.categories) !== String(names))
             xAxis.categories = names;
+        settling = maximum === yAxis.max && !disks.some((disk, i) => movesBar(usedBarSet.at(i), disk.Used)
+                                                                    || movesBar(freeBarSet.at(i), disk.FreeSpace));
         for (let i = 0; i < disks.length; ++i) {
-            usedBarSet.replace(i, disks[i].Used);
-            freeBarSet.replace(i, disks[i].FreeSpace);
+            usedBarSet.replace(i, figure(disks[i].Used));
+            freeBarSet.replace(i, figure(disks[i].FreeSpace));
         }
+        settling = false;
+    }
+
+    // Whether a bar part going from `shown` to `value` moves by half a pixel or more.
+    function movesBar(shown, value) {
+        return yAxis.max <= 0 || Math.abs(figure(value) - shown) * plotArea.height / yAxis.max >= 0.5;
     }
 
     function toolTipText(index) {

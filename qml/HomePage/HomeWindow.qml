@@ -301,8 +301,11 @@ FramelessWindow {
                 source: "qrc:/zelka/res/font/YouSheBiaoTiHei.ttf"
             }
 
+            // Drawn once and kept: the title seldom changes, and the blur passes would
+            // otherwise run again in every frame the window draws.
             Glow {
                 anchors.fill: titleText
+                cached: true
                 radius: 8
                 samples: radius * 2
                 color: homeWindow.textColor

@@ -13,18 +13,35 @@ Dashboard.LoadChart {
     readonly property DateTimeAxis downloadXAxis: secondXAxis
     readonly property alias uploadYAxis: yAxis1
     readonly property alias downloadYAxis: yAxis2
+    readonly property Item selectedUploadPoint: pointDots[0]
+    readonly property Item selectedDownloadPoint: pointDots[1]
 
     firstName: "上行带宽"
     secondName: "下行带宽"
     firstUsesOpenGL: true
-    firstLabel: "上行带宽"
-    secondLabel: "下行带宽"
-    unit: "(Mbps)"
     firstYAxis: yAxis1
     secondYAxis: yAxis2
     minimumZoom: 0.01
     maximumZoom: 4.0
     pickOffset: -1000
+    toolTip: networkToolTip
+    firstDotName: "selectedUploadPoint"
+    secondDotName: "selectedDownloadPoint"
+
+    Dashboard.LoadToolTip {
+        id: networkToolTip
+
+        property real uploadValue: 0
+        property real downloadValue: 0
+
+        function setValues(upload, download) {
+            uploadValue = upload;
+            downloadValue = download;
+        }
+
+        valueLines: ["上行带宽: " + textItem.transFlow(uploadValue) + " (Mbps)",
+                     "下行带宽: " + textItem.transFlow(downloadValue) + " (Mbps)"]
+    }
 
     CategoryAxis {
         id: yAxis1

@@ -1,10 +1,9 @@
 import QtQuick
 import QtCharts
-import "../../Api/api.js" as Api
 
 // The load chart family: two smoothed series of server samples over a sliding time
-// window, with a hover read-out. The members give the names, the y axes and the few
-// figures that differ; everything else lives here once.
+// window, with a hover read-out. The members give the names, the y axes, the read-out and
+// the few figures that differ; everything else lives here once.
 ChartView {
     id: chart
 
@@ -12,9 +11,6 @@ ChartView {
     property string firstName
     property string secondName
     property bool firstUsesOpenGL: false
-    property string firstLabel
-    property string secondLabel
-    property string unit
     // A sample's `use` times this is the point's y, cut to `valueCap`.
     property real valueFactor: 1
     property real valueCap: Infinity
@@ -26,6 +22,11 @@ ChartView {
     property real maximumZoom: 1.0
     // The hover picks the first point whose time plus this is after the pointer's time.
     property int pickOffset: 500
+    // The read-out (a LoadToolTip child of the member with its own value names and a
+    // `setValues(first, second)`), and the names of the two dots on the picked points.
+    property LoadToolTip toolTip
+    property string firstDotName
+    property string secondDotName
 
     // True: the next update takes the whole lists (back-fill after a clear).
     property bool fillSeries: true
@@ -34,9 +35,8 @@ ChartView {
     readonly property alias secondSeries: second
     readonly property alias firstXAxis: xAxis1
     readonly property alias secondXAxis: xAxis2
-    readonly property alias toolTip: toolTip
-    readonly property alias firstDot: firstDot
-    readonly property alias secondDot: secondDot
+    // The dots on the picked points, in the order of the series.
+    readonly property var pointDots: [firstDot, secondDot]
     readonly property alias mouseArea: mouseArea
 
     readonly property string sampleFormat: "yyyy-MM-dd hh:mm:ss"
@@ -45,7 +45,8 @@ ChartView {
 
     backgroundColor: "transparent"
     plotAreaColor: "transparent"
-    animationOptions: ChartView.SeriesAnimations
+    // A new sample animates only on screen: off screen the frames would show nothing.
+    animationOptions: visible ? ChartView.SeriesAnimations : ChartView.NoAnimation
     animationDuration: 800
     antialiasing: true
     margins.top: 0
@@ -65,12 +66,21 @@ ChartView {
         return now;
     }
 
+    // The sample's time in ms since the epoch, or NaN for a text that is not a date and
+    // time of the sample format (read back, it would not give the same text).
     function sampleTime(sample) {
-        return new Date(qmlApi.toMSecsSinceEpoch(sample.time, sampleFormat));
+        if (typeof sample.time !== "string")
+            return NaN;
+        const time = Number(qmlApi.toMSecsSinceEpoch(sample.time, sampleFormat));
+        const date = new Date(time);
+        return !isNaN(date.getTime()) && Qt.formatDateTime(date, sampleFormat) === sample.time ? time : NaN;
     }
 
+    // The point's y, or NaN when `use` is no number (a number in a text counts).
     function sampleValue(sample) {
-        return Math.min(valueCap, sample.use * valueFactor);
+        const use = sample.use;
+        const number = typeof use === "number" || (typeof use === "string" && use.trim() !== "") ? Number(use) : NaN;
+        return isFinite(number) ? Math.min(valueCap, number * valueFactor) : NaN;
     }
 
     // Anything but an array (a member the server left out) counts as no samples, and
@@ -85,8 +95,15 @@ ChartView {
             series.removePoints(0, pointLimit - 8 * axis.tickCount);
     }
 
+    // A sample whose time or value cannot be read is left out; returns the time of the
+    // point appended, NaN when none was.
     function appendSample(series, sample) {
-        series.append(sampleTime(sample).getTime(), sampleValue(sample));
+        const time = sampleTime(sample);
+        const value = sampleValue(sample);
+        if (!isFinite(time) || !isFinite(value))
+            return NaN;
+        series.append(time, value);
+        return time;
     }
 
     function updatePerformance(firstList, secondList) {
@@ -95,22 +112,29 @@ ChartView {
         trim(first, xAxis1);
         trim(second, xAxis2);
         if (firstList.length > 0 && secondList.length > 0) {
+            let newest = NaN;
             if (fillSeries) {
                 for (const sample of firstList)
                     appendSample(first, sample);
-                for (const sample of secondList)
-                    appendSample(second, sample);
+                for (const sample of secondList) {
+                    const time = appendSample(second, sample);
+                    if (isFinite(time))
+                        newest = time;
+                }
             } else {
-                updatePerformanceOne(firstList[firstList.length - 1], secondList[secondList.length - 1]);
+                newest = updatePerformanceOne(firstList[firstList.length - 1], secondList[secondList.length - 1]);
             }
-            updateAxis(sampleTime(secondList[secondList.length - 1]));
+            // The window ends at the newest point the second series got; none, it stays.
+            if (isFinite(newest))
+                updateAxis(new Date(newest));
         }
         fillSeries = false;
     }
 
+    // Returns the time of the second series' new point, NaN when its sample was bad.
     function updatePerformanceOne(firstSample, secondSample) {
         appendSample(first, firstSample);
-        appendSample(second, secondSample);
+        return appendSample(second, secondSample);
     }
 
     // The window ends at `time` and starts one tick less than the tick count of 8 s
@@ -127,8 +151,7 @@ ChartView {
         first.clear();
         second.clear();
         toolTip.opacity = 0;
-        toolTip.firstValue = 0;
-        toolTip.secondValue = 0;
+        toolTip.setValues(0, 0);
     }
 
     function zoom(angleDelta) {
@@ -163,8 +186,7 @@ ChartView {
 
     function pick(firstPoint, secondPoint) {
         toolTip.time = new Date(firstPoint.x);
-        toolTip.firstValue = firstPoint.y;
-        toolTip.secondValue = secondPoint.y;
+        toolTip.setValues(firstPoint.y, secondPoint.y);
         placeDot(firstDot, firstPoint, first);
         placeDot(secondDot, secondPoint, second);
     }
@@ -237,43 +259,11 @@ ChartView {
         axisY: chart.secondYAxis
     }
 
-    Rectangle {
-        id: toolTip
-        objectName: "loadToolTip"
-
-        property date time: new Date()
-        property real firstValue: 0
-        property real secondValue: 0
-        readonly property string timeText: Api.getFull(time.getHours()) + ":" + Api.getFull(time.getMinutes())
-                                           + ":" + Api.getFull(time.getSeconds())
-        readonly property alias text: toolTipText.text
-
-        width: toolTipText.implicitWidth + 10 * styleManager.scaleRatio
-        height: toolTipText.implicitHeight + 10 * styleManager.scaleRatio
-        color: "#80aaaaaa"
-        radius: 2
-        clip: true
-        opacity: 0
-
-        Behavior on opacity {
-            NumberAnimation {}
-        }
-
-        Text {
-            id: toolTipText
-            anchors.centerIn: parent
-            font.family: "微软雅黑"
-            font.pointSize: 10 * styleManager.fontScaleRatio
-            color: "#fff000"
-            text: "⭐ 时间: " + toolTip.timeText
-                  + "\n⭐ " + chart.firstLabel + ": " + toolTip.firstValue.toFixed(2) + " " + chart.unit
-                  + "\n⭐ " + chart.secondLabel + ": " + toolTip.secondValue.toFixed(2) + " " + chart.unit
-        }
-    }
-
+    // Above the member's read-out, which lies under the dots and hair lines.
     Rectangle {
         id: plotAreaItem
         objectName: "plotAreaItem"
+        z: 1
         x: chart.plotArea.x
         y: chart.plotArea.y
         width: chart.plotArea.width
@@ -303,15 +293,17 @@ ChartView {
 
         Rectangle {
             id: firstDot
+            objectName: chart.firstDotName
             width: 10
             height: 10
             radius: 5
             color: "#fff000"
-            opacity: toolTip.opacity
+            opacity: chart.toolTip ? chart.toolTip.opacity : 0
         }
 
         Rectangle {
             id: secondDot
+            objectName: chart.secondDotName
             width: 10
             height: 10
             radius: 5

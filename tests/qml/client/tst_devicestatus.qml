@@ -123,6 +123,58 @@ DeviceTreeTestCase {
         compare(view.toolTip.text, "未启用: 5 (50.0%)");
     }
 
+    // Four devices whose channel lists arrive one reply each; then one device's list
+    // arrives again, changed on the server; then the refresh button's reload. Each time
+    // the counts are those of the lists now held, never a sum over arrivals.
+    function test_countsFollowEachChannelListAndTheRefresh() {
+        const devices = [device(1, "A"), device(2, "B"), device(3, "C"), device(4, "D")];
+        const channels = [];
+        for (let d = 1; d <= 4; ++d) {
+            for (let i = 0; i < d * 3; ++i)
+                channels.push(channel(d * 100 + i, d, "通道" + d + "-" + i, { Online: i % 3 ? 1 : 0, Enable: i % 2 }));
+        }
+        // 30 channels: 20 online, 14 enabled (every odd one of 3, 6, 9 and 12).
+        loadDevices({ Devices: devices, Channels: channels });
+        const view = createView();
+        compare(view.listView.objectName, "listView");
+        compare(view.listView.visible, false);
+        compare(view.listView.model.length, 4);
+        tryCompare(view.enableStatusView, "onlineTotal", 1 + 3 + 4 + 6, patience);
+        compare(view.listView.enableDeviceTotal, 14);
+        compare(view.listView.deviceTotal, 30);
+        compare(view.listView.onlineDeviceTotal, 20);
+        compare(view.enableStatusView.total, 30);
+        compare(view.enableStatusView.offlineTotal, 16);
+        compare(view.onlineStatusView.centreText.text, "在线: 20\n离线: 10\n总共: 30");
+
+        // Device C's list arrives again after all of its channels were enabled.
+        verify(testServer.changeData({ Channels: channels.map(c => c.ParentDeviceID === 3 ? Object.assign({}, c, { Enable: 1 }) : c) }));
+        const deviceC = deviceManager.deviceList[2];
+        networkManager.getChannelInfo(deviceC);
+        tryCompare(view.listView, "enableDeviceTotal", 14 - 4 + 9, patience);
+        tryCompare(view.enableStatusView, "onlineTotal", 19, patience);
+        compare(view.enableStatusView.centreText.text, "启用: 19\n未启用: 11\n总共: 30");
+        // The same list once more changes nothing.
+        const asked = testServer.requests("/api/v1/channels").length;
+        networkManager.getChannelInfo(deviceC);
+        waitForRequests("/api/v1/channels", asked + 1);
+        wait(300);
+        compare(view.listView.enableDeviceTotal, 19);
+
+        // The refresh: new device objects, the lists again, the same counts.
+        compare(findChild(view, "listView"), view.listView);
+        const before = deviceManager.deviceList[0];
+        networkManager.getDeviceList();
+        tryVerify(() => deviceManager.deviceList.length === 4 && deviceManager.deviceList[0] !== before
+                  && deviceManager.deviceList.every(d => d.channelList.length > 0), patience, "reloaded");
+        tryCompare(view.listView, "enableDeviceTotal", 19, patience);
+        wait(300);
+        compare(view.listView.enableDeviceTotal, 19);
+        compare(view.enableStatusView.onlineTotal, 19);
+        compare(view.listView.deviceTotal, 30);
+        compare(view.onlineStatusView.onlineTotal, 20);
+    }
+
     function test_totalsFollowTheListWithoutDrift() {
         loadDevices({ Devices: [], Channels: [] });
         const view = createView();

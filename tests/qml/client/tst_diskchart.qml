@@ -88,6 +88,29 @@ ClientTestCase {
         compare(chart.barSeries.count, 2);
     }
 
+    // A disk whose figures are not numbers is left out of the bars and of the axis; a
+    // number in a text counts; a list with nothing to draw keeps the bars shown.
+    function test_badDisksAreSkipped() {
+        const chart = createChart();
+        chart.updateDisk([disk("C:", 30, 70, 100), disk("D:", "40", "60", "100"), disk("E:", 10, 10, "big"),
+                          disk("F:", "n/a", 1, 2), disk("G:", 1, null, 2), disk("H:", 1, 1, "")]);
+        compare(chart.xAxis.categories, ["C:", "D:"]);
+        compare(values(chart.usedBarSet), [30, 40]);
+        compare(values(chart.freeBarSet), [70, 60]);
+        compare(chart.yAxis.max, 105);
+        compare(chart.diskDataList.map(d => d.Name), ["C:", "D:"]);
+        chart.updateDisk([disk("C:", 35, 65, 100), disk("D:", 45, 55, "1e999")]);
+        compare(chart.xAxis.categories, ["C:"]);
+        compare(values(chart.usedBarSet), [35]);
+        compare(chart.yAxis.max, 105);
+        // Nothing drawable: the last bars, the axis and the tool tip's list stay.
+        chart.updateDisk([disk("C:", "x", 1, 1), disk("D:", 1, 1, undefined)]);
+        compare(values(chart.usedBarSet), [35]);
+        compare(chart.yAxis.max, 105);
+        compare(chart.diskDataList.length, 1);
+        verify(isFinite(chart.yAxis.max));
+    }
+
     function test_hoverTellsTheDisksFigures() {
         const chart = createChart();
         chart.updateDisk([disk("C:", 30, 70, 100), disk("/data", 120, 80, 200, "TB")]);

@@ -221,4 +221,51 @@ ShellTestCase {
         compare(page.cpuMemoryChart.cpuSeries.count, 1);
         compare(page.networkChart.uploadSeries.count, 3);
     }
+
+    // Through the real poll: a reply whose newest samples cannot be read and whose disk
+    // size is no number leaves each chart where the last good reply put it.
+    function test_badSamplesFromTheServerKeepTheWindow() {
+        const page = createPage();
+        testServer.setFault(statePath, { status: 200, contentType: "application/json", body: stateBody({}),
+                                         remainingHits: 1 });
+        page.isCurrent = true;
+        tryCompare(page.cpuMemoryChart.cpuSeries, "count", 2, patience);
+        const end = new Date(2026, 11, 7, 12, 0, 40).getTime();
+        compare(page.cpuMemoryChart.cpuXAxis.max.getTime(), end);
+        compare(page.diskChart.yAxis.max, 8);
+        const bad = [{ time: "2026-12-07 12:00:42", use: "high" }, { time: "12:00:44", use: 0.5 }];
+        testServer.setFault(statePath, {
+            status: 200, contentType: "application/json",
+            body: stateBody({ cpuData: bad, memData: bad, netUpData: bad, netDownData: bad,
+                              diskData: [{ Name: "C:", Used: "?", FreeSpace: 2, Size: "lots", Unit: "GB" }] }) });
+        waitForRequests(statePath, 3);
+        wait(300);
+        for (const chart of [page.cpuMemoryChart, page.networkChart]) {
+            compare(chart.firstSeries.count, 2);
+            compare(chart.secondSeries.count, 2);
+            compare(chart.firstXAxis.max.getTime(), end, "the window stays");
+            compare(chart.secondXAxis.min.getTime(), end - 32000);
+        }
+        compare(page.diskChart.yAxis.max, 8, "the bars and the axis stay");
+        compare(page.diskChart.usedBarSet.count, 1);
+        testServer.clearFaults();
+    }
+
+    // Off screen nothing animates: a chart takes its sample and a ring its share at once.
+    function test_hiddenPageAnimatesNothing() {
+        const page = createPage();
+        compare(page.cpuMemoryChart.animationOptions, 2, "series animations on screen");
+        compare(page.diskChart.animationOptions, 2);
+        page.visible = false;
+        for (const chart of [page.cpuMemoryChart, page.networkChart, page.diskChart])
+            compare(chart.animationOptions, 0);
+        const ring = page.deviceStatusView.onlineStatusView;
+        page.deviceStatusView.updateOnlineStatus(3, 1, 4);
+        compare(ring.ring1.sweepAngle, 270, "no animation off screen");
+        page.visible = true;
+        compare(page.networkChart.animationOptions, 2);
+        page.deviceStatusView.updateOnlineStatus(1, 1, 2);
+        wait(100);
+        verify(ring.ring1.sweepAngle > 180 && ring.ring1.sweepAngle < 270, "animated on screen");
+    }
 }

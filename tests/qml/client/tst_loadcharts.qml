@@ -105,15 +105,15 @@ ClientTestCase {
         compare(chart.secondSeries.count, 31);
         compare(chart.firstSeries.at(60).y, 70);
 
-        chart.toolTip.firstValue = 12;
-        chart.toolTip.secondValue = 34;
+        chart.toolTip.cpuValue = 12;
+        chart.toolTip.memoryValue = 34;
         chart.toolTip.opacity = 1;
         chart.clearSeries();
         compare(chart.firstSeries.count, 0);
         compare(chart.secondSeries.count, 0);
         compare(chart.fillSeries, true);
-        compare(chart.toolTip.firstValue, 0);
-        compare(chart.toolTip.secondValue, 0);
+        compare(chart.toolTip.cpuValue, 0);
+        compare(chart.toolTip.memoryValue, 0);
         tryCompare(chart.toolTip, "opacity", 0, patience);
 
         // An empty first list ends the back-fill and moves nothing.
@@ -147,6 +147,61 @@ ClientTestCase {
         compare(network.downloadSeries.name, "下行带宽");
         compare(cpu.cpuSeries.name, "CPU使用率");
         compare(cpu.memorySeries.name, "内存使用率");
+    }
+
+    // Samples the server got wrong are left out one by one; the window stays where the
+    // last good sample put it, never at 1970, and no point or axis gets NaN.
+    function test_badSamplesAreSkipped() {
+        for (const component of [cpuComponent, networkComponent]) {
+            const chart = createChart(component);
+            const factor = component === cpuComponent ? 100 : 1;
+            chart.updatePerformance([{ time: timeText(noon(20)), use: 0.1 },
+                                     { time: "not a time", use: 0.2 },
+                                     { time: timeText(noon(22)), use: "abc" },
+                                     { time: timeText(noon(24)), use: "0.5" },
+                                     { time: 1234567, use: 0.3 },
+                                     { use: 0.3 },
+                                     { time: timeText(noon(26)), use: null },
+                                     { time: timeText(noon(28)), use: {} },
+                                     { time: timeText(noon(30)), use: "Infinity" }],
+                                    [{ time: timeText(noon(20)), use: 0.2 },
+                                     { time: timeText(noon(24)), use: 0.4 },
+                                     { time: "2026-13-45 99:99:99", use: 0.1 },
+                                     { time: "2026/12/07 12:00:40", use: 0.1 }]);
+            compare(chart.firstSeries.count, 2);
+            compare(chart.firstSeries.at(1).x, noon(24).getTime());
+            fuzzyCompare(chart.firstSeries.at(1).y, 0.5 * factor, 0.0001, "a number in a text is a number");
+            compare(chart.secondSeries.count, 2);
+            compare(chart.firstXAxis.max.getTime(), noon(24).getTime(), "the newest good sample ends the window");
+            compare(chart.firstXAxis.min.getTime(), noon(24).getTime() - 32000);
+            // One sample each: a bad newest sample adds nothing to its series and leaves
+            // the window; the good one beside it is taken.
+            chart.updatePerformance([{ time: timeText(noon(26)), use: 0.3 }], [{ time: "", use: 0.3 }]);
+            compare(chart.firstSeries.count, 3);
+            compare(chart.secondSeries.count, 2);
+            compare(chart.firstXAxis.max.getTime(), noon(24).getTime());
+            chart.updatePerformance([{ time: timeText(noon(28)), use: NaN }], [{ time: timeText(noon(28)), use: "" }]);
+            compare(chart.firstSeries.count, 3);
+            compare(chart.secondSeries.count, 2);
+            compare(chart.firstXAxis.max.getTime(), noon(24).getTime());
+            chart.updatePerformance([{ time: timeText(noon(30)), use: 0.1 }], [{ time: timeText(noon(30)), use: 0.1 }]);
+            compare(chart.secondSeries.count, 3);
+            compare(chart.firstXAxis.max.getTime(), noon(30).getTime());
+            compare(chart.secondXAxis.max.getTime(), noon(30).getTime());
+            for (const series of [chart.firstSeries, chart.secondSeries]) {
+                for (let i = 0; i < series.count; ++i) {
+                    verify(isFinite(series.at(i).y), "no NaN point");
+                    verify(series.at(i).x >= noon(0).getTime(), "no point at 1970");
+                }
+            }
+            // A back-fill of nothing but bad samples moves nothing either.
+            chart.clearSeries();
+            chart.updatePerformance([{ time: "x", use: 1 }], [{ time: timeText(noon(40)), use: "?" }]);
+            compare(chart.firstSeries.count, 0);
+            compare(chart.secondSeries.count, 0);
+            compare(chart.firstXAxis.max.getTime(), noon(30).getTime());
+            compare(chart.fillSeries, false);
+        }
     }
 
     function test_windowEndsAtTheNewestSample() {
@@ -223,39 +278,41 @@ ClientTestCase {
         hoverTime(chart, noon(15));
         tryCompare(chart.toolTip, "opacity", 1, patience);
         compare(chart.toolTip.time.getTime(), noon(20).getTime());
-        fuzzyCompare(chart.toolTip.firstValue, 10, 0.0001);
-        fuzzyCompare(chart.toolTip.secondValue, 40, 0.0001);
+        fuzzyCompare(chart.toolTip.cpuValue, 10, 0.0001);
+        fuzzyCompare(chart.toolTip.memoryValue, 40, 0.0001);
+        compare(findChild(chart, "selectedCpuPoint"), chart.selectedCpuPoint);
+        compare(findChild(chart, "selectedMemoryPoint"), chart.selectedMemoryPoint);
         const first = chart.mapToPosition(chart.firstSeries.at(0), chart.firstSeries);
-        fuzzyCompare(chart.firstDot.x, first.x - 5 - chart.plotArea.x, 0.5);
-        fuzzyCompare(chart.firstDot.y, first.y - 5 - chart.plotArea.y, 0.5);
+        fuzzyCompare(chart.selectedCpuPoint.x, first.x - 5 - chart.plotArea.x, 0.5);
+        fuzzyCompare(chart.selectedCpuPoint.y, first.y - 5 - chart.plotArea.y, 0.5);
         const second = chart.mapToPosition(chart.secondSeries.at(0), chart.secondSeries);
-        fuzzyCompare(chart.secondDot.y, second.y - 5 - chart.plotArea.y, 0.5);
+        fuzzyCompare(chart.selectedMemoryPoint.y, second.y - 5 - chart.plotArea.y, 0.5);
         compare(chart.toolTip.text, "⭐ 时间: 12:00:20\n⭐ CPU使用: 10.00 (%)\n⭐ 内存使用: 40.00 (%)");
         // Less than half a second after a point still picks it; later picks the next.
         hoverTime(chart, new Date(noon(20).getTime() + 300));
         compare(chart.toolTip.time.getTime(), noon(20).getTime());
         hoverTime(chart, noon(21));
         compare(chart.toolTip.time.getTime(), noon(28).getTime());
-        fuzzyCompare(chart.toolTip.secondValue, 50, 0.0001);
+        fuzzyCompare(chart.toolTip.memoryValue, 50, 0.0001);
 
         // More than 500 ms left of the window: nothing is picked, the last values stay.
         hoverTime(chart, new Date(noon(8).getTime() - 700));
         compare(chart.toolTip.time.getTime(), noon(28).getTime());
-        fuzzyCompare(chart.toolTip.firstValue, 20, 0.0001);
+        fuzzyCompare(chart.toolTip.cpuValue, 20, 0.0001);
 
         // A second series shorter than the first pairs only where it has points.
         chart.clearSeries();
         chart.updatePerformance(at([20, 28, 36], [0.7, 0.7, 0.7]), at([20, 40], [0.8, 0.9]));
         hoverTime(chart, noon(22));
         compare(chart.toolTip.time.getTime(), noon(28).getTime());
-        fuzzyCompare(chart.toolTip.secondValue, 90, 0.0001);
+        fuzzyCompare(chart.toolTip.memoryValue, 90, 0.0001);
         hoverTime(chart, noon(30));
         compare(chart.toolTip.time.getTime(), noon(28).getTime(), "no partner for the newest point");
 
         // Leaving hides the read-out.
         mouseMove(testCase, 680, 390);
         tryCompare(chart.toolTip, "opacity", 0, patience);
-        compare(chart.firstDot.opacity, 0);
+        compare(chart.selectedCpuPoint.opacity, 0);
     }
 
     function test_networkPicksAndReadsMbps() {
@@ -265,6 +322,12 @@ ClientTestCase {
         hoverTime(chart, noon(15));
         compare(chart.toolTip.time.getTime(), noon(20).getTime());
         compare(chart.toolTip.text, "⭐ 时间: 12:00:20\n⭐ 上行带宽: 250.00 (Mbps)\n⭐ 下行带宽: 4.00 (Mbps)");
+        compare(chart.toolTip.uploadValue, 250);
+        compare(chart.toolTip.downloadValue, 4);
+        compare(chart.toolTip.textItem.transFlow(3.14159), "3.14");
+        const dot = chart.mapToPosition(chart.downloadSeries.at(0), chart.downloadSeries);
+        fuzzyCompare(chart.selectedDownloadPoint.y, dot.y - 5 - chart.plotArea.y, 0.5);
+        verify(chart.selectedUploadPoint !== chart.selectedDownloadPoint);
         hoverTime(chart, new Date(noon(19).getTime() + 500));
         compare(chart.toolTip.time.getTime(), noon(28).getTime());
     }

@@ -67,7 +67,7 @@ ClientTestCase {
         { uri: "./CameraTile", as: "CameraTile", users: ["HomePage/CameraRectangle"] },
         // The two load charts share one implementation, kept with the dashboard's helpers.
         { uri: "./Dashboard", as: "Dashboard", users: ["HomePage/CpuMemoryChart", "HomePage/NetworkChart"] },
-        { uri: "../../Api/api.js", as: "Api", users: ["HomePage/Dashboard/LoadChart"] },
+        { uri: "../../Api/api.js", as: "Api", users: ["HomePage/Dashboard/LoadToolTip"] },
         // Rules kept in scripts beside the files that use them.
         { uri: "layoutgeometry.js", as: "Geometry", users: ["RealtimeRetrieval/CameraLayoutView"] },
         { uri: "carousel.js", as: "Carousel", users: ["RealtimeRetrieval/CameraLayoutView",
