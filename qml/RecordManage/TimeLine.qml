@@ -162,6 +162,12 @@ Item {
 
                     Text {
                         anchors.horizontalCenter: tickLine.horizontalCenter
+                        // 00:00 and 24:00 stay inside the strip's margins, which a wide
+                        // font outgrows.
+                        anchors.horizontalCenterOffset: {
+                            const overhang = Math.max(0, contentWidth / 2 - 15 * root.__s);
+                            return tick.index === 0 ? overhang : tick.index === root.__tickCount - 1 ? -overhang : 0;
+                        }
                         anchors.bottom: tickLine.top
                         anchors.bottomMargin: tick.hourTick ? 4 : 4 * root.__s
                         width: 20 * root.__s + root.lineWidth

@@ -283,6 +283,10 @@ Item {
                 }
                 compare(shown[0].hour, 0)
                 compare(shown[shown.length - 1].hour, 24)
+                // Within the clipped area, the end labels too.
+                verify(shown[0].centre - shown[0].width / 2 >= 0, "00:00 cut off")
+                const last = shown[shown.length - 1]
+                verify(last.centre + last.width / 2 <= timeLine.width - 25 * s, "24:00 cut off")
                 verify(shown.length >= 7, shown.length + " hour labels on a strip of " + strip)
                 for (let i = 1; i < shown.length; ++i)
                     verify(shown[i].centre - shown[i - 1].centre > (shown[i].width + shown[i - 1].width) / 2,
