@@ -232,6 +232,11 @@ QJsonArray firstFrameTable()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // The library prints its notes on standard output: they go to standard error here,
+    // so that standard output carries the report alone.
+    std::fflush(stdout);
+    FILE *reportOut = fdopen(dup(STDOUT_FILENO), "w");
+    dup2(STDERR_FILENO, STDOUT_FILENO);
     libZelkaExPlayer_Initialize(128);
     QJsonObject report;
     report["first_frame"] = firstFrameTable();
@@ -239,6 +244,7 @@ int main(int argc, char **argv)
     report["memory_1080p"] = memoryFigures();
     report["close_stalled_rtsp"] = closeFigures();
     libZelkaExPlayer_Deinitialize();
-    fputs(QJsonDocument(report).toJson(QJsonDocument::Indented).constData(), stdout);
+    fputs(QJsonDocument(report).toJson(QJsonDocument::Indented).constData(), reportOut);
+    fclose(reportOut);
     return 0;
 }

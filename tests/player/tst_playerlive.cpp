@@ -20,19 +20,19 @@
 
 namespace {
 
-// Everything written to the standard error stream while it lives goes to a temporary
-// file (the player library reports there, from its own threads).
-class StderrCapture
+// Everything printed on standard output while it lives goes to a temporary file (the
+// player library reports there, from its own threads).
+class StdoutCapture
 {
 public:
-    StderrCapture()
+    StdoutCapture()
     {
-        std::fflush(stderr);
-        m_saved = ::dup(STDERR_FILENO);
+        std::fflush(stdout);
+        m_saved = ::dup(STDOUT_FILENO);
         if (m_file.open())
-            ::dup2(m_file.handle(), STDERR_FILENO);
+            ::dup2(m_file.handle(), STDOUT_FILENO);
     }
-    ~StderrCapture() { restore(); }
+    ~StdoutCapture() { restore(); }
 
     QString text()
     {
@@ -46,8 +46,8 @@ private:
     {
         if (m_saved < 0)
             return;
-        std::fflush(stderr);
-        ::dup2(m_saved, STDERR_FILENO);
+        std::fflush(stdout);
+        ::dup2(m_saved, STDOUT_FILENO);
         ::close(m_saved);
         m_saved = -1;
     }
@@ -137,7 +137,7 @@ private slots:
         QFETCH(int, connectType);
         QFETCH(QString, mount);
         QFETCH(QString, said);
-        StderrCapture capture;
+        StdoutCapture capture;
         ChannelProbe probe;
         ChannelProbe::Options options;
         options.connectType = connectType;

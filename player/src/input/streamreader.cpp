@@ -115,8 +115,10 @@ int StreamReader::openRtspWithOtherTransport(AVFormatContext **context)
     const int opened = openFormat(context, other);
     const std::string outcome = opened >= 0 ? std::string("playing over ") + SourceOptions::nameOf(other)
                                             : std::string(SourceOptions::nameOf(other)) + " failed too";
-    std::fprintf(stderr, "libZelkaExPlayer: %s refused RTP over %s; %s\n", m_source.printableUrl().c_str(),
-                 SourceOptions::nameOf(asked), outcome.c_str());
+    // Standard output: the client's debug console shows what is printed there.
+    std::printf("libZelkaExPlayer: %s refused RTP over %s; %s\n", m_source.printableUrl().c_str(),
+                SourceOptions::nameOf(asked), outcome.c_str());
+    std::fflush(stdout);
     return opened;
 }
 
