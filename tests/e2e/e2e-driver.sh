@@ -37,6 +37,11 @@ e2e_fail() {
     echo "--- client output (last 40 lines)" >&2
     tail -n 40 "$E2E_DIR/client.log" >&2
   fi
+  # A server that died under the run explains a missing request better than the client does.
+  if [ -n "$E2E_SERVER_PID" ] && ! kill -0 "$E2E_SERVER_PID" 2>/dev/null; then
+    echo "--- the test server has ended; its output (last 40 lines)" >&2
+    tail -n 40 "$E2E_DIR/server.out" >&2 || true
+  fi
   exit 1
 }
 
