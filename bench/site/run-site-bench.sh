@@ -18,7 +18,8 @@
 #   bash bench/site/run-site-bench.sh [--runs 3] [--backends "default software"]
 #        [--devices 200] [--channels 50] [--idle-seconds 6] [--data "seeded site"] [--no-pages]
 #        [--out FILE]
-# BIN=folder runs another build's client and server (default: $BUILD_DIR/bin, build/bin).
+# BIN=folder runs another build's client and server (default: $BUILD_DIR/bin, build/bin), and
+# BENCH_COMMIT names what it was built from (default: the work tree's commit).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -249,7 +250,7 @@ run_client() {
 results="$workdir/results.jsonl"
 : >"$results"
 /usr/bin/python3 "$root/tests/server/make-site.py" "$devices" "$channels" "$workdir/site.json"
-echo "{\"start\": \"$(date -u +%FT%TZ)\", \"commit\": \"$(git -C "$root" rev-parse --short HEAD)\"," \
+echo "{\"start\": \"$(date -u +%FT%TZ)\", \"commit\": \"${BENCH_COMMIT:-$(git -C "$root" rev-parse --short HEAD)}\"," \
      "\"load_average\": \"$(cut -d' ' -f1-3 /proc/loadavg)\", \"cores\": $cores," \
      "\"site\": \"$devices devices x $channels channels\"}" | tee -a "$results"
 for data in $datasets; do
