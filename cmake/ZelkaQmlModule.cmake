@@ -31,6 +31,7 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/CameraTile/WideToolBar.qml
     qml/HomePage/Dashboard/LoadChart.qml
     qml/HomePage/Dashboard/LoadToolTip.qml
+    qml/HomePage/Dashboard/figures.js
     qml/HomePage/DeviceToolTipLink.qml
     qml/HomePage/DeviceTree/ChannelLine.qml
     qml/HomePage/DeviceTree/ChannelRow.qml

@@ -6,6 +6,7 @@
 #   login_s      login click to the main window on screen
 #   settle_s     login click to the start of the first 3 s in a row below 5 % of a core,
 #                on the record page (shown right after the login; nothing plays there)
+#   settle_cpu_s CPU time the process used from the login click to that moment
 #   rss_mb       resident memory once settled
 #   pages        per page (home, video square, real-time, records, alarms, map), with
 #                nothing playing: process CPU (% of one core) and frames drawn per second;
@@ -15,7 +16,10 @@
 # per run, then the medians of the runs as JSON and as a table. Refuses to run while the
 # 1-minute load average is above the number of cores.
 #   bash bench/site/run-site-bench.sh [--runs 3] [--backends "default software"]
-#        [--devices 200] [--channels 50] [--idle-seconds 6] [--out FILE]
+#        [--devices 200] [--channels 50] [--idle-seconds 6] [--data "seeded site"] [--no-pages]
+#        [--out FILE]
+# BIN=folder runs another build's client and server (default: $BUILD_DIR/bin, build/bin), and
+# BENCH_COMMIT names what it was built from (default: the work tree's commit).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -24,7 +28,7 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" "$@"
 fi
 
-runs=3 backends="default software" devices=200 channels=50 idle_seconds=6 out=""
+runs=3 backends="default software" devices=200 channels=50 idle_seconds=6 out="" datasets="seeded site" measure_pages=1
 while [ $# -gt 0 ]; do
   case $1 in
     --runs) runs=$2; shift 2 ;;
@@ -33,6 +37,8 @@ while [ $# -gt 0 ]; do
     --channels) channels=$2; shift 2 ;;
     --idle-seconds) idle_seconds=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
+    --data) datasets=$2; shift 2 ;;
+    --no-pages) measure_pages=0; shift ;;
     *) echo "unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -114,9 +120,10 @@ cpu_over() {
   echo "$(( (after - before) * 100 )) $ticks_per_second $1" | awk '{printf "%.1f", $1 / $2 / $3}'
 }
 
-# Seconds from START until the first 3 s in a row below 5 % of a core, 1 s apart.
+# Seconds from START (and CPU seconds from START_TICKS) until the first 3 s in a row below
+# 5 % of a core, 1 s apart: "SECONDS CPU_SECONDS".
 wait_settled() {
-  local start=$1 quiet=0 quiet_since="" t before after
+  local start=$1 start_ticks=$2 quiet=0 quiet_since="" quiet_ticks="" t before after
   local limit=$((SECONDS + 180))
   before=$(cpu_ticks)
   while [ $SECONDS -lt $limit ]; do
@@ -124,10 +131,11 @@ wait_settled() {
     sleep 1
     after=$(cpu_ticks)
     if [ $(( (after - before) * 100 )) -lt $((5 * ticks_per_second)) ]; then
-      [ $quiet = 0 ] && quiet_since=$t
+      [ $quiet = 0 ] && quiet_since=$t && quiet_ticks=$before
       quiet=$((quiet + 1))
       if [ $quiet -ge 3 ]; then
-        echo "$quiet_since $start" | awk '{printf "%.2f", $1 - $2}'
+        echo "$quiet_since $start $quiet_ticks $start_ticks $ticks_per_second" |
+          awk '{printf "%.2f %.2f", $1 - $2, ($3 - $4) / $5}'
         return
       fi
     else
@@ -135,7 +143,7 @@ wait_settled() {
     fi
     before=$after
   done
-  echo null
+  echo null null
 }
 
 # Frames drawn between two boot times (the render loops' timing lines), as
@@ -186,8 +194,9 @@ run_client() {
   e2e_click $LOGIN_PASSWORD_FIELD
   e2e_type "$server_password"
   xdotool mousemove --sync $((E2E_X + ${LOGIN_BUTTON% *})) $((E2E_Y + ${LOGIN_BUTTON#* }))
-  local clicked shown main=""
+  local clicked clicked_ticks shown main=""
   clicked=$(uptime_now)
+  clicked_ticks=$(cpu_ticks)
   xdotool click 1
   local limit=$((SECONDS + 120))
   while [ -z "$main" ] && [ $SECONDS -lt $limit ]; do
@@ -202,10 +211,11 @@ run_client() {
   login_s=$(echo "$shown $clicked" | awk '{printf "%.2f", $1 - $2}')
   # Nothing plays on the record page and it polls nothing.
   e2e_open_page $MENU_RECORD
-  local settle_s rss pages=""
-  settle_s=$(wait_settled "$clicked")
+  local settled settle_s settle_cpu_s rss pages=""
+  settled=$(wait_settled "$clicked" "$clicked_ticks")
+  settle_s=${settled% *} settle_cpu_s=${settled#* }
   rss=$(rss_kb)
-  if [ "$mode" = site ]; then
+  if [ "$mode" = site ] && [ "$measure_pages" = 1 ]; then
     local name entry from cpu frames
     for name in home video_square realtime records alarms map; do
       case $name in
@@ -234,16 +244,16 @@ run_client() {
     grep -E 'TypeError|ReferenceError|Unable to assign' "$E2E_DIR/client.log" | head -n 5 >&2
   fi
   echo "{\"mode\": \"$mode\", \"backend\": \"$backend\", \"run\": $run, \"load_average\": \"$load\"," \
-       "\"login_s\": $login_s, \"settle_s\": $settle_s, \"rss_mb\": $((rss / 1024)), \"pages\": {${pages}}}"
+       "\"login_s\": $login_s, \"settle_s\": $settle_s, \"settle_cpu_s\": $settle_cpu_s, \"rss_mb\": $((rss / 1024)), \"pages\": {${pages}}}"
 }
 
 results="$workdir/results.jsonl"
 : >"$results"
 /usr/bin/python3 "$root/tests/server/make-site.py" "$devices" "$channels" "$workdir/site.json"
-echo "{\"start\": \"$(date -u +%FT%TZ)\", \"commit\": \"$(git -C "$root" rev-parse --short HEAD)\"," \
+echo "{\"start\": \"$(date -u +%FT%TZ)\", \"commit\": \"${BENCH_COMMIT:-$(git -C "$root" rev-parse --short HEAD)}\"," \
      "\"load_average\": \"$(cut -d' ' -f1-3 /proc/loadavg)\", \"cores\": $cores," \
      "\"site\": \"$devices devices x $channels channels\"}" | tee -a "$results"
-for data in seeded site; do
+for data in $datasets; do
   if [ $data = site ]; then start_server "$workdir/site.json"; else start_server ""; fi
   for backend in $backends; do
     for ((run = 1; run <= runs; ++run)); do

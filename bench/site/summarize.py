@@ -24,6 +24,7 @@ def main():
                      "load_average": [r["load_average"] for r in group],
                      "login_s": median([r["login_s"] for r in group]),
                      "settle_s": median([r["settle_s"] for r in group]),
+                     "settle_cpu_s": median([r.get("settle_cpu_s") for r in group]),
                      "rss_mb": median([r["rss_mb"] for r in group])}
             pages = {}
             for page in PAGES:
@@ -40,10 +41,10 @@ def main():
     print(json.dumps({"medians": summary}, ensure_ascii=False))
 
     print()
-    print("%-16s %7s %8s %7s %6s" % ("median of runs", "login s", "settle s", "RSS MB", "ratio"))
+    print("%-16s %7s %8s %10s %7s %6s" % ("median of runs", "login s", "settle s", "settle CPU", "RSS MB", "ratio"))
     for key, entry in summary.items():
-        print("%-16s %7s %8s %7s %6s" % (key, entry["login_s"], entry["settle_s"], entry["rss_mb"],
-                                         entry.get("rss_ratio_to_seeded", "")))
+        print("%-16s %7s %8s %10s %7s %6s" % (key, entry["login_s"], entry["settle_s"], entry["settle_cpu_s"],
+                                              entry["rss_mb"], entry.get("rss_ratio_to_seeded", "")))
     print()
     print("%-16s %-13s %7s %7s %6s" % ("idle, nothing on", "page", "CPU %", "fps", "busy"))
     for key, entry in summary.items():

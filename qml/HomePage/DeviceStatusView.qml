@@ -9,9 +9,10 @@ import QtQuick.Layouts
 Item {
     id: root
 
-    readonly property alias listView: listView
     // The enabled channels counted so far, per device of the current list.
     property var enabledCounts: new Map()
+
+    readonly property alias listView: listView
     readonly property alias deviceTotal: listView.deviceTotal
     readonly property alias onlineDeviceTotal: listView.onlineDeviceTotal
     readonly property alias enableDeviceTotal: listView.enableDeviceTotal
@@ -73,7 +74,8 @@ Item {
         enabledCounts.set(device, enabled);
     }
 
-    // Once per pass of the event loop, however many channel lists it brought.
+    // After a change of the total, once per pass of the event loop however many channel
+    // lists the pass brought.
     function showEnabled() {
         updateEnableStatus(enableDeviceTotal, deviceTotal - enableDeviceTotal, deviceTotal);
     }

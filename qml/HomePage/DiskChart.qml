@@ -1,6 +1,7 @@
 import QtQuick
 import QtCharts
 import "../Widgets" as Widgets
+import "./Dashboard/figures.js" as Figures
 
 // One stacked bar per server disk, used below and free above, with the disk's figures
 // in a tool tip.
@@ -33,24 +34,19 @@ ChartView {
     margins.right: 0
     legend.visible: false
 
-    // A figure the chart draws: a number, or a number in a text; NaN otherwise.
-    function figure(value) {
-        return typeof value === "number" || (typeof value === "string" && value.trim() !== "") ? Number(value)
-                                                                                                : NaN;
-    }
-
     // A disk whose figures are not all numbers is left out; so is an element that is no
     // object, and anything but an array counts as no disks. A list that had disks but
     // none to draw leaves the bars as they are.
     function updateDisk(array) {
         const given = Array.isArray(array) ? array.filter(disk => disk !== null && typeof disk === "object") : [];
-        const disks = given.filter(disk => [disk.Used, disk.FreeSpace, disk.Size].every(v => isFinite(figure(v))));
+        const disks = given.filter(disk => [disk.Used, disk.FreeSpace, disk.Size]
+                                   .every(figure => isFinite(Figures.readNumber(figure))));
         if (disks.length === 0 && given.length > 0)
             return;
         diskDataList = disks;
         let maximum = 0;
         for (const disk of disks)
-            maximum = Math.max(maximum, Math.round(figure(disk.Size)) + 5);
+            maximum = Math.max(maximum, Math.round(Figures.readNumber(disk.Size)) + 5);
         if (usedBarSet.count !== disks.length)
             rebuild(disks);
         else
@@ -63,8 +59,8 @@ ChartView {
         freeBarSet.remove(0, freeBarSet.count);
         xAxis.categories = disks.map(disk => String(disk.Name));
         for (const disk of disks) {
-            usedBarSet.append(figure(disk.Used));
-            freeBarSet.append(figure(disk.FreeSpace));
+            usedBarSet.append(Figures.readNumber(disk.Used));
+            freeBarSet.append(Figures.readNumber(disk.FreeSpace));
         }
     }
 
@@ -76,15 +72,15 @@ ChartView {
         settling = maximum === yAxis.max && !disks.some((disk, i) => movesBar(usedBarSet.at(i), disk.Used)
                                                                     || movesBar(freeBarSet.at(i), disk.FreeSpace));
         for (let i = 0; i < disks.length; ++i) {
-            usedBarSet.replace(i, figure(disks[i].Used));
-            freeBarSet.replace(i, figure(disks[i].FreeSpace));
+            usedBarSet.replace(i, Figures.readNumber(disks[i].Used));
+            freeBarSet.replace(i, Figures.readNumber(disks[i].FreeSpace));
         }
         settling = false;
     }
 
     // Whether a bar part going from `shown` to `value` moves by half a pixel or more.
     function movesBar(shown, value) {
-        return yAxis.max <= 0 || Math.abs(figure(value) - shown) * plotArea.height / yAxis.max >= 0.5;
+        return yAxis.max <= 0 || Math.abs(Figures.readNumber(value) - shown) * plotArea.height / yAxis.max >= 0.5;
     }
 
     function toolTipText(index) {

@@ -1,5 +1,6 @@
 import QtQuick
 import QtCharts
+import "figures.js" as Figures
 
 // The load chart family: two smoothed series of server samples over a sliding time
 // window, with a hover read-out. The members give the names, the y axes, the read-out and
@@ -78,8 +79,7 @@ ChartView {
 
     // The point's y, or NaN when `use` is no number (a number in a text counts).
     function sampleValue(sample) {
-        const use = sample.use;
-        const number = typeof use === "number" || (typeof use === "string" && use.trim() !== "") ? Number(use) : NaN;
+        const number = Figures.readNumber(sample.use);
         return isFinite(number) ? Math.min(valueCap, number * valueFactor) : NaN;
     }
 

@@ -131,7 +131,8 @@ DeviceTreeTestCase {
         const channels = [];
         for (let d = 1; d <= 4; ++d) {
             for (let i = 0; i < d * 3; ++i)
-                channels.push(channel(d * 100 + i, d, "通道" + d + "-" + i, { Online: i % 3 ? 1 : 0, Enable: i % 2 }));
+                channels.push(channel(d * 100 + i, d, "通道" + d + "-" + i,
+                                      { Online: i % 3 ? 1 : 0, Enable: i % 2 }));
         }
         // 30 channels: 20 online, 14 enabled (every odd one of 3, 6, 9 and 12).
         loadDevices({ Devices: devices, Channels: channels });
@@ -148,7 +149,8 @@ DeviceTreeTestCase {
         compare(view.onlineStatusView.centreText.text, "在线: 20\n离线: 10\n总共: 30");
 
         // Device C's list arrives again after all of its channels were enabled.
-        verify(testServer.changeData({ Channels: channels.map(c => c.ParentDeviceID === 3 ? Object.assign({}, c, { Enable: 1 }) : c) }));
+        const allOfCEnabled = channels.map(c => c.ParentDeviceID === 3 ? Object.assign({}, c, { Enable: 1 }) : c);
+        verify(testServer.changeData({ Channels: allOfCEnabled }));
         const deviceC = deviceManager.deviceList[2];
         networkManager.getChannelInfo(deviceC);
         tryCompare(view.listView, "enableDeviceTotal", 14 - 4 + 9, patience);

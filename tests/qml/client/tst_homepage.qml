@@ -265,7 +265,7 @@ ShellTestCase {
         page.visible = true;
         compare(page.networkChart.animationOptions, 2);
         page.deviceStatusView.updateOnlineStatus(1, 1, 2);
-        wait(100);
-        verify(ring.ring1.sweepAngle > 180 && ring.ring1.sweepAngle < 270, "animated on screen");
+        compare(ring.ring1.sweepAngle, 270, "on screen the arc sets out from where it stood");
+        tryCompare(ring.ring1, "sweepAngle", 180, patience);
     }
 }

@@ -68,6 +68,8 @@ ClientTestCase {
         // The two load charts share one implementation, kept with the dashboard's helpers.
         { uri: "./Dashboard", as: "Dashboard", users: ["HomePage/CpuMemoryChart", "HomePage/NetworkChart"] },
         { uri: "../../Api/api.js", as: "Api", users: ["HomePage/Dashboard/LoadToolTip"] },
+        { uri: "figures.js", as: "Figures", users: ["HomePage/Dashboard/LoadChart"] },
+        { uri: "./Dashboard/figures.js", as: "Figures", users: ["HomePage/DiskChart"] },
         // Rules kept in scripts beside the files that use them.
         { uri: "layoutgeometry.js", as: "Geometry", users: ["RealtimeRetrieval/CameraLayoutView"] },
         { uri: "carousel.js", as: "Carousel", users: ["RealtimeRetrieval/CameraLayoutView",
