@@ -6,8 +6,10 @@ import "qrc:/zelka/qml/ElectronicMap" as ElectronicMap
 import "qrc:/zelka/qml/Api/api.js" as Api
 
 // The electronic map page with the real map layer and the test server's tiles: where it
-// starts from the server's configuration, the pins a channel list puts on the map, pins
-// that play and stop their tiles, the map-type bar and the sky of a tilted map.
+// starts from the server's configuration, the tiles it asks for (none while hidden), the
+// pins a channel list puts on the map, pins that play and stop their tiles and follow
+// their channels through a refresh of the device list, the map-type bar and the sky of
+// a tilted map.
 ClientTestCase {
     id: testCase
     name: "ElectronicMap"
@@ -90,6 +92,8 @@ ClientTestCase {
     function test_tilesOnlyWhileShown() {
         logIn();
         serverStart("120.155070,30.274150", 15);
+        // Tiles that an earlier test's page had asked for reach the server's log late.
+        testServer.clearLog();
         const page = createTemporaryObject(pageComponent, testCase, { visible: false });
         const map = findChild(page, "map");
         const start = shifted(30.27415, 120.15507);
@@ -229,6 +233,108 @@ ClientTestCase {
         compare(stopped.channel, "101");
         compare(stopped.stream_type, "play");
         compare(map.pins.length, 0);
+    }
+
+    // A small site on the server: devices 1 and 2 and their located channels.
+    function siteChannel(id, deviceId, latitude, longitude, extra) {
+        return Object.assign({ ChannelID: id, ParentDeviceID: deviceId, Name: "通道" + id, Online: 1, Enable: 1,
+                               FavoritesChannel: 0, Parental: 0, GBChannelID: "3402000000131" + String(id).padStart(7, "0"),
+                               SnapUrl: "/snap/" + id, GpsLatitude: latitude, GpsLongitude: longitude }, extra || {});
+    }
+
+    function putSite(channels) {
+        const device = id => ({ DeviceID: id, DeviceName: "设备" + id, DeviceType: "NVR", Online: 1, Enable: true });
+        const devices = [1, 2].filter(id => channels.some(c => c.ParentDeviceID === id)).map(device);
+        verify(testServer.changeData({ Devices: devices, Channels: channels }));
+    }
+
+    // The home page's refresh: a new device list, whose channels arrive device by device.
+    function refreshDevices(deviceCount) {
+        const before = deviceManager.deviceList;
+        networkManager.getDeviceList();
+        tryVerify(() => {
+            const list = deviceManager.deviceList;
+            return list.length === deviceCount && (before.length === 0 || list[0] !== before[0]);
+        }, patience, "a new device list");
+    }
+
+    function waitForChannels() {
+        tryVerify(() => deviceManager.deviceList.every(device => device.channelList.length > 0), patience, "channels");
+        return deviceManager.deviceList;
+    }
+
+    // Pins stand in the order of their ids.
+    function pinOf(map, id) {
+        return map.pins[map.channelList.indexOf(id)];
+    }
+
+    function isListedChannel(info, id) {
+        return deviceManager.deviceList.some(device => Array.from(device.channelList).some(c => c === info))
+            && info.channelID === id;
+    }
+
+    // Pins keep to their channels by id when the device list is refreshed and its channel
+    // objects are deleted: they show and play (also before the new channels arrive), take
+    // the new objects and positions, go with a channel that is gone or offline, and come
+    // back when the device is picked again.
+    function test_pinsFollowARefresh() {
+        const first = [siteChannel(101, 1, 30.27415, 120.15507), siteChannel(102, 1, 30.2729, 120.1513),
+                       siteChannel(103, 1, 30.2758, 120.1532), siteChannel(104, 1, 30.2764, 120.1569),
+                       siteChannel(201, 2, 30.2733, 120.1544)];
+        putSite(first);
+        const page = openPage();
+        const map = findChild(page, "map");
+        const panel = findChild(page, "deviceManageView");
+        refreshDevices(2);
+        let devices = waitForChannels();
+        panel.clickChannelList(devices[0].channelList);
+        panel.clickChannelList(devices[1].channelList);
+        compare(map.channelList, [101, 102, 103, 104, 201]);
+        panel.clickChannelList([devices[0].channelList[0]]);
+        const tile = findChild(pinOf(map, 101), "cameraView");
+        const picture = findChild(pinOf(map, 101), "pinPicture");
+        tryVerify(() => picture.visible && picture.mapToItem(page, 0, 0).x > 0, patience, "the pin on screen");
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        tryVerify(() => tile.videoUrl !== "", patience, "the tile plays");
+
+        // Channels that arrive late: the pins keep copies meanwhile, which play.
+        testServer.setFault("/api/v1/channels", { delayMs: 1500 });
+        refreshDevices(2);
+        wait(50); // the old channel objects are deleted
+        compare(map.pins.length, 5);
+        verify(map.pins.every(pin => pin.info && typeof pin.info.name === "string" && pin.coordinate.isValid));
+        verify(tile.videoUrl !== "", "the playing tile goes on");
+        const before = testServer.requests("/api/v1/gettoken").length;
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        waitForRequests("/api/v1/gettoken", before + 1);
+        tryVerify(() => tile.videoUrl !== "", patience, "plays from the copy");
+        compare(tile.channelId, 101);
+        devices = waitForChannels();
+        testServer.clearFaults();
+        tryVerify(() => map.channelList.every(id => isListedChannel(pinOf(map, id).info, id)), patience, "the new objects taken");
+
+        // 102 moves, 103 goes offline, 104 and device 2 are gone.
+        putSite([first[0], siteChannel(102, 1, 30.2735, 120.152), siteChannel(103, 1, 30.2758, 120.1532, { Online: 0 })]);
+        refreshDevices(1);
+        waitForChannels();
+        tryCompare(map, "channelList", [101, 102], patience);
+        compare(map.pins.length, 2);
+        tryVerify(() => near(pinOf(map, 102).coordinate, shifted(30.2735, 120.152)), patience, "102 moved");
+        verify(isListedChannel(pinOf(map, 101).info, 101) && isListedChannel(pinOf(map, 102).info, 102));
+        verify(tile.videoUrl !== "");
+
+        // Back on the server, and the device picked again: their pins come back.
+        putSite(first);
+        refreshDevices(2);
+        devices = waitForChannels();
+        panel.clickChannelList(devices[0].channelList);
+        panel.clickChannelList(devices[1].channelList);
+        compare(map.channelList, [101, 102, 103, 104, 201]);
+        verify(map.channelList.every(id => isListedChannel(pinOf(map, id).info, id)));
+        mouseMove(picture, picture.width / 2, picture.height / 2);
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        verify(!tile.visible);
     }
 
     // The bar follows its table; the street layer stays on top while its box is checked.
