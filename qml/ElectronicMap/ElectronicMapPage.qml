@@ -135,6 +135,9 @@ Item {
             // Counts device-list refreshes and clears: channels that arrive for an earlier
             // one are not taken.
             property int generation: 0
+            // The stacking order of the pin whose tile opened last: an open tile stands above
+            // every pin, the latest above the others.
+            property int topPin: 0
 
             function setMapType(__map, __type) {
                 const types = __map.supportedMapTypes;
@@ -391,7 +394,8 @@ Item {
             property bool listed: false
             // The id it was added with: its record may be replaced, the id stays.
             property var channelId: undefined
-            // The tile is shown and plays; its own visibility also follows the map's.
+            // The tile is shown and plays; its own visibility also follows the map's. Its
+            // pin is then raised over the others, which would cover the tile.
             property bool open: false
 
             // Stops the tile if it plays.
@@ -401,6 +405,8 @@ Item {
                     cameraView.stopChannel();
                 }
             }
+
+            onOpenChanged: z = open ? ++map.topPin : 0
 
             coordinate: !info ? QtPositioning.coordinate()
                                            : electronicMap.coordinate(electronicMap.degrees(info.gpsLatitude),
@@ -417,6 +423,15 @@ Item {
                 height: 32 * styleManager.scaleRatio
                 antialiasing: true
                 source: styleManager.style.image("ElectronicMap-CameraIcon")
+
+                // Under the open tile: the clicks that the tile passes on end here, not at
+                // the pins that it covers (a click goes on only to areas that handle it).
+                MouseArea {
+                    anchors.fill: cameraView
+                    visible: cameraView.visible
+                    acceptedButtons: Qt.LeftButton | Qt.RightButton
+                    onClicked: mouse => mouse.accepted = true
+                }
 
                 HomePage.CameraRectangle {
                     id: cameraView

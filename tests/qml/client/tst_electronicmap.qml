@@ -7,9 +7,9 @@ import "qrc:/zelka/qml/Api/api.js" as Api
 
 // The electronic map page with the real map layer and the test server's tiles: where it
 // starts from the server's configuration, the tiles it asks for (none while hidden), the
-// pins a channel list puts on the map, pins that play and stop their tiles and follow
-// their channels through a refresh of the device list, the map-type bar and the sky of
-// a tilted map.
+// pins a channel list puts on the map, pins that play and stop their tiles (which stand
+// above the other pins) and follow their channels through a refresh of the device list,
+// the map-type bar and the sky of a tilted map.
 ClientTestCase {
     id: testCase
     name: "ElectronicMap"
@@ -335,6 +335,92 @@ ClientTestCase {
         mouseMove(picture, picture.width / 2, picture.height / 2);
         mouseClick(picture, picture.width / 2, picture.height / 2);
         verify(!tile.visible);
+    }
+
+    // The colours of a small block inside a pin's picture (the opaque ring of its lens),
+    // as the page shows them: the same while the pin is drawn over whatever lies below.
+    function lensOf(page, picture) {
+        const image = grabImage(page);
+        const corner = picture.mapToItem(page, picture.width / 2 - 2, picture.height * 0.4 - 2);
+        const colours = [];
+        for (let y = 0; y < 4; ++y) {
+            for (let x = 0; x < 4; ++x)
+                colours.push(String(image.pixel(Math.round(corner.x) + x, Math.round(corner.y) + y)));
+        }
+        return colours.join(" ");
+    }
+
+    // Moves the pointer off the map's pins and tiles (to the page's top left corner, which
+    // the test window shows), each time to another point: a move to where the pointer
+    // already is changes nothing.
+    property int awayMoves: 0
+    function pointerAway(page) {
+        mouseMove(page, 5 + awayMoves++ % 20, 5);
+    }
+
+    // A click as a hand makes it, the pointer moving there first: the hover of what it
+    // clicks then ends when the pointer leaves.
+    function clickAt(item, x, y) {
+        mouseMove(item, x, y);
+        mouseClick(item, x, y);
+    }
+
+    // A playing pin's tile stands above every other pin, including pins added after it;
+    // the tile opened last stands above an earlier one.
+    function test_playingTileAbovePins() {
+        putSite([siteChannel(101, 1, 30.27415, 120.15507), siteChannel(103, 1, 30.2758, 120.1532),
+                 siteChannel(104, 1, 30.2764, 120.1569)]);
+        const page = openPage();
+        const map = findChild(page, "map");
+        refreshDevices(1);
+        findChild(page, "deviceManageView").clickChannelList(waitForChannels()[0].channelList);
+        tryVerify(() => near(map.center, shifted(30.27415, 120.15507)), patience);
+        const playing = findChild(pinOf(map, 101), "pinPicture");
+        const tile = findChild(pinOf(map, 101), "cameraView");
+        tryVerify(() => playing.visible && playing.mapToItem(page, 0, 0).x > 0, patience, "the pin on screen");
+        const covered = [103, 104].map(id => findChild(pinOf(map, id), "pinPicture"));
+        // The pointer away, so that no pin's label hides the others.
+        pointerAway(page);
+        wait(300); // the map's own tiles settle
+        tryVerify(() => {
+            const lenses = covered.map(picture => lensOf(page, picture));
+            wait(100);
+            return covered.every((picture, i) => lensOf(page, picture) === lenses[i]);
+        }, patience, "a still screen");
+        const lenses = covered.map(picture => lensOf(page, picture));
+
+        clickAt(playing, playing.width / 2, playing.height / 2);
+        pointerAway(page);
+        verify(tile.visible);
+        const area = tile.mapToItem(page, 0, 0);
+        for (const picture of covered) {
+            const spot = picture.mapToItem(page, picture.width / 2, picture.height / 2);
+            verify(spot.x > area.x && spot.x < area.x + tile.width && spot.y > area.y && spot.y < area.y + tile.height,
+                   "a pin under the tile");
+        }
+        tryVerify(() => covered.every((picture, i) => lensOf(page, picture) !== lenses[i]), patience,
+                  "the tile covers the pins");
+        for (const id of [103, 104])
+            verify(pinOf(map, 101).z > pinOf(map, id).z, "stacked above pin " + id);
+
+        // Clicks there reach the tile, not the pin below it.
+        const later = findChild(pinOf(map, 103), "pinPicture");
+        const point = later.mapToItem(playing, later.width / 2, later.height / 2);
+        clickAt(playing, point.x, point.y);
+        verify(!findChild(pinOf(map, 103), "cameraView").visible, "pin 103 was not clicked");
+
+        // Closed, its pin goes back among the others; a tile opened later stands above.
+        clickAt(playing, playing.width / 2, playing.height / 2);
+        verify(!tile.visible);
+        compare(pinOf(map, 101).z, 0);
+        // The pointer leaves in between: a pin's label may lie over its neighbour.
+        pointerAway(page);
+        clickAt(later, later.width / 2, later.height / 2);
+        pointerAway(page);
+        clickAt(playing, playing.width / 2, playing.height / 2);
+        verify(tile.visible, "101 open");
+        verify(findChild(pinOf(map, 103), "cameraView").visible, "103 open");
+        verify(pinOf(map, 101).z > pinOf(map, 103).z && pinOf(map, 103).z > pinOf(map, 104).z);
     }
 
     // The bar follows its table; the street layer stays on top while its box is checked.
