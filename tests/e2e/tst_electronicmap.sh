@@ -31,12 +31,10 @@ e2e_screenshot_drawn map 200 100 1100 750
 e2e_click $DEVICE_ROW
 e2e_hover 100 900
 sleep 1.5
-e2e_screenshot pins
-e2e_changed map pins $MAP_AREA || e2e_fail "the map did not move to the device's channels"
+e2e_screenshot_changed map pins "the map to move to the device's channels" $MAP_AREA
 e2e_hover $PIN
 sleep 1
-e2e_screenshot pin-hover
-e2e_changed pins pin-hover 700 320 300 160 || e2e_fail "no label over the hovered pin"
+e2e_screenshot_changed pins pin-hover "a label over the hovered pin" 700 320 300 160
 
 # The pin plays its channel above itself, and stops it.
 e2e_click $PIN
@@ -44,8 +42,7 @@ e2e_wait_log '^GET /api/v1/gettoken\?channel=101$'
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101'
 e2e_hover 100 900
 sleep 3
-e2e_screenshot pin-playing
-e2e_changed pins pin-playing $TILE_AREA || e2e_fail "no tile above the pin"
+e2e_screenshot_changed pins pin-playing "a tile above the pin" $TILE_AREA
 e2e_click $PIN
 e2e_wait_log '^GET /api/v1/devices/stopchannelstream\?device=1&channel=101&stream_type=play$'
 
@@ -54,13 +51,11 @@ e2e_click $DEFAULT_BUTTON
 e2e_wait_log '^GET /tiles/hybrid/'
 e2e_hover 100 900
 sleep 1.5
-e2e_screenshot default-map
-e2e_changed pins default-map $MAP_AREA || e2e_fail "the default base did not show"
+e2e_screenshot_changed pins default-map "the default base" $MAP_AREA
 e2e_click $STREET_BOX
 e2e_hover 100 900
 sleep 1
-e2e_screenshot no-street
-e2e_changed default-map no-street $MAP_AREA || e2e_fail "the street layer did not go"
+e2e_screenshot_changed default-map no-street "the street layer to go" $MAP_AREA
 e2e_click $STREET_BOX
 e2e_click $SATELLITE_BUTTON
 e2e_hover 100 900
@@ -76,7 +71,6 @@ done
 xdotool mouseup 3
 e2e_hover 100 900
 sleep 1
-e2e_screenshot tilted
-e2e_changed satellite-map tilted $SKY_AREA || e2e_fail "the map did not tilt"
+e2e_screenshot_changed satellite-map tilted "the map to tilt" $SKY_AREA
 
 e2e_close_and_pass
