@@ -46,21 +46,25 @@ e2e_screenshot_changed pins pin-playing "a tile above the pin" $TILE_AREA
 e2e_click $PIN
 e2e_wait_log '^GET /api/v1/devices/stopchannelstream\?device=1&channel=101&stream_type=play$'
 
-# Default, satellite, the street layer off and on.
+# Default, satellite, the street layer off and on. The default base carries the same
+# roads as the street layer, so the layer's going shows over the satellite base.
 e2e_click $DEFAULT_BUTTON
 e2e_wait_log '^GET /tiles/hybrid/'
 e2e_hover 100 900
 sleep 1.5
 e2e_screenshot_changed pins default-map "the default base" $MAP_AREA
-e2e_click $STREET_BOX
-e2e_hover 100 900
-sleep 1
-e2e_screenshot_changed default-map no-street "the street layer to go" $MAP_AREA
-e2e_click $STREET_BOX
 e2e_click $SATELLITE_BUTTON
 e2e_hover 100 900
 sleep 1.5
-e2e_screenshot satellite-map
+e2e_screenshot_changed default-map satellite-map "the satellite base" $MAP_AREA
+e2e_click $STREET_BOX
+e2e_hover 100 900
+sleep 1
+e2e_screenshot_changed satellite-map no-street "the street layer to go" $MAP_AREA
+e2e_click $STREET_BOX
+e2e_hover 100 900
+sleep 1
+e2e_screenshot_changed no-street satellite-streets "the street layer to come back" $MAP_AREA
 
 # A right drag upwards tilts the map; the sky shows above the horizon.
 xdotool mousemove --sync $((E2E_X + 700)) $((E2E_Y + 600))
@@ -71,6 +75,6 @@ done
 xdotool mouseup 3
 e2e_hover 100 900
 sleep 1
-e2e_screenshot_changed satellite-map tilted "the map to tilt" $SKY_AREA
+e2e_screenshot_changed satellite-streets tilted "the map to tilt" $SKY_AREA
 
 e2e_close_and_pass
