@@ -52,12 +52,10 @@ e2e_screenshot_drawn map 200 100 1100 750
 e2e_click $DEVICE_ROW
 e2e_hover 100 900
 sleep 1.5
-e2e_screenshot pins
-e2e_changed map pins $MAP_AREA || e2e_fail "the map did not move to the device's channels"
+e2e_screenshot_changed map pins "the map to move to the device's channels" $MAP_AREA
 e2e_hover $PIN
 sleep 1
-e2e_screenshot pin-hover
-e2e_changed pins pin-hover 700 320 300 160 || e2e_fail "no label over the hovered pin"
+e2e_screenshot_changed pins pin-hover "a label over the hovered pin" 700 320 300 160
 
 # The pin plays its channel above itself, and stops it.
 e2e_click $PIN
@@ -65,31 +63,32 @@ e2e_wait_log '^GET /api/v1/gettoken\?channel=101$'
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101'
 e2e_hover 100 900
 sleep 3
-e2e_screenshot pin-playing
-e2e_changed pins pin-playing $TILE_AREA || e2e_fail "no tile above the pin"
+e2e_screenshot_changed pins pin-playing "a tile above the pin" $TILE_AREA
 # The playing tile stands above the pins that it covers.
 e2e_changed pins pin-playing $PIN_103_LENS || e2e_fail "pin 103 is drawn over the playing tile"
 e2e_changed pins pin-playing $PIN_104_LENS || e2e_fail "pin 104 is drawn over the playing tile"
 e2e_click $PIN
 e2e_wait_log '^GET /api/v1/devices/stopchannelstream\?device=1&channel=101&stream_type=play$'
 
-# Default, satellite, the street layer off and on.
+# Default, satellite, the street layer off and on. The default base carries the same
+# roads as the street layer, so the layer's going shows over the satellite base.
 e2e_click $DEFAULT_BUTTON
 e2e_wait_log '^GET /tiles/hybrid/'
 e2e_hover 100 900
 sleep 1.5
-e2e_screenshot default-map
-e2e_changed pins default-map $MAP_AREA || e2e_fail "the default base did not show"
-e2e_click $STREET_BOX
-e2e_hover 100 900
-sleep 1
-e2e_screenshot no-street
-e2e_changed default-map no-street $MAP_AREA || e2e_fail "the street layer did not go"
-e2e_click $STREET_BOX
+e2e_screenshot_changed pins default-map "the default base" $MAP_AREA
 e2e_click $SATELLITE_BUTTON
 e2e_hover 100 900
 sleep 1.5
-e2e_screenshot satellite-map
+e2e_screenshot_changed default-map satellite-map "the satellite base" $MAP_AREA
+e2e_click $STREET_BOX
+e2e_hover 100 900
+sleep 1
+e2e_screenshot_changed satellite-map no-street "the street layer to go" $MAP_AREA
+e2e_click $STREET_BOX
+e2e_hover 100 900
+sleep 1
+e2e_screenshot_changed no-street satellite-streets "the street layer to come back" $MAP_AREA
 
 # A right drag upwards tilts the map; the sky shows above the horizon.
 xdotool mousemove --sync $((E2E_X + 700)) $((E2E_Y + 600))
@@ -100,7 +99,6 @@ done
 xdotool mouseup 3
 e2e_hover 100 900
 sleep 1
-e2e_screenshot tilted
-e2e_changed satellite-map tilted $SKY_AREA || e2e_fail "the map did not tilt"
+e2e_screenshot_changed satellite-streets tilted "the map to tilt" $SKY_AREA
 
 e2e_close_and_pass

@@ -150,7 +150,10 @@ ShellTestCase {
         compare(view.currentLayout, 1);
         compare(view.currentCameraIndex, 2);
 
-        // A press on a tile makes it current.
+        // A press on a tile makes it current. The cells grow into the four-cell layout
+        // first: while they do, the current cell (raised) overlaps its neighbours.
+        tryVerify(() => [0, 1, 2, 3].every(i => cell(view, i).width === 500 && cell(view, i).height === 300),
+                  patience, "the four cells in place");
         mousePress(camera(view, 3), 20, 20);
         mouseRelease(camera(view, 3), 20, 20);
         compare(view.currentCameraIndex, 3);
