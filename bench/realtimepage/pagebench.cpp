@@ -62,7 +62,7 @@ Options parse(const QCoreApplication &app)
 {
     QCommandLineParser parser;
     for (const char *name : {"scenario", "host", "port", "user", "password", "layout-file", "stream-url", "layout",
-                             "tiles", "first-channel", "seconds"})
+                             "tiles", "first-channel", "seconds", "hide"})
         parser.addOption({QString::fromLatin1(name), QString::fromLatin1(name), QStringLiteral("value")});
     parser.process(app);
     Options options;
