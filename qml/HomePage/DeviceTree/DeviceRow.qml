@@ -8,8 +8,11 @@ TreeRow {
     id: row
 
     readonly property bool offline: theData?.onlineChannelNums === 0
-    readonly property string toolTipText: ["设备名称: " + theData?.deviceName, "传输模式: " + theData?.transport,
-                                           "更新时间: " + theData?.updatedAt, "设备类型: " + theData?.deviceType].join("\n")
+    // The details box text; made only when the row is hovered.
+    function toolTipText() {
+        return ["设备名称: " + theData?.deviceName, "传输模式: " + theData?.transport, "更新时间: " + theData?.updatedAt,
+                "设备类型: " + theData?.deviceType].join("\n");
+    }
 
     // 30 per channel, and per sub-channel of an open channel.
     function openRows() {
@@ -54,6 +57,8 @@ TreeRow {
             readonly property int deviceIndex: row.index
             readonly property var device: row.theData
 
+            // Rows of one height while no channel shows its sub-channels.
+            windowed: row.openRows() === count
             model: row.theData?.channelList
             delegate: ChannelRow {}
         }

@@ -117,8 +117,10 @@ Rectangle {
                 parentHovered = true;
             else
                 childHovered = true;
-            // The top list's margin counts twice here; the offsets allow for it.
-            const point = view.mapToItem(frame, target.x, view.y + target.y);
+            // The top list's margin counts twice here; the offsets allow for it. A list
+            // inside a row may show only a part of its rows, its content scrolled to match.
+            const point = view === listView ? view.mapToItem(frame, target.x, view.y + target.y)
+                                            : target.mapToItem(frame, 0, 0);
             if (toolTipLink) {
                 toolTipLink.visible = true;
                 toolTipLink.offsetY = ((parentLevel ? 5 : 15) + 60) * s;
@@ -128,7 +130,7 @@ Rectangle {
             if (toolTipBox) {
                 // Only the top list scrolls; rows inside a row move with it.
                 toolTipBox.y = point.y - 60 * s - (view === listView ? view.contentY : 0);
-                toolTipBox.text = target.toolTipText;
+                toolTipBox.text = target.toolTipText();
             }
             return;
         }
