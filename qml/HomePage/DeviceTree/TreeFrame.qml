@@ -35,6 +35,9 @@ Rectangle {
     // Counts the new arrays that dropped the rows' state: an answer meant for a row of an
     // older array finds it changed.
     property int generation: 0
+    // A new array while the tree is hidden (its page is not shown) lets the old rows go
+    // and waits until the tree shows to make the new ones.
+    property bool reloadPending: false
     property alias delegate: listView.delegate
     readonly property alias listView: listView
 
@@ -147,14 +150,28 @@ Rectangle {
     // Rows rebuilt by a new array read their state as they are made.
     signal reloaded()
 
+    function reload() {
+        reloadPending = false;
+        fill(listView, model);
+        reloaded();
+    }
+
     onModelChanged: {
         if (!keepsStateOnReload) {
             rowState = {};
             currentKey = "";
             ++generation;
         }
-        fill(listView, model);
-        reloaded();
+        if (visible) {
+            reload();
+        } else {
+            listView.model = undefined;
+            reloadPending = true;
+        }
+    }
+    onVisibleChanged: {
+        if (visible && reloadPending)
+            reload();
     }
     height: 400 * styleManager.scaleRatio
     gradient: Gradient {
