@@ -25,18 +25,6 @@ Item {
         networkManager.getDeviceList();
     }
 
-    function channelCount() {
-        const list = deviceManager.deviceList;
-        let count = 0;
-        for (let i = 0; i < list.length; ++i)
-            count += list[i].channelList.length;
-        return list.length * 100000 + count;
-    }
-
-    function deviceCount() {
-        return deviceManager.deviceList.length;
-    }
-
     // The device of `index` opened or closed as a click on its square would.
     function setOpen(index, open) {
         const list = homeTree.listView;

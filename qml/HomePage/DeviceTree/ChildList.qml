@@ -17,6 +17,7 @@ ListView {
     readonly property int parentIndex: owner ? owner.index : -1
     readonly property var theData: owner ? owner.theData : null
     property bool windowed: false
+    property bool placing: false
     // Beyond the shown part, made ahead of the scrolling.
     readonly property real windowMargin: 120 * styleManager.scaleRatio
 
@@ -43,7 +44,10 @@ ListView {
         const areaHeight = owner.childAreaHeight;
         let top = 0;
         let bottom = areaHeight;
-        if (windowed && tree) {
+        if (windowed && !tree) {
+            // A row still being made, not yet in its list: nothing to show yet.
+            bottom = 0;
+        } else if (windowed) {
             const topList = tree.listView;
             const areaTop = owner.y + 30 * styleManager.scaleRatio;
             top = Math.min(areaHeight, Math.max(0, topList.contentY - areaTop - windowMargin));
@@ -51,8 +55,21 @@ ListView {
         }
         y = top;
         height = bottom - top;
-        if (windowed && contentY !== top)
-            contentY = top;
+        if (windowed && height > 0 && contentY !== top)
+            scrollTo(top);
+    }
+
+    // A jump goes through the row that will stand first: a list that is moved far with
+    // no row near would make every row from its first on the way.
+    function scrollTo(top) {
+        if (placing)
+            return;
+        placing = true;
+        const rowHeight = 30 * styleManager.scaleRatio;
+        if (Math.abs(contentY - top) > 2 * rowHeight)
+            positionViewAtIndex(Math.floor(top / rowHeight), ListView.Beginning);
+        contentY = top;
+        placing = false;
     }
 
     width: parent ? parent.width : 0
@@ -65,7 +82,7 @@ ListView {
     }
     // The list moves its content itself when its rows change; the window puts it back.
     onContentYChanged: {
-        if (windowed && contentY !== y)
+        if (windowed && !placing && height > 0 && contentY !== y)
             place();
     }
     Component.onCompleted: restoreCurrent()
@@ -86,6 +103,10 @@ ListView {
         target: list.owner
 
         function onYChanged() {
+            list.place();
+        }
+
+        function onTreeChanged() {
             list.place();
         }
 

@@ -62,6 +62,15 @@ Rectangle {
         rowState = changed;
     }
 
+    // Whether an open row's key starts with `prefix`.
+    function anyOpenUnder(prefix) {
+        for (const key in rowState) {
+            if (key.startsWith(prefix) && rowState[key].open === true)
+                return true;
+        }
+        return false;
+    }
+
     function isRowOpen(key) {
         return stateOf(key).open === true;
     }
