@@ -329,6 +329,8 @@ int main(int argc, char **argv)
     if (trees) {
         result["open_device"] = opening(window, page);
         result["scroll_all_open"] = scrolling(window, page, frames);
+        // Every device open, scrolled into the middle of the site.
+        result["refresh_stall_all_open"] = refreshStall(page);
         result["final_mb"] = rounded(residentMegabytes() - startMb, 1);
     }
     std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
