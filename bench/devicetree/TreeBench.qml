@@ -1,7 +1,8 @@
 import QtQuick
 
-// The device trees as the logged-in client holds them: the home page's tree and the side
-// panel of four pages, each with its device, group and favourite trees. `trees` false
+// The device trees as the logged-in client holds them on its home page: the home page's
+// tree shown, and the side panels of four pages not shown, each with its device, group
+// and favourite trees. `trees` false
 // leaves them out, for the cost of the device list itself. `qmlRoot` names where the
 // interface files come from: the module's resources, or a folder of other sources.
 Item {
@@ -22,18 +23,6 @@ Item {
 
     function refresh() {
         networkManager.getDeviceList();
-    }
-
-    function channelCount() {
-        const list = deviceManager.deviceList;
-        let count = 0;
-        for (let i = 0; i < list.length; ++i)
-            count += list[i].channelList.length;
-        return list.length * 100000 + count;
-    }
-
-    function deviceCount() {
-        return deviceManager.deviceList.length;
     }
 
     // The device of `index` opened or closed as a click on its square would.
@@ -99,6 +88,7 @@ Item {
             model: root.trees ? 4 : 0
 
             Loader {
+                visible: false
                 width: 320 * styleManager.scaleRatio
                 height: root.height
                 source: root.qmlRoot + "/VideoSquare/DeviceManageSwipeView.qml"

@@ -33,8 +33,11 @@ DeviceTree.TreeFrame {
     component FavoriteDeviceRow: DeviceTree.TreeRow {
         id: deviceItem
 
-        readonly property string toolTipText: ["设备名称: " + theData?.DeviceName, "传输模式: " + theData?.Transport,
-                                               "更新时间: " + theData?.UpdatedAt, "设备类型: " + theData?.DeviceType].join("\n")
+        // The details box text; made only when the row is hovered.
+        function toolTipText() {
+            return ["设备名称: " + theData?.DeviceName, "传输模式: " + theData?.Transport, "更新时间: " + theData?.UpdatedAt,
+                    "设备类型: " + theData?.DeviceType].join("\n");
+        }
 
         isDeviceRow: true
         // A new array drops every row's state: the place in it names the row.
@@ -54,6 +57,7 @@ DeviceTree.TreeFrame {
             DeviceTree.ChildList {
                 objectName: "channelList"
                 owner: deviceItem
+                windowed: true
                 model: deviceItem.theData?.channels
                 delegate: FavoriteChannelRow {}
             }

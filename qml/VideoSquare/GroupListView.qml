@@ -79,7 +79,10 @@ DeviceTree.TreeFrame {
     component GroupRow: DeviceTree.TreeRow {
         id: groupItem
 
-        readonly property string toolTipText: ["id: " + theData?.ID, "name: " + theData?.Name].join("\n")
+        // The details box text; made only when the row is hovered.
+        function toolTipText() {
+            return ["id: " + theData?.ID, "name: " + theData?.Name].join("\n");
+        }
 
         readonly property DeviceTree.ReplyGate gate: DeviceTree.ReplyGate {}
 
@@ -134,8 +137,10 @@ DeviceTree.TreeFrame {
     component GroupDeviceRow: DeviceTree.TreeRow {
         id: groupDevice
 
-        readonly property string toolTipText: ["id: " + theData?.ID, "online: " + theData?.Online,
-                                               "name: " + theData?.Name].join("\n")
+        // The details box text; made only when the row is hovered.
+        function toolTipText() {
+            return ["id: " + theData?.ID, "online: " + theData?.Online, "name: " + theData?.Name].join("\n");
+        }
 
         readonly property DeviceTree.ReplyGate gate: DeviceTree.ReplyGate {}
 

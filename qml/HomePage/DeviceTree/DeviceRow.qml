@@ -8,15 +8,21 @@ TreeRow {
     id: row
 
     readonly property bool offline: theData?.onlineChannelNums === 0
-    readonly property string toolTipText: ["设备名称: " + theData?.deviceName, "传输模式: " + theData?.transport,
-                                           "更新时间: " + theData?.updatedAt, "设备类型: " + theData?.deviceType].join("\n")
+    // The details box text; made only when the row is hovered.
+    function toolTipText() {
+        return ["设备名称: " + theData?.deviceName, "传输模式: " + theData?.transport, "更新时间: " + theData?.updatedAt,
+                "设备类型: " + theData?.deviceType].join("\n");
+    }
 
     // 30 per channel, and per sub-channel of an open channel.
     function openRows() {
-        if (!tree)
+        if (!tree || !theData)
             return 0;
-        const channels = theData?.channelList ?? [];
+        // Most devices have no open channel: their channels are not looked at.
+        const channels = theData.channelList;
         let rows = channels.length;
+        if (!tree.anyOpenUnder(tree.channelKey({ parentDeviceID: theData.deviceID, channelID: "" })))
+            return rows;
         for (let i = 0; i < channels.length; ++i) {
             const channel = channels[i];
             if (tree.isRowOpen(tree.channelKey(channel)))
@@ -54,6 +60,9 @@ TreeRow {
             readonly property int deviceIndex: row.index
             readonly property var device: row.theData
 
+            // Rows of one height while no channel shows its sub-channels. (From the
+            // records: the list's own count comes after its first rows.)
+            windowed: row.openRows() === (row.theData?.channelList.length ?? 0)
             model: row.theData?.channelList
             delegate: ChannelRow {}
         }

@@ -35,6 +35,9 @@ Rectangle {
     // Counts the new arrays that dropped the rows' state: an answer meant for a row of an
     // older array finds it changed.
     property int generation: 0
+    // A new array while the tree is hidden (its page is not shown) lets the old rows go
+    // and waits until the tree shows to make the new ones.
+    property bool reloadPending: false
     property alias delegate: listView.delegate
     readonly property alias listView: listView
 
@@ -57,6 +60,15 @@ Rectangle {
         changed[key] = Object.assign({}, stateOf(key));
         changed[key][name] = value;
         rowState = changed;
+    }
+
+    // Whether an open row's key starts with `prefix`.
+    function anyOpenUnder(prefix) {
+        for (const key in rowState) {
+            if (key.startsWith(prefix) && rowState[key].open === true)
+                return true;
+        }
+        return false;
     }
 
     function isRowOpen(key) {
@@ -117,8 +129,10 @@ Rectangle {
                 parentHovered = true;
             else
                 childHovered = true;
-            // The top list's margin counts twice here; the offsets allow for it.
-            const point = view.mapToItem(frame, target.x, view.y + target.y);
+            // The top list's margin counts twice here; the offsets allow for it. A list
+            // inside a row may show only a part of its rows, its content scrolled to match.
+            const point = view === listView ? view.mapToItem(frame, target.x, view.y + target.y)
+                                            : target.mapToItem(frame, 0, 0);
             if (toolTipLink) {
                 toolTipLink.visible = true;
                 toolTipLink.offsetY = ((parentLevel ? 5 : 15) + 60) * s;
@@ -128,7 +142,7 @@ Rectangle {
             if (toolTipBox) {
                 // Only the top list scrolls; rows inside a row move with it.
                 toolTipBox.y = point.y - 60 * s - (view === listView ? view.contentY : 0);
-                toolTipBox.text = target.toolTipText;
+                toolTipBox.text = target.toolTipText();
             }
             return;
         }
@@ -145,14 +159,28 @@ Rectangle {
     // Rows rebuilt by a new array read their state as they are made.
     signal reloaded()
 
+    function reload() {
+        reloadPending = false;
+        fill(listView, model);
+        reloaded();
+    }
+
     onModelChanged: {
         if (!keepsStateOnReload) {
             rowState = {};
             currentKey = "";
             ++generation;
         }
-        fill(listView, model);
-        reloaded();
+        if (visible) {
+            reload();
+        } else {
+            listView.model = undefined;
+            reloadPending = true;
+        }
+    }
+    onVisibleChanged: {
+        if (visible && reloadPending)
+            reload();
     }
     height: 400 * styleManager.scaleRatio
     gradient: Gradient {

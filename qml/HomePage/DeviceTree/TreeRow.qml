@@ -40,6 +40,8 @@ Item {
     // The list the row opens into, made in the child area while it shows.
     property Component childList: null
     readonly property Item childView: childLoader.item
+    // The child area's height as it animates.
+    readonly property alias childAreaHeight: childArea.height
 
     signal textClicked()
 
@@ -132,9 +134,10 @@ Item {
             NumberAnimation { duration: 220 }
         }
 
+        // Sizes only the width of the list: the list places itself in the area.
         Loader {
             id: childLoader
-            anchors.fill: parent
+            width: parent.width
             active: row.childList !== null && (row.expanded || childArea.height > 0)
             sourceComponent: row.childList
         }
