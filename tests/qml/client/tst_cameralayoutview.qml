@@ -150,7 +150,12 @@ ShellTestCase {
         compare(view.currentLayout, 1);
         compare(view.currentCameraIndex, 2);
 
-        // A press on a tile makes it current.
+        // A press on a tile makes it current, once the cells have their new sizes (the
+        // layout switches above animate them; a press meanwhile may land on a neighbour).
+        for (let k = 0; k < 4; ++k) {
+            tryCompare(cell(view, k), "preferredWidth", view.layoutObjects[1][k].width, patience);
+            tryCompare(cell(view, k), "preferredHeight", view.layoutObjects[1][k].height, patience);
+        }
         mousePress(camera(view, 3), 20, 20);
         mouseRelease(camera(view, 3), 20, 20);
         compare(view.currentCameraIndex, 3);
