@@ -141,7 +141,7 @@ Item {
                 return;
             }
             const url = root.recordAddress(result);
-            console.log(url);
+            console.log(networkManager.maskedUrl(url));
             root.showPlayback(title, url);
         });
     }
