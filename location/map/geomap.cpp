@@ -3,6 +3,7 @@
 #include <QMatrix4x4>
 #include <QPointer>
 #include <QQuickWindow>
+#include <QSet>
 
 #include <cmath>
 #include <mutex>
@@ -70,6 +71,8 @@ public:
     QList<GeoMapType *> types;
     QPointer<GeoMapType> activeType;
     QList<QPointer<MapQuickItem>> items;
+    // The same items, for look-ups that stay cheap with thousands of pins.
+    QSet<const MapQuickItem *> members;
 
     MapTileLayer tiles;
     // The next frame, built on the GUI thread; published under the lock for the render thread.
@@ -162,6 +165,7 @@ void GeoMapPrivate::placeAll()
 
 void GeoMapPrivate::detach(MapQuickItem *item)
 {
+    members.remove(item);
     items.removeAll(item);
     if (item->map() == q)
         item->setMap(nullptr);
@@ -411,11 +415,12 @@ void GeoMap::alignCoordinateToPoint(const QGeoCoordinate &coordinate, const QPoi
 
 void GeoMap::addMapItem(MapQuickItem *item)
 {
-    if (!item || d->items.contains(item))
+    if (!item || d->members.contains(item))
         return;
     if (GeoMap *other = item->map())
         other->removeMapItem(item);
     d->items.append(item);
+    d->members.insert(item);
     item->setMap(this);
     if (item->parentItem() != this)
         item->setParentItem(this);
@@ -424,7 +429,7 @@ void GeoMap::addMapItem(MapQuickItem *item)
 
 void GeoMap::removeMapItem(MapQuickItem *item)
 {
-    if (!item || !d->items.contains(item))
+    if (!item || !d->members.contains(item))
         return;
     d->detach(item);
     if (item->parentItem() == this)
@@ -433,10 +438,18 @@ void GeoMap::removeMapItem(MapQuickItem *item)
 
 void GeoMap::clearMapItems()
 {
+    // All at once: removed one by one, each would search the whole list.
     const QList<QPointer<MapQuickItem>> items = d->items;
-    for (const QPointer<MapQuickItem> &item : items)
-        removeMapItem(item);
     d->items.clear();
+    d->members.clear();
+    for (const QPointer<MapQuickItem> &item : items) {
+        if (!item)
+            continue;
+        if (item->map() == this)
+            item->setMap(nullptr);
+        if (item->parentItem() == this)
+            item->setParentItem(nullptr);
+    }
 }
 
 void GeoMap::clearData()
@@ -452,7 +465,7 @@ MapProjection GeoMap::projection() const
 
 void GeoMap::placeMapItem(MapQuickItem *item)
 {
-    if (d->items.contains(item))
+    if (d->members.contains(item))
         item->place(projection());
 }
 
@@ -481,7 +494,7 @@ void GeoMap::itemChange(ItemChange change, const ItemChangeData &data)
             addMapItem(item);
         break;
     case ItemChildRemovedChange:
-        if (auto *item = qobject_cast<MapQuickItem *>(data.item); item && d->items.contains(item))
+        if (auto *item = qobject_cast<MapQuickItem *>(data.item); item && d->members.contains(item))
             d->detach(item);
         break;
     case ItemSceneChange:

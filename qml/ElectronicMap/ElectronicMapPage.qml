@@ -130,6 +130,8 @@ Item {
             property var channelList: []
             // The pins themselves, so that a clear can stop and release them.
             property var pins: []
+            // The pins by channel id: a long list is checked without walking `channelList`.
+            property var pinById: ({})
             // The server's start is where the map opens; only the centres set after it glide.
             property bool started: false
             // Counts device-list refreshes and clears: channels that arrive for an earlier
@@ -151,12 +153,13 @@ Item {
             }
 
             function addChannel(info) {
-                if (channelList.indexOf(info.channelID) >= 0)
+                if (pinById[info.channelID] !== undefined)
                     return;
                 channelList.push(info.channelID);
                 const pin = deviceComponent.createObject(map, { info: info, channelId: info.channelID,
                                                                       listed: info instanceof ChannelInfo });
                 pins.push(pin);
+                pinById[info.channelID] = pin;
                 addMapItem(pin);
             }
 
@@ -166,6 +169,7 @@ Item {
                 ++generation;
                 channelList = [];
                 pins = [];
+                pinById = {};
                 clearMapItems();
                 for (const pin of gone) {
                     pin.stop();
@@ -181,6 +185,7 @@ Item {
                 channelList = channelList.filter(id => !ids.has(id));
                 pins = pins.filter(pin => !leaving.has(pin));
                 for (const pin of gone) {
+                    delete pinById[pin.channelId];
                     pin.stop();
                     removeMapItem(pin);
                     pin.destroy();
