@@ -65,6 +65,31 @@ void initialiseGStreamer()
     std::call_once(once, [] { gst_init(nullptr, nullptr); });
 }
 
+// A live pattern has nothing to seek to, yet the library answers a PLAY with "Range: npt=0-"
+// (what FFmpeg sends) by a flushing seek of the pipeline that every client of the mount
+// shares: each new viewer restarts the others, and a PLAY answered meanwhile on another
+// pool thread finds a stream without its segment, which the library asserts never happens
+// (gst_rtsp_media_get_rates: it aborts the process). Answered as not seekable, the pipeline is never flushed.
+GstPadProbeReturn answerNotSeekable(GstPad *, GstPadProbeInfo *info, gpointer)
+{
+    GstQuery *query = GST_PAD_PROBE_INFO_QUERY(info);
+    if (GST_QUERY_TYPE(query) != GST_QUERY_SEEKING)
+        return GST_PAD_PROBE_OK;
+    GstFormat format = GST_FORMAT_TIME;
+    gst_query_parse_seeking(query, &format, nullptr, nullptr, nullptr);
+    gst_query_set_seeking(query, format, FALSE, -1, -1);
+    return GST_PAD_PROBE_HANDLED;
+}
+
+void refuseSeeking(GstRTSPMediaFactory *, GstRTSPMedia *media, gpointer)
+{
+    for (guint i = 0; i < gst_rtsp_media_n_streams(media); ++i) {
+        GstPad *pad = gst_rtsp_stream_get_srcpad(gst_rtsp_media_get_stream(media, i));
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_QUERY_UPSTREAM, answerNotSeekable, nullptr, nullptr);
+        gst_object_unref(pad);
+    }
+}
+
 GstRTSPFilterResult removeClient(GstRTSPServer *, GstRTSPClient *, gpointer)
 {
     return GST_RTSP_FILTER_REMOVE;
@@ -143,6 +168,7 @@ bool RtspServer::start(quint16 port, QString *error)
         GstRTSPMediaFactory *factory = gst_rtsp_media_factory_new();
         gst_rtsp_media_factory_set_launch(factory, launchOf(mount).constData());
         gst_rtsp_media_factory_set_shared(factory, TRUE);
+        g_signal_connect(factory, "media-configure", G_CALLBACK(refuseSeeking), nullptr);
         const QByteArray path = QByteArray("/live/") + mount.name;
         gst_rtsp_mount_points_add_factory(points, path.constData(), factory); // takes the factory
     }
