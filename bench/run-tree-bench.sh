@@ -8,9 +8,9 @@
 #   bash bench/run-tree-bench.sh [DEVICES] [CHANNELS]     (default 200 x 50)
 # BUILD_DIR (default build) must hold zelka_tree_bench and zelka_test_server.
 # With a load average above the number of cores it refuses to measure; BENCH_ALLOW_LOAD=1
-# measures anyway and marks the medians. QML_FROM=<git revision> runs the interface files of that revision, read from files (not
-# the compiled module); QML_FROM=files runs the work tree's files the same way, so that
-# the two compare alike.
+# measures anyway and marks the medians. QML_FROM=<git revision> runs the interface files
+# of that revision, read from files (not the compiled module); QML_FROM=files runs the
+# work tree's files the same way, so that the two compare alike.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
