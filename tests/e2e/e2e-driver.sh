@@ -230,6 +230,10 @@ e2e_expect_clean_log() {
 #   e2e_screenshot_changed A B WHAT [X Y W H]
 #                               takes screenshot B until it differs from A in that part
 #                               of the current window; WHAT names the change awaited
+#   e2e_wait_still NAME WHAT X Y W H
+#                               takes screenshot NAME until that part of the current
+#                               window shows a drawn picture that stays the same from
+#                               one screenshot to the next (a page done sliding in)
 #
 # The client windows' points and the steps built on them (the login among them) are in
 # e2e-layout.sh.
@@ -286,6 +290,20 @@ e2e_screenshot_changed() {
   }
   e2e_until "$what" differs "$@"
   e2e_note "screenshot $E2E_OUTPUT/$after.png"
+}
+
+e2e_wait_still() {
+  local name=$1 what=$2 shots=0
+  shift 2
+  still() {
+    shots=$((shots + 1))
+    e2e_screenshot "$name-$((shots % 2))" >/dev/null
+    [ "$shots" -ge 2 ] || return 1
+    local colours
+    colours=$(convert "$E2E_OUTPUT/$name-0.png" -crop "${3}x${4}+$((E2E_X + $1))+$((E2E_Y + $2))" +repage -format '%k' info:)
+    [ "$colours" -ge 8 ] && ! e2e_changed "$name-0" "$name-1" "$@"
+  }
+  e2e_until "$what" still "$@"
 }
 
 . "$(dirname "${BASH_SOURCE[0]}")/e2e-layout.sh"

@@ -10,6 +10,8 @@
 #                               (the user name admin by default), the client, the login,
 #                               and the home tree's channels loaded
 #   e2e_open_page ENTRY         clicks the menu entry ENTRY ($MENU_HOME .. $MENU_ALARM)
+#   e2e_panel_open X ROW        clicks the open square at X of the side panel's row ROW,
+#                               waits for the first child row to show
 #   e2e_panel_pick_first_channel
 #                               opens the side panel's first device and clicks its
 #                               first channel
@@ -138,20 +140,26 @@ e2e_home_pick_first_channel() {
   e2e_click $HOME_TEXT_X "$(home_row_y 1)"
 }
 
-# Opens the side panel's first device and clicks its first channel once the row below the
-# device has changed (the channel took the next device's place) and stopped growing.
-e2e_panel_pick_first_channel() {
-  local row_line="$((PANEL_SQUARE_X + 16)) $(panel_row_y 1) 250 1" shots=0
+# Clicks the open square at X of the side panel's row ROW and waits until the row below
+# has changed (the first child took its place) and stopped growing.
+e2e_panel_open() {
+  local x=$1 row=$2 shots=0
+  local row_line="$((PANEL_SQUARE_X + 16)) $(panel_row_y $((row + 1))) 250 1"
   e2e_screenshot panel-closed >/dev/null
-  e2e_click $PANEL_SQUARE_X "$(panel_row_y 0)"
-  channel_row_shown() {
+  e2e_click "$x" "$(panel_row_y "$row")"
+  child_row_shown() {
     shots=$((shots + 1))
     e2e_screenshot "panel-open-$((shots % 2))" >/dev/null
     [ "$shots" -ge 2 ] || return 1
     # shellcheck disable=SC2086
     e2e_changed panel-closed panel-open-0 $row_line && ! e2e_changed panel-open-0 panel-open-1 $row_line
   }
-  e2e_until "the first channel row of the panel's opened device" channel_row_shown
+  e2e_until "the first child of the side panel's row $row" child_row_shown
+}
+
+# Opens the side panel's first device and clicks its first channel once it shows.
+e2e_panel_pick_first_channel() {
+  e2e_panel_open $PANEL_SQUARE_X 0
   e2e_click $PANEL_TEXT_X "$(panel_row_y 1)"
 }
 

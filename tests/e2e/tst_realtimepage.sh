@@ -58,27 +58,27 @@ e2e_write_config 'Username=admin\n'
 e2e_start_client
 e2e_log_in
 e2e_open_page $MENU_REALTIME
-sleep 1.5
+# The page slides in: its strip takes clicks once it has come to rest.
+e2e_wait_still strip "the page's button strip at rest" 0 913 700 32
 e2e_click "$(layout_button_x 1)" $STRIP_Y
 sleep 1
 
 # A pick in each tab plays in the current cell; the next cell becomes current.
-e2e_click $OPEN_X "$(panel_row_y 0)"
-sleep 0.5
+# Each click waits until the rows it opens show.
+e2e_panel_open $OPEN_X 0
 e2e_click $NAME_X "$(panel_row_y 1)"
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101&' 1
 e2e_click $GROUP_TAB $TAB_Y
+e2e_wait_log '^GET /api/v1/labelchannel/info\?$'
 sleep 1.5
-e2e_click $OPEN_X "$(panel_row_y 1)"
-sleep 0.5
-e2e_click $OPEN_X2 "$(panel_row_y 2)"
-sleep 0.5
+e2e_panel_open $OPEN_X 1
+e2e_panel_open $OPEN_X2 2
 e2e_click $NAME_X "$(panel_row_y 4)"
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=102&' 1
 e2e_click $FAVOURITE_TAB $TAB_Y
+e2e_wait_log '^GET /api/v1/favorites\?$'
 sleep 1.5
-e2e_click $OPEN_X "$(panel_row_y 0)"
-sleep 0.5
+e2e_panel_open $OPEN_X 0
 e2e_click $NAME_X "$(panel_row_y 1)"
 e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101&' 2
 sleep 3
@@ -151,13 +151,15 @@ e2e_wait_log '^GET /api/v1/devices/stopchannelstream' $((stops + 144))
 e2e_screenshot_drawn ptz_shown
 e2e_click $PTZ_PANEL_X $STRIP_Y
 sleep 1
-e2e_screenshot_drawn ptz_hidden
 # shellcheck disable=SC2086
-e2e_changed ptz_shown ptz_hidden $PTZ_AREA || e2e_fail "the PTZ panel did not hide"
+e2e_screenshot_changed ptz_shown ptz_hidden "the PTZ panel to hide" $PTZ_AREA
 e2e_click $PTZ_PANEL_X $STRIP_Y
 sleep 1
-e2e_screenshot_drawn ptz_again
-# shellcheck disable=SC2086
-e2e_changed ptz_shown ptz_again $PTZ_AREA && e2e_fail "the PTZ panel did not come back"
+ptz_back() {
+  e2e_screenshot ptz_again >/dev/null
+  # shellcheck disable=SC2086
+  ! e2e_changed ptz_shown ptz_again $PTZ_AREA
+}
+e2e_until "the PTZ panel to come back" ptz_back
 e2e_expect_clean_log
 e2e_note "passed"
