@@ -202,8 +202,12 @@ QJsonArray firstFrameTable()
     RtspTestServer rtsp;
     rtsp.mount("/vod", RtspTestServer::fileLaunch(clip));
     rtsp.mount("/live", RtspTestServer::liveLaunch());
+    rtsp.mount("/vod-udp-only", RtspTestServer::fileLaunch(clip), false, RtspTestServer::Transports::UdpOnly);
     rtsp.start();
     table.append(firstFrameFigures("rtsp (file on demand)", [&] { return rtsp.url("/vod"); }, 9));
+    // TCP asked for and refused, then UDP: the price of the second session set-up.
+    table.append(firstFrameFigures("rtsp (file on demand, server offers udp only)",
+                                   [&] { return rtsp.url("/vod-udp-only"); }, 9));
     table.append(firstFrameFigures("rtsp (live encoder)", [&] { return rtsp.url("/live"); }, 9));
 
     for (const auto kind : {FfmpegStreamServer::Kind::Rtmp, FfmpegStreamServer::Kind::HttpFlv}) {
@@ -228,6 +232,11 @@ QJsonArray firstFrameTable()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // The library prints its notes on standard output: they go to standard error here,
+    // so that standard output carries the report alone.
+    std::fflush(stdout);
+    FILE *reportOut = fdopen(dup(STDOUT_FILENO), "w");
+    dup2(STDERR_FILENO, STDOUT_FILENO);
     libZelkaExPlayer_Initialize(128);
     QJsonObject report;
     report["first_frame"] = firstFrameTable();
@@ -235,6 +244,7 @@ int main(int argc, char **argv)
     report["memory_1080p"] = memoryFigures();
     report["close_stalled_rtsp"] = closeFigures();
     libZelkaExPlayer_Deinitialize();
-    fputs(QJsonDocument(report).toJson(QJsonDocument::Indented).constData(), stdout);
+    fputs(QJsonDocument(report).toJson(QJsonDocument::Indented).constData(), reportOut);
+    fclose(reportOut);
     return 0;
 }

@@ -26,6 +26,8 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/CameraTile/NarrowToolBar.qml
     qml/HomePage/CameraTile/ReplayProgressBar.qml
     qml/HomePage/CameraTile/StatisticsLabel.qml
+    qml/HomePage/CameraTile/TalkBack.qml
+    qml/HomePage/CameraTile/TileMenu.qml
     qml/HomePage/CameraTile/WideToolBar.qml
     qml/HomePage/Dashboard/LoadChart.qml
     qml/HomePage/Dashboard/LoadToolTip.qml
@@ -33,11 +35,11 @@ set(ZELKA_QML_HELPER_FILES
     qml/HomePage/DeviceToolTipLink.qml
     qml/HomePage/DeviceTree/ChannelLine.qml
     qml/HomePage/DeviceTree/ChannelRow.qml
+    qml/HomePage/DeviceTree/ChildList.qml
     qml/HomePage/DeviceTree/DeviceRow.qml
     qml/HomePage/DeviceTree/DeviceTreeView.qml
     qml/HomePage/DeviceTree/ExpandButton.qml
     qml/HomePage/DeviceTree/ReplyGate.qml
-    qml/HomePage/DeviceTree/RowKeeper.qml
     qml/HomePage/DeviceTree/ServerChannelRow.qml
     qml/HomePage/DeviceTree/TreeFrame.qml
     qml/HomePage/DeviceTree/TreeRow.qml

@@ -33,6 +33,22 @@ Item {
         view.closeAllCamera();
     }
 
+    // What takes tiles out of sight and brings them back, as the operator does: another
+    // layout, a maximised tile (a double-click moves it into the view), another page.
+    function switchLayout(index) {
+        view.currentLayout = index;
+    }
+
+    function maximise(index, on) {
+        const camera = view.cameraAt(index);
+        camera.parent = on ? camera.fillParent : camera.noFillParent;
+        view.setCurrentCamera(camera);
+    }
+
+    function showPage(on) {
+        page.visible = on;
+    }
+
     // Milliseconds of one recomputation of every layout, over `rounds`.
     function recalcMs(rounds) {
         const started = Date.now();

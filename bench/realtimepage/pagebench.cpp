@@ -6,9 +6,15 @@
 //                      time until every tile shows video, pictures drawn per second
 //                      against the stream's rate (key frames in key-frame mode), CPU
 //                      per drawn picture against ffmpeg on the same stream, memory per tile
+//   --hide WHAT        with play: once every tile shows video, tiles go out of sight
+//                      ("layout:N" another layout, "maximise" tile 0 over the others,
+//                      "page" the page hidden): CPU and the pictures decoded and drawn
+//                      by the hidden and the shown tiles; then back in sight: the time
+//                      until each tile shown again draws a new picture
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +23,7 @@
 #include <QQuickStyle>
 #include <QQuickWindow>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "baselines.h"
@@ -44,6 +51,7 @@ struct Options
     QString password;
     QString layoutFile;
     QString streamUrl;
+    QString hide;
     int layout = 0;
     int tiles = 0;
     int firstChannel = 0;
@@ -54,7 +62,7 @@ Options parse(const QCoreApplication &app)
 {
     QCommandLineParser parser;
     for (const char *name : {"scenario", "host", "port", "user", "password", "layout-file", "stream-url", "layout",
-                             "tiles", "first-channel", "seconds"})
+                             "tiles", "first-channel", "seconds", "hide"})
         parser.addOption({QString::fromLatin1(name), QString::fromLatin1(name), QStringLiteral("value")});
     parser.process(app);
     Options options;
@@ -65,6 +73,7 @@ Options parse(const QCoreApplication &app)
     options.password = parser.value("password");
     options.layoutFile = parser.value("layout-file");
     options.streamUrl = parser.value("stream-url");
+    options.hide = parser.value("hide");
     options.layout = parser.value("layout").toInt();
     options.tiles = parser.value("tiles").toInt();
     options.firstChannel = parser.value("first-channel").toInt();
@@ -137,6 +146,95 @@ QJsonObject emptyPage(QQuickWindow &window, QObject *page, const Options &option
     return result;
 }
 
+quint64 receivedPictures(const QList<VideoItem *> &items)
+{
+    quint64 received = 0;
+    for (VideoItem *item : items)
+        received += item->receivedFrameCount();
+    return received;
+}
+
+QList<VideoItem *> inSight(const QList<VideoItem *> &items, bool visible)
+{
+    QList<VideoItem *> chosen;
+    for (VideoItem *item : items) {
+        if (item->isVisible() == visible)
+            chosen << item;
+    }
+    return chosen;
+}
+
+// Takes tiles out of sight (on) or brings them back (off), as the option says.
+void hideTiles(QObject *page, const QString &what, int playedLayout, bool on)
+{
+    if (what.startsWith(QLatin1String("layout:"))) {
+        const int layout = on ? what.mid(7).toInt() : playedLayout;
+        QMetaObject::invokeMethod(page, "switchLayout", Q_ARG(QVariant, layout));
+    } else if (what == QLatin1String("maximise")) {
+        QMetaObject::invokeMethod(page, "maximise", Q_ARG(QVariant, 0), Q_ARG(QVariant, on));
+    } else if (what == QLatin1String("page")) {
+        QMetaObject::invokeMethod(page, "showPage", Q_ARG(QVariant, !on));
+    }
+}
+
+double median(QList<qint64> values)
+{
+    if (values.isEmpty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    const qsizetype middle = values.size() / 2;
+    return values.size() % 2 ? double(values[middle]) : (values[middle - 1] + values[middle]) / 2.0;
+}
+
+// Hidden tiles keep their streams; what they cost out of sight, and how soon each shows a
+// new picture once back in sight.
+void measureHidden(QJsonObject &result, QQuickWindow &window, QObject *page, const Options &options)
+{
+    const QList<VideoItem *> all = videoItems(window);
+    hideTiles(page, options.hide, options.layout, true);
+    waitMs(2000);
+    const QList<VideoItem *> hidden = inSight(all, false);
+    const QList<VideoItem *> shown = inSight(all, true);
+    const quint64 hiddenReceived = receivedPictures(hidden);
+    const quint64 hiddenDrawn = drawnPictures(hidden);
+    const quint64 shownReceived = receivedPictures(shown);
+    const quint64 shownDrawn = drawnPictures(shown);
+    const CpuSplit before = processCpu();
+    QElapsedTimer measured;
+    measured.start();
+    waitMs(options.seconds * 1000);
+    const double seconds = measured.elapsed() / 1000.0;
+    const CpuSplit spent = difference(processCpu(), before);
+    result["hide"] = options.hide;
+    result["hidden_tiles"] = int(hidden.size());
+    result["shown_tiles"] = int(shown.size());
+    result["cpu_percent"] = rounded(spent.total * 100 / seconds, 1);
+    result["cpu_ms_per_second"] = cpuObject(spent, seconds);
+    result["hidden_decoded_fps"] = rounded(double(receivedPictures(hidden) - hiddenReceived) / seconds, 2);
+    result["hidden_drawn_fps"] = rounded(double(drawnPictures(hidden) - hiddenDrawn) / seconds, 2);
+    result["shown_decoded_fps"] = rounded(double(receivedPictures(shown) - shownReceived) / seconds, 2);
+    result["shown_drawn_fps"] = rounded(double(drawnPictures(shown) - shownDrawn) / seconds, 2);
+
+    QHash<VideoItem *, quint64> drawnAtShow;
+    for (VideoItem *item : hidden)
+        drawnAtShow.insert(item, item->drawnFrameCount());
+    QHash<VideoItem *, qint64> firstPictureMs;
+    QElapsedTimer clock;
+    clock.start();
+    hideTiles(page, options.hide, options.layout, false);
+    waitUntil([&] {
+        for (VideoItem *item : hidden) {
+            if (!firstPictureMs.contains(item) && item->drawnFrameCount() > drawnAtShow.value(item))
+                firstPictureMs.insert(item, clock.elapsed());
+        }
+        return firstPictureMs.size() == hidden.size();
+    }, kPatienceMs);
+    const QList<qint64> times = firstPictureMs.values();
+    result["shown_again"] = int(times.size());
+    result["first_picture_again_median_ms"] = median(times);
+    result["first_picture_again_max_ms"] = times.isEmpty() ? -1 : double(*std::max_element(times.begin(), times.end()));
+}
+
 QJsonObject playing(QQuickWindow &window, QObject *page, const Options &options)
 {
     const double startMb = residentMegabytes();
@@ -161,6 +259,12 @@ QJsonObject playing(QQuickWindow &window, QObject *page, const Options &options)
     result["showing_video"] = showingVideo(items);
     result["all_shown_ms"] = allShown ? qint64(clock.elapsed()) : qint64(-1);
     waitMs(2000);
+    if (!options.hide.isEmpty()) {
+        measureHidden(result, window, page, options);
+        QMetaObject::invokeMethod(page, "stopCarousel");
+        waitMs(1500);
+        return result;
+    }
     const quint64 drawnBefore = drawnPictures(items);
     const CpuSplit before = processCpu();
     QElapsedTimer measured;

@@ -1,10 +1,8 @@
 #include "geomap.h"
 
-#include <QHash>
 #include <QMatrix4x4>
 #include <QPointer>
 #include <QQuickWindow>
-#include <QSet>
 
 #include <cmath>
 #include <mutex>
@@ -13,6 +11,7 @@
 #include "mapprojection.h"
 #include "mapquickitem.h"
 #include "mapsource.h"
+#include "maptilelayer.h"
 #include "maptilenode.h"
 #include "tilestore.h"
 #include "webmercator.h"
@@ -20,14 +19,6 @@
 namespace {
 
 constexpr qreal kDefaultZoomLevel = 8.0;
-// Levels above a missing tile searched for a picture to stand in while it loads.
-constexpr int kStandInLevels = 4;
-
-int wrapped(int column, int columns)
-{
-    const int rest = column % columns;
-    return rest < 0 ? rest + columns : rest;
-}
 
 qreal normalisedBearing(qreal bearing)
 {
@@ -62,11 +53,6 @@ public:
 
     int tileLevel() const;
     void collectTiles(const MapProjection &projection);
-    QImage pictureFor(const TileKey &key);
-    bool standIn(const TileKey &key, TileDraw *draw, TileKey *used);
-    void onTileReady(const TileKey &key, const QImage &picture);
-    void onTileFailed(const TileKey &key);
-    void onCleared();
     void publishFrame();
 
     static qsizetype typeCount(QQmlListProperty<GeoMapType> *list);
@@ -85,11 +71,7 @@ public:
     QPointer<GeoMapType> activeType;
     QList<QPointer<MapQuickItem>> items;
 
-    // Pictures drawn now, by tile; stale ones are shown until their fresh copy arrives.
-    QHash<TileKey, QImage> held;
-    QSet<TileKey> stale;
-    QSet<TileKey> needed;
-    QList<TileKey> neededInOrder; // nearest to the centre first
+    MapTileLayer tiles;
     // The next frame, built on the GUI thread; published under the lock for the render thread.
     MapFrame frame;
     std::mutex publishedLock;
@@ -105,12 +87,19 @@ void GeoMapPrivate::connectPlugin()
         pluginConnections.clear();
         adoptTypes();
     });
-    TileStore *tiles = plugin->tileStore();
-    pluginConnections << QObject::connect(tiles, &TileStore::tileReady, q,
-                                          [this](const TileKey &key, const QImage &picture) { onTileReady(key, picture); });
-    pluginConnections << QObject::connect(tiles, &TileStore::tileFailed, q,
-                                          [this](const TileKey &key) { onTileFailed(key); });
-    pluginConnections << QObject::connect(tiles, &TileStore::cleared, q, [this] { onCleared(); });
+    TileStore *store = plugin->tileStore();
+    pluginConnections << QObject::connect(store, &TileStore::tileReady, q, [this](const TileKey &key, const QImage &picture) {
+        if (tiles.tileReady(key, picture))
+            q->polish();
+    });
+    pluginConnections << QObject::connect(store, &TileStore::tileFailed, q, [this](const TileKey &key) {
+        if (tiles.tileFailed(key))
+            q->polish();
+    });
+    pluginConnections << QObject::connect(store, &TileStore::cleared, q, [this] {
+        tiles.storeCleared();
+        q->polish();
+    });
 }
 
 void GeoMapPrivate::disconnectPlugin()
@@ -118,16 +107,15 @@ void GeoMapPrivate::disconnectPlugin()
     for (const QMetaObject::Connection &connection : std::as_const(pluginConnections))
         QObject::disconnect(connection);
     pluginConnections.clear();
-    if (TileStore *tiles = store())
-        tiles->release(q);
+    if (TileStore *tileStore = store())
+        tileStore->release(q);
 }
 
 void GeoMapPrivate::adoptTypes()
 {
     types = plugin ? plugin->mapTypes() : QList<GeoMapType *>();
     // Layers are numbered anew with every source.
-    held.clear();
-    stale.clear();
+    tiles.forget();
     if (activeType && !types.contains(activeType.data())) {
         activeType = nullptr;
         emit q->activeMapTypeChanged();
@@ -185,104 +173,15 @@ int GeoMapPrivate::tileLevel() const
     return qBound(0, int(std::floor(camera.zoomLevel + 1e-9)), highest);
 }
 
-QImage GeoMapPrivate::pictureFor(const TileKey &key)
-{
-    const auto heldPicture = held.constFind(key);
-    if (heldPicture != held.constEnd() && !stale.contains(key))
-        return *heldPicture;
-    const QImage fresh = store()->tile(key);
-    if (!fresh.isNull()) {
-        stale.remove(key);
-        return fresh;
-    }
-    // Still needed while on its way, or failed (so that it is not fetched again while in view).
-    needed.insert(key);
-    neededInOrder.append(key);
-    if (heldPicture != held.constEnd() && !store()->hasFailed(key))
-        return *heldPicture;
-    return {};
-}
-
-bool GeoMapPrivate::standIn(const TileKey &key, TileDraw *draw, TileKey *used)
-{
-    TileKey above = key;
-    for (int depth = 1; depth <= kStandInLevels && above.z > 0; ++depth) {
-        above = above.parent();
-        QImage picture = held.value(above);
-        if (picture.isNull())
-            picture = store()->tile(above);
-        if (picture.isNull())
-            continue;
-        const int parts = 1 << depth;
-        const double width = double(picture.width()) / parts;
-        const double height = double(picture.height()) / parts;
-        *used = above;
-        draw->picture = picture;
-        draw->source = QRectF((key.x - (above.x << depth)) * width, (key.y - (above.y << depth)) * height, width, height);
-        return true;
-    }
-    return false;
-}
-
 void GeoMapPrivate::collectTiles(const MapProjection &projection)
 {
     const int level = tileLevel();
-    const int size = tileSize();
     const QPoint origin = projection.centerTile(level);
-    const QList<QPoint> cells = projection.visibleTiles(level, GeoMap::kMaximumTiles);
-    const int columns = 1 << level;
-    QHash<TileKey, QImage> nextHeld;
-    needed.clear();
-    neededInOrder.clear();
-    TileDrawList draws;
-    for (const QPoint &cell : cells) {
-        const TileKey key{activeType->layer(), level, wrapped(cell.x(), columns), cell.y()};
-        TileDraw draw;
-        TileKey standInKey;
-        draw.cell = TileKey{key.layer, level, cell.x(), cell.y()};
-        draw.target = QRectF((cell.x() - origin.x()) * size, (cell.y() - origin.y()) * size, size, size);
-        draw.picture = pictureFor(key);
-        if (!draw.picture.isNull()) {
-            draw.source = QRectF(QPointF(0, 0), draw.picture.size());
-            nextHeld.insert(key, draw.picture);
-        } else if (standIn(key, &draw, &standInKey)) {
-            nextHeld.insert(standInKey, draw.picture);
-        } else {
-            continue;
-        }
-        draws.append(draw);
-    }
-    held = nextHeld;
-    stale.intersect(QSet<TileKey>(held.keyBegin(), held.keyEnd()));
-    store()->setWanted(q, neededInOrder);
-    frame.draws = draws;
+    frame.draws = tiles.collect(store(), q, activeType->layer(), level, projection.visibleTiles(level, GeoMap::kMaximumTiles),
+                                origin, tileSize());
     frame.transform = QMatrix4x4(projection.levelTransform(level, origin));
     const double horizon = qBound(0.0, projection.horizonY(), q->height());
     frame.ground = QRectF(0, horizon, q->width(), q->height() - horizon);
-}
-
-void GeoMapPrivate::onTileReady(const TileKey &key, const QImage &picture)
-{
-    if (!needed.contains(key))
-        return;
-    held.insert(key, picture);
-    stale.remove(key);
-    q->polish();
-}
-
-void GeoMapPrivate::onTileFailed(const TileKey &key)
-{
-    if (!needed.contains(key))
-        return;
-    held.remove(key);
-    stale.remove(key);
-    q->polish();
-}
-
-void GeoMapPrivate::onCleared()
-{
-    stale = QSet<TileKey>(held.keyBegin(), held.keyEnd());
-    q->polish();
 }
 
 void GeoMapPrivate::publishFrame()
@@ -589,6 +488,9 @@ void GeoMap::itemChange(ItemChange change, const ItemChangeData &data)
         if (data.window)
             polish();
         break;
+    case ItemVisibleHasChanged:
+        polish();
+        break;
     default:
         break;
     }
@@ -596,18 +498,13 @@ void GeoMap::itemChange(ItemChange change, const ItemChangeData &data)
 
 void GeoMap::updatePolish()
 {
-    TileStore *tiles = d->store();
-    const bool drawable = tiles && d->activeType && width() > 0 && height() > 0;
+    // A map that is not on show (itself or a page holding it hidden) fetches nothing.
+    const bool drawable = isVisible() && d->store() && d->activeType && width() > 0 && height() > 0;
     if (drawable) {
         d->collectTiles(projection());
     } else {
-        d->held.clear();
-        d->stale.clear();
-        d->needed.clear();
-        d->neededInOrder.clear();
+        d->tiles.release(d->store(), this);
         d->frame.draws.clear();
-        if (tiles)
-            tiles->setWanted(this, {});
     }
     d->publishFrame();
 }

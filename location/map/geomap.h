@@ -19,7 +19,7 @@ class GeoMapPrivate;
 // the centre and tilted in perspective. Where no tile is drawn the map shows `color`
 // (transparent: maps can be stacked). It takes no pointer input of its own; gesture
 // handlers drive it through its properties and methods. Map items added to it are kept
-// on their coordinates.
+// on their coordinates. Tiles are fetched only while the map is on show.
 class GeoMap : public QQuickItem
 {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 namespace {
 
@@ -88,6 +89,27 @@ QUrl localFileUrl(const QString &address)
     return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(path));
 }
 
+// The address without its user and with the query values that are not placeholders hidden.
+QString withoutSecrets(QString address)
+{
+    const int fragment = address.indexOf(QLatin1Char('#'));
+    if (fragment >= 0)
+        address.truncate(fragment);
+    static const QRegularExpression user(QStringLiteral("^([A-Za-z]+://)[^/?@]*@"));
+    address.replace(user, QStringLiteral("\\1"));
+    const int query = address.indexOf(QLatin1Char('?'));
+    if (query < 0)
+        return address;
+    const QStringList placeholders{QStringLiteral("{z}"), QStringLiteral("{x}"), QStringLiteral("{y}")};
+    QStringList items = address.mid(query + 1).split(QLatin1Char('&'));
+    for (QString &item : items) {
+        const int equals = item.indexOf(QLatin1Char('='));
+        if (equals >= 0 && !placeholders.contains(item.mid(equals + 1)))
+            item = item.left(equals + 1) + QLatin1String("***");
+    }
+    return address.left(query + 1) + items.join(QLatin1Char('&'));
+}
+
 } // namespace
 
 MapSource MapSource::fromJson(const QByteArray &json, QStringList *problems)
@@ -155,6 +177,24 @@ QUrl MapSource::tileUrl(int layer, int z, int x, int y, const QString &serverRoo
         return localFileUrl(address);
     case TemplateKind::ServerPath:
         return QUrl(serverRoot + address);
+    case TemplateKind::Invalid:
+        break;
+    }
+    return {};
+}
+
+QString MapSource::loggableTemplate(int layer, const QString &serverRoot) const
+{
+    if (layer < 0 || layer >= m_layers.size())
+        return {};
+    const QString address = m_layers.at(layer).urlTemplate;
+    switch (templateKind(address)) {
+    case TemplateKind::Remote:
+        return withoutSecrets(address);
+    case TemplateKind::LocalFile:
+        return localFileUrl(address).toLocalFile();
+    case TemplateKind::ServerPath:
+        return withoutSecrets(serverRoot + address);
     case TemplateKind::Invalid:
         break;
     }

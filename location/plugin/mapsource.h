@@ -39,6 +39,10 @@ public:
     // The address of one tile; a server path is joined to `serverRoot` ("http://host:port")
     // without a separator, as the pages join the server's own paths.
     QUrl tileUrl(int layer, int z, int x, int y, const QString &serverRoot) const;
+    // The address template of a layer as a log may show it: a server path joined to
+    // `serverRoot`, a folder made absolute, without the user and with every query value
+    // other than {z}, {x} and {y} shown as "***" (tile services put their keys there).
+    QString loggableTemplate(int layer, const QString &serverRoot) const;
 
 private:
     int m_tileSize = kDefaultTileSize;

@@ -20,12 +20,6 @@ QString configuredServerRoot()
     return QStringLiteral("http://") + settings->host() + QLatin1Char(':') + settings->port();
 }
 
-// Tile addresses of commercial services carry keys in their query; logs never show them.
-QString loggableAddress(const QUrl &url)
-{
-    return url.toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment);
-}
-
 // Why a fetch failed, without the address: error texts repeat it whole, user and key included.
 QString failureReason(const QNetworkReply *reply)
 {
@@ -59,7 +53,8 @@ public:
     QSet<TileKey> allWanted() const;
     void fetch(const TileKey &key);
     void finish(const TileKey &key, QNetworkReply *reply);
-    void fail(const TileKey &key, const QString &address, const QString &reason);
+    void fail(const TileKey &key, const QString &reason);
+    void report(const TileKey &key, const QString &reason);
     void abandon(const TileKey &key);
     void abandonAll();
 
@@ -69,6 +64,8 @@ public:
     QCache<TileKey, QImage> cache;
     QHash<TileKey, QNetworkReply *> fetching;
     QSet<TileKey> failed;
+    // Layers whose failure was logged: a source that fails says so once, not per tile.
+    QSet<int> reported;
     QHash<const void *, QSet<TileKey>> wanted;
 };
 
@@ -84,7 +81,7 @@ void TileStorePrivate::fetch(const TileKey &key)
 {
     const QUrl url = source.tileUrl(key.layer, key.z, key.x, key.y, configuredServerRoot());
     if (!url.isValid()) {
-        fail(key, url.toString(), QStringLiteral("no valid address"));
+        fail(key, QStringLiteral("no valid address"));
         return;
     }
     QNetworkReply *reply = network.get(QNetworkRequest(url));
@@ -98,14 +95,13 @@ void TileStorePrivate::finish(const TileKey &key, QNetworkReply *reply)
     if (fetching.value(key) != reply) // abandoned
         return;
     fetching.remove(key);
-    const QString address = loggableAddress(reply->url());
     if (reply->error() != QNetworkReply::NoError) {
-        fail(key, address, failureReason(reply));
+        fail(key, failureReason(reply));
         return;
     }
     QImage picture;
     if (!picture.loadFromData(reply->readAll())) {
-        fail(key, address, QStringLiteral("the reply is not a picture"));
+        fail(key, QStringLiteral("the reply is not a picture"));
         return;
     }
     picture = uploadable(picture);
@@ -113,14 +109,24 @@ void TileStorePrivate::finish(const TileKey &key, QNetworkReply *reply)
     emit q->tileReady(key, picture);
 }
 
-void TileStorePrivate::fail(const TileKey &key, const QString &address, const QString &reason)
+void TileStorePrivate::fail(const TileKey &key, const QString &reason)
 {
     failed.insert(key);
+    if (!reported.contains(key.layer))
+        report(key, reason);
+    emit q->tileFailed(key);
+}
+
+void TileStorePrivate::report(const TileKey &key, const QString &reason)
+{
+    reported.insert(key.layer);
     const QString typeName = key.layer >= 0 && key.layer < source.layers().size() ? source.layers().at(key.layer).name
                                                                                  : QString();
-    qCWarning(lcLocation).noquote() << QStringLiteral("map tile %1/%2/%3 of \"%4\" failed (%5): %6")
-                                           .arg(key.z).arg(key.x).arg(key.y).arg(typeName, address, reason);
-    emit q->tileFailed(key);
+    const QString tile = QStringLiteral("%1/%2/%3").arg(key.z).arg(key.x).arg(key.y);
+    qCWarning(lcLocation).noquote()
+        << QStringLiteral("map type \"%1\" gets no tiles from %2: %3 (first at tile %4); check its \"url\" in the map "
+                          "source; later failures of this map type are not logged")
+               .arg(typeName, source.loggableTemplate(key.layer, configuredServerRoot()), reason, tile);
 }
 
 void TileStorePrivate::abandon(const TileKey &key)
@@ -156,6 +162,7 @@ void TileStore::setSource(const MapSource &source)
     d->abandonAll();
     d->cache.clear();
     d->failed.clear();
+    d->reported.clear();
     d->source = source;
 }
 

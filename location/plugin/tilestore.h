@@ -12,8 +12,9 @@ class TileStorePrivate;
 
 // The tiles of one plugin, shared by all its maps: fetched on the GUI thread's event loop
 // without a token (it never waits), kept in a cache bounded in bytes. Each map says which
-// tiles it still needs; fetches nobody needs any more are abandoned. A failed tile is
-// logged once and not fetched again while some map still needs it.
+// tiles it still needs; fetches nobody needs any more are abandoned. A failed tile is not
+// fetched again while some map still needs it; the first failure of each map type is
+// logged, in one line naming its address template, the later ones are not.
 class TileStore : public QObject
 {
     Q_OBJECT

@@ -72,6 +72,9 @@ public slots:
     QString getAlarmMethod(int method);
     QString getAlarmType(int method, int type);
     QString getTalkUrl(int deviceId, int channelId);
+    // An address as the log may show it: user name and password, and the values of
+    // "token" and "password" query items, read "***".
+    QString maskedUrl(QString url);
 
     void login(QString username, QString password, QString captcha, QJSValue callback = QJSValue());
     void logout(QJSValue callback = QJSValue());

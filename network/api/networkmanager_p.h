@@ -63,8 +63,11 @@ public:
     UdpWorker *udpWorker = nullptr;
     // Requests handed over and not yet finished; released with the client.
     QSet<HttpRequest *> pending;
-    // PTZ commands, one channel's in turn.
-    SerialQueue ptzQueue;
+    // PTZ commands, one channel's in turn. A command waits for the previous one's answer
+    // at most this long: a camera must stop soon after the operator lets go, even when
+    // the server sits on the start.
+    static constexpr int PtzPatienceMs = 1000;
+    SerialQueue ptzQueue{PtzPatienceMs};
     QHash<QString, HttpRequest *> recordDownloads;
     QHash<QString, HttpRequest *> deviceRecordDownloads;
     QHash<QString, HttpRequest *> alarmRecordDownloads;

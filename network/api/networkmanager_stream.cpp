@@ -51,6 +51,11 @@ QString NetworkManager::getTalkUrl(int deviceId, int channelId)
         + QString::number(channelId);
 }
 
+QString NetworkManager::maskedUrl(QString url)
+{
+    return SecretMask::url(QUrl(url));
+}
+
 void NetworkManager::getChannelToken(int channelId, QJSValue callback)
 {
     d->send(d->newRequest(QStringLiteral("api/v1/gettoken?channel=") + QString::number(channelId)),
@@ -126,7 +131,9 @@ void NetworkManager::ptzControl(int deviceId, int channelId, NetworkManager::Ptz
     qDebug() << "ptzControl" << SecretMask::text(query.toString());
     // Each request has its own connection: sent at once, a stop could reach the server
     // before the start it ends and leave the camera moving. The commands of a channel
-    // therefore go out in turn, each when the one before it was answered or failed.
+    // therefore go out in turn, each when the one before it was answered or failed, or
+    // after a short patience (the one before it is on the wire by then), so that an
+    // unanswered start cannot hold the stop back until the transport gives up.
     const QString path = QStringLiteral("api/v1/ptzcontrol?") + query.toString();
     const QString channel = QStringLiteral("%1/%2").arg(deviceId).arg(channelId);
     d->ptzQueue.enqueue(channel, [this, path, callback](const SerialQueue::Done &done) {

@@ -2,7 +2,7 @@
 
 #include <QDebug>
 #include <QEventLoop>
-#include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QNetworkAccessManager>
@@ -165,12 +165,15 @@ void HttpManagerPrivate::wireApiReply(HttpRequest *request, QNetworkReply *reply
 
 void HttpManagerPrivate::startDownload(HttpRequest *request)
 {
-    if (QFile::exists(request->filePath) && !QFile::remove(request->filePath)) {
+    // A file already there stays until the new body is complete: a repeat that fails or
+    // is stopped must not cost the copy the operator already has.
+    const QFileInfo existing(request->filePath);
+    if (existing.exists() && (existing.isDir() || !existing.isWritable())) {
         finishWith(request, HttpRequest::LocalFileError, kFileExists);
         return;
     }
-    // The body goes to a temporary file beside the target, renamed into place only
-    // when the whole body arrived: a failed or stopped download leaves no file.
+    // The body goes to a temporary file beside the target, renamed over it only when
+    // the whole body arrived: a failed or stopped download leaves the folder as it was.
     auto *file = new QSaveFile(request->filePath);
     if (!file->open(QIODevice::WriteOnly)) {
         const QString text = file->errorString();

@@ -46,6 +46,10 @@ Item {
 
     // Serial of the latest query: an answer carrying another one is stale.
     property int __querySerial: 0
+    // Serial of the latest query answered. While they differ, the rows on screen belong
+    // to an earlier page, filter or search than the bar shows: no "删除本页" then.
+    property int __shownSerial: 0
+    readonly property bool queryOut: __querySerial !== __shownSerial
     property bool __built: false
 
     // Record downloads by channel name, channel id and alarm time: the rows come and go
@@ -61,6 +65,7 @@ Item {
                                     alarmTypeComboBox.currentIndex, (count, list) => {
             if (serial !== root.__querySerial)
                 return;
+            root.__shownSerial = serial;
             root.alarmTotal = count;
             alarmListModel.clear();
             for (const alarm of list)
@@ -91,6 +96,8 @@ Item {
     }
 
     function deletePage() {
+        if (queryOut)
+            return;
         const ids = [];
         for (let row = 0; row < alarmListModel.count; ++row)
             ids.push(alarmListModel.get(row).ID);
@@ -111,8 +118,9 @@ Item {
         return JSON.stringify([channelName, channelId, alarmTime]);
     }
 
-    function downloadRecord(record, channelName, channelId, alarmTime) {
-        downloads.start(downloadKey(channelName, channelId, alarmTime), (progress, finished) => {
+    // `owner` names the alarm whose row asks; the answer is that of downloads.start().
+    function downloadRecord(record, channelName, channelId, alarmTime, owner) {
+        return downloads.start(downloadKey(channelName, channelId, alarmTime), owner, (progress, finished) => {
             networkManager.downAlarmRecord(record, channelName, channelId, alarmTime, progress, finished);
         }, (success, errorString) => {
             if (success)
@@ -122,8 +130,11 @@ Item {
         });
     }
 
-    function stopDownload(channelName, channelId, alarmTime) {
-        networkManager.stopDownloadAlarmRecord(channelName, channelId, alarmTime);
+    // Another alarm of the same channel and second downloads into the same file: only
+    // the row that started the running download may stop it.
+    function stopDownload(channelName, channelId, alarmTime, owner) {
+        if (downloads.owns(downloadKey(channelName, channelId, alarmTime), owner))
+            networkManager.stopDownloadAlarmRecord(channelName, channelId, alarmTime);
     }
 
     function recordAddress(path) {
@@ -275,7 +286,14 @@ Item {
                 width: 100 * root.s
                 height: 30 * root.s
                 text: "删除本页"
+                enabled: !root.queryOut
+                // Fades, so that a quick answer hardly shows.
+                opacity: enabled ? 1 : 0.5
                 onClicked: root.deletePage()
+
+                Behavior on opacity {
+                    NumberAnimation { duration: 300 }
+                }
             }
         }
 

@@ -18,6 +18,11 @@ MouseArea {
     readonly property real s: styleManager.scaleRatio
     readonly property bool hasRecord: text(model.AlarmRecord) !== ""
     readonly property string downloadKey: page.downloadKey(model.ChannelName, model.ChannelID, model.AlarmTime)
+    // The alarm: its row, made again, takes its download back; another alarm's row with
+    // the same key does not.
+    readonly property string downloadOwner: "alarm " + text(model.ID)
+    // The last start was refused: a download of that file is running.
+    property bool downloadRefused: false
 
     function text(value) {
         return value === undefined || value === null ? "" : String(value);
@@ -26,7 +31,7 @@ MouseArea {
     hoverEnabled: true
     // A row made again while its download runs shows that download's popup again.
     Component.onCompleted: {
-        if (page.downloads.isRunning(downloadKey))
+        if (page.downloads.owns(downloadKey, downloadOwner))
             downloadPopup.open();
     }
     onEntered: hovered = true
@@ -141,8 +146,10 @@ MouseArea {
                     height: 30 * rootItem.s
                     normalImage: styleManager.style.image("RecordManage-DownloadIcon")
                     onClicked: {
-                        rootItem.page.downloadRecord(rootItem.model.AlarmRecord, rootItem.model.ChannelName,
-                                                     rootItem.model.ChannelID, rootItem.model.AlarmTime);
+                        const answer = rootItem.page.downloadRecord(rootItem.model.AlarmRecord, rootItem.model.ChannelName,
+                                                                    rootItem.model.ChannelID, rootItem.model.AlarmTime,
+                                                                    rootItem.downloadOwner);
+                        rootItem.downloadRefused = answer === "refused";
                         downloadPopup.open();
                     }
 
@@ -150,15 +157,22 @@ MouseArea {
                         id: downloadPopup
                         objectName: "downloadPopup"
                         textColor: rootItem.page.textColor
-                        progress: rootItem.page.downloads.progress(rootItem.downloadKey)
+                        // Another row's download of the same file is not this popup's.
+                        progress: rootItem.page.downloads.owns(rootItem.downloadKey, rootItem.downloadOwner)
+                                  ? rootItem.page.downloads.progress(rootItem.downloadKey) : 0
+                        message: rootItem.downloadRefused ? "录像正在下载" : ""
                         onStopRequested: rootItem.page.stopDownload(rootItem.model.ChannelName, rootItem.model.ChannelID,
-                                                                    rootItem.model.AlarmTime)
+                                                                    rootItem.model.AlarmTime, rootItem.downloadOwner)
 
                         Connections {
                             target: rootItem.page.downloads
 
-                            function onFinished(key, success) {
-                                if (success && key === rootItem.downloadKey)
+                            function onFinished(key, owner, success) {
+                                if (key !== rootItem.downloadKey)
+                                    return;
+                                if (!rootItem.page.downloads.isRunning(key))
+                                    rootItem.downloadRefused = false;
+                                if (success && owner === rootItem.downloadOwner)
                                     downloadPopup.close();
                             }
                         }

@@ -1,6 +1,7 @@
 import QtQuick
 import QtPositioning
 import an.location 1.0
+import an.device 1.0
 import "../Widgets" as Widgets
 import "../HomePage" as HomePage
 import "../VideoSquare" as VideoSquare
@@ -9,8 +10,9 @@ import "../Api/api.js" as Api
 // The electronic map: two stacked maps (a base and the street layer over it) under the
 // sky that a tilted horizon shows, driven by the gesture area. A device or channel
 // picked in the side panel puts a pin at each located online channel of its list and
-// glides the map there; a pin opens a live tile above itself. Positions arrive in
-// WGS-84 and are shown in GCJ-02.
+// glides the map there; a pin opens a live tile above itself. Pins of the device list's
+// channels follow them by id when the list is refreshed. Positions arrive in WGS-84 and
+// are shown in GCJ-02.
 Item {
     id: electronicMap
 
@@ -38,6 +40,13 @@ Item {
         const latitude = degrees(channel.gpsLatitude);
         const longitude = degrees(channel.gpsLongitude);
         return isFinite(latitude) && isFinite(longitude) && latitude !== 0 && longitude !== 0;
+    }
+
+    // What a pin shows and its tile plays of a channel, kept apart from the channel object.
+    function copyOf(channel) {
+        return { channelID: channel.channelID, parentDeviceID: channel.parentDeviceID, name: channel.name,
+                 online: channel.online, gpsLatitude: channel.gpsLatitude, gpsLongitude: channel.gpsLongitude,
+                 snapUrl: channel.snapUrl };
     }
 
     function centreOn(channel) {
@@ -121,6 +130,14 @@ Item {
             property var channelList: []
             // The pins themselves, so that a clear can stop and release them.
             property var pins: []
+            // The server's start is where the map opens; only the centres set after it glide.
+            property bool started: false
+            // Counts device-list refreshes and clears: channels that arrive for an earlier
+            // one are not taken.
+            property int generation: 0
+            // The stacking order of the pin whose tile opened last: an open tile stands above
+            // every pin, the latest above the others.
+            property int topPin: 0
 
             function setMapType(__map, __type) {
                 const types = __map.supportedMapTypes;
@@ -137,7 +154,8 @@ Item {
                 if (channelList.indexOf(info.channelID) >= 0)
                     return;
                 channelList.push(info.channelID);
-                const pin = deviceComponent.createObject(map, { info: info });
+                const pin = deviceComponent.createObject(map, { info: info, channelId: info.channelID,
+                                                                      listed: info instanceof ChannelInfo });
                 pins.push(pin);
                 addMapItem(pin);
             }
@@ -145,6 +163,7 @@ Item {
             // A playing tile is stopped (the server is told) before its pin goes.
             function clearChannels() {
                 const gone = pins;
+                ++generation;
                 channelList = [];
                 pins = [];
                 clearMapItems();
@@ -152,6 +171,79 @@ Item {
                     pin.stop();
                     pin.destroy();
                 }
+            }
+
+            function removePins(gone) {
+                if (gone.length === 0)
+                    return;
+                const ids = new Set(gone.map(pin => pin.channelId));
+                const leaving = new Set(gone);
+                channelList = channelList.filter(id => !ids.has(id));
+                pins = pins.filter(pin => !leaving.has(pin));
+                for (const pin of gone) {
+                    pin.stop();
+                    removeMapItem(pin);
+                    pin.destroy();
+                }
+            }
+
+            // The device list was replaced and its old channel objects are being deleted:
+            // each pin of that list keeps a copy of its channel until its device's new
+            // channels arrive, then takes the one of its id. Pins whose device or channel
+            // is gone, or no longer online at a position, go. (Within this item `Map` is
+            // the map type, so plain objects serve as tables.)
+            function followDeviceList() {
+                const waiting = {};
+                let count = 0;
+                for (const pin of pins) {
+                    if (!pin.listed)
+                        continue;
+                    pin.info = electronicMap.copyOf(pin.info);
+                    const deviceId = pin.info.parentDeviceID;
+                    (waiting[deviceId] = waiting[deviceId] || []).push(pin);
+                    ++count;
+                }
+                if (count === 0)
+                    return;
+                const current = ++generation;
+                const devices = deviceManager.deviceList;
+                for (let i = 0; i < devices.length; ++i) {
+                    const held = waiting[devices[i].deviceID];
+                    if (held === undefined)
+                        continue;
+                    delete waiting[devices[i].deviceID];
+                    awaitChannels(devices[i], held, current);
+                }
+                for (const deviceId in waiting)
+                    removePins(waiting[deviceId]);
+            }
+
+            function awaitChannels(device, held, current) {
+                if (device.channelList.length > 0) {
+                    adoptChannels(device.channelList, held);
+                    return;
+                }
+                const arrived = () => {
+                    device.channelListChanged.disconnect(arrived);
+                    if (current === generation)
+                        adoptChannels(device.channelList, held);
+                };
+                device.channelListChanged.connect(arrived);
+            }
+
+            function adoptChannels(channels, held) {
+                const byId = {};
+                for (let i = 0; i < channels.length; ++i)
+                    byId[channels[i].channelID] = channels[i];
+                const gone = [];
+                for (const pin of held) {
+                    const channel = byId[pin.channelId];
+                    if (electronicMap.located(channel))
+                        pin.info = channel;
+                    else
+                        gone.push(pin);
+                }
+                removePins(gone);
             }
 
             anchors.fill: parent
@@ -171,11 +263,15 @@ Item {
             maximumZoomLevel: 19
 
             Behavior on center {
+                enabled: map.started
+
                 PropertyAnimation {}
             }
 
-            Component.onCompleted: electronicMap.applyStart(networkManager.otherConfig.mapCentre,
-                                                            networkManager.otherConfig.mapZoom)
+            Component.onCompleted: {
+                electronicMap.applyStart(networkManager.otherConfig.mapCentre, networkManager.otherConfig.mapZoom);
+                started = true;
+            }
         }
     }
 
@@ -248,6 +344,14 @@ Item {
         }
     }
 
+    Connections {
+        target: deviceManager
+
+        function onDeviceListChanged() {
+            map.followDeviceList();
+        }
+    }
+
     VideoSquare.DeviceManageSwipeView {
         id: deviceManageView
         objectName: "deviceManageView"
@@ -286,7 +390,12 @@ Item {
             id: pin
 
             property var info: undefined
-            // The tile is shown and plays; its own visibility also follows the map's.
+            // Its channel is an object of the device list, which it follows by id.
+            property bool listed: false
+            // The id it was added with: its record may be replaced, the id stays.
+            property var channelId: undefined
+            // The tile is shown and plays; its own visibility also follows the map's. Its
+            // pin is then raised over the others, which would cover the tile.
             property bool open: false
 
             // Stops the tile if it plays.
@@ -297,7 +406,9 @@ Item {
                 }
             }
 
-            coordinate: info === undefined ? QtPositioning.coordinate()
+            onOpenChanged: z = open ? ++map.topPin : 0
+
+            coordinate: !info ? QtPositioning.coordinate()
                                            : electronicMap.coordinate(electronicMap.degrees(info.gpsLatitude),
                                                                       electronicMap.degrees(info.gpsLongitude))
             anchorPoint.x: picture.width * 0.5
@@ -312,6 +423,15 @@ Item {
                 height: 32 * styleManager.scaleRatio
                 antialiasing: true
                 source: styleManager.style.image("ElectronicMap-CameraIcon")
+
+                // Under the open tile: the clicks that the tile passes on end here, not at
+                // the pins that it covers (a click goes on only to areas that handle it).
+                MouseArea {
+                    anchors.fill: cameraView
+                    visible: cameraView.visible
+                    acceptedButtons: Qt.LeftButton | Qt.RightButton
+                    onClicked: mouse => mouse.accepted = true
+                }
 
                 HomePage.CameraRectangle {
                     id: cameraView
@@ -355,7 +475,7 @@ Item {
 
                 MapToolTip {
                     visible: picture.hovered
-                    text: pin.info === undefined ? "" : "通道名ID: " + pin.info.channelID + "\n" + "通道名字: " + pin.info.name
+                    text: !pin.info ? "" : "通道名ID: " + pin.info.channelID + "\n" + "通道名字: " + pin.info.name
                 }
             }
         }

@@ -184,7 +184,7 @@ Item {
                 // Only closes the drop-down (or the account window, were it open).
                 MenuEntry {
                     objectName: "detailEntry"
-                    text: "个人信息"
+                    text: qsTr("个人信息")
                     normalIcon: styleManager.style.image("Home-Detail-Normal")
                     hoveredIcon: styleManager.style.image("Home-Detail-Clicked")
                     onClicked: {
@@ -198,7 +198,7 @@ Item {
                 // The browser takes the focus, which fades the drop-down out.
                 MenuEntry {
                     objectName: "userManageEntry"
-                    text: "用户管理"
+                    text: qsTr("用户管理")
                     normalIcon: styleManager.style.image("Home-User-Normal")
                     hoveredIcon: styleManager.style.image("Home-User-Clicked")
                     onClicked: Qt.openUrlExternally("http://" + settingManager.settings.host + ":"
@@ -213,7 +213,7 @@ Item {
 
                     property bool isLoggingOut: false
 
-                    text: "退出账号"
+                    text: qsTr("退出账号")
                     normalIcon: styleManager.style.image("Home-Exit-Normal")
                     hoveredIcon: styleManager.style.image("Home-Exit-Clicked")
                     onClicked: {

@@ -2,8 +2,6 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Qt5Compat.GraphicalEffects
-import QtWebSockets
-import an.audio 1.0
 import an.video 1.0
 import an.network 1.0
 import "../Widgets" as Widgets
@@ -68,11 +66,6 @@ Rectangle {
         return value === undefined || value === null || value === "" || isNaN(id) ? -1 : id;
     }
 
-    // Credentials in a stream address stay out of the log.
-    function __masked(url) {
-        return String(url).replace(/\/\/[^\/@]*@/, "//***@");
-    }
-
     function playChannel(info) {
         if (info === undefined || info === null)
             return;
@@ -96,7 +89,8 @@ Rectangle {
                 tile.videoUrl = url;
                 tile.keepaliveUrl = keepalive;
                 keepaliveTimer.restart();
-                console.log("***", tile.__masked(url), keepalive);
+                // Credentials and tokens in the addresses stay out of the log.
+                console.log("***", networkManager.maskedUrl(url), networkManager.maskedUrl(keepalive));
             });
         });
     }
@@ -257,42 +251,6 @@ Rectangle {
             tile.__seekToStart(cameraLoader.item.videoProvider);
     })
 
-    component MyMenuItem: MenuItem {
-        id: menuItem
-
-        property bool separator: true
-
-        x: 2
-        width: contextMenu.availableWidth - 4
-        height: 30 * styleManager.scaleRatio
-
-        contentItem: Text {
-            text: menuItem.text
-            color: textColor
-            font.family: "微软雅黑"
-            font.pointSize: 11 * styleManager.fontScaleRatio
-            horizontalAlignment: Text.AlignHCenter
-            verticalAlignment: Text.AlignVCenter
-        }
-
-        background: Rectangle {
-            color: "transparent"
-            border.width: 1
-            border.color: menuItem.hovered ? textColor : "transparent"
-
-            Behavior on border.color { ColorAnimation { duration: 200 } }
-
-            Rectangle {
-                visible: menuItem.separator
-                anchors.bottom: parent.bottom
-                anchors.horizontalCenter: parent.horizontalCenter
-                width: parent.width * 0.6
-                height: 1
-                color: "#60ffffff"
-            }
-        }
-    }
-
     Timer {
         id: keepaliveTimer
         objectName: "keepaliveTimer"
@@ -382,62 +340,10 @@ Rectangle {
                 tile.setCurrentFunction(tile);
             }
 
-            Menu {
+            CameraTile.TileMenu {
                 id: contextMenu
                 objectName: "contextMenu"
-                z: 10
-                width: 100 * styleManager.scaleRatio
-
-                enter: Transition { NumberAnimation { property: "opacity"; from: 0; to: 1 } }
-                exit: Transition { NumberAnimation { property: "opacity"; from: 1; to: 0 } }
-
-                contentItem: ListView {
-                    implicitHeight: contentHeight
-                    model: contextMenu.contentModel
-                    interactive: false
-                    spacing: 2
-                    currentIndex: contextMenu.currentIndex
-                }
-
-                background: Rectangle {
-                    implicitWidth: 100 * styleManager.scaleRatio
-                    gradient: Gradient {
-                        GradientStop { position: 0; color: "#c039cdc4" }
-                        GradientStop { position: 1; color: "#c039bacd" }
-                    }
-                }
-
-                MyMenuItem {
-                    objectName: "menuClose"
-                    text: qsTr("关闭视频")
-                    onTriggered: tile.stopChannel()
-                }
-                MyMenuItem {
-                    objectName: "menuTalk"
-                    text: tile.isTalking ? qsTr("停止对讲") : qsTr("开始对讲")
-                    onTriggered: tile.__switchTalk()
-                }
-                MyMenuItem {
-                    objectName: "menuRecord"
-                    text: tile.isRecording ? qsTr("停止录制") : qsTr("录制视频")
-                    onTriggered: tile.__switchRecording()
-                }
-                MyMenuItem {
-                    objectName: "menuSnapshot"
-                    text: "抓取快照"
-                    onTriggered: tile.__takeSnapshot()
-                }
-                MyMenuItem {
-                    objectName: "menuFillMode"
-                    text: tile.fillMode === VideoItem.PreserveAspectFit ? "完全填充" : "等比填充"
-                    onTriggered: tile.__switchFillMode()
-                }
-                MyMenuItem {
-                    objectName: "menuVideoInfo"
-                    separator: false
-                    text: tile.videoInfoChecked ? "关闭视频信息" : "显示视频信息"
-                    onTriggered: tile.videoInfoChecked = !tile.videoInfoChecked
-                }
+                host: tile
             }
         }
 
@@ -492,43 +398,20 @@ Rectangle {
             id: rootItem
 
             property alias videoProvider: videoProvider
-            property alias audioInput: audioInput
-            property alias talkWebSocket: talkWebSocket
+            readonly property alias audioInput: talkBack.audioInput
+            readonly property alias talkWebSocket: talkBack.talkWebSocket
             readonly property bool videoValid: videoProvider.sourceValid
 
             function startTalk() {
-                audioInput.start();
-                talkWebSocket.url = networkManager.getTalkUrl(tile.deviceId, tile.channelId);
-                talkWebSocket.talkAddress = talkWebSocket.url;
-                talkWebSocket.active = true;
+                talkBack.start(networkManager.getTalkUrl(tile.deviceId, tile.channelId));
             }
 
             function stopTalk() {
-                audioInput.stop();
-                talkWebSocket.active = false;
-                talkWebSocket.url = "";
+                talkBack.stop();
             }
 
-            SimpleAudioInput {
-                id: audioInput
-                onHasData: data => {
-                    if (talkWebSocket.active)
-                        talkWebSocket.sendBinaryMessage(data);
-                }
-            }
-
-            WebSocket {
-                id: talkWebSocket
-                // The address is emptied as soon as talk-back stops, while the socket reports
-                // its close later: the log names the address that was talked to.
-                property string talkAddress: ""
-                active: false
-                onStatusChanged: {
-                    if (status === WebSocket.Open)
-                        console.log("WebSocket Open:", talkAddress);
-                    else if (status === WebSocket.Closed || status === WebSocket.Error)
-                        console.log("WebSocket Closed:", talkAddress);
-                }
+            CameraTile.TalkBack {
+                id: talkBack
             }
 
             Loader {
@@ -581,6 +464,10 @@ Rectangle {
                     videoUrl: tile.videoUrl
                     enableKeyFrame: tile.enableKeyFrame
                     visible: tile.videoVisible
+                    // Only a picture on screen is decoded: a tile out of sight (a hidden
+                    // cell or page, a maximised tile above it) keeps reading its stream and
+                    // starts again at the next key frame when it shows.
+                    enableDecode: videoProvider.visible
 
                     onSourceValidChanged: {
                         tile.__seekToStart(videoProvider);
@@ -647,7 +534,7 @@ Rectangle {
 
                     sourceComponent: CameraTile.NarrowToolBar {
                         host: tile
-                        level: audioInput.level
+                        level: talkBack.audioInput.level
                     }
                 }
 
@@ -666,7 +553,7 @@ Rectangle {
 
                     sourceComponent: CameraTile.WideToolBar {
                         host: tile
-                        level: audioInput.level
+                        level: talkBack.audioInput.level
                     }
                 }
             }

@@ -359,6 +359,8 @@ Item {
 
         readonly property alias cameraView: cameraView
         readonly property var cameras: [cell1.camera, cell2.camera, cell3.camera, cell4.camera]
+        // A maximised tile covers the others: they keep their streams but draw nothing.
+        readonly property bool hasFillCamera: cameras.some(camera => camera.parent === rootItem)
 
         // The carousel starts on a cleared wall.
         function stopAll() {
@@ -435,6 +437,7 @@ Item {
             isCurrent: cell.view.currentCamera === camera
             fillParent: cell.wall
             noFillParent: cell
+            videoVisible: !cell.wall.hasFillCamera || camera.parent === cell.wall
 
             PtzControlPanel {
                 objectName: "ptzControlPanel" + cell.number

@@ -54,9 +54,9 @@ Item {
     // device playback address.
     property int __playSerial: 0
 
-    // A device download was granted its address: the row of that key (if any) opens
-    // its popup.
-    signal downloadStarted(string key)
+    // A device download was granted its address and asked for (`answer` as of
+    // DownloadTracker.start()): the row of that key (if any) opens its popup.
+    signal downloadStarted(string key, string answer)
     // The answers of flag changes and removals, for the row that shows the record (if
     // it still does).
     signal flagAnswered(int channelID, string startAt, bool success, string errorString)
@@ -141,7 +141,7 @@ Item {
                 return;
             }
             const url = root.recordAddress(result);
-            console.log(url);
+            console.log(networkManager.maskedUrl(url));
             root.showPlayback(title, url);
         });
     }
@@ -161,16 +161,19 @@ Item {
             console.log(errorString);
     }
 
-    // Cloud records download at once; device records first get an address.
+    // Cloud records download at once, answering as DownloadTracker.start() does; device
+    // records first get an address (the answer is then "pending", the rest comes with
+    // downloadStarted). A record's download belongs to its key: another record whose
+    // file name is the same (names differing in blanks and colons) owns nothing of it.
     function download(record) {
         const name = record.name;
         const channelID = record.channelID;
         const startAt = record.startAt;
         if (cloud) {
-            downloads.start(downloadKey(true, record), (progress, finished) => {
+            const cloudKey = downloadKey(true, record);
+            return downloads.start(cloudKey, cloudKey, (progress, finished) => {
                 networkManager.downloadRecord(name, channelID, startAt, progress, finished);
             }, downloadFinished);
-            return true;
         }
         const key = downloadKey(false, record);
         networkManager.getDeviceRecordDownloadUrl(channelID, name, startAt, record.duration, (success, result) => {
@@ -178,16 +181,20 @@ Item {
                 console.log(result);
                 return;
             }
-            root.downloads.start(key, (progress, finished) => {
+            const answer = root.downloads.start(key, key, (progress, finished) => {
                 networkManager.downloadDeviceRecord(result, name, channelID, startAt, progress, finished);
             }, root.downloadFinished);
-            root.downloadStarted(key);
+            root.downloadStarted(key, answer);
         });
-        return false;
+        return "pending";
     }
 
-    // By the table's type at the moment of the stop.
+    // By the table's type at the moment of the stop; only a download that this record
+    // started and that still runs.
     function stopDownload(record) {
+        const key = downloadKey(cloud, record);
+        if (!downloads.owns(key, key))
+            return;
         if (cloud)
             networkManager.stopDownloadRecord(record.name, record.channelID, record.startAt);
         else

@@ -47,13 +47,21 @@ Item {
         for (const record of list) {
             if (record === null || typeof record !== "object" || Array.isArray(record))
                 continue;
-            name = record.name;
+            name = String(record.name ?? "");
             record.channelID = id;
+            record.duration = seconds(record.duration);
             recordListView.model.append(record);
             entries.push(timeLineEntry(record));
         }
-        if (entries.length > 0)
-            recordTimeAxisView.addRecordTimeLine(id, name, entries);
+        // Records announced: the row shows its title, with bars for what was usable.
+        recordTimeAxisView.addRecordTimeLine(id, name, entries);
+    }
+
+    // A length sent as text is read as a number, so that the end of a record is a sum,
+    // not a concatenation; what does not read as a number of seconds counts as 0.
+    function seconds(value) {
+        const number = typeof value === "number" || typeof value === "string" ? Number(value) : NaN;
+        return Number.isFinite(number) ? number : 0;
     }
 
     function timeLineEntry(record) {

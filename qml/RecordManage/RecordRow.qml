@@ -18,15 +18,24 @@ MouseArea {
     readonly property var record: ({ name: model.name, channelID: model.channelID, startAt: model.startAt,
                                      duration: model.duration, hls: model.hls })
     readonly property string downloadKey: view.downloadKey(view.cloud, record)
+    // The last start was refused: a download of that file is running.
+    property bool downloadRefused: false
 
     function text(value) {
         return value === undefined || value === null ? "" : String(value);
     }
 
+    // A start asked for: the popup opens, saying so when another download of that file
+    // runs.
+    function showDownload(answer) {
+        downloadRefused = answer === "refused";
+        downloadPopup.open();
+    }
+
     hoverEnabled: true
     // A row made again while its download runs shows that download's popup again.
     Component.onCompleted: {
-        if (view.downloads.isRunning(downloadKey))
+        if (view.downloads.owns(downloadKey, downloadKey))
             downloadPopup.open();
     }
     onEntered: hovered = true
@@ -192,24 +201,31 @@ MouseArea {
                 normalImage: styleManager.style.image("RecordManage-DownloadIcon")
                 onClicked: {
                     // Device records get their address first: the popup opens with it.
-                    if (!rootItem.view.download(rootItem.record))
-                        return;
-                    downloadPopup.title = rootItem.view.downloadTitle(rootItem.record);
-                    downloadPopup.open();
+                    const answer = rootItem.view.download(rootItem.record);
+                    if (answer !== "pending")
+                        rootItem.showDownload(answer);
                 }
 
                 Widgets.DownloadPopup {
                     id: downloadPopup
                     objectName: "downloadPopup"
+                    // Also when the row is made again while its download runs.
+                    title: rootItem.view.downloadTitle(rootItem.record)
                     textColor: rootItem.view.textColor
-                    progress: rootItem.view.downloads.progress(rootItem.downloadKey)
+                    progress: rootItem.view.downloads.owns(rootItem.downloadKey, rootItem.downloadKey)
+                              ? rootItem.view.downloads.progress(rootItem.downloadKey) : 0
+                    message: rootItem.downloadRefused ? "录像正在下载" : ""
                     onStopRequested: rootItem.view.stopDownload(rootItem.record)
 
                     Connections {
                         target: rootItem.view.downloads
 
-                        function onFinished(key, success) {
-                            if (success && key === rootItem.downloadKey)
+                        function onFinished(key, owner, success) {
+                            if (key !== rootItem.downloadKey)
+                                return;
+                            if (!rootItem.view.downloads.isRunning(key))
+                                rootItem.downloadRefused = false;
+                            if (success)
                                 downloadPopup.close();
                         }
                     }
@@ -217,11 +233,9 @@ MouseArea {
                     Connections {
                         target: rootItem.view
 
-                        function onDownloadStarted(key) {
-                            if (key !== rootItem.downloadKey)
-                                return;
-                            downloadPopup.title = rootItem.view.downloadTitle(rootItem.record);
-                            downloadPopup.open();
+                        function onDownloadStarted(key, answer) {
+                            if (key === rootItem.downloadKey)
+                                rootItem.showDownload(answer);
                         }
                     }
                 }

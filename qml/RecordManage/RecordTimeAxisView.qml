@@ -59,7 +59,7 @@ Item {
         playRecordView.__replay_start_progress = fraction
         playRecordView.title = entry.name + "-" + timeText
         var url = "http://" + settingManager.settings.host + ":" + settingManager.settings.port + path
-        console.log(url)
+        console.log(networkManager.maskedUrl(url))
         playRecordView.videoUrl = url
     }
 
@@ -83,7 +83,7 @@ Item {
         // An unreadable start is refused by the API client at once, with a failure.
         networkManager.getDeviceRecordUrl(channelID, entry.name, entry.startAt, entry.duration, function (success, result) {
             if (serial !== root.__pickSerial) {
-                console.log("getDeviceRecordUrl: dropped the address of an earlier pick", result)
+                console.log("getDeviceRecordUrl: dropped the address of an earlier pick", networkManager.maskedUrl(result))
                 return
             }
             if (!success) {

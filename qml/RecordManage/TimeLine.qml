@@ -22,6 +22,19 @@ Item {
 
     readonly property real __s: styleManager.scaleRatio
     readonly property int __tickCount: 24 * 60 + 1
+    // Pixels per minute. At zoom 1 the whole day spans the strip, however narrow: the
+    // pitch may be a fraction of a pixel and below the line width, ticks then overlap.
+    readonly property real __pitch: Math.max(timeLine.width - lineWidth, 0) / (__tickCount - 1) * scaleFactor
+    // Every hour is labelled while the labels have room, else every second, third ...
+    // hour, so that they never run into one another on a narrow strip.
+    readonly property int __hourLabelStep: {
+        const room = hourLabelMetrics.advanceWidth + 6 * __s;
+        for (const step of [1, 2, 3, 4, 6, 12]) {
+            if (step * 60 * __pitch >= room)
+                return step;
+        }
+        return 24;
+    }
 
     function addRecordTimeLine(id, name, timeLineList) {
         recordListView.model = [{ "channelID": id, "title": name, "timeLineList": timeLineList }]
@@ -33,8 +46,6 @@ Item {
         currentMinute = 0
         currentHour = 0
         scaleFactor = 1.0
-        // Back to midnight at the left edge also where the unzoomed ruler is wider than
-        // the strip, and the zoom's way back would leave it panned to the end.
         moveTimeLine(0)
     }
 
@@ -81,6 +92,12 @@ Item {
         return totalSeconds / 86400 * lineRow.width + lineRow.x
     }
 
+    TextMetrics {
+        id: hourLabelMetrics
+        font.family: "微软雅黑"
+        text: "24:00"
+    }
+
     Item {
         id: background
         anchors.fill: parent
@@ -107,8 +124,8 @@ Item {
                 orientation: ListView.Horizontal
                 interactive: false
                 model: root.__tickCount
-                spacing: Math.max((timeLine.width - root.lineWidth) / (root.__tickCount - 1) * root.scaleFactor
-                                  - root.lineWidth, 0)
+                // Negative while the pitch is below the line width.
+                spacing: root.__pitch - root.lineWidth
                 width: root.__tickCount * root.lineWidth + spacing * (root.__tickCount - 1)
                 // Kept after each move, so that a resize after a zoom does not shift the
                 // ruler by the zoom once more.
@@ -123,6 +140,7 @@ Item {
 
                     required property int index
                     readonly property bool hourTick: index % 60 === 0
+                    readonly property bool hourLabelled: hourTick && (index / 60) % root.__hourLabelStep === 0
                     readonly property bool sixMinuteTick: !hourTick && index % 6 === 0
                     readonly property bool minuteShown: lineRow.spacing > 10 * root.lineWidth
 
@@ -144,6 +162,12 @@ Item {
 
                     Text {
                         anchors.horizontalCenter: tickLine.horizontalCenter
+                        // 00:00 and 24:00 stay inside the strip's margins, which a wide
+                        // font outgrows.
+                        anchors.horizontalCenterOffset: {
+                            const overhang = Math.max(0, contentWidth / 2 - 15 * root.__s);
+                            return tick.index === 0 ? overhang : tick.index === root.__tickCount - 1 ? -overhang : 0;
+                        }
                         anchors.bottom: tickLine.top
                         anchors.bottomMargin: tick.hourTick ? 4 : 4 * root.__s
                         width: 20 * root.__s + root.lineWidth
@@ -152,7 +176,7 @@ Item {
                         font.family: "微软雅黑"
                         color: textColor
                         text: Api.getFull(Math.floor(tick.index / 60)) + ":" + Api.getFull(tick.index % 60)
-                        opacity: tick.hourTick ? 1
+                        opacity: tick.hourTick ? (tick.hourLabelled ? 1 : 0)
                                  : tick.sixMinuteTick ? (4 * lineRow.spacing > width ? 1 : 0)
                                  : (tick.minuteShown && lineRow.spacing / 1.8 > width ? 1 : 0)
 

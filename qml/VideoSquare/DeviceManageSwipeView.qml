@@ -171,8 +171,14 @@ Item {
                 id: deviceListView
                 objectName: "deviceListView"
                 clickParent: deviceManageView.clickParent
-                onClickDevice: info => deviceManageView.clickChannelList(info.channelList)
+                // A row may still report a record that a new device list has released.
+                onClickDevice: info => {
+                    if (info)
+                        deviceManageView.clickChannelList(info.channelList);
+                }
                 onClickChannel: info => {
+                    if (!info)
+                        return;
                     if (info.hasSubChannels)
                         deviceManageView.clickChannelList(info.subChannelList);
                     else

@@ -3,7 +3,7 @@ import "../HomePage/DeviceTree" as DeviceTree
 
 // The side panel's favourite tree: the favourite devices the panel hands in, each
 // opening into its favourite channels. A channel's star removes it from the favourites
-// or adds it back; the row keeps the answer, and a removed channel stays listed, grey,
+// or adds it back; the tree keeps the answer, and a removed channel stays listed, grey,
 // until the panel loads the favourites again.
 DeviceTree.TreeFrame {
     id: root
@@ -12,63 +12,75 @@ DeviceTree.TreeFrame {
     signal clickFavoriteChannel(var info)
 
     function deviceClicked(row) {
-        listView.currentIndex = row.index;
+        setTopCurrent(row.index, row.rowKey);
         clickFavoriteDevice(row.theData?.channels);
     }
 
     function channelClicked(row) {
         const view = row.view;
-        view.currentIndex = row.index;
-        listView.currentIndex = view.parentIndex;
+        view.pick(row.index);
+        setTopCurrent(view.parentIndex, view.ownerKey);
         if (clickParent)
             clickFavoriteDevice(view.model);
         clickFavoriteChannel(row.theData);
     }
 
+    // Answers to the stars, dropped when the tree goes.
+    readonly property DeviceTree.ReplyGate answers: DeviceTree.ReplyGate {}
+
     delegate: FavoriteDeviceRow {}
 
     component FavoriteDeviceRow: DeviceTree.TreeRow {
-        id: item
+        id: deviceItem
 
-        readonly property string toolTipText: ["设备名称: " + theData?.DeviceName, "传输模式: " + theData?.Transport,
-                                               "更新时间: " + theData?.UpdatedAt, "设备类型: " + theData?.DeviceType].join("\n")
+        // The details box text; made only when the row is hovered.
+        function toolTipText() {
+            return ["设备名称: " + theData?.DeviceName, "传输模式: " + theData?.Transport, "更新时间: " + theData?.UpdatedAt,
+                    "设备类型: " + theData?.DeviceType].join("\n");
+        }
 
         isDeviceRow: true
+        // A new array drops every row's state: the place in it names the row.
+        rowKey: "f" + index
         childHeight: expanded ? (theData?.channels?.length ?? 0) * 30 * styleManager.scaleRatio : 0
-        onTextClicked: tree.deviceClicked(item)
+        onTextClicked: tree.deviceClicked(deviceItem)
 
         texts: DeviceTree.TreeText {
             objectName: "nameText"
             anchors.left: parent.left
-            text: item.theData?.DeviceName ?? ""
-            color: item.theData?.Online === 0 ? styleManager.style.color("Home-DeviceListView-Item-Offline")
-                                              : item.tree.textColor
+            text: deviceItem.theData?.DeviceName ?? ""
+            color: deviceItem.theData?.Online === 0 ? styleManager.style.color("Home-DeviceListView-Item-Offline")
+                                                    : deviceItem.tree.textColor
         }
 
-        childItems: ListView {
-            id: channelListView
-            objectName: "channelList"
-
-            readonly property Item tree: item.tree
-            readonly property int parentIndex: item.index
-
-            anchors.fill: parent
-            interactive: false
-            model: item.theData?.channels
-            delegate: FavoriteChannelRow {}
+        childList: Component {
+            DeviceTree.ChildList {
+                objectName: "channelList"
+                owner: deviceItem
+                windowed: true
+                model: deviceItem.theData?.channels
+                delegate: FavoriteChannelRow {}
+            }
         }
     }
 
-    // The star's flag starts from the record and then follows the server's answers.
+    // The star's flag starts from the record and then follows the server's answers,
+    // which the tree keeps for the row while the list stands: the row itself goes when
+    // it scrolls away.
     component FavoriteChannelRow: DeviceTree.ServerChannelRow {
         id: channel
 
-        property int favoritesChannel: theData?.FavoritesChannel ?? 0
+        readonly property string starKey: (view?.ownerKey ?? "") + "/" + index
+        readonly property var answeredFlag: tree ? tree.stateOf(starKey).favourite : undefined
+        readonly property int favoritesChannel: answeredFlag ?? theData?.FavoritesChannel ?? 0
 
         function setFavourite(flag) {
-            const answered = gate.alive(success => {
-                if (success)
-                    channel.favoritesChannel = flag;
+            const keeper = tree;
+            const key = starKey;
+            const generation = keeper.generation;
+            const answered = keeper.answers.alive(success => {
+                if (success && keeper.generation === generation)
+                    keeper.setState(key, "favourite", flag);
             });
             const deviceId = theData?.ParentDeviceID ?? 0;
             const channelId = theData?.ChannelID ?? 0;
@@ -82,9 +94,5 @@ DeviceTree.TreeFrame {
         starMargin: 14 * styleManager.scaleRatio
         onTextClicked: tree.channelClicked(channel)
         onStarClicked: setFavourite(favoritesChannel === 0 ? 1 : 0)
-
-        DeviceTree.ReplyGate {
-            id: gate
-        }
     }
 }

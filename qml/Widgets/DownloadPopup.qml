@@ -3,11 +3,13 @@ import QtQuick.Controls as QQC
 import QtQuick.Layouts
 
 // The progress of one record download with its stop button. Only the operator closes it
-// (or a successful end); closing stops the download as the button does.
+// (or a successful end); closing stops the download as the button does. `message` says
+// what became of a start that did not begin a download (one already running).
 MovablePopup {
     id: downloadPopup
 
     property real progress: 0
+    property string message: ""
     property color textColor: styleManager.style.color("Login-TextColor")
     readonly property color buttonColor: styleManager.style.color("Login-LoginButton-Normal")
 
@@ -42,6 +44,17 @@ MovablePopup {
                 to: 1
                 value: downloadPopup.progress
             }
+        }
+
+        Text {
+            objectName: "downloadMessage"
+            anchors.horizontalCenter: parent.horizontalCenter
+            anchors.top: parent.top
+            anchors.topMargin: 60 * styleManager.scaleRatio
+            text: downloadPopup.message
+            color: downloadPopup.textColor
+            font.family: "微软雅黑"
+            font.pointSize: 10 * styleManager.fontScaleRatio
         }
 
         ColorButton {

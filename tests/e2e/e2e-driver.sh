@@ -37,6 +37,11 @@ e2e_fail() {
     echo "--- client output (last 40 lines)" >&2
     tail -n 40 "$E2E_DIR/client.log" >&2
   fi
+  # A server that died under the run explains a missing request better than the client does.
+  if [ -n "$E2E_SERVER_PID" ] && ! kill -0 "$E2E_SERVER_PID" 2>/dev/null; then
+    echo "--- the test server has ended; its output (last 40 lines)" >&2
+    tail -n 40 "$E2E_DIR/server.out" >&2 || true
+  fi
   exit 1
 }
 
@@ -222,6 +227,9 @@ e2e_expect_clean_log() {
 #                               $E2E_OTHER_W $E2E_OTHER_H), waited for
 #   e2e_changed A B [X Y W H]   true when screenshots A and B differ in that part of the
 #                               current window (all of it by default)
+#   e2e_screenshot_changed A B WHAT [X Y W H]
+#                               takes screenshot B until it differs from A in that part
+#                               of the current window; WHAT names the change awaited
 #
 # The client windows' points and the steps built on them (the login among them) are in
 # e2e-layout.sh.
@@ -267,6 +275,17 @@ e2e_changed() {
   convert "$E2E_OUTPUT/$b.png" -crop "$crop" +repage "$E2E_DIR/changed-b.png"
   differing=$(compare -metric AE "$E2E_DIR/changed-a.png" "$E2E_DIR/changed-b.png" null: 2>&1 || true)
   [ "${differing%% *}" != 0 ]
+}
+
+e2e_screenshot_changed() {
+  local before=$1 after=$2 what=$3
+  shift 3
+  differs() {
+    e2e_screenshot "$after" >/dev/null
+    e2e_changed "$before" "$after" "$@"
+  }
+  e2e_until "$what" differs "$@"
+  e2e_note "screenshot $E2E_OUTPUT/$after.png"
 }
 
 . "$(dirname "${BASH_SOURCE[0]}")/e2e-layout.sh"

@@ -138,9 +138,20 @@ e2e_home_pick_first_channel() {
   e2e_click $HOME_TEXT_X "$(home_row_y 1)"
 }
 
+# Opens the side panel's first device and clicks its first channel once the row below the
+# device has changed (the channel took the next device's place) and stopped growing.
 e2e_panel_pick_first_channel() {
+  local row_line="$((PANEL_SQUARE_X + 16)) $(panel_row_y 1) 250 1" shots=0
+  e2e_screenshot panel-closed >/dev/null
   e2e_click $PANEL_SQUARE_X "$(panel_row_y 0)"
-  sleep 0.5
+  channel_row_shown() {
+    shots=$((shots + 1))
+    e2e_screenshot "panel-open-$((shots % 2))" >/dev/null
+    [ "$shots" -ge 2 ] || return 1
+    # shellcheck disable=SC2086
+    e2e_changed panel-closed panel-open-0 $row_line && ! e2e_changed panel-open-0 panel-open-1 $row_line
+  }
+  e2e_until "the first channel row of the panel's opened device" channel_row_shown
   e2e_click $PANEL_TEXT_X "$(panel_row_y 1)"
 }
 

@@ -12,17 +12,30 @@
 export LC_ALL=C.UTF-8
 
 # Points of the main window at scale 1 (1688 x 950). The time axis view fills the
-# left 1368 below the top bar: its tile above, its time line in the bottom 140, the record bars from y 860 to 885. Unzoomed, the ruler starts at x 15 with
-# a one-pixel tick a minute and no room between them (it runs on past the view's edge).
+# left 1368 below the top bar: its tile above, its time line in the bottom 140, the
+# record bars from y 860 to 885. Unzoomed, the ruler is the time line's strip, 1313 wide
+# from x 15: the whole day, 1312 pixels for 1440 minutes (ticks closer than their
+# width run together).
 RULER_X=15
+STRIP_W=1313
 BAR_Y=872
 TILE_AREA="0 80 1368 720"
 TILE_CENTRE="684 440"
 TIME_LINE_AREA="0 810 1368 140"
-ruler_x() { echo $((RULER_X + $1 / 60)); }
+ruler_x() { echo $((RULER_X + $1 * (STRIP_W - 1) / 86400)); }
+
+# The seeded day (08:00, 12:30, 20:15) with a record of the late evening, 22:30 to 22:40.
+DATA=$E2E_OUTPUT/late-record.json
+mkdir -p "$E2E_OUTPUT"
+/usr/bin/python3 - "$(dirname "$0")/../server/seed.json" "$DATA" <<'PY'
+import json, sys
+data = json.load(open(sys.argv[1], encoding="utf-8"))
+data["Records"]["Day"].append({"Time": "223000", "Duration": 600})
+json.dump(data, open(sys.argv[2], "w", encoding="utf-8"), ensure_ascii=False)
+PY
 
 e2e_init "$1"
-e2e_start_logged_in --no-rtsp
+e2e_start_logged_in --no-rtsp --data "$DATA"
 e2e_open_page $MENU_RECORD
 sleep 1
 
@@ -40,13 +53,16 @@ e2e_click $RECORD_VIEW_SWITCH
 e2e_hover 1500 600
 sleep 1
 e2e_screenshot_drawn bars
-# Bars (amber over the dark strip) at 08:05 and 12:45, none at 10:00.
+# Bars (amber over the dark strip) at 08:05, 12:45 and, without a drag, 22:35; none at
+# 10:00 nor at 23:30.
 on_bar() {
   local red
   red=$(convert "$E2E_OUTPUT/bars.png" -format "%[fx:int(255*p{$((E2E_X + $(ruler_x "$1"))),$((E2E_Y + BAR_Y))}.r)]" info:)
   [ "$red" -ge 128 ]
 }
 on_bar 29100 && on_bar 45900 && ! on_bar 36000 || e2e_fail "no record bars in bars.png"
+on_bar 81300 && ! on_bar 84600 || e2e_fail "no bar of the 22:30 record at the default window size in bars.png"
+convert "$E2E_OUTPUT/bars.png" -crop "1368x140+$E2E_X+$((E2E_Y + 810))" +repage "$E2E_OUTPUT/time-line.png"
 
 # A double-click at 12:45 plays the 12:30 record from its middle.
 e2e_double_click "$(ruler_x 45900)" $BAR_Y

@@ -31,8 +31,7 @@ e2e_click $PANEL_GROUP_TAB
 e2e_wait_log '^GET /api/v1/labelchannel/info\?$'
 e2e_hover 800 600
 sleep 0.8
-e2e_screenshot groups
-e2e_changed devices groups $PANEL_AREA || e2e_fail "the group tab shows the device tree still"
+e2e_screenshot_changed devices groups "the group tab in place of the device tree" $PANEL_AREA
 e2e_click $PANEL_SQUARE_X "$(panel_row_y 0)"
 e2e_wait_log '^GET /api/v1/labelowninfo\?labelid=1$'
 e2e_click $PANEL_INNER_SQUARE_X "$(panel_row_y 1)"
@@ -42,8 +41,7 @@ sleep 0.8
 e2e_screenshot groups-open
 e2e_hover $TEXT_X "$(panel_row_y 3)"
 sleep 0.8
-e2e_screenshot groups-hover
-e2e_changed groups-open groups-hover $PANEL_BOX_AREA || e2e_fail "no details box for a group channel"
+e2e_screenshot_changed groups-open groups-hover "the details box of a group channel" $PANEL_BOX_AREA
 e2e_click $TEXT_X "$(panel_row_y 3)"
 e2e_wait_log '^GET /api/v1/gettoken\?channel=102$'
 # The device bar hands its channels to the page: the panel asks for them.
@@ -65,8 +63,7 @@ e2e_click $STAR_X "$(panel_row_y 1)"
 e2e_wait_log '^GET /api/v1/deletefavoriteschannel\?device=1&channel=101$'
 e2e_hover 800 600
 sleep 0.5
-e2e_screenshot favourite-removed
-e2e_changed favourites-open favourite-removed $PANEL_AREA || e2e_fail "the star did not turn grey"
+e2e_screenshot_changed favourites-open favourite-removed "the star to turn grey" $PANEL_AREA
 e2e_click $STAR_X "$(panel_row_y 1)"
 e2e_wait_log '^GET /api/v1/addfavoriteschannel\?device=1&channel=101$'
 e2e_click $TEXT_X "$(panel_row_y 2)"
@@ -83,7 +80,6 @@ e2e_screenshot devices-again
 e2e_click $FOLD_BUTTON
 e2e_hover 800 600
 sleep 1
-e2e_screenshot panel-folded
-e2e_changed devices-again panel-folded $PANEL_AREA || e2e_fail "the panel did not fold"
+e2e_screenshot_changed devices-again panel-folded "the panel to fold" $PANEL_AREA
 
 e2e_close_and_pass

@@ -73,6 +73,14 @@ private slots:
         QVERIFY(source.tileUrl(4, 0, 0, 0, kRoot).isEmpty());
         QVERIFY(source.tileUrl(-1, 0, 0, 0, kRoot).isEmpty());
 
+        // The templates as the log names them: whole, with no key or user.
+        QCOMPARE(source.loggableTemplate(0, kRoot), QStringLiteral("http://192.0.2.7:8088/tiles/street/{z}/{x}/{y}.png"));
+        QCOMPARE(source.loggableTemplate(1, kRoot), QStringLiteral("https://tiles.example.org/sat/{z}/{y}/{x}.jpg?key=***"));
+        QCOMPARE(source.loggableTemplate(2, kRoot), QStringLiteral("/srv/tiles/{z}/{x}/{y}.png"));
+        const MapSource keyed = parse(oneType("HybridMap", "https://u:pw@t.example.com/a?style=6&x={x}&y={y}&z={z}&k=s#f"),
+                                      &problems);
+        QCOMPARE(keyed.loggableTemplate(0, kRoot), QStringLiteral("https://t.example.com/a?style=***&x={x}&y={y}&z={z}&k=***"));
+
         // Defaults when the source says nothing of sizes.
         const MapSource plain = parse(oneType("StreetMap", "/t/{z}/{x}/{y}"), &problems);
         QCOMPARE(plain.tileSize(), 256);

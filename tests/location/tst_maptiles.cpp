@@ -50,9 +50,9 @@ int countOf(const QStringList &list, const QString &item)
 } // namespace
 
 // Tiles of a shown map against the local test server: exactly the tiles the view needs,
-// none above the source's highest level, refetched after clearData, taken from a folder
-// without a server, failures logged once, a silent or absent server never holding up the
-// map, and a bounded cache.
+// nothing while hidden, none above the source's highest level, refetched after clearData,
+// taken from a folder without a server, a failing source logged once, a silent or absent
+// server never holding up the map, and a bounded cache.
 class TestMapTiles : public QObject
 {
     Q_OBJECT
@@ -223,6 +223,52 @@ private slots:
         QVERIFY(g_warnings.isEmpty());
     }
 
+    // A map inside a hidden item (a page built but not shown) asks for nothing, also when
+    // it moves; shown, it asks for its view at that moment only; hidden again, it gives up
+    // what is still on its way.
+    void fetchesOnlyWhileShown()
+    {
+        const QGeoCoordinate away(0.5, 0.5);
+        const QGeoCoordinate center(31.2304, 121.4737);
+        makeMap(TileServerProbe::mapSourceJson(19, m_run), away, 12);
+        auto *page = new QQuickItem(m_window->contentItem());
+        page->setVisible(false);
+        m_map->setParentItem(page);
+        QSignalSpy frames(m_window.get(), &QQuickWindow::frameSwapped);
+        show();
+        QTRY_VERIFY_WITH_TIMEOUT(!frames.isEmpty(), kEventWaitMs);
+        m_map->setCenter(center);
+        m_map->setZoomLevel(13);
+        frames.clear();
+        m_map->setBearing(10);
+        QTRY_VERIFY_WITH_TIMEOUT(!frames.isEmpty(), kEventWaitMs);
+        QTest::qWait(300); // room for a stray request to show
+        QVERIFY2(m_probe.tilePaths(m_run).isEmpty(), qPrintable(m_probe.tilePaths(m_run).join(QLatin1Char(' '))));
+
+        m_map->setBearing(0);
+        page->setVisible(true);
+        const QStringList expected = expectedTiles(kSatellite, center, 13);
+        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expected), kEventWaitMs);
+        QTest::qWait(300);
+        QStringList fetched = m_probe.tilePaths(m_run);
+        fetched.sort();
+        QStringList wanted = expected;
+        wanted.sort();
+        QCOMPARE(fetched, wanted);
+
+        const QPoint tile = m_probe.tileAt(center, 15);
+        TestServerFault never;
+        never.neverAnswer = true;
+        m_probe.server().setFault(tilePath(kSatellite, 15, tile.x(), tile.y()), never);
+        m_map->setZoomLevel(15);
+        const TileKey centreKey{1, 15, tile.x(), tile.y()};
+        TileStore *store = m_plugin->tileStore();
+        QTRY_VERIFY_WITH_TIMEOUT(store->isFetching(centreKey), kEventWaitMs);
+        page->setVisible(false);
+        QTRY_VERIFY_WITH_TIMEOUT(!store->isFetching(centreKey), kEventWaitMs);
+        QVERIFY(g_warnings.isEmpty());
+    }
+
     void neverAboveTheSourcesHighestLevel()
     {
         const QGeoCoordinate center(39.9087, 116.3975);
@@ -300,10 +346,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expectedTiles(kSatellite, center, 15)), kEventWaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(g_warnings.size(), 1, kEventWaitMs);
         const QString warning = g_warnings.first();
-        QVERIFY2(warning.contains(QStringLiteral("map tile 15/%1/%2").arg(tile.x() + 1).arg(tile.y())), qPrintable(warning));
-        QVERIFY2(warning.contains(QStringLiteral("127.0.0.1")), qPrintable(warning));
-        QVERIFY2(!warning.contains(QStringLiteral("secret")) && !warning.contains(QStringLiteral("pass")), qPrintable(warning));
+        // It names the map type, its address template without user and key, why and where.
+        const QString where = QStringLiteral("http://127.0.0.1:%1/tiles/satellite/{z}/{x}/{y}.png?key=***&run=***")
+                                  .arg(m_probe.server().httpPort());
+        QVERIFY2(warning.contains(QStringLiteral("\"SatelliteMapDay\" gets no tiles from ") + where), qPrintable(warning));
         QVERIFY2(warning.contains(QStringLiteral("HTTP 500")), qPrintable(warning));
+        QVERIFY2(warning.contains(QStringLiteral("tile 15/%1/%2").arg(tile.x() + 1).arg(tile.y())), qPrintable(warning));
+        QVERIFY2(!warning.contains(QStringLiteral("secret")) && !warning.contains(QStringLiteral("pass")), qPrintable(warning));
 
         // Moves that keep the tile in view neither fetch nor log it again.
         for (int i = 0; i < 5; ++i) {
@@ -330,7 +379,7 @@ private slots:
 
     void absentOrSilentServerNeverHoldsUpTheMap()
     {
-        // Nobody listens: every tile fails at once, each logged, the map goes on.
+        // Nobody listens: every tile fails at once, the source is logged once, the map goes on.
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const quint16 port = closed.serverPort();
@@ -339,8 +388,13 @@ private slots:
         const QGeoCoordinate center(39.9087, 116.3975);
         makeMap(TileServerProbe::mapSourceJson(19, m_run), center, 12);
         show();
-        const int expected = int(expectedTiles(kSatellite, center, 12).size());
-        QTRY_COMPARE_WITH_TIMEOUT(int(g_warnings.size()), expected, kEventWaitMs);
+        const QPoint corner = m_probe.tileAt(m_map->toCoordinate(QPointF(1, 1)), 12);
+        QTRY_VERIFY_WITH_TIMEOUT(m_plugin->tileStore()->hasFailed(TileKey{1, 12, corner.x(), corner.y()}), kEventWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_plugin->tileStore()->hasFailed(TileKey{1, 12, corner.x() + 2, corner.y() + 1}), kEventWaitMs);
+        QCOMPARE(g_warnings.size(), 1);
+        QVERIFY2(g_warnings.first().contains(QStringLiteral("gets no tiles from http://127.0.0.1:%1/tiles/satellite/").arg(port))
+                     && g_warnings.first().contains(QStringLiteral("ConnectionRefusedError")),
+                 qPrintable(g_warnings.first()));
         QSignalSpy frames(m_window.get(), &QQuickWindow::frameSwapped);
         m_map->setBearing(20);
         QTRY_VERIFY_WITH_TIMEOUT(!frames.isEmpty(), kEventWaitMs);

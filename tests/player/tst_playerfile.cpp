@@ -282,6 +282,37 @@ private slots:
         QVERIFY(probe.waitForFrames(frames + 5, kEventWaitMs));
     }
 
+    // Decoding switched on again starts at a key frame: an H.265 decoder would otherwise
+    // show pictures predicted from missing references, grey smears without colour (the
+    // test pattern has colour everywhere). The file's key frames fall on whole seconds:
+    // switched on just after a second, the next pictures are not key frames.
+    void decodingResumesAtAKeyFrame()
+    {
+        ChannelProbe probe;
+        QVERIFY(probe.open(TestMedia::h265TenSeconds()) > 0);
+        QVERIFY(probe.waitForFrames(3, kEventWaitMs));
+        for (int round = 0; round < 3; ++round) {
+            QCOMPARE(libZelkaExPlayer_SetEnableDecode(0, probe.id(), 0), 0);
+            const size_t progress = probe.seconds(CALLBACK_PROGRESS).size();
+            QVERIFY(probe.waitFor([&] { return probe.seconds(CALLBACK_PROGRESS).size() > progress; },
+                                  kEventWaitMs));
+            probe.forgetFirstPicture();
+            QCOMPARE(libZelkaExPlayer_SetEnableDecode(0, probe.id(), 1), 0);
+            QVERIFY(probe.waitFor([&] { return !probe.firstPicture().isEmpty(); }, kEventWaitMs));
+            const QByteArray picture = probe.firstPicture();
+            QCOMPARE(picture.size(), 320 * 240 * 3 / 2);
+            const int chroma = 160 * 120;
+            int neutral = 0;
+            for (int i = 0; i < chroma; ++i) {
+                const int u = uchar(picture[320 * 240 + i]);
+                const int v = uchar(picture[320 * 240 + chroma + i]);
+                neutral += std::abs(u - 128) < 6 && std::abs(v - 128) < 6;
+            }
+            QVERIFY2(neutral < chroma / 2, qPrintable(QStringLiteral("round %1: %2 of %3 chroma samples grey")
+                                                          .arg(round).arg(neutral).arg(chroma)));
+        }
+    }
+
     void stoppedChannelCallsNothingUntilStartedAgain()
     {
         ChannelProbe probe;

@@ -5,7 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+
+#include <cstdio>
+#include <unistd.h>
 
 #include "eventwait.h"
 #include "channelprobe.h"
@@ -15,6 +19,42 @@
 #include "testmedia.h"
 
 namespace {
+
+// Everything printed on standard output while it lives goes to a temporary file (the
+// player library reports there, from its own threads).
+class StdoutCapture
+{
+public:
+    StdoutCapture()
+    {
+        std::fflush(stdout);
+        m_saved = ::dup(STDOUT_FILENO);
+        if (m_file.open())
+            ::dup2(m_file.handle(), STDOUT_FILENO);
+    }
+    ~StdoutCapture() { restore(); }
+
+    QString text()
+    {
+        restore();
+        m_file.seek(0);
+        return QString::fromUtf8(m_file.readAll());
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stdout);
+        ::dup2(m_saved, STDOUT_FILENO);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
 
 double millisecondsSince(ChannelProbe::Clock::time_point from)
 {
@@ -37,6 +77,10 @@ private slots:
         m_rtsp.mount("/slices", RtspTestServer::fileLaunch(TestMedia::h264MultiSlice()));
         m_rtsp.mount("/live", RtspTestServer::liveLaunch());
         m_rtsp.mount("/live-slices", RtspTestServer::liveLaunch("slices=4"));
+        m_rtsp.mount("/udp-only", RtspTestServer::fileLaunch(TestMedia::h264TenSeconds()), false,
+                     RtspTestServer::Transports::UdpOnly);
+        m_rtsp.mount("/tcp-only", RtspTestServer::fileLaunch(TestMedia::h264TenSeconds()), false,
+                     RtspTestServer::Transports::TcpOnly);
         QVERIFY(m_rtsp.start());
     }
 
@@ -72,6 +116,42 @@ private slots:
         QCOMPARE(first.codecId, 27u);
         QCOMPARE(probe.count(CALLBACK_DURATION), 0); // live: no duration, no progress
         QCOMPARE(probe.count(CALLBACK_PROGRESS), 0);
+    }
+
+    // A server that offers RTP over one transport only refuses a SETUP for the other
+    // ("461 Unsupported Transport"): the player asks for the other transport once, plays,
+    // and says which one it used (without the credentials and the query of the URL).
+    void rtspServerRefusingTheTransportGetsTheOther_data()
+    {
+        QTest::addColumn<int>("connectType");
+        QTest::addColumn<QString>("mount");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("tcp asked, udp offered") << int(ZELKA_CONNECT_TCP) << QStringLiteral("/udp-only")
+                                                << QStringLiteral("refused RTP over tcp; playing over udp");
+        QTest::newRow("udp asked, tcp offered") << int(ZELKA_CONNECT_UDP) << QStringLiteral("/tcp-only")
+                                                << QStringLiteral("refused RTP over udp; playing over tcp");
+    }
+
+    void rtspServerRefusingTheTransportGetsTheOther()
+    {
+        QFETCH(int, connectType);
+        QFETCH(QString, mount);
+        QFETCH(QString, said);
+        StdoutCapture capture;
+        ChannelProbe probe;
+        ChannelProbe::Options options;
+        options.connectType = connectType;
+        options.reconnect = false; // a second open would hide a first one that failed
+        const QString url = m_rtsp.url(mount).replace(QStringLiteral("rtsp://"), QStringLiteral("rtsp://op:secret@"));
+        QVERIFY(probe.open(url + QStringLiteral("?token=t0k3n"), options) > 0);
+        const bool played = probe.waitForFrames(10, kEventWaitMs);
+        probe.close();
+        const QString log = capture.text();
+        QVERIFY2(played, qPrintable(log));
+        QVERIFY2(log.contains(said), qPrintable(log));
+        QCOMPARE(log.count(QStringLiteral("refused RTP")), 1);
+        QVERIFY2(log.contains(m_rtsp.url(mount) + QStringLiteral(" refused")), qPrintable(log));
+        QVERIFY2(!log.contains(QStringLiteral("secret")) && !log.contains(QStringLiteral("t0k3n")), qPrintable(log));
     }
 
     // Four slices per picture still give one picture per frame.

@@ -228,18 +228,91 @@ Item {
             compare(ruler.x, 0)
             compare(ruler.width, 1600)
             compare(part("controlSlider").x, 0)
+        }
 
-            // A strip narrower than a tick a minute (the record page at 1688 x 950): the
-            // unzoomed ruler runs past its end, and clearing still shows midnight at x 0.
-            timeLine.width = 1200 + 55 * scene.s
-            compare(ruler.width, 1441 * timeLine.lineWidth)
-            timeLine.currentHour = 12
-            timeLine.scaleFactor = 4
-            verify(ruler.x < 1200 - 1441 * timeLine.lineWidth)
-            timeLine.clearRecordTimeLine()
-            compare(ruler.width, 1441 * timeLine.lineWidth)
-            compare(ruler.x, 0)
-            compare(part("controlSlider").x, 0)
+        // Strips narrower than a tick a minute at the line width: the record page at its
+        // default size with the side panel open (1313), and one of a small screen. At
+        // zoom 1 the whole day still spans the strip, the late evening's records show,
+        // the hour labels keep apart, and zoom, pan and picks go on working.
+        function test_narrowStripShowsTheWholeDay() {
+            const area = part("fullMouseArea")
+            const ruler = part("lineRow")
+            const bars = [{ "startTime": 81000, "endTime": 81600 }, { "startTime": 85800, "endTime": 85830 }]
+            timeLine.addRecordTimeLine(6, "cam-b", bars)
+            const bar = { "r": 170, "g": 128, "b": 0 }
+            for (const strip of [1313, 700]) {
+                timeLine.width = strip + 55 * scene.s
+                compare(stripWidth(), strip)
+                compare(timeLine.scaleFactor, 1.0)
+                fuzzyCompare(ruler.width, strip, 1e-6)
+                compare(ruler.x, 0)
+                const pitch = (strip - timeLine.lineWidth) / 1440
+                fuzzyCompare(ruler.spacing + timeLine.lineWidth, pitch, 1e-9)
+                fuzzyCompare(timeLine.timeToCoord(86400), strip - timeLine.lineWidth, 1e-6)
+
+                // A drag cannot move the unzoomed ruler.
+                mousePress(area, strip / 2, 20)
+                mouseMove(area, strip / 2 - 300, 20, -1, Qt.LeftButton)
+                mouseRelease(area, strip / 2 - 300, 20)
+                compare(ruler.x, 0)
+
+                // The 22:30 record and the half minute at 23:50 are drawn inside the strip.
+                const origin = part("timeLine").mapToItem(timeLine, 0, 0)
+                const rowY = origin.y + ruler.height + 10 * s + 25 * s / 2
+                let image = null
+                const at = (seconds) => origin.x + 1 + seconds / 60 * pitch
+                tryVerify(() => {
+                    image = grabImage(timeLine)
+                    return near(pixelOf(image, at(81300), rowY), bar, 12)
+                }, 5000, "22:30 drawn on a strip of " + strip)
+                verify(at(85830) < origin.x + strip - 2)
+                // Less than a pixel long: at least one column mostly in the bar's colour.
+                let shortBar = false
+                for (let x = Math.floor(at(85800)); x <= Math.ceil(at(85830)); ++x)
+                    shortBar = shortBar || near(pixelOf(image, x, rowY), bar, 60)
+                verify(shortBar, "the half minute at 23:50 on a strip of " + strip)
+                verify(near(pixelOf(image, at(79200), rowY), { "r": 0, "g": 0, "b": 0 }, 12))
+
+                // Shown hour labels keep apart; 00:00 and 24:00 are among them.
+                const shown = []
+                for (let hour = 0; hour <= 24; ++hour) {
+                    const label = ruler.itemAtIndex(hour * 60).children[1]
+                    if (label.opacity === 1)
+                        shown.push({ "hour": hour, "centre": label.mapToItem(timeLine, label.width / 2, 0).x,
+                                     "width": label.contentWidth })
+                }
+                compare(shown[0].hour, 0)
+                compare(shown[shown.length - 1].hour, 24)
+                // Within the clipped area, the end labels too.
+                verify(shown[0].centre - shown[0].width / 2 >= 0, "00:00 cut off")
+                const last = shown[shown.length - 1]
+                verify(last.centre + last.width / 2 <= timeLine.width - 25 * s, "24:00 cut off")
+                verify(shown.length >= 7, shown.length + " hour labels on a strip of " + strip)
+                for (let i = 1; i < shown.length; ++i)
+                    verify(shown[i].centre - shown[i - 1].centre > (shown[i].width + shown[i - 1].width) / 2,
+                           "hour labels " + shown[i - 1].hour + " and " + shown[i].hour + " overlap on " + strip)
+
+                // The right end is midnight, for a double-click and for the handle.
+                mouseDoubleClickSequence(area, strip - 1, 30)
+                compare(picked(picks.count - 1)[0], 23)
+                const handle = part("controlSliderMouseArea")
+                mousePress(handle, handle.width / 2, handle.height / 2)
+                mouseMove(area, strip + 100, 60, -1, Qt.LeftButton)
+                mouseRelease(area, strip + 100, 60)
+                compare(picked(picks.count - 1), [24, 0, 0])
+
+                // Zoom and pan still work, and clearing brings the whole day back.
+                mouseWheel(area, strip / 2, 30, 0, 120)
+                fuzzyCompare(ruler.width, timeLine.lineWidth + 1.1 * (strip - timeLine.lineWidth), 1e-6)
+                mousePress(area, strip / 2, 20)
+                mouseMove(area, 10, 20, -1, Qt.LeftButton)
+                mouseRelease(area, 10, 20)
+                fuzzyCompare(ruler.x, strip - ruler.width, 1e-6)
+                timeLine.clearRecordTimeLine()
+                fuzzyCompare(ruler.width, strip, 1e-6)
+                compare(ruler.x, 0)
+                timeLine.addRecordTimeLine(6, "cam-b", bars)
+            }
         }
 
         // Lines at least one pixel wide at every ratio, bars under the ruler at their

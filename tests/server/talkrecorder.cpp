@@ -59,6 +59,11 @@ QList<QByteArray> TalkRecorder::chunks(const QString &deviceId, const QString &c
     return m_chunks.value(key(deviceId, channelId));
 }
 
+int TalkRecorder::openSockets() const
+{
+    return m_sockets.size();
+}
+
 void TalkRecorder::clear()
 {
     m_chunks.clear();

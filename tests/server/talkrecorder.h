@@ -21,6 +21,9 @@ public:
 
     void takeOver(QTcpSocket *socket);
     QList<QByteArray> chunks(const QString &deviceId, const QString &channelId) const;
+    // Sockets not closed yet: once a client's socket is gone here, every message it sent
+    // before its close is in chunks().
+    int openSockets() const;
     void clear();
     void closeAll();
 

@@ -372,3 +372,8 @@ QList<QByteArray> TestServer::talkChunks(const QString &deviceId, const QString 
 {
     return d->talk.chunks(deviceId, channelId);
 }
+
+int TestServer::openTalkSockets() const
+{
+    return d->talk.openSockets();
+}

@@ -89,6 +89,8 @@ public:
     // start-up data again.
     void reset();
     QList<QByteArray> talkChunks(const QString &deviceId, const QString &channelId) const;
+    // Talk-back sockets that are still open on the server's side.
+    int openTalkSockets() const;
 
 private:
     QScopedPointer<TestServerPrivate> d;

@@ -7,7 +7,8 @@
 #include <QStringList>
 
 // Snapshot bodies (parameter sets and one key picture, Annex B) made with the ffmpeg
-// command line on first use and cached in the build tree. Parallel test processes
+// command line on first use and cached beside the tests' working directories (a
+// temporary folder, ZELKA_SNAP_MEDIA_DIR). Parallel test processes
 // write private names and rename them into place.
 namespace SnapBodies {
 

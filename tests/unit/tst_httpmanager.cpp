@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -227,6 +228,56 @@ private slots:
             QCOMPARE(file.readAll(), body);
             QCOMPARE(filesIn(m_dir->path()), QStringList{QStringLiteral("r.mp4")});
         }
+    }
+
+    // A repeat onto a complete file keeps that file until its own body is complete: cut
+    // off by the server, stopped by the operator, or blocked by a folder of that name,
+    // the old copy stays as it was and no temporary file is left beside it.
+    void repeatThatFailsOrStopsKeepsTheOldFile()
+    {
+        const QByteArray old = patternBytes(5000);
+        const QString target = m_dir->filePath(QStringLiteral("r.mp4"));
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(old);
+        file.close();
+        const auto oldFileIntact = [&]() {
+            QFile check(target);
+            return check.open(QIODevice::ReadOnly) && check.readAll() == old
+                && filesIn(m_dir->path()) == QStringList{QStringLiteral("r.mp4")};
+        };
+
+        TestServerFault cut = bodyFault(200, patternBytes(200000));
+        cut.closeMidBody = true;
+        fault(QStringLiteral("/d/cut"), cut);
+        HttpRequest *request = makeRequest(QStringLiteral("d/cut"), HttpRequest::Download);
+        request->filePath = target;
+        Outcome outcome = run(request);
+        QCOMPARE(outcome.finishedCount, 1);
+        QVERIFY(outcome.error != 0);
+        QVERIFY(oldFileIntact());
+
+        TestServerFault slow = bodyFault(200, patternBytes(64 * 1024));
+        slow.slowChunkDelayMs = 50;
+        fault(QStringLiteral("/d/slow"), slow);
+        request = makeRequest(QStringLiteral("d/slow"), HttpRequest::Download);
+        request->filePath = target;
+        outcome = run(request, [](HttpRequest *r) { emit r->stopDownload(); });
+        QCOMPARE(outcome.finishedCount, 1);
+        QCOMPARE(outcome.error, int(QNetworkReply::OperationCanceledError));
+        QVERIFY(outcome.progressCount >= 1); // stopped with part of the body received
+        QVERIFY(oldFileIntact());
+
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("taken.mp4")));
+        m_server.clearRequestLog();
+        const QString taken = m_dir->filePath(QStringLiteral("taken.mp4"));
+        request = makeRequest(QStringLiteral("d/any"), HttpRequest::Download);
+        request->filePath = taken;
+        outcome = run(request);
+        QCOMPARE(outcome.error, HttpRequest::LocalFileError);
+        QCOMPARE(outcome.errorString, QStringLiteral("文件已经存在且无法写入!"));
+        QVERIFY(QFileInfo(taken).isDir());
+        QVERIFY(m_server.requestLog().isEmpty());
     }
 
     void downloadIntoMissingFolderSendsNothing()

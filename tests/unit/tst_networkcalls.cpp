@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
 
 #include "apiclientfixture.h"
 #include "channelinfo.h"
@@ -192,7 +193,9 @@ private slots:
     }
 
     // A stop must never reach the camera before the start it ends: one channel's commands
-    // go out in turn, also after a failure; another channel's are not held up.
+    // go out in turn, also after a failure. Yet an unanswered start holds the next command
+    // back only briefly, not until the transport gives up on it; another channel's
+    // commands are not held up at all.
     void ptzCommandsOfAChannelGoInTurn()
     {
         f.engine->globalObject().setProperty(QStringLiteral("order"), f.engine->newArray());
@@ -204,33 +207,48 @@ private slots:
                 kEventWaitMs);
             return f.engine->globalObject().property("order").toVariant().toStringList();
         };
+        const auto commands = [this](int n) {
+            QStringList sent;
+            for (const TestServerRequest &request : f.waitForLog(n)) {
+                const QUrlQuery query(QString::fromUtf8(request.rawQuery));
+                sent << query.queryItemValue("channel") + QLatin1Char(':') + query.queryItemValue("command");
+            }
+            return sent;
+        };
         const QString ptzPath = QStringLiteral("/api/v1/ptzcontrol");
-        TestServerFault slowStart;
-        slowStart.delayMs = 1500;
-        slowStart.remainingHits = 1;
-        f.server.setFault(ptzPath, slowStart);
+        TestServerFault hungStart;
+        hungStart.neverAnswer = true;
+        hungStart.remainingHits = 1;
+
+        f.server.setFault(ptzPath, hungStart);
         f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"up"}));
         f.client->ptzControl(1, 101, NetworkManager::Stop, NetworkManager::Up, 5, tagged.call({"stop"}));
-        QCOMPARE(answers(2), (QStringList{"up:true", "stop:true"}));
-        QList<TestServerRequest> log = f.server.requestLog();
-        QCOMPARE(log.size(), 2);
-        QVERIFY(log.at(0).rawQuery.contains("command=up"));
-        QVERIFY(log.at(1).rawQuery.contains("command=stop"));
+        f.client->ptzControl(1, 101, NetworkManager::Left, NetworkManager::Left, 5, tagged.call({"left"}));
+        QCOMPARE(commands(3), (QStringList{"101:up", "101:stop", "101:left"}));
+        QStringList answered = answers(2);
+        answered.sort();
+        QCOMPARE(answered, (QStringList{"left:true", "stop:true"})); // the start is still unanswered
 
+        f.server.clearRequestLog();
         f.engine->globalObject().setProperty(QStringLiteral("order"), f.engine->newArray());
         f.fault(ptzPath, 500, R"({"code": 500, "msg": "busy"})");
         f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"up"}));
         f.client->ptzControl(1, 101, NetworkManager::Stop, NetworkManager::Up, 5, tagged.call({"stop"}));
-        QCOMPARE(answers(2), (QStringList{"up:false", "stop:false"}));
+        QStringList failed = answers(2);
+        failed.sort();
+        QCOMPARE(failed, (QStringList{"stop:false", "up:false"}));
+        QCOMPARE(commands(2), (QStringList{"101:up", "101:stop"}));
         f.server.clearFaults();
         f.client->ptzControl(1, 101, NetworkManager::Stop, NetworkManager::Up, 5, tagged.call({"again"}));
         QCOMPARE(answers(3).value(2), QStringLiteral("again:true"));
 
         f.engine->globalObject().setProperty(QStringLiteral("order"), f.engine->newArray());
-        f.server.setFault(ptzPath, slowStart);
+        f.server.clearRequestLog();
+        f.server.setFault(ptzPath, hungStart);
         f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"101"}));
+        QCOMPARE(commands(1), QStringList{"101:up"});
         f.client->ptzControl(1, 102, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"102"}));
-        QCOMPARE(answers(2), (QStringList{"102:true", "101:true"}));
+        QCOMPARE(answers(1), (QStringList{"102:true"}));
     }
 
     void ptzWithoutIdsSendsNothing()

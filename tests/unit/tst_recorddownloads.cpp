@@ -135,6 +135,33 @@ private slots:
         QCOMPARE(f.recorder->argument(3, 0).toBool(), true);
     }
 
+    // Downloading a record again and stopping half-way leaves the copy from before.
+    void stoppedRepeatKeepsTheCompleteFile()
+    {
+        const QString target = folder() + QStringLiteral("cam-101-") + m_period + QStringLiteral(".mp4");
+        f.client->downloadRecord(QStringLiteral("cam"), 101, m_period, QJSValue(), f.recorder->callback());
+        QVERIFY(f.recorder->waitFor(1));
+        QCOMPARE(f.recorder->argument(0, 0).toBool(), true);
+        QFile first(target);
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        const QByteArray complete = first.readAll();
+        first.close();
+        QVERIFY(complete.size() > 1000);
+
+        slowDownloads();
+        f.server.clearRequestLog();
+        f.client->downloadRecord(QStringLiteral("cam"), 101, m_period, QJSValue(), f.recorder->callback());
+        f.waitForLog(1);
+        QTest::qWait(100);
+        f.client->stopDownloadRecord(QStringLiteral("cam"), 101, m_period);
+        QCOMPARE(f.recorder->count(), 2);
+        QCOMPARE(f.recorder->argument(1, 0).toBool(), false);
+        QTest::qWait(50);
+        QCOMPARE(filesUnderBase(), QStringList{QStringLiteral("record/download/cam-101-") + m_period + ".mp4"});
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        QVERIFY(first.readAll() == complete);
+    }
+
     void stoppedDeviceDownloadSaysSo()
     {
         slowDownloads();

@@ -1,4 +1,5 @@
 #include <QAudioDevice>
+#include <QAudioSource>
 #include <QMediaDevices>
 #include <QSignalSpy>
 #include <QTest>
@@ -60,6 +61,23 @@ private slots:
         const QByteArray bytes(32, '\x7f');
         QCOMPARE(SimpleAudioInput::peakLevel(bytes.constData(), bytes.size(), formatOf(QAudioFormat::Unknown, 2)), 0.0);
         QCOMPARE(SimpleAudioInput::peakLevel(bytes.constData(), bytes.size(), formatOf(QAudioFormat::Int16, 0)), 0.0);
+    }
+
+    // Every tile holds an input; none may open the audio system before talk-back starts.
+    void noSourceUntilStarted()
+    {
+        SimpleAudioInput input;
+        QVERIFY(input.findChildren<QAudioSource *>().isEmpty());
+        input.stop(); // stopping an input never started is harmless
+        QVERIFY(input.findChildren<QAudioSource *>().isEmpty());
+        input.start();
+        QCOMPARE(input.findChildren<QAudioSource *>().size(), 1);
+        QCOMPARE(input.findChildren<QAudioSource *>().first()->objectName(), QStringLiteral("microphoneSource"));
+        QVERIFY(input.format().isValid() || QMediaDevices::audioInputs().isEmpty());
+        input.stop();
+        input.start(); // the same source again
+        QCOMPARE(input.findChildren<QAudioSource *>().size(), 1);
+        input.stop();
     }
 
     void capturesChunksFromTheDefaultMicrophone()

@@ -352,6 +352,45 @@ private slots:
         QCOMPARE(ring.storedPictures(), 0);
     }
 
+    // Decoding resumed after a pause: the pictures kept from before it are dropped, also
+    // the one a pacer already took a ticket for; the next written picture is the next shown.
+    void discardWaitingDropsOldPictures()
+    {
+        const auto always = [] { return true; };
+        FrameRing ring;
+        ring.open();
+        QVERIFY(writeNumbered(ring, 1));
+        QVERIFY(writeNumbered(ring, 2));
+        const long long stale = ring.waitForReadySlot(always, std::chrono::milliseconds(100));
+        QVERIFY(stale >= 0);
+        ring.discardWaiting();
+        QCOMPARE(ring.readyCount(), 0);
+        QVERIFY(!ring.present(stale));
+        QVERIFY(!ring.beginRead());
+        QVERIFY(ring.storedPictures() <= 1);
+        for (int number = 3; number <= 5; ++number)
+            QVERIFY(writeNumbered(ring, number));
+        for (int number = 3; number <= 5; ++number) {
+            const long long ticket = ring.waitForReadySlot(always, std::chrono::milliseconds(100));
+            QVERIFY(ring.present(ticket));
+            VideoBuffer *picture = ring.beginRead();
+            QVERIFY(picture);
+            QVERIFY(holds(*picture, number));
+            ring.endRead();
+            QVERIFY(ring.waitUntilConsumed(ticket, std::chrono::milliseconds(100)));
+        }
+
+        // A picture being presented stays with the renderer.
+        QVERIFY(writeNumbered(ring, 6));
+        const long long ticket = ring.waitForReadySlot(always, std::chrono::milliseconds(100));
+        QVERIFY(ring.present(ticket));
+        ring.discardWaiting();
+        VideoBuffer *picture = ring.beginRead();
+        QVERIFY(picture);
+        QVERIFY(holds(*picture, 6));
+        ring.endRead();
+    }
+
     void reopenDropsTheOldSession()
     {
         FrameRing ring;

@@ -220,6 +220,30 @@ private slots:
         QCOMPARE(rectsOf(scene.item->root), expected);
     }
 
+    // A whole day squeezed into a narrow strip gives well under a pixel a minute: a
+    // record of some length keeps one pixel, on the first build and on later repaints;
+    // one of no length, or ending before its start, keeps its own width.
+    void shortRecordsKeepAPixel()
+    {
+        Scene scene;
+        scene.item->setSpacing(0.01);
+        scene.item->setItemColor(Qt::red);
+        scene.item->setItemList({entry(10000, 10030), entry(5000, 5000), entry(3000, 2000), entry(15000, 15150)});
+        QImage picture = scene.grab();
+        QCOMPARE(rectsOf(scene.item->root),
+                 (QList<QRectF>{QRectF(100, 0, 1, 20), QRectF(50, 0, 0, 20), QRectF(30, 0, -10, 20), QRectF(150, 0, 1.5, 20)}));
+        QVERIFY(columnsAre(picture, 100, 100, Qt::red));
+        QVERIFY(columnsAre(picture, 101, 149, Qt::black));
+
+        scene.item->setSpacing(0.0101);
+        picture = scene.grab();
+        QCOMPARE(rectsOf(scene.item->root),
+                 (QList<QRectF>{QRectF(101, 0, 1, 20), QRectF(50, 0, 0, 20), QRectF(30, 0, -9, 20), QRectF(151, 0, 2, 20)}));
+        QVERIFY(columnsAre(picture, 101, 101, Qt::red));
+        QVERIFY(columnsAre(picture, 151, 152, Qt::red));
+        QVERIFY(columnsAre(picture, 102, 150, Qt::black));
+    }
+
     void aListOfAnotherLengthRebuilds()
     {
         Scene scene;

@@ -204,6 +204,8 @@ private slots:
         QCOMPARE(delays.value(0), 0);
         QCOMPARE(item->videoInfo()->duration(), 0ull);
         QVERIFY(waitFor([&] { return item->sourceValid() && item->status() == VideoItem::Opened; }, kEventWaitMs));
+        // A valid source always comes with its picture size.
+        QVERIFY(!item->videoInfo()->resolution().isEmpty());
     }
 
     void sameUrlDoesNothing()

@@ -25,6 +25,8 @@ class SimpleAudioInputPrivate
 {
 public:
     QAudioFormat format;
+    // Made by the first start: every tile holds an input, few ever talk, and a source
+    // on a machine without a microphone logs a complaint for each one made.
     QAudioSource *source = nullptr;
     std::atomic<double> level{0.0};
 };
@@ -33,9 +35,6 @@ SimpleAudioInput::SimpleAudioInput(QObject *parent)
     : QIODevice(parent)
     , d(new SimpleAudioInputPrivate)
 {
-    const QAudioDevice device = QMediaDevices::defaultAudioInput();
-    d->format = captureFormat(device);
-    d->source = new QAudioSource(device, d->format);
 }
 
 SimpleAudioInput::~SimpleAudioInput()
@@ -69,6 +68,12 @@ double SimpleAudioInput::peakLevel(const char *data, qint64 size, const QAudioFo
 
 void SimpleAudioInput::start()
 {
+    if (!d->source) {
+        const QAudioDevice device = QMediaDevices::defaultAudioInput();
+        d->format = captureFormat(device);
+        d->source = new QAudioSource(device, d->format, this);
+        d->source->setObjectName(QStringLiteral("microphoneSource"));
+    }
     open(QIODevice::ReadWrite);
     d->source->start(this);
 }
@@ -76,7 +81,8 @@ void SimpleAudioInput::start()
 void SimpleAudioInput::stop()
 {
     close();
-    d->source->stop();
+    if (d->source)
+        d->source->stop();
 }
 
 qint64 SimpleAudioInput::readData(char *data, qint64 maxSize)

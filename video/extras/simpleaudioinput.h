@@ -7,7 +7,9 @@
 class SimpleAudioInputPrivate;
 
 // Captures the default microphone in push mode and hands each chunk on unchanged,
-// with the chunk's peak level. Chunks and level arrive on the audio thread.
+// with the chunk's peak level. Chunks and level arrive on the audio thread. The audio
+// source (a child named "microphoneSource") is made by the first start(), on the
+// default input device of that moment; format() is known from then on.
 class SimpleAudioInput : public QIODevice
 {
     Q_OBJECT

@@ -85,6 +85,10 @@ public:
     GuiThreadCall *guiCalls = nullptr;
     double speed = 1.0;
     bool cleanedUp = false;
+    // The source's validity as QML reads it: set by the same GUI call that gives the
+    // statistics the picture size, so that no reader sees a valid source without it
+    // (the decode thread's flag turns earlier).
+    bool sourceShown = false;
 
     // Scene-graph thread.
     VideoPainter painter;
@@ -136,6 +140,7 @@ void VideoItemPrivate::decodeFrameRateChanged()
 void VideoItemPrivate::pictureSizeChanged(QSize size)
 {
     q->_update_native_size(size);
+    sourceShown = true;
     emit q->sourceValidChanged();
     q->update();
 }
@@ -208,7 +213,7 @@ QString VideoItem::videoUrl() const { return d->url; }
 VideoItem::VideoStatus VideoItem::status() const { return d->status; }
 VideoItem::FillMode VideoItem::fillMode() const { return FillMode(d->fillMode); }
 QRectF VideoItem::contentRect() const { return d->contentRect; }
-bool VideoItem::sourceValid() const { return d->core->state.sourceValid.load(); }
+bool VideoItem::sourceValid() const { return d->sourceShown; }
 bool VideoItem::enableDecode() const { return d->core->state.decodeEnabled.load(); }
 bool VideoItem::enableKeyFrame() const { return d->core->state.keyFramesOnly.load(); }
 VideoItem::HardwareType VideoItem::hardwareType() const { return HardwareType(d->core->state.hardwareType.load()); }
@@ -250,6 +255,10 @@ void VideoItem::setEnableDecode(bool on)
 {
     if (d->core->state.decodeEnabled.load() == on)
         return;
+    // Pictures kept from before the pause would play first, seconds late: the picture
+    // on screen stays until the next key frame is decoded.
+    if (on)
+        d->core->ring.discardWaiting();
     d->core->state.decodeEnabled.store(on);
     d->channel.setDecodeEnabled(on);
     d->core->ring.wake();
@@ -324,6 +333,7 @@ void VideoItem::stopPlay()
     state.decodeFrameRate.store(0);
     d->networkDelay = kNoDelay;
     state.sourceValid.store(false);
+    d->sourceShown = false;
     d->status = Closed;
     emit sourceValidChanged();
     emit statusChanged();

@@ -77,7 +77,10 @@ public:
 
 VideoSnapItemPrivate::VideoSnapItemPrivate(VideoSnapItem *item)
     : q(item)
-    , decodeQueue([item] { QMetaObject::invokeMethod(item, [item] { item->d->applyDecodedPicture(); }, Qt::QueuedConnection); })
+    // Posted by name: the call is built and delivered inside Qt, and the picture itself
+    // crosses over in the queue under its lock (takeResult), so nothing of this file's
+    // making travels through Qt's event queue.
+    , decodeQueue([item] { QMetaObject::invokeMethod(item, "applyDecodedPicture", Qt::QueuedConnection); })
 {
 }
 
@@ -213,6 +216,11 @@ void VideoSnapItem::setFillMode(FillMode mode)
 void VideoSnapItem::updateSnap()
 {
     d->updateSnap();
+}
+
+void VideoSnapItem::applyDecodedPicture()
+{
+    d->applyDecodedPicture();
 }
 
 void VideoSnapItem::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)

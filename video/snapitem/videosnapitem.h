@@ -41,6 +41,10 @@ protected:
     QSGNode *updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *data) override;
     void geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry) override;
 
+private slots:
+    // Called from the decode thread's queued post once a result waits in the queue.
+    void applyDecodedPicture();
+
 private:
     void setSnapValid(bool valid);
 

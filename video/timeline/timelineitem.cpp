@@ -5,6 +5,7 @@
 #include <QSGRectangleNode>
 #include <QVariantMap>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -20,6 +21,13 @@ BarSeconds secondsOf(const QVariant &entry)
 {
     const QVariantMap map = entry.toMap();
     return {map.value(QStringLiteral("startTime")).toInt(), map.value(QStringLiteral("endTime")).toInt()};
+}
+
+// A record of some length keeps at least a pixel: squeezed into a strip with the whole
+// day, a record of a minute or less would otherwise cover no pixel and show nothing.
+double visibleWidth(const BarSeconds &seconds, double width)
+{
+    return seconds.end > seconds.start ? std::max(width, 1.0) : width;
 }
 
 void removeBars(QSGNode *root)
@@ -43,13 +51,13 @@ public:
     QColor itemColor = Qt::transparent;
 };
 
-// Fractions of a pixel stay: x = start * spacing, w = end * spacing - x.
+// Fractions of a pixel stay: x = start * spacing, w = end * spacing - x (at least 1).
 void TimeLineItemPrivate::buildBars(QQuickWindow *window, QSGNode *root, qreal height) const
 {
     for (const QVariant &entry : itemList) {
         const BarSeconds seconds = secondsOf(entry);
         const double x = seconds.start * spacing;
-        const double width = seconds.end * spacing - x;
+        const double width = visibleWidth(seconds, seconds.end * spacing - x);
         QSGRectangleNode *bar = window->createRectangleNode();
         bar->setFlag(QSGNode::OwnedByParent);
         bar->setRect(QRectF(x, 0, width, height));
@@ -67,7 +75,7 @@ void TimeLineItemPrivate::moveBars(QSGNode *root, qreal height) const
     for (QSGNode *node = root->firstChild(); node; node = node->nextSibling(), ++k) {
         const BarSeconds seconds = secondsOf(itemList.at(k));
         const double x = std::trunc(seconds.start * spacing);
-        const double width = std::trunc(seconds.end * spacing - x);
+        const double width = visibleWidth(seconds, std::trunc(seconds.end * spacing - x));
         auto *bar = static_cast<QSGRectangleNode *>(node);
         bar->setRect(QRectF(x, 0, width, height));
         bar->setColor(itemColor);

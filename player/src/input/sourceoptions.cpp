@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "libZelkaExPlayer.h"
+
 namespace zelkaplayer {
 
 namespace {
@@ -64,7 +66,7 @@ int hexValue(char c)
 SourceOptions::SourceOptions(int protocol, const std::string &url, int connectType, int mediaMask,
                              const std::string &userName, const std::string &password)
     : m_kind(kindOf(protocol, url))
-    , m_connectType(connectType)
+    , m_transport(connectType == ZELKA_CONNECT_UDP ? RtspTransport::Udp : RtspTransport::Tcp)
     , m_mediaMask(mediaMask)
 {
     m_url = m_kind == Kind::File ? localPath(url) : withCredentials(withLowerCaseScheme(url), userName, password);
@@ -105,6 +107,31 @@ std::string SourceOptions::withCredentials(const std::string &url, const std::st
     return url.substr(0, hostStart) + credentials + "@" + url.substr(hostStart);
 }
 
+std::string SourceOptions::printableUrl() const
+{
+    if (m_kind == Kind::File)
+        return m_url;
+    std::string url = m_url.substr(0, m_url.find_first_of("?#"));
+    const size_t schemeEnd = url.find("://");
+    if (schemeEnd == std::string::npos)
+        return url;
+    const size_t hostStart = schemeEnd + 3;
+    const size_t at = url.find('@', hostStart);
+    if (at != std::string::npos && at < url.find('/', hostStart))
+        url.erase(hostStart, at + 1 - hostStart);
+    return url;
+}
+
+SourceOptions::RtspTransport SourceOptions::otherTransport(RtspTransport transport)
+{
+    return transport == RtspTransport::Tcp ? RtspTransport::Udp : RtspTransport::Tcp;
+}
+
+const char *SourceOptions::nameOf(RtspTransport transport)
+{
+    return transport == RtspTransport::Udp ? "udp" : "tcp";
+}
+
 std::string SourceOptions::localPath(const std::string &fileUrl)
 {
     if (!startsWithNoCase(fileUrl, "file:"))
@@ -139,7 +166,7 @@ const char *SourceOptions::allowedProtocols() const
     return "file";
 }
 
-AVDictionary *SourceOptions::inputOptions() const
+AVDictionary *SourceOptions::inputOptions(RtspTransport transport) const
 {
     AVDictionary *options = nullptr;
     av_dict_set(&options, "protocol_whitelist", allowedProtocols(), 0);
@@ -154,7 +181,7 @@ AVDictionary *SourceOptions::inputOptions() const
     if (m_kind == Kind::Rtsp) {
         // "timeout" is the socket timeout for RTSP only (for RTMP it means listen mode).
         av_dict_set(&options, "timeout", kSocketTimeoutUs, 0);
-        av_dict_set(&options, "rtsp_transport", m_connectType == 2 ? "udp" : "tcp", 0);
+        av_dict_set(&options, "rtsp_transport", nameOf(transport), 0);
         if (!(m_mediaMask & 2))
             av_dict_set(&options, "allowed_media_types", "video", 0);
     } else {

@@ -1,6 +1,8 @@
 #include "streamreader.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 namespace zelkaplayer {
 
@@ -90,18 +92,44 @@ bool StreamReader::needsStreamInfo(const AVFormatContext &input) const
     return false;
 }
 
+int StreamReader::openFormat(AVFormatContext **context, SourceOptions::RtspTransport transport)
+{
+    *context = avformat_alloc_context();
+    if (!*context)
+        return AVERROR(ENOMEM);
+    (*context)->interrupt_callback.callback = &ChannelState::interruptCallback;
+    (*context)->interrupt_callback.opaque = &m_state;
+    AVDictionary *options = m_source.inputOptions(transport);
+    const int opened = avformat_open_input(context, m_source.url().c_str(), nullptr, &options);
+    av_dict_free(&options);
+    return opened; // on failure avformat_open_input freed the context
+}
+
+// Servers often offer RTP over one transport only and answer a SETUP for the other
+// with "461 Unsupported Transport" (FFmpeg: EPROTONOSUPPORT); such a server gets the
+// other transport, once.
+int StreamReader::openRtspWithOtherTransport(AVFormatContext **context)
+{
+    const SourceOptions::RtspTransport asked = m_source.rtspTransport();
+    const SourceOptions::RtspTransport other = SourceOptions::otherTransport(asked);
+    const int opened = openFormat(context, other);
+    const std::string outcome = opened >= 0 ? std::string("playing over ") + SourceOptions::nameOf(other)
+                                            : std::string(SourceOptions::nameOf(other)) + " failed too";
+    // Standard output: the client's debug console shows what is printed there.
+    std::printf("libZelkaExPlayer: %s refused RTP over %s; %s\n", m_source.printableUrl().c_str(),
+                SourceOptions::nameOf(asked), outcome.c_str());
+    std::fflush(stdout);
+    return opened;
+}
+
 StreamReader::InputPtr StreamReader::openInput()
 {
-    AVFormatContext *raw = avformat_alloc_context();
-    if (!raw)
-        return nullptr;
-    raw->interrupt_callback.callback = &ChannelState::interruptCallback;
-    raw->interrupt_callback.opaque = &m_state;
-    AVDictionary *options = m_source.inputOptions();
-    const int opened = avformat_open_input(&raw, m_source.url().c_str(), nullptr, &options);
-    av_dict_free(&options);
+    AVFormatContext *raw = nullptr;
+    int opened = openFormat(&raw, m_source.rtspTransport());
+    if (opened == AVERROR(EPROTONOSUPPORT) && m_source.kind() == SourceOptions::Kind::Rtsp && !m_state.stopping())
+        opened = openRtspWithOtherTransport(&raw);
     if (opened < 0)
-        return nullptr; // avformat_open_input freed the context
+        return nullptr;
     InputPtr input(raw);
     if (needsStreamInfo(*input) && avformat_find_stream_info(input.get(), nullptr) < 0)
         return nullptr;

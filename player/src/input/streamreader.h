@@ -30,6 +30,8 @@ private:
     enum class Outcome { Stopped, Dropped };
 
     InputPtr openInput();
+    int openFormat(AVFormatContext **context, SourceOptions::RtspTransport transport);
+    int openRtspWithOtherTransport(AVFormatContext **context);
     bool needsStreamInfo(const AVFormatContext &input) const;
     std::shared_ptr<StreamSetup> describe(const AVFormatContext &input) const;
     Outcome readAll(AVFormatContext &input, const StreamSetup &setup);

@@ -9,10 +9,12 @@ TreeRow {
 
     property var channel: null
     readonly property bool online: !!channel?.online
-    readonly property string toolTipText: ["name: " + channel?.name, "online: " + (channel?.online === 0 ? "离线" : "在线"),
-                                           "protocol: " + channel?.protocol, "rtspUrl: " + channel?.rtspUrl,
-                                           "recordUrl: " + channel?.recordUrl, "iP: " + channel?.iP,
-                                           "port: " + channel?.port].join("\n")
+    // The details box text; made only when the row is hovered.
+    function toolTipText() {
+        return ["name: " + channel?.name, "online: " + (channel?.online === 0 ? "离线" : "在线"),
+                "protocol: " + channel?.protocol, "rtspUrl: " + channel?.rtspUrl, "recordUrl: " + channel?.recordUrl,
+                "iP: " + channel?.iP, "port: " + channel?.port].join("\n");
+    }
     readonly property color lineColor: online ? tree.textColor : styleManager.style.color("Home-DeviceListView-Item-Offline")
     property bool hasStar: true
     property bool favourite: false

@@ -10,6 +10,7 @@ ChannelLine {
     channel: theData
     favourite: (theData?.favoritesChannel ?? 0) !== 0
     expandable: theData?.hasSubChannels === true
+    rowKey: tree && theData ? tree.channelKey(theData) : ""
     childHeight: expanded ? (theData?.subChannelList?.length ?? 0) * 30 * styleManager.scaleRatio : 0
     onTextClicked: tree.channelClicked(row)
     onStarClicked: {
@@ -20,18 +21,15 @@ ChannelLine {
     }
 
     // Sub-channels are drawn by this same row.
-    childItems: ListView {
-        objectName: "subChannelList"
+    childList: Component {
+        ChildList {
+            objectName: "subChannelList"
+            owner: row
+            readonly property int deviceIndex: row.view?.deviceIndex ?? -1
+            readonly property var device: row.view?.device ?? null
 
-        readonly property Item tree: row.tree
-        readonly property int parentIndex: row.index
-        readonly property var theData: row.theData
-        readonly property int deviceIndex: row.view.deviceIndex
-        readonly property var device: row.view.device
-
-        anchors.fill: parent
-        interactive: false
-        model: row.theData?.subChannelList
-        delegate: row.tree ? row.tree.channelRow : null
+            model: row.theData?.subChannelList
+            delegate: row.tree ? row.tree.channelRow : null
+        }
     }
 }

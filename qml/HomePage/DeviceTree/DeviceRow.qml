@@ -1,17 +1,39 @@
 import QtQuick
 
 // A device of the tree: its name and its online and total channel counts, opening into
-// its channels. All channel rows stay alive, so that they keep their flags and the
-// hover scan finds each of them.
+// its channels. The open height comes from the records and the tree's open rows, not
+// from the channel rows, so that a row made again as it scrolls back stands at its full
+// height at once.
 TreeRow {
     id: row
 
     readonly property bool offline: theData?.onlineChannelNums === 0
-    readonly property string toolTipText: ["设备名称: " + theData?.deviceName, "传输模式: " + theData?.transport,
-                                           "更新时间: " + theData?.updatedAt, "设备类型: " + theData?.deviceType].join("\n")
+    // The details box text; made only when the row is hovered.
+    function toolTipText() {
+        return ["设备名称: " + theData?.deviceName, "传输模式: " + theData?.transport, "更新时间: " + theData?.updatedAt,
+                "设备类型: " + theData?.deviceType].join("\n");
+    }
+
+    // 30 per channel, and per sub-channel of an open channel.
+    function openRows() {
+        if (!tree || !theData)
+            return 0;
+        // Most devices have no open channel: their channels are not looked at.
+        const channels = theData.channelList;
+        let rows = channels.length;
+        if (!tree.anyOpenUnder(tree.channelKey({ parentDeviceID: theData.deviceID, channelID: "" })))
+            return rows;
+        for (let i = 0; i < channels.length; ++i) {
+            const channel = channels[i];
+            if (tree.isRowOpen(tree.channelKey(channel)))
+                rows += channel.subChannelList.length;
+        }
+        return rows;
+    }
 
     isDeviceRow: true
-    childHeight: expanded ? channelList.contentHeight : 0
+    rowKey: tree ? tree.deviceKey(theData) : ""
+    childHeight: expanded ? openRows() * 30 * styleManager.scaleRatio : 0
     onTextClicked: tree.deviceClicked(row)
 
     texts: [
@@ -30,24 +52,19 @@ TreeRow {
         }
     ]
 
-    childItems: ListView {
-        id: channelList
-        objectName: "channelList"
+    childList: Component {
+        ChildList {
+            objectName: "channelList"
+            owner: row
+            // The device that owns the rows of this list and of their sub-channel lists.
+            readonly property int deviceIndex: row.index
+            readonly property var device: row.theData
 
-        readonly property Item tree: row.tree
-        readonly property int parentIndex: row.index
-        readonly property var theData: row.theData
-        // The device that owns the rows of this list and of their sub-channel lists.
-        readonly property int deviceIndex: row.index
-        readonly property var device: row.theData
-
-        anchors.fill: parent
-        interactive: false
-        model: row.theData?.channelList
-        delegate: ChannelRow {}
-
-        RowKeeper {
-            list: channelList
+            // Rows of one height while no channel shows its sub-channels. (From the
+            // records: the list's own count comes after its first rows.)
+            windowed: row.openRows() === (row.theData?.channelList.length ?? 0)
+            model: row.theData?.channelList
+            delegate: ChannelRow {}
         }
     }
 }

@@ -19,11 +19,25 @@ Rectangle {
     property Item toolTipBox: typeof deviceToolTip !== "undefined" ? deviceToolTip : null
     property Item toolTipLink: typeof deviceToolTipLink !== "undefined" ? deviceToolTipLink : null
     property var toolTipAnimation: typeof animationLeft !== "undefined" ? animationLeft : null
-    // Every row of the top list stays alive (they keep their flags while scrolled away);
-    // otherwise the list keeps its default cache and rebuilds rows that scroll far out.
-    property bool keepsAllRows: true
-    // The rows of the top list; every new array rebuilds all of them, closed.
+    // The rows of the top list. A new array rebuilds the rows on screen; whether they
+    // come back open is keepsStateOnReload's to say.
     property var model
+    // Rows exist only while on screen, so what a row must remember lives here, by the
+    // row's key: whether it is open, the current row of the list it opens into, and the
+    // children a server answer gave it. `rowState` changes only by reassignment, so that
+    // bindings on it follow.
+    property var rowState: ({})
+    // Whether a new top-level array keeps the rows' state (a device list refresh) or
+    // starts every row closed (a reloaded group or favourite list).
+    property bool keepsStateOnReload: false
+    // The key of the top list's current row, so that a new array keeps it current.
+    property string currentKey: ""
+    // Counts the new arrays that dropped the rows' state: an answer meant for a row of an
+    // older array finds it changed.
+    property int generation: 0
+    // A new array while the tree is hidden (its page is not shown) lets the old rows go
+    // and waits until the tree shows to make the new ones.
+    property bool reloadPending: false
     property alias delegate: listView.delegate
     readonly property alias listView: listView
 
@@ -32,6 +46,64 @@ Rectangle {
     function fill(view, rows) {
         view.model = undefined;
         view.model = rows;
+    }
+
+    function stateOf(key) {
+        return rowState[key] ?? {};
+    }
+
+    // A changed copy: rows bound to the state see the new value.
+    function setState(key, name, value) {
+        if (!key || stateOf(key)[name] === value)
+            return;
+        const changed = Object.assign({}, rowState);
+        changed[key] = Object.assign({}, stateOf(key));
+        changed[key][name] = value;
+        rowState = changed;
+    }
+
+    // Whether an open row's key starts with `prefix`.
+    function anyOpenUnder(prefix) {
+        for (const key in rowState) {
+            if (key.startsWith(prefix) && rowState[key].open === true)
+                return true;
+        }
+        return false;
+    }
+
+    function isRowOpen(key) {
+        return stateOf(key).open === true;
+    }
+
+    function setRowOpen(key, open) {
+        setState(key, "open", open);
+    }
+
+    // The current row of the list that the row of `key` opens into; -1 when none was
+    // picked yet (the list then makes its first row current).
+    function childCurrent(key) {
+        return stateOf(key).current ?? -1;
+    }
+
+    function setChildCurrent(key, index) {
+        setState(key, "current", index);
+    }
+
+    function setTopCurrent(index, key) {
+        listView.currentIndex = index;
+        currentKey = key;
+    }
+
+    // The top list's current row again after a new array: the row of the same key.
+    function restoreTopCurrent(keyOf) {
+        if (!currentKey || !model)
+            return;
+        for (let i = 0; i < model.length; ++i) {
+            if (keyOf(model[i]) === currentKey) {
+                listView.currentIndex = i;
+                return;
+            }
+        }
     }
 
     function show() {
@@ -57,8 +129,10 @@ Rectangle {
                 parentHovered = true;
             else
                 childHovered = true;
-            // The top list's margin counts twice here; the offsets allow for it.
-            const point = view.mapToItem(frame, target.x, view.y + target.y);
+            // The top list's margin counts twice here; the offsets allow for it. A list
+            // inside a row may show only a part of its rows, its content scrolled to match.
+            const point = view === listView ? view.mapToItem(frame, target.x, view.y + target.y)
+                                            : target.mapToItem(frame, 0, 0);
             if (toolTipLink) {
                 toolTipLink.visible = true;
                 toolTipLink.offsetY = ((parentLevel ? 5 : 15) + 60) * s;
@@ -68,7 +142,7 @@ Rectangle {
             if (toolTipBox) {
                 // Only the top list scrolls; rows inside a row move with it.
                 toolTipBox.y = point.y - 60 * s - (view === listView ? view.contentY : 0);
-                toolTipBox.text = target.toolTipText;
+                toolTipBox.text = target.toolTipText();
             }
             return;
         }
@@ -82,7 +156,32 @@ Rectangle {
             toolTipBox.show = parentHovered || childHovered;
     }
 
-    onModelChanged: fill(listView, model)
+    // Rows rebuilt by a new array read their state as they are made.
+    signal reloaded()
+
+    function reload() {
+        reloadPending = false;
+        fill(listView, model);
+        reloaded();
+    }
+
+    onModelChanged: {
+        if (!keepsStateOnReload) {
+            rowState = {};
+            currentKey = "";
+            ++generation;
+        }
+        if (visible) {
+            reload();
+        } else {
+            listView.model = undefined;
+            reloadPending = true;
+        }
+    }
+    onVisibleChanged: {
+        if (visible && reloadPending)
+            reload();
+    }
     height: 400 * styleManager.scaleRatio
     gradient: Gradient {
         GradientStop { position: 0; color: styleManager.style.color("Widgets-ToolTip-Gradient1") }
@@ -126,10 +225,6 @@ Rectangle {
 
             QQC.ScrollBar.vertical: Widgets.ScrollBar {
                 width: 12
-            }
-
-            RowKeeper {
-                list: frame.keepsAllRows ? listView : null
             }
         }
     }

@@ -3,7 +3,10 @@ import QtQuick
 // One line of a device tree with the list it opens into: the expand square (or the
 // camera icon of a channel without sub-channels), the text area that reports hovering,
 // pressing and clicks, and the child area below, which grows and shrinks in 220 ms.
-// Every row keeps its own flags; the list that holds it is `view`.
+// The row keeps its hover flags; whether it is open lives in the tree under `rowKey`,
+// since a row exists only while it is on screen. The list it opens into is made only
+// while the row is open (or closing), from `childList`. The list that holds the row is
+// `view`.
 Item {
     id: row
 
@@ -18,7 +21,9 @@ Item {
     property bool isDeviceRow: false
     property bool hovered: false
     property bool pressed: false
-    property bool expanded: false
+    // Names the row's state in the tree; rows without one never open.
+    property string rowKey: ""
+    readonly property bool expanded: tree !== null && tree.isRowOpen(rowKey)
     property bool expandable: true
     // Whether the row takes the current-row colour while it is its list's current row.
     property bool showsCurrent: true
@@ -32,8 +37,11 @@ Item {
                                                                  : "transparent"
     // The texts of the line, drawn over the text area.
     property alias texts: textArea.data
-    // The child list, placed in the child area.
-    property alias childItems: childArea.data
+    // The list the row opens into, made in the child area while it shows.
+    property Component childList: null
+    readonly property Item childView: childLoader.item
+    // The child area's height as it animates.
+    readonly property alias childAreaHeight: childArea.height
 
     signal textClicked()
 
@@ -80,7 +88,7 @@ Item {
         MouseArea {
             anchors.fill: parent
             enabled: row.expandable
-            onClicked: row.expanded = !row.expanded
+            onClicked: row.tree.setRowOpen(row.rowKey, !row.expanded)
         }
     }
 
@@ -124,6 +132,14 @@ Item {
 
         Behavior on height {
             NumberAnimation { duration: 220 }
+        }
+
+        // Sizes only the width of the list: the list places itself in the area.
+        Loader {
+            id: childLoader
+            width: parent.width
+            active: row.childList !== null && (row.expanded || childArea.height > 0)
+            sourceComponent: row.childList
         }
     }
 }

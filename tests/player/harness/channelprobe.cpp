@@ -219,6 +219,12 @@ std::vector<uint32_t> ChannelProbe::seconds(int type) const
     return values;
 }
 
+void ChannelProbe::forgetFirstPicture()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_firstPicture.clear();
+}
+
 QByteArray ChannelProbe::firstPicture() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);

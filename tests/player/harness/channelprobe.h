@@ -65,6 +65,8 @@ public:
     int count(int type) const;
     std::vector<uint32_t> seconds(int type) const;
     QByteArray firstPicture() const;
+    // The next picture becomes the first one again.
+    void forgetFirstPicture();
     Event firstFrame() const;
     // Milliseconds from open() to the first picture, or -1.
     double firstFrameMs() const;

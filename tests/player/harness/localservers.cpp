@@ -248,12 +248,16 @@ RtspTestServer::~RtspTestServer()
     g_main_context_unref(d->context);
 }
 
-void RtspTestServer::mount(const QString &path, const QString &launch, bool shared)
+void RtspTestServer::mount(const QString &path, const QString &launch, bool shared, Transports transports)
 {
     GstRTSPMountPoints *mounts = gst_rtsp_server_get_mount_points(d->server);
     GstRTSPMediaFactory *factory = gst_rtsp_media_factory_new();
     gst_rtsp_media_factory_set_launch(factory, launch.toUtf8().constData());
     gst_rtsp_media_factory_set_shared(factory, shared);
+    if (transports == Transports::UdpOnly)
+        gst_rtsp_media_factory_set_protocols(factory, GST_RTSP_LOWER_TRANS_UDP);
+    else if (transports == Transports::TcpOnly)
+        gst_rtsp_media_factory_set_protocols(factory, GST_RTSP_LOWER_TRANS_TCP);
     gst_rtsp_mount_points_add_factory(mounts, path.toUtf8().constData(), factory);
     g_object_unref(mounts);
 }

@@ -88,8 +88,13 @@ public:
     RtspTestServer();
     ~RtspTestServer();
 
+    // Which RTP transports a mount offers; a SETUP asking for another is answered
+    // "461 Unsupported Transport", as servers that offer only one do.
+    enum class Transports { Any, UdpOnly, TcpOnly };
+
     // gst-launch description with a payloader named pay0; shared: one pipeline for all clients.
-    void mount(const QString &path, const QString &launch, bool shared = false);
+    void mount(const QString &path, const QString &launch, bool shared = false,
+               Transports transports = Transports::Any);
     bool start();
     quint16 port() const { return m_port; }
     QString url(const QString &path) const;

@@ -4,8 +4,8 @@
 #include <QStringList>
 
 // Test media made with the ffmpeg command line on first use and kept in a cache
-// folder of the build tree (ZELKA_PLAYER_MEDIA_DIR). Parallel test processes may
-// ask for the same file: each writes a private name and renames it into place.
+// folder beside the tests' working directories (ZELKA_PLAYER_MEDIA_DIR). Parallel test
+// processes may ask for the same file: each writes a private name and renames it into place.
 namespace TestMedia {
 
 QString cacheDir();

@@ -379,6 +379,40 @@ ShellTestCase {
         compare(pageText(page, "pageIndicator").text, "当前页: 3 / 0");
     }
 
+    // "删除本页" deletes the rows on screen only while they are the page that the bar
+    // shows: while the answer to a page change or a new search is out, it deletes nothing.
+    function test_deletePageOnlyWhatIsShown() {
+        const page = openPage(alarms(25));
+        const button = findChild(page, "deletePageButton");
+        verify(button.enabled);
+        testServer.setFault("/api/v1/alarmlist", { delayMs: 1500, remainingHits: 1 });
+        mouseClick(findChild(page, "rightPageButton"));
+        waitForRequests("/api/v1/alarmlist", 2);
+        compare(pageText(page, "pageIndicator").text, "当前页: 2 / 3");
+        compare(idsOnScreen(page)[0], 1);
+        verify(!button.enabled);
+        mouseClick(button);
+        page.deletePage();
+        settle(page, 2, 10);
+        tryVerify(() => idsOnScreen(page)[0] === 11, patience, "second page shown");
+        compare(testServer.requests("/api/v1/deletealarm").length, 0);
+        tryCompare(button, "enabled", true, patience);
+        tryCompare(button, "opacity", 1, patience);
+
+        // A search typed while the page is shown: the same until its answer.
+        testServer.setFault("/api/v1/alarmlist", { delayMs: 1500, remainingHits: 1 });
+        replaceText(findChild(page, "searchEdit"), "2");
+        waitForRequests("/api/v1/alarmlist", 3);
+        verify(!button.enabled);
+        mouseClick(button);
+        tryCompare(button, "enabled", true, patience);
+        compare(testServer.requests("/api/v1/deletealarm").length, 0);
+        const shown = idsOnScreen(page);
+        mouseClick(button);
+        const body = waitForRequests("/api/v1/deletealarm", 1)[0].body;
+        verify(body.includes("\r\n\r\n[" + shown.join(",") + "]\r\n"), body);
+    }
+
     function test_downloads() {
         const page = openPage(alarms(12));
         const folder = useRecordFolder();
@@ -485,6 +519,51 @@ ShellTestCase {
         compare(popup.visible, true);
         compare(qmlApi.getAllFileNames(folder, ["*"]), []);
         compare(openedUrls.count, 0);
+        testServer.clearFaults();
+    }
+
+    // Two alarms of one channel at one second share the file name: the second's start is
+    // refused and says so in its popup; its stop button and its closing leave the first's
+    // download running; only the first's row, made again, shows that download again.
+    function test_sharedFileName() {
+        const page = openPage(alarms(25, i => i === 6 ? { ChannelName: "通道 5", ChannelID: 2005,
+                                                          AlarmTime: "2026-12-01 10:05:00" } : {}));
+        const folder = useRecordFolder();
+        testServer.setFault("/download/alarm/5.mp4", { slowChunkDelayMs: 1, slowWithLength: true });
+        const key = page.downloadKey("通道 5", 2005, "2026-12-01 10:05:00");
+        const popup = downloadPopup(rowAt(page, 4));
+        mouseClick(findChild(rowAt(page, 4), "downloadButton"));
+        tryVerify(() => popup.progress > 0, patience, "progress reported");
+        compare(findChild(popup, "downloadMessage").text, "");
+
+        const refused = downloadPopup(rowAt(page, 5));
+        testKit.clearMessages();
+        mouseClick(findChild(rowAt(page, 5), "downloadButton"));
+        tryCompare(refused, "opened", true, patience);
+        verify(testKit.messages().some(line => line.includes("录像正在下载")));
+        compare(findChild(refused, "downloadMessage").text, "录像正在下载");
+        compare(findChild(refused, "downloadProgressBar").value, 0);
+        mouseClick(findChild(refused, "stopDownloadButton"));
+        mouseClick(findChild(refused, "PopupCloseButton"));
+        tryCompare(refused, "visible", false, patience);
+        wait(200);
+        verify(page.downloads.isRunning(key), "the first alarm's download runs on");
+        const before = popup.progress;
+        tryVerify(() => popup.progress > before, patience, "and reports");
+        compare(testServer.requests("/download/alarm/6.mp4").length, 0);
+
+        mouseClick(findChild(page, "rightPageButton"));
+        settle(page, 2, 10);
+        tryVerify(() => idsOnScreen(page)[0] === 11, patience, "second page shown");
+        mouseClick(findChild(page, "leftPageButton"));
+        settle(page, 3, 10);
+        tryVerify(() => idsOnScreen(page)[0] === 1, patience, "back on the first page");
+        const fresh = downloadPopup(rowAt(page, 4));
+        tryCompare(fresh, "opened", true, patience);
+        verify(!downloadPopup(rowAt(page, 5)).opened, "the other alarm's row shows nothing");
+        mouseClick(findChild(fresh, "stopDownloadButton"));
+        tryVerify(() => !page.downloads.isRunning(key), patience, "stopped by its own row");
+        compare(testKit.fileChecksum(recordFile(folder, 5)), "");
         testServer.clearFaults();
     }
 

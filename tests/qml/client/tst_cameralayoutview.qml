@@ -150,7 +150,10 @@ ShellTestCase {
         compare(view.currentLayout, 1);
         compare(view.currentCameraIndex, 2);
 
-        // A press on a tile makes it current.
+        // A press on a tile makes it current. The cells grow into the four-cell layout
+        // first: while they do, the current cell (raised) overlaps its neighbours.
+        tryVerify(() => [0, 1, 2, 3].every(i => cell(view, i).width === 500 && cell(view, i).height === 300),
+                  patience, "the four cells in place");
         mousePress(camera(view, 3), 20, 20);
         mouseRelease(camera(view, 3), 20, 20);
         compare(view.currentCameraIndex, 3);
@@ -192,6 +195,66 @@ ShellTestCase {
         compare(cell(view, 6).enabled, true);
         compare(findChild(cell(view, 6), "dragArea").drag.target, findChild(cell(view, 6), "dragItem"));
         tryCompare(tile, "width", 250, patience);
+    }
+
+    function provider(tile) {
+        const layer = findChild(tile, "cameraLoader");
+        return layer.item ? layer.item.videoProvider : null;
+    }
+
+    // Pictures decoded by a tile's video item no longer rise over a while.
+    function verifyNoDecoding(item, what) {
+        wait(800); // a picture already on its way when decoding stopped
+        const decoded = testKit.decodedPictures(item);
+        wait(1500);
+        compare(testKit.decodedPictures(item), decoded, what);
+    }
+
+    // Tiles out of sight (a cell the layout hides, a tile under a maximised one, the view
+    // itself hidden) keep their streams open and decode nothing; shown again, they decode.
+    function test_hiddenTilesDecodeNothing() {
+        settings.playerProtocol = "RTSP";
+        const view = makeView();
+        view.currentLayout = 2; // 15 cells, every picture decoded
+        view.setCurrentCamera(camera(view, 10));
+        view.playCurrentCamera(channel(101, 1));
+        const tile = camera(view, 10);
+        tryVerify(() => provider(tile) && provider(tile).sourceValid, patience, "picture decoded");
+        const video = provider(tile);
+        const url = video.videoUrl;
+        verify(video.enableDecode);
+        tryVerify(() => testKit.decodedPictures(video) > 5, patience);
+        testServer.clearLog();
+
+        view.currentLayout = 1; // 4 cells: cell 10 hidden
+        verify(!cell(view, 10).visible);
+        verify(!video.enableDecode);
+        verifyNoDecoding(video, "a hidden cell decodes nothing");
+        compare(video.videoUrl, url);
+        compare(video.status, 2, "the stream stays open");
+        compare(testServer.requests("/api/v1/devices/stopchannelstream").length, 0);
+        compare(testServer.requests("/api/v1/devices/channelstream").length, 0);
+
+        view.currentLayout = 2;
+        verify(video.enableDecode);
+        const before = testKit.decodedPictures(video);
+        tryVerify(() => testKit.decodedPictures(video) > before + 2, patience, "decoding again once shown");
+        compare(provider(tile), video, "the same item, no new stream");
+
+        // Under a maximised tile, and with the whole view out of sight.
+        const top = camera(view, 0);
+        top.parent = top.fillParent;
+        verify(!video.enableDecode);
+        verifyNoDecoding(video, "a tile under a maximised one decodes nothing");
+        top.parent = top.noFillParent;
+        verify(video.enableDecode);
+        view.parent.visible = false;
+        verify(!video.enableDecode);
+        verifyNoDecoding(video, "a hidden page decodes nothing");
+        view.parent.visible = true;
+        const again = testKit.decodedPictures(video);
+        tryVerify(() => testKit.decodedPictures(video) > again + 2, patience);
+        compare(testServer.requests("/api/v1/devices/stopchannelstream").length, 0);
     }
 
     function test_drops() {

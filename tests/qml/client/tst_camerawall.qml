@@ -101,12 +101,15 @@ DeviceTreeTestCase {
         compare(wall.cameras[2].channelId, 121);
         compare(wall.cameras[3].channelId, 122);
         compare(camera.parent, wall, "still maximised");
+        // Covered tiles keep their streams but show (and so decode) nothing.
+        compare([0, 1, 2, 3].map(i => wall.cameras[i].videoVisible), [false, true, false, false]);
 
         mouseDoubleClickSequence(camera, camera.width / 2, camera.height / 2);
         compare(camera.parent, cell);
         compare(camera.width, cell.width);
         compare(camera.height, cell.height);
         compare(view.currentCamera, camera);
+        compare([0, 1, 2, 3].map(i => wall.cameras[i].videoVisible), [true, true, true, true]);
     }
 
     // The cursor: picks go round the tiles; a pressed tile takes the next pick and the

@@ -6,8 +6,10 @@ import "qrc:/zelka/qml/ElectronicMap" as ElectronicMap
 import "qrc:/zelka/qml/Api/api.js" as Api
 
 // The electronic map page with the real map layer and the test server's tiles: where it
-// starts from the server's configuration, the pins a channel list puts on the map, pins
-// that play and stop their tiles, the map-type bar and the sky of a tilted map.
+// starts from the server's configuration, the tiles it asks for (none while hidden), the
+// pins a channel list puts on the map, pins that play and stop their tiles (which stand
+// above the other pins) and follow their channels through a refresh of the device list,
+// the map-type bar and the sky of a tilted map.
 ClientTestCase {
     id: testCase
     name: "ElectronicMap"
@@ -65,6 +67,65 @@ ClientTestCase {
     function channel(id, extra) {
         return Object.assign({ channelID: id, name: "通道" + id, online: 1, gpsLatitude: 30.27, gpsLongitude: 120.15 },
                              extra || {});
+    }
+
+    // The tiles the server was asked for, as [type, z, x, y].
+    function tileRequests() {
+        return testServer.requests().map(request => request.path).filter(path => path.startsWith("/tiles/"))
+            .map(path => {
+                const parts = path.split("/");
+                return [parts[2], Number(parts[3]), Number(parts[4]), parseInt(parts[5])];
+            });
+    }
+
+    // The tile of level z under a coordinate.
+    function tileOf(coordinate, z) {
+        const count = Math.pow(2, z);
+        const latitude = coordinate.latitude * Math.PI / 180;
+        return { x: Math.floor((coordinate.longitude + 180) / 360 * count),
+                 y: Math.floor((1 - Math.asinh(Math.tan(latitude)) / Math.PI) / 2 * count) };
+    }
+
+    // A page built at login but not shown asks for no tile, also when its map moves; it
+    // opens at the server's centre without gliding there from the map's default, so once
+    // shown it asks only for tiles around that centre (none near 0,0 or on the way).
+    function test_tilesOnlyWhileShown() {
+        logIn();
+        serverStart("120.155070,30.274150", 15);
+        // Tiles that an earlier test's page had asked for reach the server's log late.
+        testServer.clearLog();
+        const page = createTemporaryObject(pageComponent, testCase, { visible: false });
+        const map = findChild(page, "map");
+        const start = shifted(30.27415, 120.15507);
+        verify(near(map.center, start), "at the server's centre at once: " + map.center);
+        verify(near(findChild(page, "underMap").center, start));
+        tryCompare(map.supportedMapTypes, "length", 3, patience);
+        wait(600); // longer than a glide
+        compare(tileRequests(), [], "nothing fetched while hidden");
+        verify(near(map.center, start), "no glide either");
+
+        page.visible = true;
+        tryVerify(() => {
+            const types = tileRequests().map(tile => tile[0]);
+            return types.indexOf("street") >= 0 && types.indexOf("satellite") >= 0;
+        }, patience, "the street layer over the satellite base");
+        wait(300); // room for a stray request to show
+        const centre = tileOf(start, 15);
+        for (const [type, z, x, y] of tileRequests()) {
+            verify(z === 15 && Math.abs(x - centre.x) <= 4 && Math.abs(y - centre.y) <= 3,
+                   "a " + type + " tile far from the start: " + [z, x, y]);
+        }
+
+        // Hidden again, a move fetches nothing; shown, the new place is fetched.
+        page.visible = false;
+        testServer.clearLog();
+        map.center = shifted(31, 121);
+        tryVerify(() => near(map.center, shifted(31, 121)), patience);
+        wait(300);
+        compare(tileRequests(), [], "nothing fetched while hidden");
+        page.visible = true;
+        const moved = tileOf(shifted(31, 121), 15);
+        tryVerify(() => tileRequests().some(tile => tile[2] === moved.x && tile[3] === moved.y), patience);
     }
 
     function test_startsWhereTheServerSays() {
@@ -172,6 +233,194 @@ ClientTestCase {
         compare(stopped.channel, "101");
         compare(stopped.stream_type, "play");
         compare(map.pins.length, 0);
+    }
+
+    // A small site on the server: devices 1 and 2 and their located channels.
+    function siteChannel(id, deviceId, latitude, longitude, extra) {
+        return Object.assign({ ChannelID: id, ParentDeviceID: deviceId, Name: "通道" + id, Online: 1, Enable: 1,
+                               FavoritesChannel: 0, Parental: 0, GBChannelID: "3402000000131" + String(id).padStart(7, "0"),
+                               SnapUrl: "/snap/" + id, GpsLatitude: latitude, GpsLongitude: longitude }, extra || {});
+    }
+
+    function putSite(channels) {
+        const device = id => ({ DeviceID: id, DeviceName: "设备" + id, DeviceType: "NVR", Online: 1, Enable: true });
+        const devices = [1, 2].filter(id => channels.some(c => c.ParentDeviceID === id)).map(device);
+        verify(testServer.changeData({ Devices: devices, Channels: channels }));
+    }
+
+    // The home page's refresh: a new device list, whose channels arrive device by device.
+    function refreshDevices(deviceCount) {
+        const before = deviceManager.deviceList;
+        networkManager.getDeviceList();
+        tryVerify(() => {
+            const list = deviceManager.deviceList;
+            return list.length === deviceCount && (before.length === 0 || list[0] !== before[0]);
+        }, patience, "a new device list");
+    }
+
+    function waitForChannels() {
+        tryVerify(() => deviceManager.deviceList.every(device => device.channelList.length > 0), patience, "channels");
+        return deviceManager.deviceList;
+    }
+
+    // Pins stand in the order of their ids.
+    function pinOf(map, id) {
+        return map.pins[map.channelList.indexOf(id)];
+    }
+
+    function isListedChannel(info, id) {
+        return deviceManager.deviceList.some(device => Array.from(device.channelList).some(c => c === info))
+            && info.channelID === id;
+    }
+
+    // Pins keep to their channels by id when the device list is refreshed and its channel
+    // objects are deleted: they show and play (also before the new channels arrive), take
+    // the new objects and positions, go with a channel that is gone or offline, and come
+    // back when the device is picked again.
+    function test_pinsFollowARefresh() {
+        const first = [siteChannel(101, 1, 30.27415, 120.15507), siteChannel(102, 1, 30.2729, 120.1513),
+                       siteChannel(103, 1, 30.2758, 120.1532), siteChannel(104, 1, 30.2764, 120.1569),
+                       siteChannel(201, 2, 30.2733, 120.1544)];
+        putSite(first);
+        const page = openPage();
+        const map = findChild(page, "map");
+        const panel = findChild(page, "deviceManageView");
+        refreshDevices(2);
+        let devices = waitForChannels();
+        panel.clickChannelList(devices[0].channelList);
+        panel.clickChannelList(devices[1].channelList);
+        compare(map.channelList, [101, 102, 103, 104, 201]);
+        panel.clickChannelList([devices[0].channelList[0]]);
+        const tile = findChild(pinOf(map, 101), "cameraView");
+        const picture = findChild(pinOf(map, 101), "pinPicture");
+        tryVerify(() => picture.visible && picture.mapToItem(page, 0, 0).x > 0, patience, "the pin on screen");
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        tryVerify(() => tile.videoUrl !== "", patience, "the tile plays");
+
+        // Channels that arrive late: the pins keep copies meanwhile, which play.
+        testServer.setFault("/api/v1/channels", { delayMs: 1500 });
+        refreshDevices(2);
+        wait(50); // the old channel objects are deleted
+        compare(map.pins.length, 5);
+        verify(map.pins.every(pin => pin.info && typeof pin.info.name === "string" && pin.coordinate.isValid));
+        verify(tile.videoUrl !== "", "the playing tile goes on");
+        const before = testServer.requests("/api/v1/gettoken").length;
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        waitForRequests("/api/v1/gettoken", before + 1);
+        tryVerify(() => tile.videoUrl !== "", patience, "plays from the copy");
+        compare(tile.channelId, 101);
+        devices = waitForChannels();
+        testServer.clearFaults();
+        tryVerify(() => map.channelList.every(id => isListedChannel(pinOf(map, id).info, id)), patience, "the new objects taken");
+
+        // 102 moves, 103 goes offline, 104 and device 2 are gone.
+        putSite([first[0], siteChannel(102, 1, 30.2735, 120.152), siteChannel(103, 1, 30.2758, 120.1532, { Online: 0 })]);
+        refreshDevices(1);
+        waitForChannels();
+        tryCompare(map, "channelList", [101, 102], patience);
+        compare(map.pins.length, 2);
+        tryVerify(() => near(pinOf(map, 102).coordinate, shifted(30.2735, 120.152)), patience, "102 moved");
+        verify(isListedChannel(pinOf(map, 101).info, 101) && isListedChannel(pinOf(map, 102).info, 102));
+        verify(tile.videoUrl !== "");
+
+        // Back on the server, and the device picked again: their pins come back.
+        putSite(first);
+        refreshDevices(2);
+        devices = waitForChannels();
+        panel.clickChannelList(devices[0].channelList);
+        panel.clickChannelList(devices[1].channelList);
+        compare(map.channelList, [101, 102, 103, 104, 201]);
+        verify(map.channelList.every(id => isListedChannel(pinOf(map, id).info, id)));
+        mouseMove(picture, picture.width / 2, picture.height / 2);
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        verify(!tile.visible);
+    }
+
+    // The colours of a small block inside a pin's picture (the opaque ring of its lens),
+    // as the page shows them: the same while the pin is drawn over whatever lies below.
+    function lensOf(page, picture) {
+        const image = grabImage(page);
+        const corner = picture.mapToItem(page, picture.width / 2 - 2, picture.height * 0.4 - 2);
+        const colours = [];
+        for (let y = 0; y < 4; ++y) {
+            for (let x = 0; x < 4; ++x)
+                colours.push(String(image.pixel(Math.round(corner.x) + x, Math.round(corner.y) + y)));
+        }
+        return colours.join(" ");
+    }
+
+    // Moves the pointer off the map's pins and tiles (to the page's top left corner, which
+    // the test window shows), each time to another point: a move to where the pointer
+    // already is changes nothing.
+    property int awayMoves: 0
+    function pointerAway(page) {
+        mouseMove(page, 5 + awayMoves++ % 20, 5);
+    }
+
+    // A click as a hand makes it, the pointer moving there first: the hover of what it
+    // clicks then ends when the pointer leaves.
+    function clickAt(item, x, y) {
+        mouseMove(item, x, y);
+        mouseClick(item, x, y);
+    }
+
+    // A playing pin's tile stands above every other pin, including pins added after it;
+    // the tile opened last stands above an earlier one.
+    function test_playingTileAbovePins() {
+        putSite([siteChannel(101, 1, 30.27415, 120.15507), siteChannel(103, 1, 30.2758, 120.1532),
+                 siteChannel(104, 1, 30.2764, 120.1569)]);
+        const page = openPage();
+        const map = findChild(page, "map");
+        refreshDevices(1);
+        findChild(page, "deviceManageView").clickChannelList(waitForChannels()[0].channelList);
+        tryVerify(() => near(map.center, shifted(30.27415, 120.15507)), patience);
+        const playing = findChild(pinOf(map, 101), "pinPicture");
+        const tile = findChild(pinOf(map, 101), "cameraView");
+        tryVerify(() => playing.visible && playing.mapToItem(page, 0, 0).x > 0, patience, "the pin on screen");
+        const covered = [103, 104].map(id => findChild(pinOf(map, id), "pinPicture"));
+        // The pointer away, so that no pin's label hides the others.
+        pointerAway(page);
+        wait(300); // the map's own tiles settle
+        tryVerify(() => {
+            const lenses = covered.map(picture => lensOf(page, picture));
+            wait(100);
+            return covered.every((picture, i) => lensOf(page, picture) === lenses[i]);
+        }, patience, "a still screen");
+        const lenses = covered.map(picture => lensOf(page, picture));
+
+        clickAt(playing, playing.width / 2, playing.height / 2);
+        pointerAway(page);
+        verify(tile.visible);
+        const area = tile.mapToItem(page, 0, 0);
+        for (const picture of covered) {
+            const spot = picture.mapToItem(page, picture.width / 2, picture.height / 2);
+            verify(spot.x > area.x && spot.x < area.x + tile.width && spot.y > area.y && spot.y < area.y + tile.height,
+                   "a pin under the tile");
+        }
+        tryVerify(() => covered.every((picture, i) => lensOf(page, picture) !== lenses[i]), patience,
+                  "the tile covers the pins");
+        for (const id of [103, 104])
+            verify(pinOf(map, 101).z > pinOf(map, id).z, "stacked above pin " + id);
+
+        // Clicks there reach the tile, not the pin below it.
+        const later = findChild(pinOf(map, 103), "pinPicture");
+        const point = later.mapToItem(playing, later.width / 2, later.height / 2);
+        clickAt(playing, point.x, point.y);
+        verify(!findChild(pinOf(map, 103), "cameraView").visible, "pin 103 was not clicked");
+
+        // Closed, its pin goes back among the others; a tile opened later stands above.
+        clickAt(playing, playing.width / 2, playing.height / 2);
+        verify(!tile.visible);
+        compare(pinOf(map, 101).z, 0);
+        // The pointer leaves in between: a pin's label may lie over its neighbour.
+        pointerAway(page);
+        clickAt(later, later.width / 2, later.height / 2);
+        pointerAway(page);
+        clickAt(playing, playing.width / 2, playing.height / 2);
+        verify(tile.visible, "101 open");
+        verify(findChild(pinOf(map, 103), "cameraView").visible, "103 open");
+        verify(pinOf(map, 101).z > pinOf(map, 103).z && pinOf(map, 103).z > pinOf(map, 104).z);
     }
 
     // The bar follows its table; the street layer stays on top while its box is checked.

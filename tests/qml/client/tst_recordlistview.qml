@@ -415,6 +415,52 @@ ShellTestCase {
         outwaitTransfers();
     }
 
+    // Two records whose names differ only in a blank and a hyphen download into one file:
+    // the second is refused, says so in its popup, and neither its stop button nor its
+    // closing stops the first. A reload while the first runs reopens only the first's
+    // popup, with its title.
+    function test_sharedFileName() {
+        const view = openView();
+        const seeded = loadRows(view, 0, 2024, 2, 8);
+        const records = [Object.assign({}, seeded[0], { name: "cam 1" }), Object.assign({}, seeded[0], { name: "cam-1" }),
+                         seeded[1]];
+        fill(view, records);
+        compare(fileName(records[0]), fileName(records[1]));
+        sendSlowly(records[0]);
+        const first = row(view, 0);
+        mouseClick(piece(first, "downloadButton"));
+        const popup = piece(first, "downloadPopup");
+        tryCompare(popup, "opened", true, patience);
+        compare(piece(popup, "downloadMessage").text, "");
+        waitForTransfer(records[0]);
+
+        const second = row(view, 1);
+        mouseClick(piece(second, "downloadButton"));
+        const refused = piece(second, "downloadPopup");
+        tryCompare(refused, "opened", true, patience);
+        compare(piece(refused, "downloadMessage").text, "录像正在下载");
+        compare(piece(refused, "downloadProgressBar").value, 0);
+        mouseClick(piece(refused, "stopDownloadButton"));
+        mouseClick(piece(refused, "PopupCloseButton"));
+        tryCompare(refused, "visible", false, patience);
+        wait(200);
+        verify(view.downloads.isRunning(cloudKey(view, records[0])), "the first download runs on");
+        verify(popup.opened);
+        compare(testServer.requests(downloadPath(records[0])).length, 1);
+
+        // Rows made again: the running download's row shows its popup, titled.
+        fill(view, records);
+        const fresh = piece(row(view, 0), "downloadPopup");
+        verify(fresh !== popup);
+        tryCompare(fresh, "opened", true, patience);
+        compare(fresh.title, "下载录像: [cam 1]-2024-02-08 08:00:00");
+        verify(!piece(row(view, 1), "downloadPopup").opened);
+        mouseClick(piece(fresh, "stopDownloadButton"));
+        verify(!view.downloads.isRunning(cloudKey(view, records[0])));
+        verify(fresh.opened);
+        outwaitTransfers();
+    }
+
     // Device records: the download address first, then its stream, then the file.
     function test_deviceDownloadChain() {
         const view = openView();

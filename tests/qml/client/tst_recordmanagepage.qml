@@ -212,6 +212,55 @@ DeviceTreeTestCase {
         }
     }
 
+    // Numbers sent as text are read as numbers: the time line's ends are sums, its bars
+    // and picks land where the list says. A reply that announces records none of which
+    // can be used still gives the time line its (empty) row.
+    function test_badRecordData() {
+        const page = openPage(new Date(2024, 1, 8));
+        const list = [
+            { name: "a", startAt: "20240208080000", duration: "600", hls: "/vod/a", important: false, snap: "" },
+            { name: "b", startAt: "20240208123000", duration: " 1800 ", hls: "/vod/b", important: false, snap: "" },
+            { name: "c", startAt: "20240208200000", duration: "ten minutes", hls: "/vod/c", important: false, snap: "" }
+        ];
+        testServer.setFault(dayPath, { status: 200, body: JSON.stringify({ total: "3", list: list }) });
+        pickChannel(page, 12);
+        tryCompare(rows(page), "count", 3, patience);
+        const entries = timeAxis(page).timeLineList;
+        compare(entries.map(e => e.endTime), [8 * 3600 + 600, 12.5 * 3600 + 1800, 20 * 3600]);
+        compare(entries.map(e => e.duration), [600, 1800, 0]);
+        compare(rows(page).get(1).duration, 1800);
+        const line = piece(timeAxis(page), "recordTimeLine");
+        tryVerify(() => findChild(line, "recordBars") !== null, patience);
+        compare(findChild(line, "recordBars").itemList[0].endTime, 29400);
+        const durations = [];
+        const table = piece(piece(page, "recordListView"), "listView");
+        for (let i = 0; i < 3; ++i) {
+            let row = null;
+            tryVerify(() => (row = table.itemAtIndex(i)) !== null, patience);
+            durations.push(findChild(row, "durationCell").text);
+        }
+        compare(durations, ["00:10:00", "00:30:00", "00:00:00"]);
+        // 10:00 lies after the first record, so the pick plays the 12:30 one from its start.
+        timeAxis(page).playRecordWithTime(10 * 3600);
+        const tile = piece(timeAxis(page), "playRecordView");
+        compare(tile.videoUrl, "http://" + settings.host + ":" + settings.port + "/vod/b");
+        compare(tile.__replay_start_progress, 0);
+        tile.stopChannel();
+
+        // Announced, but nothing usable (or no list at all): a row without bars.
+        for (const reply of [{ total: 2, list: [null, 5, "x", [1]] }, { total: 1 }]) {
+            testServer.setFault(dayPath, { status: 200, body: JSON.stringify(reply) });
+            pickChannel(page, 21);
+            probe(dayPath);
+            compare(rows(page).count, 0);
+            compare(timeAxis(page).timeLineList.length, 0);
+            compare(timeAxis(page).channelID, 21, JSON.stringify(reply));
+            compare(findChild(line, "recordListView").count, 1, JSON.stringify(reply));
+            tryVerify(() => findChild(line, "recordRow") !== null, patience);
+            compare(findChild(line, "recordBars").itemList.length, 0);
+        }
+    }
+
     // A failed query shows nothing of what was shown before, in either view.
     function test_failedDayQueryLeavesBothViewsEmpty() {
         const page = openPage(new Date(2024, 1, 8));

@@ -14,6 +14,7 @@
 #include "httpmanager.h"
 #include "networkmanager.h"
 #include "settingmanager.h"
+#include "videoitem.h"
 
 // Generated with the interface module "zelka".
 void qml_register_types_zelka();
@@ -141,6 +142,12 @@ QString ClientTestKit::fileChecksum(const QString &path) const
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     return checksum(file.readAll());
+}
+
+double ClientTestKit::decodedPictures(QObject *videoItem) const
+{
+    const auto *item = qobject_cast<VideoItem *>(videoItem);
+    return item ? double(item->receivedFrameCount()) : -1;
 }
 
 QString ClientTestKit::checksum(const QByteArray &bytes) const

@@ -51,6 +51,9 @@ public:
     // test fetched itself (an ArrayBuffer): a download compared with what was served.
     Q_INVOKABLE QString fileChecksum(const QString &path) const;
     Q_INVOKABLE QString checksum(const QByteArray &bytes) const;
+    // Pictures a playback item (VideoItem) took from the player library so far: what it
+    // decoded, whether shown or not; -1 for anything else.
+    Q_INVOKABLE double decodedPictures(QObject *videoItem) const;
 
 private:
     // The test library installs its message handler, which passes nothing on, when the

@@ -143,6 +143,11 @@ void QmlTestServer::reset()
     emit dataChanged();
 }
 
+int QmlTestServer::openTalkSockets() const
+{
+    return m_server.openTalkSockets();
+}
+
 QVariantList QmlTestServer::talkChunks(const QString &deviceId, const QString &channelId) const
 {
     QVariantList chunks;

@@ -54,6 +54,8 @@ public:
     Q_INVOKABLE void reset();
     // The binary messages received on the talk-back socket of a channel.
     Q_INVOKABLE QVariantList talkChunks(const QString &deviceId, const QString &channelId) const;
+    // Talk-back sockets still open on the server's side (0: every chunk sent is in).
+    Q_INVOKABLE int openTalkSockets() const;
 
 signals:
     void dataChanged();

@@ -113,6 +113,20 @@ void FrameRing::wake()
     m_changed.notify_all();
 }
 
+void FrameRing::discardWaiting()
+{
+    VideoBuffer released;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_presented || m_readingSlot >= 0 || m_freeAfterRead)
+        return;
+    // Ready slots run from the read index on; the read index follows the dropped ones.
+    while (m_slots[m_readIndex].ready && !isBusy(m_readIndex))
+        freeReadSlot(released);
+    lock.unlock();
+    // A writer may wait for a free slot.
+    m_changed.notify_all();
+}
+
 VideoBuffer *FrameRing::beginWrite(std::chrono::milliseconds bound, long long session)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -196,13 +210,14 @@ bool FrameRing::sleepUntil(long long ticket, Clock::time_point deadline)
     return !m_changed.wait_until(lock, deadline, [&] { return sessionEnded(ticket); });
 }
 
-void FrameRing::present(long long ticket)
+bool FrameRing::present(long long ticket)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (sessionEnded(ticket))
-        return;
+    if (sessionEnded(ticket) || !m_slots[m_readIndex].ready)
+        return false;
     m_presented = true;
     m_consumed = false;
+    return true;
 }
 
 bool FrameRing::waitUntilConsumed(long long ticket, std::chrono::milliseconds bound)

@@ -48,6 +48,9 @@ public:
     void shutdown();
     // Wakes every waiter (the pacing thread re-tests its gate, a writer its session).
     void wake();
+    // Drops the pictures that wait to be released, when none is being released: after a
+    // pause in decoding they are old, and the next picture is the first one to show.
+    void discardWaiting();
 
     // --- writer (library thread) ---
     // The slot at the write index once it is free; null when closed, after bound, or
@@ -64,8 +67,9 @@ public:
     long long waitForReadySlot(const std::function<bool()> &gate, std::chrono::milliseconds idleBound);
     // Sleeps until deadline, or less when the session ends or on shutdown; false then.
     bool sleepUntil(long long ticket, Clock::time_point deadline);
-    // Offers the slot at the read index to the renderer.
-    void present(long long ticket);
+    // Offers the slot at the read index to the renderer; false when the session ended or
+    // the slot was dropped meanwhile (discardWaiting).
+    bool present(long long ticket);
     // Waits until the renderer took the presented picture (at most bound), then frees
     // the slot, or has the renderer free it when it is still reading it. Returns false
     // when the bound passed without the renderer taking it.

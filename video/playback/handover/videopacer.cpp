@@ -82,7 +82,8 @@ void VideoPacer::run()
         if (wait > 0 && !m_ring.sleepUntil(ticket, FrameRing::Clock::now() + std::chrono::nanoseconds(wait)))
             continue;
         lastRelease = nowNs();
-        m_ring.present(ticket);
+        if (!m_ring.present(ticket))
+            continue;
         m_inputs.requestRepaint();
         if (!m_ring.waitUntilConsumed(ticket, kConsumeBound))
             m_consumeTimeouts.fetch_add(1);

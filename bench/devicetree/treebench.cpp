@@ -1,0 +1,339 @@
+// Device tree benchmark (not a CTest test; bench/run-tree-bench.sh runs it under Xvfb
+// against a test server process serving a large site). One run, one JSON object out:
+// memory and rows made after the device list arrives, the longest GUI stall of a device
+// list refresh, of opening a device and of scrolling the home tree with every device open.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickWindow>
+#include <QTimer>
+
+#include <algorithm>
+#include <ctime>
+#include <cstdio>
+
+#include "benchtools.h"
+#include "clientstartup.h"
+#include "deviceinfo.h"
+#include "devicemanager.h"
+#include "fontfallback.h"
+#include "settingmanager.h"
+#include "settings.h"
+#include "stylemanager.h"
+
+using namespace BenchTools;
+
+namespace {
+
+constexpr int kPatienceMs = 120000;
+
+// CPU time of the calling thread, in nanoseconds: on a machine that others load, the
+// GUI thread's own work between two ticks is the stall it would cause on an idle one.
+qint64 threadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// The longest wait of the GUI thread's event loop while it runs: a 2 ms timer that
+// notes how late each of its ticks comes, in wall time and in the thread's CPU time.
+class StallProbe
+{
+public:
+    StallProbe()
+    {
+        m_timer.setInterval(2);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            const qint64 cpu = threadCpuNs();
+            m_longest = std::max(m_longest, now - m_last);
+            m_longestCpu = std::max(m_longestCpu, cpu - m_lastCpu);
+            m_last = now;
+            m_lastCpu = cpu;
+        });
+    }
+    void start()
+    {
+        m_longest = 0;
+        m_longestCpu = 0;
+        m_clock.start();
+        m_last = 0;
+        m_lastCpu = threadCpuNs();
+        m_timer.start();
+    }
+    double stop()
+    {
+        m_timer.stop();
+        return m_longest / 1e6;
+    }
+    double longestCpuMs() const { return m_longestCpu / 1e6; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_lastCpu = 0;
+    qint64 m_longest = 0;
+    qint64 m_longestCpu = 0;
+};
+
+QJsonObject stall(StallProbe &probe)
+{
+    const double wall = probe.stop();
+    return QJsonObject{{"wall_ms", rounded(wall, 1)}, {"gui_cpu_ms", rounded(probe.longestCpuMs(), 1)}};
+}
+
+QVariant call(QObject *page, const char *name, const QVariant &a = QVariant(), const QVariant &b = QVariant())
+{
+    QVariant result;
+    if (!a.isValid())
+        QMetaObject::invokeMethod(page, name, Q_RETURN_ARG(QVariant, result));
+    else if (!b.isValid())
+        QMetaObject::invokeMethod(page, name, Q_RETURN_ARG(QVariant, result), Q_ARG(QVariant, a));
+    else
+        QMetaObject::invokeMethod(page, name, Q_RETURN_ARG(QVariant, result), Q_ARG(QVariant, a), Q_ARG(QVariant, b));
+    return result;
+}
+
+void countRows(QQuickItem *item, int &rows, int &items)
+{
+    ++items;
+    if (item->objectName() == QLatin1String("textArea"))
+        ++rows;
+    for (QQuickItem *child : item->childItems())
+        countRows(child, rows, items);
+}
+
+QJsonObject rowsMade(QQuickWindow &window)
+{
+    int rows = 0;
+    int items = 0;
+    countRows(window.contentItem(), rows, items);
+    return QJsonObject{{"rows", rows}, {"items", items}};
+}
+
+// Devices and channels the API client holds, read without the script engine (whose
+// wrappers for ten thousand records would weigh on what is measured).
+qint64 channelCount()
+{
+    const QList<DeviceInfo *> devices = DeviceManager::instance()->deviceList();
+    qint64 count = qint64(devices.size()) * 100000;
+    for (const DeviceInfo *device : devices)
+        count += device->channelList().size();
+    return count;
+}
+
+// Until a new device list and all its channels have come and nothing changed for a second.
+bool waitForSettledList(QObject *page, int listsBefore)
+{
+    QElapsedTimer clock;
+    clock.start();
+    if (!waitUntil([&] { return page->property("lists").toInt() > listsBefore; }, kPatienceMs))
+        return false;
+    qint64 last = -1;
+    QElapsedTimer steady;
+    steady.start();
+    while (clock.elapsed() < kPatienceMs) {
+        const qint64 now = channelCount();
+        if (now != last) {
+            last = now;
+            steady.restart();
+        } else if (now > 0 && steady.elapsed() > 1000) {
+            return true;
+        }
+        waitMs(50);
+    }
+    return false;
+}
+
+// Refreshes and reports the longest GUI stall until the new list has settled.
+QJsonObject refreshStall(QObject *page)
+{
+    StallProbe probe;
+    const int lists = page->property("lists").toInt();
+    probe.start();
+    call(page, "refresh");
+    waitForSettledList(page, lists);
+    return stall(probe);
+}
+
+QJsonObject opening(QQuickWindow &window, QObject *page)
+{
+    QList<double> firstFrames;
+    QList<double> stalls;
+    QList<double> cpuStalls;
+    for (int index : {3, 7, 11}) {
+        call(page, "setOpen", index, false);
+        waitMs(500);
+        StallProbe probe;
+        bool framed = false;
+        QElapsedTimer clock;
+        auto connection = QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [&] {
+            if (!framed)
+                firstFrames << clock.nsecsElapsed() / 1e6;
+            framed = true;
+        });
+        probe.start();
+        clock.start();
+        call(page, "setOpen", index, true);
+        waitUntil([&] { return framed; }, kPatienceMs);
+        waitMs(500);
+        stalls << probe.stop();
+        cpuStalls << probe.longestCpuMs();
+        QObject::disconnect(connection);
+    }
+    std::sort(firstFrames.begin(), firstFrames.end());
+    std::sort(stalls.begin(), stalls.end());
+    std::sort(cpuStalls.begin(), cpuStalls.end());
+    return QJsonObject{{"first_frame_ms", rounded(firstFrames.value(1), 1)},
+                       {"longest_stall_ms", rounded(stalls.value(1), 1)},
+                       {"longest_stall_gui_cpu_ms", rounded(cpuStalls.value(1), 1)},
+                       {"rows_after", rowsMade(window)}};
+}
+
+// Every device opened, then 40 px further at each frame through `frames` frames.
+QJsonObject scrolling(QQuickWindow &window, QObject *page, int frames)
+{
+    StallProbe openProbe;
+    openProbe.start();
+    QElapsedTimer openClock;
+    openClock.start();
+    call(page, "openAll");
+    const double openAllMs = openClock.nsecsElapsed() / 1e6;
+    waitMs(1500);
+    const double openAllStall = openProbe.stop();
+    const double height = call(page, "contentHeight").toDouble();
+    QList<double> gaps;
+    QList<double> cpuGaps;
+    QList<QPair<double, double>> worst;
+    qint64 lastCpu = threadCpuNs();
+    QElapsedTimer clock;
+    qint64 last = -1;
+    int frame = 0;
+    double y = 0;
+    auto connection = QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        const qint64 cpu = threadCpuNs();
+        if (last >= 0) {
+            gaps << (now - last) / 1e6;
+            cpuGaps << (cpu - lastCpu) / 1e6;
+            worst << qMakePair(cpuGaps.last(), y);
+        }
+        last = now;
+        lastCpu = cpu;
+        if (frame++ < frames) {
+            y += 40;
+            call(page, "scrollTo", y);
+        }
+    });
+    clock.start();
+    call(page, "scrollTo", y);
+    window.update();
+    waitUntil([&] { return frame > frames; }, kPatienceMs);
+    QObject::disconnect(connection);
+    const QJsonObject rows = rowsMade(window);
+    std::sort(gaps.begin(), gaps.end());
+    std::sort(cpuGaps.begin(), cpuGaps.end());
+    // The three frames of most GUI work, with the scroll position they drew.
+    std::sort(worst.begin(), worst.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    QJsonArray worstFrames;
+    for (int i = 0; i < qMin(3, int(worst.size())); ++i)
+        worstFrames.append(QJsonObject{{"gui_cpu_ms", rounded(worst[i].first, 1)}, {"content_y", worst[i].second}});
+    return QJsonObject{{"content_height", height},
+                       {"open_all_call_ms", rounded(openAllMs, 1)},
+                       {"open_all_stall_ms", rounded(openAllStall, 1)},
+                       {"frames", int(gaps.size())},
+                       {"median_gap_ms", rounded(gaps.value(gaps.size() / 2), 1)},
+                       {"longest_gap_ms", rounded(gaps.isEmpty() ? 0 : gaps.last(), 1)},
+                       {"longest_gap_gui_cpu_ms", rounded(cpuGaps.isEmpty() ? 0 : cpuGaps.last(), 1)},
+                       {"worst_frames", worstFrames},
+                       {"rows_while_scrolling", rows}};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QQuickStyle::setStyle(QStringLiteral("Universal"));
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    for (const char *name : {"host", "port", "user", "password", "trees", "frames", "qml-root"})
+        parser.addOption({QString::fromLatin1(name), QString::fromLatin1(name), QStringLiteral("value")});
+    parser.process(app);
+    const bool trees = parser.value("trees") != QLatin1String("0");
+    const int frames = parser.value("frames").isEmpty() ? 500 : parser.value("frames").toInt();
+
+    FontFallback::install();
+    ClientStartup::createSingletons();
+    ClientStartup::registerQmlTypes();
+    StyleManager::instance()->loadStyleFile(QStringLiteral(":/zelka/style/default.json"));
+    Settings *settings = SettingManager::instance()->settings();
+    settings->setHost(parser.value("host"));
+    settings->setPort(parser.value("port"));
+
+    QQmlEngine engine;
+    ClientStartup::prepareEngine(engine);
+    QQuickWindow window;
+    window.resize(1688, 904);
+    window.show();
+    QQmlComponent component(&engine, QUrl::fromLocalFile(QStringLiteral(ZELKA_TREE_BENCH_QML)));
+    QVariantMap initial{{"trees", trees}};
+    if (!parser.value("qml-root").isEmpty())
+        initial["qmlRoot"] = QUrl::fromLocalFile(parser.value("qml-root")).toString();
+    QObject *page = component.createWithInitialProperties(initial);
+    if (!page) {
+        std::fprintf(stderr, "%s\n", qPrintable(component.errorString()));
+        return 1;
+    }
+    qobject_cast<QQuickItem *>(page)->setParentItem(window.contentItem());
+    waitUntil([&] { return window.isExposed(); }, kPatienceMs);
+    waitMs(300);
+
+    const double startMb = residentMegabytes();
+    call(page, "logIn", parser.value("user"), parser.value("password"));
+    if (!waitUntil([&] { return page->property("loggedIn").toBool(); }, kPatienceMs)) {
+        std::fprintf(stderr, "no login\n");
+        return 1;
+    }
+    StallProbe loadProbe;
+    loadProbe.start();
+    call(page, "refresh");
+    if (!waitForSettledList(page, 0)) {
+        std::fprintf(stderr, "the device list did not settle\n");
+        return 1;
+    }
+    const QJsonObject loadStall = stall(loadProbe);
+    waitMs(1000);
+    QJsonObject result{{"trees", trees},
+                       {"devices", int(DeviceManager::instance()->deviceList().size())},
+                       {"load_stall", loadStall},
+                       {"loaded_mb", rounded(residentMegabytes() - startMb, 1)},
+                       {"rows_after_load", rowsMade(window)}};
+    QList<QJsonObject> refreshes;
+    for (int i = 0; i < 3; ++i)
+        refreshes << refreshStall(page);
+    // The middle one by wall time.
+    std::sort(refreshes.begin(), refreshes.end(), [](const QJsonObject &a, const QJsonObject &b) {
+        return a.value("wall_ms").toDouble() < b.value("wall_ms").toDouble();
+    });
+    result["refresh_stall"] = refreshes.value(1);
+    result["refreshed_mb"] = rounded(residentMegabytes() - startMb, 1);
+    if (trees) {
+        result["open_device"] = opening(window, page);
+        result["scroll_all_open"] = scrolling(window, page, frames);
+        // Every device open, scrolled into the middle of the site.
+        result["refresh_stall_all_open"] = refreshStall(page);
+        result["final_mb"] = rounded(residentMegabytes() - startMb, 1);
+    }
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    delete page;
+    return 0;
+}

@@ -1,0 +1,122 @@
+// How long a PTZ stop takes to reach the server after its start, when the server answers
+// the start at once and when it never answers it. The API client and its transport are
+// the real ones; the server is the local test server in this process. Prints one JSON
+// object: milliseconds from the stop call to the server's receipt, per round and median.
+//   zelka_ptz_bench [ROUNDS]   (1 to 5, default 5)
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QQmlEngine>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+#include "networkmanager.h"
+#include "settings.h"
+#include "testserver.h"
+
+namespace {
+
+// Runs the event loop until the condition holds (checked every millisecond); false after 30 s.
+bool waitUntil(const std::function<bool()> &condition)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition() || elapsed.elapsed() > 30000)
+            loop.quit();
+    });
+    poll.start(1);
+    loop.exec();
+    return condition();
+}
+
+bool waitForRequests(const TestServer &server, int n)
+{
+    return waitUntil([&server, n] { return server.requestLog().size() >= n; });
+}
+
+bool logIn(TestServer &server, NetworkManager &client, QQmlEngine &engine)
+{
+    client.login(server.userName(), server.password(), QString(),
+                 engine.evaluate(QStringLiteral("(function(ok) { loggedIn = ok; })")));
+    const auto answered = [&engine] { return engine.globalObject().property(QStringLiteral("loggedIn")).isBool(); };
+    return waitUntil(answered) && engine.globalObject().property(QStringLiteral("loggedIn")).toBool();
+}
+
+// One start and its stop on a channel of its own; the stop's delay to the server in ms.
+double stopDelayMs(TestServer &server, NetworkManager &client, int channel, bool hungStart)
+{
+    server.clearRequestLog();
+    TestServerFault hang;
+    hang.neverAnswer = true;
+    hang.remainingHits = 1;
+    if (hungStart)
+        server.setFault(QStringLiteral("/api/v1/ptzcontrol"), hang);
+    client.ptzControl(1, channel, NetworkManager::Up, NetworkManager::Up, 100);
+    if (!waitForRequests(server, 1))
+        return -1;
+    QElapsedTimer stop;
+    stop.start();
+    client.ptzControl(1, channel, NetworkManager::Stop, NetworkManager::Up, 100);
+    if (!waitForRequests(server, 2))
+        return -1;
+    server.clearFaults();
+    return double(stop.nsecsElapsed()) / 1e6;
+}
+
+QJsonObject summary(QList<double> delays)
+{
+    QJsonArray rounds;
+    for (double delay : delays)
+        rounds.append(qRound(delay * 10) / 10.0);
+    std::sort(delays.begin(), delays.end());
+    return {{QStringLiteral("roundsMs"), rounds},
+            {QStringLiteral("medianMs"), delays.isEmpty() ? -1 : qRound(delays.at(delays.size() / 2) * 10) / 10.0},
+            {QStringLiteral("maxMs"), delays.isEmpty() ? -1 : qRound(delays.last() * 10) / 10.0}};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    // Each unanswered start holds one of the transport's six connections to the server
+    // until it times out, so at most five rounds.
+    const int rounds = argc > 1 ? qBound(1, QByteArray(argv[1]).toInt(), 5) : 5;
+    TestServer server;
+    server.setRtspEnabled(false);
+    if (!server.start()) {
+        std::fprintf(stderr, "test server: %s\n", qPrintable(server.errorString()));
+        return 1;
+    }
+    QQmlEngine engine;
+    NetworkManager::setQmlEngine(&engine);
+    Settings settings;
+    settings.setHost(server.host());
+    settings.setPort(QString::number(server.httpPort()));
+    NetworkManager client(&settings);
+    if (!logIn(server, client, engine)) {
+        std::fprintf(stderr, "login failed\n");
+        return 1;
+    }
+
+    QList<double> answered;
+    QList<double> hung;
+    for (int i = 0; i < rounds; ++i) {
+        answered << stopDelayMs(server, client, 200 + i, false);
+        hung << stopDelayMs(server, client, 300 + i, true);
+    }
+    const QJsonObject result{{QStringLiteral("bench"), QStringLiteral("ptz-stop-delay")},
+                             {QStringLiteral("startAnswered"), summary(answered)},
+                             {QStringLiteral("startNeverAnswered"), summary(hung)}};
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    return 0;
+}
