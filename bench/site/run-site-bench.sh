@@ -182,7 +182,9 @@ run_client() {
   } >"$E2E_DIR/config/config.ini"
   local load
   load=$(cut -d' ' -f1-3 /proc/loadavg)
-  (cd "$E2E_DIR" && QSG_RENDER_TIMING=1 QT_MESSAGE_PATTERN='%{time boot} %{message}' \
+  # The render loops' timing lines, the software one's included, with the time since boot.
+  (cd "$E2E_DIR" && QSG_RENDER_TIMING=1 QT_LOGGING_RULES=qt.scenegraph.time.renderloop=true \
+     QT_MESSAGE_PATTERN='%{time boot} %{message}' \
      exec "$BIN/ZelkaVSS_Client" >"$E2E_DIR/client.log" 2>&1) &
   client_pid=$!
   E2E_CLIENT_PID=$client_pid
