@@ -111,8 +111,9 @@ SidePanelTestCase {
         compare(given.count, 0);
         compare(rowOf(devices, 0).theData.Name, aName);
         verify(rowOf(devices, 0).expanded);
+        // The open device's rows are made on a later pass: wait for the whole height.
+        tryCompare(devices, "contentHeight", 4 * 30 * s, patience);
         tryCompare(piece(east, "childArea"), "height", devices.contentHeight, patience);
-        compare(devices.contentHeight, 4 * 30 * s);
         tryVerify(() => given.count === 1, patience, "the answer rebuilt the rows");
         verify(!rowOf(devices, 0).expanded, "rebuilt closed");
 
