@@ -32,13 +32,9 @@ cmake --build "$BUILD_DIR" --parallel "${JOBS:-3}" --target zelka_page_bench zel
 bin="$root/$BUILD_DIR/bin"
 workdir=$(mktemp -d)
 server_pid=""
+. "$root/bench/common/benchlib.sh"
 cleanup() {
-  if [ -n "$server_pid" ]; then
-    kill "$server_pid" 2>/dev/null || true
-    # A server whose RTSP sessions were cut off by a client's crash may not end on TERM.
-    for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.5; done
-    kill -9 "$server_pid" 2>/dev/null || true
-  fi
+  if [ -n "$server_pid" ]; then bench_stop_server "$server_pid"; fi
   rm -rf "$workdir"
 }
 trap cleanup EXIT
