@@ -94,7 +94,7 @@ rest_pointer 2
 keep records
 e2e_click $RECORD_VIEW_SWITCH
 rest_pointer 1
-e2e_double_click $((15 + 45900 / 60)) 872 # 12:45, inside the 12:30 record
+e2e_double_click "$(ruler_x 45900)" $BAR_Y # 12:45, inside the 12:30 record
 e2e_wait_log "^GET /vod/record/101/${day}123000\.mp4"
 rest_pointer 4
 keep records-timeline

@@ -182,3 +182,9 @@ e2e_close_and_pass() {
   e2e_expect_clean_log
   e2e_note "passed"
 }
+
+# The record time line of the time axis view at the default window size: record bars from
+# y 860 to 885; unzoomed, the ruler is the strip, 1313 wide from x 15, the whole day in 1312
+# pixels (ticks closer than their width run together). ruler_x SECONDS gives a time's x.
+BAR_Y=872
+ruler_x() { echo $((15 + $1 * 1312 / 86400)); }

@@ -13,16 +13,10 @@ export LC_ALL=C.UTF-8
 
 # Points of the main window at scale 1 (1688 x 950). The time axis view fills the
 # left 1368 below the top bar: its tile above, its time line in the bottom 140, the
-# record bars from y 860 to 885. Unzoomed, the ruler is the time line's strip, 1313 wide
-# from x 15: the whole day, 1312 pixels for 1440 minutes (ticks closer than their
-# width run together).
-RULER_X=15
-STRIP_W=1313
-BAR_Y=872
+# record bars around BAR_Y (ruler_x and BAR_Y in e2e-layout.sh).
 TILE_AREA="0 80 1368 720"
 TILE_CENTRE="684 440"
 TIME_LINE_AREA="0 810 1368 140"
-ruler_x() { echo $((RULER_X + $1 * (STRIP_W - 1) / 86400)); }
 
 # The seeded day (08:00, 12:30, 20:15) with a record of the late evening, 22:30 to 22:40.
 DATA=$E2E_OUTPUT/late-record.json
