@@ -30,15 +30,8 @@ cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELKA_BU
     ${CMAKE_ARGS:-} >/dev/null
 cmake --build "$BUILD_DIR" --parallel "${JOBS:-3}" --target zelka_page_bench zelka_test_server >/dev/null
 bin="$root/$BUILD_DIR/bin"
-workdir=$(mktemp -d)
-server_pid=""
 . "$root/bench/common/benchlib.sh"
-cleanup() {
-  if [ -n "$server_pid" ]; then bench_stop_server "$server_pid"; fi
-  rm -rf "$workdir"
-}
-trap cleanup EXIT
-cd "$workdir"
+bench_enter_workdir
 
 # The seeded data and 144 online channels of one device, gathered in group 9.
 /usr/bin/python3 - "$root/tests/server/seed.json" data.json layouts.json <<'PY'

@@ -30,15 +30,8 @@ if /usr/bin/python3 -c "import sys; sys.exit(0 if float('$load') > $cores else 1
 fi
 cmake --build "$BUILD_DIR" --target zelka_tree_bench zelka_test_server >/dev/null
 bin="$root/$BUILD_DIR/bin"
-workdir=$(mktemp -d)
-server_pid=""
 . "$root/bench/common/benchlib.sh"
-cleanup() {
-  if [ -n "$server_pid" ]; then bench_stop_server "$server_pid"; fi
-  rm -rf "$workdir"
-}
-trap cleanup EXIT
-cd "$workdir"
+bench_enter_workdir
 /usr/bin/python3 "$root/tests/server/make-site.py" "$devices" "$channels" site.json >/dev/null
 qml_args=()
 case ${QML_FROM:-} in
