@@ -10,24 +10,6 @@ extern "C" const char *__tsan_default_options()
 {
     return "die_after_fork=0";
 }
-
-// GLib and GStreamer (the RTSP test server) are not instrumented: their own
-// atomics look like races to ThreadSanitizer, their thread pools like leaks.
-extern "C" const char *__tsan_default_suppressions()
-{
-    return "race:libglib-2.0.so\nrace:libgobject-2.0.so\nrace:libgstreamer-1.0.so\nrace:libgstbase-1.0.so\n"
-           "race:libgstrtspserver-1.0.so\nrace:libgio-2.0.so\nrace:libgstrtp-1.0.so\nrace:libgstx264.so\n"
-           "race:libx264.so\nrace:libgstvideotestsrc.so\nrace:libgstvideo-1.0.so\nrace:libgstrtpmanager.so\n"
-           "race:libgstrtp.so\nrace:libgstapp-1.0.so\nrace:libgstvideoparsersbad.so\nrace:libgstcodecparsers-1.0.so\n"
-           "race:libgstisomp4.so\nrace:libgstcoreelements.so\nrace:liborc-0.4.so\nrace:libgstudp.so\n"
-           "deadlock:libglib-2.0.so\ndeadlock:libgstreamer-1.0.so\nmutex:libgstrtspserver-1.0.so\nmutex:libglib-2.0.so\n"
-           "mutex:libgstreamer-1.0.so\nthread:libglib-2.0.so\n"
-           // Qt Test's watchdog thread, inside an uninstrumented Qt.
-           "race:libQt6Core.so\nrace:libQt6Test.so\n"
-           // FFmpeg's reference counts are atomics of an uninstrumented library: the
-           // last unref (and free) on another thread is ordered, TSan cannot see it.
-           "race:av_buffer_unref\n";
-}
 #endif
 
 namespace {
