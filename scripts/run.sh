@@ -2,7 +2,10 @@
 # Installs, builds, starts the local test server (seeded data, 127.0.0.1 only) and then the
 # client in ./run/ (its config/ lives there); the server stops when the client exits.
 # A fresh run/config/config.ini points the client at that server; an existing one is kept.
+# ZELKA_SITE_DATA=FILE serves FILE instead of the seeded data (for a large site:
+# tests/server/make-site.py DEVICES CHANNELS FILE).
 set -euo pipefail
+site_data=${ZELKA_SITE_DATA:+$(realpath "$ZELKA_SITE_DATA")}
 cd "$(dirname "$0")/.."
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo 'run.sh: no display; on a headless machine run: xvfb-run -a -s "-screen 0 1920x1080x24" bash scripts/run.sh' >&2
@@ -26,7 +29,9 @@ HTTP_PORT=$(free_port "${ZELKA_HTTP_PORT:-18080}")
 RTSP_PORT=$(free_port "${ZELKA_RTSP_PORT:-18554}")
 [ "$RTSP_PORT" = "$HTTP_PORT" ] && RTSP_PORT=$(free_port $((HTTP_PORT + 1)))
 
-exec {server_out}< <(exec "$BIN/zelka_test_server" --port "$HTTP_PORT" --rtsp-port "$RTSP_PORT")
+server_args=(--port "$HTTP_PORT" --rtsp-port "$RTSP_PORT")
+if [ -n "$site_data" ]; then server_args+=(--data "$site_data"); fi
+exec {server_out}< <(exec "$BIN/zelka_test_server" "${server_args[@]}")
 SERVER_PID=$!
 trap 'kill "$SERVER_PID" 2>/dev/null || true; wait "$SERVER_PID" 2>/dev/null || true' EXIT
 
