@@ -157,15 +157,41 @@ NetworkManager::NetworkManager(Settings *settings, QObject *parent)
     d->serverInfo = new ServerInfo(this);
     d->serverInfo->fromJson(QJsonObject());
     getRecordPath();
+    if (NetworkManagerPrivate::liveManagers().isEmpty())
+        qAddPostRoutine(&NetworkManagerPrivate::releaseTransportsAtExit);
+    NetworkManagerPrivate::liveManagers().insert(d.data());
 }
 
 NetworkManager::~NetworkManager()
 {
+    NetworkManagerPrivate::liveManagers().remove(d.data());
+    if (NetworkManagerPrivate::liveManagers().isEmpty())
+        qRemovePostRoutine(&NetworkManagerPrivate::releaseTransportsAtExit);
+    d->releaseTransport();
+}
+
+void NetworkManagerPrivate::releaseTransport()
+{
     // The worker thread is stopped and joined before its manager and sockets go.
-    delete d->udpWorker;
-    delete d->httpManager;
+    delete udpWorker;
+    udpWorker = nullptr;
+    delete httpManager;
+    httpManager = nullptr;
     // Exchanges that never finished release their requests here, not never.
-    qDeleteAll(d->pending);
+    qDeleteAll(pending);
+    pending.clear();
+}
+
+void NetworkManagerPrivate::releaseTransportsAtExit()
+{
+    for (NetworkManagerPrivate *manager : std::as_const(liveManagers()))
+        manager->releaseTransport();
+}
+
+QSet<NetworkManagerPrivate *> &NetworkManagerPrivate::liveManagers()
+{
+    static QSet<NetworkManagerPrivate *> managers;
+    return managers;
 }
 
 OtherConfig *NetworkManager::otherConfig() const

@@ -54,6 +54,13 @@ public:
                        const QJSValue &finished);
     void stopDownload(DownloadKind kind, const QString &key);
 
+    // Stops the HTTP transport's and the UDP worker's threads and releases what they own.
+    void releaseTransport();
+    // Run as the application object ends (its post routine): Qt's network thread can take
+    // back its connections only while the application still exists; after it they leak.
+    static void releaseTransportsAtExit();
+    static QSet<NetworkManagerPrivate *> &liveManagers();
+
     NetworkManager *q;
     OtherConfig *otherConfig = nullptr;
     ServerInfo *serverInfo = nullptr;
