@@ -158,7 +158,7 @@ NetworkManager::NetworkManager(Settings *settings, QObject *parent)
     d->serverInfo->fromJson(QJsonObject());
     getRecordPath();
     if (NetworkManagerPrivate::liveManagers().isEmpty())
-        qAddPostRoutine(&NetworkManagerPrivate::releaseTransportsAtExit);
+        qAddPostRoutine(&NetworkManagerPrivate::releaseHttpTransportsAtExit);
     NetworkManagerPrivate::liveManagers().insert(d.data());
 }
 
@@ -166,15 +166,14 @@ NetworkManager::~NetworkManager()
 {
     NetworkManagerPrivate::liveManagers().remove(d.data());
     if (NetworkManagerPrivate::liveManagers().isEmpty())
-        qRemovePostRoutine(&NetworkManagerPrivate::releaseTransportsAtExit);
-    d->releaseTransport();
+        qRemovePostRoutine(&NetworkManagerPrivate::releaseHttpTransportsAtExit);
+    // The worker thread is stopped and joined before its manager and sockets go.
+    delete d->udpWorker;
+    d->releaseHttpTransport();
 }
 
-void NetworkManagerPrivate::releaseTransport()
+void NetworkManagerPrivate::releaseHttpTransport()
 {
-    // The worker thread is stopped and joined before its manager and sockets go.
-    delete udpWorker;
-    udpWorker = nullptr;
     delete httpManager;
     httpManager = nullptr;
     // Exchanges that never finished release their requests here, not never.
@@ -182,10 +181,10 @@ void NetworkManagerPrivate::releaseTransport()
     pending.clear();
 }
 
-void NetworkManagerPrivate::releaseTransportsAtExit()
+void NetworkManagerPrivate::releaseHttpTransportsAtExit()
 {
     for (NetworkManagerPrivate *manager : std::as_const(liveManagers()))
-        manager->releaseTransport();
+        manager->releaseHttpTransport();
 }
 
 QSet<NetworkManagerPrivate *> &NetworkManagerPrivate::liveManagers()

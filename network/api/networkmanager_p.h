@@ -54,11 +54,12 @@ public:
                        const QJSValue &finished);
     void stopDownload(DownloadKind kind, const QString &key);
 
-    // Stops the HTTP transport's and the UDP worker's threads and releases what they own.
-    void releaseTransport();
+    // Releases the HTTP transport (its access manager ends Qt's network thread) and the
+    // requests still out.
+    void releaseHttpTransport();
     // Run as the application object ends (its post routine): Qt's network thread can take
     // back its connections only while the application still exists; after it they leak.
-    static void releaseTransportsAtExit();
+    static void releaseHttpTransportsAtExit();
     static QSet<NetworkManagerPrivate *> &liveManagers();
 
     NetworkManager *q;
