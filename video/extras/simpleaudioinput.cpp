@@ -2,7 +2,10 @@
 
 #include <QAudioDevice>
 #include <QAudioSource>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QMediaDevices>
+#include <QThread>
 
 #include <atomic>
 
@@ -17,6 +20,34 @@ QAudioFormat captureFormat(const QAudioDevice &device)
     wanted.setChannelCount(1);
     wanted.setSampleRate(8000);
     return device.isFormatSupported(wanted) ? wanted : device.preferredFormat();
+}
+
+// Qt's PulseAudio engine closes its server connection from a static destructor without
+// holding the lock of its own event thread. Closing a capture stream makes the server
+// report the source's new state, which that thread then asks about; a reply still
+// arriving during the close crashes the exit. Qt offers no way to see that traffic end,
+// so the application object's end waits out a short quiet spell after the last stream
+// was closed (a local server answers within milliseconds).
+constexpr int kStreamQuietMs = 300;
+
+QDeadlineTimer &streamQuietDeadline()
+{
+    static QDeadlineTimer deadline; // expired: no stream closed yet
+    return deadline;
+}
+
+void waitForStreamQuiet()
+{
+    const qint64 remaining = streamQuietDeadline().remainingTime();
+    if (remaining > 0)
+        QThread::msleep(static_cast<unsigned long>(remaining));
+}
+
+void noteStreamClosed()
+{
+    static const bool waitsAtExit = (qAddPostRoutine(waitForStreamQuiet), true);
+    Q_UNUSED(waitsAtExit);
+    streamQuietDeadline().setRemainingTime(kStreamQuietMs);
 }
 
 } // namespace
@@ -81,8 +112,10 @@ void SimpleAudioInput::start()
 void SimpleAudioInput::stop()
 {
     close();
-    if (d->source)
-        d->source->stop();
+    if (!d->source || d->source->state() == QAudio::StoppedState)
+        return;
+    d->source->stop();
+    noteStreamClosed();
 }
 
 qint64 SimpleAudioInput::readData(char *data, qint64 maxSize)
