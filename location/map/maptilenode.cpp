@@ -6,6 +6,22 @@
 #include <QSGTexture>
 #include <QSet>
 
+#include <cmath>
+
+namespace {
+
+// The layer is only moved (not scaled, turned or tilted) on a window of one device pixel
+// per pixel: a tile drawn at its own size then shows each of its pixels once.
+bool showsPixelForPixel(const QMatrix4x4 &transform, qreal devicePixelRatio)
+{
+    constexpr float kSlack = 1e-6f;
+    const auto is = [](float value, float expected) { return std::abs(value - expected) < kSlack; };
+    return devicePixelRatio == 1.0 && is(transform(0, 0), 1) && is(transform(1, 1), 1) && is(transform(0, 1), 0)
+           && is(transform(1, 0), 0) && is(transform(3, 0), 0) && is(transform(3, 1), 0) && is(transform(3, 3), 1);
+}
+
+} // namespace
+
 MapSceneNode::MapSceneNode(QQuickWindow *window)
     : m_window(window)
     , m_background(window->createRectangleNode())
@@ -35,8 +51,11 @@ void MapSceneNode::update(const MapFrame &frame)
 
 void MapSceneNode::setBackground(const QRectF &rect, const QColor &color)
 {
-    if (m_background->rect() != rect)
-        m_background->setRect(rect);
+    // A transparent colour (a map stacked over another) covers nothing: an OpenGL renderer
+    // would still blend it over the whole item in every frame.
+    const QRectF covered = color.alpha() == 0 ? QRectF() : rect;
+    if (m_background->rect() != covered)
+        m_background->setRect(covered);
     if (m_background->color() != color)
         m_background->setColor(color);
 }
@@ -56,7 +75,11 @@ void MapSceneNode::setTiles(const QMatrix4x4 &transform, const TileDrawList &dra
         QSGGeometry::updateRectGeometry(m_horizonGeometry, ground);
         m_horizon->markDirty(QSGNode::DirtyGeometry);
     }
-    m_layer->setMatrix(transform);
+    if (m_layer->matrix() != transform)
+        m_layer->setMatrix(transform);
+    // Drawn pixel for pixel, a tile needs no filtering; nearest sampling costs a fraction of
+    // linear on a software OpenGL driver, and the map is drawn whole in every frame there.
+    const bool pixelForPixel = showsPixelForPixel(transform, m_window->effectiveDevicePixelRatio());
     QHash<TileKey, QSGImageNode *> kept;
     QSet<qint64> pictures;
     for (const TileDraw &draw : draws) {
@@ -65,9 +88,13 @@ void MapSceneNode::setTiles(const QMatrix4x4 &transform, const TileDrawList &dra
         const bool fresh = !node;
         if (fresh) {
             node = m_window->createImageNode();
-            node->setFiltering(QSGTexture::Linear);
             node->setOwnsTexture(false);
         }
+        const QSGTexture::Filtering filtering = pixelForPixel && draw.source.size() == draw.target.size()
+                                                    ? QSGTexture::Nearest
+                                                    : QSGTexture::Linear;
+        if (node->filtering() != filtering)
+            node->setFiltering(filtering);
         if (node->texture() != texture)
             node->setTexture(texture);
         if (node->rect() != draw.target)

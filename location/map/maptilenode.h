@@ -15,10 +15,11 @@ class QSGImageNode;
 class QSGRectangleNode;
 class QSGTexture;
 
-// A map's scene: its background colour over the whole item, and above it the tiles of one
-// level as image nodes under one transform node that carries the bearing and the
-// perspective of the tilt, cut off at the horizon. Plain image nodes, a clip and a
-// transform, so the software renderer draws it as well as the hardware ones. Lives on the
+// A map's scene: its background colour over the whole item (nothing drawn while it is
+// transparent), and above it the tiles of one level as image nodes under one transform
+// node that carries the bearing and the perspective of the tilt, cut off at the horizon;
+// tiles shown pixel for pixel are sampled without filtering. Plain image nodes, a clip and
+// a transform, so the software renderer draws it as well as the hardware ones. Lives on the
 // render thread. The scene itself is a transform node (with no transform): the software
 // renderer finds the position and clip of a changed node only through a parent of that kind.
 class MapSceneNode : public QSGTransformNode

@@ -335,6 +335,9 @@ Item {
             spacing: 1
             model: alarmListModel
             boundsBehavior: Flickable.StopAtBounds
+            // No highlight is drawn; its invisible stand-in would follow each resize of the
+            // current row at 400 px a second, drawing frames for seconds after a page switch.
+            highlightFollowsCurrentItem: false
 
             QQC.ScrollBar.vertical: Widgets.ScrollBar {
                 width: 12 * root.s

@@ -265,6 +265,9 @@ Item {
             clip: true
             spacing: 1
             model: recordListModel
+            // No highlight is drawn; its invisible stand-in would follow each resize of the
+            // current row at 400 px a second, drawing frames for seconds after a page switch.
+            highlightFollowsCurrentItem: false
             delegate: RecordRow {
                 view: root
                 width: listView.width

@@ -222,6 +222,10 @@ Item {
         interactive: false
         clip: true
 
+        // Its list's highlight follows the shown view's width at once: at the default 400 px
+        // a second, a page switch that resizes the view would keep the window drawing for seconds.
+        Component.onCompleted: contentItem.highlightResizeDuration = 0
+
         RecordListView {
             id: recordListView
             objectName: "recordListView"

@@ -214,6 +214,9 @@ Item {
                     anchors.rightMargin: 1
                     spacing: 5 * root.__s
                     model: []
+                    // No highlight is drawn; its invisible stand-in would follow each resize of the
+                    // current row at 400 px a second, drawing frames for seconds after a page switch.
+                    highlightFollowsCurrentItem: false
 
                     delegate: Rectangle {
                         objectName: "recordRow"

@@ -1,3 +1,4 @@
+#include <QHash>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QQuickItem>
@@ -129,6 +130,18 @@ private:
     }
 
     QColor pixelAt(const QPointF &point) const { return m_window->grabWindow().pixelColor(point.toPoint()); }
+
+    // The pixel at whole world pixel (x, y) of a satellite level, from the server's own drawing.
+    static QColor worldPixel(int level, int x, int y)
+    {
+        static QHash<QString, QImage> tiles;
+        const int tx = x / TileRoutes::kTileSize;
+        const int ty = y / TileRoutes::kTileSize;
+        const QString key = tilePath(kSatellite, level, tx, ty);
+        if (!tiles.contains(key))
+            tiles.insert(key, TileRoutes::tile(kSatellite, level, tx, ty));
+        return tiles.value(key).pixelColor(x % TileRoutes::kTileSize, y % TileRoutes::kTileSize);
+    }
 
 private slots:
     void initTestCase()
@@ -443,6 +456,56 @@ private slots:
                                      kEventWaitMs);
         }
         QVERIFY2(m_probe.tilePaths(m_run).size() == expected.size(), qPrintable(m_probe.tilePaths(m_run).join(QLatin1Char(' '))));
+    }
+
+    // At a whole zoom level, unturned and untilted, each tile pixel shows once and as it is,
+    // also when the centre lies between pixels: a row and a column across the tiles match
+    // the server's drawing pixel for pixel (a filtered draw would blend the fields' edges).
+    void wholeLevelShowsTilesPixelForPixel()
+    {
+        const int level = 15;
+        const double world = 256.0 * std::pow(2.0, level);
+        const QPoint tile = m_probe.tileAt(QGeoCoordinate(39.9087, 116.3975), level);
+        // The tile's middle, moved by a fraction of a pixel each way.
+        const double cx = tile.x() * 256.0 + 128.4;
+        const double cy = tile.y() * 256.0 + 128.3;
+        const QGeoCoordinate center(qRadiansToDegrees(std::atan(std::sinh(M_PI * (1 - 2 * cy / world)))),
+                                    cx / world * 360.0 - 180.0);
+        makeMap(TileServerProbe::mapSourceJson(19, m_run), center, level);
+        show();
+        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expectedTiles(kSatellite, center, level)), kEventWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_plugin->tileStore()->cachedCount(), int(expectedTiles(kSatellite, center, level).size()),
+                                  kEventWaitMs);
+        // Through the fields in the tiles' corners, whose edges lie inside the pictures.
+        const int middleX = kViewport.width() / 2 - 108;
+        const int middleY = kViewport.height() / 2 - 108;
+        // Where a sample falls on the world's pixels; the renderer may round it either way.
+        const auto worldAt = [](double origin, int pixel) { return int(std::floor(origin + pixel + 0.5)); };
+        const double left = cx - kViewport.width() / 2;
+        const double top = cy - kViewport.height() / 2;
+        const auto matchesWithShift = [&](const QImage &shot, int sx, int sy) {
+            for (int x = 0; x < kViewport.width(); ++x) {
+                if (shot.pixelColor(x, middleY) != worldPixel(level, worldAt(left, x) + sx, worldAt(top, middleY) + sy))
+                    return false;
+            }
+            for (int y = 0; y < kViewport.height(); ++y) {
+                if (shot.pixelColor(middleX, y) != worldPixel(level, worldAt(left, middleX) + sx, worldAt(top, y) + sy))
+                    return false;
+            }
+            return true;
+        };
+        const auto matches = [&] {
+            const QImage shot = m_window->grabWindow();
+            for (int sx = -1; sx <= 1; ++sx) {
+                for (int sy = -1; sy <= 1; ++sy) {
+                    if (matchesWithShift(shot, sx, sy))
+                        return true;
+                }
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(matches(), kEventWaitMs);
+        QVERIFY(g_warnings.isEmpty());
     }
 
     void levelAboveStandsInWhileZoomingIn()
