@@ -11,6 +11,9 @@ Item {
     property bool isCurrent: false
     property color textColor: styleManager.style.color("Login-TextColor")
     property color inputColor: styleManager.style.color("Login-InputColor")
+    // The window's picture under the page (none on a page of its own): the page draws the
+    // part it covers itself, into the texture that holds its panels' frames.
+    property Image backgroundPicture: null
 
     // While a request is out a tick leaves the server alone, so that a hung server does
     // not collect requests; it is out until its answer or its failure, which the
@@ -93,6 +96,71 @@ Item {
         repeat: true
         running: homePage.isCurrent
         onTriggered: homePage.requestServerState()
+    }
+
+    // The page's still layers in one texture: the window's picture where the page lies and
+    // the panels' glowing bodies, which the contents lie on. Without it every frame that the
+    // clock or a chart asks for blends the picture, seven glows and seven bodies over the
+    // whole page again; with it the texture is drawn again only when the page's size or
+    // place changes, and the frame copies it once.
+    Item {
+        id: backdrop
+        objectName: "backdrop"
+
+        // Where the window's picture lies in the page: it follows the page as it slides in
+        // and out. The moves that shift it are named, as the mapping itself is no binding.
+        readonly property point pictureOrigin: {
+            const loader = homePage.parent;
+            const picture = homePage.backgroundPicture;
+            void [homePage.x, homePage.y, loader ? loader.x : 0, loader ? loader.y : 0,
+                  picture ? picture.width : 0, picture ? picture.height : 0];
+            return picture ? backdrop.mapFromItem(picture, 0, 0) : Qt.point(0, 0);
+        }
+
+        // Only where shaders draw: the software renderer draws no effect (the texture
+        // would not show), and it redraws only the changed parts of a frame anyway.
+        readonly property bool cached: GraphicsInfo.shaderType === GraphicsInfo.RhiShader
+
+        anchors.fill: parent
+        layer.enabled: cached
+        // With the picture in it the texture covers whatever lies below: drawn unblended,
+        // the depth test leaves out the window's picture under the page.
+        layer.effect: ShaderEffect {
+            blending: !backdropPicture.visible
+        }
+
+        Image {
+            id: backdropPicture
+            objectName: "backdropPicture"
+            x: backdrop.pictureOrigin.x
+            y: backdrop.pictureOrigin.y
+            width: homePage.backgroundPicture ? homePage.backgroundPicture.width : 0
+            height: homePage.backgroundPicture ? homePage.backgroundPicture.height : 0
+            source: homePage.backgroundPicture ? homePage.backgroundPicture.source : ""
+            visible: backdrop.cached && status === Image.Ready
+        }
+
+        // In the order the grid draws its panels: the tree's panel, raised, comes last.
+        Repeater {
+            model: [liveViewPanel, latestAlarmPanel, deviceStatusPanel, diskPanel, cpuMemoryPanel, networkPanel,
+                    deviceListPanel]
+
+            Widgets.GlowRectangle {
+                required property Item modelData
+
+                objectName: modelData.objectName + "Frame"
+                x: gridLayout.x + modelData.x + modelData.rect.x
+                y: gridLayout.y + modelData.y + modelData.rect.y
+                width: modelData.rect.width
+                height: modelData.rect.height
+                visible: modelData.visible
+                color: modelData.frameColor
+                radius: modelData.frameRadius
+                cornerRadius: modelData.cornerRadius
+                glowRadius: modelData.glowRadius
+                glowColor: modelData.glowColor
+            }
+        }
     }
 
     GridLayout {
@@ -214,6 +282,7 @@ Item {
         }
 
         GlowItem {
+            id: deviceStatusPanel
             objectName: "deviceStatusPanel"
             Layout.row: 1
             Layout.column: 0
@@ -228,6 +297,7 @@ Item {
         }
 
         GlowItem {
+            id: diskPanel
             objectName: "diskPanel"
             Layout.row: 2
             Layout.column: 0
@@ -242,6 +312,7 @@ Item {
         }
 
         GlowItem {
+            id: cpuMemoryPanel
             objectName: "cpuMemoryPanel"
             Layout.row: 2
             Layout.column: 1
@@ -256,6 +327,7 @@ Item {
         }
 
         GlowItem {
+            id: networkPanel
             objectName: "networkPanel"
             Layout.row: 2
             Layout.column: 2
@@ -270,15 +342,22 @@ Item {
         }
     }
 
-    // A panel: a glowing body with a title bar (icon, title and an item at its right)
-    // over a content area that its content fills.
-    component GlowItem: Widgets.GlowRectangle {
+    // A panel: a title bar (icon, title and an item at its right) over a content area that
+    // its content fills, both on a glowing body inset in the panel. The body and its glow
+    // are drawn by the page's backdrop, from these figures.
+    component GlowItem: Item {
         id: panel
 
         property string title
         property url titleIcon
         property Item content: Item {}
         property Item contentTitle: Item {}
+        readonly property alias rect: body
+        readonly property color frameColor: "#70002E3B"
+        readonly property real frameRadius: 2
+        readonly property real cornerRadius: 4 * styleManager.scaleRatio
+        readonly property real glowRadius: 10 * styleManager.scaleRatio
+        readonly property color glowColor: "#40009ca2"
 
         function adoptContent() {
             if (!content)
@@ -292,13 +371,6 @@ Item {
                 contentTitle.parent = titleBar;
         }
 
-        cornerRadius: 4 * styleManager.scaleRatio
-        glowRadius: 10 * styleManager.scaleRatio
-        glowColor: "#40009ca2"
-        rect.radius: 2
-        rect.anchors.margins: 12 * styleManager.scaleRatio
-        rect.color: "#70002E3B"
-
         onContentChanged: adoptContent()
         onContentTitleChanged: adoptContentTitle()
         Component.onCompleted: {
@@ -307,8 +379,9 @@ Item {
         }
 
         Item {
-            parent: panel.rect
+            id: body
             anchors.fill: parent
+            anchors.margins: 12 * styleManager.scaleRatio
 
             Item {
                 id: titleBar

@@ -143,7 +143,9 @@ FramelessWindow {
                 visible: homeMenu.currentMenu === HomeMenu.Home
                 active: styleManager.interface.visible("Home")
                 sourceComponent: Component {
-                    HomePage {}
+                    HomePage {
+                        backgroundPicture: background
+                    }
                 }
                 onLoaded: item.isCurrent = Qt.binding(() => homeLoader.visible)
             }

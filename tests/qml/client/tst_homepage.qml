@@ -80,8 +80,15 @@ ShellTestCase {
             fuzzyCompare(item.width, width, 0.01, name + " width");
             fuzzyCompare(item.height, height, 0.01, name + " height");
             compare(findChild(item, "panelTitleText").text, title);
-            compare(item.rect.color, Qt.color("#70002E3B"));
-            compare(item.glowRadius, 10 * s);
+            // Its glowing body, drawn by the page's backdrop, lies on the panel's inset body.
+            const frame = findChild(page, name + "Frame");
+            verify(frame, name + " frame");
+            compare(frame.color, Qt.color("#70002E3B"));
+            compare(frame.glowRadius, 10 * s);
+            const body = item.mapToItem(page, item.rect.x, item.rect.y);
+            for (const [got, wanted] of [[frame.x, body.x], [frame.y, body.y], [frame.width, width - 24 * s],
+                                         [frame.height, height - 24 * s]])
+                fuzzyCompare(got, wanted, 0.01, name + " frame");
             const area = findChild(item, "panelContentArea");
             compare(area.width, width - 24 * s - 10 * s);
             compare(area.height, height - 24 * s - 32 * s - 10 * s);
