@@ -40,7 +40,7 @@ public:
     void close();
 
     void setPlaying(bool playing) { m_state.setPlaying(playing); }
-    void setDecodeEnabled(bool enabled) { m_state.decodeEnabled.store(enabled); }
+    void setDecodeEnabled(bool enabled) { m_state.setDecodeEnabled(enabled); }
     void setKeyFramesOnly(bool keyFramesOnly) { m_state.keyFramesOnly.store(keyFramesOnly); }
     void setSpeedCode(int code) { m_state.setSpeedCode(code); }
     void seek(int64_t seconds) { m_state.requestSeek(seconds); }

@@ -52,6 +52,15 @@ void ChannelState::requestSeek(int64_t seconds)
     m_changed.notify_all();
 }
 
+void ChannelState::setDecodeEnabled(bool enabled)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        decodeEnabled.store(enabled);
+    }
+    m_changed.notify_all();
+}
+
 void ChannelState::setQueueLimits(size_t maxBytes, size_t maxVideoPackets)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -115,6 +124,13 @@ bool ChannelState::waitBeforeRetry(std::chrono::milliseconds delay)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait_for(lock, delay, [this] { return m_stopping; });
+    return !m_stopping;
+}
+
+bool ChannelState::pauseUnseenReading(std::chrono::milliseconds pause)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait_for(lock, pause, [this] { return m_stopping || decodeEnabled.load(); });
     return !m_stopping;
 }
 

@@ -23,6 +23,7 @@ public:
     void setPlaying(bool playing);
     void setSpeedCode(int code);
     void requestSeek(int64_t seconds);
+    void setDecodeEnabled(bool enabled);
 
     // Reader side.
     void setQueueLimits(size_t maxBytes, size_t maxVideoPackets);
@@ -35,6 +36,9 @@ public:
     bool hasPendingSeek();
     // Waits out a reconnect delay; false when stopping.
     bool waitBeforeRetry(std::chrono::milliseconds delay);
+    // Waits out a pause in reading a stream nobody decodes, cut short when decoding
+    // is switched on; false when stopping.
+    bool pauseUnseenReading(std::chrono::milliseconds pause);
     // At the end of finite media: waits for a seek or the stop; true on a seek.
     bool waitForSeek();
     void markReaderFinished();
@@ -57,7 +61,7 @@ public:
 
     static int interruptCallback(void *state);
 
-    // Switches read per packet.
+    // Switches read per packet (decodeEnabled is set through setDecodeEnabled).
     std::atomic<bool> decodeEnabled{true};
     std::atomic<bool> keyFramesOnly{false};
     std::atomic<uint64_t> bytesReceived{0};

@@ -462,6 +462,39 @@ private slots:
         QCOMPARE(pictures(false), 1);
     }
 
+    // A live stream nobody decodes is still read to its end and its pictures reach the
+    // recorder: a recording made meanwhile holds every picture of its time span. Its
+    // pictures come again each time decoding is back on, also after short pauses.
+    void decodingOffStillRecordsEveryPictureAndResumes()
+    {
+        QTemporaryDir dir;
+        ChannelProbe probe;
+        QVERIFY(probe.open(m_rtsp.url("/live")) > 0);
+        QVERIFY(probe.waitForFrames(3, kEventWaitMs));
+        QCOMPARE(libZelkaExPlayer_SetEnableDecode(0, probe.id(), 0), 0);
+        QCOMPARE(libZelkaExPlayer_StartRecording(0, probe.id(), QFile::encodeName(dir.path()).constData(),
+                                                 "unseen.mp4", 1024, 3600, 0, 1),
+                 0);
+        const QString file = QDir(dir.path()).filePath("unseen.mp4");
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(file), kEventWaitMs);
+        const int framesWhileOff = probe.frames();
+        QTest::qWait(2500);
+        QCOMPARE(probe.frames(), framesWhileOff);
+        QCOMPARE(libZelkaExPlayer_StopRecording(0, probe.id()), 0);
+        const TestMedia::MediaSummary media = TestMedia::summary(file);
+        qInfo("recorded with decoding off: %d pictures over %.2f s", media.videoFrames, media.duration);
+        QVERIFY(media.videoFrames >= 25);
+        QVERIFY2(std::abs(media.videoFrames - media.duration * 25) <= 2,
+                 qPrintable(QStringLiteral("%1 pictures over %2 s").arg(media.videoFrames).arg(media.duration)));
+        for (int round = 0; round < 3; ++round) {
+            const int before = probe.frames();
+            QCOMPARE(libZelkaExPlayer_SetEnableDecode(0, probe.id(), 1), 0);
+            QVERIFY(probe.waitFor([&] { return probe.frames() >= before + 3; }, kEventWaitMs));
+            QCOMPARE(libZelkaExPlayer_SetEnableDecode(0, probe.id(), 0), 0);
+            QTest::qWait(50 + 200 * round);
+        }
+    }
+
     void closeReturnsFastFromStalledOrMissingServers_data()
     {
         QTest::addColumn<QString>("scheme");

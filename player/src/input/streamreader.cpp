@@ -48,6 +48,9 @@ void StreamReader::run()
             if (m_resumeSeconds >= 0 && setup->onDemand() && !m_state.hasPendingSeek())
                 m_state.requestSeek(m_resumeSeconds);
             m_readSomething = false;
+            m_videoQueued = false;
+            m_videoSkipped = false;
+            m_unseenPace.restart();
             m_nextStampedDts = AV_NOPTS_VALUE;
             m_sampleRate.reset();
             const Outcome outcome = readAll(*input, *setup);
@@ -177,9 +180,16 @@ StreamReader::Outcome StreamReader::readAll(AVFormatContext &input, const Stream
         int64_t seconds = 0;
         if (m_state.takeSeek(seconds))
             seek(input, setup, seconds);
+        if (!pauseWhileUnseen(live))
+            return Outcome::Stopped;
+        const auto readStart = UnseenReadPacer::Clock::now();
         const int result = av_read_frame(&input, packet.get());
         if (m_state.stopping())
             return Outcome::Stopped;
+        if (unseen(live))
+            m_unseenPace.noteRead(readStart, UnseenReadPacer::Clock::now(), result >= 0 ? packet->size : 0);
+        else
+            m_unseenPace.restart();
         if (result < 0) {
             const bool ended = result == AVERROR_EOF || !m_source.isNetwork();
             if (!ended || live)
@@ -216,13 +226,7 @@ bool StreamReader::route(AVPacket *packet, AVFormatContext &input, bool live, Pa
             if (!live)
                 m_resumeSeconds = std::max<int64_t>(0, (m_lastVideoUs - origin) / AV_TIME_BASE);
         }
-        QueueItem item;
-        item.video = true;
-        item.packet = std::move(spare);
-        spare = makePacket();
-        if (!spare)
-            return false;
-        return m_state.pushPacket(std::move(item), live);
+        return queueVideo(live, spare);
     }
     if (index == m_audioIndex && stream) {
         m_recorder.write(*packet);
@@ -238,6 +242,52 @@ bool StreamReader::route(AVPacket *packet, AVFormatContext &input, bool live, Pa
         return m_state.pushPacket(std::move(item), live);
     }
     av_packet_unref(packet);
+    return true;
+}
+
+// Live pictures nobody decodes stop here, but for the first after each opening: the
+// decoding side reports with it that the stream was reached. Skipped pictures leave a
+// gap that the decoder must not predict across: it restarts at the next key frame.
+bool StreamReader::queueVideo(bool live, PacketPtr &spare)
+{
+    if (unseen(live) && m_videoQueued) {
+        av_packet_unref(spare.get());
+        m_videoSkipped = true;
+        return true;
+    }
+    if (m_videoSkipped) {
+        QueueItem gap;
+        gap.kind = QueueItem::Kind::Discontinuity;
+        m_state.pushMarker(std::move(gap));
+        m_videoSkipped = false;
+    }
+    QueueItem item;
+    item.video = true;
+    item.packet = std::move(spare);
+    spare = makePacket();
+    if (!spare)
+        return false;
+    m_videoQueued = true;
+    return m_state.pushPacket(std::move(item), live);
+}
+
+bool StreamReader::unseen(bool live) const
+{
+    return live && !m_state.decodeEnabled.load(std::memory_order_relaxed);
+}
+
+// False when stopping.
+bool StreamReader::pauseWhileUnseen(bool live)
+{
+    if (!unseen(live))
+        return true;
+    const std::chrono::milliseconds pause = m_unseenPace.pauseDue();
+    if (pause.count() <= 0)
+        return true;
+    const auto start = UnseenReadPacer::Clock::now();
+    if (!m_state.pauseUnseenReading(pause))
+        return false;
+    m_unseenPace.notePaused(start);
     return true;
 }
 

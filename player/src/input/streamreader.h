@@ -9,13 +9,17 @@
 #include "sampleratefinder.h"
 #include "sourceoptions.h"
 #include "streamsetup.h"
+#include "unseenreadpacer.h"
 
 namespace zelkaplayer {
 
 // The reading half of a channel (its own thread): opens the input, reads packets
 // into the channel's queue, feeds the recorder, seeks, and reconnects live
 // streams after a drop with a back-off of 1 s doubling to 8 s. Every blocking
-// FFmpeg call is cut short by the channel's stop flag.
+// FFmpeg call is cut short by the channel's stop flag. A live stream whose
+// decoding is off is still read to the end of what arrives (the server sees no
+// change), in rounds (UnseenReadPacer), and its pictures go no further than the
+// recorder: the decoding thread sleeps until decoding is on again.
 class StreamReader
 {
 public:
@@ -35,8 +39,11 @@ private:
     bool needsStreamInfo(const AVFormatContext &input) const;
     std::shared_ptr<StreamSetup> describe(const AVFormatContext &input) const;
     Outcome readAll(AVFormatContext &input, const StreamSetup &setup);
+    bool pauseWhileUnseen(bool live);
+    bool unseen(bool live) const;
     void seek(AVFormatContext &input, const StreamSetup &setup, int64_t seconds);
     bool route(AVPacket *packet, AVFormatContext &input, bool live, PacketPtr &spare);
+    bool queueVideo(bool live, PacketPtr &spare);
     void stampMissingTime(AVPacket &packet, const AVStream &stream);
     void waitForStop();
 
@@ -48,6 +55,9 @@ private:
     int m_videoIndex = -1;
     int m_audioIndex = -1;
     bool m_readSomething = false;
+    bool m_videoQueued = false;  // since the input was opened
+    bool m_videoSkipped = false; // since the last video packet queued
+    UnseenReadPacer m_unseenPace;
     int64_t m_resumeSeconds = -1;
     int64_t m_lastVideoUs = AV_NOPTS_VALUE;
     int64_t m_nextStampedDts = AV_NOPTS_VALUE; // video time base
