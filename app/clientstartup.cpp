@@ -80,6 +80,16 @@ void exitWhenRootFails(QQmlApplicationEngine &engine, QCoreApplication &app, con
         Qt::QueuedConnection);
 }
 
+// The client from its root window until the event loop ends; the engine goes with it.
+int runEngine(QApplication &app, const QUrl &rootUrl)
+{
+    QQmlApplicationEngine engine;
+    ClientStartup::prepareEngine(engine);
+    exitWhenRootFails(engine, app, rootUrl);
+    engine.load(rootUrl);
+    return app.exec();
+}
+
 } // namespace
 
 namespace ClientStartup {
@@ -172,11 +182,11 @@ int run(int argc, char **argv, const QUrl &rootUrl)
     QTranslator translator;
     installTranslator(app, translator);
 
-    QQmlApplicationEngine engine;
-    prepareEngine(engine);
-    exitWhenRootFails(engine, app, rootUrl);
-    engine.load(rootUrl);
-    return app.exec();
+    const int status = runEngine(app, rootUrl);
+    // The engine took the windows with it; what they handed to deleteLater (a Canvas its
+    // texture) goes now, while the application still exists.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return status;
 }
 
 } // namespace ClientStartup

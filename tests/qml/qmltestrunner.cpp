@@ -75,7 +75,11 @@ int main(int argc, char **argv)
 #else
     QmlTestSetup setup(nullptr);
 #endif
-    return quick_test_main_with_setup(argc, argv, "zelka_qml", ZELKA_QML_TEST_DIR, &setup);
+    const int status = quick_test_main_with_setup(argc, argv, "zelka_qml", ZELKA_QML_TEST_DIR, &setup);
+    // The runner's engine took the test windows with it as it returned; what they handed
+    // to deleteLater (a Canvas its texture) goes now, while the application still exists.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return status;
 }
 
 #include "qmltestrunner.moc"
