@@ -158,7 +158,8 @@ void HttpManagerPrivate::wireApiReply(HttpRequest *request, QNetworkReply *reply
         reply->deleteLater();
         if (!guard)
             return;
-        guard->data = reply->readAll();
+        // An aborted reply (time limit, stop) is closed: nothing to read.
+        guard->data = reply->isOpen() ? reply->readAll() : QByteArray();
         finishWith(guard, errorCodeOf(reply), errorTextOf(reply));
     });
 }
