@@ -586,9 +586,28 @@ void TestServerSelfCheck::faultsDoWhatTheySay()
     TestServerFault cut;
     cut.closeMidBody = true;
     m_server.setFault(QStringLiteral("/download/alarm/1.mp4"), cut);
-    const Reply partial = get(QStringLiteral("download/alarm/1.mp4"), false);
-    QVERIFY(partial.finished);
-    QVERIFY(partial.error != QNetworkReply::NoError);
+    // Read on a raw socket: Qt's HTTP client may send the request again when the
+    // connection closes before it has read a byte, and answer that try instead.
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), m_server.httpPort());
+    QVERIFY(socket.waitForConnected(kEventWaitMs));
+    socket.write("GET /download/alarm/1.mp4 HTTP/1.1\r\nHost: x\r\n\r\n");
+    QByteArray received;
+    const auto closed = [&socket, &received] {
+        received += socket.readAll();
+        return socket.state() == QAbstractSocket::UnconnectedState;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(closed(), kEventWaitMs);
+    received += socket.readAll();
+    const qsizetype headEnd = received.indexOf("\r\n\r\n");
+    QVERIFY(headEnd > 0);
+    const QByteArray head = received.left(headEnd).toLower();
+    const qsizetype lengthAt = head.indexOf("content-length:");
+    QVERIFY(lengthAt > 0);
+    const qint64 announced = head.mid(lengthAt + 15).split('\r').first().trimmed().toLongLong();
+    const qint64 bodyReceived = received.size() - headEnd - 4;
+    QVERIFY2(bodyReceived > 0 && bodyReceived < announced,
+             qPrintable(QStringLiteral("%1 of %2 bytes").arg(bodyReceived).arg(announced)));
 
     m_server.clearFaults();
     QCOMPARE(get(QStringLiteral("api/v1/state/top")).status, 200);
