@@ -40,14 +40,12 @@ e2e_hover 800 600
 sleep 1
 e2e_screenshot videosquare
 e2e_changed home-starred videosquare $PANEL_AREA || e2e_fail "no side panel on the video square"
-e2e_click $PANEL_SQUARE_X "$(panel_row_y 0)"
+e2e_panel_open $PANEL_SQUARE_X 0
 e2e_hover 800 600
 sleep 0.8
 e2e_screenshot panel-open
 e2e_hover $PANEL_TEXT_X "$(panel_row_y 2)"
-sleep 0.8
-e2e_screenshot panel-hover
-e2e_changed panel-open panel-hover $PANEL_BOX_AREA || e2e_fail "no details box left of the side panel"
+e2e_screenshot_changed panel-open panel-hover "the details box left of the side panel" $PANEL_BOX_AREA
 
 # Folded, the panel leaves the page to the square.
 e2e_click $FOLD_BUTTON

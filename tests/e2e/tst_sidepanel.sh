@@ -32,9 +32,11 @@ e2e_wait_log '^GET /api/v1/labelchannel/info\?$'
 e2e_hover 800 600
 sleep 0.8
 e2e_screenshot_changed devices groups "the group tab in place of the device tree" $PANEL_AREA
-e2e_click $PANEL_SQUARE_X "$(panel_row_y 0)"
+# Each click waits for the rows the answer brings: a click before they are laid out
+# lands on nothing.
+e2e_panel_open $PANEL_SQUARE_X 0
 e2e_wait_log '^GET /api/v1/labelowninfo\?labelid=1$'
-e2e_click $PANEL_INNER_SQUARE_X "$(panel_row_y 1)"
+e2e_panel_open $PANEL_INNER_SQUARE_X 1
 e2e_wait_log '^GET /api/v1/labeldeviceowninfo\?labelid=1&deviceid=1$'
 e2e_hover 800 600
 sleep 0.8
@@ -54,8 +56,9 @@ e2e_wait_log '^GET /api/v1/labelchannel/info\?$' 2
 # Favourites: a device opened, its first channel's star taken back and set again.
 e2e_click $PANEL_FAVOURITE_TAB
 e2e_wait_log '^GET /api/v1/favorites\?$'
-sleep 1
-e2e_click $PANEL_SQUARE_X "$(panel_row_y 0)"
+e2e_hover 800 600
+e2e_wait_still favourites "the favourite tab to settle" $PANEL_AREA
+e2e_panel_open $PANEL_SQUARE_X 0
 e2e_hover 800 600
 sleep 0.8
 e2e_screenshot favourites-open
