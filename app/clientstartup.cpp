@@ -183,10 +183,13 @@ int run(int argc, char **argv, const QUrl &rootUrl)
     installTranslator(app, translator);
 
     const int status = runEngine(app, rootUrl);
-    // The engine took the windows with it; what they handed to deleteLater (a Canvas its
-    // texture) goes now, while the application still exists.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    releaseDeferredDeletions();
     return status;
+}
+
+void releaseDeferredDeletions()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace ClientStartup

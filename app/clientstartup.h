@@ -25,6 +25,10 @@ void prepareEngine(QQmlEngine &engine);
 // The root-context singletons the pages reach by name.
 void installContextProperties(QQmlEngine &engine);
 
+// After the engine went with its windows: deletes what they handed to deleteLater (a
+// Canvas its texture) while the application object still exists.
+void releaseDeferredDeletions();
+
 // The whole client: start-up, event loop, exit code.
 int run(int argc, char **argv, const QUrl &rootUrl);
 

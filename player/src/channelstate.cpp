@@ -122,15 +122,20 @@ bool ChannelState::hasPendingSeek()
 
 bool ChannelState::waitBeforeRetry(std::chrono::milliseconds delay)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait_for(lock, delay, [this] { return m_stopping; });
-    return !m_stopping;
+    return waitOut(delay, false);
 }
 
 bool ChannelState::pauseUnseenReading(std::chrono::milliseconds pause)
 {
+    return waitOut(pause, true);
+}
+
+bool ChannelState::waitOut(std::chrono::milliseconds delay, bool endOnDecodeEnabled)
+{
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait_for(lock, pause, [this] { return m_stopping || decodeEnabled.load(); });
+    m_changed.wait_for(lock, delay, [this, endOnDecodeEnabled] {
+        return m_stopping || (endOnDecodeEnabled && decodeEnabled.load());
+    });
     return !m_stopping;
 }
 

@@ -68,6 +68,9 @@ public:
 
 private:
     bool voidsPicture(uint64_t seekGeneration) const;
+    // Waits out delay unless stopping (or, if asked, decoding is switched on); false
+    // when stopping.
+    bool waitOut(std::chrono::milliseconds delay, bool endOnDecodeEnabled);
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

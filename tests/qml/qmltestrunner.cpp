@@ -76,9 +76,7 @@ int main(int argc, char **argv)
     QmlTestSetup setup(nullptr);
 #endif
     const int status = quick_test_main_with_setup(argc, argv, "zelka_qml", ZELKA_QML_TEST_DIR, &setup);
-    // The runner's engine took the test windows with it as it returned; what they handed
-    // to deleteLater (a Canvas its texture) goes now, while the application still exists.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ClientStartup::releaseDeferredDeletions();
     return status;
 }
 
