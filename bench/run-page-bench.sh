@@ -11,6 +11,7 @@
 # the others' work, and the script refuses to run.
 #   bash bench/run-page-bench.sh [SECONDS] [SCENARIO...]   measuring time per scenario
 #   (default 10); scenarios by name (default all): empty 1 15 16 64 144 switch maximise page
+# BENCH_RUNS="1" runs each scenario once (a look, not a figure).
 # PAGE_BENCH names another benchmark binary (one kept from an earlier commit, for a
 # before-and-after comparison on the same server and machine).
 set -euo pipefail
@@ -73,7 +74,7 @@ run_once() {
 
 # Three runs, one object: every number the median of its three values.
 run() {
-  for _ in 1 2 3; do run_once "$@"; done | /usr/bin/python3 -c '
+  for _ in ${BENCH_RUNS:-1 2 3}; do run_once "$@"; done | /usr/bin/python3 -c '
 import json, statistics, sys
 runs = [json.loads(line) for line in sys.stdin if line.strip()]
 def merge(values):

@@ -10,8 +10,28 @@ Item {
     property string title: ""
     property bool shown: false
 
-    readonly property string statisticsText: provider ? label.statistics(provider.decodeFrameRate, provider.frameRate, provider.networkDelay) : ""
-    readonly property color statisticsColor: provider ? label.statisticsColour(provider.decodeFrameRate, provider.frameRate, provider.networkDelay) : "red"
+    // The figures change every second or two on every tile. A label nobody sees keeps
+    // its last texts: a change there would still cost the window a whole frame, with
+    // 143 tiles hidden behind one that is 70 frames a second.
+    readonly property bool live: provider !== null && (shown || column.visible)
+    property string statisticsText: ""
+    property color statisticsColor: "red"
+
+    Binding {
+        target: label
+        property: "statisticsText"
+        when: label.live
+        value: label.statistics(label.provider.decodeFrameRate, label.provider.frameRate, label.provider.networkDelay)
+        restoreMode: Binding.RestoreNone
+    }
+
+    Binding {
+        target: label
+        property: "statisticsColor"
+        when: label.live
+        value: label.statisticsColour(label.provider.decodeFrameRate, label.provider.frameRate, label.provider.networkDelay)
+        restoreMode: Binding.RestoreNone
+    }
 
     function statistics(decodeRate, frameRate, delay) {
         return "[帧率: " + decodeRate + " / " + frameRate + " 延时: " + (delay >= 3000 ? ">" : "") + delay + "ms]";

@@ -315,7 +315,10 @@ CameraTileTestCase {
         compare(label.statisticsColour(25, 25, -1), "red");
         compare(label.statistics(25, 25, 3000), "[帧率: 25 / 25 延时: >3000ms]");
         compare(label.statistics(12, 25, 40), "[帧率: 12 / 25 延时: 40ms]");
-        // A fresh item shows its start delay of 3000 ms, in red.
+        // Hidden, the label keeps its texts; shown, a fresh item has its start delay of
+        // 3000 ms, in red.
+        compare(findChild(label, "statisticsText").text, "");
+        label.shown = true;
         verify(findChild(label, "statisticsText").text.endsWith(" 延时: >3000ms]"), findChild(label, "statisticsText").text);
         compare(findChild(label, "statisticsText").color, Qt.color("red"));
         compare(findChild(label, "statisticsTitle").color, textColor);
