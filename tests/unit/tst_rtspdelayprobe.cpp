@@ -137,6 +137,28 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(probe.delay() < 3000, kEventWaitMs);
         QVERIFY(probe.delay() >= 0);
     }
+
+    void pausedProbeStaysSilentAndProbesAtOnceWhenTakenUp()
+    {
+        DelayedRtspServer server(0);
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        RtspDelayProbe probe;
+        probe.setPaused(true); // before the start: nothing to pause, and no harm
+        probe.setUrl(QStringLiteral("rtsp://127.0.0.1:%1/a").arg(server.serverPort()));
+        QSignalSpy measured(&probe, &RtspDelayProbe::delayMeasured);
+        probe.start(50);
+        QTRY_VERIFY_WITH_TIMEOUT(measured.count() >= 2, kEventWaitMs);
+        probe.setPaused(true);
+        const int whilePaused = measured.count();
+        QTest::qWait(300);
+        QCOMPARE(measured.count(), whilePaused);
+        // Taken up with a long interval: the figure comes from the probe made at once.
+        probe.start(60 * 60 * 1000);
+        probe.setPaused(true);
+        probe.setPaused(false);
+        QTRY_VERIFY_WITH_TIMEOUT(measured.count() > whilePaused + 1, kEventWaitMs);
+        QVERIFY(probe.delay() < 3000);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRtspDelayProbe)

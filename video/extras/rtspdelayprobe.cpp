@@ -20,6 +20,7 @@ public:
     int delay = RtspDelayProbe::NoAnswerDelayMs;
     QTcpSocket socket;
     QTimer timer;
+    bool started = false;
     QElapsedTimer sinceStart; // monotonic: a probe across midnight stays positive
 };
 
@@ -91,7 +92,21 @@ int RtspDelayProbe::delay() const
 
 void RtspDelayProbe::start(int intervalMs)
 {
+    d->started = true;
     d->timer.start(intervalMs);
+}
+
+void RtspDelayProbe::setPaused(bool paused)
+{
+    if (!d->started || paused == !d->timer.isActive())
+        return;
+    if (paused) {
+        d->timer.stop();
+        d->socket.abort();
+        return;
+    }
+    d->timer.start();
+    probe();
 }
 
 void RtspDelayProbe::probe()

@@ -35,6 +35,10 @@ public:
 
     // Ticks every IntervalMs until destroyed.
     void start(int intervalMs = IntervalMs);
+    // Paused, a started probe stops ticking and drops its connection (nobody reads the
+    // figure of a hidden tile, and 143 of them would connect 70 times a second); taken
+    // up again, it probes at once.
+    void setPaused(bool paused);
 
 public slots:
     void probe();

@@ -261,6 +261,7 @@ void VideoItem::setEnableDecode(bool on)
         d->core->ring.discardWaiting();
     d->core->state.decodeEnabled.store(on);
     d->channel.setDecodeEnabled(on);
+    d->probe->setPaused(!on);
     d->core->ring.wake();
     update();
     emit enableDecodeChanged();
