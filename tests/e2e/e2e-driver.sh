@@ -230,6 +230,9 @@ e2e_expect_clean_log() {
 #   e2e_screenshot_changed A B WHAT [X Y W H]
 #                               takes screenshot B until it differs from A in that part
 #                               of the current window; WHAT names the change awaited
+#   e2e_expect_changed A B WHAT [X Y W H]
+#                               as e2e_screenshot_changed, but keeps B when it already
+#                               differs: a change still on its way is awaited, not failed
 #   e2e_wait_still NAME WHAT X Y W H
 #                               takes screenshot NAME until that part of the current
 #                               window shows a drawn picture that stays the same from
@@ -290,6 +293,12 @@ e2e_screenshot_changed() {
   }
   e2e_until "$what" differs "$@"
   e2e_note "screenshot $E2E_OUTPUT/$after.png"
+}
+
+e2e_expect_changed() {
+  local before=$1 after=$2 what=$3
+  shift 3
+  e2e_changed "$before" "$after" "$@" || e2e_screenshot_changed "$before" "$after" "$what" "$@"
 }
 
 e2e_wait_still() {

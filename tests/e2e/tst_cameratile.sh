@@ -47,14 +47,14 @@ sleep 4
 e2e_screenshot playing-1
 sleep 1.5
 e2e_screenshot playing-2
-e2e_changed playing-1 playing-2 $PICTURE_AREA || e2e_fail "the tile's picture does not move"
+e2e_expect_changed playing-1 playing-2 "the tile's picture to move" $PICTURE_AREA
 
 # Hovered, the small tile shows its statistics label and its narrow bar.
 e2e_hover $TILE_CENTRE
 sleep 1
 e2e_screenshot hovered
-e2e_changed playing-2 hovered $LABEL_AREA || e2e_fail "no statistics label on the hovered tile"
-e2e_changed playing-2 hovered $NARROW_BAR_AREA || e2e_fail "no narrow bar on the hovered tile"
+e2e_expect_changed playing-2 hovered "the statistics label on the hovered tile" $LABEL_AREA
+e2e_expect_changed playing-2 hovered "the narrow bar on the hovered tile" $NARROW_BAR_AREA
 
 # A double-click maximises the tile over the wall; hovered, it shows the wide bar.
 xdotool click --repeat 2 --delay 80 1
@@ -64,7 +64,7 @@ e2e_screenshot maximised
 e2e_hover $WALL_CENTRE
 sleep 1
 e2e_screenshot maximised-hovered
-e2e_changed maximised maximised-hovered $BAR_AREA || e2e_fail "no tool bar on the hovered tile"
+e2e_expect_changed maximised maximised-hovered "the tool bar on the hovered tile" $BAR_AREA
 
 # Record for a while, then a snapshot: the files land beside the executable.
 touch "$E2E_DIR/before-files"
@@ -108,7 +108,7 @@ rm -f "$RECORDING" "$SNAPSHOT"
 e2e_click $VIDEO_INFO_BUTTON
 sleep 1
 e2e_screenshot videoinfo
-e2e_changed maximised-hovered videoinfo $OVERLAY_AREA || e2e_fail "no statistics overlay"
+e2e_expect_changed maximised-hovered videoinfo "the statistics overlay" $OVERLAY_AREA
 
 # A drag on the joystick steers: a start on press, a stop on release.
 xdotool mousemove --sync $((E2E_X + ${JOYSTICK_CENTRE% *})) $((E2E_Y + ${JOYSTICK_CENTRE#* } - 30))
@@ -133,6 +133,6 @@ e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=102&protocol=
 e2e_hover 1500 900
 sleep 4
 e2e_screenshot second-channel
-e2e_changed playing-2 second-channel $PICTURE_AREA || e2e_fail "the second channel does not show"
+e2e_expect_changed playing-2 second-channel "the second channel to show" $PICTURE_AREA
 
 e2e_close_and_pass

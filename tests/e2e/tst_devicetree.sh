@@ -24,7 +24,7 @@ e2e_screenshot home-open
 e2e_hover $HOME_TEXT_X "$(home_row_y 2)"
 sleep 0.8
 e2e_screenshot home-hover
-e2e_changed home-open home-hover $HOME_BOX_AREA || e2e_fail "no details box beside the home tree"
+e2e_expect_changed home-open home-hover "the details box beside the home tree" $HOME_BOX_AREA
 
 # The star asks the server, and asks again to take it back.
 e2e_click $HOME_STAR_X "$(home_row_y 2)"
@@ -39,7 +39,7 @@ e2e_open_page $MENU_VIDEO_SQUARE
 e2e_hover 800 600
 sleep 1
 e2e_screenshot videosquare
-e2e_changed home-starred videosquare $PANEL_AREA || e2e_fail "no side panel on the video square"
+e2e_expect_changed home-starred videosquare "the side panel on the video square" $PANEL_AREA
 e2e_panel_open $PANEL_SQUARE_X 0
 e2e_hover 800 600
 sleep 0.8
@@ -52,6 +52,6 @@ e2e_click $FOLD_BUTTON
 e2e_hover 800 600
 sleep 1
 e2e_screenshot panel-folded
-e2e_changed panel-open panel-folded $PANEL_AREA || e2e_fail "the panel did not fold"
+e2e_expect_changed panel-open panel-folded "the panel to fold" $PANEL_AREA
 
 e2e_close_and_pass

@@ -54,7 +54,7 @@ e2e_screenshot_drawn alarm-playing $VIDEO
 sleep 1
 e2e_screenshot alarm-playing-later
 # shellcheck disable=SC2086
-e2e_changed alarm-playing alarm-playing-later $VIDEO || e2e_fail "the alarm recording does not play"
+e2e_expect_changed alarm-playing alarm-playing-later "the alarm recording to play" $VIDEO
 popup=$E2E_WINDOW popup_x=$E2E_X popup_y=$E2E_Y popup_w=$E2E_W popup_h=$E2E_H
 
 # The second row's alarm switches the stream in the same window.

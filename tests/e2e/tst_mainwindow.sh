@@ -22,11 +22,11 @@ e2e_screenshot_drawn main
 e2e_open_page $MENU_VIDEO_SQUARE
 sleep 1
 e2e_screenshot_drawn videosquare
-e2e_changed main videosquare $PAGE_NAME || e2e_fail "the page did not change"
+e2e_expect_changed main videosquare "the page to change" $PAGE_NAME
 e2e_open_page $MENU_ALARM
 sleep 1
 e2e_screenshot_drawn alarmquery
-e2e_changed videosquare alarmquery $PAGE_NAME || e2e_fail "the page did not change again"
+e2e_expect_changed videosquare alarmquery "the page to change again" $PAGE_NAME
 
 # Full screen covers the screen and one pixel more; the second click restores.
 read -r SCREEN_W SCREEN_H < <(xdotool getdisplaygeometry)

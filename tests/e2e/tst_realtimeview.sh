@@ -29,11 +29,11 @@ e2e_screenshot_drawn realtime_one
 e2e_click "$(layout_button_x 8)" $STRIP_Y
 sleep 1
 e2e_screenshot_drawn realtime_64
-e2e_changed realtime_one realtime_64 0 100 1600 700 || e2e_fail "the 64-cell layout did not show"
+e2e_expect_changed realtime_one realtime_64 "the 64-cell layout" 0 100 1600 700
 e2e_click "$(layout_button_x 3)" $STRIP_Y
 sleep 1
 e2e_screenshot_drawn realtime_9
-e2e_changed realtime_64 realtime_9 0 100 1600 700 || e2e_fail "the 9-cell layout did not show"
+e2e_expect_changed realtime_64 realtime_9 "the 9-cell layout" 0 100 1600 700
 
 # The popup lists the online channels; the header box checks the page's six.
 e2e_click $CAROUSEL_X $STRIP_Y
@@ -52,7 +52,7 @@ e2e_wait_log '^GET /api/v1/devices/channelstream\?' 6
 [ "$before" -ge 144 ] || e2e_fail "the start closed $before tiles, not 144"
 sleep 4
 e2e_screenshot_drawn carousel_playing
-e2e_changed realtime_9 carousel_playing 0 100 1600 700 || e2e_fail "the cells did not change"
+e2e_expect_changed realtime_9 carousel_playing "the cells to change" 0 100 1600 700
 
 # Double-click maximises a tile over the whole view, the strip included; again restores.
 double_click() {
@@ -62,12 +62,12 @@ double_click 280 200
 sleep 1
 e2e_screenshot_drawn maximised
 # shellcheck disable=SC2086
-e2e_changed carousel_playing maximised $STRIP_AREA || e2e_fail "the tile did not cover the view"
+e2e_expect_changed carousel_playing maximised "the tile to cover the view" $STRIP_AREA
 double_click 600 400
 sleep 1
 e2e_screenshot_drawn restored
 # shellcheck disable=SC2086
-e2e_changed maximised restored $STRIP_AREA || e2e_fail "the tile did not go back into its cell"
+e2e_expect_changed maximised restored "the tile back in its cell" $STRIP_AREA
 
 # "一键关闭": one stop per tile, hidden cells included.
 e2e_click $CLOSE_ALL_X $STRIP_Y

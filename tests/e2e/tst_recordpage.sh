@@ -46,7 +46,7 @@ e2e_click $RECORD_DATE_BOX
 e2e_wait_log "^GET /api/v1/record/querymonthly\?id=101&recordType=Cloud&period=$(date +%Y%m)$"
 sleep 1
 e2e_screenshot calendar
-e2e_changed before-calendar calendar $CALENDAR_AREA || e2e_fail "the calendar did not open"
+e2e_expect_changed before-calendar calendar "the calendar to open" $CALENDAR_AREA
 
 # The 8th has cloud records in every month of the seeded data.
 e2e_pick_calendar_day 8
@@ -54,7 +54,7 @@ e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Cloud&period=$(d
 e2e_hover 800 600
 sleep 1
 e2e_screenshot rows
-e2e_changed before-calendar rows $ROWS_AREA || e2e_fail "no records listed"
+e2e_expect_changed before-calendar rows "the day's records listed" $ROWS_AREA
 
 # The first record's link, then the record itself in the play window.
 DAY8="$(date +%Y%m)08"

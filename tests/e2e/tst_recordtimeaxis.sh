@@ -64,7 +64,7 @@ e2e_wait_log "^GET /vod/record/101/${day}123000\.mp4"
 e2e_hover 1500 600
 sleep 3
 e2e_screenshot playing-1
-e2e_changed bars playing-1 $TILE_AREA || e2e_fail "the tile shows no picture"
+e2e_expect_changed bars playing-1 "a picture in the tile" $TILE_AREA
 grep -q "qml: http://127.0.0.1:$E2E_PORT/vod/record/101/${day}123000.mp4" "$E2E_DIR/client.log" \
   || e2e_fail "the client did not play the 12:30 record"
 # The player seeked into it: the record was asked for again from inside its bytes.
@@ -82,19 +82,19 @@ sleep 1
 e2e_screenshot zoomed-1
 sleep 3
 e2e_screenshot zoomed-2
-e2e_changed zoomed-1 zoomed-2 $TIME_LINE_AREA || e2e_fail "the cursor did not move with playback"
+e2e_expect_changed zoomed-1 zoomed-2 "the cursor to move with playback" $TIME_LINE_AREA
 
 # A double-click on the tile lets it cover the time line; another brings the time line back.
 e2e_double_click $TILE_CENTRE
 e2e_hover 1500 600
 sleep 1
 e2e_screenshot maximised
-e2e_changed zoomed-2 maximised $TIME_LINE_AREA || e2e_fail "the tile did not fill the view"
+e2e_expect_changed zoomed-2 maximised "the tile to fill the view" $TIME_LINE_AREA
 e2e_double_click $TILE_CENTRE
 e2e_hover 1500 600
 sleep 1
 e2e_screenshot restored
-e2e_changed maximised restored $TIME_LINE_AREA || e2e_fail "the time line did not come back"
+e2e_expect_changed maximised restored "the time line to come back" $TIME_LINE_AREA
 
 # Device records: the device tab, then the 10th (a device day in the seeded data); a
 # double-click at 08:05 asks the server for the record's playback address and plays it.
