@@ -11,25 +11,20 @@ Item {
     property bool shown: false
 
     // The figures change every second or two on every tile. A label nobody sees keeps
-    // its last texts: a change there would still cost the window a whole frame, with
+    // its last figures: a change there would still cost the window a whole frame, with
     // 143 tiles hidden behind one that is 70 frames a second.
     readonly property bool live: provider !== null && (shown || column.visible)
-    property string statisticsText: ""
-    property color statisticsColor: "red"
+    // [decode rate, frame rate, delay] while live, then the last of them.
+    property var figures: null
+
+    readonly property string statisticsText: figures ? label.statistics(figures[0], figures[1], figures[2]) : ""
+    readonly property color statisticsColor: figures ? label.statisticsColour(figures[0], figures[1], figures[2]) : "red"
 
     Binding {
         target: label
-        property: "statisticsText"
+        property: "figures"
         when: label.live
-        value: label.statistics(label.provider.decodeFrameRate, label.provider.frameRate, label.provider.networkDelay)
-        restoreMode: Binding.RestoreNone
-    }
-
-    Binding {
-        target: label
-        property: "statisticsColor"
-        when: label.live
-        value: label.statisticsColour(label.provider.decodeFrameRate, label.provider.frameRate, label.provider.networkDelay)
+        value: [label.provider.decodeFrameRate, label.provider.frameRate, label.provider.networkDelay]
         restoreMode: Binding.RestoreNone
     }
 
