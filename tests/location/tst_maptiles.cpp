@@ -1,6 +1,7 @@
 #include <QHash>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPainter>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSignalSpy>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -15,6 +17,7 @@
 #include "geomap.h"
 #include "geoserviceplugin.h"
 #include "maptestkit.h"
+#include "paintedparts.h"
 #include "settingmanager.h"
 #include "settings.h"
 #include "tilestore.h"
@@ -131,16 +134,20 @@ private:
 
     QColor pixelAt(const QPointF &point) const { return m_window->grabWindow().pixelColor(point.toPoint()); }
 
-    // The pixel at whole world pixel (x, y) of a satellite level, from the server's own drawing.
-    static QColor worldPixel(int level, int x, int y)
+    // The window's pixels from world pixel (left, top) on at a level, from the server's own
+    // drawing over the window's colour.
+    static QImage worldView(const QString &type, int level, int left, int top)
     {
-        static QHash<QString, QImage> tiles;
-        const int tx = x / TileRoutes::kTileSize;
-        const int ty = y / TileRoutes::kTileSize;
-        const QString key = tilePath(kSatellite, level, tx, ty);
-        if (!tiles.contains(key))
-            tiles.insert(key, TileRoutes::tile(kSatellite, level, tx, ty));
-        return tiles.value(key).pixelColor(x % TileRoutes::kTileSize, y % TileRoutes::kTileSize);
+        QImage view(kViewport, QImage::Format_RGB32);
+        view.fill(QQuickWindow().color());
+        QPainter painter(&view);
+        const int size = TileRoutes::kTileSize;
+        const auto tileOf = [size](int pixel) { return int(std::floor(double(pixel) / size)); };
+        for (int ty = tileOf(top); ty <= tileOf(top + kViewport.height()); ++ty) {
+            for (int tx = tileOf(left); tx <= tileOf(left + kViewport.width()); ++tx)
+                painter.drawImage(tx * size - left, ty * size - top, TileRoutes::tile(type, level, tx, ty));
+        }
+        return view;
     }
 
 private slots:
@@ -458,11 +465,20 @@ private slots:
         QVERIFY2(m_probe.tilePaths(m_run).size() == expected.size(), qPrintable(m_probe.tilePaths(m_run).join(QLatin1Char(' '))));
     }
 
+    void wholeLevelShowsTilesPixelForPixel_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::newRow("opaque base") << kSatellite;
+        QTest::newRow("street layer, mostly clear") << QStringLiteral("street");
+    }
+
     // At a whole zoom level, unturned and untilted, each tile pixel shows once and as it is,
-    // also when the centre lies between pixels: a row and a column across the tiles match
-    // the server's drawing pixel for pixel (a filtered draw would blend the fields' edges).
+    // also when the centre lies between pixels: the whole view matches the server's drawing
+    // pixel for pixel (a filtered draw would blend the fields' edges; a street tile drawn as
+    // its painted parts must lose no road edge where the parts end).
     void wholeLevelShowsTilesPixelForPixel()
     {
+        QFETCH(QString, type);
         const int level = 15;
         const double world = 256.0 * std::pow(2.0, level);
         const QPoint tile = m_probe.tileAt(QGeoCoordinate(39.9087, 116.3975), level);
@@ -472,33 +488,22 @@ private slots:
         const QGeoCoordinate center(qRadiansToDegrees(std::atan(std::sinh(M_PI * (1 - 2 * cy / world)))),
                                     cx / world * 360.0 - 180.0);
         makeMap(TileServerProbe::mapSourceJson(19, m_run), center, level);
+        const auto types = m_plugin->mapTypes();
+        const auto typed = std::find_if(types.begin(), types.end(), [&](GeoMapType *t) { return t->name() == type; });
+        QVERIFY(typed != types.end());
+        m_map->setActiveMapType(*typed);
         show();
-        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expectedTiles(kSatellite, center, level)), kEventWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(m_plugin->tileStore()->cachedCount(), int(expectedTiles(kSatellite, center, level).size()),
+        QTRY_VERIFY_WITH_TIMEOUT(fetchedAll(expectedTiles(type, center, level)), kEventWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_plugin->tileStore()->cachedCount(), int(expectedTiles(type, center, level).size()),
                                   kEventWaitMs);
-        // Through the fields in the tiles' corners, whose edges lie inside the pictures.
-        const int middleX = kViewport.width() / 2 - 108;
-        const int middleY = kViewport.height() / 2 - 108;
-        // Where a sample falls on the world's pixels; the renderer may round it either way.
-        const auto worldAt = [](double origin, int pixel) { return int(std::floor(origin + pixel + 0.5)); };
-        const double left = cx - kViewport.width() / 2;
-        const double top = cy - kViewport.height() / 2;
-        const auto matchesWithShift = [&](const QImage &shot, int sx, int sy) {
-            for (int x = 0; x < kViewport.width(); ++x) {
-                if (shot.pixelColor(x, middleY) != worldPixel(level, worldAt(left, x) + sx, worldAt(top, middleY) + sy))
-                    return false;
-            }
-            for (int y = 0; y < kViewport.height(); ++y) {
-                if (shot.pixelColor(middleX, y) != worldPixel(level, worldAt(left, middleX) + sx, worldAt(top, y) + sy))
-                    return false;
-            }
-            return true;
-        };
+        // Window pixel x samples world pixel left + x + 0.5; the renderer may round it either way.
+        const int left = int(std::floor(cx - kViewport.width() / 2 + 0.5));
+        const int top = int(std::floor(cy - kViewport.height() / 2 + 0.5));
         const auto matches = [&] {
-            const QImage shot = m_window->grabWindow();
+            const QImage shot = m_window->grabWindow().convertToFormat(QImage::Format_RGB32);
             for (int sx = -1; sx <= 1; ++sx) {
                 for (int sy = -1; sy <= 1; ++sy) {
-                    if (matchesWithShift(shot, sx, sy))
+                    if (shot == worldView(type, level, left + sx, top + sy))
                         return true;
                 }
             }
@@ -506,6 +511,55 @@ private slots:
         };
         QTRY_VERIFY_WITH_TIMEOUT(matches(), kEventWaitMs);
         QVERIFY(g_warnings.isEmpty());
+    }
+
+    // What an overlay tile draws of itself: every pixel that shows, or that a filtered sample
+    // of a left-out pixel would reach, lies in exactly one part; the clear ground mostly in
+    // none; runs of cells merge into few parts; a picture without alpha or all clear is whole
+    // or nothing.
+    void paintedPartsCoverWhatShowsOnce()
+    {
+        const auto check = [](const QImage &picture) {
+            const QList<QRect> parts = paintedParts(picture);
+            qint64 area = 0;
+            for (int y = 0; y < picture.height(); ++y) {
+                for (int x = 0; x < picture.width(); ++x) {
+                    const int covering = int(std::count_if(parts.begin(), parts.end(),
+                                                           [&](const QRect &part) { return part.contains(x, y); }));
+                    area += covering;
+                    if (covering > 1)
+                        return QStringLiteral("pixel %1,%2 in %3 parts").arg(x).arg(y).arg(covering);
+                    const QRect reach = QRect(x - 1, y - 1, 3, 3).intersected(picture.rect());
+                    bool showsNear = false;
+                    for (int ny = reach.top(); ny <= reach.bottom() && !showsNear; ++ny) {
+                        for (int nx = reach.left(); nx <= reach.right() && !showsNear; ++nx)
+                            showsNear = picture.pixelColor(nx, ny).alpha() != 0;
+                    }
+                    if (showsNear && covering == 0)
+                        return QStringLiteral("pixel %1,%2 left out").arg(x).arg(y);
+                }
+            }
+            return QStringLiteral("%1 parts, %2 %").arg(parts.size()).arg(area * 100 / (picture.width() * picture.height()));
+        };
+        for (int x : {0, 1, 2, 3, 7}) {
+            const QImage street = TileRoutes::tile(QStringLiteral("street"), 10, 500 + x * 37, 300 + x * 11);
+            const QString result = check(street);
+            QVERIFY2(result.endsWith(QLatin1String(" %")), qPrintable(result));
+            QVERIFY2(paintedParts(street).size() <= 6 && result.section(QLatin1Char(' '), 2, 2).toInt() <= 40,
+                     qPrintable(result));
+        }
+        // Single pixels on the cells' edges and corners, and a picture of no whole cells.
+        QImage dots(100, 70, QImage::Format_ARGB32_Premultiplied);
+        dots.fill(Qt::transparent);
+        for (const QPoint &dot : {QPoint(31, 0), QPoint(32, 33), QPoint(63, 64), QPoint(99, 69), QPoint(0, 40)})
+            dots.setPixelColor(dot, QColor(10, 20, 30, 40));
+        const QString dotted = check(dots);
+        QVERIFY2(dotted.endsWith(QLatin1String(" %")), qPrintable(dotted));
+        QImage clear(256, 256, QImage::Format_ARGB32_Premultiplied);
+        clear.fill(Qt::transparent);
+        QVERIFY(paintedParts(clear).isEmpty());
+        const QImage base = TileRoutes::tile(kSatellite, 10, 500, 300);
+        QCOMPARE(paintedParts(base), QList<QRect>{base.rect()});
     }
 
     void levelAboveStandsInWhileZoomingIn()
