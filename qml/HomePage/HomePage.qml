@@ -137,6 +137,8 @@ Item {
             width: homePage.backgroundPicture ? homePage.backgroundPicture.width : 0
             height: homePage.backgroundPicture ? homePage.backgroundPicture.height : 0
             source: homePage.backgroundPicture ? homePage.backgroundPicture.source : ""
+            // The window's own picture, loaded once at the size it shows at.
+            sourceSize: homePage.backgroundPicture ? homePage.backgroundPicture.sourceSize : Qt.size(0, 0)
             visible: backdrop.cached && status === Image.Ready
         }
 

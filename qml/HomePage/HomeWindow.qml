@@ -71,6 +71,11 @@ FramelessWindow {
         objectName: "background"
         anchors.fill: parent
         source: Qt.resolvedUrl("file:///" + qmlApi.getApplicationDir() + "/background/home.png")
+        // Loaded at the window's own size and drawn pixel for pixel: most frames draw the
+        // picture whole, and a software OpenGL driver samples an unscaled picture without
+        // filtering at a fraction of the cost of a scaled, filtered one.
+        sourceSize: Qt.size(width * Screen.devicePixelRatio, height * Screen.devicePixelRatio)
+        smooth: false
 
         Item {
             id: contentLayer
