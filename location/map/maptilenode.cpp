@@ -12,9 +12,6 @@
 
 namespace {
 
-// Where a tile goes and which part of its picture: the target of each piece, and its source.
-using Pieces = QList<QPair<QRectF, QRectF>>;
-
 // The layer is only moved (not scaled, turned or tilted) on a window of one device pixel
 // per pixel: a tile drawn at its own size then shows each of its pixels once.
 bool showsPixelForPixel(const QMatrix4x4 &transform, qreal devicePixelRatio)
@@ -34,9 +31,9 @@ bool isAxisAligned(const QMatrix4x4 &transform)
 }
 
 // The draw as pieces of its picture's painted parts, placed where the whole would put them.
-Pieces paintedPieces(const TileDraw &draw, const QList<QRect> &parts)
+QList<QPair<QRectF, QRectF>> paintedPieces(const TileDraw &draw, const QList<QRect> &parts)
 {
-    Pieces pieces;
+    QList<QPair<QRectF, QRectF>> pieces;
     if (draw.source.isEmpty())
         return pieces;
     const qreal scaleX = draw.target.width() / draw.source.width();

@@ -21,9 +21,9 @@ class QSGRectangleNode;
 // transparent), and above it the tiles of one level as image nodes under one transform
 // node that carries the bearing and the perspective of the tilt, cut off at the horizon;
 // tiles shown pixel for pixel are sampled without filtering, and while the map is neither
-// turned nor tilted a picture with clear parts is drawn as its painted parts only. Plain image nodes, a clip and
-// a transform, so the software renderer draws it as well as the hardware ones. Lives on the
-// render thread. The scene itself is a transform node (with no transform): the software
+// turned nor tilted a picture with clear parts is drawn as its painted parts only. Plain
+// image nodes, a clip and a transform, so the software renderer draws it as well as the
+// hardware ones. Lives on the render thread. The scene itself is a transform node (with no transform): the software
 // renderer finds the position and clip of a changed node only through a parent of that kind.
 class MapSceneNode : public QSGTransformNode
 {
@@ -35,6 +35,9 @@ public:
     int tileNodeCount() const;
 
 private:
+    // Where each piece of a tile goes, and which part of its picture it shows.
+    using Pieces = QList<QPair<QRectF, QRectF>>;
+
     struct TileTexture
     {
         QSGTexture *texture = nullptr;
@@ -44,7 +47,7 @@ private:
     void setBackground(const QRectF &rect, const QColor &color);
     void setTiles(const QMatrix4x4 &transform, const TileDrawList &draws, const QRectF &ground);
     const TileTexture &textureFor(const QImage &picture);
-    void setPieces(QList<QSGImageNode *> &nodes, const QList<QPair<QRectF, QRectF>> &pieces, QSGTexture *texture,
+    void setPieces(QList<QSGImageNode *> &nodes, const Pieces &pieces, QSGTexture *texture,
                    QSGTexture::Filtering filtering);
 
     QQuickWindow *m_window;

@@ -37,19 +37,19 @@ QList<QRect> paintedParts(const QImage &picture, int cell)
     QList<QRect> parts;
     // The rectangles that ended at the row above, open for a merge with this row's.
     std::vector<int> open;
+    const auto painted = [&](int column, int row) {
+        const QRect area(column * cell - 1, row * cell - 1, cell + 2, cell + 2);
+        return showsAnything(pixels, area.intersected(pixels.rect()));
+    };
     for (int row = 0; row < rows; ++row) {
         std::vector<int> openNow;
         for (int column = 0; column < columns;) {
-            const auto painted = [&](int c) {
-                const QRect area(c * cell - 1, row * cell - 1, cell + 2, cell + 2);
-                return showsAnything(pixels, area.intersected(pixels.rect()));
-            };
-            if (!painted(column)) {
+            if (!painted(column, row)) {
                 ++column;
                 continue;
             }
             int end = column + 1;
-            while (end < columns && painted(end))
+            while (end < columns && painted(end, row))
                 ++end;
             const QRect run = QRect(column * cell, row * cell, (end - column) * cell, cell).intersected(pixels.rect());
             const auto above = std::find_if(open.begin(), open.end(), [&](int index) {

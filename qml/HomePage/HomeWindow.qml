@@ -70,10 +70,12 @@ FramelessWindow {
         id: background
         objectName: "background"
         anchors.fill: parent
-        source: Qt.resolvedUrl("file:///" + qmlApi.getApplicationDir() + "/background/home.png")
         // Loaded at the window's own size and drawn pixel for pixel: most frames draw the
         // picture whole, and a software OpenGL driver samples an unscaled picture without
-        // filtering at a fraction of the cost of a scaled, filtered one.
+        // filtering at a fraction of the cost of a scaled, filtered one. Not before the window
+        // has its size, or the picture would be read twice at start.
+        source: width > 0 && height > 0
+                ? Qt.resolvedUrl("file:///" + qmlApi.getApplicationDir() + "/background/home.png") : ""
         sourceSize: Qt.size(width * Screen.devicePixelRatio, height * Screen.devicePixelRatio)
         smooth: false
 
