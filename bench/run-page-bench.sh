@@ -103,12 +103,13 @@ done
 load_after=$(cut -d' ' -f1 /proc/loadavg)
 echo "{\"load_average_after\": \"$(cut -d' ' -f1-3 /proc/loadavg)\"}"
 echo
-# What this run left out of the full setting, for the tables to say.
+# Where this run departs from the full setting, for the tables to say.
 shortened=""
 shorten() { shortened+="${shortened:+; }$1"; }
 run_count=$(wc -w <<<"$runs")
-if [ "$run_count" -lt 3 ]; then shorten "$run_count run(s) per scenario instead of 3"; fi
+if [ "$run_count" -lt 3 ]; then shorten "$run_count of the 3 runs per scenario"; fi
 if awk -v s="$seconds" 'BEGIN { exit !(s < 10) }'; then shorten "$seconds s per scenario instead of 10"; fi
 if [ "$scenarios" != "$all_scenarios" ]; then shorten "only the scenarios $scenarios"; fi
+if [ -n "${PAGE_BENCH:-}" ]; then shorten "the benchmark program $PAGE_BENCH"; fi
 /usr/bin/python3 "$root/bench/pagereport.py" --root "$root" --seconds "$seconds" --load-after "$load_after" \
     --shortened "$shortened" "${readme[@]}" "$workdir/runs.jsonl"

@@ -70,14 +70,14 @@ done
 load_after=$(cut -d' ' -f1 /proc/loadavg)
 echo
 
-# What this run left out of the full setting, for the table to say.
+# Where this run departs from the full setting, for the table to say.
 shortened=""
 shorten() { shortened+="${shortened:+; }$1"; }
 run_count=$(wc -w <<<"$runs")
-if [ "$run_count" -lt 3 ]; then shorten "$run_count run(s) of each kind instead of 3"; fi
+if [ "$run_count" -lt 3 ]; then shorten "$run_count of the 3 runs of each kind"; fi
 if [ "$devices x $channels" != "200 x 50" ]; then shorten "a site of $devices x $channels instead of 200 x 50"; fi
 if [ "$kinds" != "1 0" ]; then shorten "only the runs TREES=\"$kinds\""; fi
+if [ -n "${QML_FROM:-}" ]; then shorten "the interface files of $QML_FROM, read from files"; fi
 site="a site of $devices devices x $channels channels, the window 1688x904 under Xvfb"
-if [ -n "${QML_FROM:-}" ]; then site+=", the interface files of $QML_FROM"; fi
 /usr/bin/python3 "$root/bench/treereport.py" --root "$root" --site "$site" --load-after "$load_after" \
     --shortened "$shortened" "${readme[@]}" "${columns[@]}"

@@ -297,7 +297,7 @@ def main():
     loads = [r["load_average"] for run in runs for r in run if "load_average" in r]
     loaded = any(load > CORES for load in loads)
     shortened = [text for text, short in (
-        (f"{options.runs} runs instead of 3", options.runs < 3),
+        (f"{options.runs} of the 3 runs", options.runs < 3),
         (f"{options.seconds} s per grid instead of 6", options.seconds < 6),
         (f"only the scenarios with '{options.only}'", bool(options.only))) if short]
     header = benchreport.header(options.root, len(runs), loads, load_average(),

@@ -79,7 +79,7 @@ def revision(root):
 def header(root, runs, loads_before, load_after, settings="", shortened="", commit=None):
     """The line over a script's tables. LOADS_BEFORE: the 1-minute load averages read before
     the measurements; any of them above the core count marks the figures, and so does
-    SHORTENED (what the run left out of the script's full setting). COMMIT: what the measured
+    SHORTENED (where the run departed from the script's full setting). COMMIT: what the measured
     programs were built from, when not the work tree's commit."""
     loads = [load for load in loads_before if load is not None]
     if len(loads) > 1 and f"{min(loads):.1f}" != f"{max(loads):.1f}":
@@ -94,7 +94,7 @@ def header(root, runs, loads_before, load_after, settings="", shortened="", comm
     if any(load > CORES for load in loads):
         marks.append(f"taken above the load limit (load average up to {max(loads):.1f} on {CORES} cores)")
     if shortened:
-        marks.append(f"a shortened run ({shortened})")
+        marks.append(f"not the script's full setting ({shortened})")
     if marks:
         line += "\n\n**Not figures to quote**: " + "; ".join(marks) + "."
     return line

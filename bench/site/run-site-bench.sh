@@ -267,10 +267,10 @@ done
 stop_server
 echo "{\"end\": \"$(date -u +%FT%TZ)\", \"load_average\": $(cut -d' ' -f1 /proc/loadavg)}" | tee -a "$results"
 echo
-# What this run left out of the full setting, for the tables to say.
+# Where this run departs from the full setting, for the tables to say.
 shortened=""
 shorten() { shortened+="${shortened:+; }$1"; }
-if [ "$runs" -lt 3 ]; then shorten "$runs run(s) instead of 3"; fi
+if [ "$runs" -lt 3 ]; then shorten "$runs of the 3 runs"; fi
 if [ "$idle_seconds" -lt 6 ]; then shorten "$idle_seconds s per idle page instead of 6"; fi
 if [ "$backends" != "default software" ]; then shorten "only the back ends $backends"; fi
 if [ "$datasets" != "seeded site" ]; then shorten "only the data $datasets"; fi
