@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the real-time view page benchmark (optimised, no sanitizer) and runs it once on a
+# Builds the real-time view page benchmark (optimised, no sanitizer) and runs it on a
 # virtual X display (OpenGL through Mesa) against the local test server as a process of
 # its own, whose generated data holds 144 online channels on one shared 640x360 25 fps
 # H.264 stream (one encoder, not 144). Scenarios, each in a process of its own: the page
@@ -7,31 +7,29 @@
 # taken out of sight while they play: 144 tiles with the layout switched to 1 cell, a tile
 # maximised over 16, the page hidden with 16 tiles. Each scenario runs three times; one
 # JSON object per scenario on standard output, its figures the medians of the three runs.
-# The machine's load average comes first; above one per core the figures would measure
-# the others' work, and the script refuses to run.
-#   bash bench/run-page-bench.sh [SECONDS] [SCENARIO...]   measuring time per scenario
-#   (default 10); scenarios by name (default all): empty 1 15 16 64 144 switch maximise page
+# The machine's load average comes first, and last the tables (bench/pagereport.py).
+#   bash bench/run-page-bench.sh [--readme] [SECONDS] [SCENARIO...]   measuring time per
+#   scenario (default 10); scenarios by name (default all): empty 1 15 16 64 144 switch
+#   maximise page. --readme writes the tables into README.md.
+# Above one load per core it waits up to 2 minutes before each run, then refuses
+# (BENCH_ALLOW_LOAD=1 measures anyway, and the tables say so).
 # BENCH_RUNS="1" runs each scenario once (a look, not a figure).
 # PAGE_BENCH names another benchmark binary (one kept from an earlier commit, for a
 # before-and-after comparison on the same server and machine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-BUILD_DIR=${BUILD_DIR:-build-bench}
+readme=()
+if [ "${1:-}" = --readme ]; then readme=(--readme); shift; fi
+all_scenarios="empty 1 15 16 64 144 switch maximise page"
 seconds=${1:-10}
 shift || true
-scenarios=${*:-empty 1 15 16 64 144 switch maximise page}
-load=$(cut -d' ' -f1 /proc/loadavg)
-cores=$(nproc)
-if /usr/bin/python3 -c "import sys; sys.exit(0 if float(sys.argv[1]) > int(sys.argv[2]) else 1)" "$load" "$cores"; then
-  echo "load average $load above $cores cores: the figures would measure other work; not run" >&2
-  exit 2
-fi
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELKA_BUILD_TESTS=ON -DZELKA_BUILD_BENCH=ON \
-    ${CMAKE_ARGS:-} >/dev/null
-cmake --build "$BUILD_DIR" --parallel "${JOBS:-3}" --target zelka_page_bench zelka_test_server >/dev/null
-bin="$root/$BUILD_DIR/bin"
+scenarios=${*:-$all_scenarios}
+runs=${BENCH_RUNS:-1 2 3}
 . "$root/bench/common/benchlib.sh"
+bench_build zelka_page_bench zelka_test_server
+bin="$root/${BUILD_DIR:-build-bench}/bin"
+bench_wait_for_quiet
 bench_enter_workdir
 
 # The seeded data and 144 online channels of one device, gathered in group 9.
@@ -72,37 +70,46 @@ run_once() {
     { echo "scenario $* failed:" >&2; tail -n 5 "$workdir/bench.err" >&2; }
 }
 
-# Three runs, one object: every number the median of its three values.
+# Every run of scenario NAME, its name and the load average before it added, goes to
+# runs.jsonl; then one object, every number the median of the runs' values.
 run() {
-  for _ in ${BENCH_RUNS:-1 2 3}; do run_once "$@"; done | /usr/bin/python3 -c '
-import json, statistics, sys
-runs = [json.loads(line) for line in sys.stdin if line.strip()]
-def merge(values):
-    if all(isinstance(v, dict) for v in values):
-        return {k: merge([v[k] for v in values if k in v]) for k in values[0]}
-    if all(isinstance(v, (int, float)) and not isinstance(v, bool) for v in values):
-        return round(statistics.median(values), 3)
-    return values[0]
-if runs:
-    merged = merge(runs)
-    merged["runs"] = len(runs)
-    print(json.dumps(merged, ensure_ascii=False))
-'
+  local name=$1
+  shift
+  : >"$workdir/runs-$name.jsonl"
+  for _ in $runs; do
+    bench_wait_for_quiet
+    run_once "$@" | sed "s/^{/{\"name\": \"$name\", \"load_average\": $bench_load, /" >>"$workdir/runs-$name.jsonl"
+  done
+  cat "$workdir/runs-$name.jsonl" >>"$workdir/runs.jsonl"
+  /usr/bin/python3 "$root/bench/common/benchreport.py" medians "$workdir/runs-$name.jsonl"
 }
 
-echo "{\"load_average\": \"$(cut -d' ' -f1-3 /proc/loadavg)\", \"cores\": $cores}"
+echo "{\"load_average\": \"$(cut -d' ' -f1-3 /proc/loadavg)\", \"cores\": $(nproc)}"
+: >"$workdir/runs.jsonl"
 for scenario in $scenarios; do
   case $scenario in
-    empty) run --scenario empty ;;
-    1) run --scenario play --layout 0 --tiles 1 ;;
-    15) run --scenario play --layout 1 --tiles 15 ;;
-    16) run --scenario play --layout 2 --tiles 16 ;;
-    64) run --scenario play --layout 3 --tiles 64 ;;
-    144) run --scenario play --layout 4 --tiles 144 ;;
-    switch) run --scenario play --layout 4 --tiles 144 --hide layout:0 ;;
-    maximise) run --scenario play --layout 2 --tiles 16 --hide maximise ;;
-    page) run --scenario play --layout 2 --tiles 16 --hide page ;;
+    empty) run empty --scenario empty ;;
+    1) run 1 --scenario play --layout 0 --tiles 1 ;;
+    15) run 15 --scenario play --layout 1 --tiles 15 ;;
+    16) run 16 --scenario play --layout 2 --tiles 16 ;;
+    64) run 64 --scenario play --layout 3 --tiles 64 ;;
+    144) run 144 --scenario play --layout 4 --tiles 144 ;;
+    switch) run switch --scenario play --layout 4 --tiles 144 --hide layout:0 ;;
+    maximise) run maximise --scenario play --layout 2 --tiles 16 --hide maximise ;;
+    page) run page --scenario play --layout 2 --tiles 16 --hide page ;;
     *) echo "unknown scenario $scenario" >&2 ;;
   esac
 done
+load_after=$(cut -d' ' -f1 /proc/loadavg)
 echo "{\"load_average_after\": \"$(cut -d' ' -f1-3 /proc/loadavg)\"}"
+echo
+# Where this run departs from the full setting, for the tables to say.
+shortened=""
+shorten() { shortened+="${shortened:+; }$1"; }
+run_count=$(wc -w <<<"$runs")
+if [ "$run_count" -lt 3 ]; then shorten "$run_count of the 3 runs per scenario"; fi
+if awk -v s="$seconds" 'BEGIN { exit !(s < 10) }'; then shorten "$seconds s per scenario instead of 10"; fi
+if [ "$scenarios" != "$all_scenarios" ]; then shorten "only the scenarios $scenarios"; fi
+if [ -n "${PAGE_BENCH:-}" ]; then shorten "the benchmark program $PAGE_BENCH"; fi
+/usr/bin/python3 "$root/bench/pagereport.py" --root "$root" --seconds "$seconds" --load-after "$load_after" \
+    --shortened "$shortened" "${readme[@]}" "$workdir/runs.jsonl"

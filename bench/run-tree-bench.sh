@@ -1,36 +1,34 @@
 #!/usr/bin/env bash
 # Runs the device tree benchmark three times on a virtual X display (OpenGL through Mesa)
 # against the local test server as a process of its own, serving DEVICES devices of
-# CHANNELS channels (tests/server/make-site.py), and prints each run's JSON and then the
-# medians. The trees are those of the logged-in client: the home tree and four side
-# panels. A run without trees gives the cost of the device list itself (TREES="1 0" by
-# default; TREES=1 runs only the trees).
-#   bash bench/run-tree-bench.sh [DEVICES] [CHANNELS]     (default 200 x 50)
-# BUILD_DIR (default build) must hold zelka_tree_bench and zelka_test_server.
-# With a load average above the number of cores it refuses to measure; BENCH_ALLOW_LOAD=1
-# measures anyway and marks the medians. QML_FROM=<git revision> runs the interface files
-# of that revision, read from files (not the compiled module); QML_FROM=files runs the
-# work tree's files the same way, so that the two compare alike.
+# CHANNELS channels (tests/server/make-site.py), and prints each run's JSON, the medians
+# and a table (bench/treereport.py; its rows are the numbers in the benchmark's JSON). The
+# trees are those of the logged-in client: the home tree and four side panels. A run
+# without trees gives the cost of the device list itself (TREES="1 0" by default; TREES=1
+# runs only the trees).
+#   bash bench/run-tree-bench.sh [--readme] [DEVICES] [CHANNELS]   (default 200 x 50)
+# --readme writes the table into README.md. BUILD_DIR (default build) is where
+# zelka_tree_bench and zelka_test_server are built. Above one load per core it waits up to
+# 2 minutes before each run, then refuses (BENCH_ALLOW_LOAD=1 measures anyway, and the
+# table says so). BENCH_RUNS="1" runs each kind once (a look, not a figure).
+# QML_FROM=<git revision> runs the interface files of that revision, read from files (not
+# the compiled module); QML_FROM=files runs the work tree's files the same way, so that the
+# two compare alike.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-BUILD_DIR=${BUILD_DIR:-build}
+readme=()
+if [ "${1:-}" = --readme ]; then readme=(--readme); shift; fi
 devices=${1:-200}
 channels=${2:-50}
-cores=$(nproc)
-load=$(cut -d' ' -f1 /proc/loadavg)
-echo "{\"load_average\": \"$(cut -d' ' -f1-3 /proc/loadavg)\", \"cores\": $cores}"
-over_load=""
-if /usr/bin/python3 -c "import sys; sys.exit(0 if float('$load') > $cores else 1)"; then
-  if [ "${BENCH_ALLOW_LOAD:-}" != 1 ]; then
-    echo "load average $load is above the $cores cores: not measuring (BENCH_ALLOW_LOAD=1 measures anyway, marked)" >&2
-    exit 2
-  fi
-  over_load="load average $load above $cores cores: figures for local comparison only"
-fi
-cmake --build "$BUILD_DIR" --target zelka_tree_bench zelka_test_server >/dev/null
-bin="$root/$BUILD_DIR/bin"
+runs=${BENCH_RUNS:-1 2 3}
+kinds=${TREES:-1 0}
+export BUILD_DIR=${BUILD_DIR:-build}
 . "$root/bench/common/benchlib.sh"
+bench_build zelka_tree_bench zelka_test_server
+bin="$root/$BUILD_DIR/bin"
+bench_wait_for_quiet
+echo "{\"load_average\": \"$(cut -d' ' -f1-3 /proc/loadavg)\", \"cores\": $(nproc)}"
 bench_enter_workdir
 /usr/bin/python3 "$root/tests/server/make-site.py" "$devices" "$channels" site.json >/dev/null
 qml_args=()
@@ -59,21 +57,27 @@ run() {
     grep '^{' || { echo "run $* failed:" >&2; tail -n 5 "$workdir/bench.err" >&2; }
 }
 
-for trees in ${TREES:-1 0}; do
-  : >"runs-$trees.json"
-  for _ in 1 2 3; do run --trees "$trees" | tee -a "runs-$trees.json"; done
-  # The median of every number over the three runs.
-  /usr/bin/python3 - "runs-$trees.json" "$over_load" <<'PY'
-import json, statistics, sys
-runs = [json.loads(line) for line in open(sys.argv[1]) if line.strip()]
-def median(values):
-    first = values[0]
-    if isinstance(first, dict):
-        return {key: median([v[key] for v in values if key in v]) for key in first}
-    if isinstance(first, (bool, list)) or not isinstance(first, (int, float)):
-        return first
-    return statistics.median(values)
-marked = {"over_load": sys.argv[2]} if sys.argv[2] else {}
-print(json.dumps({"median_of": len(runs), **marked, **median(runs)}, ensure_ascii=False))
-PY
+columns=()
+for trees in $kinds; do
+  : >"runs-$trees.jsonl"
+  for _ in $runs; do
+    bench_wait_for_quiet
+    run --trees "$trees" | sed "s/^{/{\"load_average\": $bench_load, /" | tee -a "runs-$trees.jsonl"
+  done
+  /usr/bin/python3 "$root/bench/common/benchreport.py" medians "runs-$trees.jsonl"
+  if [ "$trees" = 1 ]; then columns+=("with the trees=runs-1.jsonl"); else columns+=("device list alone=runs-0.jsonl"); fi
 done
+load_after=$(cut -d' ' -f1 /proc/loadavg)
+echo
+
+# Where this run departs from the full setting, for the table to say.
+shortened=""
+shorten() { shortened+="${shortened:+; }$1"; }
+run_count=$(wc -w <<<"$runs")
+if [ "$run_count" -lt 3 ]; then shorten "$run_count of the 3 runs of each kind"; fi
+if [ "$devices x $channels" != "200 x 50" ]; then shorten "a site of $devices x $channels instead of 200 x 50"; fi
+if [ "$kinds" != "1 0" ]; then shorten "only the runs TREES=\"$kinds\""; fi
+if [ -n "${QML_FROM:-}" ]; then shorten "the interface files of $QML_FROM, read from files"; fi
+site="a site of $devices devices x $channels channels, the window 1688x904 under Xvfb"
+/usr/bin/python3 "$root/bench/treereport.py" --root "$root" --site "$site" --load-after "$load_after" \
+    --shortened "$shortened" "${readme[@]}" "${columns[@]}"

@@ -6,20 +6,21 @@ baselines (ffmpeg decoding the same files in batch and at the stream's pace, the
 player library alone) are measured in every run beside the items. The machine's
 1-minute load average is read before every scenario and printed beside the
 figures; when it is above the number of cores the figures are not comparable and
-nothing is reported (BENCH_ALLOW_LOAD=1 prints them anyway, marked, and never
-writes the README).
+nothing is reported (BENCH_ALLOW_LOAD=1 reports them anyway, marked as taken above
+the load limit, in the README too).
 """
 import argparse
-import datetime
 import json
 import os
-import re
 import statistics
 import subprocess
 import sys
 import time
 
-CORES = os.cpu_count() or 1
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "common"))
+import benchreport  # noqa: E402
+from benchreport import CORES, load_average  # noqa: E402
+
 SETTLE_SECONDS = 120
 
 GOALS = {
@@ -36,11 +37,6 @@ GOALS = {
 
 class Refused(Exception):
     pass
-
-
-def load_average():
-    with open("/proc/loadavg") as f:
-        return float(f.read().split()[0])
 
 
 def busy_jiffies():
@@ -269,26 +265,6 @@ def goals_met(summary):
     return checks
 
 
-def git_revision(root):
-    revision = subprocess.run(["git", "-C", root, "rev-parse", "--short", "HEAD"], capture_output=True,
-                              text=True).stdout.strip()
-    dirty = subprocess.run(["git", "-C", root, "status", "--porcelain", "--untracked-files=no"],
-                           capture_output=True, text=True).stdout.strip()
-    return revision + (" with local changes" if dirty else "")
-
-
-def update_readme(readme, text):
-    begin, end = "<!-- video-bench:begin -->", "<!-- video-bench:end -->"
-    with open(readme) as f:
-        content = f.read()
-    pattern = re.compile(re.escape(begin) + ".*?" + re.escape(end), re.S)
-    if not pattern.search(content):
-        raise SystemExit(f"{readme} has no {begin} ... {end} section")
-    content = pattern.sub(lambda _: f"{begin}\n{text}\n{end}", content)
-    with open(readme, "w") as f:
-        f.write(content)
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--bench", required=True)
@@ -320,20 +296,19 @@ def main():
     summary = summarize(runs)
     loads = [r["load_average"] for run in runs for r in run if "load_average" in r]
     loaded = any(load > CORES for load in loads)
-    header = (f"Measured {datetime.date.today().isoformat()} at commit {git_revision(options.root)}: "
-              f"{len(runs)} runs, median (lowest–highest), on {CORES} cores, load average "
-              f"{min(loads):.1f} to {max(loads):.1f} before the scenarios"
-              + (" (ABOVE THE CORE COUNT: not comparable)" if loaded else "") + ".")
+    shortened = [text for text, short in (
+        (f"{options.runs} of the 3 runs", options.runs < 3),
+        (f"{options.seconds} s per grid instead of 6", options.seconds < 6),
+        (f"only the scenarios with '{options.only}'", bool(options.only))) if short]
+    header = benchreport.header(options.root, len(runs), loads, load_average(),
+                                settings=f"{options.seconds} s per grid", shortened="; ".join(shortened))
     text = tables(summary, header)
     print(text)
     print()
     print(json.dumps({"goals_met": goals_met(summary), "loaded": loaded,
                       "summary": {" ".join(map(str, k)): v for k, v in summary.items()}}, indent=1))
     if options.readme:
-        if loaded:
-            print("README not written: the machine was loaded.", file=sys.stderr)
-            return 3
-        update_readme(os.path.join(options.root, "README.md"), text)
+        benchreport.write_section(os.path.join(options.root, "README.md"), "video-bench", text)
     return 0
 
 

@@ -1,5 +1,40 @@
 # Shell steps the benchmark scripts share; source it.
 
+# Configures $BUILD_DIR (default build-bench) optimised and without sanitizer when it has no
+# configuration yet, then builds the targets named, with $JOBS (default 3) jobs.
+bench_build() {
+  local dir=${BUILD_DIR:-build-bench}
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELKA_BUILD_TESTS=ON -DZELKA_BUILD_BENCH=ON \
+        ${CMAKE_ARGS:-} >/dev/null
+  fi
+  local targets=()
+  for target in "$@"; do targets+=(--target "$target"); done
+  cmake --build "$dir" --parallel "${JOBS:-3}" "${targets[@]}" >/dev/null
+}
+
+bench_above_cores() {
+  awk -v load="$1" -v cores="$(nproc)" 'BEGIN { exit !(load > cores) }'
+}
+
+# Waits up to 2 minutes for the 1-minute load average to come down to the number of cores
+# (a heavy run of our own raises it by itself); leaves it in $bench_load. Still above: the
+# figures would measure other work, so the script stops, unless BENCH_ALLOW_LOAD=1, which
+# goes on (the reports mark figures taken above the limit from the loads they are given).
+bench_wait_for_quiet() {
+  local deadline=$((SECONDS + 120))
+  bench_load=$(cut -d' ' -f1 /proc/loadavg)
+  while bench_above_cores "$bench_load" && [ "${BENCH_ALLOW_LOAD:-}" != 1 ] && [ $SECONDS -lt $deadline ]; do
+    sleep 5
+    bench_load=$(cut -d' ' -f1 /proc/loadavg)
+  done
+  if bench_above_cores "$bench_load" && [ "${BENCH_ALLOW_LOAD:-}" != 1 ]; then
+    echo "load average $bench_load above the $(nproc) cores: the figures would measure other work; not measuring" \
+         "(BENCH_ALLOW_LOAD=1 measures anyway, marked)" >&2
+    exit 2
+  fi
+}
+
 # Stops the test server PID: TERM, then KILL if it is still there after 5 s (a server whose
 # RTSP sessions were cut off by a client's crash may not end on TERM).
 bench_stop_server() {

@@ -13,13 +13,15 @@
 #                for the home page also the share of the time spent in runs of frames
 #                (frames less than 100 ms apart), to set beside its animations' running time
 # under the default graphics back end and under GraphicsBackend=software. One JSON object
-# per run, then the medians of the runs as JSON and as a table. Refuses to run while the
-# 1-minute load average is above the number of cores.
-#   bash bench/site/run-site-bench.sh [--runs 3] [--backends "default software"]
+# per run, then the medians of the runs as JSON and the tables (summarize.py); --readme
+# also writes the tables into README.md. Above one load per core it waits up to 2 minutes
+# before each run, then refuses (BENCH_ALLOW_LOAD=1, or SITE_BENCH_IGNORE_LOAD=1, measures
+# anyway, and the tables say so).
+#   bash bench/site/run-site-bench.sh [--readme] [--runs 3] [--backends "default software"]
 #        [--devices 200] [--channels 50] [--idle-seconds 6] [--data "seeded site"] [--no-pages]
 #        [--out FILE]
-# BIN=folder runs another build's client and server (default: $BUILD_DIR/bin, build/bin), and
-# BENCH_COMMIT names what it was built from (default: the work tree's commit).
+# The client and server are built in $BUILD_DIR (default build) first. BIN=folder runs
+# another build's client and server instead, and BENCH_COMMIT names what it was built from.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -29,8 +31,10 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 runs=3 backends="default software" devices=200 channels=50 idle_seconds=6 out="" datasets="seeded site" measure_pages=1
+readme=()
 while [ $# -gt 0 ]; do
   case $1 in
+    --readme) readme=(--readme); shift ;;
     --runs) runs=$2; shift 2 ;;
     --backends) backends=$2; shift 2 ;;
     --devices) devices=$2; shift 2 ;;
@@ -43,16 +47,14 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-cores=$(nproc)
-load_now() { cut -d' ' -f1 /proc/loadavg; }
-# SITE_BENCH_IGNORE_LOAD=1 tries the script out on a busy machine; its figures mean nothing.
-if [ -z "${SITE_BENCH_IGNORE_LOAD:-}" ] &&
-   /usr/bin/python3 -c "import sys; sys.exit(0 if float('$(load_now)') > $cores else 1)"; then
-  echo "refusing to run: load average $(cut -d' ' -f1-3 /proc/loadavg) is above the $cores cores" >&2
-  exit 3
+. "$root/bench/common/benchlib.sh"
+if [ -n "${SITE_BENCH_IGNORE_LOAD:-}" ]; then export BENCH_ALLOW_LOAD=1; fi
+if [ -z "${BIN:-}" ]; then
+  export BUILD_DIR=${BUILD_DIR:-build}
+  bench_build ZelkaVSS_Client zelka_test_server
+  BIN=$root/$BUILD_DIR/bin
 fi
-
-BIN=${BIN:-$root/${BUILD_DIR:-build}/bin}
+bench_wait_for_quiet
 for program in ZelkaVSS_Client zelka_test_server; do
   [ -x "$BIN/$program" ] || { echo "no $BIN/$program: build it first (scripts/build.sh)" >&2; exit 2; }
 done
@@ -180,8 +182,7 @@ run_client() {
     printf '[Global]\nHost=127.0.0.1:%s\nUsername=%s\n' "$server_port" "$server_user"
     [ "$backend" = software ] && printf 'GraphicsBackend=software\n'
   } >"$E2E_DIR/config/config.ini"
-  local load
-  load=$(cut -d' ' -f1-3 /proc/loadavg)
+  bench_wait_for_quiet
   # The render loops' timing lines, the software one's included, with the time since boot.
   (cd "$E2E_DIR" && QSG_RENDER_TIMING=1 QT_LOGGING_RULES=qt.scenegraph.time.renderloop=true \
      QT_MESSAGE_PATTERN='%{time boot} %{message}' \
@@ -245,7 +246,7 @@ run_client() {
     echo "QML errors in the client's output ($mode $backend $run):" >&2
     grep -E 'TypeError|ReferenceError|Unable to assign' "$E2E_DIR/client.log" | head -n 5 >&2
   fi
-  echo "{\"mode\": \"$mode\", \"backend\": \"$backend\", \"run\": $run, \"load_average\": \"$load\"," \
+  echo "{\"mode\": \"$mode\", \"backend\": \"$backend\", \"run\": $run, \"load_average\": $bench_load," \
        "\"login_s\": $login_s, \"settle_s\": $settle_s, \"settle_cpu_s\": $settle_cpu_s, \"rss_mb\": $((rss / 1024)), \"pages\": {${pages}}}"
 }
 
@@ -253,7 +254,7 @@ results="$workdir/results.jsonl"
 : >"$results"
 /usr/bin/python3 "$root/tests/server/make-site.py" "$devices" "$channels" "$workdir/site.json"
 echo "{\"start\": \"$(date -u +%FT%TZ)\", \"commit\": \"${BENCH_COMMIT:-$(git -C "$root" rev-parse --short HEAD)}\"," \
-     "\"load_average\": \"$(cut -d' ' -f1-3 /proc/loadavg)\", \"cores\": $cores," \
+     "\"load_average\": $(cut -d' ' -f1 /proc/loadavg), \"cores\": $(nproc)," \
      "\"site\": \"$devices devices x $channels channels\"}" | tee -a "$results"
 for data in $datasets; do
   if [ $data = site ]; then start_server "$workdir/site.json"; else start_server ""; fi
@@ -264,7 +265,20 @@ for data in $datasets; do
   done
 done
 stop_server
-echo "{\"end\": \"$(date -u +%FT%TZ)\", \"load_average\": \"$(cut -d' ' -f1-3 /proc/loadavg)\"}" | tee -a "$results"
-/usr/bin/python3 "$root/bench/site/summarize.py" "$results"
+echo "{\"end\": \"$(date -u +%FT%TZ)\", \"load_average\": $(cut -d' ' -f1 /proc/loadavg)}" | tee -a "$results"
+echo
+# Where this run departs from the full setting, for the tables to say.
+shortened=""
+shorten() { shortened+="${shortened:+; }$1"; }
+if [ "$runs" -lt 3 ]; then shorten "$runs of the 3 runs"; fi
+if [ "$idle_seconds" -lt 6 ]; then shorten "$idle_seconds s per idle page instead of 6"; fi
+if [ "$backends" != "default software" ]; then shorten "only the back ends $backends"; fi
+if [ "$datasets" != "seeded site" ]; then shorten "only the data $datasets"; fi
+if [ "$measure_pages" != 1 ]; then shorten "no idle pages"; fi
+if [ "$devices x $channels" != "200 x 50" ]; then shorten "a site of $devices x $channels instead of 200 x 50"; fi
+commit=()
+if [ -n "${BENCH_COMMIT:-}" ]; then commit=(--commit "$BENCH_COMMIT"); fi
+/usr/bin/python3 "$root/bench/site/summarize.py" "$results" --root "$root" --shortened "$shortened" \
+    "${commit[@]}" "${readme[@]}"
 [ -n "$out" ] && cp "$results" "$out"
 exit 0
