@@ -3,12 +3,14 @@
 // waits after PTZ presses whose starts the server never answers (on one camera, and on
 // one camera each). The API client and its transport are the real ones; the server is
 // the local test server in this process. Prints one JSON object: milliseconds from the
-// stop call to the server's receipt, per round and median; milliseconds from the
-// refresh call to the new list, per case.
+// stop call to the server's receipt, per round and median; per case, milliseconds from
+// the refresh call to the new list and from the last stop call to the server's receipt;
+// the load average before and after.
 //   zelka_ptz_bench [ROUNDS]   (1 to 5, default 5)
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -139,6 +141,17 @@ QJsonObject afterHungPresses(TestServer &server, QQmlEngine &engine, Settings &s
     return result;
 }
 
+// The 1-minute load average, or -1 where the system does not say.
+double loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    bool ok = false;
+    const double load = file.readAll().split(' ').value(0).toDouble(&ok);
+    return ok ? load : -1;
+}
+
 QJsonObject summary(QList<double> delays)
 {
     QJsonArray rounds;
@@ -155,8 +168,7 @@ QJsonObject summary(QList<double> delays)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    // Each unanswered start holds one of the transport's six connections to the server
-    // until it times out, so at most five rounds.
+    const double loadBefore = loadAverage();
     const int rounds = argc > 1 ? qBound(1, QByteArray(argv[1]).toInt(), 5) : 5;
     TestServer server;
     server.setRtspEnabled(false);
@@ -186,6 +198,8 @@ int main(int argc, char **argv)
     for (const auto &[presses, cameras] : {std::pair{3, 1}, std::pair{6, 1}, std::pair{6, 6}})
         starved.append(afterHungPresses(server, engine, settings, presses, cameras));
     const QJsonObject result{{QStringLiteral("bench"), QStringLiteral("ptz-stop-delay")},
+                             {QStringLiteral("loadAverageBefore"), loadBefore},
+                             {QStringLiteral("loadAverageAfter"), loadAverage()},
                              {QStringLiteral("startAnswered"), summary(answered)},
                              {QStringLiteral("startNeverAnswered"), summary(hung)},
                              {QStringLiteral("deviceListBehindHungStarts"), starved}};
