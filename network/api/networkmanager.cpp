@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QJSEngine>
+#include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QQmlEngine>
@@ -45,7 +46,7 @@ HttpRequest *NetworkManagerPrivate::newRequest(const QString &path, HttpRequest:
     return new HttpRequest(settings->host(), port, path, QByteArray(), type, HttpRequest::Json);
 }
 
-void NetworkManagerPrivate::send(HttpRequest *request, const ReplyHandler &handler)
+void NetworkManagerPrivate::send(HttpRequest *request, const ReplyHandler &handler, HttpManager *transport)
 {
     pending.insert(request);
     QObject::connect(request, &HttpRequest::finished, q, [this, request, handler]() {
@@ -65,7 +66,29 @@ void NetworkManagerPrivate::send(HttpRequest *request, const ReplyHandler &handl
         });
         return;
     }
-    emit q->request(request);
+    if (!transport) {
+        emit q->request(request);
+        return;
+    }
+    // Handed over a pass later, as the shared transport gets its requests.
+    QMetaObject::invokeMethod(transport, [transport, request] { transport->request(request); }, Qt::QueuedConnection);
+}
+
+void NetworkManagerPrivate::sendPtz(const QString &channel, HttpRequest *request, const ReplyHandler &handler)
+{
+    // The camera follows the newer command, so the older one is not worth a connection:
+    // its caller learns of the failure now, before anything of the newer one.
+    if (const QPointer<HttpRequest> older = ptzUnanswered.take(channel))
+        emit older->abort();
+    ptzUnanswered.insert(channel, request);
+    // The PTZ transport holds no token of its own.
+    request->useOwnToken = true;
+    request->token = httpManager ? httpManager->token() : QString();
+    send(request, [this, channel, handler](HttpRequest *reply) {
+        if (ptzUnanswered.value(channel) == reply)
+            ptzUnanswered.remove(channel);
+        handler(reply);
+    }, ptzTransport);
 }
 
 QString NetworkManagerPrivate::failureText(const HttpRequest *request)
@@ -148,6 +171,12 @@ NetworkManager::NetworkManager(Settings *settings, QObject *parent)
     connect(d->udpWorker->manager(), &UdpManager::hasUdpDatagram, this, &NetworkManager::hasUdpDatagram,
             Qt::QueuedConnection);
     QMetaObject::invokeMethod(d->httpManager, "initialize");
+    d->ptzTransport = new HttpManager;
+    d->ptzTransport->initialize();
+    // Cookies the server sets hold for PTZ commands too.
+    QNetworkCookieJar *cookies = d->httpManager->cookieJar();
+    d->ptzTransport->networkManager()->setCookieJar(cookies);
+    cookies->setParent(d->httpManager->networkManager());
 
     d->timer = new QTimer(this);
     d->timer->setInterval(300000);
@@ -174,6 +203,10 @@ NetworkManager::~NetworkManager()
 
 void NetworkManagerPrivate::releaseHttpTransport()
 {
+    // First the transport that borrows the shared one's cookie jar.
+    delete ptzTransport;
+    ptzTransport = nullptr;
+    ptzUnanswered.clear();
     delete httpManager;
     httpManager = nullptr;
     // Exchanges that never finished release their requests here, not never.

@@ -30,7 +30,11 @@ public:
 
     HttpRequest *newRequest(const QString &path, HttpRequest::RequestType type = HttpRequest::Get) const;
     // Connects the handler, hands the request over, and releases it after the handler ran.
-    void send(HttpRequest *request, const ReplyHandler &handler);
+    // The transport is the shared one unless another is named.
+    void send(HttpRequest *request, const ReplyHandler &handler, HttpManager *transport = nullptr);
+    // Sends a PTZ command of a channel on the PTZ transport. The channel's command before it,
+    // still unanswered (it is past its patience), is aborted first.
+    void sendPtz(const QString &channel, HttpRequest *request, const ReplyHandler &handler);
 
     // The failure text of a call: the reply body when there is one, else the transport's text.
     static QString failureText(const HttpRequest *request);
@@ -76,6 +80,11 @@ public:
     // the server sits on the start.
     static constexpr int PtzPatienceMs = 1000;
     SerialQueue ptzQueue{PtzPatienceMs};
+    // PTZ commands have connections of their own: a server that sits on them can hold
+    // those (one per channel, see ptzUnanswered), never the ones the other calls need.
+    HttpManager *ptzTransport = nullptr;
+    // Per channel, its last command while unanswered.
+    QHash<QString, QPointer<HttpRequest>> ptzUnanswered;
     QHash<QString, HttpRequest *> recordDownloads;
     QHash<QString, HttpRequest *> deviceRecordDownloads;
     QHash<QString, HttpRequest *> alarmRecordDownloads;

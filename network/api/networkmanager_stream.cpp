@@ -136,9 +136,9 @@ void NetworkManager::ptzControl(int deviceId, int channelId, NetworkManager::Ptz
     // unanswered start cannot hold the stop back until the transport gives up.
     const QString path = QStringLiteral("api/v1/ptzcontrol?") + query.toString();
     const QString channel = QStringLiteral("%1/%2").arg(deviceId).arg(channelId);
-    d->ptzQueue.enqueue(channel, [this, path, callback](const SerialQueue::Done &done) {
+    d->ptzQueue.enqueue(channel, [this, channel, path, callback](const SerialQueue::Done &done) {
         const NetworkManagerPrivate::ReplyHandler ack = NetworkManagerPrivate::ackHandler(callback, "ptzControl");
-        d->send(d->newRequest(path), [ack, done](HttpRequest *reply) {
+        d->sendPtz(channel, d->newRequest(path), [ack, done](HttpRequest *reply) {
             ack(reply);
             done();
         });

@@ -8,8 +8,9 @@ class HttpManagerPrivate;
 class QNetworkAccessManager;
 class QNetworkCookieJar;
 
-// Carries out every server exchange on the process's one network access manager and
-// reports each outcome through the request's finished(), exactly once.
+// Carries out server exchanges on its own network access manager (and so its own
+// connections to the server) and reports each outcome through the request's finished(),
+// exactly once.
 class HttpManager : public QObject
 {
     Q_OBJECT

@@ -9,6 +9,7 @@
 
 #include "apiclientfixture.h"
 #include "channelinfo.h"
+#include "devicemanager.h"
 
 // Groups, favourites, live streams, PTZ, alarms and records against the test server.
 class TestNetworkCalls : public QObject
@@ -192,63 +193,103 @@ private slots:
         QCOMPARE(f.lastPathAndQuery(), QStringLiteral("/api/v1/ptzcontrol?device=1&channel=101&") + query);
     }
 
-    // A stop must never reach the camera before the start it ends: one channel's commands
-    // go out in turn, also after a failure. Yet an unanswered start holds the next command
-    // back only briefly, not until the transport gives up on it; another channel's
-    // commands are not held up at all.
-    void ptzCommandsOfAChannelGoInTurn()
+    // The PTZ test kit: callbacks that log "tag:ok" in call order, and the "channel:command"
+    // of the first n PTZ requests the server received.
+    QJSValue ptzTagged()
     {
         f.engine->globalObject().setProperty(QStringLiteral("order"), f.engine->newArray());
-        const QJSValue tagged = f.engine->evaluate(
+        return f.engine->evaluate(
             QStringLiteral("(function(tag) { return function(ok) { order.push(tag + ':' + ok); }; })"));
-        const auto answers = [this](int n) {
-            (void)QTest::qWaitFor(
-                [&] { return f.engine->globalObject().property("order").property("length").toInt() >= n; },
-                kEventWaitMs);
-            return f.engine->globalObject().property("order").toVariant().toStringList();
-        };
-        const auto commands = [this](int n) {
-            QStringList sent;
-            for (const TestServerRequest &request : f.waitForLog(n)) {
-                const QUrlQuery query(QString::fromUtf8(request.rawQuery));
-                sent << query.queryItemValue("channel") + QLatin1Char(':') + query.queryItemValue("command");
-            }
-            return sent;
-        };
+    }
+    QStringList ptzAnswers(int n)
+    {
+        const auto count = [this] { return f.engine->globalObject().property("order").property("length").toInt(); };
+        (void)QTest::qWaitFor([&] { return count() >= n; }, kEventWaitMs);
+        return f.engine->globalObject().property("order").toVariant().toStringList();
+    }
+    QStringList ptzCommands(int n)
+    {
+        QStringList sent;
+        for (const TestServerRequest &request : f.waitForLog(n)) {
+            const QUrlQuery query(QString::fromUtf8(request.rawQuery));
+            sent << query.queryItemValue("channel") + QLatin1Char(':') + query.queryItemValue("command");
+        }
+        return sent;
+    }
+
+    // A stop must never reach the camera before the start it ends: one channel's commands
+    // go out in turn, also after a failure. Yet an unanswered start holds the next command
+    // back only briefly, not until the transport gives up on it, and is given up then;
+    // another channel's commands are not held up at all.
+    void ptzCommandsOfAChannelGoInTurn()
+    {
+        const QJSValue tagged = ptzTagged();
         const QString ptzPath = QStringLiteral("/api/v1/ptzcontrol");
+        TestServerFault slowStart;
+        slowStart.delayMs = 300;
+        slowStart.remainingHits = 1;
+        f.server.setFault(ptzPath, slowStart);
+        f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"up"}));
+        f.client->ptzControl(1, 101, NetworkManager::Stop, NetworkManager::Up, 5, tagged.call({"stop"}));
+        QCOMPARE(ptzAnswers(2), (QStringList{"up:true", "stop:true"}));
+        QCOMPARE(ptzCommands(2), (QStringList{"101:up", "101:stop"}));
+
+        f.server.clearRequestLog();
+        ptzTagged();
         TestServerFault hungStart;
         hungStart.neverAnswer = true;
         hungStart.remainingHits = 1;
-
         f.server.setFault(ptzPath, hungStart);
         f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"up"}));
         f.client->ptzControl(1, 101, NetworkManager::Stop, NetworkManager::Up, 5, tagged.call({"stop"}));
         f.client->ptzControl(1, 101, NetworkManager::Left, NetworkManager::Left, 5, tagged.call({"left"}));
-        QCOMPARE(commands(3), (QStringList{"101:up", "101:stop", "101:left"}));
-        QStringList answered = answers(2);
-        answered.sort();
-        QCOMPARE(answered, (QStringList{"left:true", "stop:true"})); // the start is still unanswered
+        QCOMPARE(ptzCommands(3), (QStringList{"101:up", "101:stop", "101:left"}));
+        // The start is given up as the stop goes out.
+        QCOMPARE(ptzAnswers(3), (QStringList{"up:false", "stop:true", "left:true"}));
 
         f.server.clearRequestLog();
-        f.engine->globalObject().setProperty(QStringLiteral("order"), f.engine->newArray());
+        ptzTagged();
         f.fault(ptzPath, 500, R"({"code": 500, "msg": "busy"})");
         f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"up"}));
         f.client->ptzControl(1, 101, NetworkManager::Stop, NetworkManager::Up, 5, tagged.call({"stop"}));
-        QStringList failed = answers(2);
-        failed.sort();
-        QCOMPARE(failed, (QStringList{"stop:false", "up:false"}));
-        QCOMPARE(commands(2), (QStringList{"101:up", "101:stop"}));
+        QCOMPARE(ptzAnswers(2), (QStringList{"up:false", "stop:false"}));
+        QCOMPARE(ptzCommands(2), (QStringList{"101:up", "101:stop"}));
         f.server.clearFaults();
         f.client->ptzControl(1, 101, NetworkManager::Stop, NetworkManager::Up, 5, tagged.call({"again"}));
-        QCOMPARE(answers(3).value(2), QStringLiteral("again:true"));
+        QCOMPARE(ptzAnswers(3).value(2), QStringLiteral("again:true"));
 
-        f.engine->globalObject().setProperty(QStringLiteral("order"), f.engine->newArray());
+        ptzTagged();
         f.server.clearRequestLog();
         f.server.setFault(ptzPath, hungStart);
         f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"101"}));
-        QCOMPARE(commands(1), QStringList{"101:up"});
+        QCOMPARE(ptzCommands(1), QStringList{"101:up"});
         f.client->ptzControl(1, 102, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"102"}));
-        QCOMPARE(answers(1), (QStringList{"102:true"}));
+        QCOMPARE(ptzAnswers(1), (QStringList{"102:true"}));
+    }
+
+    // PTZ calls that the server sits on hold at most one connection per camera, and none
+    // that the other calls need.
+    void otherCallsGoThroughWhilePtzCallsHang()
+    {
+        const QJSValue tagged = ptzTagged();
+        TestServerFault hang;
+        hang.neverAnswer = true;
+        f.server.setFault(QStringLiteral("/api/v1/ptzcontrol"), hang);
+        f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"up"}));
+        f.client->ptzControl(1, 101, NetworkManager::Stop, NetworkManager::Up, 5, tagged.call({"stop"}));
+        f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"again"}));
+        f.client->ptzControl(1, 101, NetworkManager::Stop, NetworkManager::Up, 5, tagged.call({"last"}));
+        QCOMPARE(ptzAnswers(3), (QStringList{"up:false", "stop:false", "again:false"}));
+        QCOMPARE(ptzCommands(4), (QStringList{"101:up", "101:stop", "101:up", "101:stop"}));
+
+        // Six cameras more than the transport opens connections to one server.
+        for (int channel = 102; channel <= 107; ++channel)
+            f.client->ptzControl(1, channel, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"hung"}));
+        QVERIFY(f.waitForLog(9).size() >= 9);
+        QSignalSpy listed(DeviceManager::instance(), &DeviceManager::deviceListChanged);
+        f.client->getDeviceList();
+        QVERIFY(listed.wait(kEventWaitMs));
+        QCOMPARE(ptzAnswers(0).size(), 3); // every camera's last command is still unanswered
     }
 
     void ptzWithoutIdsSendsNothing()
