@@ -10,9 +10,9 @@ import "../Api/api.js" as Api
 // The electronic map: two stacked maps (a base and the street layer over it) under the
 // sky that a tilted horizon shows, driven by the gesture area. A device or channel
 // picked in the side panel puts a pin at each located online channel of its list and
-// glides the map there; a pin opens a live tile above itself. Pins of the device list's
-// channels follow them by id when the list is refreshed. Positions arrive in WGS-84 and
-// are shown in GCJ-02.
+// glides the map there; a pin opens a live tile above itself, made when it opens and
+// released when it closes. Pins of the device list's channels follow them by id when the
+// list is refreshed. Positions arrive in WGS-84 and are shown in GCJ-02.
 Item {
     id: electronicMap
 
@@ -387,7 +387,9 @@ Item {
     }
 
     // A channel's pin: the camera picture standing on the position, its label on hover,
-    // and its tile above it, opened and closed by clicks.
+    // and its tile above it, opened and closed by clicks. The tile is made when the pin
+    // opens and released when it closes, the label at the first hover: a device of a
+    // thousand located channels puts a thousand pins on the map at one click.
     Component {
         id: deviceComponent
 
@@ -399,15 +401,21 @@ Item {
             property bool listed: false
             // The id it was added with: its record may be replaced, the id stays.
             property var channelId: undefined
-            // The tile is shown and plays; its own visibility also follows the map's. Its
+            // The tile is there and plays; its own visibility also follows the map's. Its
             // pin is then raised over the others, which would cover the tile.
             property bool open: false
+            readonly property Item tile: tileLoader.item ? tileLoader.item.camera : null
 
-            // Stops the tile if it plays.
+            function play() {
+                open = true;
+                tile.playChannel(info);
+            }
+
+            // Stops the tile if it plays (the server is told) and releases it.
             function stop() {
                 if (open) {
+                    tile.stopChannel();
                     open = false;
-                    cameraView.stopChannel();
                 }
             }
 
@@ -429,32 +437,39 @@ Item {
                 antialiasing: true
                 source: styleManager.style.image("ElectronicMap-CameraIcon")
 
-                // Under the open tile: the clicks that the tile passes on end here, not at
-                // the pins that it covers (a click goes on only to areas that handle it).
-                MouseArea {
-                    anchors.fill: cameraView
-                    visible: cameraView.visible
-                    acceptedButtons: Qt.LeftButton | Qt.RightButton
-                    onClicked: mouse => mouse.accepted = true
-                }
-
-                HomePage.CameraRectangle {
-                    id: cameraView
-                    objectName: "cameraView"
-                    visible: pin.open
+                Loader {
+                    id: tileLoader
+                    active: pin.open
                     width: 450 * styleManager.scaleRatio
                     height: 300 * styleManager.scaleRatio
-                    color: "#c0ffffff"
                     anchors.bottom: parent.top
                     anchors.bottomMargin: 2 * styleManager.scaleRatio
                     anchors.horizontalCenter: parent.horizontalCenter
+                    sourceComponent: Item {
+                        property alias camera: cameraView
 
-                    HomePage.PtzControlPanel {
-                        visible: cameraView.videoUrl !== ""
-                        hovered: cameraView.hovered
-                        exitTimer: cameraView.exitTimer
-                        deviceId: cameraView.deviceId
-                        channelId: cameraView.channelId
+                        // Under the tile: the clicks that the tile passes on end here, not at
+                        // the pins that it covers (a click goes on only to areas that handle it).
+                        MouseArea {
+                            anchors.fill: parent
+                            acceptedButtons: Qt.LeftButton | Qt.RightButton
+                            onClicked: mouse => mouse.accepted = true
+                        }
+
+                        HomePage.CameraRectangle {
+                            id: cameraView
+                            objectName: "cameraView"
+                            anchors.fill: parent
+                            color: "#c0ffffff"
+
+                            HomePage.PtzControlPanel {
+                                visible: cameraView.videoUrl !== ""
+                                hovered: cameraView.hovered
+                                exitTimer: cameraView.exitTimer
+                                deviceId: cameraView.deviceId
+                                channelId: cameraView.channelId
+                            }
+                        }
                     }
                 }
 
@@ -462,6 +477,7 @@ Item {
                     anchors.fill: parent
                     hoverEnabled: true
                     onEntered: {
+                        label.active = true;
                         picture.hovered = true;
                         cursorShape = Qt.PointingHandCursor;
                     }
@@ -469,18 +485,20 @@ Item {
                         picture.hovered = false;
                         cursorShape = Qt.ArrowCursor;
                     }
-                    onClicked: {
-                        pin.open = !pin.open;
-                        if (pin.open)
-                            cameraView.playChannel(pin.info);
-                        else
-                            cameraView.stopChannel();
-                    }
+                    onClicked: pin.open ? pin.stop() : pin.play()
                 }
 
-                MapToolTip {
-                    visible: picture.hovered
-                    text: !pin.info ? "" : "通道名ID: " + pin.info.channelID + "\n" + "通道名字: " + pin.info.name
+                // Made at the first hover and kept: a tool tip released each time the pointer
+                // left took the next click meant for a pin (Qt 6.4).
+                Loader {
+                    id: label
+                    objectName: "label"
+                    active: false
+                    sourceComponent: MapToolTip {
+                        parent: picture
+                        visible: picture.hovered
+                        text: !pin.info ? "" : "通道名ID: " + pin.info.channelID + "\n" + "通道名字: " + pin.info.name
+                    }
                 }
             }
         }
