@@ -8,8 +8,8 @@ import "qrc:/zelka/qml/Api/api.js" as Api
 // The electronic map page with the real map layer and the test server's tiles: where it
 // starts from the server's configuration, the tiles it asks for (none while hidden), the
 // pins a channel list puts on the map, pins that make, play, stop and release their tiles
-// (which stand above the other pins) and follow their channels through a refresh of the
-// device list, the map-type bar and the sky of a tilted map.
+// (which stand above the other pins) and follow their channels, sub-channels included,
+// through a refresh of the device list, the map-type bar and the sky of a tilted map.
 ClientTestCase {
     id: testCase
     name: "ElectronicMap"
@@ -371,6 +371,59 @@ ClientTestCase {
         mouseMove(picture, picture.width / 2, picture.height / 2);
         mouseClick(picture, picture.width / 2, picture.height / 2);
         verify(!pinOf(map, 101).tile);
+    }
+
+    // Channel `id` of the first device, once its sub-channels have come.
+    function withSubChannels(id) {
+        const parent = Array.from(waitForChannels()[0].channelList).find(c => c.channelID === id);
+        tryVerify(() => parent.subChannelList.length > 0, patience, "sub-channels of " + id);
+        return parent;
+    }
+
+    // Pins of sub-channels and of their device's channels keep to them by id across a
+    // refresh, whose sub-channels come after the channels; the playing one plays on. A
+    // sub-channel gone takes its pin along, and so does one whose channel is gone. Channel
+    // 104 announces sub-channels that the server does not have.
+    function test_subChannelPinsFollowARefresh() {
+        const sub = (id, latitude, longitude) => siteChannel(id, 1, latitude, longitude, { _ParentChannelID: 103 });
+        const site = [siteChannel(101, 1, 30.27415, 120.15507), siteChannel(102, 1, 30.2729, 120.1513),
+                      siteChannel(103, 1, 30.2758, 120.1532, { Parental: 1 }), siteChannel(104, 1, 30.2764, 120.1569, { Parental: 1 }),
+                      sub(1031, 30.2772, 120.1545), sub(1032, 30.2745, 120.1522)];
+        putSite(site);
+        const page = openPage();
+        const map = findChild(page, "map");
+        const tree = findChild(page, "deviceListView");
+        refreshDevices(1);
+        tree.clickChannel(withSubChannels(103));
+        tree.clickDevice(deviceManager.deviceList[0]);
+        compare(map.channelList, [1031, 1032, 101, 102, 103, 104]);
+        findChild(page, "deviceManageView").clickChannelList([pinOf(map, 1031).info]);
+        const picture = findChild(pinOf(map, 1031), "pinPicture");
+        tryVerify(() => near(map.center, shifted(30.2772, 120.1545)), patience, "the pin on screen");
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        const tile = pinOf(map, 1031).tile;
+        tryVerify(() => tile.videoUrl !== "", patience, "the tile plays");
+        compare(tile.channelId, 1031);
+
+        const stopPath = "/api/v1/devices/stopchannelstream";
+        const stopsOf = id => testServer.requests(stopPath).filter(request => request.items.channel === String(id));
+        refreshDevices(1);
+        const parent = withSubChannels(103);
+        compare(map.channelList, [1031, 1032, 101, 102, 103, 104]);
+        verify(Array.from(parent.subChannelList).indexOf(pinOf(map, 1031).info) >= 0, "the new sub-channel taken");
+        verify(isListedChannel(pinOf(map, 101).info, 101));
+        compare(pinOf(map, 1031).tile, tile, "the same tile");
+        verify(tile.videoUrl !== "", "plays on");
+        compare(stopsOf(1031), []);
+
+        putSite(site.filter(c => c.ChannelID !== 1031 && c.ChannelID !== 102));
+        refreshDevices(1);
+        withSubChannels(103);
+        compare(map.channelList, [1032, 101, 103, 104]);
+        tryVerify(() => stopsOf(1031).length === 1, patience, "the server told");
+        putSite(site.filter(c => c.ChannelID !== 103 && c._ParentChannelID === undefined));
+        refreshDevices(1);
+        tryCompare(map, "channelList", [101, 104], patience, "1032 goes with 103");
     }
 
     // The colours of a small block inside a pin's picture (the opaque ring of its lens),
