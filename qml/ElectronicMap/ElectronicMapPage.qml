@@ -10,9 +10,10 @@ import "../Api/api.js" as Api
 // The electronic map: two stacked maps (a base and the street layer over it) under the
 // sky that a tilted horizon shows, driven by the gesture area. A device or channel
 // picked in the side panel puts a pin at each located online channel of its list and
-// glides the map there; a pin opens a live tile above itself. Pins of the device list's
-// channels follow them by id when the list is refreshed. Positions arrive in WGS-84 and
-// are shown in GCJ-02.
+// glides the map there; a pin opens a live tile above itself, made when it opens and
+// released when it closes. Pins of the device list's channels, sub-channels included,
+// follow them by id when the list is refreshed. Positions arrive in WGS-84 and are shown
+// in GCJ-02.
 Item {
     id: electronicMap
 
@@ -47,6 +48,61 @@ Item {
         return { channelID: channel.channelID, parentDeviceID: channel.parentDeviceID, name: channel.name,
                  online: channel.online, gpsLatitude: channel.gpsLatitude, gpsLongitude: channel.gpsLongitude,
                  snapUrl: channel.snapUrl };
+    }
+
+    // The ids of the channels above a channel of the device list, from its device's channel
+    // down to its parent: empty for a channel of the device itself, null for one the list
+    // does not hold. A level is searched whole before the levels below it.
+    function ancestorsOf(channel) {
+        if (!(channel instanceof ChannelInfo))
+            return null;
+        const devices = deviceManager.deviceList;
+        for (let i = 0; i < devices.length; ++i) {
+            if (devices[i].deviceID === channel.parentDeviceID)
+                return pathIn(devices[i].channelList, channel, []);
+        }
+        return null;
+    }
+
+    function pathIn(channels, channel, above) {
+        if (channels.indexOf(channel) >= 0)
+            return above;
+        for (let i = 0; i < channels.length; ++i) {
+            const below = channels[i].subChannelList;
+            const found = below.length > 0 ? pathIn(below, channel, above.concat([channels[i].channelID])) : null;
+            if (found)
+                return found;
+        }
+        return null;
+    }
+
+    // Every channel of a device's list at every level that has arrived, by id, with the ids
+    // of the channels above it.
+    function channelsById(channels) {
+        const table = {};
+        const walk = (list, above) => {
+            for (let i = 0; i < list.length; ++i)
+                table[list[i].channelID] = { channel: list[i], ancestors: above };
+            for (let i = 0; i < list.length; ++i) {
+                const below = list[i].subChannelList;
+                if (below.length > 0)
+                    walk(below, above.concat([list[i].channelID]));
+            }
+        };
+        walk(channels, []);
+        return table;
+    }
+
+    // The nearest channel above a pin's channel that is still listed, when its sub-channels
+    // are yet to come; null when that channel has them (or has none to come) or when no
+    // channel above is listed any more.
+    function pendingAncestor(ancestors, table) {
+        for (let i = ancestors.length - 1; i >= 0; --i) {
+            const entry = table[ancestors[i]];
+            if (entry !== undefined)
+                return entry.channel.parental === 1 && entry.channel.subChannelList.length === 0 ? entry.channel : null;
+        }
+        return null;
     }
 
     function centreOn(channel) {
@@ -152,12 +208,14 @@ Item {
                 }
             }
 
-            function addChannel(info) {
+            // `ancestors`: the ids above a channel of the device list (ancestorsOf).
+            function addChannel(info, ancestors) {
                 if (pinById[info.channelID] !== undefined)
                     return;
                 channelList.push(info.channelID);
                 const pin = deviceComponent.createObject(map, { info: info, channelId: info.channelID,
-                                                                      listed: info instanceof ChannelInfo });
+                                                                      listed: info instanceof ChannelInfo,
+                                                                      ancestors: ancestors || [] });
                 pins.push(pin);
                 pinById[info.channelID] = pin;
                 addMapItem(pin);
@@ -225,30 +283,46 @@ Item {
 
             function awaitChannels(device, held, current) {
                 if (device.channelList.length > 0) {
-                    adoptChannels(device.channelList, held);
+                    adoptChannels(device, held, current);
                     return;
                 }
-                const arrived = () => {
-                    device.channelListChanged.disconnect(arrived);
-                    if (current === generation)
-                        adoptChannels(device.channelList, held);
-                };
-                device.channelListChanged.connect(arrived);
+                awaitList(device, device.channelListChanged, held, current);
             }
 
-            function adoptChannels(channels, held) {
-                const byId = {};
-                for (let i = 0; i < channels.length; ++i)
-                    byId[channels[i].channelID] = channels[i];
+            // The pins `held` wait until `changed` tells that a list arrived (their device's
+            // channels, a channel's sub-channels), then look again.
+            function awaitList(device, changed, held, current) {
+                const arrived = () => {
+                    changed.disconnect(arrived);
+                    if (current === generation)
+                        adoptChannels(device, held, current);
+                };
+                changed.connect(arrived);
+            }
+
+            // A pin takes the channel of its id wherever it now stands in its device's list.
+            // Sub-channels arrive after their device's channels, each channel's apart: a pin
+            // whose channel is not there yet waits for the sub-channels of the channel above
+            // it; once those came without it, or that channel is gone, the pin goes.
+            function adoptChannels(device, held, current) {
+                const table = electronicMap.channelsById(device.channelList);
                 const gone = [];
+                const waiting = {};
                 for (const pin of held) {
-                    const channel = byId[pin.channelId];
-                    if (electronicMap.located(channel))
-                        pin.info = channel;
-                    else
+                    const entry = table[pin.channelId];
+                    const parent = entry === undefined ? electronicMap.pendingAncestor(pin.ancestors, table) : null;
+                    if (entry !== undefined && electronicMap.located(entry.channel)) {
+                        pin.info = entry.channel;
+                        pin.ancestors = entry.ancestors;
+                    } else if (parent) {
+                        (waiting[parent.channelID] = waiting[parent.channelID] || { parent: parent, pins: [] }).pins.push(pin);
+                    } else {
                         gone.push(pin);
+                    }
                 }
                 removePins(gone);
+                for (const id in waiting)
+                    awaitList(device, waiting[id].parent.subChannelListChanged, waiting[id].pins, current);
             }
 
             anchors.fill: parent
@@ -372,13 +446,19 @@ Item {
             if (electronicMap.located(channel))
                 electronicMap.centreOn(channel);
         }
+        // A list is one level of a device's list (its channels, or a channel's
+        // sub-channels), or records of the group and favourite trees, which no refresh
+        // replaces: its place is looked up once.
         onClickChannelList: channelList => {
             let centred = false;
+            let ancestors;
             for (let i = 0; channelList && i < channelList.length; ++i) {
                 const channel = channelList[i];
                 if (!electronicMap.located(channel))
                     continue;
-                map.addChannel(channel);
+                if (ancestors === undefined)
+                    ancestors = electronicMap.ancestorsOf(channel);
+                map.addChannel(channel, ancestors);
                 if (!centred)
                     electronicMap.centreOn(channel);
                 centred = true;
@@ -387,7 +467,9 @@ Item {
     }
 
     // A channel's pin: the camera picture standing on the position, its label on hover,
-    // and its tile above it, opened and closed by clicks.
+    // and its tile above it, opened and closed by clicks. The tile is made when the pin
+    // opens and released when it closes, the label at the first hover: a device of a
+    // thousand located channels puts a thousand pins on the map at one click.
     Component {
         id: deviceComponent
 
@@ -397,17 +479,26 @@ Item {
             property var info: undefined
             // Its channel is an object of the device list, which it follows by id.
             property bool listed: false
+            // The ids of the channels above its channel in that list (none for a channel of
+            // the device itself).
+            property var ancestors: []
             // The id it was added with: its record may be replaced, the id stays.
             property var channelId: undefined
-            // The tile is shown and plays; its own visibility also follows the map's. Its
+            // The tile is there and plays; its own visibility also follows the map's. Its
             // pin is then raised over the others, which would cover the tile.
             property bool open: false
+            readonly property Item tile: tileLoader.item ? tileLoader.item.camera : null
 
-            // Stops the tile if it plays.
+            function play() {
+                open = true;
+                tile.playChannel(info);
+            }
+
+            // Stops the tile if it plays (the server is told) and releases it.
             function stop() {
                 if (open) {
+                    tile.stopChannel();
                     open = false;
-                    cameraView.stopChannel();
                 }
             }
 
@@ -429,32 +520,39 @@ Item {
                 antialiasing: true
                 source: styleManager.style.image("ElectronicMap-CameraIcon")
 
-                // Under the open tile: the clicks that the tile passes on end here, not at
-                // the pins that it covers (a click goes on only to areas that handle it).
-                MouseArea {
-                    anchors.fill: cameraView
-                    visible: cameraView.visible
-                    acceptedButtons: Qt.LeftButton | Qt.RightButton
-                    onClicked: mouse => mouse.accepted = true
-                }
-
-                HomePage.CameraRectangle {
-                    id: cameraView
-                    objectName: "cameraView"
-                    visible: pin.open
+                Loader {
+                    id: tileLoader
+                    active: pin.open
                     width: 450 * styleManager.scaleRatio
                     height: 300 * styleManager.scaleRatio
-                    color: "#c0ffffff"
                     anchors.bottom: parent.top
                     anchors.bottomMargin: 2 * styleManager.scaleRatio
                     anchors.horizontalCenter: parent.horizontalCenter
+                    sourceComponent: Item {
+                        property alias camera: cameraView
 
-                    HomePage.PtzControlPanel {
-                        visible: cameraView.videoUrl !== ""
-                        hovered: cameraView.hovered
-                        exitTimer: cameraView.exitTimer
-                        deviceId: cameraView.deviceId
-                        channelId: cameraView.channelId
+                        // Under the tile: the clicks that the tile passes on end here, not at
+                        // the pins that it covers (a click goes on only to areas that handle it).
+                        MouseArea {
+                            anchors.fill: parent
+                            acceptedButtons: Qt.LeftButton | Qt.RightButton
+                            onClicked: mouse => mouse.accepted = true
+                        }
+
+                        HomePage.CameraRectangle {
+                            id: cameraView
+                            objectName: "cameraView"
+                            anchors.fill: parent
+                            color: "#c0ffffff"
+
+                            HomePage.PtzControlPanel {
+                                visible: cameraView.videoUrl !== ""
+                                hovered: cameraView.hovered
+                                exitTimer: cameraView.exitTimer
+                                deviceId: cameraView.deviceId
+                                channelId: cameraView.channelId
+                            }
+                        }
                     }
                 }
 
@@ -462,6 +560,7 @@ Item {
                     anchors.fill: parent
                     hoverEnabled: true
                     onEntered: {
+                        label.active = true;
                         picture.hovered = true;
                         cursorShape = Qt.PointingHandCursor;
                     }
@@ -469,18 +568,20 @@ Item {
                         picture.hovered = false;
                         cursorShape = Qt.ArrowCursor;
                     }
-                    onClicked: {
-                        pin.open = !pin.open;
-                        if (pin.open)
-                            cameraView.playChannel(pin.info);
-                        else
-                            cameraView.stopChannel();
-                    }
+                    onClicked: pin.open ? pin.stop() : pin.play()
                 }
 
-                MapToolTip {
-                    visible: picture.hovered
-                    text: !pin.info ? "" : "通道名ID: " + pin.info.channelID + "\n" + "通道名字: " + pin.info.name
+                // Made at the first hover and kept: a tool tip released each time the pointer
+                // left took the next click meant for a pin (Qt 6.4).
+                Loader {
+                    id: label
+                    objectName: "label"
+                    active: false
+                    sourceComponent: MapToolTip {
+                        parent: picture
+                        visible: picture.hovered
+                        text: !pin.info ? "" : "通道名ID: " + pin.info.channelID + "\n" + "通道名字: " + pin.info.name
+                    }
                 }
             }
         }

@@ -7,9 +7,9 @@ import "qrc:/zelka/qml/Api/api.js" as Api
 
 // The electronic map page with the real map layer and the test server's tiles: where it
 // starts from the server's configuration, the tiles it asks for (none while hidden), the
-// pins a channel list puts on the map, pins that play and stop their tiles (which stand
-// above the other pins) and follow their channels through a refresh of the device list,
-// the map-type bar and the sky of a tilted map.
+// pins a channel list puts on the map, pins that make, play, stop and release their tiles
+// (which stand above the other pins) and follow their channels, sub-channels included,
+// through a refresh of the device list, the map-type bar and the sky of a tilted map.
 ClientTestCase {
     id: testCase
     name: "ElectronicMap"
@@ -214,27 +214,40 @@ ClientTestCase {
         compare(map.channelList, [5], "the same channel can come back");
     }
 
-    // A pin plays its channel in the tile above it and stops it; a tab click stops the
-    // tiles that play and tells the server.
+    // The camera tiles (and their PTZ panels) under the map's pins.
+    function tilesUnder(item) {
+        let count = item.objectName === "cameraView" ? 1 : 0;
+        for (let i = 0; i < item.children.length; ++i)
+            count += tilesUnder(item.children[i]);
+        return count;
+    }
+
+    // A pin makes its tile when it opens, plays its channel there, and stops and releases
+    // it when it closes; a tab click stops the tiles that play and tells the server.
     function test_pinsPlayAndStop() {
         const page = openPage();
         const map = findChild(page, "map");
         const panel = findChild(page, "deviceManageView");
         const record = { channelID: 101, parentDeviceID: 1, name: "东门入口", online: 1, snapUrl: "",
                          gpsLatitude: 30.27415, gpsLongitude: 120.15507 };
-        panel.clickChannelList([record]);
+        panel.clickChannelList([record, channel(102, { gpsLatitude: 30.2, gpsLongitude: 120.1 }),
+                                channel(103, { gpsLatitude: 30.3, gpsLongitude: 120.2 })]);
         const pin = map.pins[0];
         const picture = findChild(pin, "pinPicture");
-        const tile = findChild(pin, "cameraView");
         tryVerify(() => near(map.center, shifted(30.27415, 120.15507)), patience);
         tryVerify(() => picture.visible && picture.mapToItem(page, 0, 0).x > 0, patience, "the pin on screen");
         compare(picture.width, 24 * styleManager.scaleRatio);
-        verify(!tile.visible);
+        compare(tilesUnder(map), 0, "closed pins hold no tile");
 
         mouseMove(picture, picture.width / 2, picture.height / 2);
         compare(picture.hovered, true);
+        const label = findChild(picture, "label").item;
+        verify(label.visible);
+        tryCompare(label, "opacity", 1, patience, "the label fades in");
         mouseClick(picture, picture.width / 2, picture.height / 2);
-        verify(tile.visible);
+        const tile = pin.tile;
+        verify(tile && tile.visible);
+        compare(tilesUnder(map), 1, "the open pin's tile alone");
         waitForRequests("/api/v1/gettoken", 1);
         waitForRequests("/api/v1/devices/channelstream", 1);
         tryVerify(() => tile.videoUrl !== "", patience, "the tile plays");
@@ -244,12 +257,11 @@ ClientTestCase {
         const stopPath = "/api/v1/devices/stopchannelstream";
         let stops = testServer.requests(stopPath).length;
         mouseClick(picture, picture.width / 2, picture.height / 2);
-        verify(!tile.visible);
-        waitForRequests(stopPath, stops + 1);
-        compare(tile.videoUrl, "");
+        compare(tilesUnder(map), 0, "closed again, the tile is released");
+        compare(waitForRequests(stopPath, stops + 1)[stops].items.channel, "101");
 
         mouseClick(picture, picture.width / 2, picture.height / 2);
-        tryVerify(() => tile.videoUrl !== "", patience, "the tile plays again");
+        tryVerify(() => pin.tile.videoUrl !== "", patience, "a new tile plays");
         stops = testServer.requests(stopPath).length;
         mouseClick(findChild(panel, "deviceTab"));
         const stopped = waitForRequests(stopPath, stops + 1)[stops].items;
@@ -314,10 +326,10 @@ ClientTestCase {
         panel.clickChannelList(devices[1].channelList);
         compare(map.channelList, [101, 102, 103, 104, 201]);
         panel.clickChannelList([devices[0].channelList[0]]);
-        const tile = findChild(pinOf(map, 101), "cameraView");
         const picture = findChild(pinOf(map, 101), "pinPicture");
         tryVerify(() => picture.visible && picture.mapToItem(page, 0, 0).x > 0, patience, "the pin on screen");
         mouseClick(picture, picture.width / 2, picture.height / 2);
+        let tile = pinOf(map, 101).tile;
         tryVerify(() => tile.videoUrl !== "", patience, "the tile plays");
 
         // Channels that arrive late: the pins keep copies meanwhile, which play.
@@ -331,6 +343,7 @@ ClientTestCase {
         mouseClick(picture, picture.width / 2, picture.height / 2);
         mouseClick(picture, picture.width / 2, picture.height / 2);
         waitForRequests("/api/v1/gettoken", before + 1);
+        tile = pinOf(map, 101).tile;
         tryVerify(() => tile.videoUrl !== "", patience, "plays from the copy");
         compare(tile.channelId, 101);
         devices = waitForChannels();
@@ -357,7 +370,60 @@ ClientTestCase {
         verify(map.channelList.every(id => isListedChannel(pinOf(map, id).info, id)));
         mouseMove(picture, picture.width / 2, picture.height / 2);
         mouseClick(picture, picture.width / 2, picture.height / 2);
-        verify(!tile.visible);
+        verify(!pinOf(map, 101).tile);
+    }
+
+    // Channel `id` of the first device, once its sub-channels have come.
+    function withSubChannels(id) {
+        const parent = Array.from(waitForChannels()[0].channelList).find(c => c.channelID === id);
+        tryVerify(() => parent.subChannelList.length > 0, patience, "sub-channels of " + id);
+        return parent;
+    }
+
+    // Pins of sub-channels and of their device's channels keep to them by id across a
+    // refresh, whose sub-channels come after the channels; the playing one plays on. A
+    // sub-channel gone takes its pin along, and so does one whose channel is gone. Channel
+    // 104 announces sub-channels that the server does not have.
+    function test_subChannelPinsFollowARefresh() {
+        const sub = (id, latitude, longitude) => siteChannel(id, 1, latitude, longitude, { _ParentChannelID: 103 });
+        const site = [siteChannel(101, 1, 30.27415, 120.15507), siteChannel(102, 1, 30.2729, 120.1513),
+                      siteChannel(103, 1, 30.2758, 120.1532, { Parental: 1 }), siteChannel(104, 1, 30.2764, 120.1569, { Parental: 1 }),
+                      sub(1031, 30.2772, 120.1545), sub(1032, 30.2745, 120.1522)];
+        putSite(site);
+        const page = openPage();
+        const map = findChild(page, "map");
+        const tree = findChild(page, "deviceListView");
+        refreshDevices(1);
+        tree.clickChannel(withSubChannels(103));
+        tree.clickDevice(deviceManager.deviceList[0]);
+        compare(map.channelList, [1031, 1032, 101, 102, 103, 104]);
+        findChild(page, "deviceManageView").clickChannelList([pinOf(map, 1031).info]);
+        const picture = findChild(pinOf(map, 1031), "pinPicture");
+        tryVerify(() => near(map.center, shifted(30.2772, 120.1545)), patience, "the pin on screen");
+        mouseClick(picture, picture.width / 2, picture.height / 2);
+        const tile = pinOf(map, 1031).tile;
+        tryVerify(() => tile.videoUrl !== "", patience, "the tile plays");
+        compare(tile.channelId, 1031);
+
+        const stopPath = "/api/v1/devices/stopchannelstream";
+        const stopsOf = id => testServer.requests(stopPath).filter(request => request.items.channel === String(id));
+        refreshDevices(1);
+        const parent = withSubChannels(103);
+        compare(map.channelList, [1031, 1032, 101, 102, 103, 104]);
+        verify(Array.from(parent.subChannelList).indexOf(pinOf(map, 1031).info) >= 0, "the new sub-channel taken");
+        verify(isListedChannel(pinOf(map, 101).info, 101));
+        compare(pinOf(map, 1031).tile, tile, "the same tile");
+        verify(tile.videoUrl !== "", "plays on");
+        compare(stopsOf(1031), []);
+
+        putSite(site.filter(c => c.ChannelID !== 1031 && c.ChannelID !== 102));
+        refreshDevices(1);
+        withSubChannels(103);
+        compare(map.channelList, [1032, 101, 103, 104]);
+        tryVerify(() => stopsOf(1031).length === 1, patience, "the server told");
+        putSite(site.filter(c => c.ChannelID !== 103 && c._ParentChannelID === undefined));
+        refreshDevices(1);
+        tryCompare(map, "channelList", [101, 104], patience, "1032 goes with 103");
     }
 
     // The colours of a small block inside a pin's picture (the opaque ring of its lens),
@@ -399,7 +465,6 @@ ClientTestCase {
         findChild(page, "deviceManageView").clickChannelList(waitForChannels()[0].channelList);
         tryVerify(() => near(map.center, shifted(30.27415, 120.15507)), patience);
         const playing = findChild(pinOf(map, 101), "pinPicture");
-        const tile = findChild(pinOf(map, 101), "cameraView");
         tryVerify(() => playing.visible && playing.mapToItem(page, 0, 0).x > 0, patience, "the pin on screen");
         const covered = [103, 104].map(id => findChild(pinOf(map, id), "pinPicture"));
         // The pointer away, so that no pin's label hides the others.
@@ -414,6 +479,7 @@ ClientTestCase {
 
         clickAt(playing, playing.width / 2, playing.height / 2);
         pointerAway(page);
+        const tile = pinOf(map, 101).tile;
         verify(tile.visible);
         const area = tile.mapToItem(page, 0, 0);
         for (const picture of covered) {
@@ -430,19 +496,19 @@ ClientTestCase {
         const later = findChild(pinOf(map, 103), "pinPicture");
         const point = later.mapToItem(playing, later.width / 2, later.height / 2);
         clickAt(playing, point.x, point.y);
-        verify(!findChild(pinOf(map, 103), "cameraView").visible, "pin 103 was not clicked");
+        verify(!pinOf(map, 103).open, "pin 103 was not clicked");
 
         // Closed, its pin goes back among the others; a tile opened later stands above.
         clickAt(playing, playing.width / 2, playing.height / 2);
-        verify(!tile.visible);
+        verify(!pinOf(map, 101).open);
         compare(pinOf(map, 101).z, 0);
         // The pointer leaves in between: a pin's label may lie over its neighbour.
         pointerAway(page);
         clickAt(later, later.width / 2, later.height / 2);
         pointerAway(page);
         clickAt(playing, playing.width / 2, playing.height / 2);
-        verify(tile.visible, "101 open");
-        verify(findChild(pinOf(map, 103), "cameraView").visible, "103 open");
+        verify(pinOf(map, 101).tile.visible, "101 open");
+        verify(pinOf(map, 103).tile.visible, "103 open");
         verify(pinOf(map, 101).z > pinOf(map, 103).z && pinOf(map, 103).z > pinOf(map, 104).z);
     }
 
