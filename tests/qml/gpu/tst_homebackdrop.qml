@@ -12,6 +12,7 @@ Item {
     height: 800
 
     readonly property real s: styleManager.scaleRatio
+    readonly property real dpr: Screen.devicePixelRatio
     readonly property color textColor: "#ffffff"
 
     // The window's picture at 16:10, so enlarged unevenly from the 16:9 file.
@@ -77,11 +78,16 @@ Item {
             return [alone, grabImage(scene)];
         }
 
+        // Grabs hold device pixels.
+        function pixel(image, point) {
+            return image.pixel(Math.floor(point.x * dpr), Math.floor(point.y * dpr));
+        }
+
         function expectPicture(what) {
             const [alone, shot] = grabBoth();
             for (const p of marginPoints()) {
-                verify(near(shot.pixel(p.x, p.y), alone.pixel(p.x, p.y), 1),
-                       what + " at " + p.x + "," + p.y + ": " + shot.pixel(p.x, p.y) + " for " + alone.pixel(p.x, p.y));
+                verify(near(pixel(shot, p), pixel(alone, p), 1),
+                       what + " at " + p.x + "," + p.y + ": " + pixel(shot, p) + " for " + pixel(alone, p));
             }
             return shot;
         }
@@ -101,13 +107,12 @@ Item {
             const over = (colour, alpha, under) => colour * alpha + under * (1 - alpha);
             page.visible = false;
             waitForRendering(scene);
-            const under = grabImage(scene).pixel(inside.x, inside.y);
+            const under = pixel(grabImage(scene), inside);
             const glow = [over(0, 0x40 / 255, under.r), over(0x9c / 255, 0x40 / 255, under.g),
                           over(0xa2 / 255, 0x40 / 255, under.b)];
             const body = Qt.rgba(over(0, 0x70 / 255, glow[0]), over(0x2e / 255, 0x70 / 255, glow[1]),
                                  over(0x3b / 255, 0x70 / 255, glow[2]), 1);
-            verify(near(shot.pixel(inside.x, inside.y), body, 3),
-                   "body " + shot.pixel(inside.x, inside.y) + " for " + body);
+            verify(near(pixel(shot, inside), body, 3), "body " + pixel(shot, inside) + " for " + body);
 
             // Slid to the right, as while pages switch, and lower under a taller title strip,
             // as after a change of scale: the picture stays where the window has it.
@@ -119,24 +124,21 @@ Item {
             pageArea.anchors.topMargin = 46;
         }
 
-        // A live resize reads the file once, when the size holds; at 16:9 the picture is
-        // drawn pixel for pixel, unfiltered, and the page's copy still matches it.
+        // A live resize reads the file once, when the size holds; at 16:9 and smaller than
+        // the file the picture is drawn pixel for pixel, unfiltered, and the page's copy
+        // still matches it.
         function test_resizeReadsThePictureOnce() {
             tryCompare(picture, "status", Image.Ready, patience);
             reads.clear();
             for (let step = 1; step <= 10; ++step) {
-                picture.width = scene.width - 16 * step;
-                picture.height = scene.height - 17 * step;
+                picture.width = scene.width - 48 * step;
+                picture.height = scene.height - 35 * step;
             }
             compare(reads.count, 0, "no read while the size changes");
             tryVerify(() => picture.pixelForPixel, patience, "read again at the new size");
             compare(reads.count, 1);
-            compare(Qt.size(picture.implicitWidth, picture.implicitHeight), Qt.size(1120, 630));
             verify(!picture.smooth, "unfiltered where drawn pixel for pixel");
             expectPicture("the page's margin at 16:9");
-            picture.width = scene.width;
-            picture.height = scene.height;
-            tryVerify(() => picture.status === Image.Ready && picture.sourceSize.height === scene.height, patience);
         }
     }
 }
