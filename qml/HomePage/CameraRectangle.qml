@@ -401,6 +401,10 @@ Rectangle {
             readonly property alias audioInput: talkBack.audioInput
             readonly property alias talkWebSocket: talkBack.talkWebSocket
             readonly property bool videoValid: videoProvider.sourceValid
+            // Whether the picture is on screen (not in a hidden cell or page, not under a
+            // maximised tile). Out of sight nothing animates: a tile given a channel there
+            // decodes nothing, so its loading animation would run until it shows again.
+            readonly property bool shown: videoProvider.visible
 
             function startTalk() {
                 talkBack.start(networkManager.getTalkUrl(tile.deviceId, tile.channelId));
@@ -422,9 +426,12 @@ Rectangle {
                 width: Math.min(rootItem.width - 40 * styleManager.scaleRatio, 270 * styleManager.scaleRatio)
                 height: 60 * styleManager.scaleRatio
                 opacity: tile.videoUrl !== "" && !rootItem.videoValid ? 1 : 0
-                active: opacity !== 0
+                active: opacity !== 0 && rootItem.shown
 
-                Behavior on opacity { OpacityAnimator { duration: 800 } }
+                Behavior on opacity {
+                    enabled: rootItem.shown
+                    OpacityAnimator { duration: 800 }
+                }
 
                 sourceComponent: AnimatedImage {
                     source: styleManager.style.image("Home-Loading")
@@ -440,7 +447,10 @@ Rectangle {
                 opacity: tile.snapUrl !== "" && !rootItem.videoValid ? 1 : 0
                 active: opacity !== 0
 
-                Behavior on opacity { OpacityAnimator { duration: 400 } }
+                Behavior on opacity {
+                    enabled: rootItem.shown
+                    OpacityAnimator { duration: 400 }
+                }
 
                 sourceComponent: VideoSnapItem {
                     objectName: "snapItem"

@@ -108,13 +108,17 @@ Item {
         objectName: "backdrop"
 
         // Where the window's picture lies in the page: it follows the page as it slides in
-        // and out. The moves that shift it are named, as the mapping itself is no binding.
+        // and out, and as the title strip above the pages changes height with the scale.
+        // The mapping itself is no binding: the places of every item from the page up to
+        // the picture are read, so that a move of any of them shifts it.
         readonly property point pictureOrigin: {
-            const loader = homePage.parent;
             const picture = homePage.backgroundPicture;
-            void [homePage.x, homePage.y, loader ? loader.x : 0, loader ? loader.y : 0,
-                  picture ? picture.width : 0, picture ? picture.height : 0];
-            return picture ? backdrop.mapFromItem(picture, 0, 0) : Qt.point(0, 0);
+            if (!picture)
+                return Qt.point(0, 0);
+            for (let item = homePage; item && item !== picture; item = item.parent)
+                void [item.x, item.y];
+            void [picture.x, picture.y];
+            return backdrop.mapFromItem(picture, 0, 0);
         }
 
         // Only where shaders draw: the software renderer draws no effect (the texture
@@ -137,8 +141,10 @@ Item {
             width: homePage.backgroundPicture ? homePage.backgroundPicture.width : 0
             height: homePage.backgroundPicture ? homePage.backgroundPicture.height : 0
             source: homePage.backgroundPicture ? homePage.backgroundPicture.source : ""
-            // The window's own picture, loaded once at the size it shows at.
+            // The window's own picture, loaded at the size it shows at, and sampled as the
+            // window samples it: any difference would show as a seam at the page's edge.
             sourceSize: homePage.backgroundPicture ? homePage.backgroundPicture.sourceSize : Qt.size(0, 0)
+            smooth: homePage.backgroundPicture ? homePage.backgroundPicture.smooth : true
             visible: backdrop.cached && status === Image.Ready
         }
 

@@ -66,18 +66,48 @@ FramelessWindow {
         onStopped: Qt.quit()
     }
 
-    Image {
+    // The window's picture, read from beside the executable at the size it is drawn at in
+    // device pixels (a picture is only ever made smaller), first as soon as the window has
+    // a size, then each time a new size has held for a moment: a live resize reads the file
+    // once, when it ends, not at every step. Where the picture is drawn pixel for pixel it
+    // is sampled without filtering, which a software OpenGL driver does at a fraction of
+    // the cost in every full-window frame; anywhere else (a window or screen ratio that
+    // enlarges it, another aspect, a resize still going on) it is filtered.
+    component WindowPicture: Image {
+        id: picture
+
+        readonly property size drawnSize: Qt.size(width * Screen.devicePixelRatio, height * Screen.devicePixelRatio)
+        readonly property bool pixelForPixel: status === Image.Ready && implicitWidth === drawnSize.width
+                                              && implicitHeight === drawnSize.height
+
+        // The size first, then the file: the other order would read it whole once first.
+        function takeDrawnSize() {
+            sourceSize = drawnSize;
+            source = Qt.resolvedUrl("file:///" + qmlApi.getApplicationDir() + "/background/home.png");
+        }
+
+        smooth: !pixelForPixel
+
+        onDrawnSizeChanged: {
+            if (drawnSize.width <= 0 || drawnSize.height <= 0)
+                return;
+            if (source.toString() === "")
+                takeDrawnSize();
+            else
+                settleTimer.restart();
+        }
+
+        Timer {
+            id: settleTimer
+            interval: 300
+            onTriggered: picture.takeDrawnSize()
+        }
+    }
+
+    WindowPicture {
         id: background
         objectName: "background"
         anchors.fill: parent
-        // Loaded at the window's own size and drawn pixel for pixel: most frames draw the
-        // picture whole, and a software OpenGL driver samples an unscaled picture without
-        // filtering at a fraction of the cost of a scaled, filtered one. Not before the window
-        // has its size, or the picture would be read twice at start.
-        source: width > 0 && height > 0
-                ? Qt.resolvedUrl("file:///" + qmlApi.getApplicationDir() + "/background/home.png") : ""
-        sourceSize: Qt.size(width * Screen.devicePixelRatio, height * Screen.devicePixelRatio)
-        smooth: false
 
         Item {
             id: contentLayer

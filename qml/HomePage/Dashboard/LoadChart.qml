@@ -162,24 +162,39 @@ ChartView {
             firstYAxis.scaleRatio = ratio / 1.2 <= minimumZoom ? minimumZoom : ratio / 1.2;
     }
 
+    // The index from which `series` may have points in the window starting at `windowStart`.
+    function firstIndexInWindow(series, windowStart) {
+        let index = series.count - xAxis1.tickCount;
+        while (index > 0 && series.at(index).x > windowStart)
+            --index;
+        return Math.max(0, index);
+    }
+
     // The point under the pointer: the mouse position is taken in the plot area's own
-    // coordinates. Points are paired by index, and only where both series have one.
+    // coordinates. Points are paired by time, and only where both series have one: a
+    // sample left out of one series must not pair the other's figures with a later time.
     function updateCurrentPosition() {
-        if (first.count === 0)
+        if (first.count === 0 || second.count === 0)
             return;
         const mouseTime = chart.mapToValue(Qt.point(mouseArea.mouseX, mouseArea.mouseY), first).x;
         const windowStart = xAxis1.min.getTime();
         if (mouseTime <= windowStart - 500)
             return;
-        let start = first.count - xAxis1.tickCount;
-        while (start > 0 && first.at(start).x > windowStart)
-            --start;
-        const end = Math.min(first.count, second.count);
-        for (let i = Math.max(0, start); i < end; ++i) {
+        let i = firstIndexInWindow(first, windowStart);
+        let j = firstIndexInWindow(second, windowStart);
+        while (i < first.count && j < second.count) {
             const firstPoint = first.at(i);
-            if (mouseTime < firstPoint.x + pickOffset) {
-                pick(firstPoint, second.at(i));
+            const secondPoint = second.at(j);
+            if (firstPoint.x < secondPoint.x) {
+                ++i;
+            } else if (secondPoint.x < firstPoint.x) {
+                ++j;
+            } else if (mouseTime < firstPoint.x + pickOffset) {
+                pick(firstPoint, secondPoint);
                 return;
+            } else {
+                ++i;
+                ++j;
             }
         }
     }

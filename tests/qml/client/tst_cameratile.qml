@@ -301,6 +301,29 @@ CameraTileTestCase {
         verify(!inLayer(tile, "snapLoader").active);
     }
 
+    // Out of sight (a hidden page, under a maximised tile) a tile given a channel decodes
+    // nothing, so its loading animation would run on unseen until it shows again: it
+    // waits for the tile to show, then runs until the first picture.
+    function test_loadingOnlyWhileShown() {
+        const tile = makeTile();
+        const host = tile.parent;
+        host.visible = false;
+        tile.playChannel(gate);
+        tryVerify(() => tile.videoUrl !== "", patience, "stream address accepted");
+        const loading = inLayer(tile, "loadingLoader");
+        verify(!loading.active, "no animation on a hidden page");
+        compare(loading.opacity, 1, "no fade out of sight either");
+        host.visible = true;
+        verify(loading.active, "shown at once");
+        verify(loading.item.playing);
+        tile.videoVisible = false;
+        verify(!loading.active, "no animation under a maximised tile");
+        tile.videoVisible = true;
+        verify(loading.active);
+        tryVerify(() => provider(tile).sourceValid, patience, "picture decoded");
+        tryCompare(loading, "active", false, patience);
+    }
+
     function test_statisticsColoursAndText() {
         const tile = makeTile();
         tile.snapUrl = "/snap/101.h264";

@@ -300,14 +300,26 @@ ClientTestCase {
         compare(chart.toolTip.time.getTime(), noon(28).getTime());
         fuzzyCompare(chart.toolTip.cpuValue, 20, 0.0001);
 
-        // A second series shorter than the first pairs only where it has points.
+        // A sample one series left out: each time shows its own figures, never the next
+        // sample's, and a time only one series has is passed over.
         chart.clearSeries();
-        chart.updatePerformance(at([20, 28, 36], [0.7, 0.7, 0.7]), at([20, 40], [0.8, 0.9]));
-        hoverTime(chart, noon(22));
-        compare(chart.toolTip.time.getTime(), noon(28).getTime());
-        fuzzyCompare(chart.toolTip.memoryValue, 90, 0.0001);
-        hoverTime(chart, noon(30));
-        compare(chart.toolTip.time.getTime(), noon(28).getTime(), "no partner for the newest point");
+        const seconds = [20, 22, 24, 26, 28, 30, 32, 34, 36, 38, 40];
+        chart.updatePerformance(at(seconds, seconds.map(t => t / 100)),
+                                at(seconds, seconds.map(t => t === 26 ? "?" : (t + 50) / 100)));
+        hoverTime(chart, noon(24));
+        compare(chart.toolTip.time.getTime(), noon(24).getTime());
+        fuzzyCompare(chart.toolTip.memoryValue, 74, 0.0001);
+        hoverTime(chart, noon(26));
+        compare(chart.toolTip.time.getTime(), noon(28).getTime(), "no memory figure at 12:00:26");
+        fuzzyCompare(chart.toolTip.cpuValue, 28, 0.0001);
+        fuzzyCompare(chart.toolTip.memoryValue, 78, 0.0001);
+        // The next sample is bad in the other series, after the back-fill.
+        chart.updatePerformance(at([42], ["x"]), at([42], [0.92]));
+        chart.updatePerformance(at([44], [0.44]), at([44], [0.94]));
+        hoverTime(chart, noon(32));
+        compare(chart.toolTip.time.getTime(), noon(32).getTime());
+        fuzzyCompare(chart.toolTip.cpuValue, 32, 0.0001);
+        fuzzyCompare(chart.toolTip.memoryValue, 82, 0.0001);
 
         // Leaving hides the read-out.
         mouseMove(testCase, 680, 390);
