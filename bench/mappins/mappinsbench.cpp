@@ -53,11 +53,12 @@ public:
     explicit FrameClock(QQuickWindow &window)
     {
         m_clock.start();
-        QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [this] {
+        m_connection = QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [this] {
             QMutexLocker lock(&m_mutex);
             m_frames.append(m_clock.nsecsElapsed());
         }, Qt::DirectConnection);
     }
+    ~FrameClock() { QObject::disconnect(m_connection); }
     qint64 now() const { return m_clock.nsecsElapsed(); }
     // Gaps between the frames from `from` to `to`, the wait from `from` to the first one
     // included: a stall that starts with no frame shown still counts whole.
@@ -76,6 +77,7 @@ public:
     }
 
 private:
+    QMetaObject::Connection m_connection;
     QElapsedTimer m_clock;
     QMutex m_mutex;
     QList<qint64> m_frames;
@@ -286,6 +288,10 @@ int main(int argc, char **argv)
         result["tiles_of_closed_pins_after_open_close"] = tilesOfClosedPins(map);
     }
     std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+    // The render thread stops drawing the window (and reporting its frames to the clock)
+    // before the clock and the window go.
+    window.hide();
     delete root;
     return 0;
 }
