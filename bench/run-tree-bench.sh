@@ -7,6 +7,9 @@
 # default; TREES=1 runs only the trees).
 #   bash bench/run-tree-bench.sh [DEVICES] [CHANNELS]     (default 200 x 50)
 # BUILD_DIR (default build) must hold zelka_tree_bench and zelka_test_server.
+# Then the large cases on the seeded data with a platform device of 2,000 channels, one
+# showing its sub-channels, and a group of those channels (bench/devicetree/large-site.py):
+# LARGE=0 leaves them out, TREES= runs them alone.
 # With a load average above the number of cores it refuses to measure; BENCH_ALLOW_LOAD=1
 # measures anyway and marks the medians. QML_FROM=<git revision> runs the interface files
 # of that revision, read from files (not the compiled module); QML_FROM=files runs the
@@ -59,11 +62,9 @@ run() {
     grep '^{' || { echo "run $* failed:" >&2; tail -n 5 "$workdir/bench.err" >&2; }
 }
 
-for trees in ${TREES:-1 0}; do
-  : >"runs-$trees.json"
-  for _ in 1 2 3; do run --trees "$trees" | tee -a "runs-$trees.json"; done
-  # The median of every number over the three runs.
-  /usr/bin/python3 - "runs-$trees.json" "$over_load" <<'PY'
+# The median of every number over the runs in file $1.
+medians() {
+  /usr/bin/python3 - "$1" "$over_load" <<'PY'
 import json, statistics, sys
 runs = [json.loads(line) for line in open(sys.argv[1]) if line.strip()]
 def median(values):
@@ -76,4 +77,18 @@ def median(values):
 marked = {"over_load": sys.argv[2]} if sys.argv[2] else {}
 print(json.dumps({"median_of": len(runs), **marked, **median(runs)}, ensure_ascii=False))
 PY
+}
+
+for trees in ${TREES-1 0}; do
+  : >"runs-$trees.json"
+  for _ in 1 2 3; do run --trees "$trees" | tee -a "runs-$trees.json"; done
+  medians "runs-$trees.json"
 done
+
+if [ "${LARGE:-1}" != 0 ]; then
+  /usr/bin/python3 "$root/bench/devicetree/large-site.py" large.json
+  curl -sf -X POST --data-binary @large.json "http://127.0.0.1:$http_port/__control/data" >/dev/null
+  : >runs-large.json
+  for _ in 1 2 3; do run --case large | tee -a runs-large.json; done
+  medians runs-large.json
+fi
