@@ -86,6 +86,7 @@ for trees in ${TREES-1 0}; do
 done
 
 if [ "${LARGE:-1}" != 0 ]; then
+  echo "{\"load_average\": \"$(cut -d' ' -f1-3 /proc/loadavg)\", \"cores\": $cores, \"case\": \"large\"}"
   /usr/bin/python3 "$root/bench/devicetree/large-site.py" large.json
   curl -sf -X POST --data-binary @large.json "http://127.0.0.1:$http_port/__control/data" >/dev/null
   : >runs-large.json

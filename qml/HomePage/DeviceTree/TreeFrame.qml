@@ -23,9 +23,10 @@ Rectangle {
     // come back open is keepsStateOnReload's to say.
     property var model
     // Rows exist only while on screen, so what a row must remember lives here, by the
-    // row's key: whether it is open, the current row of the list it opens into, and the
-    // children a server answer gave it. `rowState` changes only by reassignment, so that
-    // bindings on it follow.
+    // row's key: whether it is open, the current row of the list it opens into, the
+    // children a server answer gave it, and the rows an open row holds while its new list
+    // is on the way. `rowState` changes only by reassignment, so that bindings on it
+    // follow.
     property var rowState: ({})
     // Whether a new top-level array keeps the rows' state (a device list refresh) or
     // starts every row closed (a reloaded group or favourite list).
