@@ -59,6 +59,17 @@ TreeFrame {
         return rows;
     }
 
+    // The channel key prefixes of the devices that have an open channel, in one look at
+    // the tree's state.
+    function devicesShowingSubChannels() {
+        const prefixes = new Set();
+        for (const key in rowState) {
+            if (key.startsWith("c") && rowState[key].open === true)
+                prefixes.add(key.slice(0, key.indexOf("/") + 1));
+        }
+        return prefixes;
+    }
+
     // A new device list comes without channels; each device's arrive later, and a
     // channel's sub-channels after them. Until they do, an open row shows as many rows as
     // before, so that it neither collapses nor moves the rows below it.
@@ -68,18 +79,20 @@ TreeFrame {
             fresh[deviceKey(after[i])] = after[i];
         const holds = {};
         const arrivals = [];
+        const showing = devicesShowingSubChannels();
         for (let i = 0; i < (before?.length ?? 0); ++i) {
             const device = before[i];
             const key = deviceKey(device);
             if (!device || !fresh[key] || !isRowOpen(key))
                 continue;
-            const open = anyOpenUnder(channelPrefix(device)) ? openChannels(device, placesOf(device.channelList)) : [];
+            const open = showing.has(channelPrefix(device)) ? openChannels(device, placesOf(device.channelList)) : [];
             holds[key] = deviceRows(device, open);
             for (const channel of open)
                 holds[channel.key] = channel.rows;
             arrivals.push(fresh[key]);
         }
         const round = ++holdRound;
+        releasing = [];
         holdRows(holds);
         for (const device of arrivals)
             device.channelListChanged.connect(() => channelsCame(device, round));
@@ -105,12 +118,24 @@ TreeFrame {
             if (channel && channel.parental === 1)
                 channel.subChannelListChanged.connect(() => {
                     if (round === holdRound)
-                        releaseRows([key]);
+                        release([key]);
                 });
             else
                 released.push(key);
         }
-        releaseRows(released);
+        release(released);
+    }
+
+    // Lists that come in one pass of the event loop change the tree's state once.
+    function release(keys) {
+        releasing.push(...keys);
+        Qt.callLater(releaseNow);
+    }
+
+    function releaseNow() {
+        const keys = releasing;
+        releasing = [];
+        releaseRows(keys);
     }
 
     function deviceClicked(row) {
@@ -131,6 +156,8 @@ TreeFrame {
 
     // Counts the new device lists: a list that comes for an older one holds nothing.
     property int holdRound: 0
+    // Held rows whose lists came, let go together.
+    property var releasing: []
 
     keepsStateOnReload: true
     model: deviceManager.deviceList

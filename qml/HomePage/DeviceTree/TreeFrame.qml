@@ -146,8 +146,16 @@ Rectangle {
     }
 
     function releaseRows(keys) {
-        for (const key of keys)
-            setState(key, "held", undefined);
+        const changed = Object.assign({}, rowState);
+        let any = false;
+        for (const key of keys) {
+            if (changed[key]?.held === undefined)
+                continue;
+            changed[key] = Object.assign({}, changed[key], { held: undefined });
+            any = true;
+        }
+        if (any)
+            rowState = changed;
     }
 
     function setTopCurrent(index, key) {

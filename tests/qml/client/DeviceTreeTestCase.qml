@@ -188,7 +188,7 @@ ShellTestCase {
         const shownTop = Math.max(0, view.mapToItem(area, 0, 0).y);
         const shownBottom = Math.min(area.height, view.mapToItem(area, 0, view.height).y);
         let made = 0;
-        let covered = [];
+        const covered = [];
         for (let i = 0; i < list.count; ++i) {
             const row = list.itemAtIndex(i);
             if (!row)
