@@ -495,7 +495,7 @@ DeviceTreeTestCase {
 
         channels.splice(2, 0, channel(800, 8, "新通道"));
         verify(testServer.changeData({ Devices: devices, Channels: channels }));
-        testServer.setFault("/api/v1/channels", { delayMs: 1500 });
+        testServer.setFault("/api/v1/channels", { delayMs: 2500 });
         const before = deviceManager.deviceList[0];
         networkManager.getDeviceList();
         tryVerify(() => deviceManager.deviceList[0] !== before, patience, "the new device list");
