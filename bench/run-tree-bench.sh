@@ -14,6 +14,9 @@
 # QML_FROM=<git revision> runs the interface files of that revision, read from files (not
 # the compiled module); QML_FROM=files runs the work tree's files the same way, so that the
 # two compare alike.
+# Then the large cases on the seeded data with a platform device of 2,000 channels, one
+# showing its sub-channels, and a group of those channels (bench/devicetree/large-site.py),
+# a column of their own: LARGE=0 leaves them out, TREES= runs them alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -22,7 +25,7 @@ if [ "${1:-}" = --readme ]; then readme=(--readme); shift; fi
 devices=${1:-200}
 channels=${2:-50}
 runs=${BENCH_RUNS:-1 2 3}
-kinds=${TREES:-1 0}
+kinds=${TREES-1 0}
 export BUILD_DIR=${BUILD_DIR:-build}
 . "$root/bench/common/benchlib.sh"
 bench_build zelka_tree_bench zelka_test_server
@@ -67,6 +70,17 @@ for trees in $kinds; do
   /usr/bin/python3 "$root/bench/common/benchreport.py" medians "runs-$trees.jsonl"
   if [ "$trees" = 1 ]; then columns+=("with the trees=runs-1.jsonl"); else columns+=("device list alone=runs-0.jsonl"); fi
 done
+if [ "${LARGE:-1}" != 0 ]; then
+  /usr/bin/python3 "$root/bench/devicetree/large-site.py" large.json
+  curl -sf -X POST --data-binary @large.json "http://127.0.0.1:$http_port/__control/data" >/dev/null
+  : >runs-large.jsonl
+  for _ in $runs; do
+    bench_wait_for_quiet
+    run --case large | sed "s/^{/{\"load_average\": $bench_load, /" | tee -a runs-large.jsonl
+  done
+  /usr/bin/python3 "$root/bench/common/benchreport.py" medians runs-large.jsonl
+  columns+=("large cases=runs-large.jsonl")
+fi
 load_after=$(cut -d' ' -f1 /proc/loadavg)
 echo
 
@@ -77,6 +91,7 @@ run_count=$(wc -w <<<"$runs")
 if [ "$run_count" -lt 3 ]; then shorten "$run_count of the 3 runs of each kind"; fi
 if [ "$devices x $channels" != "200 x 50" ]; then shorten "a site of $devices x $channels instead of 200 x 50"; fi
 if [ "$kinds" != "1 0" ]; then shorten "only the runs TREES=\"$kinds\""; fi
+if [ "${LARGE:-1}" = 0 ]; then shorten "without the large cases"; fi
 if [ -n "${QML_FROM:-}" ]; then shorten "the interface files of $QML_FROM, read from files"; fi
 site="a site of $devices devices x $channels channels, the window 1688x904 under Xvfb"
 /usr/bin/python3 "$root/bench/treereport.py" --root "$root" --site "$site" --load-after "$load_after" \

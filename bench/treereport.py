@@ -26,6 +26,8 @@ CASES = {
     "open_device": "opening a device (the middle of three)",
     "scroll_all_open": "every device open, scrolled 40 px a frame",
     "refresh_stall_all_open": "a refresh with every device open",
+    "large_device": "a device of 2,000 channels, one showing its sub-channels (goals: opening at most 100 ms of GUI thread, rows at most what shows with its margin, no scroll gap over 50 ms)",
+    "large_group": "a group of 2,000 channels (the same goals)",
 }
 
 FIGURES = {
@@ -48,6 +50,15 @@ FIGURES = {
     "longest_gap_ms": "longest gap between frames (ms)",
     "longest_gap_gui_cpu_ms": "most GUI-thread CPU between two frames (ms)",
     "rows_while_scrolling": "while scrolling",
+    "open_stall": "opening it",
+    "rows_shown_with_margin": "rows the view shows with its margin",
+    "rows_after_open": "made after opening",
+    "rows_in_the_middle": "made in the middle",
+    "rows_at_the_end": "made at the end",
+    "row_height_px": "its rows' height (px)",
+    "scroll_through": "scrolled through",
+    "sub_channels_open": "sub-channels shown",
+    "lists": "lists made",
 }
 
 

@@ -2,12 +2,17 @@
 // against a test server process serving a large site). One run, one JSON object out:
 // memory and rows made after the device list arrives, the longest GUI stall of a device
 // list refresh, of opening a device and of scrolling the home tree with every device open.
+// `--case large` instead opens a platform device of thousands of channels, one showing its
+// sub-channels, in the home tree, and a group of those channels in a group tree: the GUI
+// stall of opening each, the rows made against what the view shows, and the frames while
+// scrolling through it.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJSValue>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -16,6 +21,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <ctime>
 #include <cstdio>
 
@@ -103,13 +109,15 @@ QVariant call(QObject *page, const char *name, const QVariant &a = QVariant(), c
     return result;
 }
 
-void countRows(QQuickItem *item, int &rows, int &items)
+void countRows(QQuickItem *item, int &rows, int &items, int *lists = nullptr)
 {
     ++items;
     if (item->objectName() == QLatin1String("textArea"))
         ++rows;
+    if (lists && item->inherits("QQuickListView"))
+        ++*lists;
     for (QQuickItem *child : item->childItems())
-        countRows(child, rows, items);
+        countRows(child, rows, items, lists);
 }
 
 QJsonObject rowsMade(QQuickWindow &window)
@@ -258,6 +266,127 @@ QJsonObject scrolling(QQuickWindow &window, QObject *page, int frames)
                        {"rows_while_scrolling", rows}};
 }
 
+// The rows and items of a tree, and its lists: each keeps its current row made, on
+// screen or not.
+QJsonObject rowsIn(QObject *page, const char *tree)
+{
+    int rows = 0;
+    int items = 0;
+    int lists = 0;
+    if (auto *item = page->property(tree).value<QQuickItem *>())
+        countRows(item, rows, items, &lists);
+    return QJsonObject{{"rows", rows}, {"items", items}, {"lists", lists}};
+}
+
+// `step` px further at each frame from `from` to `to`: the gaps between frames.
+QJsonObject scrollThrough(QQuickWindow &window, QObject *page, const QString &tree, double from, double to,
+                          double step)
+{
+    QList<double> gaps;
+    QList<double> cpuGaps;
+    qint64 lastCpu = threadCpuNs();
+    QElapsedTimer clock;
+    qint64 last = -1;
+    double y = from;
+    bool done = false;
+    auto connection = QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        const qint64 cpu = threadCpuNs();
+        if (last >= 0) {
+            gaps << (now - last) / 1e6;
+            cpuGaps << (cpu - lastCpu) / 1e6;
+        }
+        last = now;
+        lastCpu = cpu;
+        if (y >= to) {
+            done = true;
+            return;
+        }
+        y = std::min(to, y + step);
+        call(page, "scrollTreeTo", tree, y);
+    });
+    clock.start();
+    call(page, "scrollTreeTo", tree, y);
+    window.update();
+    waitUntil([&] { return done; }, kPatienceMs);
+    QObject::disconnect(connection);
+    std::sort(gaps.begin(), gaps.end());
+    std::sort(cpuGaps.begin(), cpuGaps.end());
+    return QJsonObject{{"frames", int(gaps.size())},
+                       {"median_gap_ms", rounded(gaps.value(gaps.size() / 2), 1)},
+                       {"longest_gap_ms", rounded(gaps.isEmpty() ? 0 : gaps.last(), 1)},
+                       {"longest_gap_gui_cpu_ms", rounded(cpuGaps.isEmpty() ? 0 : cpuGaps.last(), 1)}};
+}
+
+// What an opened top row of `tree` (at `index`) costs: the longest stall until its rows
+// stand, the rows made, and scrolling through it; `open` opens it, `opened` says when its
+// rows are there.
+QJsonObject openAndScroll(QQuickWindow &window, QObject *page, const QString &tree, int index,
+                          const std::function<void()> &open, const std::function<bool()> &opened)
+{
+    const char *treeProperty = tree == QLatin1String("group") ? "groupTree" : "homeTree";
+    waitMs(500);
+    StallProbe probe;
+    bool framed = false;
+    auto connection = QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [&] { framed = true; });
+    probe.start();
+    open();
+    waitUntil([&] { return opened(); }, kPatienceMs);
+    framed = false;
+    waitUntil([&] { return framed; }, kPatienceMs);
+    waitMs(500);
+    QObject::disconnect(connection);
+    QJsonObject result{{"open_stall", stall(probe)},
+                       {"rows_shown_with_margin", call(page, "rowsShownWithMargin", tree).toInt()},
+                       {"rows_after_open", rowsIn(page, treeProperty)}};
+    QVariant spanValue = call(page, "rowSpan", tree, index);
+    if (spanValue.canConvert<QJSValue>())
+        spanValue = spanValue.value<QJSValue>().toVariant();
+    const QVariantList span = spanValue.toList();
+    const double top = span.value(0).toDouble();
+    const double viewHeight = page->property(treeProperty).value<QQuickItem *>()->property("listView")
+                                  .value<QQuickItem *>()->height();
+    const double end = std::max(top, span.value(1).toDouble() - viewHeight);
+    result["row_height_px"] = span.value(1).toDouble() - top;
+    waitMs(300);
+    result["scroll_through"] = scrollThrough(window, page, tree, top, end, 120);
+    for (const auto &[name, y] : {std::pair{"rows_in_the_middle", (top + end) / 2}, std::pair{"rows_at_the_end", end}}) {
+        call(page, "scrollTreeTo", tree, y);
+        waitMs(300);
+        result[name] = rowsIn(page, treeProperty);
+    }
+    return result;
+}
+
+QJsonObject largeDevice(QQuickWindow &window, QObject *page)
+{
+    const int index = call(page, "deviceIndex", QStringLiteral("平台设备")).toInt();
+    if (index < 0)
+        return QJsonObject{{"error", "no platform device"}};
+    call(page, "setOpen", index, false);
+    int subChannels = 0;
+    waitUntil([&] { return (subChannels = call(page, "openSubChannels", index).toInt()) > 0; }, kPatienceMs);
+    QJsonObject result = openAndScroll(
+        window, page, QStringLiteral("home"), index, [&] { call(page, "setOpen", index, true); }, [] { return true; });
+    result["sub_channels_open"] = subChannels;
+    return result;
+}
+
+QJsonObject largeGroup(QQuickWindow &window, QObject *page)
+{
+    call(page, "loadGroups");
+    int index = -1;
+    waitUntil([&] { return (index = call(page, "groupIndex", QStringLiteral("平台分组")).toInt()) >= 0; }, kPatienceMs);
+    if (index < 0)
+        return QJsonObject{{"error", "no platform group"}};
+    call(page, "openGroup", index);
+    if (!waitUntil([&] { return call(page, "groupAnswered", index).toBool(); }, kPatienceMs))
+        return QJsonObject{{"error", "the group did not answer"}};
+    return openAndScroll(
+        window, page, QStringLiteral("group"), index, [&] { call(page, "openGroupDevice", index); },
+        [&] { return call(page, "groupDeviceAnswered", index).toBool(); });
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -265,11 +394,12 @@ int main(int argc, char **argv)
     QQuickStyle::setStyle(QStringLiteral("Universal"));
     QApplication app(argc, argv);
     QCommandLineParser parser;
-    for (const char *name : {"host", "port", "user", "password", "trees", "frames", "qml-root"})
+    for (const char *name : {"host", "port", "user", "password", "trees", "frames", "qml-root", "case"})
         parser.addOption({QString::fromLatin1(name), QString::fromLatin1(name), QStringLiteral("value")});
     parser.process(app);
     const bool trees = parser.value("trees") != QLatin1String("0");
     const int frames = parser.value("frames").isEmpty() ? 500 : parser.value("frames").toInt();
+    const bool large = parser.value("case") == QLatin1String("large");
 
     FontFallback::install();
     ClientStartup::createSingletons();
@@ -285,7 +415,7 @@ int main(int argc, char **argv)
     window.resize(1688, 904);
     window.show();
     QQmlComponent component(&engine, QUrl::fromLocalFile(QStringLiteral(ZELKA_TREE_BENCH_QML)));
-    QVariantMap initial{{"trees", trees}};
+    QVariantMap initial{{"trees", trees}, {"groups", large}};
     if (!parser.value("qml-root").isEmpty())
         initial["qmlRoot"] = QUrl::fromLocalFile(parser.value("qml-root")).toString();
     QObject *page = component.createWithInitialProperties(initial);
@@ -312,6 +442,14 @@ int main(int argc, char **argv)
     }
     const QJsonObject loadStall = stall(loadProbe);
     waitMs(1000);
+    if (large) {
+        const QJsonObject result{{"case", "large"},
+                                 {"large_device", largeDevice(window, page)},
+                                 {"large_group", largeGroup(window, page)}};
+        std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+        delete page;
+        return 0;
+    }
     QJsonObject result{{"trees", trees},
                        {"devices", int(DeviceManager::instance()->deviceList().size())},
                        {"load_stall", loadStall},

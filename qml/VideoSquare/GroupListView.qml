@@ -52,14 +52,24 @@ DeviceTree.TreeFrame {
     // Rows under an open row, from the answers kept: so a row made again stands at its
     // full height at once.
     function rowsUnder(key, depth) {
-        const children = stateOf(key).children ?? [];
-        let rows = children.length;
-        for (let i = 0; depth > 1 && i < children.length; ++i) {
-            const child = childKey(key, i);
-            if (isRowOpen(child))
-                rows += rowsUnder(child, depth - 1);
-        }
+        let rows = (stateOf(key).children ?? []).length;
+        for (const open of openChildren(key, depth))
+            rows += open.rows;
         return rows;
+    }
+
+    // The open children of the row of `key`, by place: [{ index, rows, key }], their rows
+    // `depth` - 1 levels down.
+    function openChildren(key, depth) {
+        if (depth < 2)
+            return [];
+        const prefix = childKey(key, "");
+        const count = (stateOf(key).children ?? []).length;
+        const placeOf = child => {
+            const place = child.slice(prefix.length);
+            return /^[0-9]+$/.test(place) && Number(place) < count ? Number(place) : undefined;
+        };
+        return openRowsUnder(prefix, placeOf, child => rowsUnder(child, depth - 1));
     }
 
     // The channel's device becomes current in its group; with clickParent the device is
@@ -127,6 +137,8 @@ DeviceTree.TreeFrame {
                 id: groupDevices
                 objectName: "deviceList"
                 owner: groupItem
+                windowed: true
+                tallRows: groupItem.tree ? groupItem.tree.openChildren(groupItem.rowKey, 2) : []
                 readonly property int labelId: groupItem.theData?.ID ?? 0
                 delegate: GroupDeviceRow {}
                 Component.onCompleted: groupItem.tree.restoreChildren(groupItem, groupDevices, groupItem.request)
@@ -170,6 +182,7 @@ DeviceTree.TreeFrame {
                 id: deviceChannels
                 objectName: "channelList"
                 owner: groupDevice
+                windowed: true
                 readonly property ListView deviceList: groupDevice.view
                 readonly property int labelId: groupDevice.view?.labelId ?? 0
                 readonly property int deviceId: groupDevice.theData?.ID ?? 0

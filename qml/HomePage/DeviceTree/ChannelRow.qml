@@ -9,9 +9,10 @@ ChannelLine {
     // A ChannelInfo carries the names the line reads.
     channel: theData
     favourite: (theData?.favoritesChannel ?? 0) !== 0
-    expandable: theData?.hasSubChannels === true
+    // An open channel of a new list shows its button while its sub-channels are on the way.
+    expandable: theData?.hasSubChannels === true || (!!tree && tree.heldRows(rowKey) !== undefined)
     rowKey: tree && theData ? tree.channelKey(theData) : ""
-    childHeight: expanded ? (theData?.subChannelList?.length ?? 0) * 30 * styleManager.scaleRatio : 0
+    childHeight: expanded && theData ? tree.subRows(theData) * 30 * styleManager.scaleRatio : 0
     onTextClicked: tree.channelClicked(row)
     onStarClicked: {
         if (favourite)
@@ -28,6 +29,8 @@ ChannelLine {
             readonly property int deviceIndex: row.view?.deviceIndex ?? -1
             readonly property var device: row.view?.device ?? null
 
+            windowed: true
+            recordKey: row.tree ? row.tree.channelKey : null
             model: row.theData?.subChannelList
             delegate: row.tree ? row.tree.channelRow : null
         }

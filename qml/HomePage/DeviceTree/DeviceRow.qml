@@ -14,21 +14,17 @@ TreeRow {
                 "设备类型: " + theData?.deviceType].join("\n");
     }
 
+    // Whether a channel shows its sub-channels. Most devices have none, and their
+    // channels are not looked at.
+    readonly property bool showsSubChannels: expanded && !!theData && tree.anyOpenUnder(tree.channelPrefix(theData))
+    // Read once per channel list, not per change of the tree's state.
+    readonly property var channelPlaces: showsSubChannels ? tree.placesOf(theData.channelList) : ({})
+    // The channels that show their sub-channels, by place: the taller rows of the list.
+    readonly property var openChannels: showsSubChannels ? tree.openChannels(theData, channelPlaces) : []
+
     // 30 per channel, and per sub-channel of an open channel.
     function openRows() {
-        if (!tree || !theData)
-            return 0;
-        // Most devices have no open channel: their channels are not looked at.
-        const channels = theData.channelList;
-        let rows = channels.length;
-        if (!tree.anyOpenUnder(tree.channelKey({ parentDeviceID: theData.deviceID, channelID: "" })))
-            return rows;
-        for (let i = 0; i < channels.length; ++i) {
-            const channel = channels[i];
-            if (tree.isRowOpen(tree.channelKey(channel)))
-                rows += channel.subChannelList.length;
-        }
-        return rows;
+        return tree && theData ? tree.deviceRows(theData, openChannels) : 0;
     }
 
     isDeviceRow: true
@@ -60,9 +56,9 @@ TreeRow {
             readonly property int deviceIndex: row.index
             readonly property var device: row.theData
 
-            // Rows of one height while no channel shows its sub-channels. (From the
-            // records: the list's own count comes after its first rows.)
-            windowed: row.openRows() === (row.theData?.channelList.length ?? 0)
+            windowed: true
+            tallRows: row.openChannels
+            recordKey: row.tree ? row.tree.channelKey : null
             model: row.theData?.channelList
             delegate: ChannelRow {}
         }

@@ -24,6 +24,120 @@ TreeFrame {
         return channel ? "c" + channel.parentDeviceID + "/" + channel.channelID : "";
     }
 
+    // The keys a device's channels start with.
+    function channelPrefix(device) {
+        return device ? "c" + device.deviceID + "/" : "";
+    }
+
+    // The channels' places in their list, by key.
+    function placesOf(channels) {
+        const places = {};
+        for (let i = 0; i < channels.length; ++i)
+            places[channelKey(channels[i])] = i;
+        return places;
+    }
+
+    // The channels of a device that show their sub-channels, by place: [{ index, rows, key }].
+    function openChannels(device, places) {
+        const channels = device.channelList;
+        return openRowsUnder(channelPrefix(device), key => places[key], (key, index) => subRows(channels[index]));
+    }
+
+    // The sub-channel rows an open channel shows.
+    function subRows(channel) {
+        return heldRows(channelKey(channel)) ?? channel.subChannelList.length;
+    }
+
+    // The rows an open device shows: its channels and the sub-channels of its open ones.
+    function deviceRows(device, open) {
+        const held = heldRows(deviceKey(device));
+        if (held !== undefined)
+            return held;
+        let rows = device.channelList.length;
+        for (const channel of open)
+            rows += channel.rows;
+        return rows;
+    }
+
+    // The channel key prefixes of the devices that have an open channel, in one look at
+    // the tree's state.
+    function devicesShowingSubChannels() {
+        const prefixes = new Set();
+        for (const key in rowState) {
+            if (key.startsWith("c") && rowState[key].open === true)
+                prefixes.add(key.slice(0, key.indexOf("/") + 1));
+        }
+        return prefixes;
+    }
+
+    // A new device list comes without channels; each device's arrive later, and a
+    // channel's sub-channels after them. Until they do, an open row shows as many rows as
+    // before, so that it neither collapses nor moves the rows below it.
+    function holdOpenRows(before, after) {
+        const fresh = {};
+        for (let i = 0; i < (after?.length ?? 0); ++i)
+            fresh[deviceKey(after[i])] = after[i];
+        const holds = {};
+        const arrivals = [];
+        const showing = devicesShowingSubChannels();
+        for (let i = 0; i < (before?.length ?? 0); ++i) {
+            const device = before[i];
+            const key = deviceKey(device);
+            if (!device || !fresh[key] || !isRowOpen(key))
+                continue;
+            const open = showing.has(channelPrefix(device)) ? openChannels(device, placesOf(device.channelList)) : [];
+            holds[key] = deviceRows(device, open);
+            for (const channel of open)
+                holds[channel.key] = channel.rows;
+            arrivals.push(fresh[key]);
+        }
+        const round = ++holdRound;
+        releasing = [];
+        holdRows(holds);
+        for (const device of arrivals)
+            device.channelListChanged.connect(() => channelsCame(device, round));
+    }
+
+    // A device's channels came: its rows show; an open channel's sub-channels come next,
+    // unless it has none to ask for.
+    function channelsCame(device, round) {
+        if (round !== holdRound || !device)
+            return;
+        const released = [deviceKey(device)];
+        const prefix = channelPrefix(device);
+        let channels = null;
+        let places = null;
+        for (const key in rowState) {
+            if (!key.startsWith(prefix) || heldRows(key) === undefined)
+                continue;
+            if (!channels) {
+                channels = device.channelList;
+                places = placesOf(channels);
+            }
+            const channel = channels[places[key]];
+            if (channel && channel.parental === 1)
+                channel.subChannelListChanged.connect(() => {
+                    if (round === holdRound)
+                        release([key]);
+                });
+            else
+                released.push(key);
+        }
+        release(released);
+    }
+
+    // Lists that come in one pass of the event loop change the tree's state once.
+    function release(keys) {
+        releasing.push(...keys);
+        Qt.callLater(releaseNow);
+    }
+
+    function releaseNow() {
+        const keys = releasing;
+        releasing = [];
+        releaseRows(keys);
+    }
+
     function deviceClicked(row) {
         setTopCurrent(row.index, row.rowKey);
         clickDevice(row.theData);
@@ -40,8 +154,17 @@ TreeFrame {
         clickChannel(row.theData);
     }
 
+    // Counts the new device lists: a list that comes for an older one holds nothing.
+    property int holdRound: 0
+    // Held rows whose lists came, let go together.
+    property var releasing: []
+
     keepsStateOnReload: true
     model: deviceManager.deviceList
     delegate: DeviceRow {}
-    onReloaded: restoreTopCurrent(deviceKey)
+    onReplacing: before => holdOpenRows(before, model)
+    onReloaded: {
+        restoreTopCurrent(deviceKey);
+        restoreView(deviceKey);
+    }
 }

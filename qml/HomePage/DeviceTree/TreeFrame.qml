@@ -23,9 +23,10 @@ Rectangle {
     // come back open is keepsStateOnReload's to say.
     property var model
     // Rows exist only while on screen, so what a row must remember lives here, by the
-    // row's key: whether it is open, the current row of the list it opens into, and the
-    // children a server answer gave it. `rowState` changes only by reassignment, so that
-    // bindings on it follow.
+    // row's key: whether it is open, the current row of the list it opens into, the
+    // children a server answer gave it, and the rows an open row holds while its new list
+    // is on the way. `rowState` changes only by reassignment, so that bindings on it
+    // follow.
     property var rowState: ({})
     // Whether a new top-level array keeps the rows' state (a device list refresh) or
     // starts every row closed (a reloaded group or favourite list).
@@ -38,6 +39,10 @@ Rectangle {
     // A new array while the tree is hidden (its page is not shown) lets the old rows go
     // and waits until the tree shows to make the new ones.
     property bool reloadPending: false
+    // The array the rows were made from before the present one, and where the view stood
+    // on it (trees that keep their rows' state).
+    property var previousModel: []
+    property var keptView: null
     property alias delegate: listView.delegate
     readonly property alias listView: listView
 
@@ -54,11 +59,17 @@ Rectangle {
 
     // A changed copy: rows bound to the state see the new value.
     function setState(key, name, value) {
-        if (!key || stateOf(key)[name] === value)
+        const fields = {};
+        fields[name] = value;
+        setStates(key, fields);
+    }
+
+    function setStates(key, fields) {
+        const kept = stateOf(key);
+        if (!key || Object.keys(fields).every(name => kept[name] === fields[name]))
             return;
         const changed = Object.assign({}, rowState);
-        changed[key] = Object.assign({}, stateOf(key));
-        changed[key][name] = value;
+        changed[key] = Object.assign({}, kept, fields);
         rowState = changed;
     }
 
@@ -71,6 +82,21 @@ Rectangle {
         return false;
     }
 
+    // The open rows whose keys start with `prefix`, by their place in their list:
+    // [{ index, rows, key }], `index` from placeOf(key) (rows it gives none are left out),
+    // `rows` from rowsOf(key, index).
+    function openRowsUnder(prefix, placeOf, rowsOf) {
+        const open = [];
+        for (const key in rowState) {
+            if (!key.startsWith(prefix) || rowState[key].open !== true)
+                continue;
+            const index = placeOf(key);
+            if (index !== undefined)
+                open.push({ index: index, rows: rowsOf(key, index), key: key });
+        }
+        return open.sort((a, b) => a.index - b.index);
+    }
+
     function isRowOpen(key) {
         return stateOf(key).open === true;
     }
@@ -79,14 +105,57 @@ Rectangle {
         setState(key, "open", open);
     }
 
-    // The current row of the list that the row of `key` opens into; -1 when none was
-    // picked yet (the list then makes its first row current).
+    // The current row of the list that the row of `key` opens into, by its place and
+    // its record's key ("" where the list names no records); -1 when none was picked yet
+    // (the list then makes its first row current).
     function childCurrent(key) {
         return stateOf(key).current ?? -1;
     }
 
-    function setChildCurrent(key, index) {
-        setState(key, "current", index);
+    function childCurrentKey(key) {
+        return stateOf(key).currentKey ?? "";
+    }
+
+    function setChildCurrent(key, index, recordKey) {
+        setStates(key, { current: index, currentKey: recordKey });
+    }
+
+    // Rows an open row shows while its new list has not come yet (undefined: none held).
+    function heldRows(key) {
+        return stateOf(key).held;
+    }
+
+    // Holds the rows of `holds` (key: rows) in place of any held before; what is still
+    // held when a call could have failed is let go.
+    function holdRows(holds) {
+        const changed = {};
+        let any = false;
+        for (const key in rowState) {
+            const state = rowState[key];
+            any = any || state.held !== undefined;
+            changed[key] = state.held === undefined ? state : Object.assign({}, state, { held: undefined });
+        }
+        for (const key in holds) {
+            any = true;
+            changed[key] = Object.assign({}, changed[key] ?? {}, { held: holds[key] });
+        }
+        if (any)
+            rowState = changed;
+        if (Object.keys(holds).length > 0)
+            holdTimer.restart();
+    }
+
+    function releaseRows(keys) {
+        const changed = Object.assign({}, rowState);
+        let any = false;
+        for (const key of keys) {
+            if (changed[key]?.held === undefined)
+                continue;
+            changed[key] = Object.assign({}, changed[key], { held: undefined });
+            any = true;
+        }
+        if (any)
+            rowState = changed;
     }
 
     function setTopCurrent(index, key) {
@@ -103,6 +172,30 @@ Rectangle {
                 listView.currentIndex = i;
                 return;
             }
+        }
+    }
+
+    // Where the view stood: the row at its top, by key, and how far into that row.
+    function viewAnchor() {
+        const index = listView.indexAt(0, listView.contentY);
+        const row = index >= 0 ? listView.itemAtIndex(index) : null;
+        return row && row.rowKey ? { key: row.rowKey, offset: listView.contentY - row.y } : null;
+    }
+
+    // The view where it stood before a new array, through the row of the same key.
+    function restoreView(keyOf) {
+        const anchor = keptView;
+        keptView = null;
+        if (!anchor || !model)
+            return;
+        for (let i = 0; i < model.length; ++i) {
+            if (keyOf(model[i]) !== anchor.key)
+                continue;
+            listView.positionViewAtIndex(i, ListView.Beginning);
+            const row = listView.itemAtIndex(i);
+            if (row)
+                listView.contentY = row.y + anchor.offset;
+            return;
         }
     }
 
@@ -158,6 +251,8 @@ Rectangle {
 
     // Rows rebuilt by a new array read their state as they are made.
     signal reloaded()
+    // A new array is about to replace `before`, whose records still live.
+    signal replacing(var before)
 
     function reload() {
         reloadPending = false;
@@ -170,7 +265,13 @@ Rectangle {
             rowState = {};
             currentKey = "";
             ++generation;
+        } else {
+            replacing(previousModel);
+            // Rows let go earlier (a hidden tree) have left their anchor already.
+            if (!reloadPending)
+                keptView = viewAnchor();
         }
+        previousModel = model;
         if (visible) {
             reload();
         } else {
@@ -186,6 +287,13 @@ Rectangle {
     gradient: Gradient {
         GradientStop { position: 0; color: styleManager.style.color("Widgets-ToolTip-Gradient1") }
         GradientStop { position: 1; color: styleManager.style.color("Widgets-ToolTip-Gradient2") }
+    }
+
+    // A list that never comes (its call failed) holds its rows no longer than a call may take.
+    Timer {
+        id: holdTimer
+        interval: 30000
+        onTriggered: frame.holdRows({})
     }
 
     NumberAnimation {

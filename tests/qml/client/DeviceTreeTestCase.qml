@@ -159,6 +159,55 @@ ShellTestCase {
         tryCompare(row, "hovered", true, patience);
     }
 
+    // The rows of the tree and of every list in it.
+    function rowsMade(item) {
+        let rows = item.objectName === "textArea" ? 1 : 0;
+        for (let i = 0; i < item.children.length; ++i)
+            rows += rowsMade(item.children[i]);
+        return rows;
+    }
+
+    // The rows a tree's view shows, a row cut at each edge, its lists' margins of 120, and
+    // the current row that each list keeps.
+    function rowsShownWithMargin(tree) {
+        return Math.ceil((tree.listView.height + 2 * 120 * s) / (30 * s)) + 2 + listsMade(tree);
+    }
+
+    function listsMade(item) {
+        let lists = item instanceof ListView ? 1 : 0;
+        for (let i = 0; i < item.children.length; ++i)
+            lists += listsMade(item.children[i]);
+        return lists;
+    }
+
+    // Checks the rows a windowed list has made: each stands where the whole list puts it,
+    // topOf(index) under the top of `area`, and the rows cover the part of the area that
+    // the tree's view shows. Returns how many it made.
+    function verifyInPlace(tree, list, area, topOf, what) {
+        const view = tree.listView;
+        const shownTop = Math.max(0, view.mapToItem(area, 0, 0).y);
+        const shownBottom = Math.min(area.height, view.mapToItem(area, 0, view.height).y);
+        let made = 0;
+        const covered = [];
+        for (let i = 0; i < list.count; ++i) {
+            const row = list.itemAtIndex(i);
+            if (!row)
+                continue;
+            ++made;
+            const top = row.mapToItem(area, 0, 0).y;
+            fuzzyCompare(top, topOf(i), 1, what + " " + i);
+            covered.push([top, top + row.height]);
+        }
+        covered.sort((a, b) => a[0] - b[0]);
+        let reached = shownTop;
+        for (const span of covered) {
+            if (span[0] <= reached + 1)
+                reached = Math.max(reached, span[1]);
+        }
+        verify(reached >= shownBottom - 1, what + ": rows cover " + shownTop + "-" + reached + " of " + shownBottom);
+        return made;
+    }
+
     // Records the tree's signals in order, as "device:<name>" and "channel:<name>".
     function recordSignals(tree) {
         const record = [];

@@ -370,14 +370,6 @@ DeviceTreeTestCase {
         verify(deviceRow(tree, 9).expanded);
     }
 
-    // The rows of the tree and of every list in it.
-    function rowsMade(item) {
-        let rows = item.objectName === "textArea" ? 1 : 0;
-        for (let i = 0; i < item.children.length; ++i)
-            rows += rowsMade(item.children[i]);
-        return rows;
-    }
-
     // A site of 40 devices of 50 channels (2,000 rows, 40 screens; the benchmark's 10,000
     // outlast a wait under the sanitizers): rows exist for what the tree shows, not for
     // every channel, also with every device open. An open device and its current channel
@@ -436,6 +428,8 @@ DeviceTreeTestCase {
         const before = back.theData;
         loadDevices(data);
         compare(list.currentIndex, 0);
+        compare(list.indexAt(0, list.contentY), 1, "the view stays");
+        list.positionViewAtIndex(0, ListView.Beginning);
         verify(deviceRow(tree, 0).expanded);
         list.positionViewAtIndex(1, ListView.Beginning);
         tryVerify(() => deviceRow(tree, 1).theData !== before, patience, "the rows were rebuilt");
@@ -444,6 +438,83 @@ DeviceTreeTestCase {
         tryCompare(channelList(rebuilt), "count", 50, patience);
         compare(channelList(rebuilt).currentIndex, 3);
         verify(rowsMade(tree) < 100, "after the refresh, rows made: " + rowsMade(tree));
+    }
+
+    // A device of 300 channels whose eleventh shows its 40 sub-channels: rows are made for
+    // what the tree shows and its margin, each where the whole list puts it, at the top,
+    // inside the open channel, past it and at the end.
+    function test_aDeviceShowingSubChannelsIsWindowed() {
+        const channels = [channel(21, 2, "球机")];
+        for (let c = 0; c < 300; ++c)
+            channels.push(channel(1000 + c, 1, "通道" + c, c === 10 ? { Parental: 1 } : {}));
+        for (let j = 0; j < 40; ++j)
+            channels.push(subChannel(5000 + j, 1010, 1, "子通道" + j));
+        const tree = openTree({ Devices: [device(1, "平台"), device(2, "设备B")], Channels: channels });
+        const view = tree.listView;
+        const big = deviceRow(tree, 0);
+        expand(big);
+        const opened = childRow(big, 10);
+        expand(opened);
+        const line = 30 * s;
+        const channelTop = i => (i + (i > 10 ? 40 : 0)) * line;
+        const area = piece(big, "childArea");
+        for (const y of [0, channelTop(11) + 20 * line, channelTop(150), area.height + line - view.height]) {
+            view.contentY = big.y + y;
+            const list = channelList(big);
+            let made = verifyInPlace(tree, list, area, channelTop, "channel at " + y);
+            const sub = list.itemAtIndex(10);
+            if (sub)
+                made += verifyInPlace(tree, channelList(sub), piece(sub, "childArea"), j => j * line, "sub-channel at " + y);
+            verify(rowsMade(tree) <= rowsShownWithMargin(tree), "rows made at " + y + ": " + rowsMade(tree));
+            verify(made > 0);
+        }
+        compare(piece(deviceRow(tree, 1), "textArea").mapToItem(area, 0, 0).y, area.height, "the next device");
+    }
+
+    // A refresh whose list has a channel before the current one: the mark stays on its
+    // channel, and the open device stays open, as tall and where the view showed it,
+    // also while its new channels and sub-channels are on the way.
+    function test_aRefreshKeepsTheCurrentChannelTheOpenDeviceAndTheView() {
+        const devices = [];
+        const channels = [subChannel(8021, 802, 8, "子一"), subChannel(8022, 802, 8, "子二")];
+        for (let d = 1; d <= 20; ++d) {
+            devices.push(device(d, "设备" + d));
+            for (let c = 1; c <= 10; ++c)
+                channels.push(channel(d * 100 + c, d, "通道" + d + "-" + c, d === 8 && c === 2 ? { Parental: 1 } : {}));
+        }
+        const tree = openTree({ Devices: devices, Channels: channels });
+        const view = tree.listView;
+        view.positionViewAtIndex(7, ListView.Beginning);
+        let open = deviceRow(tree, 7);
+        expand(open);
+        expand(childRow(open, 1));
+        clickText(childRow(open, 5));
+        view.contentY = open.y + 4 * 30 * s + 10;
+        const top = open.mapToItem(tree, 0, 0).y;
+        const height = open.height;
+
+        channels.splice(2, 0, channel(800, 8, "新通道"));
+        verify(testServer.changeData({ Devices: devices, Channels: channels }));
+        testServer.setFault("/api/v1/channels", { delayMs: 2500 });
+        const before = deviceManager.deviceList[0];
+        networkManager.getDeviceList();
+        tryVerify(() => deviceManager.deviceList[0] !== before, patience, "the new device list");
+        open = deviceRow(tree, 7);
+        verify(open.expanded);
+        compare(open.height, height, "held while its channels are on the way");
+        fuzzyCompare(open.mapToItem(tree, 0, 0).y, top, 1, "where the view showed it");
+        let lowest = open.height;
+        open.heightChanged.connect(() => lowest = Math.min(lowest, open.height));
+        tryCompare(channelList(open), "count", 11, patience);
+        const gate = childRow(open, 2);
+        tryVerify(() => gate.theData.hasSubChannels, patience, "the sub-channels came");
+        testServer.clearFaults();
+        tryCompare(open, "height", height + 30 * s, patience);
+        compare(lowest, height, "never shorter");
+        fuzzyCompare(open.mapToItem(tree, 0, 0).y, top, 1);
+        compare(channelList(open).currentIndex, 6);
+        compare(deviceManager.deviceList[7].channelList[6].channelID, 806);
+        verify(gate.expanded);
     }
 
     function test_leftFormIsMirrored() {

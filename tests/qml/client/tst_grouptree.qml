@@ -177,6 +177,38 @@ SidePanelTestCase {
         tryCompare(piece(empty, "expandButton"), "color", Qt.color("#272a2d"), patience);
     }
 
+    // A group whose second device has 300 channels: its lists make rows for what the tree
+    // shows and its margin, each where the whole list puts it, in the device and past it.
+    function test_aLargeGroupIsWindowed() {
+        const data = groupData();
+        data.Devices.push(device(9, "大设备"));
+        const many = [];
+        for (let c = 0; c < 300; ++c) {
+            data.Channels.push(channel(9000 + c, 9, "大通道" + c));
+            many.push(9000 + c);
+        }
+        data.Groups.unshift({ ID: 8, Name: "大组", Channels: [11, 12].concat(many, [21]) });
+        const tree = openGroups(data);
+        const view = tree.listView;
+        const big = group(tree, 0);
+        const devices = expandLoaded(big);
+        expandLoaded(rowOf(devices, 0));
+        const platform = rowOf(devices, 1);
+        expandLoaded(platform);
+        const line = 30 * s;
+        const deviceTop = i => [0, 3, 304][i] * line;
+        const groupArea = piece(big, "childArea");
+        const deviceArea = piece(platform, "childArea");
+        for (const y of [150 * line, groupArea.height + line - view.height]) {
+            view.contentY = big.y + y;
+            verifyInPlace(tree, devices, groupArea, deviceTop, "device at " + y);
+            const channels = channelListOf(platform);
+            verify(verifyInPlace(tree, channels, deviceArea, j => j * line, "channel at " + y) > 0);
+            verify(rowsMade(tree) <= rowsShownWithMargin(tree), "rows made at " + y + ": " + rowsMade(tree));
+        }
+        compare(rowOf(devices, 2).theData.Name, "设备B");
+    }
+
     // The box: 50 above a group's displayed top, 60 above a device's or a channel's,
     // with the list scrolled; a pointer that leaves within the drawing shows none.
     function test_detailsBoxWithTheListScrolled() {
