@@ -47,9 +47,7 @@ def main():
     rows = [[label] + [benchreport.spread(benchreport.numbers(runs, *path), digits, unit) for _, runs in columns]
             for label, path, digits, unit in ROWS]
     text = header + "\n\n" + benchreport.table(["figure"] + [name for name, _ in columns], rows)
-    print(text)
-    if options.readme:
-        benchreport.write_section(os.path.join(options.root, "README.md"), "map-bench", text)
+    benchreport.publish(options.root, "map-bench", text, options.readme)
     return 0
 
 

@@ -108,9 +108,7 @@ def main():
                                          "under Xvfb, OpenGL on llvmpipe",
                                 shortened=options.shortened)
     text = header + "\n\n" + tables(by_name)
-    print(text)
-    if options.readme:
-        benchreport.write_section(os.path.join(options.root, "README.md"), "page-bench", text)
+    benchreport.publish(options.root, "page-bench", text, options.readme)
     return 0
 
 

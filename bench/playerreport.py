@@ -71,9 +71,7 @@ def main():
                                 settings=f"of the benchmark program, each figure over its own repetitions; "
                                          f"loopback, {ffmpeg_version()}")
     text = header + "\n\n" + benchreport.table(("figure", "value"), rows(report))
-    print(text)
-    if options.readme:
-        benchreport.write_section(os.path.join(options.root, "README.md"), "player-bench", text)
+    benchreport.publish(options.root, "player-bench", text, options.readme)
     return 0
 
 

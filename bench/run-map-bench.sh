@@ -31,17 +31,7 @@ if [ -n "${BEFORE:-}" ]; then
   versions=("before ($BEFORE)|$workdir/before/qml" "after (this tree)|$root/qml")
 fi
 
-exec {server_out}< <(exec "$bin/zelka_test_server" --data site.json)
-server_pid=$!
-http_port=""
-while IFS= read -r -t 120 -u "$server_out" line; do
-  case $line in
-    http\ *) http_port=${line##*:} ;;
-    user\ *) user=${line#user } ;;
-    password\ *) password=${line#password }; break ;;
-  esac
-done
-[ -n "$http_port" ] || { echo "the test server did not start" >&2; exit 1; }
+bench_start_server "$bin" site.json
 
 run() {
   local qml_args=()

@@ -49,18 +49,8 @@ def layout(count, side):
 json.dump([layout(1, 1), layout(15, 4), layout(16, 4), layout(64, 8), layout(144, 12)], open(sys.argv[3], "w"))
 PY
 
-exec {server_out}< <(exec "$bin/zelka_test_server" --data data.json)
-server_pid=$!
-http_port="" rtsp_port=""
-while IFS= read -r -t 120 -u "$server_out" line; do
-  case $line in
-    http\ *) http_port=${line##*:} ;;
-    rtsp\ *) rtsp_port=${line##*:} ;;
-    user\ *) user=${line#user } ;;
-    password\ *) password=${line#password }; break ;;
-  esac
-done
-[ -n "$http_port" ] && [ -n "$rtsp_port" ] || { echo "the test server did not start" >&2; exit 1; }
+bench_start_server "$bin" data.json
+[ -n "$rtsp_port" ] || { echo "the test server serves no RTSP" >&2; exit 1; }
 
 run_once() {
   xvfb-run -a -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb "${PAGE_BENCH:-$bin/zelka_page_bench}" \

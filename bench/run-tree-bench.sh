@@ -41,17 +41,7 @@ case ${QML_FROM:-} in
   *) mkdir src && git -C "$root" archive "$QML_FROM" qml | tar -x -C src && qml_args=(--qml-root "$workdir/src/qml") ;;
 esac
 
-exec {server_out}< <(exec "$bin/zelka_test_server" --data site.json)
-server_pid=$!
-http_port=""
-while IFS= read -r -t 120 -u "$server_out" line; do
-  case $line in
-    http\ *) http_port=${line##*:} ;;
-    user\ *) user=${line#user } ;;
-    password\ *) password=${line#password }; break ;;
-  esac
-done
-[ -n "$http_port" ] || { echo "the test server did not start" >&2; exit 1; }
+bench_start_server "$bin" site.json
 
 run() {
   xvfb-run -a -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb "$bin/zelka_tree_bench" \

@@ -155,9 +155,7 @@ def main():
     header = benchreport.header(options.root, max(counts), loads, options.load_after, settings=options.site,
                                 shortened=options.shortened)
     text = header + "\n\n" + benchreport.table(("case", "figure", *kinds), rows(kinds))
-    print(text)
-    if options.readme:
-        benchreport.write_section(os.path.join(options.root, "README.md"), "tree-bench", text)
+    benchreport.publish(options.root, "tree-bench", text, options.readme)
     return 0
 
 

@@ -52,3 +52,21 @@ bench_enter_workdir() {
   trap 'if [ -n "$server_pid" ]; then bench_stop_server "$server_pid"; fi; rm -rf "$workdir"' EXIT
   cd "$workdir"
 }
+
+# Starts the test server of the build's bin folder $1 on the data file $2 as a process of
+# its own; leaves its id in $server_pid (stopped on exit, see bench_enter_workdir) and what
+# it prints of itself in $http_port, $rtsp_port, $user and $password.
+bench_start_server() {
+  exec {server_out}< <(exec "$1/zelka_test_server" --data "$2")
+  server_pid=$!
+  http_port="" rtsp_port=""
+  while IFS= read -r -t 120 -u "$server_out" line; do
+    case $line in
+      http\ *) http_port=${line##*:} ;;
+      rtsp\ *) rtsp_port=${line##*:} ;;
+      user\ *) user=${line#user } ;;
+      password\ *) password=${line#password }; break ;;
+    esac
+  done
+  [ -n "$http_port" ] || { echo "the test server did not start" >&2; exit 1; }
+}

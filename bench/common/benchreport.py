@@ -121,6 +121,13 @@ def write_section(readme, name, text):
     print(f"{readme}: {name} written", file=sys.stderr)
 
 
+def publish(root, name, text, readme):
+    """Prints a script's tables and, with README set, writes them into its section."""
+    print(text)
+    if readme:
+        write_section(os.path.join(root, "README.md"), name, text)
+
+
 def main():
     if len(sys.argv) == 3 and sys.argv[1] == "medians":
         merged = medians(read_runs(sys.argv[2]))

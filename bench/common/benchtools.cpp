@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <cmath>
+#include <ctime>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -131,6 +132,13 @@ double rounded(double value, int digits)
 {
     const double scale = std::pow(10.0, digits);
     return std::round(value * scale) / scale;
+}
+
+qint64 threadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
 void waitMs(int ms)

@@ -31,6 +31,10 @@ double childCpuSeconds(const QStringList &arguments);
 
 double rounded(double value, int digits = 3);
 
+// CPU time of the calling thread, in nanoseconds: on a machine that others load, the GUI
+// thread's own work over a span is the stall it would cause on an idle one.
+qint64 threadCpuNs();
+
 // Sleeps in the event loop (processEvents alone would spin).
 void waitMs(int ms);
 bool waitUntil(const std::function<bool()> &predicate, int timeoutMs);

@@ -25,29 +25,17 @@
 #include <ctime>
 #include <cstdio>
 
+#include "benchclient.h"
 #include "benchtools.h"
 #include "clientstartup.h"
 #include "deviceinfo.h"
 #include "devicemanager.h"
-#include "fontfallback.h"
-#include "settingmanager.h"
-#include "settings.h"
-#include "stylemanager.h"
 
 using namespace BenchTools;
 
 namespace {
 
 constexpr int kPatienceMs = 120000;
-
-// CPU time of the calling thread, in nanoseconds: on a machine that others load, the
-// GUI thread's own work between two ticks is the stall it would cause on an idle one.
-qint64 threadCpuNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
 
 // The longest wait of the GUI thread's event loop while it runs: a 2 ms timer that
 // notes how late each of its ticks comes, in wall time and in the thread's CPU time.
@@ -207,6 +195,55 @@ QJsonObject opening(QQuickWindow &window, QObject *page)
                        {"rows_after", rowsMade(window)}};
 }
 
+// The gaps between the frames the window shows, in wall time and in the GUI thread's CPU
+// time, while it lives; `onFrame` runs at each frame with the CPU gap (-1 at the first).
+class FrameGaps
+{
+public:
+    FrameGaps(QQuickWindow &window, std::function<void(double)> onFrame) : m_onFrame(std::move(onFrame))
+    {
+        m_clock.start();
+        m_connection = QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [this] { frame(); });
+    }
+    ~FrameGaps() { QObject::disconnect(m_connection); }
+
+    QJsonObject summary() const
+    {
+        QList<double> gaps = m_gaps;
+        QList<double> cpuGaps = m_cpuGaps;
+        std::sort(gaps.begin(), gaps.end());
+        std::sort(cpuGaps.begin(), cpuGaps.end());
+        return QJsonObject{{"frames", int(gaps.size())},
+                           {"median_gap_ms", rounded(gaps.value(gaps.size() / 2), 1)},
+                           {"longest_gap_ms", rounded(gaps.isEmpty() ? 0 : gaps.last(), 1)},
+                           {"longest_gap_gui_cpu_ms", rounded(cpuGaps.isEmpty() ? 0 : cpuGaps.last(), 1)}};
+    }
+
+private:
+    void frame()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        const qint64 cpu = threadCpuNs();
+        double cpuGap = -1;
+        if (m_last >= 0) {
+            m_gaps << (now - m_last) / 1e6;
+            cpuGap = (cpu - m_lastCpu) / 1e6;
+            m_cpuGaps << cpuGap;
+        }
+        m_last = now;
+        m_lastCpu = cpu;
+        m_onFrame(cpuGap);
+    }
+
+    std::function<void(double)> m_onFrame;
+    QMetaObject::Connection m_connection;
+    QElapsedTimer m_clock;
+    qint64 m_last = -1;
+    qint64 m_lastCpu = 0;
+    QList<double> m_gaps;
+    QList<double> m_cpuGaps;
+};
+
 // Every device opened, then 40 px further at each frame through `frames` frames.
 QJsonObject scrolling(QQuickWindow &window, QObject *page, int frames)
 {
@@ -219,51 +256,38 @@ QJsonObject scrolling(QQuickWindow &window, QObject *page, int frames)
     waitMs(1500);
     const double openAllStall = openProbe.stop();
     const double height = call(page, "contentHeight").toDouble();
-    QList<double> gaps;
-    QList<double> cpuGaps;
     QList<QPair<double, double>> worst;
-    qint64 lastCpu = threadCpuNs();
-    QElapsedTimer clock;
-    qint64 last = -1;
     int frame = 0;
     double y = 0;
-    auto connection = QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        const qint64 cpu = threadCpuNs();
-        if (last >= 0) {
-            gaps << (now - last) / 1e6;
-            cpuGaps << (cpu - lastCpu) / 1e6;
-            worst << qMakePair(cpuGaps.last(), y);
-        }
-        last = now;
-        lastCpu = cpu;
-        if (frame++ < frames) {
-            y += 40;
-            call(page, "scrollTo", y);
-        }
-    });
-    clock.start();
-    call(page, "scrollTo", y);
-    window.update();
-    waitUntil([&] { return frame > frames; }, kPatienceMs);
-    QObject::disconnect(connection);
+    QJsonObject gaps;
+    {
+        FrameGaps recorder(window, [&](double cpuGapMs) {
+            if (cpuGapMs >= 0)
+                worst << qMakePair(cpuGapMs, y);
+            if (frame++ < frames) {
+                y += 40;
+                call(page, "scrollTo", y);
+            }
+        });
+        call(page, "scrollTo", y);
+        window.update();
+        waitUntil([&] { return frame > frames; }, kPatienceMs);
+        gaps = recorder.summary();
+    }
     const QJsonObject rows = rowsMade(window);
-    std::sort(gaps.begin(), gaps.end());
-    std::sort(cpuGaps.begin(), cpuGaps.end());
     // The three frames of most GUI work, with the scroll position they drew.
     std::sort(worst.begin(), worst.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
     QJsonArray worstFrames;
     for (int i = 0; i < qMin(3, int(worst.size())); ++i)
         worstFrames.append(QJsonObject{{"gui_cpu_ms", rounded(worst[i].first, 1)}, {"content_y", worst[i].second}});
-    return QJsonObject{{"content_height", height},
+    QJsonObject result{{"content_height", height},
                        {"open_all_call_ms", rounded(openAllMs, 1)},
                        {"open_all_stall_ms", rounded(openAllStall, 1)},
-                       {"frames", int(gaps.size())},
-                       {"median_gap_ms", rounded(gaps.value(gaps.size() / 2), 1)},
-                       {"longest_gap_ms", rounded(gaps.isEmpty() ? 0 : gaps.last(), 1)},
-                       {"longest_gap_gui_cpu_ms", rounded(cpuGaps.isEmpty() ? 0 : cpuGaps.last(), 1)},
                        {"worst_frames", worstFrames},
                        {"rows_while_scrolling", rows}};
+    for (auto figure = gaps.constBegin(); figure != gaps.constEnd(); ++figure)
+        result[figure.key()] = figure.value();
+    return result;
 }
 
 // The rows and items of a tree, and its lists: each keeps its current row made, on
@@ -282,22 +306,9 @@ QJsonObject rowsIn(QObject *page, const char *tree)
 QJsonObject scrollThrough(QQuickWindow &window, QObject *page, const QString &tree, double from, double to,
                           double step)
 {
-    QList<double> gaps;
-    QList<double> cpuGaps;
-    qint64 lastCpu = threadCpuNs();
-    QElapsedTimer clock;
-    qint64 last = -1;
     double y = from;
     bool done = false;
-    auto connection = QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        const qint64 cpu = threadCpuNs();
-        if (last >= 0) {
-            gaps << (now - last) / 1e6;
-            cpuGaps << (cpu - lastCpu) / 1e6;
-        }
-        last = now;
-        lastCpu = cpu;
+    FrameGaps recorder(window, [&](double) {
         if (y >= to) {
             done = true;
             return;
@@ -305,17 +316,10 @@ QJsonObject scrollThrough(QQuickWindow &window, QObject *page, const QString &tr
         y = std::min(to, y + step);
         call(page, "scrollTreeTo", tree, y);
     });
-    clock.start();
     call(page, "scrollTreeTo", tree, y);
     window.update();
     waitUntil([&] { return done; }, kPatienceMs);
-    QObject::disconnect(connection);
-    std::sort(gaps.begin(), gaps.end());
-    std::sort(cpuGaps.begin(), cpuGaps.end());
-    return QJsonObject{{"frames", int(gaps.size())},
-                       {"median_gap_ms", rounded(gaps.value(gaps.size() / 2), 1)},
-                       {"longest_gap_ms", rounded(gaps.isEmpty() ? 0 : gaps.last(), 1)},
-                       {"longest_gap_gui_cpu_ms", rounded(cpuGaps.isEmpty() ? 0 : cpuGaps.last(), 1)}};
+    return recorder.summary();
 }
 
 // What an opened top row of `tree` (at `index`) costs: the longest stall until its rows
@@ -401,30 +405,17 @@ int main(int argc, char **argv)
     const int frames = parser.value("frames").isEmpty() ? 500 : parser.value("frames").toInt();
     const bool large = parser.value("case") == QLatin1String("large");
 
-    FontFallback::install();
-    ClientStartup::createSingletons();
-    ClientStartup::registerQmlTypes();
-    StyleManager::instance()->loadStyleFile(QStringLiteral(":/zelka/style/default.json"));
-    Settings *settings = SettingManager::instance()->settings();
-    settings->setHost(parser.value("host"));
-    settings->setPort(parser.value("port"));
+    BenchClient::start(parser.value("host"), parser.value("port"));
 
     QQmlEngine engine;
     ClientStartup::prepareEngine(engine);
     QQuickWindow window;
     window.resize(1688, 904);
     window.show();
-    QQmlComponent component(&engine, QUrl::fromLocalFile(QStringLiteral(ZELKA_TREE_BENCH_QML)));
-    QVariantMap initial{{"trees", trees}, {"groups", large}};
-    if (!parser.value("qml-root").isEmpty())
-        initial["qmlRoot"] = QUrl::fromLocalFile(parser.value("qml-root")).toString();
-    QObject *page = component.createWithInitialProperties(initial);
-    if (!page) {
-        std::fprintf(stderr, "%s\n", qPrintable(component.errorString()));
+    QObject *page = BenchClient::loadScene(engine, window, QStringLiteral(ZELKA_TREE_BENCH_QML),
+                                           {{"trees", trees}, {"groups", large}}, parser.value("qml-root"));
+    if (!page)
         return 1;
-    }
-    qobject_cast<QQuickItem *>(page)->setParentItem(window.contentItem());
-    waitUntil([&] { return window.isExposed(); }, kPatienceMs);
     waitMs(300);
 
     const double startMb = residentMegabytes();

@@ -21,14 +21,11 @@
 #include <cstdio>
 #include <ctime>
 
+#include "benchclient.h"
 #include "benchtools.h"
 #include "clientstartup.h"
 #include "deviceinfo.h"
 #include "devicemanager.h"
-#include "fontfallback.h"
-#include "settingmanager.h"
-#include "settings.h"
-#include "stylemanager.h"
 
 using namespace BenchTools;
 
@@ -38,13 +35,6 @@ constexpr int kPatienceMs = 120000;
 // How long after a click its frames are watched: the map's 250 ms glide and what the new
 // pins cost to place and draw.
 constexpr int kWatchMs = 3000;
-
-qint64 threadCpuNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
 
 // When each frame reached the screen, noted on the thread that swaps it.
 class FrameClock
@@ -221,14 +211,7 @@ int main(int argc, char **argv)
         parser.addOption({QString::fromLatin1(name), QString::fromLatin1(name), QStringLiteral("value")});
     parser.process(app);
 
-    FontFallback::install();
-    ClientStartup::createSingletons();
-    ClientStartup::registerQmlTypes();
-    StyleManager::instance()->loadStyleFile(QStringLiteral(":/zelka/style/default.json"));
-    Settings *settings = SettingManager::instance()->settings();
-    settings->setHost(parser.value("host"));
-    settings->setPort(parser.value("port"));
-    settings->setPlayerProtocol(QStringLiteral("RTSP"));
+    BenchClient::start(parser.value("host"), parser.value("port"));
 
     QQmlEngine engine;
     ClientStartup::prepareEngine(engine);
@@ -236,17 +219,9 @@ int main(int argc, char **argv)
     window.resize(1688, 904);
     window.show();
     FrameClock frames(window);
-    QQmlComponent component(&engine, QUrl::fromLocalFile(QStringLiteral(ZELKA_MAP_BENCH_QML)));
-    QVariantMap initial;
-    if (!parser.value("qml-root").isEmpty())
-        initial["qmlRoot"] = QUrl::fromLocalFile(parser.value("qml-root")).toString();
-    QObject *root = component.createWithInitialProperties(initial);
-    if (!root) {
-        std::fprintf(stderr, "%s\n", qPrintable(component.errorString()));
+    QObject *root = BenchClient::loadScene(engine, window, QStringLiteral(ZELKA_MAP_BENCH_QML), {}, parser.value("qml-root"));
+    if (!root)
         return 1;
-    }
-    qobject_cast<QQuickItem *>(root)->setParentItem(window.contentItem());
-    waitUntil([&] { return window.isExposed(); }, kPatienceMs);
 
     call(root, "logIn", parser.value("user"), parser.value("password"));
     if (!waitUntil([&] { return root->property("page").value<QQuickItem *>() != nullptr; }, kPatienceMs)) {

@@ -27,12 +27,9 @@
 #include <cstdio>
 
 #include "baselines.h"
+#include "benchclient.h"
 #include "benchtools.h"
 #include "clientstartup.h"
-#include "fontfallback.h"
-#include "settingmanager.h"
-#include "settings.h"
-#include "stylemanager.h"
 #include "videoitem.h"
 
 using namespace BenchTools;
@@ -297,14 +294,7 @@ int main(int argc, char **argv)
     QQuickStyle::setStyle(QStringLiteral("Universal"));
     QApplication app(argc, argv);
     const Options options = parse(app);
-    FontFallback::install();
-    ClientStartup::createSingletons();
-    ClientStartup::registerQmlTypes();
-    StyleManager::instance()->loadStyleFile(QStringLiteral(":/zelka/style/default.json"));
-    Settings *settings = SettingManager::instance()->settings();
-    settings->setHost(options.host);
-    settings->setPort(options.port);
-    settings->setPlayerProtocol(QStringLiteral("RTSP"));
+    BenchClient::start(options.host, options.port);
 
     QQmlEngine engine;
     ClientStartup::prepareEngine(engine);

@@ -128,9 +128,7 @@ def main():
                   "charts' 800 ms of every 2 s sample, a busy share of 40 %):",
                   pages]
     text = "\n\n".join(parts)
-    print(text)
-    if options.readme:
-        benchreport.write_section(os.path.join(options.root, "README.md"), "site-bench", text)
+    benchreport.publish(options.root, "site-bench", text, options.readme)
     return 0
 
 
