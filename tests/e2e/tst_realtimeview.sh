@@ -10,17 +10,20 @@
 # command buttons 100 wide), the carousel popup centred in the window.
 HEADER_BOX="485 266"
 START_BUTTON="1143 737"
-# The button strip, which a maximised tile covers; the 9-cell layout's left column right
-# of the menu, where the carousel popup does not reach.
+# The layout's cells, the button strip, which a maximised tile covers, and the middle of
+# the 9-cell layout's first cell.
+GRID="0 100 1360 700"
 STRIP_AREA="0 913 700 32"
-LEFT_CELLS="60 100 380 700"
+FIRST_CELL="228 190"
 
 stops() {
   e2e_server_log | grep -c '^GET /api/v1/devices/stopchannelstream' || true
 }
 
 e2e_init "$1"
-e2e_start_server
+# Channel 101, the carousel's first, plays a still picture of one colour.
+e2e_seed_data "$E2E_OUTPUT/still.json" 'channel(101)["_Stream"] = "h264-still"'
+e2e_start_server --data "$E2E_OUTPUT/still.json"
 e2e_write_config 'Username=admin\n'
 e2e_start_client
 e2e_log_in
@@ -31,11 +34,11 @@ e2e_screenshot_drawn realtime_one
 e2e_click "$(layout_button_x 8)" $STRIP_Y
 sleep 1
 e2e_screenshot_drawn realtime_64
-e2e_expect_changed realtime_one realtime_64 "the 64-cell layout" 0 100 1600 700
+e2e_expect_changed realtime_one realtime_64 "the 64-cell layout" $GRID
 e2e_click "$(layout_button_x 3)" $STRIP_Y
 sleep 1
 e2e_screenshot_drawn realtime_9
-e2e_expect_changed realtime_64 realtime_9 "the 9-cell layout" 0 100 1600 700
+e2e_expect_changed realtime_64 realtime_9 "the 9-cell layout" $GRID
 
 # The popup lists the online channels; the header box checks the page's six.
 e2e_click $CAROUSEL_X $STRIP_Y
@@ -52,9 +55,10 @@ before=$(stops)
 e2e_wait_log '^GET /api/v1/devices/channelstream\?.*channel=402' 1
 e2e_wait_log '^GET /api/v1/devices/channelstream\?' 6
 [ "$before" -ge 144 ] || e2e_fail "the start closed $before tiles, not 144"
-sleep 4
+# shellcheck disable=SC2086
+e2e_screenshot_colour carousel-started "channel 101 playing in the first cell" $FIRST_CELL $E2E_STILL_H264
+sleep 1
 e2e_screenshot_drawn carousel_playing
-e2e_expect_changed realtime_9 carousel_playing "pictures in the left column's cells" $LEFT_CELLS
 
 # Double-click maximises a tile over the whole view, the strip included; again, at the
 # same point, restores.

@@ -80,8 +80,7 @@ e2e_screenshot playing
 # Back to the devices, then folded.
 e2e_click $PANEL_DEVICE_TAB
 e2e_hover 800 600
-sleep 0.8
-e2e_screenshot devices-again
+e2e_wait_still devices-again "the device tab at rest" $PANEL_AREA
 e2e_click $FOLD_BUTTON
 e2e_hover 800 600
 sleep 1
