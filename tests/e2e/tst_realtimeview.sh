@@ -28,16 +28,13 @@ e2e_write_config 'Username=admin\n'
 e2e_start_client
 e2e_log_in
 e2e_open_page $MENU_REALTIME
-sleep 1.5
-e2e_screenshot_drawn realtime_one
+e2e_wait_still realtime_one "the page at rest" $GRID
 
 e2e_click "$(layout_button_x 8)" $STRIP_Y
-sleep 1
-e2e_screenshot_drawn realtime_64
+e2e_wait_still realtime_64 "the 64-cell layout at rest" $GRID
 e2e_expect_changed realtime_one realtime_64 "the 64-cell layout" $GRID
 e2e_click "$(layout_button_x 3)" $STRIP_Y
-sleep 1
-e2e_screenshot_drawn realtime_9
+e2e_wait_still realtime_9 "the 9-cell layout at rest" $GRID
 e2e_expect_changed realtime_64 realtime_9 "the 9-cell layout" $GRID
 
 # The popup lists the online channels; the header box checks the page's six.

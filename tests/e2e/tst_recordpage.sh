@@ -41,8 +41,7 @@ RecordPath=$E2E_DIR/records
 " --no-rtsp --data "$E2E_OUTPUT/records.json"
 e2e_open_page $MENU_RECORD
 e2e_hover 800 600
-sleep 1
-e2e_screenshot_drawn record-page
+e2e_wait_still record-page "the record page at rest" 0 46 1368 300
 
 # The first channel of the first device: today's cloud records.
 e2e_panel_pick_first_channel

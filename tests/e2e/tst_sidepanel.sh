@@ -19,8 +19,7 @@ e2e_seed_data "$E2E_OUTPUT/still.json" 'channel(101)["_Stream"] = "h264-still"'
 e2e_start_logged_in --data "$E2E_OUTPUT/still.json"
 e2e_open_page $MENU_REALTIME
 e2e_hover 800 600
-sleep 1
-e2e_screenshot_drawn devices $PANEL_AREA
+e2e_wait_still devices "the page at rest" $PANEL_AREA
 
 # A channel of the device tree plays in the layout's current cell.
 e2e_panel_pick_first_channel
