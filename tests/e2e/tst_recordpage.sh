@@ -26,15 +26,9 @@ POPUP_STOP="844 530"
 POPUP_CLOSE="1028 401"
 
 e2e_init "$1"
-# The day picked has cloud records in every month of the seeded data: the 8th, or the
-# 9th when today is the 8th. Today has no records in this run: only the pick lists rows.
-TODAY=$(date +%-d)
-PICK=8
-[ "$TODAY" != 8 ] || PICK=9
-DAY=$(date +%Y%m)0$PICK
-e2e_seed_data "$E2E_OUTPUT/records.json" "
-for days in ('CloudDays', 'DeviceDays'):
-    data['Records'][days] = [day for day in data['Records'][days] if day != $TODAY]"
+# Today has no cloud records in this run: only the pick of a record day lists rows.
+DAY=$(date +%Y%m)0$RECORD_DAY
+e2e_seed_data "$E2E_OUTPUT/records.json" "$NO_CLOUD_RECORDS_TODAY"
 RECORDS="$E2E_DIR/records/record/download"
 e2e_start_logged_in --config "Username=admin
 RecordPath=$E2E_DIR/records
@@ -57,7 +51,7 @@ sleep 1
 e2e_screenshot calendar
 e2e_expect_changed before-calendar calendar "the calendar to open" $CALENDAR_AREA
 
-e2e_pick_calendar_day $PICK
+e2e_pick_calendar_day $RECORD_DAY
 e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Cloud&period=${DAY}&start=0&limit=999$"
 e2e_hover 800 600
 sleep 1

@@ -22,22 +22,24 @@ TIME_LINE_AREA="0 810 1368 140"
 TIME_LINE_LEFT="0 810 600 140"
 
 e2e_init "$1"
-# The seeded day (08:00, 12:30, 20:15) with a record of the late evening, 22:30 to 22:40.
+# The seeded day (08:00, 12:30, 20:15) with a record of the late evening, 22:30 to 22:40;
+# today without cloud records, so that the bars come from the day picked.
 DATA=$E2E_OUTPUT/late-record.json
-e2e_seed_data "$DATA" 'data["Records"]["Day"].append({"Time": "223000", "Duration": 600})'
+e2e_seed_data "$DATA" "$NO_CLOUD_RECORDS_TODAY
+data['Records']['Day'].append({'Time': '223000', 'Duration': 600})"
 e2e_start_logged_in --no-rtsp --data "$DATA"
 e2e_open_page $MENU_RECORD
 sleep 1
 
-# The first channel of the first device, then the 8th of this month: cloud records at
-# 08:00 (10 min), 12:30 (30 min) and 20:15 (5 min).
+# The first channel of the first device, then a record day of this month: cloud records
+# at 08:00 (10 min), 12:30 (30 min) and 20:15 (5 min).
 e2e_panel_pick_first_channel
 e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Cloud&period=$(date +%Y%m%d)&start=0&limit=999$"
 e2e_click $RECORD_DATE_BOX
 e2e_wait_log "^GET /api/v1/record/querymonthly\?id=101&recordType=Cloud&period=$(date +%Y%m)$"
 sleep 1
-e2e_pick_calendar_day 8
-day=$(date +%Y%m)08
+e2e_pick_calendar_day $RECORD_DAY
+day=$(date +%Y%m)0$RECORD_DAY
 e2e_wait_log "^GET /api/v1/record/querydaily\?id=101&recordType=Cloud&period=${day}&start=0&limit=999$"
 e2e_click $RECORD_VIEW_SWITCH
 e2e_hover 1500 600
