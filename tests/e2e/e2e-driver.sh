@@ -226,17 +226,31 @@ e2e_expect_clean_log() {
 #                               one ($E2E_OTHER, geometry $E2E_OTHER_X $E2E_OTHER_Y
 #                               $E2E_OTHER_W $E2E_OTHER_H), waited for
 #   e2e_changed A B [X Y W H]   true when screenshots A and B differ in that part of the
-#                               current window (all of it by default)
+#                               current window (all of it by default); a screenshot that
+#                               cannot be read fails the run
 #   e2e_screenshot_changed A B WHAT [X Y W H]
 #                               takes screenshot B until it differs from A in that part
 #                               of the current window; WHAT names the change awaited
 #   e2e_expect_changed A B WHAT [X Y W H]
 #                               as e2e_screenshot_changed, but keeps B when it already
 #                               differs: a change still on its way is awaited, not failed
+#                               (only for a part that nothing else changes: no video, no
+#                               moving cursor, no page still loading)
+#   e2e_screenshot_same A B WHAT [X Y W H]
+#                               takes screenshot B until it shows that part of the
+#                               current window as A does
+#   e2e_screenshot_colour NAME WHAT X Y R G B
+#                               takes screenshot NAME until the pixel X Y of the current
+#                               window has about that colour (each channel within 24)
+#   e2e_seed_data FILE EDIT     the seeded data in FILE, changed by the Python statements
+#                               EDIT on `data` (channel(ID) gives a channel's record); the
+#                               RTSP mounts h264-still and h265-still show one colour each,
+#                               drawn as $E2E_STILL_H264 and $E2E_STILL_H265 (R G B)
 #   e2e_wait_still NAME WHAT X Y W H
-#                               takes screenshot NAME until that part of the current
-#                               window shows a drawn picture that stays the same from
-#                               one screenshot to the next (a page done sliding in)
+#                               takes screenshots until that part of the current window
+#                               shows a drawn picture that stays the same from one
+#                               screenshot to the next (a page done sliding in, a map
+#                               done loading), and keeps the last as NAME.png
 #
 # The client windows' points and the steps built on them (the login among them) are in
 # e2e-layout.sh.
@@ -275,13 +289,17 @@ e2e_other_window() {
   e2e_note "other window $E2E_OTHER at ${E2E_OTHER_X},${E2E_OTHER_Y} ${E2E_OTHER_W}x${E2E_OTHER_H}"
 }
 
+# Two screenshots of an unchanged screen can differ by a level or two in a few hundred
+# pixels: a pixel counts as changed when a channel moves by more than 3 %.
 e2e_changed() {
   local a=$1 b=$2 x=${3:-0} y=${4:-0} w=${5:-$E2E_W} h=${6:-$E2E_H} crop differing
   crop="${w}x${h}+$((E2E_X + x))+$((E2E_Y + y))"
-  convert "$E2E_OUTPUT/$a.png" -crop "$crop" +repage "$E2E_DIR/changed-a.png"
-  convert "$E2E_OUTPUT/$b.png" -crop "$crop" +repage "$E2E_DIR/changed-b.png"
-  differing=$(compare -metric AE "$E2E_DIR/changed-a.png" "$E2E_DIR/changed-b.png" null: 2>&1 || true)
-  [ "${differing%% *}" != 0 ]
+  convert "$E2E_OUTPUT/$a.png" -crop "$crop" +repage "$E2E_DIR/changed-a.png" &&
+    convert "$E2E_OUTPUT/$b.png" -crop "$crop" +repage "$E2E_DIR/changed-b.png" ||
+    e2e_fail "cannot crop $crop from $a.png and $b.png"
+  differing=$(compare -fuzz 3% -metric AE "$E2E_DIR/changed-a.png" "$E2E_DIR/changed-b.png" null: 2>&1) || true
+  [[ "$differing" =~ ^[0-9.e+]+$ ]] || e2e_fail "cannot compare $a.png with $b.png: $differing"
+  [ "$differing" != 0 ]
 }
 
 e2e_screenshot_changed() {
@@ -301,6 +319,50 @@ e2e_expect_changed() {
   e2e_changed "$before" "$after" "$@" || e2e_screenshot_changed "$before" "$after" "$what" "$@"
 }
 
+e2e_screenshot_same() {
+  local before=$1 after=$2 what=$3
+  shift 3
+  same() {
+    e2e_screenshot "$after" >/dev/null
+    ! e2e_changed "$before" "$after" "$@"
+  }
+  e2e_until "$what" same "$@"
+  e2e_note "screenshot $E2E_OUTPUT/$after.png"
+}
+
+e2e_screenshot_colour() {
+  local name=$1 what=$2 x=$3 y=$4 want="$5 $6 $7" seen=""
+  has_colour() {
+    e2e_screenshot "$name" >/dev/null
+    local got wanted
+    got=$(convert "$E2E_OUTPUT/$name.png" -crop "1x1+$((E2E_X + x))+$((E2E_Y + y))" \
+      -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:) ||
+      e2e_fail "cannot read the pixel $x,$y of $name.png"
+    [ "$got" = "$seen" ] || e2e_note "the pixel $x,$y of $name.png: $got"
+    seen=$got
+    set -- $got
+    for wanted in $want; do
+      [ $(($1 > wanted ? $1 - wanted : wanted - $1)) -le 24 ] || return 1
+      shift
+    done
+  }
+  e2e_until "$what (the colour $want at $x,$y)" has_colour
+}
+
+E2E_STILL_H264="47 111 192"
+E2E_STILL_H265="209 111 34"
+e2e_seed_data() {
+  mkdir -p "$(dirname "$1")"
+  /usr/bin/python3 - "$(dirname "${BASH_SOURCE[0]}")/../server/seed.json" "$1" "$2" <<'PY' || e2e_fail "cannot write $1"
+import json, sys
+data = json.load(open(sys.argv[1], encoding="utf-8"))
+def channel(channel_id):
+    return next(c for c in data["Channels"] if c["ChannelID"] == channel_id)
+exec(sys.argv[3])
+json.dump(data, open(sys.argv[2], "w", encoding="utf-8"), ensure_ascii=False)
+PY
+}
+
 e2e_wait_still() {
   local name=$1 what=$2 shots=0
   shift 2
@@ -313,6 +375,7 @@ e2e_wait_still() {
     [ "$colours" -ge 8 ] && ! e2e_changed "$name-0" "$name-1" "$@"
   }
   e2e_until "$what" still "$@"
+  cp "$E2E_OUTPUT/$name-$((shots % 2)).png" "$E2E_OUTPUT/$name.png"
 }
 
 . "$(dirname "${BASH_SOURCE[0]}")/e2e-layout.sh"

@@ -15,6 +15,11 @@
 #   e2e_panel_pick_first_channel
 #                               opens the side panel's first device and clicks its
 #                               first channel
+#   $RECORD_DAY, $NO_CLOUD_RECORDS_TODAY
+#                               a day of this month with cloud records in the seeded data
+#                               that is not today (the 8th, or the 9th on the 8th), and the
+#                               e2e_seed_data edit that leaves today without them: only a
+#                               pick of a day then shows records, on any date
 #   e2e_pick_calendar_day DAY   double-clicks day DAY of this month in the record page's
 #                               open calendar
 #   e2e_close_main_window       the close button: the logout reaches the server, the
@@ -78,6 +83,9 @@ RECORD_VIEW_SWITCH="270 65"
 RECORD_DEVICE_TAB="1318 65"
 day_x() { echo $((10 + 360 * $1 / 7 + 26)); }
 day_y() { echo $((162 + 30 * $1)); }
+RECORD_DAY=8
+[ "$(date +%-d)" != 8 ] || RECORD_DAY=9
+NO_CLOUD_RECORDS_TODAY="data['Records']['CloudDays'] = [day for day in data['Records']['CloudDays'] if day != $(date +%-d)]"
 
 e2e_log_in() {
   e2e_wait_window "$WINDOW_TITLE"

@@ -23,6 +23,17 @@ PIN_103_LENS="798 432 4 4"
 PIN_104_LENS="884 415 4 4"
 SKY_AREA="200 100 1100 200"
 
+# Clicks POINT ("X Y"), awaits the change WHAT of the map from screenshot BEFORE
+# and lets the map finish loading: screenshot AFTER is the next one's reference.
+map_switch() {
+  local point=$1 before=$2 after=$3 what=$4
+  # shellcheck disable=SC2086
+  e2e_click $point
+  e2e_hover 100 900
+  e2e_screenshot_changed "$before" "$after" "$what" $MAP_AREA
+  e2e_wait_still "$after" "$what, at rest" $MAP_AREA
+}
+
 e2e_init "$1"
 e2e_start_logged_in
 # Built at login, not shown yet: no tile asked for.
@@ -31,8 +42,8 @@ e2e_open_page $MENU_MAP
 e2e_wait_log '^GET /tiles/satellite/'
 e2e_wait_log '^GET /tiles/street/'
 e2e_hover 800 900
-sleep 1.5
 e2e_screenshot_drawn map 200 100 1100 750
+e2e_wait_still map "the map at rest" $MAP_AREA
 e2e_note "tiles asked for when first shown: $(e2e_server_log | grep -c '^GET /tiles/')"
 # Only tiles of level 15 around the server's centre (120.15507, 30.27415): none of the
 # map's default at 0,0 or of a glide from there.
@@ -50,10 +61,7 @@ for line in sys.stdin:
 [ -z "$far" ] || e2e_fail "tiles far from the start: $(echo "$far" | head -3)"
 
 # A device: pins at its located channels, the map gliding to the first.
-e2e_click $DEVICE_ROW
-e2e_hover 100 900
-sleep 1.5
-e2e_screenshot_changed map pins "the map to move to the device's channels" $MAP_AREA
+map_switch "$DEVICE_ROW" map pins "the map to move to the device's channels"
 e2e_hover $PIN
 sleep 1
 e2e_screenshot_changed pins pin-hover "a label over the hovered pin" 700 320 300 160
@@ -70,26 +78,16 @@ e2e_expect_changed pins pin-playing "the playing tile over pin 103" $PIN_103_LEN
 e2e_expect_changed pins pin-playing "the playing tile over pin 104" $PIN_104_LENS
 e2e_click $PIN
 e2e_wait_log '^GET /api/v1/devices/stopchannelstream\?device=1&channel=101&stream_type=play$'
+e2e_hover 100 900
+e2e_wait_still stopped "the map without the tile" $MAP_AREA
 
 # Default, satellite, the street layer off and on. The default base carries the same
 # roads as the street layer, so the layer's going shows over the satellite base.
-e2e_click $DEFAULT_BUTTON
+map_switch "$DEFAULT_BUTTON" stopped default-map "the default base"
 e2e_wait_log '^GET /tiles/hybrid/'
-e2e_hover 100 900
-sleep 1.5
-e2e_screenshot_changed pins default-map "the default base" $MAP_AREA
-e2e_click $SATELLITE_BUTTON
-e2e_hover 100 900
-sleep 1.5
-e2e_screenshot_changed default-map satellite-map "the satellite base" $MAP_AREA
-e2e_click $STREET_BOX
-e2e_hover 100 900
-sleep 1
-e2e_screenshot_changed satellite-map no-street "the street layer to go" $MAP_AREA
-e2e_click $STREET_BOX
-e2e_hover 100 900
-sleep 1
-e2e_screenshot_changed no-street satellite-streets "the street layer to come back" $MAP_AREA
+map_switch "$SATELLITE_BUTTON" default-map satellite-map "the satellite base"
+map_switch "$STREET_BOX" satellite-map no-street "the street layer to go"
+map_switch "$STREET_BOX" no-street satellite-streets "the street layer to come back"
 
 # A right drag upwards tilts the map; the sky shows above the horizon.
 xdotool mousemove --sync $((E2E_X + 700)) $((E2E_Y + 600))

@@ -16,12 +16,11 @@ e2e_wait_log '^GET /api/v1/devices\?start=0&limit=9999$'
 e2e_wait_log '^GET /api/v1/getuserinfo'
 # The clock's first tick and the nick name have arrived.
 sleep 1.5
-e2e_screenshot_drawn main
+e2e_wait_still main "the home page at rest" $PAGE_NAME
 
 # The video square replaces the home page.
 e2e_open_page $MENU_VIDEO_SQUARE
-sleep 1
-e2e_screenshot_drawn videosquare
+e2e_wait_still videosquare "the video square at rest" $PAGE_NAME
 e2e_expect_changed main videosquare "the page to change" $PAGE_NAME
 e2e_open_page $MENU_ALARM
 sleep 1

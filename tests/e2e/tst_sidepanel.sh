@@ -14,11 +14,12 @@ STAR_X=1664
 FOLD_BUTTON="1360 346"
 
 e2e_init "$1"
-e2e_start_logged_in
+# Channel 101 plays a still picture: the details box is drawn over it.
+e2e_seed_data "$E2E_OUTPUT/still.json" 'channel(101)["_Stream"] = "h264-still"'
+e2e_start_logged_in --data "$E2E_OUTPUT/still.json"
 e2e_open_page $MENU_REALTIME
 e2e_hover 800 600
-sleep 1
-e2e_screenshot_drawn devices $PANEL_AREA
+e2e_wait_still devices "the page at rest" $PANEL_AREA
 
 # A channel of the device tree plays in the layout's current cell.
 e2e_panel_pick_first_channel
@@ -40,7 +41,7 @@ e2e_panel_open $PANEL_INNER_SQUARE_X 1
 e2e_wait_log '^GET /api/v1/labeldeviceowninfo\?labelid=1&deviceid=1$'
 e2e_hover 800 600
 sleep 0.8
-e2e_screenshot groups-open
+e2e_screenshot_colour groups-open "channel 101's picture where the details box shows" 1190 200 $E2E_STILL_H264
 e2e_hover $TEXT_X "$(panel_row_y 3)"
 sleep 0.8
 e2e_screenshot_changed groups-open groups-hover "the details box of a group channel" $PANEL_BOX_AREA
@@ -78,8 +79,7 @@ e2e_screenshot playing
 # Back to the devices, then folded.
 e2e_click $PANEL_DEVICE_TAB
 e2e_hover 800 600
-sleep 0.8
-e2e_screenshot devices-again
+e2e_wait_still devices-again "the device tab at rest" $PANEL_AREA
 e2e_click $FOLD_BUTTON
 e2e_hover 800 600
 sleep 1

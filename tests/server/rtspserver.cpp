@@ -11,11 +11,15 @@
 
 namespace {
 
-// A moving test pattern at 640x360 encoded live, with a key frame every second.
-QByteArray videoLaunch(const char *encoder, const char *payloader, int frameRate, const char *encoderOptions = "")
+// A moving test pattern (or a still picture of one colour, ARGB) at 640x360 encoded live,
+// with a key frame every second.
+QByteArray videoLaunch(const char *encoder, const char *payloader, int frameRate, const char *encoderOptions,
+                       quint32 stillColour)
 {
     const QByteArray rate = QByteArray::number(frameRate);
-    return "videotestsrc is-live=true horizontal-speed=4 ! video/x-raw,width=640,height=360,framerate=" + rate
+    const QByteArray source = stillColour ? QByteArray("pattern=solid-color foreground-color=") + QByteArray::number(stillColour)
+                                          : QByteArray("horizontal-speed=4");
+    return "videotestsrc is-live=true " + source + " ! video/x-raw,width=640,height=360,framerate=" + rate
         + "/1 ! videoconvert ! " + encoder + " tune=zerolatency speed-preset=ultrafast key-int-max=" + rate
         + " bitrate=800 " + encoderOptions + " ! " + payloader + " name=pay0 pt=96 config-interval=1";
 }
@@ -37,6 +41,8 @@ struct Mount
     int frameRate = 25;
     // Cameras often cut a picture into several slices; the player must still show one frame each.
     const char *encoderOptions = "";
+    // Screen tests judge what is drawn over a tile against a picture that does not move.
+    quint32 stillColour = 0;
 };
 
 // Cameras run at 15, 30 or 50 fps as well: the player must tell their rate.
@@ -47,13 +53,15 @@ const Mount kMounts[] = {
     {"h264-slices", Codec::H264, nullptr, 25, "option-string=slices=4"},
     {"h264-15fps", Codec::H264, nullptr, 15}, {"h264-30fps", Codec::H264, nullptr, 30},
     {"h264-50fps", Codec::H264, nullptr, 50},
+    {"h264-still", Codec::H264, nullptr, 25, "", 0xff3070c0}, {"h265-still", Codec::H265, nullptr, 25, "", 0xffd07020},
 };
 
 QByteArray launchOf(const Mount &mount)
 {
     QByteArray launch = "( ";
-    launch += mount.codec == Codec::H264 ? videoLaunch("x264enc", "rtph264pay", mount.frameRate, mount.encoderOptions)
-                                         : videoLaunch("x265enc", "rtph265pay", mount.frameRate, mount.encoderOptions);
+    launch += mount.codec == Codec::H264
+        ? videoLaunch("x264enc", "rtph264pay", mount.frameRate, mount.encoderOptions, mount.stillColour)
+        : videoLaunch("x265enc", "rtph265pay", mount.frameRate, mount.encoderOptions, mount.stillColour);
     if (mount.audio)
         launch += QByteArray(" ") + mount.audio;
     return launch + " )";

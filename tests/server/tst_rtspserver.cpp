@@ -161,7 +161,7 @@ void RtspServerTest::servesEveryMount()
     QVERIFY2(server.start(0, &error), qPrintable(error));
     QVERIFY(server.port() != 0);
     const QStringList mounts = RtspServer::mounts();
-    QCOMPARE(mounts.size(), 10);
+    QCOMPARE(mounts.size(), 12);
     std::vector<std::unique_ptr<QProcess>> probes;
     for (const QString &mount : mounts) {
         probes.push_back(std::make_unique<QProcess>());
