@@ -240,7 +240,10 @@ Item {
                     width: parent ? parent.width : 0
                     height: parent ? parent.height : 0
                     anchors.centerIn: parent
-                    penetrateEvent: true
+                    // Presses reach the cell's drag area while the tile sits in its cell. A
+                    // maximised tile covers cells that take nothing: a press nobody takes
+                    // would lose the double-click that restores it.
+                    penetrateEvent: parent !== root
                     setCurrentFunction: (camera) => root.setCurrentCamera(camera)
                     fillParent: root
                     noFillParent: cell

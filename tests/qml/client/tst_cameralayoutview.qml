@@ -201,6 +201,28 @@ ShellTestCase {
         tryCompare(tile, "width", 250, patience);
     }
 
+    // A maximised tile covers cells that take no press: the double-click that restores it
+    // works wherever it lands, not only over the tile's own cell.
+    function test_maximiseAndRestoreByPointer() {
+        const view = makeView();
+        const tile = camera(view, 5);
+        tryVerify(() => tile.width > 200 && camera(view, 15).width > 200, patience, "the cells laid out");
+        const inCell = tile.mapToItem(view, tile.width / 2, tile.height / 2);
+        mouseDoubleClickSequence(view, inCell.x, inCell.y);
+        compare(tile.parent, view, "maximised");
+        for (const far of [camera(view, 0), camera(view, 15)]) {
+            const point = far.mapToItem(view, far.width / 2, far.height / 2);
+            mouseDoubleClickSequence(view, point.x, point.y);
+            compare(tile.parent, cell(view, 5), "restored by a double-click over another cell");
+            mouseDoubleClickSequence(view, point.x, point.y);
+            compare(camera(view, far.cameraIndex).parent, view, "that cell's tile maximised in turn");
+            mouseDoubleClickSequence(view, inCell.x, inCell.y);
+            compare(far.parent, cell(view, far.cameraIndex), "and restored over tile 5's cell");
+            mouseDoubleClickSequence(view, inCell.x, inCell.y);
+            compare(tile.parent, view, "tile 5 maximised again");
+        }
+    }
+
     function provider(tile) {
         const layer = findChild(tile, "cameraLoader");
         return layer.item ? layer.item.videoProvider : null;
