@@ -23,6 +23,8 @@ Item {
     property color inputColor: styleManager.style.color("Login-InputColor")
     // Read once, handed to the map plugin whole.
     readonly property string mapSource: qmlApi.readFileToString(qmlApi.getApplicationDir() + "/config/map_source.json")
+    // How long pins wait after a refresh for the list that holds their channel.
+    property int listPatience: 30000
 
     function coordinate(latitude, longitude) {
         const shifted = Api.wgs84Togcj02([latitude, longitude]);
@@ -290,14 +292,26 @@ Item {
             }
 
             // The pins `held` wait until `changed` tells that a list arrived (their device's
-            // channels, a channel's sub-channels), then look again.
+            // channels, a channel's sub-channels), then look again. A list that does not
+            // come (its call failed, or the answer was empty, which changes no list) lets
+            // them go after `listPatience`: their channels are not known to be there.
             function awaitList(device, changed, held, current) {
+                const timer = patienceTimer.createObject(electronicMap, { interval: electronicMap.listPatience });
                 const arrived = () => {
                     changed.disconnect(arrived);
+                    timer.destroy();
                     if (current === generation)
                         adoptChannels(device, held, current);
                 };
                 changed.connect(arrived);
+                timer.triggered.connect(() => {
+                    timer.destroy();
+                    // A newer list or a clear took these pins over; their device is gone.
+                    if (current !== generation)
+                        return;
+                    changed.disconnect(arrived);
+                    removePins(held);
+                });
             }
 
             // A pin takes the channel of its id wherever it now stands in its device's list.
@@ -463,6 +477,14 @@ Item {
                     electronicMap.centreOn(channel);
                 centred = true;
             }
+        }
+    }
+
+    Component {
+        id: patienceTimer
+
+        Timer {
+            running: true
         }
     }
 
