@@ -299,6 +299,9 @@ Item {
                 const timer = patienceTimer.createObject(electronicMap, { interval: electronicMap.listPatience });
                 const arrived = () => {
                     changed.disconnect(arrived);
+                    // The records outlive the page: one gone since hears nothing.
+                    if (!electronicMap)
+                        return;
                     timer.destroy();
                     if (current === generation)
                         adoptChannels(device, held, current);

@@ -85,17 +85,42 @@ TreeFrame {
             const key = deviceKey(device);
             if (!device || !fresh[key] || !isRowOpen(key))
                 continue;
-            const open = showing.has(channelPrefix(device)) ? openChannels(device, placesOf(device.channelList)) : [];
-            holds[key] = deviceRows(device, open);
-            for (const channel of open)
-                holds[channel.key] = channel.rows;
+            if (heldRows(key) !== undefined) {
+                // Its channels have not come since the last list: what it holds, it holds on.
+                holdOn(channelPrefix(device), holds);
+                holds[key] = heldRows(key);
+            } else {
+                const open = showing.has(channelPrefix(device)) ? openChannels(device, placesOf(device.channelList)) : [];
+                holds[key] = deviceRows(device, open);
+                for (const channel of open)
+                    holds[channel.key] = channel.rows;
+            }
             arrivals.push(fresh[key]);
         }
         const round = ++holdRound;
         releasing = [];
         holdRows(holds);
         for (const device of arrivals)
-            device.channelListChanged.connect(() => channelsCame(device, round));
+            whenChanged(device.channelListChanged, () => channelsCame(device, round));
+    }
+
+    // Runs `then` once, at the next `changed` of a record, while this tree exists: records
+    // outlive the trees that wait on them.
+    function whenChanged(changed, then) {
+        const once = () => {
+            changed.disconnect(once);
+            if (deviceTree)
+                then();
+        };
+        changed.connect(once);
+    }
+
+    // The rows held under keys that start with `prefix`, into `holds`.
+    function holdOn(prefix, holds) {
+        for (const key in rowState) {
+            if (key.startsWith(prefix) && rowState[key].held !== undefined)
+                holds[key] = rowState[key].held;
+        }
     }
 
     // A device's channels came: its rows show; an open channel's sub-channels come next,
@@ -116,7 +141,7 @@ TreeFrame {
             }
             const channel = channels[places[key]];
             if (channel && channel.parental === 1)
-                channel.subChannelListChanged.connect(() => {
+                whenChanged(channel.subChannelListChanged, () => {
                     if (round === holdRound)
                         release([key]);
                 });

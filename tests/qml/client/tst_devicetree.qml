@@ -517,6 +517,53 @@ DeviceTreeTestCase {
         verify(gate.expanded);
     }
 
+    // A second refresh while the first one's channels are still on the way (a small site
+    // leaves the transport a free connection for it): the open device and its open channel
+    // hold their rows until the newest lists come, never shorter.
+    function test_aSecondRefreshBeforeTheChannelsComeHoldsOn() {
+        const channels = [subChannel(1021, 102, 1, "子一"), subChannel(1022, 102, 1, "子二"),
+                          channel(101, 1, "通道一"), channel(102, 1, "通道二", { Parental: 1 }), channel(201, 2, "通道三")];
+        const tree = openTree({ Devices: [device(1, "设备一"), device(2, "设备二")], Channels: channels });
+        const open = deviceRow(tree, 0);
+        expand(open);
+        expand(childRow(open, 1));
+        const height = open.height;
+        testServer.setFault("/api/v1/channels", { delayMs: 2500 });
+        for (let round = 0; round < 2; ++round) {
+            const before = deviceManager.deviceList[0];
+            networkManager.getDeviceList();
+            tryVerify(() => deviceManager.deviceList[0] !== before, patience, "device list " + round);
+            compare(deviceRow(tree, 0).height, height, "held after refresh " + round);
+        }
+        const row = deviceRow(tree, 0);
+        let lowest = row.height;
+        row.heightChanged.connect(() => lowest = Math.min(lowest, row.height));
+        tryVerify(() => deviceManager.deviceList[0].channelList.length === 2 && childRow(row, 1).theData.hasSubChannels,
+                  patience, "the newest lists came");
+        testServer.clearFaults();
+        wait(100);
+        compare(lowest, height, "never shorter");
+        compare(row.height, height);
+    }
+
+    // Records outlive the trees that wait on them: a tree gone while a refresh's lists are
+    // on the way hears nothing of them (no TypeError when they come).
+    function test_aTreeGoneBeforeItsListsComeHearsNothing() {
+        const channels = [subChannel(1021, 102, 1, "子一"), channel(101, 1, "通道一"), channel(102, 1, "通道二", { Parental: 1 })];
+        const tree = openTree({ Devices: [device(1, "设备一")], Channels: channels });
+        const open = deviceRow(tree, 0);
+        expand(open);
+        expand(childRow(open, 1));
+        testServer.setFault("/api/v1/channels", { delayMs: 1500 });
+        const before = deviceManager.deviceList[0];
+        networkManager.getDeviceList();
+        tryVerify(() => deviceManager.deviceList[0] !== before, patience, "the new device list");
+        tree.parent.destroy();
+        tryVerify(() => deviceManager.deviceList[0].channelList.length === 2
+                        && deviceManager.deviceList[0].channelList[1].subChannelList.length === 1,
+                  patience, "the lists came");
+    }
+
     function test_leftFormIsMirrored() {
         const tree = openTree();
         tree.toolTipAlign = Qt.AlignLeft;
