@@ -89,6 +89,7 @@ void NetworkManagerPrivate::sendPtz(const QString &channel, HttpRequest *request
             ptzUnanswered.remove(channel);
         handler(reply);
     }, ptzTransport);
+    ptzReaper.watch(request);
 }
 
 QString NetworkManagerPrivate::failureText(const HttpRequest *request)

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "httprequest.h"
+#include "hungcallreaper.h"
 #include "networkmanager.h"
 #include "serialqueue.h"
 
@@ -85,6 +86,9 @@ public:
     HttpManager *ptzTransport = nullptr;
     // Per channel, its last command while unanswered.
     QHash<QString, QPointer<HttpRequest>> ptzUnanswered;
+    // Across channels: cameras whose PTZ the server sits on hold no connection that a
+    // newer command waits for past the patience.
+    HungCallReaper ptzReaper{PtzPatienceMs};
     QHash<QString, HttpRequest *> recordDownloads;
     QHash<QString, HttpRequest *> deviceRecordDownloads;
     QHash<QString, HttpRequest *> alarmRecordDownloads;

@@ -290,6 +290,14 @@ private slots:
         f.client->getDeviceList();
         QVERIFY(listed.wait(kEventWaitMs));
         QCOMPARE(ptzAnswers(0).size(), 3); // every camera's last command is still unanswered
+
+        // The seventh camera's command waits for a connection no longer than the patience:
+        // the oldest hung command (101's) is given up for it, well before its time limit.
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(QTest::qWaitFor([this] { return ptzCommands(0).contains(QStringLiteral("107:up")); }, kEventWaitMs));
+        QVERIFY2(waited.elapsed() < 20000, "held until a hung command timed out");
+        QCOMPARE(ptzAnswers(4).value(3), QStringLiteral("last:false"));
     }
 
     void ptzWithoutIdsSendsNothing()
