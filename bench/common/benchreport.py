@@ -72,7 +72,8 @@ def revision(root):
     """The short commit hash, with "+ changes" when tracked files differ from it."""
     def git(*arguments):
         return subprocess.run(["git", "-C", root, *arguments], capture_output=True, text=True).stdout.strip()
-    dirty = git("status", "--porcelain", "--untracked-files=no")
+    # The tables the scripts write into README.md change nothing measured.
+    dirty = git("status", "--porcelain", "--untracked-files=no", "--", ".", ":(exclude)README.md")
     return (git("rev-parse", "--short", "HEAD") or "unknown") + (" + changes" if dirty else "")
 
 
