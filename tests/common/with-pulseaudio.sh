@@ -5,8 +5,11 @@
 # microphone and prove nothing. The command finds the source's name in
 # ZELKA_TEST_MICROPHONE.
 set -u
-export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+# Its own runtime folder, also where the session has one: tests that run side by side
+# each start their daemon, and a second one in a shared folder would not start.
+XDG_RUNTIME_DIR=$(mktemp -d)
+export XDG_RUNTIME_DIR
+chmod 700 "$XDG_RUNTIME_DIR"
 config="$XDG_RUNTIME_DIR/zelka-pulse.pa"
 log="$XDG_RUNTIME_DIR/zelka-pulse.log"
 cat > "$config" <<'PA'
@@ -31,4 +34,5 @@ export ZELKA_TEST_MICROPHONE=zelka_null_source
 "$@"
 status=$?
 pactl exit >/dev/null 2>&1 || true
+rm -rf "$XDG_RUNTIME_DIR"
 exit $status
