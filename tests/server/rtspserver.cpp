@@ -103,8 +103,16 @@ GstRTSPFilterResult removeClient(GstRTSPServer *, GstRTSPClient *, gpointer)
     return GST_RTSP_FILTER_REMOVE;
 }
 
-GstRTSPFilterResult removeSession(GstRTSPSessionPool *, GstRTSPSession *, gpointer)
+GstRTSPFilterResult stopMedia(GstRTSPSession *, GstRTSPSessionMedia *media, gpointer)
 {
+    gst_rtsp_session_media_set_state(media, GST_STATE_NULL);
+    return GST_RTSP_FILTER_REMOVE;
+}
+
+// As a TEARDOWN does: the streams stop sending to the session's transports first.
+GstRTSPFilterResult removeSession(GstRTSPSessionPool *, GstRTSPSession *session, gpointer)
+{
+    gst_rtsp_session_filter(session, stopMedia, nullptr);
     return GST_RTSP_FILTER_REMOVE;
 }
 
@@ -204,17 +212,20 @@ void RtspServer::stop()
 {
     if (!d->thread.joinable())
         return;
-    // Clients and sessions (a client that went away without TEARDOWN leaves its session,
-    // and with it a playing pipeline) are dropped on the server's own thread; the loop
-    // ends once what that set off has been dispatched.
+    // Sessions (a client that went away without TEARDOWN leaves its session, and with it
+    // a playing pipeline) and then clients are dropped on the server's own thread; the
+    // loop ends once what that set off has been dispatched. Sessions go first: each
+    // stream hands its data to its TCP clients from its own threads by a bare pointer,
+    // and a client closed and freed while its stream still sends makes the library abort
+    // ("data_seq should not be NULL").
     g_main_context_invoke(
         d->context,
         [](gpointer data) -> gboolean {
             auto *p = static_cast<RtspServerPrivate *>(data);
-            gst_rtsp_server_client_filter(p->server, removeClient, nullptr);
             GstRTSPSessionPool *pool = gst_rtsp_server_get_session_pool(p->server);
             gst_rtsp_session_pool_filter(pool, removeSession, nullptr);
             g_object_unref(pool);
+            gst_rtsp_server_client_filter(p->server, removeClient, nullptr);
             GSource *quit = g_idle_source_new();
             g_source_set_priority(quit, G_PRIORITY_LOW);
             g_source_set_callback(
