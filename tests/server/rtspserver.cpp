@@ -196,7 +196,7 @@ bool RtspServer::start(quint16 port, QString *error)
         return false;
     }
     d->port = quint16(gst_rtsp_server_get_bound_port(d->server));
-    RtspServerPrivate *p = d.data();
+    RtspServerPrivate *p = d.get();
     d->thread = std::thread([p] {
         g_main_context_push_thread_default(p->context);
         g_main_loop_run(p->loop);
@@ -239,15 +239,15 @@ void RtspServer::stop()
             g_source_unref(quit);
             return G_SOURCE_REMOVE;
         },
-        d.data());
+        d.get());
     if (!waitForLoopEnd()) {
         // GStreamer's RTSP server can deadlock when a client went away in the middle of a
         // PLAY (one of its pool threads waits for a stream that never blocks): the thread
         // is left to the process, with what it uses, rather than hanging the test.
         qWarning("RTSP server thread did not end; left running");
         d->thread.detach();
-        d.take();
-        d.reset(new RtspServerPrivate);
+        (void)d.release();
+        d = std::make_unique<RtspServerPrivate>();
         return;
     }
     d->thread.join();

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QScopedPointer>
+#include <memory>
+
 #include <QString>
 #include <QStringList>
 
@@ -28,5 +29,5 @@ private:
     // False when the server's loop has not ended within a bound (see stop()).
     bool waitForLoopEnd();
 
-    QScopedPointer<RtspServerPrivate> d;
+    std::unique_ptr<RtspServerPrivate> d;
 };
