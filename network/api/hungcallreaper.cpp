@@ -19,23 +19,18 @@ void HungCallReaper::watch(HttpRequest *request)
     reap();
 }
 
-int HungCallReaper::size() const
-{
-    return int(m_calls.size());
-}
-
 void HungCallReaper::reap()
 {
     m_calls.removeIf([](const Call &call) { return call.request.isNull(); });
     while (m_calls.size() > ConnectionsPerServer) {
-        const Call oldest = m_calls.takeFirst();
-        const qint64 waited = m_clock.elapsed() - oldest.sentMs;
+        const qint64 waited = m_clock.elapsed() - m_calls.first().sentMs;
         if (waited < m_patienceMs) {
-            m_calls.prepend(oldest);
             m_timer.start(int(m_patienceMs - waited));
             return;
         }
         // Its finished() runs now and finds it gone from the list.
-        emit oldest.request->abort();
+        const QPointer<HttpRequest> oldest = m_calls.takeFirst().request;
+        if (oldest)
+            emit oldest->abort();
     }
 }

@@ -22,8 +22,6 @@ public:
 
     // A call handed to the transport; forgotten again when it finishes.
     void watch(HttpRequest *request);
-    // Calls still out.
-    int size() const;
 
 private:
     void reap();

@@ -54,26 +54,16 @@ Item {
 
     // The ids of the channels above a channel of the device list, from its device's channel
     // down to its parent: empty for a channel of the device itself, null for one the list
-    // does not hold. A level is searched whole before the levels below it.
+    // does not hold.
     function ancestorsOf(channel) {
         if (!(channel instanceof ChannelInfo))
             return null;
         const devices = deviceManager.deviceList;
         for (let i = 0; i < devices.length; ++i) {
-            if (devices[i].deviceID === channel.parentDeviceID)
-                return pathIn(devices[i].channelList, channel, []);
-        }
-        return null;
-    }
-
-    function pathIn(channels, channel, above) {
-        if (channels.indexOf(channel) >= 0)
-            return above;
-        for (let i = 0; i < channels.length; ++i) {
-            const below = channels[i].subChannelList;
-            const found = below.length > 0 ? pathIn(below, channel, above.concat([channels[i].channelID])) : null;
-            if (found)
-                return found;
+            if (devices[i].deviceID !== channel.parentDeviceID)
+                continue;
+            const entry = channelsById(devices[i].channelList)[channel.channelID];
+            return entry && entry.channel === channel ? entry.ancestors : null;
         }
         return null;
     }
