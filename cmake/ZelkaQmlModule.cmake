@@ -52,6 +52,7 @@ set(ZELKA_QML_HELPER_FILES
     qml/Widgets/DownloadTracker.qml
     qml/Widgets/PagingRow.qml
     qml/Widgets/paging.js
+    qml/Widgets/windowplacement.js
     qml/Widgets/PopupFrame.qml
     qml/Widgets/SteeringWheelCanvas.qml
     qml/Widgets/WindowCloseButton.qml

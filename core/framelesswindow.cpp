@@ -95,7 +95,7 @@ FramelessWindow::FramelessWindow(QWindow *parent)
     setFlags(flags() | Qt::FramelessWindowHint);
     connect(this, qOverload<qreal>(&QWindow::opacityChanged), this, qOverload<>(&FramelessWindow::opacityChanged));
     connect(this, qOverload<bool>(&QWindow::visibleChanged), this, qOverload<>(&FramelessWindow::visibleChanged));
-    d->captionHeight = int(kDefaultCaptionHeight * devicePixelRatio());
+    d->captionHeight = kDefaultCaptionHeight;
     d->captionArea = QRect(kCaptionInset, kCaptionInset, width(), d->captionHeight);
 }
 
@@ -196,10 +196,11 @@ int FramelessWindow::captionWidth() const
 
 void FramelessWindow::setCaptionWidth(int width)
 {
-    // The stored value is in device pixels, so the same logical value can differ from it.
+    // Logical pixels, as the pointer positions it is compared with: on a scaled screen a
+    // caption in device pixels would reach over the window's own buttons.
     if (d->captionWidth == width)
         return;
-    d->captionWidth = int(width * devicePixelRatio());
+    d->captionWidth = width;
     rebuildCaptionArea(d->captionArea.topLeft());
     emit captionWidthChanged();
 }
@@ -213,7 +214,7 @@ void FramelessWindow::setCaptionHeight(int height)
 {
     if (d->captionHeight == height)
         return;
-    d->captionHeight = int(height * devicePixelRatio());
+    d->captionHeight = height;
     rebuildCaptionArea(d->captionArea.topLeft());
     emit captionHeightChanged();
 }

@@ -113,12 +113,17 @@ double StyleManager::scaleRatioFor(int styleType, qreal logicalDpi)
     return base * classFactor(styleType);
 }
 
-double StyleManager::fontScaleRatioFor(int styleType, const ScreenMeasurement &screen)
+StyleManager::StyleType StyleManager::classifyScreen(const ScreenMeasurement &screen)
 {
-    // Text on a scaled high-density screen is already enlarged by the toolkit.
-    if (screen.devicePixelRatio >= 1.25)
-        return 1.0;
-    return scaleRatioFor(styleType, screen.logicalDpi);
+    return classify(logicalSize(screen));
+}
+
+QSize StyleManager::logicalSize(const ScreenMeasurement &screen)
+{
+    // The toolkit enlarges every logical pixel by the ratio once more: a scaled screen
+    // must look like an unscaled one of its logical size, not be scaled twice.
+    const qreal ratio = screen.devicePixelRatio > 0 ? screen.devicePixelRatio : 1.0;
+    return QSize(qRound(screen.pixelSize.width() / ratio), qRound(screen.pixelSize.height() / ratio));
 }
 
 Style *StyleManager::style() const
@@ -153,7 +158,8 @@ double StyleManager::scaleRatio() const
 
 double StyleManager::fontScaleRatio() const
 {
-    return fontScaleRatioFor(d->styleType, d->probe(false));
+    // Text keeps its proportion to the boxes it sits in, whatever the screen's ratio.
+    return scaleRatio();
 }
 
 StyleManager::StyleMode StyleManager::styleMode() const
@@ -186,9 +192,10 @@ void StyleManager::loadStyleFile(const QString &filename)
 
 void StyleManager::calcResolution()
 {
-    const QSize pixels = d->probe(true).pixelSize;
-    setStyleType(classify(pixels));
-    qDebug() << "calcResolution" << QRect(QPoint(0, 0), pixels) << scaleRatio() << fontScaleRatio();
+    const ScreenMeasurement screen = d->probe(true);
+    setStyleType(classifyScreen(screen));
+    qDebug() << "calcResolution" << QRect(QPoint(0, 0), screen.pixelSize) << screen.devicePixelRatio << scaleRatio()
+             << fontScaleRatio();
     emitScaleChanged();
 }
 

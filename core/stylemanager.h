@@ -34,11 +34,13 @@ public:
     StyleManager(ScreenProbe probe, const QString &uiConfigPath, QObject *parent = nullptr);
     ~StyleManager() override;
 
-    // The screen class of a screen of this many device pixels.
+    // The screen class of an unscaled screen of this many pixels.
     static StyleType classify(const QSize &pixelSize);
+    // The class of a measured screen, taken from its size as the toolkit presents it.
+    static StyleType classifyScreen(const ScreenMeasurement &screen);
+    static QSize logicalSize(const ScreenMeasurement &screen);
     static double classFactor(int styleType);
     static double scaleRatioFor(int styleType, qreal logicalDpi);
-    static double fontScaleRatioFor(int styleType, const ScreenMeasurement &screen);
 
     Style *style() const;
     Interface *interface() const;

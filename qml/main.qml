@@ -4,6 +4,7 @@ import QtQuick.Window
 import Qt5Compat.GraphicalEffects
 import an.window 1.0
 import "./Widgets" as Widgets
+import "./Widgets/windowplacement.js" as Placement
 
 // The login window: the server's title and adverts, the credentials form with captcha and
 // remembered password, the visitor login, and the hand-over to the main window. Every
@@ -29,10 +30,13 @@ FramelessWindow {
         settingManager.writeSettings();
     }
 
-    width: 1040
-    height: 600
-    minimumWidth: 1040
-    minimumHeight: 600
+    // Never larger than the screen's available area.
+    readonly property rect availableArea: qmlApi.primaryScreen.availableGeometry
+
+    width: minimumWidth
+    height: minimumHeight
+    minimumWidth: Placement.fitted(1040, availableArea.width)
+    minimumHeight: Placement.fitted(600, availableArea.height)
     captionWidth: width - 128
     title: session.otherConfig.title
     color: "transparent"
@@ -41,8 +45,8 @@ FramelessWindow {
     resizable: true
 
     Component.onCompleted: {
-        x = (qmlApi.primaryScreen.availableSize.width - width) / 2;
-        y = (qmlApi.primaryScreen.availableSize.height - height) / 2;
+        x = Placement.centred(availableArea.x, availableArea.width, width);
+        y = Placement.centred(availableArea.y, availableArea.height, height);
         networkManager.getOtherConfig();
         networkManager.getAdertisingList(function(adverts) {
             for (let i = 0; i < adverts.length; ++i)

@@ -38,10 +38,14 @@ Item {
         { name: "relationHeader", title: "关联录像", width: -1 },
         { name: "deleteHeader", title: "删除", width: 50 }
     ]
+    // The record column keeps room for its three buttons: in a window narrower than the
+    // columns were laid out for (a small screen), the fixed ones give up the difference.
     readonly property var columnWidths: {
         const fixed = columns.reduce((sum, column) => sum + Math.max(0, column.width), 0) * s;
-        const rest = Math.max(0, content.width - fixed - (columns.length - 1));
-        return columns.map(column => column.width < 0 ? rest : column.width * s);
+        const room = Math.max(0, content.width - (columns.length - 1));
+        const shrink = Math.min(1, Math.max(0, room - 100 * s) / fixed);
+        const rest = Math.max(0, room - fixed * shrink);
+        return columns.map(column => column.width < 0 ? rest : column.width * s * shrink);
     }
 
     // Serial of the latest query: an answer carrying another one is stale.

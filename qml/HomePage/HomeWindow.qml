@@ -2,6 +2,7 @@ import QtQuick
 import Qt5Compat.GraphicalEffects
 import an.window 1.0
 import ".././Widgets" as Widgets
+import "../Widgets/windowplacement.js" as Placement
 import "../VideoSquare"
 import "../RealtimeRetrieval"
 import "../ElectronicMap"
@@ -24,12 +25,19 @@ FramelessWindow {
         quitAnimation.restart();
     }
 
-    minimumWidth: 1688 * styleManager.scaleRatio
-    minimumHeight: 950 * styleManager.scaleRatio
+    // Never larger than the screen's available area: on a small screen the pages lay out
+    // in what the area leaves.
+    readonly property rect availableArea: qmlApi.primaryScreen.availableGeometry
+
+    function centreInAvailableArea() {
+        x = Placement.centred(availableArea.x, availableArea.width, width);
+        y = Placement.centred(availableArea.y, availableArea.height, height);
+    }
+
+    minimumWidth: Placement.fitted(1688 * styleManager.scaleRatio, availableArea.width)
+    minimumHeight: Placement.fitted(950 * styleManager.scaleRatio, availableArea.height)
     width: minimumWidth
     height: minimumHeight
-    x: (qmlApi.primaryScreen.availableSize.width - width) * 0.5
-    y: (qmlApi.primaryScreen.availableSize.height - height) * 0.5
     // Drags only between 450 from either edge of the top strip.
     captionArea: Qt.rect(450 * styleManager.scaleRatio, 0, width - 900 * styleManager.scaleRatio,
                          30 * styleManager.scaleRatio)
@@ -42,8 +50,7 @@ FramelessWindow {
     Component.onCompleted: {
         networkManager.getDeviceList();
         // Fixed once: a later change of size must not move the window.
-        x = (qmlApi.primaryScreen.availableSize.width - width) * 0.5;
-        y = (qmlApi.primaryScreen.availableSize.height - height) * 0.5;
+        centreInAvailableArea();
         showAnimation.start();
     }
 

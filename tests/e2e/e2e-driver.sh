@@ -10,7 +10,8 @@
 #                               waits for a visible client window whose title matches
 #                               (with --new: another than the current one); it becomes
 #                               the current window ($E2E_WINDOW, geometry $E2E_X $E2E_Y $E2E_W $E2E_H)
-#   e2e_click X Y               left click at a point of the current window
+#   e2e_click X Y               left click at a point of the current window, in the
+#                               window's logical pixels (times $QT_SCALE_FACTOR on screen)
 #   e2e_type TEXT | e2e_key KEY keyboard input to the window under the pointer
 #   e2e_screenshot NAME         NAME.png of the whole screen in $E2E_OUTPUT
 #   e2e_screenshot_drawn NAME [X Y W H]
@@ -144,8 +145,20 @@ e2e_wait_window() {
   e2e_note "window $E2E_WINDOW \"$(xdotool getwindowname "$E2E_WINDOW")\" at ${E2E_X},${E2E_Y} ${E2E_W}x${E2E_H}"
 }
 
+# The screen point of a point of the current window given in its logical pixels: a
+# client run at QT_SCALE_FACTOR draws each of them that many screen pixels large.
+e2e_point() {
+  if [ "${QT_SCALE_FACTOR:-1}" = 1 ]; then
+    echo "$((E2E_X + ${1%.*})) $((E2E_Y + ${2%.*}))"
+  else
+    awk -v x="$1" -v y="$2" -v s="$QT_SCALE_FACTOR" -v left="$E2E_X" -v top="$E2E_Y" \
+      'BEGIN { printf "%d %d\n", left + x * s + 0.5, top + y * s + 0.5 }'
+  fi
+}
+
 e2e_click() {
-  xdotool mousemove --sync $((E2E_X + $1)) $((E2E_Y + $2))
+  # shellcheck disable=SC2046
+  xdotool mousemove --sync $(e2e_point "$1" "$2")
   xdotool click 1
 }
 
@@ -256,11 +269,13 @@ e2e_expect_clean_log() {
 # e2e-layout.sh.
 
 e2e_hover() {
-  xdotool mousemove --sync $((E2E_X + $1)) $((E2E_Y + $2))
+  # shellcheck disable=SC2046
+  xdotool mousemove --sync $(e2e_point "$1" "$2")
 }
 
 e2e_double_click() {
-  xdotool mousemove --sync $((E2E_X + $1)) $((E2E_Y + $2))
+  # shellcheck disable=SC2046
+  xdotool mousemove --sync $(e2e_point "$1" "$2")
   xdotool click --repeat 2 --delay 80 1
 }
 

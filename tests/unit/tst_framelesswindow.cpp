@@ -112,7 +112,7 @@ private slots:
         QVERIFY(window.taskbarHint());
         QVERIFY(!window.topHint());
         QCOMPARE(window.captionWidth(), 0);
-        QCOMPARE(window.captionHeight(), int(30 * window.devicePixelRatio()));
+        QCOMPARE(window.captionHeight(), 30);
         QCOMPARE(window.captionArea(), QRectF(5, 5, window.width(), window.captionHeight()));
         QVERIFY(!window.topWindow());
     }

@@ -80,17 +80,15 @@ private slots:
         QTest::addColumn<int>("type");
         QTest::addColumn<double>("dpi");
         QTest::addColumn<double>("ratio");
-        QTest::addColumn<double>("fontRatio");
-        QTest::addColumn<double>("fontRatioScaled"); // the same screen at device pixel ratio 1.25
-        QTest::newRow("4k 96 dpi") << int(StyleManager::Style_4k) << 96.0 << 1.4 << 1.4 << 1.0;
-        QTest::newRow("4k 144 dpi") << int(StyleManager::Style_4k) << 144.0 << 1.75 << 1.75 << 1.0;
-        QTest::newRow("8k") << int(StyleManager::Style_8k) << 96.0 << 2.8 << 2.8 << 1.0;
-        QTest::newRow("2k") << int(StyleManager::Style_2k) << 96.0 << 1.05 << 1.05 << 1.0;
-        QTest::newRow("1080P 192 dpi") << int(StyleManager::Style_1080P) << 192.0 << 1.5 << 1.5 << 1.0;
-        QTest::newRow("720P") << int(StyleManager::Style_720P) << 96.0 << 0.8 << 0.8 << 1.0;
-        QTest::newRow("default") << int(StyleManager::Style_Default) << 96.0 << 1.0 << 1.0 << 1.0;
-        QTest::newRow("unknown class") << 99 << 96.0 << 1.0 << 1.0 << 1.0;
-        QTest::newRow("72 dpi") << int(StyleManager::Style_1080P) << 72.0 << 0.875 << 0.875 << 1.0;
+        QTest::newRow("4k 96 dpi") << int(StyleManager::Style_4k) << 96.0 << 1.4;
+        QTest::newRow("4k 144 dpi") << int(StyleManager::Style_4k) << 144.0 << 1.75;
+        QTest::newRow("8k") << int(StyleManager::Style_8k) << 96.0 << 2.8;
+        QTest::newRow("2k") << int(StyleManager::Style_2k) << 96.0 << 1.05;
+        QTest::newRow("1080P 192 dpi") << int(StyleManager::Style_1080P) << 192.0 << 1.5;
+        QTest::newRow("720P") << int(StyleManager::Style_720P) << 96.0 << 0.8;
+        QTest::newRow("default") << int(StyleManager::Style_Default) << 96.0 << 1.0;
+        QTest::newRow("unknown class") << 99 << 96.0 << 1.0;
+        QTest::newRow("72 dpi") << int(StyleManager::Style_1080P) << 72.0 << 0.875;
     }
 
     void scaleRatios()
@@ -98,13 +96,43 @@ private slots:
         QFETCH(int, type);
         QFETCH(double, dpi);
         QFETCH(double, ratio);
-        QFETCH(double, fontRatio);
-        QFETCH(double, fontRatioScaled);
         QCOMPARE(StyleManager::scaleRatioFor(type, dpi), ratio);
-        QCOMPARE(StyleManager::fontScaleRatioFor(type, {QSize(), dpi, 1.0}), fontRatio);
-        QCOMPARE(StyleManager::fontScaleRatioFor(type, {QSize(), dpi, 1.25}), fontRatioScaled);
-        // Just under the threshold the text is still scaled by the class.
-        QCOMPARE(StyleManager::fontScaleRatioFor(type, {QSize(), dpi, 1.24}), fontRatio);
+    }
+
+    // A screen scaled by the toolkit is classed and scaled as the unscaled screen of its
+    // logical size; text keeps its proportion to the boxes at every ratio.
+    void scaledScreensLookLikeTheirLogicalSize_data()
+    {
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<double>("devicePixelRatio");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<double>("ratio");
+        const int k4 = StyleManager::Style_4k, k2 = StyleManager::Style_2k;
+        const int fhd = StyleManager::Style_1080P, hd = StyleManager::Style_720P;
+        QTest::newRow("1920x1080 at 1") << QSize(1920, 1080) << 1.0 << fhd << 1.0;
+        QTest::newRow("3840x2160 at 1") << QSize(3840, 2160) << 1.0 << k4 << 1.4;
+        QTest::newRow("1366x768 at 1") << QSize(1366, 768) << 1.0 << hd << 0.8;
+        QTest::newRow("1920x1080 at 1.25") << QSize(1920, 1080) << 1.25 << hd << 0.8;
+        QTest::newRow("1920x1080 at 1.5") << QSize(1920, 1080) << 1.5 << hd << 0.8;
+        QTest::newRow("2560x1440 at 1.5") << QSize(2560, 1440) << 1.5 << hd << 0.8;
+        QTest::newRow("3840x2160 at 1.5") << QSize(3840, 2160) << 1.5 << k2 << 1.05;
+        QTest::newRow("3840x2160 at 2") << QSize(3840, 2160) << 2.0 << fhd << 1.0;
+        QTest::newRow("7680x4320 at 2") << QSize(7680, 4320) << 2.0 << k4 << 1.4;
+        QTest::newRow("2560x1440 at 2") << QSize(2560, 1440) << 2.0 << hd << 0.8;
+    }
+
+    void scaledScreensLookLikeTheirLogicalSize()
+    {
+        QFETCH(QSize, pixels);
+        QFETCH(double, devicePixelRatio);
+        QFETCH(int, type);
+        QFETCH(double, ratio);
+        FakeScreen screen;
+        screen.current = {pixels, 96.0, devicePixelRatio};
+        StyleManager manager(screen.probe(), kNoUiConfig);
+        QCOMPARE(int(manager.styleType()), type);
+        QCOMPARE(manager.scaleRatio(), ratio);
+        QCOMPARE(manager.fontScaleRatio(), ratio);
     }
 
     void constructionMeasuresOnceAndStartsInArMode()
@@ -129,8 +157,6 @@ private slots:
         screen.current.logicalDpi = 144.0;
         QCOMPARE(manager.scaleRatio(), 1.25);
         QCOMPARE(manager.fontScaleRatio(), 1.25);
-        screen.current.devicePixelRatio = 1.5;
-        QCOMPARE(manager.fontScaleRatio(), 1.0);
         QCOMPARE(screen.grabs, 1); // reading the ratios never grabs the screen
     }
 

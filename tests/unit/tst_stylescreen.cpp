@@ -1,6 +1,6 @@
 // The real screen measurement, on the offscreen platform given a 4K screen at
 // 144 dpi: Qt scales it (96 logical dpi, device pixel ratio 1.5), the grab still
-// counts physical pixels.
+// counts physical pixels, and the client sizes for its logical 2560 x 1440.
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -27,9 +27,9 @@ private slots:
     {
         StyleManager *manager = StyleManager::instance();
         QCOMPARE(manager, StyleManager::instance());
-        QCOMPARE(manager->styleType(), StyleManager::Style_4k);
-        QCOMPARE(manager->scaleRatio(), 1.4);
-        QCOMPARE(manager->fontScaleRatio(), 1.0); // the toolkit already enlarges text on this screen
+        QCOMPARE(manager->styleType(), StyleManager::Style_2k);
+        QCOMPARE(manager->scaleRatio(), 1.05);
+        QCOMPARE(manager->fontScaleRatio(), 1.05);
         QCOMPARE(manager->styleMode(), StyleManager::ARMode);
     }
 };
