@@ -1,9 +1,10 @@
 import QtQuick
 import an.window 1.0
+import "windowplacement.js" as Placement
 
 // A separate top-level window with a title bar that fades in and out. It stays above the
-// main window and opens centred on it the first time; later openings keep the place the
-// user moved it to.
+// main window and opens centred on it the first time, inside the screen's available area;
+// later openings keep the place the user moved it to.
 FramelessWindow {
     id: window
 
@@ -27,8 +28,9 @@ FramelessWindow {
         if (__first) {
             __first = false;
             if (owner) {
-                x = owner.x + (owner.width - width) * 0.5;
-                y = owner.y + (owner.height - height) * 0.5;
+                const area = qmlApi.primaryScreen.availableGeometry;
+                x = Placement.keptInside(Placement.centred(owner.x, owner.width, width), width, area.x, area.width);
+                y = Placement.keptInside(Placement.centred(owner.y, owner.height, height), height, area.y, area.height);
             }
         }
         __shown = true;

@@ -76,22 +76,34 @@ if [ -n "$SURVEY" ]; then
     e2e_click $(menu_entry ${!entry})
     survey_shot "$(echo "$page" | tr '[:upper:]' '[:lower:]')" 3
   done
-  # The record page's time line view, then the real-time view's carousel popup.
+  # The record page's time line view.
   # shellcheck disable=SC2046
   e2e_click $(menu_entry $MENU_RECORD)
   sleep 1
   e2e_click "$(scaled 270)" "$(scaled 65)"
   survey_shot records-timeline
+  # The real-time view in nine cells, its carousel popup, and the carousel of every online
+  # channel playing in the cells: points of the strip at the bottom and of the popup
+  # (800 x 600 at scale 1) in the window's middle.
   # shellcheck disable=SC2046
   e2e_click $(menu_entry $MENU_REALTIME)
   sleep 1
-  e2e_click "$(scaled 455)" "$(logical "$E2E_H" | awk -v r="$RATIO" '{ print $1 - 21 * r }')"
+  strip_y=$(logical "$E2E_H" | awk -v r="$RATIO" '{ print $1 - 21 * r }')
+  e2e_click "$(scaled 141)" "$strip_y"
+  e2e_click "$(scaled 455)" "$strip_y"
   sleep 1.5
   e2e_screenshot_drawn carousel-popup
-  # Its close button: the popup is 800 x 600 at scale 1, in the window's middle.
-  e2e_click "$(awk -v w="$(logical "$E2E_W")" -v r="$RATIO" 'BEGIN { print w / 2 + 382 * r }')" \
-    "$(awk -v h="$(logical "$E2E_H")" -v r="$RATIO" 'BEGIN { print h / 2 - 284 * r }')"
-  sleep 1
+  from_middle() {
+    awk -v w="$(logical "$E2E_W")" -v h="$(logical "$E2E_H")" -v x="$1" -v y="$2" -v r="$RATIO" \
+      'BEGIN { print w / 2 + x * r, h / 2 + y * r }'
+  }
+  # shellcheck disable=SC2046
+  e2e_click $(from_middle -359 -209)
+  sleep 0.5
+  # shellcheck disable=SC2046
+  e2e_click $(from_middle 299 262)
+  e2e_wait_log '^GET /api/v1/devices/channelstream\?' 6
+  survey_shot realtime-tiles 5
 fi
 
 # Full screen covers the screen (and a pixel more); the button, now at the screen's right

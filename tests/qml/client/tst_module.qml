@@ -75,7 +75,10 @@ ClientTestCase {
         { uri: "carousel.js", as: "Carousel", users: ["RealtimeRetrieval/CameraLayoutView",
                                                       "RealtimeRetrieval/CarouselSettingPopup",
                                                       "RealtimeRetrieval/RealtimeRetrievalPage"] },
-        { uri: "paging.js", as: "Paging", users: ["Widgets/PagingRow"] }
+        { uri: "paging.js", as: "Paging", users: ["Widgets/PagingRow"] },
+        { uri: "windowplacement.js", as: "Placement", users: ["Widgets/PopupWindow"] },
+        { uri: "./Widgets/windowplacement.js", as: "Placement", users: ["main"] },
+        { uri: "../Widgets/windowplacement.js", as: "Placement", users: ["HomePage/HomeWindow"] }
     ]
 
     function moduleFile() {
