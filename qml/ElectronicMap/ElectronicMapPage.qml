@@ -23,8 +23,10 @@ Item {
     property color inputColor: styleManager.style.color("Login-InputColor")
     // Read once, handed to the map plugin whole.
     readonly property string mapSource: qmlApi.readFileToString(qmlApi.getApplicationDir() + "/config/map_source.json")
-    // How long pins wait after a refresh for the list that holds their channel.
-    property int listPatience: 30000
+    // How long pins wait after a refresh for their device's channels, and then for the
+    // sub-channels of the channel above theirs: each is a call of its own.
+    property int channelListPatience: 30000
+    property int subChannelListPatience: 30000
 
     function coordinate(latitude, longitude) {
         const shifted = Api.wgs84Togcj02([latitude, longitude]);
@@ -278,15 +280,15 @@ Item {
                     adoptChannels(device, held, current);
                     return;
                 }
-                awaitList(device, device.channelListChanged, held, current);
+                awaitList(device, device.channelListChanged, electronicMap.channelListPatience, held, current);
             }
 
             // The pins `held` wait until `changed` tells that a list arrived (their device's
             // channels, a channel's sub-channels), then look again. A list that does not
             // come (its call failed, or the answer was empty, which changes no list) lets
-            // them go after `listPatience`: their channels are not known to be there.
-            function awaitList(device, changed, held, current) {
-                const timer = patienceTimer.createObject(electronicMap, { interval: electronicMap.listPatience });
+            // them go after `patience`: their channels are not known to be there.
+            function awaitList(device, changed, patience, held, current) {
+                const timer = patienceTimer.createObject(electronicMap, { interval: patience });
                 const arrived = () => {
                     changed.disconnect(arrived);
                     // The records outlive the page: one gone since hears nothing.
@@ -329,7 +331,8 @@ Item {
                 }
                 removePins(gone);
                 for (const id in waiting)
-                    awaitList(device, waiting[id].parent.subChannelListChanged, waiting[id].pins, current);
+                    awaitList(device, waiting[id].parent.subChannelListChanged, electronicMap.subChannelListPatience,
+                              waiting[id].pins, current);
             }
 
             anchors.fill: parent
