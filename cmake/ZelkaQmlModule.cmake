@@ -18,6 +18,7 @@ list(FILTER ZELKA_RESOURCE_FILES EXCLUDE REGEX "^res/background/")
 set(ZELKA_QML_HELPER_FILES
     qml/main.qml
     qml/AlarmQuery/AlarmRow.qml
+    qml/ElectronicMap/ChannelPin.qml
     qml/HomePage/AlarmPlaybackPopup.qml
     qml/HomePage/AlarmRefreshButton.qml
     qml/HomePage/CameraTile/BarHoverArea.qml

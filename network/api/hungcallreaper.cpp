@@ -16,7 +16,10 @@ void HungCallReaper::watch(HttpRequest *request)
     QObject::connect(request, &HttpRequest::finished, &m_context, [this, request] {
         m_calls.removeIf([request](const Call &call) { return call.request == request; });
     });
-    reap();
+    // Counted on the next pass: a call may be handed over from the finish of another one
+    // (a camera's next command), whose removal above may be connected after the handler
+    // that sent it and has not run yet. A finished call holds no connection.
+    m_timer.start(0);
 }
 
 void HungCallReaper::reap()

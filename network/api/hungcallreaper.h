@@ -20,7 +20,8 @@ public:
 
     explicit HungCallReaper(int patienceMs);
 
-    // A call handed to the transport; forgotten again when it finishes.
+    // A call handed to the transport; forgotten again when it finishes. Whether an older
+    // call must be given up for it is judged on the next pass of the event loop.
     void watch(HttpRequest *request);
 
 private:

@@ -3,7 +3,6 @@ import QtPositioning
 import an.location 1.0
 import an.device 1.0
 import "../Widgets" as Widgets
-import "../HomePage" as HomePage
 import "../VideoSquare" as VideoSquare
 import "../Api/api.js" as Api
 
@@ -23,8 +22,13 @@ Item {
     property color inputColor: styleManager.style.color("Login-InputColor")
     // Read once, handed to the map plugin whole.
     readonly property string mapSource: qmlApi.readFileToString(qmlApi.getApplicationDir() + "/config/map_source.json")
-    // How long pins wait after a refresh for the list that holds their channel.
-    property int listPatience: 30000
+    // How long pins wait after a refresh for their device's channels, and then for the
+    // sub-channels of the channel above theirs: each is a call of its own.
+    property int channelListPatience: 30000
+    property int subChannelListPatience: 30000
+    // The stacking order of the pin whose tile opened last: an open tile stands above
+    // every pin, the latest above the others.
+    property int topPin: 0
 
     function coordinate(latitude, longitude) {
         const shifted = Api.wgs84Togcj02([latitude, longitude]);
@@ -97,8 +101,12 @@ Item {
         return null;
     }
 
+    function positionOf(channel) {
+        return coordinate(degrees(channel.gpsLatitude), degrees(channel.gpsLongitude));
+    }
+
     function centreOn(channel) {
-        map.center = coordinate(degrees(channel.gpsLatitude), degrees(channel.gpsLongitude));
+        map.center = positionOf(channel);
     }
 
     function firstOfStyle(types, style) {
@@ -185,9 +193,6 @@ Item {
             // Counts device-list refreshes and clears: channels that arrive for an earlier
             // one are not taken.
             property int generation: 0
-            // The stacking order of the pin whose tile opened last: an open tile stands above
-            // every pin, the latest above the others.
-            property int topPin: 0
 
             function setMapType(__map, __type) {
                 const types = __map.supportedMapTypes;
@@ -278,15 +283,15 @@ Item {
                     adoptChannels(device, held, current);
                     return;
                 }
-                awaitList(device, device.channelListChanged, held, current);
+                awaitList(device, device.channelListChanged, electronicMap.channelListPatience, held, current);
             }
 
             // The pins `held` wait until `changed` tells that a list arrived (their device's
             // channels, a channel's sub-channels), then look again. A list that does not
             // come (its call failed, or the answer was empty, which changes no list) lets
-            // them go after `listPatience`: their channels are not known to be there.
-            function awaitList(device, changed, held, current) {
-                const timer = patienceTimer.createObject(electronicMap, { interval: electronicMap.listPatience });
+            // them go after `patience`: their channels are not known to be there.
+            function awaitList(device, changed, patience, held, current) {
+                const timer = patienceTimer.createObject(electronicMap, { interval: patience });
                 const arrived = () => {
                     changed.disconnect(arrived);
                     // The records outlive the page: one gone since hears nothing.
@@ -329,7 +334,8 @@ Item {
                 }
                 removePins(gone);
                 for (const id in waiting)
-                    awaitList(device, waiting[id].parent.subChannelListChanged, waiting[id].pins, current);
+                    awaitList(device, waiting[id].parent.subChannelListChanged, electronicMap.subChannelListPatience,
+                              waiting[id].pins, current);
             }
 
             anchors.fill: parent
@@ -481,124 +487,12 @@ Item {
         }
     }
 
-    // A channel's pin: the camera picture standing on the position, its label on hover,
-    // and its tile above it, opened and closed by clicks. The tile is made when the pin
-    // opens and released when it closes, the label at the first hover: a device of a
-    // thousand located channels puts a thousand pins on the map at one click.
+    // A channel's pin, made at its first listing.
     Component {
         id: deviceComponent
 
-        MapQuickItem {
-            id: pin
-
-            property var info: undefined
-            // Its channel is an object of the device list, which it follows by id.
-            property bool listed: false
-            // The ids of the channels above its channel in that list (none for a channel of
-            // the device itself).
-            property var ancestors: []
-            // The id it was added with: its record may be replaced, the id stays.
-            property var channelId: undefined
-            // The tile is there and plays; its own visibility also follows the map's. Its
-            // pin is then raised over the others, which would cover the tile.
-            property bool open: false
-            readonly property Item tile: tileLoader.item ? tileLoader.item.camera : null
-
-            function play() {
-                open = true;
-                tile.playChannel(info);
-            }
-
-            // Stops the tile if it plays (the server is told) and releases it.
-            function stop() {
-                if (open) {
-                    tile.stopChannel();
-                    open = false;
-                }
-            }
-
-            onOpenChanged: z = open ? ++map.topPin : 0
-
-            coordinate: !info ? QtPositioning.coordinate()
-                                           : electronicMap.coordinate(electronicMap.degrees(info.gpsLatitude),
-                                                                      electronicMap.degrees(info.gpsLongitude))
-            anchorPoint.x: picture.width * 0.5
-            anchorPoint.y: picture.height
-            sourceItem: Image {
-                id: picture
-                objectName: "pinPicture"
-
-                property bool hovered: false
-
-                width: 24 * styleManager.scaleRatio
-                height: 32 * styleManager.scaleRatio
-                antialiasing: true
-                source: styleManager.style.image("ElectronicMap-CameraIcon")
-
-                Loader {
-                    id: tileLoader
-                    active: pin.open
-                    width: 450 * styleManager.scaleRatio
-                    height: 300 * styleManager.scaleRatio
-                    anchors.bottom: parent.top
-                    anchors.bottomMargin: 2 * styleManager.scaleRatio
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    sourceComponent: Item {
-                        property alias camera: cameraView
-
-                        // Under the tile: the clicks that the tile passes on end here, not at
-                        // the pins that it covers (a click goes on only to areas that handle it).
-                        MouseArea {
-                            anchors.fill: parent
-                            acceptedButtons: Qt.LeftButton | Qt.RightButton
-                            onClicked: mouse => mouse.accepted = true
-                        }
-
-                        HomePage.CameraRectangle {
-                            id: cameraView
-                            objectName: "cameraView"
-                            anchors.fill: parent
-                            color: "#c0ffffff"
-
-                            HomePage.PtzControlPanel {
-                                visible: cameraView.videoUrl !== ""
-                                hovered: cameraView.hovered
-                                exitTimer: cameraView.exitTimer
-                                deviceId: cameraView.deviceId
-                                channelId: cameraView.channelId
-                            }
-                        }
-                    }
-                }
-
-                MouseArea {
-                    anchors.fill: parent
-                    hoverEnabled: true
-                    onEntered: {
-                        label.active = true;
-                        picture.hovered = true;
-                        cursorShape = Qt.PointingHandCursor;
-                    }
-                    onExited: {
-                        picture.hovered = false;
-                        cursorShape = Qt.ArrowCursor;
-                    }
-                    onClicked: pin.open ? pin.stop() : pin.play()
-                }
-
-                // Made at the first hover and kept: a tool tip released each time the pointer
-                // left took the next click meant for a pin (Qt 6.4).
-                Loader {
-                    id: label
-                    objectName: "label"
-                    active: false
-                    sourceComponent: MapToolTip {
-                        parent: picture
-                        visible: picture.hovered
-                        text: !pin.info ? "" : "通道名ID: " + pin.info.channelID + "\n" + "通道名字: " + pin.info.name
-                    }
-                }
-            }
+        ChannelPin {
+            page: electronicMap
         }
     }
 }

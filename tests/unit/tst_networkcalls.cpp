@@ -300,6 +300,33 @@ private slots:
         QCOMPARE(ptzAnswers(4).value(3), QStringLiteral("last:false"));
     }
 
+    // A camera whose command was just answered holds no connection: its next command
+    // going out from that answer makes six calls, not seven, and gives nobody up.
+    void aHealthyCameraGivesUpNoHungCommand()
+    {
+        const QJSValue tagged = ptzTagged();
+        TestServerFault hang;
+        hang.neverAnswer = true;
+        hang.remainingHits = 5;
+        f.server.setFault(QStringLiteral("/api/v1/ptzcontrol"), hang);
+        for (int channel = 102; channel <= 106; ++channel)
+            f.client->ptzControl(1, channel, NetworkManager::Up, NetworkManager::Up, 5, tagged.call({"hung"}));
+        QCOMPARE(f.waitForLog(5).size(), 5);
+        QTest::qWait(1200); // past the patience
+
+        // The stop, asked from the start's answer, waits in the camera's queue behind it
+        // and goes out as that answer is handled.
+        QQmlEngine::setObjectOwnership(f.client.data(), QQmlEngine::CppOwnership);
+        const QJSValue release = f.engine->evaluate(QStringLiteral(
+            "(function(client, stopped) { return function(ok) { order.push('start:' + ok); "
+            "client.ptzControl(1, 101, 0, 21, 5, stopped); }; })"));
+        f.client->ptzControl(1, 101, NetworkManager::Up, NetworkManager::Up, 5,
+                             release.call({f.engine->newQObject(f.client.data()), tagged.call({"stop"})}));
+        QCOMPARE(ptzAnswers(2), (QStringList{"start:true", "stop:true"}));
+        QTest::qWait(200);
+        QCOMPARE(ptzAnswers(0), (QStringList{"start:true", "stop:true"}));
+    }
+
     void ptzWithoutIdsSendsNothing()
     {
         f.client->ptzControl(-1, 7, NetworkManager::Up, NetworkManager::Up, 1, f.recorder->callback());

@@ -124,11 +124,12 @@ TreeFrame {
     }
 
     // A device's channels came: its rows show; an open channel's sub-channels come next,
-    // unless it has none to ask for.
+    // unless it has none to ask for. They are asked for only now, and wait from now.
     function channelsCame(device, round) {
         if (round !== holdRound || !device)
             return;
         const released = [deviceKey(device)];
+        const awaited = [];
         const prefix = channelPrefix(device);
         let channels = null;
         let places = null;
@@ -140,14 +141,17 @@ TreeFrame {
                 places = placesOf(channels);
             }
             const channel = channels[places[key]];
-            if (channel && channel.parental === 1)
+            if (channel && channel.parental === 1) {
+                awaited.push(key);
                 whenChanged(channel.subChannelListChanged, () => {
                     if (round === holdRound)
                         release([key]);
                 });
-            else
+            } else {
                 released.push(key);
+            }
         }
+        holdLonger(awaited);
         release(released);
     }
 

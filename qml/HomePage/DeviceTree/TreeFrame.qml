@@ -43,6 +43,11 @@ Rectangle {
     // on it (trees that keep their rows' state).
     property var previousModel: []
     property var keptView: null
+    // How long a held row waits for its list, from when that list was asked for: as long
+    // as a call may take. A list asked for only once another came waits anew (holdLonger).
+    property int holdPatience: 30000
+    // When each held row stops waiting, by key (ms since the epoch).
+    property var holdDeadlines: ({})
     property alias delegate: listView.delegate
     readonly property alias listView: listView
 
@@ -126,7 +131,7 @@ Rectangle {
     }
 
     // Holds the rows of `holds` (key: rows) in place of any held before; what is still
-    // held when a call could have failed is let go.
+    // held when its call could have failed is let go.
     function holdRows(holds) {
         const changed = {};
         let any = false;
@@ -141,14 +146,40 @@ Rectangle {
         }
         if (any)
             rowState = changed;
-        if (Object.keys(holds).length > 0)
-            holdTimer.restart();
+        holdDeadlines = {};
+        holdLonger(Object.keys(holds));
+    }
+
+    // The held rows of `keys` wait the whole patience from now: their list is asked for now.
+    function holdLonger(keys) {
+        const deadline = Date.now() + holdPatience;
+        for (const key of keys)
+            holdDeadlines[key] = deadline;
+        armHoldTimer();
+    }
+
+    // Set for the nearest deadline; stopped while no row is held.
+    function armHoldTimer() {
+        const deadlines = Object.values(holdDeadlines);
+        if (deadlines.length === 0) {
+            holdTimer.stop();
+            return;
+        }
+        holdTimer.interval = Math.max(0, Math.min(...deadlines) - Date.now());
+        holdTimer.restart();
+    }
+
+    function releaseOverdue() {
+        const now = Date.now();
+        releaseRows(Object.keys(holdDeadlines).filter(key => holdDeadlines[key] <= now));
+        armHoldTimer();
     }
 
     function releaseRows(keys) {
         const changed = Object.assign({}, rowState);
         let any = false;
         for (const key of keys) {
+            delete holdDeadlines[key];
             if (changed[key]?.held === undefined)
                 continue;
             changed[key] = Object.assign({}, changed[key], { held: undefined });
@@ -292,8 +323,7 @@ Rectangle {
     // A list that never comes (its call failed) holds its rows no longer than a call may take.
     Timer {
         id: holdTimer
-        interval: 30000
-        onTriggered: frame.holdRows({})
+        onTriggered: frame.releaseOverdue()
     }
 
     NumberAnimation {

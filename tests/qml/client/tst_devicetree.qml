@@ -546,6 +546,33 @@ DeviceTreeTestCase {
         compare(row.height, height);
     }
 
+    // Each list of a refresh has its own wait: an open channel's sub-channels, asked only
+    // once its device's channels came, each list within the wait but the two together
+    // past it, hold their rows until they come, never shorter.
+    function test_eachListOfARefreshHasItsOwnWait() {
+        const channels = [subChannel(1021, 102, 1, "子一"), subChannel(1022, 102, 1, "子二"),
+                          channel(101, 1, "通道一"), channel(102, 1, "通道二", { Parental: 1 })];
+        const tree = openTree({ Devices: [device(1, "设备一")], Channels: channels });
+        tree.holdPatience = patience / 10;
+        const open = deviceRow(tree, 0);
+        expand(open);
+        expand(childRow(open, 1));
+        const height = open.height;
+        testServer.setFault("/api/v1/channels", { delayMs: tree.holdPatience * 0.6 });
+        const before = deviceManager.deviceList[0];
+        networkManager.getDeviceList();
+        tryVerify(() => deviceManager.deviceList[0] !== before, patience, "the new device list");
+        const row = deviceRow(tree, 0);
+        let lowest = row.height;
+        row.heightChanged.connect(() => lowest = Math.min(lowest, row.height));
+        tryVerify(() => deviceManager.deviceList[0].channelList.length === 2 && childRow(row, 1).theData.hasSubChannels,
+                  patience, "the lists came");
+        testServer.clearFaults();
+        wait(100);
+        compare(lowest, height, "never shorter");
+        compare(row.height, height);
+    }
+
     // Records outlive the trees that wait on them: a tree gone while a refresh's lists are
     // on the way hears nothing of them (no TypeError when they come).
     function test_aTreeGoneBeforeItsListsComeHearsNothing() {

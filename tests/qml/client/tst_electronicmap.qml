@@ -422,8 +422,10 @@ ClientTestCase {
         compare(map.channelList, [1032, 101, 103, 104]);
         tryVerify(() => stopsOf(1031).length === 1, patience, "the server told");
         // Channel 103 still says it has sub-channels, but the answer is empty: the list
-        // never changes, and its pin goes once the page stops waiting.
-        page.listPatience = 500;
+        // never changes, and its pin goes once the page stops waiting for it. Pins wait for
+        // their device's channels as long as before, also when these take longer than that.
+        page.subChannelListPatience = 500;
+        testServer.setFault("/api/v1/channels", { delayMs: 1000 });
         putSite(site.filter(c => c.ChannelID !== 102 && c._ParentChannelID === undefined));
         refreshDevices(1);
         tryCompare(map, "channelList", [101, 103, 104], patience, "1032 goes when 103 answers none");

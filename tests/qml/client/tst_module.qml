@@ -41,7 +41,7 @@ ClientTestCase {
         { uri: "./Widgets", as: "Widgets", users: ["main"] },
         { uri: ".././Widgets", as: "Widgets", users: ["HomePage/HomeWindow"] },
         { uri: "./", as: "Widgets", users: ["Widgets/AppWindow", "Widgets/ComboBox"] },
-        { uri: "../HomePage", as: "HomePage", users: ["AlarmQuery/AlarmQueryPage", "ElectronicMap/ElectronicMapPage",
+        { uri: "../HomePage", as: "HomePage", users: ["AlarmQuery/AlarmQueryPage", "ElectronicMap/ChannelPin",
             "RealtimeRetrieval/CameraLayoutView", "RealtimeRetrieval/RealtimeRetrievalPage",
             "RecordManage/RecordListView", "RecordManage/RecordTimeAxisView", "VideoSquare/DeviceManageSwipeView",
             "VideoSquare/VideoPageView"] },
