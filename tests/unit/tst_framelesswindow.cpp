@@ -258,10 +258,12 @@ private slots:
         QVERIFY(window.resizes.isEmpty());
     }
 
+    // Also run at a device pixel ratio of 2: the caption is in the pointer's logical
+    // pixels there too, and does not reach over what lies right of or below it.
     void captionSizeFollowsResizable()
     {
-        FramelessWindow window;
-        QCOMPARE(window.devicePixelRatio(), 1.0);
+        RecordingWindow window;
+        window.resize(400, 200);
         QSignalSpy heightSpy(&window, &FramelessWindow::captionHeightChanged);
         window.setCaptionWidth(200);
         window.setCaptionHeight(35);
@@ -269,6 +271,11 @@ private slots:
         QCOMPARE(window.captionArea(), QRectF(5, 5, 200, 35));
         window.setCaptionHeight(35);
         QCOMPARE(heightSpy.count(), 1);
+        press(window, QPoint(100, 50));
+        press(window, QPoint(250, 20));
+        QCOMPARE(window.moves, 0);
+        press(window, QPoint(100, 20));
+        QCOMPARE(window.moves, 1);
 
         QSignalSpy resizableSpy(&window, &FramelessWindow::resizableChanged);
         QSignalSpy areaSpy(&window, &FramelessWindow::captionAreaChanged);
