@@ -7,7 +7,8 @@
 # Every 30 s one JSON object a line: seconds since the login, the client's resident set
 # (VmRSS), its thread count and the streams opened so far (the server's stream-address
 # requests). Then the table (bench/carouselreport.py): resident memory at the login, at
-# 10 and 30 minutes and at the end, the growth from minute 10 to 30, the streams opened;
+# 10 and 30 minutes (medians of the samples within a minute) and at the end, the growth
+# from minute 10 to 30, the trend from minute 10 on, the streams opened;
 # --readme also writes it into README.md (section carousel-soak). Above one load per
 # core it waits up to 2 minutes, then refuses (BENCH_ALLOW_LOAD=1 measures anyway, marked).
 #   bash bench/run-carousel-soak.sh [--readme] [--minutes 30] [--interval 30] [--out FILE]
