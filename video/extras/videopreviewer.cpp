@@ -37,9 +37,15 @@ void VideoPreviewer::previewVideo(QString videoId)
 
 void VideoPreviewer::removePreviewVideo(QString videoId)
 {
+    // The picture goes with the id: every stream a tile opens registers an item of its
+    // own, and a kept picture per closed stream adds up on a wall that runs for days.
+    // Freed after the lock is let go.
+    PreviewPicture released;
     std::lock_guard<std::mutex> lock(d->table->mutex);
-    if (!videoId.isEmpty())
-        d->table->ids.remove(videoId);
+    if (videoId.isEmpty())
+        return;
+    d->table->ids.remove(videoId);
+    released = d->table->pictures.take(videoId);
 }
 
 void VideoPreviewer::update(const QString &id, const QImage &image)
