@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "propertyhelpers.h"
+#include "windowscreen.h"
 
 namespace {
 
@@ -86,6 +87,7 @@ public:
     QMetaObject::Connection followTopHint;
     QMetaObject::Connection topWindowGone;
     std::optional<NormalState> normalState;
+    WindowScreen *screen = nullptr;
 };
 
 FramelessWindow::FramelessWindow(QWindow *parent)
@@ -97,6 +99,9 @@ FramelessWindow::FramelessWindow(QWindow *parent)
     connect(this, qOverload<bool>(&QWindow::visibleChanged), this, qOverload<>(&FramelessWindow::visibleChanged));
     d->captionHeight = kDefaultCaptionHeight;
     d->captionArea = QRect(kCaptionInset, kCaptionInset, width(), d->captionHeight);
+    d->screen = new WindowScreen(this);
+    connect(d->screen, &WindowScreen::availableAreaChanged, this, &FramelessWindow::availableAreaChanged);
+    connect(d->screen, &WindowScreen::screensChanged, this, &FramelessWindow::keepOnItsScreen);
 }
 
 FramelessWindow::~FramelessWindow()
@@ -251,14 +256,23 @@ void FramelessWindow::setTopWindow(FramelessWindow *window)
     emit topWindowChanged();
 }
 
+QRect FramelessWindow::availableArea() const
+{
+    return d->screen->availableArea();
+}
+
+bool FramelessWindow::isOnAScreen() const
+{
+    return WindowScreen::centreOnAScreen(geometry());
+}
+
 void FramelessWindow::displayFullScreen()
 {
     // A second call while already full screen keeps the state saved by the first.
     if (!d->normalState)
         d->normalState = NormalState{geometry(), d->movable, d->resizable, d->captionArea};
     setWindowState(Qt::WindowNoState);
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        setGeometry(QRect(QPoint(0, 0), screen->size() + QSize(1, 1)));
+    coverScreen();
     setTopHint(true);
     setMovable(false);
     setResizable(false);
@@ -271,7 +285,10 @@ void FramelessWindow::displayNormal()
     const NormalState saved = *d->normalState;
     d->normalState.reset();
     setTopHint(false);
-    setGeometry(saved.geometry);
+    // The screen it came from may have gone while it covered another.
+    setGeometry(WindowScreen::centreOnAScreen(saved.geometry)
+                    ? saved.geometry
+                    : WindowScreen::keptInside(saved.geometry, WindowScreen::availableAreaFor(saved.geometry)));
     setMovable(saved.movable);
     setResizable(saved.resizable);
     // Switching resizable rebuilds the caption area; the window's own area comes back.
@@ -349,6 +366,31 @@ void FramelessWindow::handlePointer(QEvent::Type type, const QPointF &position, 
         beginSystemResize(edges);
     else
         setCursor(cursorForEdges(edges));
+}
+
+// The whole screen the window is on, one pixel over its right and bottom edges.
+void FramelessWindow::coverScreen()
+{
+    if (QScreen *screen = d->screen->screen()) {
+        const QRect whole = screen->geometry();
+        setGeometry(QRect(whole.topLeft(), whole.size() + QSize(1, 1)));
+    }
+}
+
+// After the desk changed (a monitor unplugged, a resolution or scale changed): a window
+// in its own full screen covers its screen anew; a shown window no longer inside any
+// screen's available area comes back inside its own screen's.
+void FramelessWindow::keepOnItsScreen()
+{
+    if (!isVisible())
+        return;
+    if (d->normalState) {
+        coverScreen();
+        return;
+    }
+    const QRect frame = geometry();
+    if (!WindowScreen::insideOneAvailableArea(frame))
+        setGeometry(WindowScreen::keptInside(frame, WindowScreen::availableAreaFor(frame)));
 }
 
 void FramelessWindow::rebuildCaptionArea(const QPoint &topLeft)

@@ -28,6 +28,8 @@ class FramelessWindow : public QQuickWindow, public QQmlParserStatus
     Q_PROPERTY(int captionHeight READ captionHeight WRITE setCaptionHeight NOTIFY captionHeightChanged)
     Q_PROPERTY(QRectF captionArea READ captionArea WRITE setCaptionArea NOTIFY captionAreaChanged)
     Q_PROPERTY(FramelessWindow *topWindow READ topWindow WRITE setTopWindow NOTIFY topWindowChanged)
+    // The available area of the screen the window is on (where its centre lies).
+    Q_PROPERTY(QRect availableArea READ availableArea NOTIFY availableAreaChanged)
 
 public:
     explicit FramelessWindow(QWindow *parent = nullptr);
@@ -51,6 +53,7 @@ public:
     void setCaptionArea(const QRectF &area);
     FramelessWindow *topWindow() const;
     void setTopWindow(FramelessWindow *window);
+    QRect availableArea() const;
 
     // Hides QWindow::setVisible for QML and for callers of this class.
     void setVisible(bool visible);
@@ -58,6 +61,9 @@ public:
     Q_INVOKABLE void displayFullScreen();
     Q_INVOKABLE void displayNormal();
     Q_INVOKABLE void activeWindow();
+    // Whether the window's centre lies on any screen (a place kept from a screen that is
+    // gone lies on none).
+    Q_INVOKABLE bool isOnAScreen() const;
 
 signals:
     void opacityChanged();
@@ -71,6 +77,7 @@ signals:
     void captionHeightChanged();
     void captionAreaChanged();
     void topWindowChanged();
+    void availableAreaChanged();
     void focusIn();
     void focusOut();
     void closing();
@@ -91,6 +98,8 @@ protected:
 private:
     void handlePointer(QEvent::Type type, const QPointF &position, Qt::MouseButtons buttons);
     void rebuildCaptionArea(const QPoint &topLeft);
+    void coverScreen();
+    void keepOnItsScreen();
 
     QScopedPointer<FramelessWindowPrivate> d;
 };

@@ -13,6 +13,7 @@ ScreenProbe primaryScreenProbe()
             return m;
         m.logicalDpi = screen->logicalDotsPerInch();
         m.devicePixelRatio = screen->devicePixelRatio();
+        m.availableSize = screen->availableGeometry().size();
         if (grabPixels)
             m.pixelSize = const_cast<QScreen *>(screen)->grabWindow(0).size();
         return m;

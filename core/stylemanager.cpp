@@ -8,6 +8,8 @@
 #include <QMetaEnum>
 #include <QScreen>
 
+#include <algorithm>
+
 #include "interface.h"
 #include "propertyhelpers.h"
 #include "style.h"
@@ -20,6 +22,8 @@ public:
     Interface *interface = nullptr;
     StyleManager::StyleType styleType = StyleManager::Style_Default;
     StyleManager::StyleMode styleMode = StyleManager::ARMode;
+    QMetaObject::Connection geometryFollowed;
+    QMetaObject::Connection availableAreaFollowed;
 };
 
 namespace {
@@ -77,7 +81,12 @@ StyleManager::StyleManager(ScreenProbe probe, const QString &uiConfigPath, QObje
     d->style = new Style(this);
     d->interface = new Interface(uiConfigPath, this);
     calcResolution();
-    followPrimaryScreenGeometry();
+    followPrimaryScreen();
+    // A new primary screen decides the class from then on.
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this] {
+        followPrimaryScreen();
+        calcResolution();
+    });
 }
 
 StyleManager::~StyleManager() = default;
@@ -111,6 +120,14 @@ double StyleManager::scaleRatioFor(int styleType, qreal logicalDpi)
 {
     const double base = ((logicalDpi / 96.0) - 1.0) * 0.5 + 1.0;
     return base * classFactor(styleType);
+}
+
+double StyleManager::ratioFittingArea(double ratio, const QSize &available)
+{
+    if (available.isEmpty())
+        return ratio;
+    const QSize design = mainWindowDesignSize();
+    return std::min({ratio, double(available.width()) / design.width(), double(available.height()) / design.height()});
 }
 
 StyleManager::StyleType StyleManager::classifyScreen(const ScreenMeasurement &screen)
@@ -153,7 +170,9 @@ void StyleManager::setStyleType(StyleType type)
 
 double StyleManager::scaleRatio() const
 {
-    return scaleRatioFor(d->styleType, d->probe(false).logicalDpi);
+    // Below the design size the pages shrink with the window instead of overlapping in it.
+    const ScreenMeasurement screen = d->probe(false);
+    return ratioFittingArea(scaleRatioFor(d->styleType, screen.logicalDpi), screen.availableSize);
 }
 
 double StyleManager::fontScaleRatio() const
@@ -207,13 +226,18 @@ void StyleManager::emitScaleChanged()
     emit fontScaleRatioChanged();
 }
 
-void StyleManager::followPrimaryScreenGeometry()
+void StyleManager::followPrimaryScreen()
 {
+    disconnect(d->geometryFollowed);
+    disconnect(d->availableAreaFollowed);
     QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    connect(screen, &QScreen::geometryChanged, this, [this](const QRect &rect) {
+    d->geometryFollowed = connect(screen, &QScreen::geometryChanged, this, [this](const QRect &rect) {
         qDebug() << "geometryChanged rect:" << rect;
         calcResolution();
     });
+    // A panel that comes, goes or grows changes the room the main window has.
+    d->availableAreaFollowed = connect(screen, &QScreen::availableGeometryChanged, this,
+                                       &StyleManager::emitScaleChanged);
 }

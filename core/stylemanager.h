@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QScopedPointer>
+#include <QSize>
 #include <QString>
 
 #include "screenmeasurement.h"
@@ -41,6 +42,11 @@ public:
     static QSize logicalSize(const ScreenMeasurement &screen);
     static double classFactor(int styleType);
     static double scaleRatioFor(int styleType, qreal logicalDpi);
+    // The main window is laid out for this size times the scale ratio.
+    static constexpr QSize mainWindowDesignSize() { return QSize(1688, 950); }
+    // `ratio`, or less where the main window at `ratio` would not fit an area of
+    // `available` logical pixels; an empty area bounds nothing.
+    static double ratioFittingArea(double ratio, const QSize &available);
 
     Style *style() const;
     Interface *interface() const;
@@ -64,7 +70,7 @@ signals:
 
 private:
     void emitScaleChanged();
-    void followPrimaryScreenGeometry();
+    void followPrimaryScreen();
 
     QScopedPointer<StyleManagerPrivate> d;
 };

@@ -30,9 +30,7 @@ FramelessWindow {
         settingManager.writeSettings();
     }
 
-    // Never larger than the screen's available area.
-    readonly property rect availableArea: qmlApi.primaryScreen.availableGeometry
-
+    // Never larger than the available area of the screen it is on (availableArea).
     width: minimumWidth
     height: minimumHeight
     minimumWidth: Placement.fitted(1040, availableArea.width)

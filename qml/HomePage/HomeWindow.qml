@@ -25,10 +25,8 @@ FramelessWindow {
         quitAnimation.restart();
     }
 
-    // Never larger than the screen's available area: on a small screen the pages lay out
-    // in what the area leaves.
-    readonly property rect availableArea: qmlApi.primaryScreen.availableGeometry
-
+    // Never larger than the available area of the screen it is on (availableArea); where
+    // the design does not fit the primary screen, the scale ratio is already smaller.
     function centreInAvailableArea() {
         x = Placement.centred(availableArea.x, availableArea.width, width);
         y = Placement.centred(availableArea.y, availableArea.height, height);

@@ -3,8 +3,8 @@ import an.window 1.0
 import "windowplacement.js" as Placement
 
 // A separate top-level window with a title bar that fades in and out. It stays above the
-// main window and opens centred on it the first time, inside the screen's available area;
-// later openings keep the place the user moved it to.
+// main window and opens centred on it the first time, inside the available area of the
+// screen the main window is on; later openings keep the place the user moved it to.
 FramelessWindow {
     id: window
 
@@ -23,16 +23,19 @@ FramelessWindow {
         return typeof homeWindow !== "undefined" ? homeWindow : null;
     }
 
+    // Centred on the owner, inside the available area of the screen the owner is on.
+    function placeOnOwner(owner) {
+        const area = owner.availableArea;
+        x = Placement.keptInside(Placement.centred(owner.x, owner.width, width), width, area.x, area.width);
+        y = Placement.keptInside(Placement.centred(owner.y, owner.height, height), height, area.y, area.height);
+    }
+
     function open() {
         const owner = ownerWindow();
-        if (__first) {
-            __first = false;
-            if (owner) {
-                const area = qmlApi.primaryScreen.availableGeometry;
-                x = Placement.keptInside(Placement.centred(owner.x, owner.width, width), width, area.x, area.width);
-                y = Placement.keptInside(Placement.centred(owner.y, owner.height, height), height, area.y, area.height);
-            }
-        }
+        // A place kept from a screen that has since gone counts as no place.
+        if (owner && (__first || !isOnAScreen()))
+            placeOnOwner(owner);
+        __first = false;
         __shown = true;
         opacity = 1;
     }

@@ -1,0 +1,147 @@
+#include "windowscreen.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
+#include <limits>
+
+class WindowScreenPrivate
+{
+public:
+    QWindow *window = nullptr;
+    QPointer<QScreen> screen;
+    QRect availableArea;
+    // Coalesces the signals one change of the desk brings (a removal also moves the
+    // primary, every screen's area may follow).
+    QTimer settle;
+};
+
+namespace {
+
+// Squared distance from a point to a rectangle; 0 inside.
+qint64 distanceSquared(const QPoint &point, const QRect &rect)
+{
+    const qint64 dx = qMax(0, qMax(rect.left() - point.x(), point.x() - rect.right()));
+    const qint64 dy = qMax(0, qMax(rect.top() - point.y(), point.y() - rect.bottom()));
+    return dx * dx + dy * dy;
+}
+
+// Keeps one length and its start inside a span.
+void keepSpan(int &start, int &length, int spanStart, int spanLength)
+{
+    length = qMax(0, qMin(length, spanLength));
+    start = qMax(spanStart, qMin(start, spanStart + spanLength - length));
+}
+
+} // namespace
+
+WindowScreen::WindowScreen(QWindow *window)
+    : QObject(window)
+    , d(new WindowScreenPrivate)
+{
+    d->window = window;
+    d->settle.setSingleShot(true);
+    d->settle.setInterval(0);
+    connect(&d->settle, &QTimer::timeout, this, [this] {
+        // A removed screen may still have been listed while its removal was announced.
+        update();
+        emit screensChanged();
+    });
+    for (QScreen *screen : QGuiApplication::screens())
+        watchScreen(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen *screen) {
+        watchScreen(screen);
+        screenSetChanged();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &WindowScreen::screenSetChanged);
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &WindowScreen::screenSetChanged);
+    connect(window, &QWindow::xChanged, this, &WindowScreen::update);
+    connect(window, &QWindow::yChanged, this, &WindowScreen::update);
+    connect(window, &QWindow::widthChanged, this, &WindowScreen::update);
+    connect(window, &QWindow::heightChanged, this, &WindowScreen::update);
+    update();
+}
+
+WindowScreen::~WindowScreen() = default;
+
+QScreen *WindowScreen::screen() const
+{
+    return d->screen;
+}
+
+QRect WindowScreen::availableArea() const
+{
+    return d->availableArea;
+}
+
+QScreen *WindowScreen::screenFor(const QRect &rect)
+{
+    const QPoint centre = rect.center();
+    QScreen *nearest = nullptr;
+    qint64 nearestDistance = std::numeric_limits<qint64>::max();
+    for (QScreen *screen : QGuiApplication::screens()) {
+        const qint64 distance = distanceSquared(centre, screen->geometry());
+        if (distance < nearestDistance) {
+            nearest = screen;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
+}
+
+QRect WindowScreen::availableAreaFor(const QRect &rect)
+{
+    const QScreen *screen = screenFor(rect);
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+bool WindowScreen::insideOneAvailableArea(const QRect &rect)
+{
+    const auto screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(),
+                       [&rect](const QScreen *screen) { return screen->availableGeometry().contains(rect); });
+}
+
+bool WindowScreen::centreOnAScreen(const QRect &rect)
+{
+    const auto screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(),
+                       [&rect](const QScreen *screen) { return screen->geometry().contains(rect.center()); });
+}
+
+QRect WindowScreen::keptInside(const QRect &rect, const QRect &area)
+{
+    int x = rect.x();
+    int y = rect.y();
+    int width = rect.width();
+    int height = rect.height();
+    keepSpan(x, width, area.x(), area.width());
+    keepSpan(y, height, area.y(), area.height());
+    return QRect(x, y, width, height);
+}
+
+void WindowScreen::watchScreen(QScreen *screen)
+{
+    connect(screen, &QScreen::geometryChanged, this, &WindowScreen::screenSetChanged);
+    connect(screen, &QScreen::availableGeometryChanged, this, &WindowScreen::screenSetChanged);
+}
+
+void WindowScreen::update()
+{
+    d->screen = screenFor(d->window->geometry());
+    const QRect area = d->screen ? d->screen->availableGeometry() : QRect();
+    if (area == d->availableArea)
+        return;
+    d->availableArea = area;
+    emit availableAreaChanged();
+}
+
+void WindowScreen::screenSetChanged()
+{
+    update();
+    d->settle.start();
+}
