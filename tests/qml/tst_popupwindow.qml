@@ -101,6 +101,37 @@ Item {
             tryCompare(made.popup, "opacity", 1, patience);
         }
 
+        // On a desk of two screens, with the main window on the second: the first opening
+        // lies centred on it and inside the second screen's area, also where the main window
+        // reaches past that screen; a place kept from a screen that is gone comes back.
+        function test_opensOnTheMainWindowsScreen() {
+            if (Qt.application.screens.length < 2)
+                skip("needs the offscreen platform with two screens");
+            const second = Qt.application.screens[1];
+            homeWindow.x = second.virtualX + 200;
+            homeWindow.y = second.virtualY + 100;
+            compare(homeWindow.availableArea, Qt.rect(second.virtualX, second.virtualY, second.width, second.height));
+            const made = makePopup();
+            made.popup.open();
+            compare(made.popup.x, homeWindow.x + (800 - 400) / 2);
+            compare(made.popup.y, homeWindow.y + (600 - 300) / 2);
+            hideFully(made.popup);
+
+            // The main window past the second screen's right edge, centre still on it.
+            homeWindow.x = second.virtualX + second.width - 500;
+            const squeezed = makePopup();
+            squeezed.popup.open();
+            compare(squeezed.popup.x, second.virtualX + second.width - 400, "inside the second screen");
+            compare(squeezed.popup.y, homeWindow.y + (600 - 300) / 2);
+            hideFully(squeezed.popup);
+
+            squeezed.popup.x = second.virtualX + second.width + 5000;
+            homeWindow.x = second.virtualX + 200;
+            squeezed.popup.open();
+            compare(squeezed.popup.x, homeWindow.x + (800 - 400) / 2, "back on the owner");
+            tryCompare(squeezed.popup, "opacity", 1, patience);
+        }
+
         function test_hideFadesOutThenCloses() {
             const made = makePopup();
             openFully(made.popup);

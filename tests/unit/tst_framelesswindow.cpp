@@ -330,6 +330,63 @@ private slots:
         QCOMPARE(window.moves, 1);
     }
 
+    // A desk of two screens, the second beside the primary and lower: a window knows the
+    // screen its centre is on, full screen covers that screen, and a window left outside
+    // every screen comes back inside its own.
+    void windowsOnTheSecondScreen()
+    {
+        if (QGuiApplication::screens().size() < 2)
+            QSKIP("needs the offscreen platform with two screens");
+        QScreen *second = QGuiApplication::screens().at(1);
+        const QRect desk = second->geometry();
+        const QRect area = second->availableGeometry();
+        RecordingWindow window;
+        QSignalSpy areaChanges(&window, &FramelessWindow::availableAreaChanged);
+        window.setGeometry(desk.x() + 300, desk.y() + 100, 400, 300);
+        QCOMPARE(window.availableArea(), area);
+        QCOMPARE(areaChanges.count(), 1);
+        window.setX(desk.x() + 20); // still on the second screen: no news
+        QCOMPARE(areaChanges.count(), 1);
+
+        window.displayFullScreen();
+        QCOMPARE(window.geometry(), QRect(desk.topLeft(), desk.size() + QSize(1, 1)));
+        window.displayNormal();
+        QCOMPARE(window.geometry(), QRect(desk.x() + 20, desk.y() + 100, 400, 300));
+
+        // Its centre past the desk's right edge: the nearest screen is its own; full screen
+        // covers that one and the way back lands inside it.
+        window.setGeometry(desk.right() + 400, desk.y() + 100, 400, 300);
+        QCOMPARE(window.availableArea(), area);
+        window.displayFullScreen();
+        QCOMPARE(window.geometry().topLeft(), desk.topLeft());
+        window.displayNormal();
+        QCOMPARE(window.geometry(), QRect(area.right() + 1 - 400, desk.y() + 100, 400, 300));
+
+        // Back on the primary screen.
+        window.setGeometry(100, 100, 400, 300);
+        QCOMPARE(window.availableArea(), QGuiApplication::primaryScreen()->availableGeometry());
+        QCOMPARE(areaChanges.count(), 2);
+
+        // A change of the desk brings a shown window partly outside every screen back
+        // inside its own; one fully inside, or hidden, stays where it is.
+        RecordingWindow hidden;
+        hidden.setGeometry(desk.right() - 100, desk.y() + 100, 400, 300);
+        window.show();
+        window.setGeometry(desk.right() - 100, desk.bottom() - 100, 400, 300);
+        RecordingWindow inside;
+        inside.setGeometry(desk.x() + 10, desk.y() + 10, 400, 300);
+        inside.show();
+        emit second->availableGeometryChanged(area);
+        QTRY_COMPARE(window.geometry(), QRect(area.right() + 1 - 400, area.bottom() + 1 - 300, 400, 300));
+        QCOMPARE(inside.geometry(), QRect(desk.x() + 10, desk.y() + 10, 400, 300));
+        QCOMPARE(hidden.geometry(), QRect(desk.right() - 100, desk.y() + 100, 400, 300));
+        // In its own full screen it covers its screen anew.
+        window.displayFullScreen();
+        window.setGeometry(desk.x(), desk.y(), 50, 50);
+        emit second->geometryChanged(desk);
+        QTRY_COMPARE(window.geometry(), QRect(desk.topLeft(), desk.size() + QSize(1, 1)));
+    }
+
     void restoreWithoutFullScreenChangesNothing()
     {
         FramelessWindow window;

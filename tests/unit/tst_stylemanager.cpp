@@ -1,4 +1,6 @@
 #include <QGuiApplication>
+#include <QScreen>
+#include <QtMath>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -133,6 +135,69 @@ private slots:
         QCOMPARE(int(manager.styleType()), type);
         QCOMPARE(manager.scaleRatio(), ratio);
         QCOMPARE(manager.fontScaleRatio(), ratio);
+    }
+
+    // Where the main window at its class's ratio would not fit the primary screen's
+    // available area, the ratio shrinks until the 1688 x 950 design fits it; elsewhere the
+    // class's ratio stands.
+    void ratioFitsTheMainWindowIntoTheAvailableArea_data()
+    {
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<double>("devicePixelRatio");
+        QTest::addColumn<QSize>("available");
+        QTest::addColumn<double>("ratio");
+        QTest::newRow("1920x1080 at 1, a 40-pixel panel") << QSize(1920, 1080) << 1.0 << QSize(1920, 1040) << 1.0;
+        QTest::newRow("3840x2160 at 2, a panel") << QSize(3840, 2160) << 2.0 << QSize(1920, 1040) << 1.0;
+        QTest::newRow("3840x2160 at 1, a panel") << QSize(3840, 2160) << 1.0 << QSize(3840, 2120) << 1.4;
+        QTest::newRow("2560x1440 at 1.5") << QSize(2560, 1440) << 1.5 << QSize(1707, 960) << 0.8;
+        QTest::newRow("1366x768 at 1") << QSize(1366, 768) << 1.0 << QSize(1366, 768) << 0.8;
+        QTest::newRow("1366x768 at 1, a panel") << QSize(1366, 768) << 1.0 << QSize(1366, 728) << 728 / 950.0;
+        QTest::newRow("1280x720 at 1") << QSize(1280, 720) << 1.0 << QSize(1280, 720) << 720 / 950.0;
+        QTest::newRow("1024x768 at 1") << QSize(1024, 768) << 1.0 << QSize(1024, 768) << 1024 / 1688.0;
+        QTest::newRow("1920x1080 at 2") << QSize(1920, 1080) << 2.0 << QSize(960, 540) << 540 / 950.0;
+        QTest::newRow("2256x1504 at 2") << QSize(2256, 1504) << 2.0 << QSize(1128, 752) << 1128 / 1688.0;
+    }
+
+    void ratioFitsTheMainWindowIntoTheAvailableArea()
+    {
+        QFETCH(QSize, pixels);
+        QFETCH(double, devicePixelRatio);
+        QFETCH(QSize, available);
+        QFETCH(double, ratio);
+        FakeScreen screen;
+        screen.current = {pixels, 96.0, devicePixelRatio, available};
+        StyleManager manager(screen.probe(), kNoUiConfig);
+        QCOMPARE(manager.scaleRatio(), ratio);
+        QCOMPARE(manager.fontScaleRatio(), ratio);
+        // The window at that ratio fits unbounded, to the whole pixel it is given in.
+        QVERIFY(qFloor(1688 * manager.scaleRatio() + 1e-9) <= available.width());
+        QVERIFY(qFloor(950 * manager.scaleRatio() + 1e-9) <= available.height());
+    }
+
+    // A panel that comes or goes announces the ratios; a new primary screen is measured
+    // and followed from then on, the old one no longer.
+    void ratiosFollowTheAreaAndANewPrimaryScreen()
+    {
+        FakeScreen screen;
+        screen.current.availableSize = QSize(1920, 1040);
+        StyleManager manager(screen.probe(), kNoUiConfig);
+        QSignalSpy scale(&manager, &StyleManager::scaleRatioChanged);
+        QSignalSpy font(&manager, &StyleManager::fontScaleRatioChanged);
+        QScreen *primary = QGuiApplication::primaryScreen();
+        screen.current.availableSize = QSize(1920, 760);
+        emit primary->availableGeometryChanged(QRect(0, 0, 1920, 760));
+        QCOMPARE(scale.count(), 1);
+        QCOMPARE(font.count(), 1);
+        QCOMPARE(manager.scaleRatio(), 0.8);
+        QCOMPARE(screen.grabs, 1); // the class stands: nothing to grab
+
+        screen.current.pixelSize = QSize(3840, 2160);
+        screen.current.availableSize = QSize(3840, 2160);
+        emit qGuiApp->primaryScreenChanged(primary);
+        QCOMPARE(screen.grabs, 2);
+        QCOMPARE(manager.styleType(), StyleManager::Style_4k);
+        emit primary->geometryChanged(primary->geometry());
+        QCOMPARE(screen.grabs, 3); // followed once, not twice
     }
 
     void constructionMeasuresOnceAndStartsInArMode()
