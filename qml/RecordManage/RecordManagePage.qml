@@ -198,6 +198,9 @@ Item {
             anchors.right: parent.right
             anchors.rightMargin: 10 * styleManager.scaleRatio
             height: 30 * styleManager.scaleRatio
+            // The tabs fill the bar: sized by their text and padding, which do not shrink
+            // with the ratio, the bar would centre them below its bottom on small screens.
+            contentHeight: height
             background: null
 
             MyTabButton {

@@ -28,12 +28,21 @@ Item {
     // Every hour is labelled while the labels have room, else every second, third ...
     // hour, so that they never run into one another on a narrow strip.
     readonly property int __hourLabelStep: {
-        const room = hourLabelMetrics.advanceWidth + 6 * __s;
+        const room = hourLabelMetrics.advanceWidth * __labelScale + 6 * __s;
         for (const step of [1, 2, 3, 4, 6, 12]) {
             if (step * 60 * __pitch >= room)
                 return step;
         }
         return 24;
+    }
+
+    // The labels keep the default size while they fit above the hour ticks; on a smaller
+    // ruler they shrink with it, or their tops would be cut off. A pixel is kept spare:
+    // a smaller font's glyphs are rounded up to whole pixels.
+    readonly property real __labelScale: {
+        const room = 20 * __s - 4;
+        const needed = hourLabelMetrics.tightBoundingRect.height + hourLabelFontMetrics.descent;
+        return needed <= room ? 1 : Math.max(0, room - 1) / needed;
     }
 
     function addRecordTimeLine(id, name, timeLineList) {
@@ -96,6 +105,11 @@ Item {
         id: hourLabelMetrics
         font.family: "微软雅黑"
         text: "24:00"
+    }
+
+    FontMetrics {
+        id: hourLabelFontMetrics
+        font: hourLabelMetrics.font
     }
 
     Item {
@@ -174,6 +188,7 @@ Item {
                         horizontalAlignment: Text.AlignHCenter
                         verticalAlignment: Text.AlignVCenter
                         font.family: "微软雅黑"
+                        font.pointSize: hourLabelMetrics.font.pointSize * root.__labelScale
                         color: textColor
                         text: Api.getFull(Math.floor(tick.index / 60)) + ":" + Api.getFull(tick.index % 60)
                         opacity: tick.hourTick ? (tick.hourLabelled ? 1 : 0)

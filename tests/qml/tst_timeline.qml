@@ -32,6 +32,15 @@ Item {
         }
     }
 
+    TextMetrics {
+        id: labelMetrics
+        text: "00:00"
+    }
+
+    FontMetrics {
+        id: labelFontMetrics
+    }
+
     SignalSpy {
         id: picks
         signalName: "selectedTime"
@@ -283,6 +292,14 @@ Item {
                 }
                 compare(shown[0].hour, 0)
                 compare(shown[shown.length - 1].hour, 24)
+                // Their tops inside the ruler, which clips them: glyphs end a descent above
+                // the bottom of their boxes.
+                const label = ruler.itemAtIndex(0).children[1]
+                labelMetrics.font = label.font
+                labelFontMetrics.font = label.font
+                const glyphTop = label.y + label.height - labelFontMetrics.descent
+                                 - labelMetrics.tightBoundingRect.height
+                verify(glyphTop >= 0, "hour labels cut off at the top by " + -glyphTop)
                 // Within the clipped area, the end labels too.
                 verify(shown[0].centre - shown[0].width / 2 >= 0, "00:00 cut off")
                 const last = shown[shown.length - 1]

@@ -140,6 +140,15 @@ DeviceTreeTestCase {
         compare(timeAxis(page).timeLineList.length, 3);
         compare(timeAxis(page).channelID, 21);
 
+        // The tabs fill their bar, not centred on their text's height (which does not
+        // shrink with the ratio), so the view below never covers them.
+        const bar = piece(page, "typeBar");
+        for (const name of ["cloudTab", "deviceTab"]) {
+            const tab = piece(page, name);
+            compare(tab.mapToItem(bar, 0, 0).y, 0, name + " at the bar's top");
+            compare(tab.height, bar.height);
+        }
+
         // The other tab asks again with its type; the selected one asks again too.
         mouseClick(piece(page, "deviceTab"));
         compare(piece(page, "typeBar").currentIndex, 1);
