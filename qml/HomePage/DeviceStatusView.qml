@@ -9,6 +9,14 @@ import QtQuick.Layouts
 Item {
     id: root
 
+    // The scale the rings are drawn at: the screen's, as everything on the page.
+    property real scaleRatio: styleManager.scaleRatio
+    // Each ring is a square 160 across at scale 1, smaller where the view cannot hold two
+    // of them side by side. The layout moves its cells and the rings in them to whole
+    // pixels, a ring up to a pixel and a half past its exact place: two to spare.
+    readonly property real ringSide: Math.max(0, Math.floor(Math.min(160 * scaleRatio, height - 2,
+                                                                      (width - rings.spacing) / 2 - 2)))
+
     // The enabled channels counted so far, per device of the current list.
     property var enabledCounts: new Map()
 
@@ -136,13 +144,14 @@ Item {
     }
 
     RowLayout {
+        id: rings
         anchors.fill: parent
 
         CircleView {
             id: onlineStatusView
             objectName: "onlineStatusView"
-            Layout.preferredWidth: 160
-            Layout.preferredHeight: 160
+            Layout.preferredWidth: root.ringSide
+            Layout.preferredHeight: root.ringSide
             Layout.alignment: Qt.AlignCenter
             toolTip: root.toolTip
             textColor: root.ringTextColor
@@ -153,8 +162,8 @@ Item {
         CircleView {
             id: enableStatusView
             objectName: "enableStatusView"
-            Layout.preferredWidth: 160
-            Layout.preferredHeight: 160
+            Layout.preferredWidth: root.ringSide
+            Layout.preferredHeight: root.ringSide
             Layout.alignment: Qt.AlignCenter
             toolTip: root.toolTip
             textColor: root.ringTextColor
@@ -169,8 +178,11 @@ Item {
         property int onlineTotal: 0
         property int offlineTotal: 0
         property int total: 0
-        property real normalWidth: 16 * styleManager.scaleRatio
-        property real selectedWidth: 24 * styleManager.scaleRatio
+        // The strokes and the centre text keep their proportion to the ring, whose side
+        // the view's layout gives: 160 at scale 1.
+        readonly property real ringScale: width / 160
+        property real normalWidth: 16 * ringScale
+        property real selectedWidth: 24 * ringScale
         // With no channels there is no share: both parts are empty.
         readonly property real onlineRatio: total > 0 ? onlineTotal / total : 0
         readonly property real offlineRatio: total > 0 ? 1.0 - onlineRatio : 0
@@ -201,8 +213,8 @@ Item {
 
         function showNothing() {
             circle.toolTip.opacity = 0;
-            ringPath1.strokeWidth = normalWidth;
-            ringPath2.strokeWidth = normalWidth;
+            ringPath1.emphasis = 0;
+            ringPath2.emphasis = 0;
         }
 
         // Angles as the arcs count them: 0 at 3 o'clock, clockwise; the pointer on the
@@ -229,17 +241,15 @@ Item {
             const partTwoPath = ring1.isOnline ? ringPath2 : ringPath1;
             if (onPartOne) {
                 circle.toolTip.text = onlineText + onlineTotal + " (" + percent(onlineRatio) + ")";
-                partOnePath.strokeWidth = selectedWidth;
-                partTwoPath.strokeWidth = normalWidth;
+                partOnePath.emphasis = 1;
+                partTwoPath.emphasis = 0;
             } else {
                 circle.toolTip.text = offlineText + (total - onlineTotal) + " (" + percent(offlineRatio) + ")";
-                partTwoPath.strokeWidth = selectedWidth;
-                partOnePath.strokeWidth = normalWidth;
+                partTwoPath.emphasis = 1;
+                partOnePath.emphasis = 0;
             }
         }
 
-        width: 160 * styleManager.scaleRatio
-        height: width
         radius: width / 2
         color: "#20ffffff"
         layer.enabled: true
@@ -251,12 +261,17 @@ Item {
 
             ShapePath {
                 id: ringPath1
+
+                // 0 at rest, 1 under the pointer: only the pointer's coming and going
+                // animates, a new size of the ring takes effect at once.
+                property real emphasis: 0
+
                 fillColor: "transparent"
                 capStyle: ShapePath.FlatCap
-                strokeWidth: circle.normalWidth
+                strokeWidth: circle.normalWidth + (circle.selectedWidth - circle.normalWidth) * emphasis
                 strokeColor: ring1.isOnline ? "#d04ADAC5" : "#d0ff3d38"
 
-                Behavior on strokeWidth {
+                Behavior on emphasis {
                     enabled: circle.visible
                     NumberAnimation { duration: 400; easing.type: Easing.OutElastic }
                 }
@@ -284,12 +299,15 @@ Item {
 
             ShapePath {
                 id: ringPath2
+
+                property real emphasis: 0
+
                 fillColor: "transparent"
                 capStyle: ShapePath.FlatCap
-                strokeWidth: circle.normalWidth
+                strokeWidth: circle.normalWidth + (circle.selectedWidth - circle.normalWidth) * emphasis
                 strokeColor: ring2.isOnline ? "#d04ADAC5" : "#d0ff3d38"
 
-                Behavior on strokeWidth {
+                Behavior on emphasis {
                     enabled: circle.visible
                     NumberAnimation { duration: 400; easing.type: Easing.OutElastic }
                 }
@@ -314,7 +332,8 @@ Item {
             anchors.centerIn: parent
             horizontalAlignment: Text.AlignHCenter
             font.family: "微软雅黑"
-            font.pointSize: 10 * styleManager.fontScaleRatio
+            // A view narrowed to nothing (the page during a switch) still needs a valid size.
+            font.pointSize: Math.max(1, 10 * circle.ringScale)
             color: circle.textColor
             text: circle.onlineText + circle.onlineTotal + "\n" + circle.offlineText + circle.offlineTotal
                   + "\n总共: " + circle.total

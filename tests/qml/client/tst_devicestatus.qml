@@ -1,5 +1,6 @@
 import QtQuick
 import QtTest
+import an.style
 import "qrc:/zelka/qml/HomePage"
 
 // The device status rings over the devices and channels the server lists.
@@ -32,6 +33,16 @@ DeviceTreeTestCase {
                                   { Online: i < online ? 1 : 0, Enable: i < enabled ? (i % 2 ? 2 : 1) : 0 }));
         }
         return { Devices: [device(1, "设备A"), device(2, "设备B")], Channels: channels };
+    }
+
+    Component {
+        id: pageComponent
+        HomePage {}
+    }
+
+    Component {
+        id: sizedViewComponent
+        DeviceStatusView {}
     }
 
     function createView() {
@@ -207,5 +218,169 @@ DeviceTreeTestCase {
         compare(view.onlineStatusView.ring2.sweepAngle, 0);
         hoverRing(view.onlineStatusView, 300);
         compare(view.toolTip.text, "在线: 10 (100.0%)");
+    }
+
+    // The status panel's content at ratio `r` in a main window of `w` x `h`: the page lies
+    // under the window's 46 high menu strip, the grid 20 in from the sides and bottom,
+    // four columns and three rows 5 apart; the panel is a cell less 40, its body 12 in,
+    // the content under a 32 high title and 5 in from the body.
+    function statusContentSize(r, w, h) {
+        const cellWidth = (w - 40 * r - 3 * 5) / 4;
+        const cellHeight = (h - 46 * r - 20 * r - 2 * 5) / 3;
+        return Qt.size(cellWidth - 40 - 2 * 12 * r - 2 * 5 * r, cellHeight - 2 * 12 * r - 32 * r - 2 * 5 * r);
+    }
+
+    // Each ring is a square inside the view, the hovered stroke within the square, the
+    // other ring beside it, the centre text inside the stroke's inner edge; and the rings
+    // are as large as 160 * ratio or the view allows, never needlessly smaller.
+    function verifyRingsInside(view, ratio, what) {
+        const online = view.onlineStatusView;
+        const enabled = view.enableStatusView;
+        const room = Math.min(160 * ratio, view.height, (view.width - 5) / 2);
+        for (const ring of [online, enabled]) {
+            const box = ring.mapToItem(view, 0, 0, ring.width, ring.height);
+            const where = what + " " + ring.objectName + " at " + box.x + "," + box.y + " " + box.width + "x"
+                          + box.height + " in " + view.width + "x" + view.height;
+            verify(box.x >= 0 && box.y >= 0, where);
+            verify(box.x + box.width <= view.width && box.y + box.height <= view.height, where);
+            compare(ring.height, ring.width, where);
+            verify(ring.width <= 160 * ratio + 1e-9 && ring.width >= room - 3, where + ", room " + room);
+            fuzzyCompare(ring.ring1.radiusX, ring.width / 2 - ring.normalWidth, 1e-9, where);
+            verify(ring.ring1.radiusX + ring.selectedWidth / 2 <= ring.width / 2, where + " hovered stroke");
+            const text = ring.centreText;
+            const inner = ring.ring1.radiusX - ring.selectedWidth / 2;
+            verify(Math.hypot(text.contentWidth / 2, text.contentHeight / 2) <= inner,
+                   where + ": text " + text.contentWidth + "x" + text.contentHeight + " in " + inner);
+        }
+        verify(online.mapToItem(view, online.width, 0).x <= enabled.mapToItem(view, 0, 0).x, what + " side by side");
+    }
+
+    // A ring's stroke colour (green or red, over anything the page draws there).
+    function isRingColour(c) {
+        return (c.g > 0.6 && c.b > 0.5 && c.r < 0.45) || (c.r > 0.7 && c.g < 0.4 && c.b < 0.4);
+    }
+
+    function test_standardRatios_data() {
+        return [
+            { tag: "1.0 on 1920 x 1080", type: StyleManager.Style_1080P, screen: Qt.size(1920, 1080) },
+            { tag: "0.8 on 1366 x 768", type: StyleManager.Style_720P, screen: Qt.size(1366, 768) },
+            { tag: "0.8 on 1280 x 720", type: StyleManager.Style_720P, screen: Qt.size(1280, 720) },
+            { tag: "1.4 on 3840 x 2160", type: StyleManager.Style_4k, screen: Qt.size(3840, 2160) }
+        ];
+    }
+
+    // The real home page at the style manager's ratios, as large as the main window on
+    // that screen: the rings stay in their panel, drawn and hovered.
+    function test_standardRatios(data) {
+        loadDevices(tenChannels(7, 4));
+        const before = styleManager.styleType;
+        styleManager.styleType = data.type;
+        try {
+            const r = styleManager.scaleRatio;
+            const windowSize = Qt.size(Math.min(1688 * r, data.screen.width), Math.min(950 * r, data.screen.height));
+            const page = createTemporaryObject(pageComponent, testCase,
+                                               { width: windowSize.width, height: windowSize.height - 46 * r });
+            verify(page);
+            const view = page.deviceStatusView;
+            const expected = statusContentSize(r, windowSize.width, windowSize.height);
+            fuzzyCompare(view.width, expected.width, 1e-6, "the panel's content width");
+            fuzzyCompare(view.height, expected.height, 1e-6, "the panel's content height");
+            tryCompare(view.enableStatusView, "onlineTotal", 4, patience);
+            // The widest text a large site brings.
+            view.updateOnlineStatus(1234, 8765, 9999);
+            waitForItemPolished(view.onlineStatusView.parent);
+            verifyRingsInside(view, r, data.tag);
+            if (r === 1) {
+                // At scale 1 the rings lie where they always have.
+                for (const [ring, x] of [[view.onlineStatusView, 3], [view.enableStatusView, 172]]) {
+                    compare(ring.x, x);
+                    compare(ring.y, 33);
+                    compare(ring.width, 160);
+                    compare(ring.ring1.radiusX, 64);
+                    compare(ring.normalWidth, 16);
+                    compare(ring.selectedWidth, 24);
+                    compare(ring.centreText.font.pointSize, 10);
+                }
+            }
+
+            // Drawn: a ring's stroke at its 3 o'clock, nothing of a ring right of the view,
+            // over the panel's border and the camera wall.
+            const enabled = view.enableStatusView;
+            tryCompare(enabled.ring1, "sweepAngle", 216, patience);
+            const centre = enabled.mapToItem(page, enabled.width / 2, enabled.height / 2);
+            // The ring's layer shows from a later frame than the page's first.
+            let image = null;
+            tryVerify(() => {
+                image = grabImage(page);
+                return isRingColour(image.pixel(Math.round(centre.x + enabled.ring1.radiusX), Math.round(centre.y)));
+            }, patience, "the stroke at 3 o'clock");
+            const right = view.mapToItem(page, view.width, 0).x;
+            for (let x = Math.ceil(right) + 1; x < right + 80 * r; ++x) {
+                for (const dy of [-20, 0, 20]) {
+                    if (isRingColour(image.pixel(x, Math.round(centre.y + dy * r))))
+                        fail("a ring drawn at " + x + ", " + (centre.y + dy * r) + ", right of the view at " + right);
+                }
+            }
+
+            // The pointer on the band at the new size; the stroke it widens, springing past
+            // its width on the way, stays inside the ring's square.
+            const ring = view.onlineStatusView;
+            let widest = 0;
+            const follow = () => { widest = Math.max(widest, ring.ringPath1.strokeWidth, ring.ringPath2.strokeWidth); };
+            ring.ringPath1.strokeWidthChanged.connect(follow);
+            ring.ringPath2.strokeWidthChanged.connect(follow);
+            hoverRing(ring, 20);
+            tryCompare(view.toolTip, "opacity", 1, patience);
+            compare(view.toolTip.text, "在线: 1234 (12.3%)");
+            tryCompare(ring.ringPath2, "strokeWidth", ring.selectedWidth, patience);
+            hoverRing(ring, 270);
+            compare(view.toolTip.text, "离线: 8765 (87.7%)");
+            tryCompare(ring.ringPath1, "strokeWidth", ring.selectedWidth, patience);
+            tryCompare(ring.ringPath2, "strokeWidth", ring.normalWidth, patience);
+            verify(ring.ring1.radiusX + widest / 2 <= ring.width / 2, "the widest stroke " + widest);
+            moveOn(ring, ring.width / 2, ring.height / 2);
+            tryCompare(view.toolTip, "opacity", 0, patience);
+            tryCompare(ring.ringPath1, "strokeWidth", ring.normalWidth, patience);
+        } finally {
+            styleManager.styleType = before;
+        }
+    }
+
+    // Ratios the screen classes do not give (a small screen's own, 0.57 to 0.76): the
+    // view at three quarters, as large as the home page's panel content there, and the
+    // view at any size the layout may give it.
+    function test_threeQuartersAndAnySize() {
+        loadDevices(tenChannels(7, 4));
+        const size = statusContentSize(0.75, 1688 * 0.75, 950 * 0.75);
+        const view = createTemporaryObject(sizedViewComponent, testCase,
+                                           { scaleRatio: 0.75, width: size.width, height: size.height });
+        verify(view);
+        view.updateOnlineStatus(1234, 8765, 9999);
+        waitForItemPolished(view.onlineStatusView.parent);
+        verifyRingsInside(view, 0.75, "0.75");
+        verify(view.onlineStatusView.width < 120, "narrower than the ring at 0.75");
+        const ring = view.enableStatusView;
+        hoverRing(ring, 90);
+        tryCompare(view.toolTip, "opacity", 1, patience);
+        compare(view.toolTip.text, "启用: 4 (40.0%)");
+        tryCompare(ring.ringPath2, "strokeWidth", ring.selectedWidth, patience);
+
+        // A new size takes effect at once, on the widened stroke and the others.
+        view.width = 420;
+        view.height = 300;
+        waitForItemPolished(ring.parent);
+        compare(ring.width, 120);
+        compare(ring.ringPath2.strokeWidth, 24 * 0.75);
+        compare(ring.ringPath1.strokeWidth, 16 * 0.75);
+        compare(view.onlineStatusView.ringPath1.strokeWidth, 16 * 0.75);
+
+        for (let width = 150; width < 420; width += 7.3) {
+            for (const height of [90.4, 133.3, 161.7, 240.2]) {
+                view.width = width;
+                view.height = height;
+                waitForItemPolished(view.onlineStatusView.parent);
+                verifyRingsInside(view, 0.75, width + "x" + height);
+            }
+        }
     }
 }
