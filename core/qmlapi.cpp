@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLocale>
@@ -134,6 +135,7 @@ class QmlApiPrivate
 public:
     QString currentDateTime;
     QTimer clock;
+    QElapsedTimer sinceMade;
 };
 
 QmlApi *QmlApi::instance()
@@ -148,6 +150,7 @@ QmlApi::QmlApi(QObject *parent)
 {
     connect(&d->clock, &QTimer::timeout, this, &QmlApi::tick);
     d->clock.start(kClockIntervalMs);
+    d->sinceMade.start();
 }
 
 QmlApi::~QmlApi() = default;
@@ -165,6 +168,11 @@ void QmlApi::setCurrentDateTime(const QString &text)
 QScreen *QmlApi::primaryScreen() const
 {
     return QGuiApplication::primaryScreen();
+}
+
+qint64 QmlApi::steadyMSecs() const
+{
+    return d->sinceMade.elapsed();
 }
 
 qulonglong QmlApi::toMSecsSinceEpoch(const QString &dateTime, const QString &format) const

@@ -12,8 +12,8 @@
 class QWindow;
 class QmlApiPrivate;
 
-// The pages' utility object: a ticking clock text, date conversions, files, the
-// clipboard, the primary screen and synthetic pointer input.
+// The pages' utility object: a ticking clock text, a clock for waits, date conversions,
+// files, the clipboard, the primary screen and synthetic pointer input.
 class QmlApi : public QObject
 {
     Q_OBJECT
@@ -43,6 +43,9 @@ public:
     void setCurrentDateTime(const QString &text);
     QScreen *primaryScreen() const;
 
+    // Milliseconds since this object was made, on a clock that only goes forward: waits
+    // measured on it neither stretch nor shrink when the wall clock is set.
+    Q_INVOKABLE qint64 steadyMSecs() const;
     Q_INVOKABLE qulonglong toMSecsSinceEpoch(const QString &dateTime, const QString &format) const;
     Q_INVOKABLE QString fromMSecsSinceEpochToString(qlonglong msecs, const QString &format) const;
     Q_INVOKABLE QString convertDatetime(const QString &dateTime, const QString &inFormat,

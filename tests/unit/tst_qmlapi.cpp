@@ -1,5 +1,6 @@
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -136,6 +137,19 @@ private slots:
         api.setCurrentDateTime(QStringLiteral("x"));
         api.setCurrentDateTime(QStringLiteral("x"));
         QCOMPARE(spy.count(), 1);
+    }
+
+    // Counts from the object, not from the epoch, and goes on at least as fast as time.
+    void steadyClockCountsFromTheObject()
+    {
+        QmlApi api;
+        QElapsedTimer slept;
+        slept.start();
+        const qint64 start = api.steadyMSecs();
+        QVERIFY2(start >= 0 && start < 60000, qPrintable(QString::number(start)));
+        QTest::qSleep(50);
+        QVERIFY(api.steadyMSecs() - start >= 50);
+        QVERIFY(api.steadyMSecs() <= start + slept.elapsed() + 1000);
     }
 
     void convertsByFormat()
@@ -361,6 +375,7 @@ private slots:
                      "  property string day: qmlApi.convertDatetime('20240131', 'yyyyMMdd', 'dd/MM/yyyy')\n"
                      "  property int click: QmlApi.MouseClick\n"
                      "  property real angle: qmlApi.lineAngle(Qt.point(0, 0), Qt.point(0, 10))\n"
+                     "  property real steady: qmlApi.steadyMSecs()\n"
                      "  property bool injected: false\n"
                      "  Component.onCompleted: {\n"
                      "    qmlApi.handleMouseEvent(QmlApi.MouseWheel, null, Qt.LeftButton, 0, Qt.point(0, 0))\n"
@@ -373,6 +388,7 @@ private slots:
         QCOMPARE(object->property("day").toString(), QStringLiteral("31/01/2024"));
         QCOMPARE(object->property("click").toInt(), 2);
         QCOMPARE(object->property("angle").toDouble(), 270.0);
+        QVERIFY(object->property("steady").toDouble() >= 0 && object->property("steady").toDouble() < 60000);
         QVERIFY(object->property("injected").toBool());
 
         QQmlComponent maker(&engine);

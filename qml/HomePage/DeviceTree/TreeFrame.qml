@@ -46,7 +46,10 @@ Rectangle {
     // How long a held row waits for its list, from when that list was asked for: as long
     // as a call may take. A list asked for only once another came waits anew (holdLonger).
     property int holdPatience: 30000
-    // When each held row stops waiting, by key (ms since the epoch).
+    // What the waits are measured on, in ms: a clock that only goes forward, so that a
+    // wall clock set back (time synchronisation, by hand) keeps no row held the longer.
+    property var clock: () => qmlApi.steadyMSecs()
+    // When each held row stops waiting, by key, on `clock`.
     property var holdDeadlines: ({})
     property alias delegate: listView.delegate
     readonly property alias listView: listView
@@ -152,7 +155,7 @@ Rectangle {
 
     // The held rows of `keys` wait the whole patience from now: their list is asked for now.
     function holdLonger(keys) {
-        const deadline = Date.now() + holdPatience;
+        const deadline = clock() + holdPatience;
         for (const key of keys)
             holdDeadlines[key] = deadline;
         armHoldTimer();
@@ -165,12 +168,12 @@ Rectangle {
             holdTimer.stop();
             return;
         }
-        holdTimer.interval = Math.max(0, Math.min(...deadlines) - Date.now());
+        holdTimer.interval = Math.max(0, Math.min(...deadlines) - clock());
         holdTimer.restart();
     }
 
     function releaseOverdue() {
-        const now = Date.now();
+        const now = clock();
         releaseRows(Object.keys(holdDeadlines).filter(key => holdDeadlines[key] <= now));
         armHoldTimer();
     }

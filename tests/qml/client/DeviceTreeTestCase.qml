@@ -144,6 +144,22 @@ ShellTestCase {
         }
     }
 
+    // Waits until every device row made, the current one that the list keeps off screen
+    // included, stands at its height: rows opened together grow in 220 ms of the scene's
+    // animation clock, which a slow machine (a sanitizer, a loaded core) runs far behind
+    // the wall clock.
+    function settleRows(tree) {
+        const list = tree.listView;
+        tryVerify(() => {
+            for (let i = 0; i < list.count; ++i) {
+                const row = list.itemAtIndex(i);
+                if (row && row.childAreaHeight !== row.childHeight)
+                    return false;
+            }
+            return true;
+        }, patience, "the open rows settled");
+    }
+
     // The row whose child area holds `view`, or null for the device list.
     function rowHolding(view) {
         for (let item = view.parent; item; item = item.parent) {

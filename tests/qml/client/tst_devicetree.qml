@@ -399,7 +399,9 @@ DeviceTreeTestCase {
         verify(rowsMade(tree) <= closedRows + 30, "rows made: " + rowsMade(tree));
         for (let i = 0; i < devices.length; ++i)
             tree.setRowOpen(tree.deviceKey(deviceManager.deviceList[i]), true);
-        wait(300);
+        // Device 0 above grows while the view stands on device 1: the view would then
+        // show device 0's channels before any new list came.
+        settleRows(tree);
         verify(rowsMade(tree) < 100, "all open, rows made: " + rowsMade(tree));
 
         list.positionViewAtEnd();
@@ -571,6 +573,34 @@ DeviceTreeTestCase {
         wait(100);
         compare(lowest, height, "never shorter");
         compare(row.height, height);
+    }
+
+    // The waits run on the tree's clock, not on the wall clock: a row whose list never
+    // comes (the open channel's sub-channels come empty) stays held however long the wall
+    // clock runs while the tree's clock stands, and goes once that clock has run the
+    // patience from when its list was asked for.
+    function test_heldRowsWaitOnTheTreesClock() {
+        const channels = [subChannel(1021, 102, 1, "子一"), channel(101, 1, "通道一"), channel(102, 1, "通道二", { Parental: 1 })];
+        const tree = openTree({ Devices: [device(1, "设备一")], Channels: channels });
+        let now = 1000;
+        tree.clock = () => now;
+        tree.holdPatience = 300;
+        const open = deviceRow(tree, 0);
+        expand(open);
+        expand(childRow(open, 1));
+        const height = open.height;
+        compare(height, 4 * 30 * s);
+        verify(testServer.changeData({ Devices: [device(1, "设备一")], Channels: channels.slice(1) }));
+        const before = deviceManager.deviceList[0];
+        networkManager.getDeviceList();
+        tryVerify(() => deviceManager.deviceList[0] !== before && deviceManager.deviceList[0].channelList.length === 2,
+                  patience, "the new channels came");
+        now += tree.holdPatience - 1;
+        wait(3 * tree.holdPatience);
+        const row = deviceRow(tree, 0);
+        compare(row.height, height, "held while the tree's clock stands");
+        now += 1;
+        tryCompare(row, "height", 3 * 30 * s, patience, "let go once the tree's clock ran the patience");
     }
 
     // Records outlive the trees that wait on them: a tree gone while a refresh's lists are
