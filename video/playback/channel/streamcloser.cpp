@@ -65,7 +65,6 @@ void StreamCloser::run(Job &job)
 
 void StreamCloser::enqueue(Job job)
 {
-    std::vector<std::thread> retired;
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         if (m_stopping) {
@@ -74,14 +73,9 @@ void StreamCloser::enqueue(Job job)
             return;
         }
         m_jobs.push_back(std::move(job));
-        retired = takeRetired();
-        if (needsWorker())
-            m_workers.emplace_back([this] { work(); });
+        growIfNeeded();
     }
     m_jobQueued.notify_one();
-    // Retired workers have left their loop: joining them takes no time.
-    for (std::thread &worker : retired)
-        worker.join();
 }
 
 bool StreamCloser::waitUntilIdle(std::chrono::milliseconds bound)
@@ -93,6 +87,16 @@ bool StreamCloser::waitUntilIdle(std::chrono::milliseconds bound)
 bool StreamCloser::needsWorker() const
 {
     return m_jobs.size() > size_t(m_waiting) && m_workers.size() < size_t(kMaxWorkers);
+}
+
+void StreamCloser::growIfNeeded()
+{
+    // A worker still starting starts the next one itself if the queue needs it then.
+    // Once shutdown() took the workers, a new one would never be joined.
+    if (m_starting > 0 || m_stopping || !needsWorker())
+        return;
+    ++m_starting;
+    m_workers.emplace_back([this] { work(); });
 }
 
 std::vector<std::thread> StreamCloser::takeRetired()
@@ -117,6 +121,7 @@ void StreamCloser::work()
     const sched_param normal{0};
     pthread_setschedparam(pthread_self(), SCHED_BATCH, &normal);
     std::unique_lock<std::mutex> lock(m_mutex);
+    --m_starting;
     for (;;) {
         ++m_waiting;
         const bool woken =
@@ -130,7 +135,12 @@ void StreamCloser::work()
         Job job = std::move(m_jobs.front());
         m_jobs.pop_front();
         ++m_busy;
+        growIfNeeded();
+        std::vector<std::thread> retired = takeRetired();
         lock.unlock();
+        // Retired workers have left their loop: joining them takes no time.
+        for (std::thread &worker : retired)
+            worker.join();
         run(job);
         lock.lock();
         --m_busy;
