@@ -4,7 +4,8 @@
 Runs the video item benchmark's close scenario (live RTSP) in turns, one setting then the
 other, so that the machine's changing load falls on both alike; the 1-minute load average
 is read before every run. Prints every run as a JSON line, then the medians (lowest and
-highest) of each setting.
+highest) of each setting. --before BIN adds a third turn: a benchmark binary kept from an
+earlier commit, with the client's setting.
 """
 import argparse
 import json
@@ -23,7 +24,7 @@ FIGURES = ("deletion_ms", "longest_gui_gap_ms", "longest_gui_gap_ms_before", "th
 def run_one(bench, setting, items, source):
     load = load_average()
     command = ["xvfb-run", "-a", "-s", "-screen 0 1600x900x24", bench, "close", "--items", str(items),
-               "--source", source] + SETTINGS[setting]
+               "--source", source] + SETTINGS.get(setting, [])
     done = subprocess.run(command, capture_output=True, text=True,
                           env=dict(os.environ, QSG_RENDER_LOOP="threaded"))
     lines = [line for line in done.stdout.splitlines() if line.startswith("{")]
@@ -43,19 +44,24 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--items", type=int, default=144)
     parser.add_argument("--source", default="live")
+    parser.add_argument("--before")
     args = parser.parse_args()
+    binaries = {"client": args.bench, "glibc": args.bench}
+    if args.before:
+        binaries["client, before"] = args.before
+    settings = list(binaries)
     results = []
     for round_ in range(args.rounds):
         # Which setting goes first changes every round.
-        order = ["client", "glibc"] if round_ % 2 == 0 else ["glibc", "client"]
+        order = settings[round_ % len(settings):] + settings[:round_ % len(settings)]
         for setting in order:
-            result = run_one(args.bench, setting, args.items, args.source)
+            result = run_one(binaries[setting], setting, args.items, args.source)
             print(json.dumps(result), flush=True)
             results.append(result)
     print()
     print("| allocator | " + " | ".join(FIGURES) + " |")
     print("|---" * (len(FIGURES) + 1) + "|")
-    for setting in SETTINGS:
+    for setting in settings:
         ok = [r for r in results if r["setting"] == setting and not r.get("failed")]
         cells = [spread([r[name] for r in ok if name in r]) for name in FIGURES]
         started = sum(1 for r in ok if r.get("started", True))
