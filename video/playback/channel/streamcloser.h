@@ -67,17 +67,20 @@ private:
     void enqueue(Job job);
     void work();
     bool needsWorker() const;
-    // Starts a worker when the queue needs one (lock held).
-    void growIfNeeded();
+    // Starts a worker when the queue needs one; lock is held on entry and on return, not
+    // while the thread is made.
+    void growIfNeeded(std::unique_lock<std::mutex> &lock);
     std::vector<std::thread> takeRetired();
 
     mutable std::mutex m_mutex;
     std::condition_variable m_jobQueued; // workers wait here
     std::condition_variable m_jobDone;   // waitUntilIdle() waits here
+    std::condition_variable m_workerMade; // shutdown() waits here for workers being made
     std::deque<Job> m_jobs;
     int m_busy = 0;
     int m_waiting = 0;
     int m_starting = 0; // started, not yet in their loop
+    int m_making = 0;   // being made, not yet listed in m_workers
     bool m_stopping = false;
     std::vector<std::thread> m_workers;
     std::vector<std::thread::id> m_retired;
