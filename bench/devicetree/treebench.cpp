@@ -25,6 +25,7 @@
 #include <ctime>
 #include <cstdio>
 
+#include "allocatortuning.h"
 #include "benchclient.h"
 #include "benchtools.h"
 #include "clientstartup.h"
@@ -395,6 +396,7 @@ QJsonObject largeGroup(QQuickWindow &window, QObject *page)
 
 int main(int argc, char **argv)
 {
+    AllocatorTuning::apply();
     QQuickStyle::setStyle(QStringLiteral("Universal"));
     QApplication app(argc, argv);
     QCommandLineParser parser;

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "allocatortuning.h"
 #include "benchclient.h"
 #include "benchtools.h"
 #include "clientstartup.h"
@@ -204,6 +205,7 @@ double clickPin(QQuickWindow &window, FrameClock &frames, QQuickItem *pin)
 
 int main(int argc, char **argv)
 {
+    AllocatorTuning::apply();
     QQuickStyle::setStyle(QStringLiteral("Universal"));
     QApplication app(argc, argv);
     QCommandLineParser parser;

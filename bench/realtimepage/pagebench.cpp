@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "allocatortuning.h"
 #include "baselines.h"
 #include "benchclient.h"
 #include "benchtools.h"
@@ -291,6 +292,7 @@ QJsonObject playing(QQuickWindow &window, QObject *page, const Options &options)
 
 int main(int argc, char **argv)
 {
+    AllocatorTuning::apply();
     QQuickStyle::setStyle(QStringLiteral("Universal"));
     QApplication app(argc, argv);
     const Options options = parse(app);

@@ -8,9 +8,12 @@
 #include <QQuickWindow>
 #include <QTemporaryDir>
 
+#include <condition_variable>
 #include <fcntl.h>
 #include <memory>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -88,6 +91,60 @@ int libraryThreads()
 {
     return threadsNamed("zelka-reader") + threadsNamed("zelka-decoder");
 }
+
+// Watches for the library's threads to end on a thread of its own: reading /proc for
+// hundreds of threads takes tens of milliseconds, which on the GUI thread the animation
+// would count as the client's stall.
+class ThreadWatch
+{
+public:
+    ThreadWatch()
+        : m_thread([this] { run(); })
+    {
+    }
+    ~ThreadWatch()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+    // Milliseconds from the watch's start until no library thread was left; -1 until then.
+    qint64 goneAfterMs() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_goneAfterMs;
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_stop) {
+            lock.unlock();
+            const bool gone = libraryThreads() == 0;
+            lock.lock();
+            if (gone) {
+                m_goneAfterMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    std::chrono::steady_clock::now() - m_start)
+                                    .count();
+                return;
+            }
+            m_wake.wait_for(lock, std::chrono::milliseconds(20), [this] { return m_stop; });
+        }
+    }
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    qint64 m_goneAfterMs = -1;
+    const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+    // Last: its thread uses everything above.
+    std::thread m_thread;
+};
 
 // FIFOs nobody writes to: opening one for reading blocks in the kernel.
 class Fifos
@@ -174,8 +231,14 @@ QJsonObject run(QQuickWindow &window, int count, const QString &source)
         fifos->release();
     }
     const qint64 released = clock.now();
-    const bool gone = waitUntil([] { return libraryThreads() == 0; }, 30000);
-    const qint64 threadsGone = clock.now();
+    bool gone = false;
+    qint64 threadsGone = 0;
+    {
+        const qint64 watchStart = clock.now();
+        const ThreadWatch watch;
+        gone = waitUntil([&] { return watch.goneAfterMs() >= 0; }, 30000);
+        threadsGone = gone ? watchStart + watch.goneAfterMs() : clock.now();
+    }
     const qint64 watchedUntil = std::max(threadsGone, deleted + kWatchAfterMs);
     if (clock.now() < watchedUntil)
         waitMs(int(watchedUntil - clock.now()));

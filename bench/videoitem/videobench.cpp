@@ -5,6 +5,7 @@
 //   close    N tiles deleted at once while an animation runs (CloseScenario)
 //   decode   "ffmpeg -threads 1" decoding the file, batch or paced ("--paced")
 //   library  the player library alone decoding the file as fast as it can
+// Every mode runs with the client's allocator settings unless "--glibc-allocator" is given.
 // bench/run-video-bench.sh runs them under Xvfb (the scene graph on OpenGL) and
 // turns three runs into medians.
 #include <QGuiApplication>
@@ -12,8 +13,11 @@
 #include <QJsonObject>
 #include <QQuickWindow>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
+#include "allocatortuning.h"
 #include "baselines.h"
 #include "benchtools.h"
 #include "closescenario.h"
@@ -21,6 +25,12 @@
 #include "playbackscenarios.h"
 
 namespace {
+
+// Before the application object exists.
+bool hasFlag(int argc, char **argv, const char *flag)
+{
+    return std::any_of(argv + 1, argv + argc, [flag](const char *argument) { return strcmp(argument, flag) == 0; });
+}
 
 int argumentValue(const QStringList &arguments, const QString &name, int fallback)
 {
@@ -66,6 +76,9 @@ QJsonObject runInWindow(const QString &mode, const QStringList &arguments)
 
 int main(int argc, char **argv)
 {
+    // "--glibc-allocator" leaves glibc's own settings, to compare with the client's.
+    if (!hasFlag(argc, argv, "--glibc-allocator"))
+        AllocatorTuning::apply();
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const bool windowless = mode == "decode" || mode == "library";
     std::unique_ptr<QCoreApplication> app(windowless ? new QCoreApplication(argc, argv)

@@ -32,8 +32,10 @@ void StreamCloser::shutdown()
 {
     std::vector<std::thread> workers;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
         m_stopping = true;
+        // A worker being made is listed once it exists; it then sees the stop.
+        m_workerMade.wait(lock, [this] { return m_making == 0; });
         workers.swap(m_workers);
     }
     m_jobQueued.notify_all();
@@ -65,7 +67,6 @@ void StreamCloser::run(Job &job)
 
 void StreamCloser::enqueue(Job job)
 {
-    std::vector<std::thread> retired;
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         if (m_stopping) {
@@ -74,14 +75,9 @@ void StreamCloser::enqueue(Job job)
             return;
         }
         m_jobs.push_back(std::move(job));
-        retired = takeRetired();
-        if (needsWorker())
-            m_workers.emplace_back([this] { work(); });
+        growIfNeeded(lock);
     }
     m_jobQueued.notify_one();
-    // Retired workers have left their loop: joining them takes no time.
-    for (std::thread &worker : retired)
-        worker.join();
 }
 
 bool StreamCloser::waitUntilIdle(std::chrono::milliseconds bound)
@@ -93,6 +89,23 @@ bool StreamCloser::waitUntilIdle(std::chrono::milliseconds bound)
 bool StreamCloser::needsWorker() const
 {
     return m_jobs.size() > size_t(m_waiting) && m_workers.size() < size_t(kMaxWorkers);
+}
+
+void StreamCloser::growIfNeeded(std::unique_lock<std::mutex> &lock)
+{
+    // A worker still starting starts the next one itself if the queue needs it then.
+    if (m_starting > 0 || m_stopping || !needsWorker())
+        return;
+    ++m_starting;
+    ++m_making;
+    // Making a thread maps its stack, which may wait for the process's memory map while
+    // closes unmap their buffers: nobody waits for the lock meanwhile.
+    lock.unlock();
+    std::thread worker([this] { work(); });
+    lock.lock();
+    m_workers.push_back(std::move(worker));
+    --m_making;
+    m_workerMade.notify_all();
 }
 
 std::vector<std::thread> StreamCloser::takeRetired()
@@ -117,6 +130,7 @@ void StreamCloser::work()
     const sched_param normal{0};
     pthread_setschedparam(pthread_self(), SCHED_BATCH, &normal);
     std::unique_lock<std::mutex> lock(m_mutex);
+    --m_starting;
     for (;;) {
         ++m_waiting;
         const bool woken =
@@ -130,7 +144,12 @@ void StreamCloser::work()
         Job job = std::move(m_jobs.front());
         m_jobs.pop_front();
         ++m_busy;
+        growIfNeeded(lock);
+        std::vector<std::thread> retired = takeRetired();
         lock.unlock();
+        // Retired workers have left their loop: joining them takes no time.
+        for (std::thread &worker : retired)
+            worker.join();
         run(job);
         lock.lock();
         --m_busy;

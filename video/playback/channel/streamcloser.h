@@ -14,7 +14,12 @@
 // longer for a reader stuck in a call that cannot be cut short), so tiles hand their
 // channels here and go on at once; several closes run side by side, each on a worker
 // of a small pool that grows with the queue and shrinks again when idle. The workers run
-// as batch threads: waking one never pushes the GUI thread off its core.
+// as batch threads: waking one never pushes the GUI thread off its core. The pool grows
+// one worker at a time, each new worker starting the next while the queue needs more,
+// and workers join the ones that retired: a thread that hands over many closes or
+// releases at once (the GUI thread deleting tiles, the render thread their nodes) starts
+// at most one thread and unmaps no stack, so it does not queue behind the unmappings of
+// the closes for the process's memory map.
 //
 // The instance shuts down with the application (QCoreApplication's post routines): the
 // process's last closes finish, and the workers are joined, while everything they reach
@@ -62,14 +67,20 @@ private:
     void enqueue(Job job);
     void work();
     bool needsWorker() const;
+    // Starts a worker when the queue needs one; lock is held on entry and on return, not
+    // while the thread is made.
+    void growIfNeeded(std::unique_lock<std::mutex> &lock);
     std::vector<std::thread> takeRetired();
 
     mutable std::mutex m_mutex;
     std::condition_variable m_jobQueued; // workers wait here
     std::condition_variable m_jobDone;   // waitUntilIdle() waits here
+    std::condition_variable m_workerMade; // shutdown() waits here for workers being made
     std::deque<Job> m_jobs;
     int m_busy = 0;
     int m_waiting = 0;
+    int m_starting = 0; // started, not yet in their loop
+    int m_making = 0;   // being made, not yet listed in m_workers
     bool m_stopping = false;
     std::vector<std::thread> m_workers;
     std::vector<std::thread::id> m_retired;

@@ -1,8 +1,11 @@
 #include "qsgvideomaterial.h"
 
+#include "streamcloser.h"
+
 #include <QtGui/private/qrhi_p.h>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 // The uniform block of both shader stages (std140): the item's matrix, the opacity,
@@ -16,6 +19,19 @@ constexpr int kFirstPlaneBinding = 1;
 QSGVideoMaterial::QSGVideoMaterial()
 {
     setFlag(Blending, false);
+}
+
+// The scene graph deletes the nodes of deleted items while the GUI thread waits for it.
+// A picture's planes of 128 KB and more are mappings of their own (AllocatorTuning), and
+// unmapping them here would queue the render thread, and so the GUI thread, behind the
+// unmappings of the deleted items' closes: a worker frees them.
+QSGVideoMaterial::~QSGVideoMaterial()
+{
+    if (m_picture.isEmpty())
+        return;
+    auto released = std::make_shared<VideoBuffer>();
+    released->swap(m_picture);
+    StreamCloser::instance().dispose(std::move(released));
 }
 
 QSGMaterialType *QSGVideoMaterial::type() const

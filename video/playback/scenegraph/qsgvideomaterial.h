@@ -14,6 +14,7 @@ class QSGVideoMaterial : public QSGMaterial
 {
 public:
     QSGVideoMaterial();
+    ~QSGVideoMaterial() override;
 
     QSGMaterialType *type() const override;
     QSGMaterialShader *createShader(QSGRendererInterface::RenderMode renderMode) const override;

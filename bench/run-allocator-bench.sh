@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Deletes 144 playing tiles (the video item benchmark's close scenario) with the client's
+# allocator settings and with glibc's own, in turns (bench/allocatorbench.py), and prints
+# every run and the medians of each setting with the load average before each run.
+#   bash bench/run-allocator-bench.sh [--rounds N] [--items N] [--source live|stalled|stuck]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+. "$root/bench/common/benchlib.sh"
+bench_build zelka_video_bench
+bench="$root/${BUILD_DIR:-build-bench}/bin/zelka_video_bench"
+bench_enter_workdir
+/usr/bin/python3 "$root/bench/allocatorbench.py" --bench "$bench" "$@"
