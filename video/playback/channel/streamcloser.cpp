@@ -21,7 +21,10 @@ StreamCloser &StreamCloser::instance()
     return closer;
 }
 
-StreamCloser::StreamCloser() = default;
+StreamCloser::StreamCloser(std::chrono::milliseconds idleLifetime)
+    : m_idleLifetime(idleLifetime)
+{
+}
 
 StreamCloser::~StreamCloser()
 {
@@ -88,7 +91,10 @@ bool StreamCloser::waitUntilIdle(std::chrono::milliseconds bound)
 
 bool StreamCloser::needsWorker() const
 {
-    return m_jobs.size() > size_t(m_waiting) && m_workers.size() < size_t(kMaxWorkers);
+    // Retired workers stay listed until a working one joins them: they do not count, or
+    // a pool that had grown full and then idled would never take work again.
+    const int live = int(m_workers.size()) - int(m_retired.size());
+    return m_jobs.size() > size_t(m_waiting) && live < kMaxWorkers;
 }
 
 void StreamCloser::growIfNeeded(std::unique_lock<std::mutex> &lock)
@@ -111,15 +117,19 @@ void StreamCloser::growIfNeeded(std::unique_lock<std::mutex> &lock)
 std::vector<std::thread> StreamCloser::takeRetired()
 {
     std::vector<std::thread> retired;
+    // A worker that retired before its maker listed it waits for the next turn.
+    std::vector<std::thread::id> unlisted;
     for (const std::thread::id id : m_retired) {
         const auto found = std::find_if(m_workers.begin(), m_workers.end(),
                                         [id](const std::thread &worker) { return worker.get_id() == id; });
-        if (found == m_workers.end())
+        if (found == m_workers.end()) {
+            unlisted.push_back(id);
             continue;
+        }
         retired.push_back(std::move(*found));
         m_workers.erase(found);
     }
-    m_retired.clear();
+    m_retired.swap(unlisted);
     return retired;
 }
 
@@ -134,7 +144,7 @@ void StreamCloser::work()
     for (;;) {
         ++m_waiting;
         const bool woken =
-            m_jobQueued.wait_for(lock, kIdleLifetime, [this] { return m_stopping || !m_jobs.empty(); });
+            m_jobQueued.wait_for(lock, m_idleLifetime, [this] { return m_stopping || !m_jobs.empty(); });
         --m_waiting;
         if (m_jobs.empty()) {
             if (!woken && !m_stopping)

@@ -29,7 +29,8 @@ class StreamCloser
 public:
     static StreamCloser &instance();
 
-    StreamCloser();
+    // Workers without work for idleLifetime end.
+    explicit StreamCloser(std::chrono::milliseconds idleLifetime = kIdleLifetime);
     // shutdown().
     ~StreamCloser();
     StreamCloser(const StreamCloser &) = delete;
@@ -82,6 +83,7 @@ private:
     int m_starting = 0; // started, not yet in their loop
     int m_making = 0;   // being made, not yet listed in m_workers
     bool m_stopping = false;
+    const std::chrono::milliseconds m_idleLifetime;
     std::vector<std::thread> m_workers;
     std::vector<std::thread::id> m_retired;
 };
