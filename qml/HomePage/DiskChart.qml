@@ -19,6 +19,11 @@ ChartView {
     readonly property alias xAxis: xAxis
     readonly property alias yAxis: yAxis
     readonly property alias tooltip: tooltip
+    // The widest disk name as the axis draws it, in pixels.
+    readonly property real widestName: Math.max(0, ...xAxis.categories.map(name => nameMetrics.boundingRect(name).width))
+    readonly property FontMetrics nameMetrics: FontMetrics {
+        font: xAxis.labelsFont
+    }
 
     backgroundColor: "transparent"
     plotAreaColor: "transparent"
@@ -109,6 +114,11 @@ ChartView {
             labelsFont.bold: true
             labelsFont.pointSize: 10 * styleManager.fontScaleRatio
             lineVisible: false
+            // Qt keeps a name to a share of the plot one bar wider than the bar's, less 8
+            // unscaled pixels, which on a small screen cut "/data" to "/d...". Names elide
+            // only where the widest would not fit under its bar with that gap scaled.
+            truncateLabels: chart.widestName > chart.plotArea.width / Math.max(1, categories.length)
+                                               - 8 * styleManager.scaleRatio
         }
 
         axisY: ValueAxis {

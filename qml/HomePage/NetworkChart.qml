@@ -54,6 +54,10 @@ Dashboard.LoadChart {
         max: 1000 * scaleRatio
         startValue: 0
         labelsPosition: CategoryAxis.AxisLabelsPositionOnValue
+        // Qt would give each label a fifth of the axis' height less 8 unscaled pixels, however
+        // far apart the labels stand: on a small screen every label became "...". These four
+        // texts are short, and labels that would run into each other are still left out.
+        truncateLabels: false
         gridLineColor: "#a007ceac"
         labelsColor: "white"
         labelsFont.family: "微软雅黑"

@@ -10,7 +10,7 @@ ClientTestCase {
 
     visible: true
     width: 700
-    height: 400
+    height: 660
 
     readonly property color textColor: styleManager.style.color("Login-TextColor")
 
@@ -28,6 +28,40 @@ ClientTestCase {
             width: 600
             height: 320
         }
+    }
+
+    // The ratio the client takes on a small screen, for the charts made in a SmallScreen.
+    property real smallScreenRatio: 1
+    readonly property var clientStyle: styleManager.style
+
+    // The charts on a black ground, with the client's style manager as a screen of
+    // `smallScreenRatio` would give it: the charts' sizes and fonts follow it.
+    component SmallScreen: Rectangle {
+        readonly property QtObject styleManager: QtObject {
+            readonly property real scaleRatio: smallScreenRatio
+            readonly property real fontScaleRatio: scaleRatio
+            readonly property var style: clientStyle
+        }
+        readonly property alias cpuChart: cpuChart
+        readonly property alias networkChart: networkChart
+
+        width: 600
+        height: 650
+        color: "black"
+
+        CpuMemoryChart {
+            id: cpuChart
+        }
+
+        NetworkChart {
+            id: networkChart
+            y: 330
+        }
+    }
+
+    Component {
+        id: smallScreenComponent
+        SmallScreen {}
     }
 
     function pad(n) {
@@ -342,6 +376,54 @@ ClientTestCase {
         verify(chart.selectedUploadPoint !== chart.selectedDownloadPoint);
         hoverTime(chart, new Date(noon(19).getTime() + 500));
         compare(chart.toolTip.time.getTime(), noon(28).getTime());
+    }
+
+    // How far left of the plot area the axis labels reach: the columns with light pixels
+    // in the rows of the plot, give or take half a line.
+    function labelReach(picture, chart, lineHeight) {
+        const area = chart.plotArea;
+        for (let x = Math.ceil(chart.x); x < chart.x + area.x - 1; ++x) {
+            for (let y = Math.ceil(chart.y + area.y - lineHeight / 2); y < chart.y + area.y + area.height + lineHeight / 2; ++y) {
+                const c = picture.pixel(x, y);
+                if (Math.min(c.r, c.g, c.b) > 0.45)
+                    return chart.x + area.x - x;
+            }
+        }
+        return 0;
+    }
+
+    // The load panels as the home page sizes them on a 960 x 540 logical screen (a 1920 x
+    // 1080 one at 200 %), on 1024 x 768, at ratio 1 and on a 4K screen. On the small ones
+    // Qt used to elide every bandwidth label to "...".
+    function test_axisLabelsWholeOnSmallScreens() {
+        const metrics = Qt.createQmlObject("import QtQuick; FontMetrics {}", testCase);
+        for (const screen of [{ ratio: 0.55, width: 245, height: 122 }, { ratio: 0.568421, width: 251, height: 126 },
+                              { ratio: 0.606635, width: 265, height: 135 }, { ratio: 1, width: 414, height: 225 },
+                              { ratio: 1.4, width: 580, height: 315 }]) {
+            smallScreenRatio = screen.ratio;
+            const host = createTemporaryObject(smallScreenComponent, testCase);
+            verify(host);
+            const charts = [host.cpuChart, host.networkChart];
+            for (const chart of charts) {
+                chart.width = screen.width;
+                chart.height = screen.height;
+                chart.updatePerformance(samples(noon(0), 5, i => 0.4), samples(noon(0), 5, i => 0.6));
+                tryVerify(() => chart.plotArea.width > 0 && chart.plotArea.height < screen.height - 20, patience,
+                          "laid out at " + screen.ratio);
+                compare(chart.firstYAxis.labelsFont.pointSize, 9 * screen.ratio, "the fonts follow the ratio");
+                verify(!chart.firstXAxis.labelsTruncated, "times whole at " + screen.ratio);
+            }
+            verify(!host.cpuChart.cpuYAxis.labelsTruncated, "percentages whole at " + screen.ratio);
+            // The bandwidth axis shows "0~5" and "5~20" at the start: the wider must be whole.
+            metrics.font = host.networkChart.uploadYAxis.labelsFont;
+            const wanted = metrics.tightBoundingRect("5~20").width;
+            // The chart draws its axes some frames after its layout.
+            let reach = 0;
+            tryVerify(() => (reach = labelReach(grabImage(host), host.networkChart, metrics.height)) >= wanted, patience,
+                      "\"5~20\" (" + wanted + " px) whole left of the bandwidth plot at " + screen.ratio);
+            verify(reach < wanted + 20, "nothing else there: " + reach);
+        }
+        metrics.destroy();
     }
 
     function test_toolTipFlipsAtThePlotEdges() {
