@@ -17,6 +17,11 @@ QQC.ComboBox {
     font.pointSize: 10 * styleManager.fontScaleRatio
     font.family: "微软雅黑"
 
+    // The arrow and the text's inset keep their pixels down to a ratio of 1 and shrink
+    // below it with the box and the text: at their full size they left a box scaled to a
+    // small screen too little room for its text.
+    readonly property real __shrink: Math.min(1, styleManager.scaleRatio)
+
     function elementAt(row) {
         if (model === undefined || model === null)
             return undefined;
@@ -36,7 +41,7 @@ QQC.ComboBox {
     }
 
     contentItem: Text {
-        leftPadding: 10
+        leftPadding: 10 * control.__shrink
         rightPadding: control.indicator.width + control.spacing
         text: control.displayText
         font: control.font
@@ -47,8 +52,8 @@ QQC.ComboBox {
 
     indicator: Canvas {
         id: arrow
-        width: 12
-        height: 8
+        width: 12 * control.__shrink
+        height: 8 * control.__shrink
         x: control.width - width - control.rightPadding
         y: control.topPadding + (control.availableHeight - height) / 2
 

@@ -217,16 +217,27 @@ Item {
             compare(combo.background.border.color, Qt.color(styleManager.style.color("Widgets-ComboBox-BorderColor")));
             compare(combo.background.radius, 2);
             compare(combo.popup.background.color, Qt.color(styleManager.style.color("Widgets-ComboBox-PopupColor")));
-            compare(combo.indicator.width, 12);
-            compare(combo.indicator.height, 8);
-            compare(combo.indicator.x, combo.width - 12 - combo.rightPadding);
-            compare(combo.contentItem.leftPadding, 10);
+            // Full size down to a ratio of 1, shrinking with a smaller one.
+            const k = Math.min(1, styleManager.scaleRatio);
+            compare(combo.indicator.width, 12 * k);
+            compare(combo.indicator.height, 8 * k);
+            compare(combo.indicator.x, combo.width - 12 * k - combo.rightPadding);
+            compare(combo.contentItem.leftPadding, 10 * k);
+        }
+
+        // A page-size box as the pages scale it shows its text whole at every ratio.
+        function test_comboScaledBoxShowsItsText() {
+            const s = styleManager.scaleRatio;
+            const combo = createTemporaryObject(comboComponent, scene,
+                                                { model: ["10 条每页"], width: 100 * s, height: 30 * s });
+            verify(!combo.contentItem.truncated, "\"10 条每页\" cut at a ratio of " + s);
         }
 
         // The arrow as drawn: text colour at rest, darker while pressed.
         function arrowColour(combo) {
             const picture = grabImage(combo);
-            return picture.pixel(combo.indicator.x + 6, combo.indicator.y + 2);
+            return picture.pixel(combo.indicator.x + combo.indicator.width / 2,
+                                 combo.indicator.y + combo.indicator.height / 4);
         }
 
         function colourNear(actual, expected) {
