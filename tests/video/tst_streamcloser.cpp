@@ -1,5 +1,6 @@
 // The pool that closes channels and frees pictures away from the GUI and render threads,
 // without the player library: releases only (channel 0 closes nothing).
+#include <QScopeGuard>
 #include <QTest>
 
 #include "eventwait.h"
@@ -83,6 +84,7 @@ private slots:
     {
         Gate gate; // outlives the closer, whose queue may still hold its releases
         StreamCloser closer;
+        const auto openOnExit = qScopeGuard([&gate] { gate.open(); }); // a failed check must not hang
         const int jobs = StreamCloser::kMaxWorkers + 8;
         for (int i = 0; i < jobs; ++i)
             closer.dispose(gate.blockingRelease());
@@ -100,6 +102,7 @@ private slots:
         Gate gate;
         std::atomic<int> released{0};
         StreamCloser closer(100ms);
+        const auto openOnExit = qScopeGuard([&gate] { gate.open(); });
         for (int i = 0; i < StreamCloser::kMaxWorkers; ++i)
             closer.dispose(gate.blockingRelease());
         QVERIFY(gate.waitForHeld(StreamCloser::kMaxWorkers));
@@ -118,6 +121,7 @@ private slots:
         Gate gate;
         std::atomic<int> released{0};
         StreamCloser closer;
+        const auto openOnExit = qScopeGuard([&gate] { gate.open(); });
         for (int i = 0; i < 4; ++i)
             closer.dispose(gate.blockingRelease());
         QVERIFY(gate.waitForHeld(4));

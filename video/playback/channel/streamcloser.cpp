@@ -92,8 +92,9 @@ bool StreamCloser::waitUntilIdle(std::chrono::milliseconds bound)
 bool StreamCloser::needsWorker() const
 {
     // Retired workers stay listed until a working one joins them: they do not count, or
-    // a pool that had grown full and then idled would never take work again.
-    const int live = int(m_workers.size()) - int(m_retired.size());
+    // a pool that had grown full and then idled would never take work again. A worker
+    // being made, not listed yet, does: it may already be taking jobs and asking for more.
+    const int live = int(m_workers.size()) + m_making - int(m_retired.size());
     return m_jobs.size() > size_t(m_waiting) && live < kMaxWorkers;
 }
 
