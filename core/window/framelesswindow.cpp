@@ -1,7 +1,6 @@
 #include "framelesswindow.h"
 
 #include <QCursor>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
