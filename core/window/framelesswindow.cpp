@@ -1,6 +1,7 @@
 #include "framelesswindow.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
@@ -63,6 +64,8 @@ struct NormalState
     bool movable = true;
     bool resizable = true;
     QRect captionArea;
+    // The desk as it was: a screen may have gone or shrunk while the window covered one.
+    int deskChanges = 0;
 };
 
 } // namespace
@@ -86,7 +89,12 @@ public:
     QMetaObject::Connection followTopHint;
     QMetaObject::Connection topWindowGone;
     std::optional<NormalState> normalState;
-    WindowScreen *screen = nullptr;
+    // Owned here, not by the window's children: it must die before the window's base
+    // part, which still moves and hides the window on its way out.
+    QScopedPointer<WindowScreen> screen;
+    // Forwarded from QWindow's own signals; cut in the destructor, because ~QWindow still
+    // emits them when this class's part is already gone.
+    QList<QMetaObject::Connection> forwarded;
 };
 
 FramelessWindow::FramelessWindow(QWindow *parent)
@@ -94,19 +102,27 @@ FramelessWindow::FramelessWindow(QWindow *parent)
     , d(new FramelessWindowPrivate)
 {
     setFlags(flags() | Qt::FramelessWindowHint);
-    connect(this, qOverload<qreal>(&QWindow::opacityChanged), this, qOverload<>(&FramelessWindow::opacityChanged));
-    connect(this, qOverload<bool>(&QWindow::visibleChanged), this, qOverload<>(&FramelessWindow::visibleChanged));
+    d->forwarded = {
+        connect(this, qOverload<qreal>(&QWindow::opacityChanged), this, qOverload<>(&FramelessWindow::opacityChanged)),
+        connect(this, qOverload<bool>(&QWindow::visibleChanged), this, qOverload<>(&FramelessWindow::visibleChanged)),
+    };
     d->captionHeight = kDefaultCaptionHeight;
     d->captionArea = QRect(kCaptionInset, kCaptionInset, width(), d->captionHeight);
-    d->screen = new WindowScreen(this);
-    connect(d->screen, &WindowScreen::availableAreaChanged, this, &FramelessWindow::availableAreaChanged);
-    connect(d->screen, &WindowScreen::screensChanged, this, &FramelessWindow::keepOnItsScreen);
+    for (auto sizeSignal : {&QWindow::widthChanged, &QWindow::heightChanged, &QWindow::maximumWidthChanged,
+                            &QWindow::maximumHeightChanged})
+        connect(this, sizeSignal, this, &FramelessWindow::keepWithinMaximumSize);
+    d->screen.reset(new WindowScreen(this));
+    connect(d->screen.get(), &WindowScreen::availableAreaChanged, this, &FramelessWindow::availableAreaChanged);
+    connect(d->screen.get(), &WindowScreen::screensChanged, this, &FramelessWindow::keepOnItsScreen);
 }
 
 FramelessWindow::~FramelessWindow()
 {
+    for (const QMetaObject::Connection &connection : std::as_const(d->forwarded))
+        QObject::disconnect(connection);
     QObject::disconnect(d->followTopHint);
     QObject::disconnect(d->topWindowGone);
+    d->screen.reset();
 }
 
 void FramelessWindow::classBegin()
@@ -260,6 +276,11 @@ QRect FramelessWindow::availableArea() const
     return d->screen->availableArea();
 }
 
+WindowScreen *FramelessWindow::windowScreen() const
+{
+    return d->screen.get();
+}
+
 bool FramelessWindow::isOnAScreen() const
 {
     return WindowScreen::centreOnAScreen(geometry());
@@ -269,7 +290,7 @@ void FramelessWindow::displayFullScreen()
 {
     // A second call while already full screen keeps the state saved by the first.
     if (!d->normalState)
-        d->normalState = NormalState{geometry(), d->movable, d->resizable, d->captionArea};
+        d->normalState = NormalState{geometry(), d->movable, d->resizable, d->captionArea, d->screen->deskChanges()};
     setWindowState(Qt::WindowNoState);
     coverScreen();
     setTopHint(true);
@@ -284,10 +305,12 @@ void FramelessWindow::displayNormal()
     const NormalState saved = *d->normalState;
     d->normalState.reset();
     setTopHint(false);
-    // The screen it came from may have gone while it covered another.
-    setGeometry(WindowScreen::centreOnAScreen(saved.geometry)
-                    ? saved.geometry
-                    : WindowScreen::keptInside(saved.geometry, WindowScreen::availableAreaFor(saved.geometry)));
+    // The screen it came from may have gone, shrunk or grown a panel while it covered one.
+    const bool deskChanged = saved.deskChanges != d->screen->deskChanges();
+    const bool bringBack = !QGuiApplication::screens().isEmpty()
+                           && (deskChanged || !WindowScreen::centreOnAScreen(saved.geometry));
+    setGeometry(bringBack ? WindowScreen::keptInside(saved.geometry, WindowScreen::availableAreaFor(saved.geometry))
+                          : saved.geometry);
     setMovable(saved.movable);
     setResizable(saved.resizable);
     // Switching resizable rebuilds the caption area; the window's own area comes back.
@@ -377,19 +400,29 @@ void FramelessWindow::coverScreen()
 }
 
 // After the desk changed (a monitor unplugged, a resolution or scale changed): a window
-// in its own full screen covers its screen anew; a shown window no longer inside any
-// screen's available area comes back inside its own screen's.
+// in its own full screen covers its screen anew; a shown window whose centre lies on no
+// screen any more comes back inside its own screen's available area. Any other window
+// stays where the operator put it, across two monitors or over a panel as it may be;
+// with no screen at all, every window stays.
 void FramelessWindow::keepOnItsScreen()
 {
-    if (!isVisible())
+    if (!isVisible() || QGuiApplication::screens().isEmpty())
         return;
     if (d->normalState) {
         coverScreen();
         return;
     }
-    const QRect frame = geometry();
-    if (!WindowScreen::insideOneAvailableArea(frame))
-        setGeometry(WindowScreen::keptInside(frame, WindowScreen::availableAreaFor(frame)));
+    if (!isOnAScreen())
+        setGeometry(WindowScreen::keptInside(geometry(), d->screen->availableArea()));
+}
+
+// Not every platform holds a window to its maximum size (the offscreen one never, a window
+// manager only once it has answered); a popup bounded by its screen must be so at once.
+void FramelessWindow::keepWithinMaximumSize()
+{
+    const QSize bounded = size().boundedTo(maximumSize());
+    if (bounded != size())
+        resize(bounded);
 }
 
 void FramelessWindow::rebuildCaptionArea(const QPoint &topLeft)

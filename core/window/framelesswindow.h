@@ -6,6 +6,7 @@
 #include <QScopedPointer>
 
 class FramelessWindowPrivate;
+class WindowScreen;
 
 // Top-level Qt Quick window without the system frame: it drags from its caption
 // area, resizes from 6-pixel edge bands, can follow another window's stay-on-top
@@ -54,6 +55,8 @@ public:
     FramelessWindow *topWindow() const;
     void setTopWindow(FramelessWindow *window);
     QRect availableArea() const;
+    // The screen the window is on, as it follows moves and changes of the desk.
+    WindowScreen *windowScreen() const;
 
     // Hides QWindow::setVisible for QML and for callers of this class.
     void setVisible(bool visible);
@@ -100,6 +103,7 @@ private:
     void rebuildCaptionArea(const QPoint &topLeft);
     void coverScreen();
     void keepOnItsScreen();
+    void keepWithinMaximumSize();
 
     QScopedPointer<FramelessWindowPrivate> d;
 };

@@ -15,6 +15,9 @@ public:
     QWindow *window = nullptr;
     QPointer<QScreen> screen;
     QRect availableArea;
+    // Until the window is first moved, its place (the desk's origin) means nothing.
+    bool placed = false;
+    int deskChanges = 0;
     // Coalesces the signals one change of the desk brings (a removal also moves the
     // primary, every screen's area may follow).
     QTimer settle;
@@ -40,15 +43,14 @@ void keepSpan(int &start, int &length, int spanStart, int spanLength)
 } // namespace
 
 WindowScreen::WindowScreen(QWindow *window)
-    : QObject(window)
-    , d(new WindowScreenPrivate)
+    : d(new WindowScreenPrivate)
 {
     d->window = window;
     d->settle.setSingleShot(true);
     d->settle.setInterval(0);
     connect(&d->settle, &QTimer::timeout, this, [this] {
         // A removed screen may still have been listed while its removal was announced.
-        update();
+        repick();
         emit screensChanged();
     });
     for (QScreen *screen : QGuiApplication::screens())
@@ -59,11 +61,9 @@ WindowScreen::WindowScreen(QWindow *window)
     });
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &WindowScreen::screenSetChanged);
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &WindowScreen::screenSetChanged);
-    connect(window, &QWindow::xChanged, this, &WindowScreen::update);
-    connect(window, &QWindow::yChanged, this, &WindowScreen::update);
-    connect(window, &QWindow::widthChanged, this, &WindowScreen::update);
-    connect(window, &QWindow::heightChanged, this, &WindowScreen::update);
-    update();
+    connect(window, &QWindow::xChanged, this, &WindowScreen::windowMoved);
+    connect(window, &QWindow::yChanged, this, &WindowScreen::windowMoved);
+    pick(QGuiApplication::primaryScreen());
 }
 
 WindowScreen::~WindowScreen() = default;
@@ -76,6 +76,11 @@ QScreen *WindowScreen::screen() const
 QRect WindowScreen::availableArea() const
 {
     return d->availableArea;
+}
+
+int WindowScreen::deskChanges() const
+{
+    return d->deskChanges;
 }
 
 QScreen *WindowScreen::screenFor(const QRect &rect)
@@ -97,13 +102,6 @@ QRect WindowScreen::availableAreaFor(const QRect &rect)
 {
     const QScreen *screen = screenFor(rect);
     return screen ? screen->availableGeometry() : QRect();
-}
-
-bool WindowScreen::insideOneAvailableArea(const QRect &rect)
-{
-    const auto screens = QGuiApplication::screens();
-    return std::any_of(screens.begin(), screens.end(),
-                       [&rect](const QScreen *screen) { return screen->availableGeometry().contains(rect); });
 }
 
 bool WindowScreen::centreOnAScreen(const QRect &rect)
@@ -130,18 +128,37 @@ void WindowScreen::watchScreen(QScreen *screen)
     connect(screen, &QScreen::availableGeometryChanged, this, &WindowScreen::screenSetChanged);
 }
 
-void WindowScreen::update()
+void WindowScreen::windowMoved()
 {
-    d->screen = screenFor(d->window->geometry());
-    const QRect area = d->screen ? d->screen->availableGeometry() : QRect();
-    if (area == d->availableArea)
-        return;
-    d->availableArea = area;
-    emit availableAreaChanged();
+    d->placed = true;
+    pick(screenFor(d->window->geometry()));
 }
 
 void WindowScreen::screenSetChanged()
 {
-    update();
+    ++d->deskChanges;
     d->settle.start();
+    repick();
+}
+
+void WindowScreen::repick()
+{
+    if (QGuiApplication::screens().isEmpty())
+        return;
+    pick(d->placed ? screenFor(d->window->geometry()) : QGuiApplication::primaryScreen());
+}
+
+void WindowScreen::pick(QScreen *screen)
+{
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const bool otherScreen = screen != d->screen;
+    const bool otherArea = area != d->availableArea;
+    d->screen = screen;
+    d->availableArea = area;
+    if (otherScreen)
+        emit screenChanged();
+    if (otherArea)
+        emit availableAreaChanged();
 }

@@ -8,39 +8,51 @@ class QScreen;
 class QWindow;
 class WindowScreenPrivate;
 
-// The screen a top-level window is on: the one its centre lies on, or the nearest one
-// when the centre is on none (a window dragged past the desk's edge). It follows the
-// window as it moves and the screens as they come, go or change.
+// The screen a top-level window is on. A window not placed yet is on the primary screen;
+// once moved, it is on the screen its centre lies on, or the nearest one when the centre
+// is on none (a window dragged past the desk's edge). Only a move or a change of the
+// screens picks again: a window's own resize never takes it to another screen, or a size
+// that follows the screen could carry it back and forth for ever.
 class WindowScreen : public QObject
 {
     Q_OBJECT
 
 public:
+    // Watches `window` until this object is destroyed; the window's owner destroys it
+    // first, so that no signal of a dying window reaches it.
     explicit WindowScreen(QWindow *window);
     ~WindowScreen() override;
 
+    // Null only while the desk has no screen at all.
     QScreen *screen() const;
-    // The screen's area less its panels, in logical pixels; empty without any screen.
+    // The screen's area less its panels, in logical pixels. Without any screen it keeps
+    // the last one: windows stay where they are until a screen comes back.
     QRect availableArea() const;
+    // Counts the changes of the desk (screens added or removed, a new primary, a screen's
+    // geometry or available area), to tell whether the desk changed since a moment.
+    int deskChanges() const;
 
     static QScreen *screenFor(const QRect &rect);
     static QRect availableAreaFor(const QRect &rect);
-    // Whether the whole of `rect` lies inside one screen's available area.
-    static bool insideOneAvailableArea(const QRect &rect);
     // Whether the centre of `rect` lies on any screen.
     static bool centreOnAScreen(const QRect &rect);
     // `rect` no larger than `area` and moved just far enough to lie inside it.
     static QRect keptInside(const QRect &rect, const QRect &area);
 
 signals:
+    // The window is on another screen now; announced before its area, so that what follows
+    // the screen is in place when the area's users look.
+    void screenChanged();
     void availableAreaChanged();
     // Once after a burst of screen changes, when the bindings on the area have settled.
     void screensChanged();
 
 private:
     void watchScreen(QScreen *screen);
-    void update();
+    void windowMoved();
     void screenSetChanged();
+    void repick();
+    void pick(QScreen *screen);
 
     QScopedPointer<WindowScreenPrivate> d;
 };

@@ -11,6 +11,8 @@
 #include <memory>
 
 #include "framelesswindow.h"
+#include "offscreendesk.h"
+#include "windowscreen.h"
 
 namespace {
 
@@ -367,24 +369,116 @@ private slots:
         QCOMPARE(window.availableArea(), QGuiApplication::primaryScreen()->availableGeometry());
         QCOMPARE(areaChanges.count(), 2);
 
-        // A change of the desk brings a shown window partly outside every screen back
-        // inside its own; one fully inside, or hidden, stays where it is.
-        RecordingWindow hidden;
-        hidden.setGeometry(desk.right() - 100, desk.y() + 100, 400, 300);
-        window.show();
-        window.setGeometry(desk.right() - 100, desk.bottom() - 100, 400, 300);
-        RecordingWindow inside;
-        inside.setGeometry(desk.x() + 10, desk.y() + 10, 400, 300);
-        inside.show();
-        emit second->availableGeometryChanged(area);
-        QTRY_COMPARE(window.geometry(), QRect(area.right() + 1 - 400, area.bottom() + 1 - 300, 400, 300));
-        QCOMPARE(inside.geometry(), QRect(desk.x() + 10, desk.y() + 10, 400, 300));
-        QCOMPARE(hidden.geometry(), QRect(desk.right() - 100, desk.y() + 100, 400, 300));
-        // In its own full screen it covers its screen anew.
-        window.displayFullScreen();
-        window.setGeometry(desk.x(), desk.y(), 50, 50);
-        emit second->geometryChanged(desk);
-        QTRY_COMPARE(window.geometry(), QRect(desk.topLeft(), desk.size() + QSize(1, 1)));
+    }
+
+    // The desk really changes: a window across both screens stays where the operator put it
+    // when a screen's area changes; one on a removed screen comes back inside a remaining
+    // one; one leaving full screen after its screen shrank comes back inside it; with no
+    // screen at all every window stays.
+    void desksChangeForReal()
+    {
+        if (QGuiApplication::screens().size() < 2 || !OffscreenDesk::available())
+            QSKIP("needs the offscreen platform with two screens");
+        OffscreenDesk::Restorer restorer;
+        QScreen *left = QGuiApplication::screens().at(0);
+        QScreen *right = QGuiApplication::screens().at(1);
+        const QRect leftDesk = left->geometry();
+        const QRect rightDesk = right->geometry();
+        const QJsonObject leftScreen = OffscreenDesk::screen(left->name(), leftDesk);
+
+        // Its centre on the left screen, a fifth of it on the right one.
+        RecordingWindow across;
+        across.setGeometry(rightDesk.x() - 250, rightDesk.y() + 100, 400, 300);
+        across.show();
+        RecordingWindow onRight;
+        onRight.setGeometry(rightDesk.x() + 300, rightDesk.y() + 200, 400, 300);
+        onRight.show();
+        RecordingWindow fullScreen;
+        fullScreen.setGeometry(rightDesk.right() - 500, rightDesk.y() + 400, 400, 300);
+        const QRect fullScreenNormal = fullScreen.geometry();
+        fullScreen.show();
+        fullScreen.displayFullScreen();
+        QCOMPARE(fullScreen.geometry(), QRect(rightDesk.topLeft(), rightDesk.size() + QSize(1, 1)));
+
+        // The right screen shrinks by 200 x 100: the window across both stays put, the full
+        // screen one covers the smaller screen.
+        const QRect smaller(rightDesk.topLeft(), rightDesk.size() - QSize(200, 100));
+        OffscreenDesk::setScreens({leftScreen, OffscreenDesk::screen(right->name(), smaller)});
+        QTRY_COMPARE(fullScreen.geometry(), QRect(smaller.topLeft(), smaller.size() + QSize(1, 1)));
+        QCOMPARE(across.geometry(), QRect(rightDesk.x() - 250, rightDesk.y() + 100, 400, 300));
+        QCOMPARE(onRight.availableArea(), smaller);
+        // Its old place's centre is still on the screen, but the window is not inside it.
+        fullScreen.displayNormal();
+        QCOMPARE(fullScreen.geometry(), WindowScreen::keptInside(fullScreenNormal, smaller));
+        QVERIFY(fullScreen.geometry() != fullScreenNormal);
+
+        // The right screen goes: its window comes back inside the left one.
+        OffscreenDesk::setScreens({leftScreen});
+        QTRY_COMPARE(onRight.geometry(), QRect(leftDesk.right() + 1 - 400, rightDesk.y() + 200, 400, 300));
+        QCOMPARE(onRight.availableArea(), left->availableGeometry());
+        QCOMPARE(across.geometry(), QRect(rightDesk.x() - 250, rightDesk.y() + 100, 400, 300));
+
+        // No screen at all: every window stays where it is, with the area it had.
+        onRight.setGeometry(300, 200, 400, 300);
+        OffscreenDesk::setScreens({});
+        QTest::qWait(50);
+        QCOMPARE(onRight.geometry(), QRect(300, 200, 400, 300));
+        QCOMPARE(onRight.availableArea(), leftDesk);
+        QCOMPARE(across.geometry(), QRect(rightDesk.x() - 250, rightDesk.y() + 100, 400, 300));
+        OffscreenDesk::setScreens({leftScreen});
+        QTRY_COMPARE(onRight.availableArea(), QGuiApplication::primaryScreen()->availableGeometry());
+        QCOMPARE(onRight.geometry(), QRect(300, 200, 400, 300));
+    }
+
+    // Windows open on the primary screen, wherever it lies; they are placed on their own
+    // screen only once moved.
+    void windowsOpenOnThePrimary()
+    {
+        QScreen *primary = QGuiApplication::primaryScreen();
+        FramelessWindow window;
+        QCOMPARE(window.windowScreen()->screen(), primary);
+        QCOMPARE(window.availableArea(), primary->availableGeometry());
+        window.resize(300, 200);
+        QCOMPARE(window.availableArea(), primary->availableGeometry());
+        const QRect area = primary->availableGeometry();
+        window.setPosition(area.x() + 20, area.y() + 30);
+        QCOMPARE(window.windowScreen()->screen(), primary);
+        if (QGuiApplication::screens().size() < 2)
+            return;
+        // Once placed, the window is where its centre is, the desk's origin included.
+        window.setPosition(0, 0);
+        QCOMPARE(window.windowScreen()->screen(), WindowScreen::screenFor(QRect(0, 0, 300, 200)));
+    }
+
+    // A window's own resize never takes it to another screen, whatever its new centre.
+    void resizeKeepsTheScreen()
+    {
+        if (QGuiApplication::screens().size() < 2)
+            QSKIP("needs the offscreen platform with two screens");
+        QScreen *right = QGuiApplication::screens().at(1);
+        FramelessWindow window;
+        window.setGeometry(right->geometry().x() - 100, right->geometry().y() + 10, 400, 300);
+        QCOMPARE(window.windowScreen()->screen(), right);
+        window.resize(150, 300); // the centre now lies on the left screen
+        QCOMPARE(window.windowScreen()->screen(), right);
+        window.setX(window.x() + 1);
+        QCOMPARE(window.windowScreen()->screen(), QGuiApplication::screens().at(0));
+    }
+
+    // No signal of the window's reaches a listener once its destructor has begun, also
+    // when the window is destroyed while shown (the toolkit hides it on the way out).
+    void notSignalledAfterDestruction()
+    {
+        auto *window = new FramelessWindow;
+        window->setGeometry(100, 100, 300, 200);
+        window->show();
+        QSignalSpy visible(window, &FramelessWindow::visibleChanged);
+        QSignalSpy opacity(window, &FramelessWindow::opacityChanged);
+        QSignalSpy area(window, &FramelessWindow::availableAreaChanged);
+        delete window;
+        QCOMPARE(visible.count(), 0);
+        QCOMPARE(opacity.count(), 0);
+        QCOMPARE(area.count(), 0);
     }
 
     void restoreWithoutFullScreenChangesNothing()

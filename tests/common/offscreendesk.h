@@ -1,0 +1,92 @@
+#pragma once
+
+// Changes the offscreen platform's desk for real, as a monitor plugged in or out, a new
+// resolution or a new primary would: the platform adds, removes and resizes its screens
+// and Qt announces what changed. Needs Qt6::GuiPrivate and the offscreen platform.
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QScreen>
+#include <QTest>
+#include <qpa/qplatformnativeinterface.h>
+#include <qpa/qwindowsysteminterface.h>
+
+namespace OffscreenDesk {
+
+using ReadConfiguration = QJsonObject (*)(QPlatformNativeInterface *);
+using WriteConfiguration = void (*)(const QJsonObject &, QPlatformNativeInterface *);
+
+inline QPlatformNativeInterface *platform()
+{
+    return QGuiApplication::platformNativeInterface();
+}
+
+inline bool available()
+{
+    return QGuiApplication::platformName() == QLatin1String("offscreen") && platform()
+           && platform()->nativeResourceForIntegration("setConfiguration");
+}
+
+inline QJsonObject configuration()
+{
+    auto read = reinterpret_cast<ReadConfiguration>(platform()->nativeResourceForIntegration("configuration"));
+    return read(platform());
+}
+
+inline QJsonObject screen(const QString &name, const QRect &geometry)
+{
+    return QJsonObject{{"name", name},         {"x", geometry.x()},          {"y", geometry.y()},
+                       {"width", geometry.width()}, {"height", geometry.height()}, {"logicalDpi", 96},
+                       {"logicalBaseDpi", 96}};
+}
+
+// The desk becomes these screens (matched by name); returns once Qt has taken the change.
+inline void setScreens(const QJsonArray &screens)
+{
+    QJsonObject config = configuration();
+    config[QLatin1String("screens")] = screens;
+    auto write = reinterpret_cast<WriteConfiguration>(platform()->nativeResourceForIntegration("setConfiguration"));
+    write(config, platform());
+    QWindowSystemInterface::flushWindowSystemEvents();
+    QCoreApplication::processEvents();
+}
+
+inline QScreen *screenNamed(const QString &name)
+{
+    const auto screens = QGuiApplication::screens();
+    for (QScreen *screen : screens) {
+        if (screen->name() == name)
+            return screen;
+    }
+    return nullptr;
+}
+
+inline void makePrimary(QScreen *screen)
+{
+    QWindowSystemInterface::handlePrimaryScreenChanged(screen->handle());
+    QCoreApplication::processEvents();
+}
+
+// Puts the desk back as it was when made, primary included.
+class Restorer
+{
+public:
+    Restorer()
+        : m_screens(configuration().value(QLatin1String("screens")).toArray())
+        , m_primary(QGuiApplication::primaryScreen()->name())
+    {
+    }
+    ~Restorer()
+    {
+        setScreens(m_screens);
+        if (QScreen *primary = screenNamed(m_primary); primary && primary != QGuiApplication::primaryScreen())
+            makePrimary(primary);
+    }
+
+private:
+    QJsonArray m_screens;
+    QString m_primary;
+};
+
+} // namespace OffscreenDesk
