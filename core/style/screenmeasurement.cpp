@@ -1,21 +1,24 @@
 #include "screenmeasurement.h"
 
-#include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
 
-ScreenProbe primaryScreenProbe()
+ScreenProbe screenProbe()
 {
-    return [](bool grabPixels) {
+    return [](QScreen *screen, bool grabPixels) {
         ScreenMeasurement m;
-        const QScreen *screen = QGuiApplication::primaryScreen();
         if (!screen)
             return m;
         m.logicalDpi = screen->logicalDotsPerInch();
         m.devicePixelRatio = screen->devicePixelRatio();
         m.availableSize = screen->availableGeometry().size();
-        if (grabPixels)
-            m.pixelSize = const_cast<QScreen *>(screen)->grabWindow(0).size();
+        if (grabPixels) {
+            // Some platforms grab the whole desk for any of its screens: no more than
+            // the screen's own pixels count.
+            const QSize own = (QSizeF(screen->geometry().size()) * m.devicePixelRatio).toSize();
+            const QSize grabbed = screen->grabWindow(0).size();
+            m.pixelSize = grabbed.isEmpty() ? grabbed : grabbed.boundedTo(own);
+        }
         return m;
     };
 }

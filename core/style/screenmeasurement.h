@@ -3,9 +3,11 @@
 #include <QSize>
 #include <functional>
 
-// What the display scaling needs to know of the primary screen. pixelSize is in
-// device pixels (a scaled high-density screen counts with its physical pixels);
-// availableSize, the screen less its panels, in logical pixels.
+class QScreen;
+
+// What the display scaling needs to know of a screen. pixelSize is in device pixels (a
+// scaled high-density screen counts with its physical pixels); availableSize, the screen
+// less its panels, in logical pixels.
 struct ScreenMeasurement
 {
     QSize pixelSize;
@@ -14,8 +16,8 @@ struct ScreenMeasurement
     QSize availableSize;
 };
 
-// Reads the primary screen. Grabbing the screen to learn its pixel size is costly,
-// so it happens only when asked for; otherwise pixelSize stays empty.
-using ScreenProbe = std::function<ScreenMeasurement(bool grabPixels)>;
+// Reads a screen (none: an empty measurement). Grabbing the screen to learn its pixel
+// size is costly, so it happens only when asked for; otherwise pixelSize stays empty.
+using ScreenProbe = std::function<ScreenMeasurement(QScreen *screen, bool grabPixels)>;
 
-ScreenProbe primaryScreenProbe();
+ScreenProbe screenProbe();

@@ -6,13 +6,16 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMetaEnum>
+#include <QPointer>
 #include <QScreen>
 
 #include <algorithm>
 
+#include "framelesswindow.h"
 #include "interface.h"
 #include "propertyhelpers.h"
 #include "style.h"
+#include "windowscreen.h"
 
 class StyleManagerPrivate
 {
@@ -22,8 +25,15 @@ public:
     Interface *interface = nullptr;
     StyleManager::StyleType styleType = StyleManager::Style_Default;
     StyleManager::StyleMode styleMode = StyleManager::ARMode;
-    QMetaObject::Connection geometryFollowed;
-    QMetaObject::Connection availableAreaFollowed;
+    // The screen measured; null only while the desk has no screen.
+    QPointer<QScreen> screen;
+    QList<QMetaObject::Connection> screenFollowed;
+    // The main window's screen, once a window is followed; it dies with its window.
+    QPointer<WindowScreen> windowScreen;
+    bool followsWindow = false;
+    // The ratio last announced: a change of the screen that leaves it as it was must not
+    // make every binding on it evaluate again.
+    double announcedRatio = 0.0;
 };
 
 namespace {
@@ -69,7 +79,7 @@ QHash<QString, QString> textTable(const QJsonObject &object)
 
 StyleManager *StyleManager::instance()
 {
-    static StyleManager manager(primaryScreenProbe(), Interface::defaultFilePath());
+    static StyleManager manager(screenProbe(), Interface::defaultFilePath());
     return &manager;
 }
 
@@ -80,11 +90,13 @@ StyleManager::StyleManager(ScreenProbe probe, const QString &uiConfigPath, QObje
     d->probe = std::move(probe);
     d->style = new Style(this);
     d->interface = new Interface(uiConfigPath, this);
+    followScreen(QGuiApplication::primaryScreen());
     calcResolution();
-    followPrimaryScreen();
-    // A new primary screen decides the class from then on.
-    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this] {
-        followPrimaryScreen();
+    // A new primary screen decides the class from then on, until a window is followed.
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this](QScreen *primary) {
+        if (d->followsWindow)
+            return;
+        followScreen(primary);
         calcResolution();
     });
 }
@@ -158,20 +170,26 @@ StyleManager::StyleType StyleManager::styleType() const
     return d->styleType;
 }
 
+// Written by hand, the ratios are announced even when the class stays.
 void StyleManager::setStyleType(StyleType type)
 {
-    if (type != d->styleType) {
-        qDebug() << "setStyleType" << QMetaEnum::fromType<StyleType>().valueToKey(type);
-        d->styleType = type;
-        emit styleTypeChanged();
-    }
-    emitScaleChanged();
+    storeStyleType(type);
+    announceRatios();
+}
+
+void StyleManager::storeStyleType(StyleType type)
+{
+    if (type == d->styleType)
+        return;
+    qDebug() << "setStyleType" << QMetaEnum::fromType<StyleType>().valueToKey(type);
+    d->styleType = type;
+    emit styleTypeChanged();
 }
 
 double StyleManager::scaleRatio() const
 {
     // Below the design size the pages shrink with the window instead of overlapping in it.
-    const ScreenMeasurement screen = d->probe(false);
+    const ScreenMeasurement screen = d->probe(d->screen, false);
     return ratioFittingArea(scaleRatioFor(d->styleType, screen.logicalDpi), screen.availableSize);
 }
 
@@ -209,35 +227,86 @@ void StyleManager::loadStyleFile(const QString &filename)
     emit styleChanged();
 }
 
-void StyleManager::calcResolution()
+QScreen *StyleManager::screen() const
 {
-    const ScreenMeasurement screen = d->probe(true);
-    setStyleType(classifyScreen(screen));
-    qDebug() << "calcResolution" << QRect(QPoint(0, 0), screen.pixelSize) << screen.devicePixelRatio << scaleRatio()
-             << fontScaleRatio();
-    emitScaleChanged();
+    return d->screen;
 }
 
-void StyleManager::emitScaleChanged()
+void StyleManager::followWindow(FramelessWindow *window)
+{
+    WindowScreen *windowScreen = window ? window->windowScreen() : nullptr;
+    if (!windowScreen || windowScreen == d->windowScreen)
+        return;
+    if (d->windowScreen)
+        d->windowScreen->disconnect(this);
+    d->windowScreen = windowScreen;
+    d->followsWindow = true;
+    // Announced before the window's own area: the main window's size follows the ratio,
+    // so the move to another screen resizes it once, for that screen.
+    connect(windowScreen, &WindowScreen::screenChanged, this, &StyleManager::followWindowScreen);
+    followWindowScreen();
+}
+
+void StyleManager::followWindowScreen()
+{
+    QScreen *screen = d->windowScreen ? d->windowScreen->screen() : nullptr;
+    if (!screen || screen == d->screen)
+        return;
+    followScreen(screen);
+    calcResolution();
+}
+
+void StyleManager::calcResolution()
+{
+    const ScreenMeasurement screen = d->probe(d->screen, true);
+    storeStyleType(classifyScreen(screen));
+    qDebug() << "calcResolution" << QRect(QPoint(0, 0), screen.pixelSize) << screen.devicePixelRatio << scaleRatio()
+             << fontScaleRatio();
+    announceRatiosIfChanged();
+}
+
+void StyleManager::announceRatios()
 {
     // Font sizes derive from the same measurement; announcing only one ratio would
     // leave bindings on the other stale.
+    d->announcedRatio = scaleRatio();
     emit scaleRatioChanged();
     emit fontScaleRatioChanged();
 }
 
-void StyleManager::followPrimaryScreen()
+void StyleManager::announceRatiosIfChanged()
 {
-    disconnect(d->geometryFollowed);
-    disconnect(d->availableAreaFollowed);
-    QScreen *screen = QGuiApplication::primaryScreen();
+    // The same ratio reached by another class and density may differ in its last bit.
+    if (!qFuzzyCompare(scaleRatio(), d->announcedRatio))
+        announceRatios();
+}
+
+void StyleManager::followScreen(QScreen *screen)
+{
+    for (const QMetaObject::Connection &connection : std::as_const(d->screenFollowed))
+        disconnect(connection);
+    d->screenFollowed.clear();
+    d->screen = screen;
     if (!screen)
         return;
-    d->geometryFollowed = connect(screen, &QScreen::geometryChanged, this, [this](const QRect &rect) {
-        qDebug() << "geometryChanged rect:" << rect;
-        calcResolution();
-    });
-    // A panel that comes, goes or grows changes the room the main window has.
-    d->availableAreaFollowed = connect(screen, &QScreen::availableGeometryChanged, this,
-                                       &StyleManager::emitScaleChanged);
+    d->screenFollowed = {
+        connect(screen, &QScreen::geometryChanged, this,
+                [this](const QRect &rect) {
+                    qDebug() << "geometryChanged rect:" << rect;
+                    calcResolution();
+                }),
+        // A panel that comes, goes or grows changes the room the main window has.
+        connect(screen, &QScreen::availableGeometryChanged, this, &StyleManager::announceRatiosIfChanged),
+        connect(screen, &QScreen::logicalDotsPerInchChanged, this, &StyleManager::announceRatiosIfChanged),
+        // Gone with its monitor: the primary decides until the followed window picks again.
+        connect(screen, &QObject::destroyed, this,
+                [this] {
+                    QMetaObject::invokeMethod(this, [this] {
+                        if (d->screen)
+                            return;
+                        followScreen(QGuiApplication::primaryScreen());
+                        calcResolution();
+                    }, Qt::QueuedConnection);
+                }),
+    };
 }

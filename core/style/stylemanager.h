@@ -7,12 +7,15 @@
 
 #include "screenmeasurement.h"
 
+class FramelessWindow;
 class Interface;
+class QScreen;
 class Style;
 class StyleManagerPrivate;
 
-// Display scaling from the primary screen, the style tables and the page switches,
-// as one process-wide object the QML consults.
+// Display scaling, the style tables and the page switches, as one process-wide object the
+// QML consults. The scaling is that of the primary screen until a window is followed
+// (the main window), then that of the screen the window is on.
 class StyleManager : public QObject
 {
     Q_OBJECT
@@ -58,6 +61,10 @@ public:
     void setStyleMode(StyleMode mode);
 
     Q_INVOKABLE void loadStyleFile(const QString &filename);
+    // Lays the pages out for the screen `window` is on, from now on and wherever it goes.
+    Q_INVOKABLE void followWindow(FramelessWindow *window);
+    // The screen whose class and area decide the ratios.
+    QScreen *screen() const;
     void calcResolution();
 
 signals:
@@ -69,8 +76,11 @@ signals:
     void styleModeChanged();
 
 private:
-    void emitScaleChanged();
-    void followPrimaryScreen();
+    void storeStyleType(StyleType type);
+    void announceRatios();
+    void announceRatiosIfChanged();
+    void followScreen(QScreen *screen);
+    void followWindowScreen();
 
     QScopedPointer<StyleManagerPrivate> d;
 };

@@ -25,15 +25,16 @@ FramelessWindow {
         quitAnimation.restart();
     }
 
-    // Never larger than the available area of the screen it is on (availableArea); where
-    // the design does not fit the primary screen, the scale ratio is already smaller.
     function centreInAvailableArea() {
         x = Placement.centred(availableArea.x, availableArea.width, width);
         y = Placement.centred(availableArea.y, availableArea.height, height);
     }
 
-    minimumWidth: Placement.fitted(1688 * styleManager.scaleRatio, availableArea.width)
-    minimumHeight: Placement.fitted(950 * styleManager.scaleRatio, availableArea.height)
+    // The pages are laid out for the screen this window is on, at a ratio that fits the
+    // design into that screen's available area: the size follows the ratio alone, so a
+    // move to another screen resizes the window once.
+    minimumWidth: 1688 * styleManager.scaleRatio
+    minimumHeight: 950 * styleManager.scaleRatio
     width: minimumWidth
     height: minimumHeight
     // Drags only between 450 from either edge of the top strip.
@@ -46,6 +47,7 @@ FramelessWindow {
     opacity: 0
 
     Component.onCompleted: {
+        styleManager.followWindow(homeWindow);
         networkManager.getDeviceList();
         // Fixed once: a later change of size must not move the window.
         centreInAvailableArea();

@@ -14,7 +14,7 @@ const QString kBuiltIn = QStringLiteral(":/zelka/style/default.json");
 
 ScreenProbe fixedScreen()
 {
-    return [](bool) { return ScreenMeasurement{QSize(1920, 1080), 96.0, 1.0}; };
+    return [](QScreen *, bool) { return ScreenMeasurement{QSize(1920, 1080), 96.0, 1.0}; };
 }
 
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)

@@ -7,7 +7,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "framelesswindow.h"
 #include "interface.h"
+#include "offscreendesk.h"
 #include "style.h"
 #include "stylemanager.h"
 
@@ -21,7 +23,7 @@ struct FakeScreen
 
     ScreenProbe probe()
     {
-        return [this](bool grabPixels) {
+        return [this](QScreen *, bool grabPixels) {
             ScreenMeasurement m = current;
             if (grabPixels)
                 ++grabs;
@@ -190,6 +192,11 @@ private slots:
         QCOMPARE(font.count(), 1);
         QCOMPARE(manager.scaleRatio(), 0.8);
         QCOMPARE(screen.grabs, 1); // the class stands: nothing to grab
+        // An area that leaves the ratio as it was announces nothing.
+        screen.current.availableSize = QSize(1900, 760);
+        emit primary->availableGeometryChanged(QRect(0, 0, 1900, 760));
+        QCOMPARE(scale.count(), 1);
+        QCOMPARE(font.count(), 1);
 
         screen.current.pixelSize = QSize(3840, 2160);
         screen.current.availableSize = QSize(3840, 2160);
@@ -225,7 +232,7 @@ private slots:
         QCOMPARE(screen.grabs, 1); // reading the ratios never grabs the screen
     }
 
-    void remeasuringAnnouncesBothRatios()
+    void remeasuringAnnouncesOnlyChangedRatios()
     {
         FakeScreen screen;
         StyleManager manager(screen.probe(), kNoUiConfig);
@@ -237,13 +244,25 @@ private slots:
         manager.calcResolution();
         QCOMPARE(manager.styleType(), StyleManager::Style_720P);
         QCOMPARE(type.count(), 1);
-        QCOMPARE(scale.count(), 2);
+        QCOMPARE(scale.count(), 1);
         QCOMPARE(font.count(), scale.count());
 
-        manager.calcResolution(); // same screen: the class stays, the ratios are announced again
+        manager.calcResolution(); // same screen: nothing changed, nothing to announce
         QCOMPARE(type.count(), 1);
-        QCOMPARE(scale.count(), 4);
-        QCOMPARE(font.count(), 4);
+        QCOMPARE(scale.count(), 1);
+        QCOMPARE(font.count(), 1);
+
+        // Another class with the same ratio (a 4K screen at 96 dpi is 1.4, a 2K one at
+        // 128 dpi as well): the class is news, the ratio is not.
+        screen.current.pixelSize = QSize(3840, 2160);
+        manager.calcResolution();
+        QCOMPARE(scale.count(), 2);
+        screen.current.pixelSize = QSize(2560, 1440);
+        screen.current.logicalDpi = 96.0 * (1 + 2 * (1.4 / 1.05 - 1));
+        manager.calcResolution();
+        QCOMPARE(type.count(), 3);
+        QCOMPARE(manager.scaleRatio(), 1.4);
+        QCOMPARE(scale.count(), 2);
     }
 
     void writingTheSameClassAnnouncesOnlyTheRatios()
@@ -271,6 +290,67 @@ private slots:
         manager.setStyleMode(StyleManager::ClassicMode);
         QCOMPARE(mode.count(), 1);
         QCOMPARE(manager.styleMode(), StyleManager::ClassicMode);
+    }
+
+    // On a real desk of two screens (1920 x 1080 and 1600 x 900, the second a 720P one):
+    // once a window is followed, its screen decides the class and the ratio, wherever it
+    // goes; a new primary no longer does. Without a followed window, the primary decides.
+    void ratioFollowsTheFollowedWindowsScreen()
+    {
+        if (QGuiApplication::screens().size() < 2 || !OffscreenDesk::available())
+            QSKIP("needs the offscreen platform with two screens");
+        OffscreenDesk::Restorer restorer;
+        QScreen *left = QGuiApplication::screens().at(0);
+        QScreen *right = QGuiApplication::screens().at(1);
+        const QRect leftDesk = left->geometry();
+        const QRect rightDesk = right->geometry();
+        StyleManager manager(screenProbe(), kNoUiConfig);
+        StyleManager primaryOnly(screenProbe(), kNoUiConfig);
+        QCOMPARE(manager.scaleRatio(), 1.0);
+        FramelessWindow window;
+        window.resize(400, 300);
+        manager.followWindow(&window);
+        QSignalSpy scale(&manager, &StyleManager::scaleRatioChanged);
+        QSignalSpy font(&manager, &StyleManager::fontScaleRatioChanged);
+
+        window.setPosition(rightDesk.x() + 100, rightDesk.y() + 100);
+        QCOMPARE(manager.screen(), right);
+        QCOMPARE(manager.styleType(), StyleManager::Style_720P);
+        QCOMPARE(manager.scaleRatio(), 0.8);
+        QCOMPARE(scale.count(), 1);
+        QCOMPARE(font.count(), 1);
+        window.setPosition(rightDesk.x() + 200, rightDesk.y() + 150); // the same screen
+        QCOMPARE(scale.count(), 1);
+
+        // The right screen grows its width: still 720P at 0.8, nothing to announce. The
+        // primary one's ratio does not move either.
+        const QJsonObject leftScreen = OffscreenDesk::screen(left->name(), leftDesk);
+        OffscreenDesk::setScreens({leftScreen, OffscreenDesk::screen(right->name(), rightDesk.adjusted(0, 0, 100, 0))});
+        QTRY_COMPARE(right->geometry().width(), rightDesk.width() + 100);
+        QCOMPARE(manager.scaleRatio(), 0.8);
+        QCOMPARE(scale.count(), 1);
+        QSignalSpy primaryScale(&primaryOnly, &StyleManager::scaleRatioChanged);
+        OffscreenDesk::setScreens({OffscreenDesk::screen(left->name(), leftDesk.adjusted(0, 0, 80, 0)),
+                                   OffscreenDesk::screen(right->name(), rightDesk)});
+        QTRY_COMPARE(left->geometry().width(), leftDesk.width() + 80);
+        QCOMPARE(primaryOnly.scaleRatio(), 1.0);
+        QCOMPARE(primaryScale.count(), 0);
+
+        // A new primary: the followed window's screen still decides; the other manager
+        // follows the primary.
+        OffscreenDesk::makePrimary(right);
+        QCOMPARE(manager.scaleRatio(), 0.8);
+        QCOMPARE(primaryOnly.screen(), right);
+        QCOMPARE(primaryOnly.scaleRatio(), 0.8);
+        OffscreenDesk::makePrimary(left);
+
+        // The right screen goes: the window comes back on the left one, laid out for it.
+        OffscreenDesk::setScreens({leftScreen});
+        QTRY_COMPARE(manager.screen(), left);
+        QCOMPARE(manager.styleType(), StyleManager::Style_1080P);
+        QCOMPARE(manager.scaleRatio(), 1.0);
+        QCOMPARE(scale.count(), 2);
+        QCOMPARE(font.count(), 2);
     }
 
     void qmlFontBindingFollowsAScreenChange()

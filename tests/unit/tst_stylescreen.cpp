@@ -16,11 +16,11 @@ class TestStyleScreen : public QObject
 private slots:
     void realProbeReadsTheConfiguredScreen()
     {
-        const ScreenMeasurement m = primaryScreenProbe()(true);
+        const ScreenMeasurement m = screenProbe()(QGuiApplication::primaryScreen(), true);
         QCOMPARE(m.pixelSize, QSize(3840, 2160));
         QCOMPARE(m.logicalDpi, 96.0);
         QCOMPARE(m.devicePixelRatio, 1.5);
-        QVERIFY(primaryScreenProbe()(false).pixelSize.isEmpty());
+        QVERIFY(screenProbe()(QGuiApplication::primaryScreen(), false).pixelSize.isEmpty());
     }
 
     void singletonClassifiesThePrimaryScreen()

@@ -287,4 +287,65 @@ ShellTestCase {
         compare(below.presses, 1);
         below.destroy();
     }
+
+    SignalSpy {
+        id: widthChanges
+        signalName: "widthChanged"
+    }
+
+    SignalSpy {
+        id: heightChanges
+        signalName: "heightChanged"
+    }
+
+    // Moves the window and waits until nothing more changes its size: a move resizes it
+    // at most once (its width, then its height), and then the window is still.
+    function moveAndSettle(window, x, y) {
+        widthChanges.clear();
+        heightChanges.clear();
+        window.x = x;
+        window.y = y;
+        let quiet = 0;
+        let last = -1;
+        tryVerify(() => {
+            verify(widthChanges.count <= 1 && heightChanges.count <= 1,
+                   "at x " + x + ": " + widthChanges.count + " widths, " + heightChanges.count + " heights");
+            const changes = widthChanges.count + heightChanges.count + (window.x === x ? 0 : 1000);
+            quiet = changes === last ? quiet + 1 : 0;
+            last = changes;
+            return quiet >= 5;
+        }, patience, "the window settles at x " + x);
+    }
+
+    // On a desk of a 1920 x 1080 screen and a 1600 x 900 one beside it: the main window
+    // walked across the screens' boundary in small steps, through the band where its own
+    // size would take its centre back across, and back again. Every step settles, and the
+    // window always has the size that the ratio of the screen it is on gives.
+    function test_walkAcrossTwoScreens() {
+        if (Qt.application.screens.length < 2)
+            skip("needs the offscreen platform with two screens");
+        const window = openHomeWindow();
+        widthChanges.target = window;
+        heightChanges.target = window;
+        const boundary = Qt.application.screens[1].virtualX;
+        const y = Qt.application.screens[1].virtualY + 10;
+        const wide = Math.trunc(1688 * s);
+        const start = boundary - wide / 2 - 40;
+        moveAndSettle(window, start, y);
+        compare(window.width, wide);
+        const steps = [];
+        for (let x = start; x <= boundary - wide * 0.4 + 40; x += 10)
+            steps.push(x);
+        for (const x of steps.concat(steps.slice().reverse())) {
+            moveAndSettle(window, x, y);
+            const area = window.availableArea;
+            const onRight = area.x >= boundary;
+            compare(area.x, onRight ? boundary : 0, "the area of one of the screens");
+            compare(window.width, Math.trunc(1688 * styleManager.scaleRatio), "the width at x " + x);
+            compare(window.height, Math.trunc(950 * styleManager.scaleRatio), "the height at x " + x);
+            verify(window.width <= area.width && window.height <= area.height, "the window fits its screen");
+            compare(styleManager.scaleRatio, onRight ? 0.8 : 1.0, "the ratio of the screen at x " + x);
+        }
+        compare(window.width, wide);
+    }
 }
