@@ -23,6 +23,12 @@ FramelessWindow {
         return typeof homeWindow !== "undefined" ? homeWindow : null;
     }
 
+    // The available area of the owner's screen; empty without an owner or a screen.
+    function ownerArea() {
+        const owner = ownerWindow();
+        return owner ? owner.availableArea : Qt.rect(0, 0, 0, 0);
+    }
+
     // Centred on the owner, inside the available area of the screen the owner is on.
     function placeOnOwner(owner) {
         const area = owner.availableArea;
@@ -53,6 +59,9 @@ FramelessWindow {
         contentItem.anchors.fill = contentArea;
     }
 
+    // Never larger than the available area of the owner's screen, as the owner itself.
+    maximumWidth: Placement.bound(ownerArea().width)
+    maximumHeight: Placement.bound(ownerArea().height)
     captionWidth: width - 120 * styleManager.scaleRatio
     captionHeight: 35 * styleManager.scaleRatio
     topWindow: ownerWindow()

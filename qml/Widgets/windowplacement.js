@@ -9,6 +9,11 @@ function fitted(wanted, available) {
     return Math.max(0, Math.min(wanted, available));
 }
 
+// A window's largest length along one axis: the area's, or no bound without an area.
+function bound(available) {
+    return available > 0 ? available : 16777215;
+}
+
 // The start of a window of `size` centred on the span from `start`, `length` long.
 function centred(start, length, size) {
     return start + (length - size) * 0.5;

@@ -132,6 +132,32 @@ Item {
             tryCompare(squeezed.popup, "opacity", 1, patience);
         }
 
+        // A popup larger than the available area of the owner's screen is bounded by it,
+        // wherever the owner goes; on a larger screen it takes its own size again.
+        function test_noLargerThanTheOwnersScreen() {
+            const area = homeWindow.availableArea;
+            const made = makePopup();
+            made.popup.width = area.width + 300;
+            made.popup.height = area.height + 200;
+            made.popup.open();
+            compare(made.popup.width, area.width);
+            compare(made.popup.height, area.height);
+            compare(made.popup.x, area.x);
+            compare(made.popup.y, area.y);
+            if (Qt.application.screens.length < 2)
+                return;
+            const second = Qt.application.screens[1];
+            const large = createTemporaryObject(popupComponent, scene, { width: second.width + 100, height: 500 });
+            homeWindow.x = second.virtualX + 200;
+            homeWindow.y = second.virtualY + 100;
+            large.open();
+            compare(large.width, second.width);
+            homeWindow.x = 100;
+            homeWindow.y = 80;
+            large.width = second.width + 100;
+            compare(large.width, second.width + 100);
+        }
+
         function test_hideFadesOutThenCloses() {
             const made = makePopup();
             openFully(made.popup);
