@@ -251,9 +251,7 @@ ShellTestCase {
         choose(findChild(page, "alarmTypeComboBox"), 7);
         choose(findChild(page, "alarmLevelComboBox"), 4);
         waitForRequests("/api/v1/alarmlist", 3);
-        compare(queries()[1].method, "7");
-        compare(queries()[2].priority, "4");
-        compare(queries()[2].method, "7");
+        compare(queries().slice(1).map(items => [items.priority, items.method]).sort(), [["2", "7"], ["4", "7"]]);
         choose(findChild(page, "alarmTypeComboBox"), 0);
         choose(findChild(page, "alarmLevelComboBox"), 0);
         gotoPage(page, "1");
@@ -264,8 +262,8 @@ ShellTestCase {
         const search = findChild(page, "searchEdit");
         typeInto(search, "13");
         waitForRequests("/api/v1/alarmlist", 2);
-        compare(queries()[0].q, "1");
-        compare(queries()[1].q, "13");
+        // Two connections at once: the server may take the second query first.
+        compare(queries().map(items => items.q).sort(), ["1", "13"]);
         // Only alarm 13 has a name or id with "13" in it.
         tryCompare(findChild(page, "alarmListView"), "count", 1, patience);
         compare(idsOnScreen(page), [13]);
