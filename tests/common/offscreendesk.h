@@ -68,6 +68,23 @@ inline void makePrimary(QScreen *screen)
     QCoreApplication::processEvents();
 }
 
+// The tests' desk of two screens: the primary at the origin, the other beside it.
+struct TwoScreens
+{
+    QScreen *left = nullptr;
+    QScreen *right = nullptr;
+    QRect leftDesk;
+    QRect rightDesk;
+};
+
+inline TwoScreens twoScreens()
+{
+    const auto screens = QGuiApplication::screens();
+    if (screens.size() < 2)
+        return {};
+    return {screens.at(0), screens.at(1), screens.at(0)->geometry(), screens.at(1)->geometry()};
+}
+
 // Puts the desk back as it was when made, primary included.
 class Restorer
 {

@@ -377,13 +377,10 @@ private slots:
     // screen at all every window stays.
     void desksChangeForReal()
     {
-        if (QGuiApplication::screens().size() < 2 || !OffscreenDesk::available())
+        const auto [left, right, leftDesk, rightDesk] = OffscreenDesk::twoScreens();
+        if (!right || !OffscreenDesk::available())
             QSKIP("needs the offscreen platform with two screens");
         OffscreenDesk::Restorer restorer;
-        QScreen *left = QGuiApplication::screens().at(0);
-        QScreen *right = QGuiApplication::screens().at(1);
-        const QRect leftDesk = left->geometry();
-        const QRect rightDesk = right->geometry();
         const QJsonObject leftScreen = OffscreenDesk::screen(left->name(), leftDesk);
 
         // Its centre on the left screen, a fifth of it on the right one.

@@ -297,13 +297,10 @@ private slots:
     // goes; a new primary no longer does. Without a followed window, the primary decides.
     void ratioFollowsTheFollowedWindowsScreen()
     {
-        if (QGuiApplication::screens().size() < 2 || !OffscreenDesk::available())
+        const auto [left, right, leftDesk, rightDesk] = OffscreenDesk::twoScreens();
+        if (!right || !OffscreenDesk::available())
             QSKIP("needs the offscreen platform with two screens");
         OffscreenDesk::Restorer restorer;
-        QScreen *left = QGuiApplication::screens().at(0);
-        QScreen *right = QGuiApplication::screens().at(1);
-        const QRect leftDesk = left->geometry();
-        const QRect rightDesk = right->geometry();
         StyleManager manager(screenProbe(), kNoUiConfig);
         StyleManager primaryOnly(screenProbe(), kNoUiConfig);
         QCOMPARE(manager.scaleRatio(), 1.0);
