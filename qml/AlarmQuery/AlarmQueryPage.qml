@@ -254,26 +254,14 @@ Item {
                 onCurrentIndexChanged: root.filterChanged()
             }
 
-            QQC.TextField {
+            Widgets.InputField {
                 id: searchEdit
                 objectName: "searchEdit"
                 anchors.verticalCenter: parent.verticalCenter
                 width: 200 * root.s
-                height: 30 * root.s
-                leftPadding: 8 * root.s
-                rightPadding: 8 * root.s
-                verticalAlignment: TextInput.AlignVCenter
-                font.family: "微软雅黑"
-                font.pointSize: 11 * root.fs
                 color: root.textColor
-                selectByMouse: true
-                selectionColor: "#a01AA9FF"
                 placeholderText: "设备ID或通道ID"
                 placeholderTextColor: Qt.darker(root.textColor, 1.6)
-                background: Rectangle {
-                    color: "transparent"
-                    border.color: styleManager.style.color("Widgets-ComboBox-BorderColor")
-                }
                 onTextChanged: root.filterChanged()
             }
 

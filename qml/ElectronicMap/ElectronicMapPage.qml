@@ -389,6 +389,7 @@ Item {
                 objectName: "streetCheckBox"
                 width: 60 * styleManager.scaleRatio
                 height: 34 * styleManager.scaleRatio
+                sizeRatio: Math.min(1, styleManager.scaleRatio)
                 text: "街道"
                 font.pointSize: 11 * styleManager.fontScaleRatio
                 checked: true

@@ -255,22 +255,10 @@ Widgets.MovablePopup {
         font.pointSize: 11 * root.f
     }
 
-    component InputField: TextField {
-        height: 30 * root.s
+    component InputField: Widgets.InputField {
         anchors.verticalCenter: parent ? parent.verticalCenter : undefined
-        leftPadding: 8 * root.s
-        rightPadding: 8 * root.s
-        verticalAlignment: TextInput.AlignVCenter
         color: root.textColor
-        font.family: "微软雅黑"
-        font.pointSize: 11 * root.f
-        selectByMouse: true
         placeholderTextColor: "gray"
-        selectionColor: "#a01AA9FF"
-        background: Rectangle {
-            color: "transparent"
-            border.color: styleManager.style.color("Widgets-ComboBox-BorderColor")
-        }
     }
 
     component HeaderCell: Rectangle {

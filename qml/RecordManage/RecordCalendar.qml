@@ -50,6 +50,11 @@ QQC.Popup {
         close();
     }
 
+    // The weekdays and days in the controls' own 15 pixels, with their row's gaps of 6, down
+    // to a ratio of 1; below it they shrink with the calendar: at full size the weekday
+    // names ran over the calendar's sides and the day rows into one another.
+    readonly property real __shrink: Math.min(1, styleManager.scaleRatio)
+
     width: 360 * styleManager.scaleRatio
     height: 260 * styleManager.scaleRatio
     padding: 0
@@ -155,12 +160,18 @@ QQC.Popup {
 
             QQC.DayOfWeekRow {
                 id: dayOfWeekRow
+                objectName: "dayOfWeekRow"
                 width: parent.width
                 locale: grid.locale
+                spacing: 6 * calendar.__shrink
+                topPadding: 6 * calendar.__shrink
+                bottomPadding: 6 * calendar.__shrink
                 font.family: "微软雅黑"
+                font.pixelSize: Math.round(15 * calendar.__shrink)
                 font.bold: false
                 delegate: Text {
                     required property string shortName
+                    objectName: "weekdayName"
                     text: shortName
                     font: dayOfWeekRow.font
                     horizontalAlignment: Text.AlignHCenter
@@ -178,6 +189,7 @@ QQC.Popup {
                 year: calendar.currentYear
                 spacing: 0
                 font.family: "微软雅黑"
+                font.pixelSize: Math.round(15 * calendar.__shrink)
                 font.bold: false
                 delegate: DayCell {}
             }
@@ -257,6 +269,7 @@ QQC.Popup {
         }
 
         Text {
+            objectName: "dayText"
             anchors.centerIn: parent
             visible: dayItem.isCurrentMonth
             text: dayItem.day

@@ -17,9 +17,9 @@ QQC.ComboBox {
     font.pointSize: 10 * styleManager.fontScaleRatio
     font.family: "微软雅黑"
 
-    // The arrow and the text's inset keep their pixels down to a ratio of 1 and shrink
-    // below it with the box and the text: at their full size they left a box scaled to a
-    // small screen too little room for its text.
+    // The arrow, the text's inset and the entries' paddings keep their pixels down to a
+    // ratio of 1 and shrink below it with the box and the text: at their full size they
+    // left a box scaled to a small screen too little room for its text.
     readonly property real __shrink: Math.min(1, styleManager.scaleRatio)
 
     function elementAt(row) {
@@ -87,6 +87,13 @@ QQC.ComboBox {
         required property var modelData
         width: control.width
         height: control.height
+        // The style's 11 above, 13 below and 12 at the sides: at full size they took the
+        // whole height of an entry below a ratio of about 0.8, where the eliding text then
+        // drew no line at all.
+        topPadding: 11 * control.__shrink
+        bottomPadding: 13 * control.__shrink
+        leftPadding: 12 * control.__shrink
+        rightPadding: 12 * control.__shrink
         highlighted: control.highlightedIndex === index
 
         background: Rectangle {

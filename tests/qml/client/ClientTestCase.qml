@@ -82,6 +82,18 @@ TestCase {
         return testKit.topLevelWindows().filter(window => String(window).startsWith("HomeWindow"));
     }
 
+    // A data row that names a screen ({ screen: Qt.size(width, height), ratio }) runs on a
+    // screen of that size only, at the ratio it names: CTest runs the test once more on
+    // each screen its rows name (tests/qml/CMakeLists.txt). On another screen the row is
+    // skipped; on its own, another ratio than the one it names fails it.
+    function requireScreen(row) {
+        const screen = Qt.application.screens[0];
+        const size = screen.width + " x " + screen.height;
+        if (screen.width !== row.screen.width || screen.height !== row.screen.height)
+            skip("runs on a " + row.screen.width + " x " + row.screen.height + " screen, not on " + size);
+        fuzzyCompare(styleManager.scaleRatio, row.ratio, 1e-9, "the scale ratio on " + size);
+    }
+
     // Clicks into a field and types into it: ASCII and anything else alike.
     function typeInto(field, text) {
         mouseClick(field);

@@ -262,88 +262,87 @@ DeviceTreeTestCase {
 
     function test_standardRatios_data() {
         return [
-            { tag: "1.0 on 1920 x 1080", type: StyleManager.Style_1080P, screen: Qt.size(1920, 1080) },
-            { tag: "0.8 on 1366 x 768", type: StyleManager.Style_720P, screen: Qt.size(1366, 768) },
-            { tag: "0.8 on 1280 x 720", type: StyleManager.Style_720P, screen: Qt.size(1280, 720) },
-            { tag: "1.4 on 3840 x 2160", type: StyleManager.Style_4k, screen: Qt.size(3840, 2160) }
+            { tag: "1.0 on 1920 x 1080", type: StyleManager.Style_1080P, screen: Qt.size(1920, 1080), ratio: 1 },
+            { tag: "0.8 on 1366 x 768", type: StyleManager.Style_720P, screen: Qt.size(1366, 768), ratio: 0.8 },
+            // The main window at the class's 0.8 would not fit: the ratio is the one that fits it.
+            { tag: "0.76 on 1280 x 720", type: StyleManager.Style_720P, screen: Qt.size(1280, 720), ratio: 720 / 950 },
+            { tag: "1.4 on 3840 x 2160", type: StyleManager.Style_4k, screen: Qt.size(3840, 2160), ratio: 1.4 }
         ];
     }
 
-    // The real home page at the style manager's ratios, as large as the main window on
-    // that screen: the rings stay in their panel, drawn and hovered.
+    // The real home page on each row's screen, at the style manager's ratio there, as large
+    // as the main window on that screen: the rings stay in their panel, drawn and hovered.
     function test_standardRatios(data) {
+        requireScreen(data);
+        compare(styleManager.styleType, data.type);
         loadDevices(tenChannels(7, 4));
-        const before = styleManager.styleType;
-        styleManager.styleType = data.type;
-        try {
-            const r = styleManager.scaleRatio;
-            const windowSize = Qt.size(Math.min(1688 * r, data.screen.width), Math.min(950 * r, data.screen.height));
-            const page = createTemporaryObject(pageComponent, testCase,
-                                               { width: windowSize.width, height: windowSize.height - 46 * r });
-            verify(page);
-            const view = page.deviceStatusView;
-            const expected = statusContentSize(r, windowSize.width, windowSize.height);
-            fuzzyCompare(view.width, expected.width, 1e-6, "the panel's content width");
-            fuzzyCompare(view.height, expected.height, 1e-6, "the panel's content height");
-            tryCompare(view.enableStatusView, "onlineTotal", 4, patience);
-            // The widest text a large site brings.
-            view.updateOnlineStatus(1234, 8765, 9999);
-            waitForItemPolished(view.onlineStatusView.parent);
-            verifyRingsInside(view, r, data.tag);
-            if (r === 1) {
-                // At scale 1 the rings lie where they always have.
-                for (const [ring, x] of [[view.onlineStatusView, 3], [view.enableStatusView, 172]]) {
-                    compare(ring.x, x);
-                    compare(ring.y, 33);
-                    compare(ring.width, 160);
-                    compare(ring.ring1.radiusX, 64);
-                    compare(ring.normalWidth, 16);
-                    compare(ring.selectedWidth, 24);
-                    compare(ring.centreText.font.pointSize, 10);
-                }
+        const r = styleManager.scaleRatio;
+        // At the ratio that fits, the main window lies inside the screen.
+        const windowSize = Qt.size(1688 * r, 950 * r);
+        verify(windowSize.width <= data.screen.width + 1e-9 && windowSize.height <= data.screen.height + 1e-9);
+        const page = createTemporaryObject(pageComponent, testCase,
+                                           { width: windowSize.width, height: windowSize.height - 46 * r });
+        verify(page);
+        const view = page.deviceStatusView;
+        const expected = statusContentSize(r, windowSize.width, windowSize.height);
+        fuzzyCompare(view.width, expected.width, 1e-6, "the panel's content width");
+        fuzzyCompare(view.height, expected.height, 1e-6, "the panel's content height");
+        tryCompare(view.enableStatusView, "onlineTotal", 4, patience);
+        // The widest text a large site brings.
+        view.updateOnlineStatus(1234, 8765, 9999);
+        waitForItemPolished(view.onlineStatusView.parent);
+        verifyRingsInside(view, r, data.tag);
+        if (r === 1) {
+            // At scale 1 the rings lie where they always have.
+            for (const [ring, x] of [[view.onlineStatusView, 3], [view.enableStatusView, 172]]) {
+                compare(ring.x, x);
+                compare(ring.y, 33);
+                compare(ring.width, 160);
+                compare(ring.ring1.radiusX, 64);
+                compare(ring.normalWidth, 16);
+                compare(ring.selectedWidth, 24);
+                compare(ring.centreText.font.pointSize, 10);
             }
-
-            // Drawn: a ring's stroke at its 3 o'clock, nothing of a ring right of the view,
-            // over the panel's border and the camera wall.
-            const enabled = view.enableStatusView;
-            tryCompare(enabled.ring1, "sweepAngle", 216, patience);
-            const centre = enabled.mapToItem(page, enabled.width / 2, enabled.height / 2);
-            // The ring's layer shows from a later frame than the page's first.
-            let image = null;
-            tryVerify(() => {
-                image = grabImage(page);
-                return isRingColour(image.pixel(Math.round(centre.x + enabled.ring1.radiusX), Math.round(centre.y)));
-            }, patience, "the stroke at 3 o'clock");
-            const right = view.mapToItem(page, view.width, 0).x;
-            for (let x = Math.ceil(right) + 1; x < right + 80 * r; ++x) {
-                for (const dy of [-20, 0, 20]) {
-                    if (isRingColour(image.pixel(x, Math.round(centre.y + dy * r))))
-                        fail("a ring drawn at " + x + ", " + (centre.y + dy * r) + ", right of the view at " + right);
-                }
-            }
-
-            // The pointer on the band at the new size; the stroke it widens, springing past
-            // its width on the way, stays inside the ring's square.
-            const ring = view.onlineStatusView;
-            let widest = 0;
-            const follow = () => { widest = Math.max(widest, ring.ringPath1.strokeWidth, ring.ringPath2.strokeWidth); };
-            ring.ringPath1.strokeWidthChanged.connect(follow);
-            ring.ringPath2.strokeWidthChanged.connect(follow);
-            hoverRing(ring, 20);
-            tryCompare(view.toolTip, "opacity", 1, patience);
-            compare(view.toolTip.text, "在线: 1234 (12.3%)");
-            tryCompare(ring.ringPath2, "strokeWidth", ring.selectedWidth, patience);
-            hoverRing(ring, 270);
-            compare(view.toolTip.text, "离线: 8765 (87.7%)");
-            tryCompare(ring.ringPath1, "strokeWidth", ring.selectedWidth, patience);
-            tryCompare(ring.ringPath2, "strokeWidth", ring.normalWidth, patience);
-            verify(ring.ring1.radiusX + widest / 2 <= ring.width / 2, "the widest stroke " + widest);
-            moveOn(ring, ring.width / 2, ring.height / 2);
-            tryCompare(view.toolTip, "opacity", 0, patience);
-            tryCompare(ring.ringPath1, "strokeWidth", ring.normalWidth, patience);
-        } finally {
-            styleManager.styleType = before;
         }
+
+        // Drawn: a ring's stroke at its 3 o'clock, nothing of a ring right of the view,
+        // over the panel's border and the camera wall.
+        const enabled = view.enableStatusView;
+        tryCompare(enabled.ring1, "sweepAngle", 216, patience);
+        const centre = enabled.mapToItem(page, enabled.width / 2, enabled.height / 2);
+        // The ring's layer shows from a later frame than the page's first.
+        let image = null;
+        tryVerify(() => {
+            image = grabImage(page);
+            return isRingColour(image.pixel(Math.round(centre.x + enabled.ring1.radiusX), Math.round(centre.y)));
+        }, patience, "the stroke at 3 o'clock");
+        const right = view.mapToItem(page, view.width, 0).x;
+        for (let x = Math.ceil(right) + 1; x < right + 80 * r; ++x) {
+            for (const dy of [-20, 0, 20]) {
+                if (isRingColour(image.pixel(x, Math.round(centre.y + dy * r))))
+                    fail("a ring drawn at " + x + ", " + (centre.y + dy * r) + ", right of the view at " + right);
+            }
+        }
+
+        // The pointer on the band at the new size; the stroke it widens, springing past
+        // its width on the way, stays inside the ring's square.
+        const ring = view.onlineStatusView;
+        let widest = 0;
+        const follow = () => { widest = Math.max(widest, ring.ringPath1.strokeWidth, ring.ringPath2.strokeWidth); };
+        ring.ringPath1.strokeWidthChanged.connect(follow);
+        ring.ringPath2.strokeWidthChanged.connect(follow);
+        hoverRing(ring, 20);
+        tryCompare(view.toolTip, "opacity", 1, patience);
+        compare(view.toolTip.text, "在线: 1234 (12.3%)");
+        tryCompare(ring.ringPath2, "strokeWidth", ring.selectedWidth, patience);
+        hoverRing(ring, 270);
+        compare(view.toolTip.text, "离线: 8765 (87.7%)");
+        tryCompare(ring.ringPath1, "strokeWidth", ring.selectedWidth, patience);
+        tryCompare(ring.ringPath2, "strokeWidth", ring.normalWidth, patience);
+        verify(ring.ring1.radiusX + widest / 2 <= ring.width / 2, "the widest stroke " + widest);
+        moveOn(ring, ring.width / 2, ring.height / 2);
+        tryCompare(view.toolTip, "opacity", 0, patience);
+        tryCompare(ring.ringPath1, "strokeWidth", ring.normalWidth, patience);
     }
 
     // Ratios the screen classes do not give (a small screen's own, 0.57 to 0.76): the

@@ -21,32 +21,21 @@ ClientTestCase {
         }
     }
 
-    // The ratio the client takes on a small screen, for the chart made in a SmallScreen.
-    property real smallScreenRatio: 1
-    readonly property var clientStyle: styleManager.style
-
-    // The chart on a black ground, with the client's style manager as a screen of
-    // `smallScreenRatio` would give it: the chart's sizes and fonts follow it.
-    component SmallScreen: Rectangle {
-        readonly property QtObject styleManager: QtObject {
-            readonly property real scaleRatio: smallScreenRatio
-            readonly property real fontScaleRatio: scaleRatio
-            readonly property var style: clientStyle
-        }
-        readonly property alias chart: chart
-
-        width: 500
-        height: 340
-        color: "black"
-
-        DiskChart {
-            id: chart
-        }
-    }
-
+    // The chart on a black ground, where its axis labels show as light pixels.
     Component {
-        id: smallScreenComponent
-        SmallScreen {}
+        id: panelComponent
+
+        Rectangle {
+            readonly property alias chart: chart
+
+            width: 500
+            height: 340
+            color: "black"
+
+            DiskChart {
+                id: chart
+            }
+        }
     }
 
     function disk(name, used, free, size, unit) {
@@ -181,40 +170,46 @@ ClientTestCase {
         return right >= left ? right - left + 1 : 0;
     }
 
-    // The disk panel as the home page sizes it on a 960 x 540 logical screen (a 1920 x 1080
-    // one at 200 %), on 1024 x 768, at ratio 1 and on a 4K screen, with the seeded disks:
-    // on the small ones Qt cut "/data" to "/d...". A name too wide for its bar still elides.
-    function test_namesWholeOnSmallScreens() {
-        const metrics = Qt.createQmlObject("import QtQuick; FontMetrics {}", testCase);
+    // Screens whose ratio the main window's fit takes below the class's, 1920 x 1080 and a
+    // 4K screen, each with the disk panel as the home page sizes it there (960 x 540 shows
+    // what 1920 x 1080 at 200 % shows, 960 x 522 the same less a panel).
+    function test_namesWholeOnSmallScreens_data() {
+        return [
+            { tag: "0.55 on 960 x 522", screen: Qt.size(960, 522), ratio: 522 / 950, width: 165, height: 122 },
+            { tag: "0.57 on 960 x 540", screen: Qt.size(960, 540), ratio: 540 / 950, width: 171, height: 126 },
+            { tag: "0.61 on 1024 x 768", screen: Qt.size(1024, 768), ratio: 1024 / 1688, width: 185, height: 135 },
+            { tag: "1.0 on 1920 x 1080", screen: Qt.size(1920, 1080), ratio: 1, width: 334, height: 225 },
+            { tag: "1.4 on 3840 x 2160", screen: Qt.size(3840, 2160), ratio: 1.4, width: 468, height: 315 }
+        ];
+    }
+
+    // With the seeded disks: on the small screens Qt cut "/data" to "/d...". A name too wide
+    // for its bar still elides.
+    function test_namesWholeOnSmallScreens(data) {
+        requireScreen(data);
+        const metrics = createTemporaryQmlObject("import QtQuick; FontMetrics {}", testCase);
         const disks = [disk("C:", 200, 800, 1000), disk("D:", 1500, 500, 2000), disk("E:", 3800, 200, 4000),
                        disk("/data", 10, 40, 50)];
-        for (const screen of [{ ratio: 0.55, width: 165, height: 122 }, { ratio: 0.568421, width: 171, height: 126 },
-                              { ratio: 0.606635, width: 185, height: 135 }, { ratio: 1, width: 334, height: 225 },
-                              { ratio: 1.4, width: 468, height: 315 }]) {
-            smallScreenRatio = screen.ratio;
-            const host = createTemporaryObject(smallScreenComponent, testCase);
-            verify(host);
-            const chart = host.chart;
-            chart.width = screen.width;
-            chart.height = screen.height;
-            chart.updateDisk(disks);
-            tryVerify(() => chart.plotArea.width > 0 && chart.plotArea.height < screen.height - 20, patience,
-                      "laid out at " + screen.ratio);
-            compare(chart.xAxis.labelsFont.pointSize, 10 * screen.ratio, "the fonts follow the ratio");
-            verify(!chart.yAxis.labelsTruncated, "sizes whole at " + screen.ratio);
-            metrics.font = chart.xAxis.labelsFont;
-            const whole = metrics.tightBoundingRect("/data").width;
-            const elided = metrics.tightBoundingRect("/d...").width;
-            // The chart draws its axes some frames after its layout. The ink leaves out the
-            // edges that antialiasing greys: more than the elided name's box is the whole.
-            let ink = 0;
-            tryVerify(() => (ink = nameInk(grabImage(host), chart, 3)) > elided, patience,
-                      "\"/data\" (" + whole + " px, elided " + elided + " px) whole under its bar at " + screen.ratio);
-            verify(ink <= whole + 2, "nothing else there: " + ink);
+        const host = createTemporaryObject(panelComponent, testCase);
+        verify(host);
+        const chart = host.chart;
+        chart.width = data.width;
+        chart.height = data.height;
+        chart.updateDisk(disks);
+        tryVerify(() => chart.plotArea.width > 0 && chart.plotArea.height < data.height - 20, patience, "laid out");
+        compare(chart.xAxis.labelsFont.pointSize, 10 * styleManager.scaleRatio, "the fonts follow the ratio");
+        verify(!chart.yAxis.labelsTruncated, "sizes whole");
+        metrics.font = chart.xAxis.labelsFont;
+        const whole = metrics.tightBoundingRect("/data").width;
+        const elided = metrics.tightBoundingRect("/d...").width;
+        // The chart draws its axes some frames after its layout. The ink leaves out the
+        // edges that antialiasing greys: more than the elided name's box is the whole.
+        let ink = 0;
+        tryVerify(() => (ink = nameInk(grabImage(host), chart, 3)) > elided, patience,
+                  "\"/data\" (" + whole + " px, elided " + elided + " px) whole under its bar");
+        verify(ink <= whole + 2, "nothing else there: " + ink);
 
-            chart.updateDisk([disk("C:", 200, 800, 1000), disk("/srv/backup/archive/volume-07", 10, 40, 50)]);
-            tryVerify(() => chart.xAxis.labelsTruncated, patience, "a long name elides at " + screen.ratio);
-        }
-        metrics.destroy();
+        chart.updateDisk([disk("C:", 200, 800, 1000), disk("/srv/backup/archive/volume-07", 10, 40, 50)]);
+        tryVerify(() => chart.xAxis.labelsTruncated, patience, "a long name elides");
     }
 }

@@ -1,0 +1,31 @@
+import QtQuick
+import QtQuick.Controls as QQC
+
+// A one-line entry field of the pages' tool bars: the pages' font on a clear ground in a
+// thin frame, 30 high at scale 1.
+QQC.TextField {
+    id: control
+
+    // The style keeps 5 above the line and 7 below it, enough at scale 1 and above, where
+    // the line just fits. On a small screen the field shrinks faster than its line (font
+    // heights round up), and the text input cut the line off from the bottom ("30" showed
+    // its top half): there the paddings give way, keeping their proportion.
+    readonly property real __paddingShare: Math.max(0, Math.min(1, (height - contentHeight) / 12))
+
+    height: 30 * styleManager.scaleRatio
+    leftPadding: 8 * styleManager.scaleRatio
+    rightPadding: 8 * styleManager.scaleRatio
+    topPadding: 5 * __paddingShare
+    bottomPadding: 7 * __paddingShare
+    verticalAlignment: TextInput.AlignVCenter
+    color: styleManager.style.color("Login-TextColor")
+    font.family: "微软雅黑"
+    font.pointSize: 11 * styleManager.fontScaleRatio
+    selectByMouse: true
+    selectionColor: "#a01AA9FF"
+
+    background: Rectangle {
+        color: "transparent"
+        border.color: styleManager.style.color("Widgets-ComboBox-BorderColor")
+    }
+}
