@@ -45,6 +45,9 @@ Item {
         anchors.bottom: parent.bottom
         text: control.text
         color: textColor
+        // The default font, smaller with a ratio below 1: at its full size the captions of
+        // a bar laid out for a small screen ran into one another.
+        font.pointSize: Qt.application.font.pointSize * Math.min(1, styleManager.fontScaleRatio)
     }
 
     DropShadow {

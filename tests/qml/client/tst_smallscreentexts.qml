@@ -1,5 +1,6 @@
 import QtQuick
 import QtTest
+import "qrc:/zelka/qml/HomePage/CameraTile" as CameraTile
 
 // The texts of the pages' fields, drop-down lists, tabs and tool boxes in the main window
 // as the screen the test runs on sizes it. CTest runs this file on 1920 x 1080 (ratio 1)
@@ -185,6 +186,43 @@ ShellTestCase {
                 }
             } }
         ];
+    }
+
+    Component {
+        id: wideBarComponent
+
+        CameraTile.WideToolBar {
+            readonly property color textColor: "white"
+
+            host: QtObject {
+                readonly property var __actionKeys: ["CloseVideo", "Talking", "Videotape", "Capture", "Proportion",
+                                                     "VideoInfo"]
+                readonly property bool isTalking: false
+                readonly property Timer exitTimer: Timer { property bool held: false }
+
+                function __actionText(index) {
+                    return ["关闭视频", "开启对讲", "录制视频", "抓取快照", "原始比例", "视频信息"][index];
+                }
+            }
+        }
+    }
+
+    // The wide tool bar's captions, each under its button, stay clear of one another: in
+    // the default font whatever the ratio, they ran into each other below about 0.6.
+    function test_wideBarCaptionsApart() {
+        const bar = createTemporaryObject(wideBarComponent, testCase);
+        verify(bar);
+        const captions = [];
+        for (let i = 0; i < 6; ++i)
+            captions.push(findChild(findChild(bar, "wideButton" + i), "caption"));
+        for (let i = 0; i + 1 < captions.length; ++i) {
+            const end = captions[i].mapToItem(bar, captions[i].contentWidth, 0).x;
+            const next = captions[i + 1].mapToItem(bar, 0, 0).x;
+            verify(end <= next, "\"" + captions[i].text + "\" to " + end.toFixed(1) + ", \"" + captions[i + 1].text
+                   + "\" from " + next.toFixed(1) + " at ratio " + styleManager.scaleRatio.toFixed(4));
+        }
+        if (fullSize)
+            compare(captions[0].font.pointSize, Qt.application.font.pointSize);
     }
 
     function test_textsWhole(data) {
