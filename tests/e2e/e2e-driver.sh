@@ -30,6 +30,7 @@ E2E_PATIENCE=${E2E_PATIENCE:-30}
 E2E_OUTPUT=${E2E_OUTPUT:-$PWD}
 E2E_SERVER_PID=""
 E2E_CLIENT_PID=""
+E2E_HOVER_PID=""
 E2E_EXIT_CODE=""
 
 e2e_fail() {
@@ -51,6 +52,10 @@ e2e_note() {
 }
 
 e2e_cleanup() {
+  if [ -n "$E2E_HOVER_PID" ]; then
+    touch "$E2E_DIR/hover-stop"
+    wait "$E2E_HOVER_PID" 2>/dev/null || true
+  fi
   if [ -n "$E2E_CLIENT_PID" ] && kill -0 "$E2E_CLIENT_PID" 2>/dev/null; then
     kill "$E2E_CLIENT_PID" 2>/dev/null || true
     wait "$E2E_CLIENT_PID" 2>/dev/null || true
@@ -232,6 +237,12 @@ e2e_expect_clean_log() {
 
 # More steps:
 #   e2e_hover X Y               moves the pointer to a point of the current window
+#   e2e_keep_hovering X Y       moves the pointer to a point of the current window and keeps
+#                               it about there, a pixel to the right and back every half
+#                               second as a resting hand moves, until e2e_stop_hovering puts
+#                               it back on the point: what hides a while after the pointer's
+#                               last move (the camera tile's bars) stays up while a wait
+#                               takes its screenshots, however slowly
 #   e2e_double_click X Y        left double click at a point of the current window
 #   e2e_refresh_geometry        reads the current window's place and size again
 #   e2e_wait_geometry X Y W H   waits until the current window has that place and size
@@ -271,6 +282,37 @@ e2e_expect_clean_log() {
 e2e_hover() {
   # shellcheck disable=SC2046
   xdotool mousemove --sync $(e2e_point "$1" "$2")
+}
+
+e2e_keep_hovering() {
+  e2e_stop_hovering
+  E2E_HOVER_POINT=$(e2e_point "$1" "$2")
+  local aside
+  aside=$(e2e_point "$((${1%.*} + 1))" "$2")
+  # shellcheck disable=SC2086
+  xdotool mousemove --sync $E2E_HOVER_POINT
+  rm -f "$E2E_DIR/hover-stop"
+  # It stops itself at the stop file rather than being killed, so that no move of its
+  # comes after the one that puts the pointer back.
+  (
+    point=$aside
+    until [ -e "$E2E_DIR/hover-stop" ]; do
+      sleep 0.5
+      # shellcheck disable=SC2086
+      xdotool mousemove $point || exit 0
+      [ "$point" = "$aside" ] && point=$E2E_HOVER_POINT || point=$aside
+    done
+  ) &
+  E2E_HOVER_PID=$!
+}
+
+e2e_stop_hovering() {
+  [ -n "$E2E_HOVER_PID" ] || return 0
+  touch "$E2E_DIR/hover-stop"
+  wait "$E2E_HOVER_PID" || true
+  E2E_HOVER_PID=""
+  # shellcheck disable=SC2086
+  xdotool mousemove --sync $E2E_HOVER_POINT
 }
 
 e2e_double_click() {
