@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Runs a command on a virtual X server of its own, as `xvfb-run -a -s ARGS` does, with the
+# display number chosen by the server itself (-displayfd): xvfb-run's search for a free
+# number races when tests start side by side, and two of them could take one display.
+# Usage: with-xvfb.sh "SERVER ARGS" COMMAND [ARGS...]
+set -eu
+server_args=$1
+shift
+dir=$(mktemp -d)
+xvfb=
+stop() {
+  if [ -n "$xvfb" ]; then
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+  fi
+  rm -rf "$dir"
+}
+trap stop EXIT
+mkfifo "$dir/display"
+# shellcheck disable=SC2086 # the server's arguments are words
+Xvfb -displayfd 3 -nolisten tcp $server_args 3>"$dir/display" 2>"$dir/log" &
+xvfb=$!
+if ! read -r -t 60 number < "$dir/display"; then
+  cat "$dir/log" >&2
+  echo "with-xvfb.sh: Xvfb did not start" >&2
+  exit 1
+fi
+export DISPLAY=":$number"
+"$@"
