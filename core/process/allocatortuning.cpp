@@ -12,18 +12,11 @@ namespace {
 // the GUI thread. Below the luma plane of a 640x360 picture (225 KB): pictures from that
 // size up, and the decoders' pool buffers for them, are still mapped on their own.
 constexpr int kMappingThreshold = 192 * 1024;
-// A fixed mapping bound also leaves glibc's trimming bound at 128 KB (glibc would raise
-// it to twice its moving mapping bound): the heaps of the streams' threads then gave back
-// the top of their memory whenever a parameter set was freed and faulted it in again,
-// page by page, for the next one (three to five times glibc's own page faults on a
-// playing wall). A heap now keeps up to 4 MB free at its top.
-constexpr int kTrimThreshold = 4 * 1024 * 1024;
 } // namespace
 
 void apply()
 {
     mallopt(M_MMAP_THRESHOLD, kMappingThreshold);
-    mallopt(M_TRIM_THRESHOLD, kTrimThreshold);
 }
 
 } // namespace AllocatorTuning

@@ -8,9 +8,7 @@ namespace AllocatorTuning {
 // mappings of their own that go back to the system when freed. Left to itself glibc
 // raises this bound to the largest block freed so far, and pictures then come from the
 // arena of the stream thread that asks; each stream has threads of its own, and the
-// dozens of arenas a carousel goes through each kept what its streams had freed. Each
-// heap keeps up to 4 MB free at its top rather than giving it back and faulting it in
-// again.
+// dozens of arenas a carousel goes through each kept what its streams had freed.
 void apply();
 
 } // namespace AllocatorTuning
