@@ -4,8 +4,10 @@
 Runs the video item benchmark's close scenario (live RTSP) in turns, one setting then the
 other, so that the machine's changing load falls on both alike; the 1-minute load average
 is read before every run. Prints every run as a JSON line, then the medians (lowest and
-highest) of each setting. --before BIN adds a third turn: a benchmark binary kept from an
-earlier commit, with the client's setting.
+highest) of each setting. --before BIN adds a turn: a benchmark binary kept from an
+earlier commit, with the client's setting. --threshold KB (repeatable) adds a turn with
+glibc's mapping bound fixed at KB (its tunable glibc.malloc.mmap_threshold, which fixes the
+bound as mallopt does), to compare other bounds in the same run.
 """
 import argparse
 import json
@@ -18,15 +20,21 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "com
 from benchreport import load_average  # noqa: E402
 
 SETTINGS = {"client": [], "glibc": ["--glibc-allocator"]}
+THRESHOLD_PREFIX = "bound fixed at "
 FIGURES = ("deletion_ms", "longest_gui_gap_ms", "longest_gui_gap_ms_before", "threads_gone_ms", "load_average")
 
 
 def run_one(bench, setting, items, source):
     load = load_average()
+    environment = dict(os.environ, QSG_RENDER_LOOP="threaded")
+    arguments = SETTINGS.get(setting, [])
+    if setting.startswith(THRESHOLD_PREFIX):
+        kilobytes = int(setting[len(THRESHOLD_PREFIX):].split()[0])
+        environment["GLIBC_TUNABLES"] = f"glibc.malloc.mmap_threshold={kilobytes * 1024}"
+        arguments = ["--glibc-allocator"]
     command = ["xvfb-run", "-a", "-s", "-screen 0 1600x900x24", bench, "close", "--items", str(items),
-               "--source", source] + SETTINGS.get(setting, [])
-    done = subprocess.run(command, capture_output=True, text=True,
-                          env=dict(os.environ, QSG_RENDER_LOOP="threaded"))
+               "--source", source] + arguments
+    done = subprocess.run(command, capture_output=True, text=True, env=environment)
     lines = [line for line in done.stdout.splitlines() if line.startswith("{")]
     result = (json.loads(lines[-1]) if done.returncode == 0 and lines
               else {"failed": True, "error": done.stderr.strip().splitlines()[-3:]})
@@ -45,10 +53,13 @@ def main():
     parser.add_argument("--items", type=int, default=144)
     parser.add_argument("--source", default="live")
     parser.add_argument("--before")
+    parser.add_argument("--threshold", type=int, action="append", default=[])
     args = parser.parse_args()
     binaries = {"client": args.bench, "glibc": args.bench}
     if args.before:
         binaries["client, before"] = args.before
+    for kilobytes in args.threshold:
+        binaries[f"{THRESHOLD_PREFIX}{kilobytes} KB"] = args.bench
     settings = list(binaries)
     results = []
     for round_ in range(args.rounds):

@@ -3,6 +3,7 @@
 # allocator settings and with glibc's own, in turns (bench/allocatorbench.py), and prints
 # every run and the medians of each setting with the load average before each run.
 #   bash bench/run-allocator-bench.sh [--rounds N] [--items N] [--source live|stalled|stuck]
+#                                     [--before BIN] [--threshold KB]...
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)

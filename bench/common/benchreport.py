@@ -17,6 +17,17 @@ import sys
 CORES = os.cpu_count() or 1
 
 
+def cores_text():
+    """The cores the measurements ran on: "8 cores", or "cores 4-7 of 8" when the script
+    was pinned to some (taskset) while other work used the rest."""
+    pinned = sorted(os.sched_getaffinity(0))
+    if len(pinned) >= CORES:
+        return f"{CORES} cores"
+    if pinned == list(range(pinned[0], pinned[-1] + 1)):
+        return f"cores {pinned[0]}-{pinned[-1]} of {CORES}"
+    return f"{len(pinned)} of {CORES} cores"
+
+
 def load_average():
     with open("/proc/loadavg") as f:
         return float(f.read().split()[0])
@@ -87,7 +98,7 @@ def header(root, runs, loads_before, load_after, settings="", shortened="", comm
         load_text = f"{min(loads):.1f} to {max(loads):.1f} before the measurements"
     else:
         load_text = f"{loads[0]:.1f} before" if loads else "unknown before"
-    line = (f"Measured {datetime.date.today().isoformat()} at commit {commit or revision(root)}, on {CORES} cores, "
+    line = (f"Measured {datetime.date.today().isoformat()} at commit {commit or revision(root)}, on {cores_text()}, "
             f"load average {load_text}, {load_after:.1f} after; "
             f"{runs} run{'s' if runs != 1 else ''}" + (f" ({settings})" if settings else "")
             + (", medians (lowest–highest)." if runs > 1 else "."))

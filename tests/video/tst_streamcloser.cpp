@@ -10,8 +10,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <memory>
+#include <functional>
 #include <mutex>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -70,6 +73,83 @@ std::shared_ptr<void> countingRelease(std::atomic<int> &count)
 {
     return std::shared_ptr<void>(&count, [](std::atomic<int> *c) { ++*c; });
 }
+
+// Makes the closer's threads as told: each until the allowance is used up, then none
+// (as at the process's thread limit). Records which thread asked and counts the threads
+// whose body is still running.
+class ThreadFactory
+{
+public:
+    StreamCloser::ThreadMaker maker()
+    {
+        return [this](std::function<void()> body) { return make(std::move(body)); };
+    }
+
+    // How many more threads may be made; -1: any number.
+    void allow(int count)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_allowed = count;
+    }
+
+    int refused()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_refused;
+    }
+
+    int madeOn(std::thread::id caller)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        int count = 0;
+        for (const std::thread::id id : m_makers)
+            count += id == caller ? 1 : 0;
+        return count;
+    }
+
+    int running()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_running;
+    }
+
+    // Waits until no more than count threads run their body.
+    bool waitForRunning(int count)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_ended.wait_for(lock, std::chrono::milliseconds(kEventWaitMs), [&] { return m_running <= count; });
+    }
+
+private:
+    std::thread make(std::function<void()> body)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_allowed == 0) {
+                ++m_refused;
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
+                                        "no thread for the test");
+            }
+            if (m_allowed > 0)
+                --m_allowed;
+            m_makers.push_back(std::this_thread::get_id());
+            ++m_running;
+        }
+        return std::thread([this, body = std::move(body)] {
+            body();
+            std::lock_guard<std::mutex> lock(m_mutex);
+            --m_running;
+            m_ended.notify_all();
+        });
+    }
+
+    std::mutex m_mutex;
+    int m_allowed = -1;
+    int m_refused = 0;
+    std::vector<std::thread::id> m_makers;
+    int m_running = 0;
+    std::condition_variable m_ended;
+};
 
 } // namespace
 
@@ -137,6 +217,97 @@ private slots:
         QCOMPARE(released.load(), 100);
         closer.dispose(countingRelease(released));
         QCOMPARE(released.load(), 101);
+    }
+
+    // A worker that cannot be made (the thread limit) leaves the queue to the workers
+    // there are; once threads can be made again the pool grows as before, and shutdown
+    // joins every worker.
+    void aWorkerThatCannotBeMadeLeavesItsJobsToTheOthers()
+    {
+        Gate first, second;
+        ThreadFactory threads; // outlives the closer, whose workers it made
+        StreamCloser closer(StreamCloser::kIdleLifetime, threads.maker());
+        const auto openOnExit = qScopeGuard([&] {
+            first.open();
+            second.open();
+        });
+        threads.allow(3);
+        const int jobs = 8;
+        for (int i = 0; i < jobs; ++i)
+            closer.dispose(first.blockingRelease());
+        QVERIFY(first.waitForHeld(3));
+        std::this_thread::sleep_for(50ms);
+        QVERIFY2(threads.refused() >= 1, "no worker beyond the allowance was asked for");
+        QCOMPARE(first.held(), 3);
+        first.open();
+        QVERIFY2(closer.waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)), "jobs stayed queued");
+        QCOMPARE(first.passed(), jobs);
+
+        threads.allow(-1);
+        for (int i = 0; i < StreamCloser::kMaxWorkers; ++i)
+            closer.dispose(second.blockingRelease());
+        QVERIFY2(second.waitForHeld(StreamCloser::kMaxWorkers), "the pool no longer grew to its bound");
+        second.open();
+        QVERIFY(closer.waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)));
+        QCOMPARE(second.passed(), StreamCloser::kMaxWorkers);
+        closer.shutdown();
+        QCOMPARE(threads.running(), 0);
+    }
+
+    // With no worker and none to be made, the caller runs its close or release itself:
+    // nothing stays queued, and the pool takes work again once threads can be made.
+    void withNoWorkerTheCallerRunsTheJobItself()
+    {
+        std::atomic<int> released{0};
+        ThreadFactory threads;
+        StreamCloser closer(StreamCloser::kIdleLifetime, threads.maker());
+        threads.allow(0);
+        closer.dispose(countingRelease(released));
+        QCOMPARE(released.load(), 1);
+        std::thread::id wokenOn;
+        closer.close(0, countingRelease(released), [&wokenOn] { wokenOn = std::this_thread::get_id(); });
+        QCOMPARE(released.load(), 2);
+        QVERIFY(wokenOn == std::this_thread::get_id());
+        QVERIFY(threads.refused() >= 1);
+        QVERIFY(closer.waitUntilIdle(0ms));
+
+        threads.allow(-1);
+        closer.dispose(countingRelease(released));
+        QVERIFY(closer.waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)));
+        QCOMPARE(released.load(), 3);
+        QCOMPARE(threads.madeOn(std::this_thread::get_id()), 1);
+        closer.shutdown();
+        QCOMPARE(threads.running(), 0);
+    }
+
+    // The threads that hand over closes and releases (the GUI thread deleting tiles, the
+    // render thread their nodes) make the pool's first worker only: a busy pool grows
+    // from its own workers, and an idle one shrinks to one worker, which stays.
+    void callersMakeOnlyThePoolsFirstWorker()
+    {
+        Gate gate;
+        std::atomic<int> released{0};
+        ThreadFactory threads;
+        StreamCloser closer(100ms, threads.maker());
+        const auto openOnExit = qScopeGuard([&gate] { gate.open(); });
+        const std::thread::id caller = std::this_thread::get_id();
+        closer.dispose(gate.blockingRelease());
+        QVERIFY(gate.waitForHeld(1));
+        closer.dispose(gate.blockingRelease());
+        QVERIFY(gate.waitForHeld(2));
+        for (int i = 0; i < 10; ++i)
+            closer.dispose(gate.blockingRelease());
+        QVERIFY(gate.waitForHeld(12));
+        QCOMPARE(threads.madeOn(caller), 1);
+        gate.open();
+        QVERIFY(closer.waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)));
+        QVERIFY2(threads.waitForRunning(1), "idle workers did not end");
+        std::this_thread::sleep_for(500ms); // five more idle lifetimes
+        QCOMPARE(threads.running(), 1);
+        closer.dispose(countingRelease(released));
+        QVERIFY(closer.waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)));
+        QCOMPARE(released.load(), 1);
+        QCOMPARE(threads.madeOn(caller), 1);
     }
 };
 

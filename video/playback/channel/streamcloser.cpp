@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <exception>
 #include <pthread.h>
 #include <sched.h>
 
@@ -21,8 +22,16 @@ StreamCloser &StreamCloser::instance()
     return closer;
 }
 
-StreamCloser::StreamCloser(std::chrono::milliseconds idleLifetime)
+namespace {
+std::thread makeStdThread(std::function<void()> body)
+{
+    return std::thread(std::move(body));
+}
+} // namespace
+
+StreamCloser::StreamCloser(std::chrono::milliseconds idleLifetime, ThreadMaker makeThread)
     : m_idleLifetime(idleLifetime)
+    , m_makeThread(makeThread ? std::move(makeThread) : ThreadMaker(&makeStdThread))
 {
 }
 
@@ -70,17 +79,37 @@ void StreamCloser::run(Job &job)
 
 void StreamCloser::enqueue(Job job)
 {
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        if (m_stopping) {
-            lock.unlock();
-            run(job);
-            return;
-        }
-        m_jobs.push_back(std::move(job));
-        growIfNeeded(lock);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_stopping) {
+        lock.unlock();
+        run(job);
+        return;
     }
+    m_jobs.push_back(std::move(job));
+    // Only the pool's first worker is made here: later ones are made by workers, which
+    // keep one waiting for the next job. Without any worker, and none to be made (the
+    // process's thread limit), the caller does the work itself rather than leave it
+    // queued.
+    if (liveWorkers() == 0 && !startWorker(lock)) {
+        runQueuedInPlace(lock);
+        return;
+    }
+    lock.unlock();
     m_jobQueued.notify_one();
+}
+
+void StreamCloser::runQueuedInPlace(std::unique_lock<std::mutex> &lock)
+{
+    while (liveWorkers() == 0 && !m_jobs.empty()) {
+        Job job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        ++m_busy;
+        lock.unlock();
+        run(job);
+        lock.lock();
+        --m_busy;
+        m_jobDone.notify_all();
+    }
 }
 
 bool StreamCloser::waitUntilIdle(std::chrono::milliseconds bound)
@@ -89,30 +118,37 @@ bool StreamCloser::waitUntilIdle(std::chrono::milliseconds bound)
     return m_jobDone.wait_for(lock, bound, [this] { return m_jobs.empty() && m_busy == 0; });
 }
 
-bool StreamCloser::needsWorker() const
+int StreamCloser::liveWorkers() const
 {
     // Retired workers stay listed until a working one joins them: they do not count, or
     // a pool that had grown full and then idled would never take work again. A worker
-    // being made, not listed yet, does: it may already be taking jobs and asking for more.
-    const int live = int(m_workers.size()) + m_making - int(m_retired.size());
-    return m_jobs.size() > size_t(m_waiting) && live < kMaxWorkers;
+    // being made, not listed yet, does: it may already be taking jobs and making another.
+    return int(m_workers.size()) + m_making - int(m_retired.size());
 }
 
-void StreamCloser::growIfNeeded(std::unique_lock<std::mutex> &lock)
+bool StreamCloser::startWorker(std::unique_lock<std::mutex> &lock)
 {
-    // A worker still starting starts the next one itself if the queue needs it then.
-    if (m_starting > 0 || m_stopping || !needsWorker())
-        return;
     ++m_starting;
     ++m_making;
     // Making a thread maps its stack, which may wait for the process's memory map while
     // closes unmap their buffers: nobody waits for the lock meanwhile.
     lock.unlock();
-    std::thread worker([this] { work(); });
+    std::thread worker;
+    try {
+        worker = m_makeThread([this] { work(); });
+    } catch (const std::exception &) {
+        // The process's thread limit, or no memory for a stack: the queue is left to
+        // the workers there are.
+    }
     lock.lock();
-    m_workers.push_back(std::move(worker));
     --m_making;
+    const bool made = worker.joinable();
+    if (made)
+        m_workers.push_back(std::move(worker));
+    else
+        --m_starting;
     m_workerMade.notify_all();
+    return made;
 }
 
 std::vector<std::thread> StreamCloser::takeRetired()
@@ -144,18 +180,27 @@ void StreamCloser::work()
     --m_starting;
     for (;;) {
         ++m_waiting;
-        const bool woken =
-            m_jobQueued.wait_for(lock, m_idleLifetime, [this] { return m_stopping || !m_jobs.empty(); });
+        m_jobQueued.wait_for(lock, m_idleLifetime, [this] { return m_stopping || !m_jobs.empty(); });
         --m_waiting;
         if (m_jobs.empty()) {
-            if (!woken && !m_stopping)
+            if (m_stopping)
+                return; // shutdown() joins it
+            // Idle for its lifetime: it ends, but for the pool's last worker, which stays
+            // so that no caller has to make one.
+            if (liveWorkers() > 1) {
                 m_retired.push_back(std::this_thread::get_id());
-            return;
+                return;
+            }
+            continue;
         }
         Job job = std::move(m_jobs.front());
         m_jobs.pop_front();
         ++m_busy;
-        growIfNeeded(lock);
+        // The next job finds a worker waiting or starting; a burst so grows the pool one
+        // worker at a time, each new one making the next. A worker that cannot be made
+        // is tried again with this worker's next job.
+        if (m_waiting == 0 && m_starting == 0 && !m_stopping && liveWorkers() < kMaxWorkers)
+            startWorker(lock);
         std::vector<std::thread> retired = takeRetired();
         lock.unlock();
         // Retired workers have left their loop: joining them takes no time.

@@ -14,12 +14,17 @@
 // longer for a reader stuck in a call that cannot be cut short), so tiles hand their
 // channels here and go on at once; several closes run side by side, each on a worker
 // of a small pool that grows with the queue and shrinks again when idle. The workers run
-// as batch threads: waking one never pushes the GUI thread off its core. The pool grows
-// one worker at a time, each new worker starting the next while the queue needs more,
-// and workers join the ones that retired: a thread that hands over many closes or
-// releases at once (the GUI thread deleting tiles, the render thread their nodes) starts
-// at most one thread and unmaps no stack, so it does not queue behind the unmappings of
-// the closes for the process's memory map.
+// as batch threads: waking one never pushes the GUI thread off its core.
+//
+// The threads that hand over closes and releases (the GUI thread deleting tiles, the
+// render thread their nodes) make no thread but the pool's first and unmap no stack, so
+// they do not queue behind the unmappings of the closes for the process's memory map:
+// a worker that takes a job makes another when none is waiting or starting, so the pool
+// grows one worker at a time, each new worker making the next while jobs come; workers
+// join the ones that retired, and the last one stays. A worker that cannot be made (the
+// process's thread limit) leaves the queue to the workers there are, and is tried again
+// with their next job; with no worker at all, the caller runs its close or release
+// itself.
 //
 // The instance shuts down with the application (QCoreApplication's post routines): the
 // process's last closes finish, and the workers are joined, while everything they reach
@@ -29,8 +34,11 @@ class StreamCloser
 public:
     static StreamCloser &instance();
 
-    // Workers without work for idleLifetime end.
-    explicit StreamCloser(std::chrono::milliseconds idleLifetime = kIdleLifetime);
+    // Makes a thread that runs body, or throws (std::thread's constructor by default).
+    using ThreadMaker = std::function<std::thread(std::function<void()> body)>;
+
+    // Workers without work for idleLifetime end, but for the last. makeThread makes them.
+    explicit StreamCloser(std::chrono::milliseconds idleLifetime = kIdleLifetime, ThreadMaker makeThread = {});
     // shutdown().
     ~StreamCloser();
     StreamCloser(const StreamCloser &) = delete;
@@ -67,10 +75,14 @@ private:
     static void run(Job &job);
     void enqueue(Job job);
     void work();
-    bool needsWorker() const;
-    // Starts a worker when the queue needs one; lock is held on entry and on return, not
-    // while the thread is made.
-    void growIfNeeded(std::unique_lock<std::mutex> &lock);
+    // Workers made or being made that have not retired.
+    int liveWorkers() const;
+    // Makes a worker; false when it could not be made. lock is held on entry and on
+    // return, not while the thread is made.
+    bool startWorker(std::unique_lock<std::mutex> &lock);
+    // Runs queued jobs on the caller's thread while the pool has no worker; lock is held
+    // on entry and on return, not while a job runs.
+    void runQueuedInPlace(std::unique_lock<std::mutex> &lock);
     std::vector<std::thread> takeRetired();
 
     mutable std::mutex m_mutex;
@@ -84,6 +96,7 @@ private:
     int m_making = 0;   // being made, not yet listed in m_workers
     bool m_stopping = false;
     const std::chrono::milliseconds m_idleLifetime;
+    const ThreadMaker m_makeThread;
     std::vector<std::thread> m_workers;
     std::vector<std::thread::id> m_retired;
 };

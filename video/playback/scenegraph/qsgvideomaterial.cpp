@@ -22,7 +22,7 @@ QSGVideoMaterial::QSGVideoMaterial()
 }
 
 // The scene graph deletes the nodes of deleted items while the GUI thread waits for it.
-// A picture's planes of 128 KB and more are mappings of their own (AllocatorTuning), and
+// A picture's planes of 192 KB and more are mappings of their own (AllocatorTuning), and
 // unmapping them here would queue the render thread, and so the GUI thread, behind the
 // unmappings of the deleted items' closes: a worker frees them.
 QSGVideoMaterial::~QSGVideoMaterial()
