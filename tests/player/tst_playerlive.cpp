@@ -250,6 +250,26 @@ private slots:
         QVERIFY2(first >= 6 && first <= 7, qPrintable(QString::number(first)));
     }
 
+    // A record server that fails a seek once: the record reopens at the seek's target,
+    // not where it was before the seek.
+    void onDemandSeekFailingOnceResumesAtItsTarget()
+    {
+        const QFileInfo media(TestMedia::h264TenSecondsFastStart());
+        QVERIFY(media.exists());
+        StaticHttpServer http(media.path());
+        http.refuseSeeks(1);
+        ChannelProbe probe;
+        ChannelProbe::Options paused;
+        paused.start = false;
+        QVERIFY(probe.open(http.url(media.fileName()), paused) > 0);
+        QCOMPARE(libZelkaExPlayer_SeekFile(0, probe.id(), 7), 0);
+        QCOMPARE(libZelkaExPlayer_StartPlayStream(0, probe.id(), 0, ZELKA_RENDER_YV12, 0), 0);
+        QVERIFY(probe.waitFor([&] { return !probe.seconds(CALLBACK_PROGRESS).empty(); }, kEventWaitMs));
+        QCOMPARE(http.seeksRefused(), 1);
+        const uint32_t first = probe.seconds(CALLBACK_PROGRESS).front();
+        QVERIFY2(first >= 6 && first <= 7, qPrintable(QString::number(first)));
+    }
+
     void rtmpAndHttpFlvDeliverFrames_data()
     {
         QTest::addColumn<int>("kind");

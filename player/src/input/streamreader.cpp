@@ -319,6 +319,9 @@ void StreamReader::seek(AVFormatContext &input, const StreamSetup &setup, int64_
     if (setup.knowsDuration())
         seconds = std::min<int64_t>(seconds, setup.durationUs / AV_TIME_BASE + 1);
     const int64_t target = origin + seconds * AV_TIME_BASE;
+    // Until a picture after the target is read, a drop must reopen at the target, not
+    // where reading was before the seek.
+    m_resumeSeconds = seconds;
     if (avformat_seek_file(&input, -1, INT64_MIN, target, target, 0) < 0)
         av_seek_frame(&input, -1, target, AVSEEK_FLAG_BACKWARD);
     if (m_nextStampedDts != AV_NOPTS_VALUE && m_videoIndex >= 0)

@@ -134,6 +134,28 @@ void StaticHttpServer::serve()
     }
 }
 
+void StaticHttpServer::refuseSeeks(int count)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_seeksToRefuse = count;
+}
+
+int StaticHttpServer::seeksRefused() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_seeksRefused;
+}
+
+bool StaticHttpServer::takeRefusal()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_seeksToRefuse <= 0)
+        return false;
+    --m_seeksToRefuse;
+    ++m_seeksRefused;
+    return true;
+}
+
 void StaticHttpServer::answer(int client)
 {
     QByteArray request;
@@ -148,27 +170,45 @@ void StaticHttpServer::answer(int client)
         std::lock_guard<std::mutex> lock(m_mutex);
         m_requestTimes.push_back(std::chrono::steady_clock::now());
     }
+    const QByteArray reply = response(request);
+    qsizetype sent = 0;
+    while (sent < reply.size()) {
+        const ssize_t n = ::send(client, reply.constData() + sent, reply.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0)
+            return;
+        sent += n;
+    }
+}
+
+QByteArray StaticHttpServer::response(const QByteArray &request)
+{
     const QList<QByteArray> requestLine = request.left(request.indexOf("\r\n")).split(' ');
     const QString path = requestLine.size() > 1
         ? QUrl::fromPercentEncoding(requestLine[1].split('?').first())
         : QString();
     QFile file(QDir(m_folder).filePath(path.mid(1)));
-    QByteArray response;
-    if (path.contains("..") || !file.open(QIODevice::ReadOnly)) {
-        response = "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-    } else {
-        const QByteArray body = file.readAll();
-        const QByteArray type = path.endsWith(".m3u8") ? "application/vnd.apple.mpegurl" : "video/mp2t";
-        response = "HTTP/1.0 200 OK\r\nContent-Type: " + type + "\r\nContent-Length: "
-            + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-    }
-    qsizetype sent = 0;
-    while (sent < response.size()) {
-        const ssize_t n = ::send(client, response.constData() + sent, response.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            return;
-        sent += n;
-    }
+    if (path.contains("..") || !file.open(QIODevice::ReadOnly))
+        return "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    const QByteArray type = path.endsWith(".m3u8") ? "application/vnd.apple.mpegurl"
+        : path.endsWith(".mp4")                  ? "video/mp4"
+                                                 : "video/mp2t";
+    const QByteArray body = file.readAll();
+    const QByteArray headers = "Content-Type: " + type + "\r\nAccept-Ranges: bytes\r\nConnection: close\r\n";
+    const int range = request.toLower().indexOf("\r\nrange: bytes=");
+    if (range < 0)
+        return "HTTP/1.0 200 OK\r\n" + headers + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n"
+            + body;
+    const int from = range + int(qstrlen("\r\nrange: bytes="));
+    const qint64 offset = request.mid(from, request.indexOf('-', from) - from).trimmed().toLongLong();
+    if (offset > 0 && takeRefusal())
+        return "HTTP/1.0 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    if (offset < 0 || offset >= body.size())
+        return "HTTP/1.0 416 Range Not Satisfiable\r\nContent-Range: bytes */" + QByteArray::number(body.size())
+            + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    const QByteArray part = body.mid(offset);
+    return "HTTP/1.0 206 Partial Content\r\n" + headers + "Content-Range: bytes " + QByteArray::number(offset) + "-"
+        + QByteArray::number(body.size() - 1) + "/" + QByteArray::number(body.size()) + "\r\nContent-Length: "
+        + QByteArray::number(part.size()) + "\r\n\r\n" + part;
 }
 
 FfmpegStreamServer::FfmpegStreamServer(Kind kind, const QString &file, quint16 port)

@@ -36,7 +36,8 @@ private:
     quint16 m_port = 0;
 };
 
-// Serves the files of one folder over HTTP/1.0 (GET, whole files, connection close).
+// Serves the files of one folder over HTTP/1.0 (GET, connection close), whole or from
+// the offset of a "Range: bytes=N-" request.
 class StaticHttpServer
 {
 public:
@@ -46,10 +47,16 @@ public:
     QString url(const QString &path) const;
     // Requests answered so far, with the time each arrived.
     std::vector<std::chrono::steady_clock::time_point> requestTimes() const;
+    // The next `count` requests for a file from an offset beyond its start (seeks)
+    // fail with "503 Service Unavailable".
+    void refuseSeeks(int count);
+    int seeksRefused() const;
 
 private:
     void serve();
     void answer(int client);
+    QByteArray response(const QByteArray &request);
+    bool takeRefusal();
 
     QString m_folder;
     int m_socket = -1;
@@ -58,6 +65,8 @@ private:
     std::thread m_thread;
     mutable std::mutex m_mutex;
     std::vector<std::chrono::steady_clock::time_point> m_requestTimes;
+    int m_seeksToRefuse = 0;
+    int m_seeksRefused = 0;
 };
 
 // ffmpeg playing a file in a loop at its own pace as a single-client RTMP or

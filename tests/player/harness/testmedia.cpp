@@ -74,6 +74,14 @@ QString h264TenSeconds()
                   kTestPattern + QStringList{"testsrc2=size=320x240:rate=25:duration=10"} + h264Options(25));
 }
 
+QString h264TenSecondsFastStart()
+{
+    const QString source = h264TenSeconds();
+    if (source.isEmpty())
+        return {};
+    return ensure("h264_10s_320x240_faststart.mp4", {"-i", source, "-c", "copy", "-movflags", "+faststart"});
+}
+
 QString h265TenSeconds()
 {
     return ensure("h265_10s_320x240.mp4",

@@ -14,6 +14,9 @@ QString ensure(const QString &name, const QStringList &ffmpegArguments);
 
 // 10 s, 320x240, 25 fps, H.264 without B-frames, a key frame every 25 frames: 250 frames.
 QString h264TenSeconds();
+// The same with its index at the front ("faststart"): played over HTTP, the only
+// requests for a part beyond the start are seeks.
+QString h264TenSecondsFastStart();
 // The same picture content as H.265 in MP4.
 QString h265TenSeconds();
 // 2 s, 1920x1080, 25 fps H.264 (benchmark: a longer one with seconds > 2).
