@@ -306,11 +306,15 @@ void FramelessWindow::displayNormal()
     d->normalState.reset();
     setTopHint(false);
     // The screen it came from may have gone, shrunk or grown a panel while it covered one.
+    // Its minimum may have grown meanwhile (pages laid out for a larger ratio): a platform
+    // does not apply it to a geometry set from here.
+    QRect restored = saved.geometry;
+    restored.setSize(restored.size().expandedTo(minimumSize()));
     const bool deskChanged = saved.deskChanges != d->screen->deskChanges();
     const bool bringBack = !QGuiApplication::screens().isEmpty()
-                           && (deskChanged || !WindowScreen::centreOnAScreen(saved.geometry));
-    setGeometry(bringBack ? WindowScreen::keptInside(saved.geometry, WindowScreen::availableAreaFor(saved.geometry))
-                          : saved.geometry);
+                           && (deskChanged || restored != saved.geometry
+                               || !WindowScreen::centreOnAScreen(saved.geometry));
+    setGeometry(bringBack ? WindowScreen::keptInside(restored, WindowScreen::availableAreaFor(restored)) : restored);
     setMovable(saved.movable);
     setResizable(saved.resizable);
     // Switching resizable rebuilds the caption area; the window's own area comes back.

@@ -330,6 +330,19 @@ private slots:
         QCOMPARE(topSpy.count(), 2);
         press(window, QPoint(100, 10));
         QCOMPARE(window.moves, 1);
+
+        // The minimum grew while it covered the screen (pages laid out for a larger ratio):
+        // the way back is no smaller than the new minimum, and stays inside the screen.
+        window.displayFullScreen();
+        window.setMinimumSize(QSize(500, 400));
+        window.displayNormal();
+        QCOMPARE(window.geometry(), QRect(30, 40, 500, 400));
+        window.setGeometry(screen.width() - 350, 40, 300, 200);
+        window.setMinimumSize(QSize(300, 200));
+        window.displayFullScreen();
+        window.setMinimumSize(QSize(500, 400));
+        window.displayNormal();
+        QCOMPARE(window.geometry(), QRect(screen.width() - 500, 40, 500, 400));
     }
 
     // A desk of two screens, the second beside the primary and lower: a window knows the

@@ -1,6 +1,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QtMath>
+#include <memory>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -348,6 +349,48 @@ private slots:
         QCOMPARE(manager.scaleRatio(), 1.0);
         QCOMPARE(scale.count(), 2);
         QCOMPARE(font.count(), 2);
+    }
+
+    // A window sized by the ratio, as the main window is, full screen on the right screen
+    // while that screen takes a larger resolution: it covers the new screen whatever the
+    // new ratio makes of its size, and comes back at the new ratio's size, inside it.
+    void fullScreenWindowThroughARatioChange()
+    {
+        const auto [left, right, leftDesk, rightDesk] = OffscreenDesk::twoScreens();
+        if (!right || !OffscreenDesk::available())
+            QSKIP("needs the offscreen platform with two screens");
+        OffscreenDesk::Restorer restorer;
+        StyleManager manager(screenProbe(), kNoUiConfig);
+        QQmlEngine engine;
+        engine.rootContext()->setContextProperty(QStringLiteral("styleManager"), &manager);
+        qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick\nimport an.window 1.0\nFramelessWindow {\n"
+                          "  minimumWidth: 1688 * styleManager.scaleRatio\n"
+                          "  minimumHeight: 950 * styleManager.scaleRatio\n"
+                          "  width: minimumWidth\n  height: minimumHeight\n}\n",
+                          QUrl());
+        std::unique_ptr<FramelessWindow> window(qobject_cast<FramelessWindow *>(component.create()));
+        QVERIFY2(window, qPrintable(component.errorString()));
+        manager.followWindow(window.get());
+        window->setPosition(rightDesk.topLeft() + QPoint(20, 20));
+        QCOMPARE(manager.scaleRatio(), 0.8);
+        QCOMPARE(window->size(), QSize(1350, 760));
+        window->show();
+        window->displayFullScreen();
+        QCOMPARE(window->geometry(), QRect(rightDesk.topLeft(), rightDesk.size() + QSize(1, 1)));
+
+        const QRect larger(rightDesk.topLeft(), QSize(1920, 1080));
+        OffscreenDesk::setScreens({OffscreenDesk::screen(left->name(), leftDesk),
+                                   OffscreenDesk::screen(right->name(), larger)});
+        QTRY_COMPARE(manager.scaleRatio(), 1.0);
+        QTRY_COMPARE(window->geometry(), QRect(larger.topLeft(), larger.size() + QSize(1, 1)));
+        QTest::qWait(50);
+        QCOMPARE(window->geometry(), QRect(larger.topLeft(), larger.size() + QSize(1, 1)));
+
+        window->displayNormal();
+        QCOMPARE(window->size(), QSize(1688, 950));
+        QVERIFY(larger.contains(window->geometry()));
     }
 
     void qmlFontBindingFollowsAScreenChange()
