@@ -74,7 +74,13 @@ sleep 1
 e2e_hover $RECORD_BUTTON
 sleep 1
 e2e_click $RECORD_BUTTON
-sleep 3
+# The file starts at the stream's next key frame, which a loaded machine may take a while
+# to reach: stopped before it, the recording would have nothing to keep.
+recording_started() {
+  find "$BIN/record/video" -newer "$E2E_DIR/before-files" -name '东门入口-*.mp4' -size +0 | grep -q .
+}
+e2e_until "the recording's file beside the executable" recording_started
+sleep 1
 e2e_screenshot recording
 # Each click where the pointer has just moved, so that the bar under it knows it.
 e2e_hover $((${RECORD_BUTTON% *} + 2)) ${RECORD_BUTTON#* }
