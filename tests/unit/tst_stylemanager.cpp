@@ -1,13 +1,15 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QtMath>
-#include <memory>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <memory>
+
+#include "eventwait.h"
 #include "framelesswindow.h"
 #include "interface.h"
 #include "offscreendesk.h"
@@ -383,8 +385,9 @@ private slots:
         const QRect larger(rightDesk.topLeft(), QSize(1920, 1080));
         OffscreenDesk::setScreens({OffscreenDesk::screen(left->name(), leftDesk),
                                    OffscreenDesk::screen(right->name(), larger)});
-        QTRY_COMPARE(manager.scaleRatio(), 1.0);
-        QTRY_COMPARE(window->geometry(), QRect(larger.topLeft(), larger.size() + QSize(1, 1)));
+        QTRY_COMPARE_WITH_TIMEOUT(manager.scaleRatio(), 1.0, kEventWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(window->geometry(), QRect(larger.topLeft(), larger.size() + QSize(1, 1)),
+                                  kEventWaitMs);
         QTest::qWait(50);
         QCOMPARE(window->geometry(), QRect(larger.topLeft(), larger.size() + QSize(1, 1)));
 
