@@ -9,10 +9,13 @@ QQC.TextField {
     // The style keeps 5 above the line and 7 below it, enough at scale 1 and above, where
     // the line just fits. On a small screen the field shrinks faster than its line (font
     // heights round up), and the text input cut the line off from the bottom ("30" showed
-    // its top half): there the paddings give way, keeping their proportion.
-    readonly property real __paddingShare: Math.max(0, Math.min(1, (height - contentHeight) / 12))
+    // its top half): there the paddings give way, keeping their proportion. They follow the
+    // field's set height, not `height`: until that is set, `height` is the implicit height,
+    // which the paddings make (a binding loop while the field is made).
+    readonly property real __fieldHeight: 30 * styleManager.scaleRatio
+    readonly property real __paddingShare: Math.max(0, Math.min(1, (__fieldHeight - contentHeight) / 12))
 
-    height: 30 * styleManager.scaleRatio
+    height: __fieldHeight
     leftPadding: 8 * styleManager.scaleRatio
     rightPadding: 8 * styleManager.scaleRatio
     topPadding: 5 * __paddingShare

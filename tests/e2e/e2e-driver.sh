@@ -230,7 +230,7 @@ e2e_wait_exit() {
 }
 
 e2e_expect_clean_log() {
-  if grep -E 'TypeError|ReferenceError|Unable to assign' "$E2E_DIR/client.log"; then
+  if grep -E 'TypeError|ReferenceError|Unable to assign|Binding loop' "$E2E_DIR/client.log"; then
     e2e_fail "QML errors in the client's output"
   fi
 }

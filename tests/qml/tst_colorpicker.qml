@@ -34,7 +34,7 @@ Item {
         readonly property real sliderRange: 268
 
         function init() {
-            failOnWarning(/TypeError|ReferenceError|Unable to assign/);
+            failOnWarning(/TypeError|ReferenceError|Unable to assign|Binding loop/);
             beneath.presses = 0;
         }
 

@@ -26,7 +26,7 @@ Item {
                                             "minutesTumbler"]
 
         function init() {
-            failOnWarning(/TypeError|ReferenceError|Unable to assign/);
+            failOnWarning(/TypeError|ReferenceError|Unable to assign|Binding loop/);
         }
 
         function column(selector, name) {

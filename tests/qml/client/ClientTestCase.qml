@@ -21,7 +21,7 @@ TestCase {
 
     // A test file with an init() of its own calls this first.
     function resetClient() {
-        failOnWarning(/TypeError|ReferenceError|Unable to assign/);
+        failOnWarning(/TypeError|ReferenceError|Unable to assign|Binding loop/);
         testServer.reset();
         openedUrls.clear();
         testKit.clearMessages();
