@@ -214,13 +214,20 @@ Item {
                     }
                     // The tile maximises and restores on a double-click.
                     onDoubleClicked: (mouse) => mouse.accepted = false
+                    // Started, not bound: the system drag runs to its end inside the start,
+                    // where the pointer's release ends this area's drag (a bound start
+                    // would hear of it while still being written). The drag clears its
+                    // own state when it ends.
+                    drag.onActiveChanged: {
+                        if (drag.active)
+                            dragItem.Drag.active = true;
+                    }
 
                     Item {
                         id: dragItem
                         objectName: "dragItem"
                         property var camera: cameraRectangle
                         anchors.fill: parent
-                        Drag.active: dragArea.drag.active
                         Drag.dragType: Drag.Automatic
                     }
                 }

@@ -53,6 +53,38 @@ count() {
 cell_x() { echo $(( (2 * ($1 % $2) + 1) * GRID_W / (2 * $2) )); }
 cell_y() { echo $(( GRID_Y + (2 * ($1 / $2) + 1) * GRID_H / (2 * $2) )); }
 
+# Drags the tile of cell FROM onto cell TO of the two-column layout with the pointer. Under
+# load the system drag starts late and follows the pointer late: each step waits for it.
+drag_cell() {
+  local from_x=$((E2E_X + $(cell_x "$1" 2))) from_y=$((E2E_Y + $(cell_y "$1" 2)))
+  local to_x=$((E2E_X + $(cell_x "$2" 2))) to_y=$((E2E_Y + $(cell_y "$2" 2)))
+  xdotool mousemove --sync $from_x $from_y mousedown 1
+  sleep 0.5
+  xdotool mousemove --sync $((from_x + 12)) $from_y
+  sleep 0.5
+  for step in 1 2 3 4 5 6 7 8; do
+    xdotool mousemove --sync $((from_x + (to_x - from_x) * step / 8)) $((from_y + (to_y - from_y) * step / 8))
+    sleep 0.15
+  done
+  xdotool mousemove --sync $to_x $to_y
+  sleep 0.5
+  xdotool mousemove --sync $((to_x + 3)) $((to_y + 3))
+  sleep 0.5
+  xdotool mouseup 1
+}
+
+# A drag of cell 0 onto cell 1 swaps the channels of the two cells (101 and 102): both are
+# set up anew (the two requests may reach the server in either order). WHICH names the drag.
+expect_drag_swaps() {
+  local tokens
+  tokens=$(count '^GET /api/v1/gettoken')
+  drag_cell 0 1
+  e2e_wait_log '^GET /api/v1/gettoken' $((tokens + 2))
+  local last_two
+  last_two=$(e2e_server_log | grep '^GET /api/v1/gettoken' | tail -n 2 | sed 's/.*channel=\([0-9-]*\).*/\1/' | sort | tr '\n' ' ')
+  [ "$last_two" = "101 102 " ] || e2e_fail "the $1 drop played $last_two"
+}
+
 e2e_init "$1"
 e2e_start_server --data "$DATA"
 e2e_write_config 'Username=admin\n'
@@ -85,29 +117,7 @@ e2e_wait_log '^GET /api/v1/devices/channelstream\?device=1&channel=101&' 2
 sleep 3
 e2e_screenshot_drawn picks
 
-# A pointer drag from cell 0 onto cell 1 swaps their channels: both are set up anew (the two
-# requests may reach the server in either order).
-tokens=$(count '^GET /api/v1/gettoken')
-# Under load the system drag starts late and follows the pointer late: each step waits for it.
-from_x=$((E2E_X + $(cell_x 0 2))) from_y=$((E2E_Y + $(cell_y 0 2)))
-to_x=$((E2E_X + $(cell_x 1 2))) to_y=$((E2E_Y + $(cell_y 1 2)))
-xdotool mousemove --sync $from_x $from_y mousedown 1
-sleep 0.5
-xdotool mousemove --sync $((from_x + 12)) $from_y
-sleep 0.5
-for step in 1 2 3 4 5 6 7 8; do
-  xdotool mousemove --sync $((from_x + (to_x - from_x) * step / 8)) $from_y
-  sleep 0.15
-done
-xdotool mousemove --sync $to_x $to_y
-sleep 0.5
-xdotool mousemove --sync $((to_x + 3)) $((to_y + 3))
-sleep 0.5
-xdotool mouseup 1
-e2e_wait_log '^GET /api/v1/gettoken' $((tokens + 2))
-last_two=$(e2e_server_log | grep '^GET /api/v1/gettoken' | tail -n 2 | sed 's/.*channel=\([0-9-]*\).*/\1/' | sort | tr '\n' ' ')
-[ "$last_two" = "101 102 " ] || e2e_fail "the drop played $last_two"
-
+expect_drag_swaps first
 # Cell 0, pressed for the drag, is current and shows 102 now: the docked panel steers it.
 # shellcheck disable=SC2086
 xdotool mousemove --sync $((E2E_X + ${ZOOM_IN% *})) $((E2E_Y + ${ZOOM_IN#* })) mousedown 1
@@ -116,6 +126,8 @@ xdotool mouseup 1
 e2e_wait_log '^GET /api/v1/ptzcontrol\?' 2
 ptz_wrong=$(e2e_server_log | grep '^GET /api/v1/ptzcontrol?' | grep -cv 'device=1&channel=102&' || true)
 [ "$ptz_wrong" = 0 ] || e2e_fail "PTZ commands for another channel: $(e2e_server_log | grep ptzcontrol)"
+# A drag ends whole: the next one swaps the two back.
+expect_drag_swaps second
 
 # The group carousel over 16 online channels in the 16-cell layout.
 e2e_click "$(layout_button_x 4)" $STRIP_Y
