@@ -17,6 +17,7 @@ ListView {
     signal playRequested(var alarm)
 
     readonly property int __pageSize: 10
+    readonly property real __rowHeight: 260 * styleManager.scaleRatio
 
     function refresh() {
         if (querying)
@@ -71,8 +72,10 @@ ListView {
 
     clip: true
     spacing: 5 * styleManager.scaleRatio
-    // Every row stays built once made: its picture is fetched once per refresh only.
-    cacheBuffer: Math.max(0, contentHeight)
+    // Every row stays built once made: its picture is fetched once per refresh only. The
+    // rows' height is known from their number (the list's own content height grows with the
+    // rows that the buffer makes).
+    cacheBuffer: count * (__rowHeight + spacing)
     model: []
 
     QQC.ScrollBar.vertical: Widgets.ScrollBar {
@@ -89,7 +92,7 @@ ListView {
 
         objectName: "alarmRow" + index
         width: ListView.view ? ListView.view.width : 0
-        height: 260 * styleManager.scaleRatio
+        height: newAlarmListView.__rowHeight
 
         ColumnLayout {
             anchors.fill: parent
