@@ -37,7 +37,7 @@ Item {
         // its close later: the log names the address that was talked to.
         property string talkAddress: ""
         active: false
-        onStatusChanged: {
+        onStatusChanged: (status) => {
             if (status === WebSocket.Open)
                 console.log("WebSocket Open:", talkAddress);
             else if (status === WebSocket.Closed || status === WebSocket.Error)
