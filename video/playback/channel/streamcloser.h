@@ -19,9 +19,9 @@
 // The threads that hand over closes and releases (the GUI thread deleting tiles, the
 // render thread their nodes) make no thread while a worker waits and unmap no stack, so
 // they do not queue behind the unmappings of the closes for the process's memory map:
-// a worker that takes the last waiting place makes another when none is starting, so
-// one worker always waits while others are busy, and the pool grows one worker at a
-// time, each new worker making the next while jobs come; a caller makes one only when
+// a worker that takes a job while no other waits or starts makes another, so one worker
+// always waits while others are busy, and the pool grows one worker at a time, each new
+// worker making the next while jobs come; a caller makes one only when
 // none is waiting or starting (the first, or one a thread limit kept from being made).
 // An idle worker ends only while another waits or starts: a close stuck for longer than
 // the idle lifetime never takes the last waiting worker with it. Workers join the ones
@@ -42,7 +42,8 @@ public:
     // Makes a thread that runs body, or throws (std::thread's constructor by default).
     using ThreadMaker = std::function<std::thread(std::function<void()> body)>;
 
-    // Workers without work for idleLifetime end while another waits. makeThread makes them.
+    // Workers without work for idleLifetime end while another waits or starts. makeThread
+    // makes them.
     explicit StreamCloser(std::chrono::milliseconds idleLifetime = kIdleLifetime, ThreadMaker makeThread = {});
     // shutdown().
     ~StreamCloser();
