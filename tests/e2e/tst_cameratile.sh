@@ -19,11 +19,12 @@ WALL_CENTRE="845 300"
 # bottom left and its narrow bar along the bottom edge (both hide while it is not hovered).
 LABEL_AREA="415 270 200 50"
 NARROW_BAR_AREA="418 322 195 30"
-# Both, recorded; in the recording's own points: the label's plate left of its texts, and
-# the narrow bar.
+# Both; the tile, recorded, and in the recording's own points the label's plate left of its
+# texts and the narrow bar.
 HOVER_AREA="415 270 200 82"
-RECORDED_PLATE_EDGE="10 10 8 34"
-RECORDED_BAR="3 52 195 30"
+TILE_AREA="411 96 432 258"
+RECORDED_PLATE_EDGE="14 184 8 34"
+RECORDED_BAR="7 226 195 30"
 # The maximised tile: the wide bar's buttons along an arch above the bottom edge, the
 # statistics overlay at the top left, the joystick at the bottom right.
 BAR_AREA="619 485 340 90"
@@ -66,7 +67,7 @@ TWO_SECONDS_US=2000000
 bar_rests_with_the_pointer() {
   e2e_hover 1500 900
   e2e_screenshot_same playing-2 rested "the tile's overlays hidden" $HOVER_AREA
-  e2e_record resting 3 $HOVER_AREA
+  e2e_record resting 3 $TILE_AREA
   local moved n taken answered=""
   moved=$(e2e_now_us)
   e2e_hover $TILE_CENTRE
@@ -82,7 +83,7 @@ bar_rests_with_the_pointer() {
   [ -n "$answered" ] || { e2e_note "no answer of the tile within 2 s of the move: once more"; return 1; }
   taken=$(awk -v n="$answered" '$1 == n { print $2 }' "$E2E_OUTPUT/resting/times")
   e2e_note "the narrow bar's first frame $(((taken - moved) / 1000)) ms after the move, shown until 2 s after it"
-  # Its first frame, mid-fade.
+  # The tile in the bar's first frame, mid-fade.
   cp "$E2E_OUTPUT/resting/$answered.png" "$E2E_OUTPUT/bar-fading-in.png"
 }
 e2e_until "the narrow bar shown for 2 s after a move of the pointer" bar_rests_with_the_pointer
