@@ -356,6 +356,8 @@ CameraTileTestCase {
     }
 
     function test_overlaysHideAfterPointerRests() {
+        // Away from where the tile shows: a tile made under the pointer is hovered at once.
+        mouseMove(testCase, 1300, 850);
         const tile = makeTile();
         playLive(tile, gate);
         const label = inLayer(tile, "statisticsLabel");
@@ -367,6 +369,7 @@ CameraTileTestCase {
         columnFade.watched = column;
         plateFade.clear();
         columnFade.clear();
+        verify(!tile.hovered);
         mouseMove(tile, 200, 200);
         verify(tile.hovered);
         tryCompare(column, "opacity", 1, patience);
@@ -398,12 +401,14 @@ CameraTileTestCase {
     }
 
     function test_overlaysFadeIn(data) {
+        mouseMove(testCase, 1300, 850);
         const tile = makeTile(data.width, data.height);
         playLive(tile, gate);
         const bar = inLayer(tile, data.bar);
         verify(bar.active);
         barFade.watched = bar;
         barFade.clear();
+        verify(!bar.visible);
         mouseMove(tile, 100, 100);
         tryCompare(bar, "opacity", 1, patience);
         verify(barFade.between > 0, "the bar faded in");
