@@ -361,7 +361,7 @@ Rectangle {
             opacity: tile.hovered && !cameraLoader.active && tile.title !== "" ? 0.5 : 0
             visible: opacity !== 0
 
-            Behavior on opacity { OpacityAnimator {} }
+            Behavior on opacity { NumberAnimation {} }
         }
 
         Text {
@@ -526,10 +526,12 @@ Rectangle {
                     opacity: tile.videoInfoChecked && tile.videoUrl !== "" ? 1 : 0
                     visible: opacity !== 0
 
-                    Behavior on opacity { OpacityAnimator {} }
+                    Behavior on opacity { NumberAnimation {} }
                 }
 
-                // One bar at a time, by the tile's width; shown with the other overlays.
+                // One bar at a time, by the tile's width; shown with the other overlays. The
+                // overlays fade by number animations, which move the opacity their visibility
+                // follows: an animator sets it only at its end, and the bar would pop in.
                 Loader {
                     id: narrowBar
                     objectName: "narrowBar"
@@ -540,7 +542,7 @@ Rectangle {
                     opacity: tile.hovered && tile.videoUrl !== "" ? 1 : 0
                     visible: opacity !== 0
 
-                    Behavior on opacity { OpacityAnimator {} }
+                    Behavior on opacity { NumberAnimation {} }
 
                     sourceComponent: CameraTile.NarrowToolBar {
                         host: tile
@@ -559,7 +561,7 @@ Rectangle {
                     opacity: tile.hovered && tile.videoUrl !== "" ? 1 : 0
                     visible: opacity !== 0
 
-                    Behavior on opacity { OpacityAnimator {} }
+                    Behavior on opacity { NumberAnimation {} }
 
                     sourceComponent: CameraTile.WideToolBar {
                         host: tile

@@ -31,6 +31,7 @@ E2E_OUTPUT=${E2E_OUTPUT:-$PWD}
 E2E_SERVER_PID=""
 E2E_CLIENT_PID=""
 E2E_HOVER_PID=""
+E2E_RECORD_PID=""
 E2E_EXIT_CODE=""
 
 e2e_fail() {
@@ -52,6 +53,10 @@ e2e_note() {
 }
 
 e2e_cleanup() {
+  if [ -n "$E2E_RECORD_PID" ]; then
+    kill "$E2E_RECORD_PID" 2>/dev/null || true
+    wait "$E2E_RECORD_PID" 2>/dev/null || true
+  fi
   if [ -n "$E2E_HOVER_PID" ]; then
     touch "$E2E_DIR/hover-stop"
     wait "$E2E_HOVER_PID" 2>/dev/null || true
@@ -81,7 +86,7 @@ e2e_init() {
   E2E_BIN=$(cd "$1" && pwd)
   [ -x "$E2E_BIN/ZelkaVSS_Client" ] || e2e_fail "no client in $E2E_BIN"
   [ -n "${DISPLAY:-}" ] || e2e_fail "no X display: run under xvfb-run"
-  for tool in xdotool import curl; do
+  for tool in xdotool import curl ffmpeg; do
     command -v "$tool" >/dev/null || e2e_fail "$tool is missing (scripts/install-deps.sh installs it)"
   done
   mkdir -p "$E2E_OUTPUT"
@@ -275,6 +280,19 @@ e2e_expect_clean_log() {
 #                               shows a drawn picture that stays the same from one
 #                               screenshot to the next (a page done sliding in, a map
 #                               done loading), and keeps the last as NAME.png
+#   e2e_record NAME SECONDS X Y W H
+#                               records that part of the current window for SECONDS, 25
+#                               frames a second, in the background (ffmpeg's x11grab):
+#                               $E2E_OUTPUT/NAME/N.png for N from 1, and NAME/times with a
+#                               line "N MICROSECONDS" for each, the frame's capture time on
+#                               the clock of e2e_now_us; returns once the first frame is
+#                               kept. A screenshot shows a change seconds late on a loaded
+#                               machine; a frame is stamped when it was on screen.
+#   e2e_record_wait             waits for the recording to end
+#   e2e_now_us                  the time in microseconds (the recording's clock)
+#   e2e_frame_changed NAME A B X Y W H
+#                               true when frames A and B of recording NAME differ in that
+#                               part of it (as e2e_changed does; points of the recorded part)
 #
 # The client windows' points and the steps built on them (the login among them) are in
 # e2e-layout.sh.
@@ -349,13 +367,15 @@ e2e_other_window() {
 # Two screenshots of an unchanged screen can differ by a level or two in a few hundred
 # pixels: a pixel counts as changed when a channel moves by more than 3 %.
 e2e_changed() {
-  local a=$1 b=$2 x=${3:-0} y=${4:-0} w=${5:-$E2E_W} h=${6:-$E2E_H} crop differing
-  crop="${w}x${h}+$((E2E_X + x))+$((E2E_Y + y))"
-  convert "$E2E_OUTPUT/$a.png" -crop "$crop" +repage "$E2E_DIR/changed-a.png" &&
-    convert "$E2E_OUTPUT/$b.png" -crop "$crop" +repage "$E2E_DIR/changed-b.png" ||
-    e2e_fail "cannot crop $crop from $a.png and $b.png"
-  differing=$(compare -fuzz 3% -metric AE "$E2E_DIR/changed-a.png" "$E2E_DIR/changed-b.png" null: 2>&1) || true
-  [[ "$differing" =~ ^[0-9.e+]+$ ]] || e2e_fail "cannot compare $a.png with $b.png: $differing"
+  local a=$1 b=$2 x=${3:-0} y=${4:-0} w=${5:-$E2E_W} h=${6:-$E2E_H}
+  e2e_crops_differ "$E2E_OUTPUT/$a.png" "$E2E_OUTPUT/$b.png" "${w}x${h}+$((E2E_X + x))+$((E2E_Y + y))"
+}
+
+# True when the part CROP (WxH+X+Y) of the pictures A and B differs.
+e2e_crops_differ() {
+  local a=$1 b=$2 crop=$3 differing
+  differing=$(compare -fuzz 3% -metric AE "$a[$crop]" "$b[$crop]" null: 2>&1) || true
+  [[ "$differing" =~ ^[0-9.e+]+$ ]] || e2e_fail "cannot compare $a with $b: $differing"
   [ "$differing" != 0 ]
 }
 
@@ -433,6 +453,45 @@ e2e_wait_still() {
   }
   e2e_until "$what" still "$@"
   cp "$E2E_OUTPUT/$name-$((shots % 2)).png" "$E2E_OUTPUT/$name.png"
+}
+
+e2e_record() {
+  local name=$1 seconds=$2 origin corner dir="$E2E_OUTPUT/$1"
+  # shellcheck disable=SC2046
+  set -- $(e2e_point "$3" "$4") $(e2e_point "$(($3 + $5))" "$(($4 + $6))")
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  # x11grab stamps each frame with the wall clock in microseconds; showinfo lists them.
+  ffmpeg -nostdin -hide_banner -loglevel info -f x11grab -draw_mouse 0 -framerate 25 \
+    -video_size "$(($3 - $1))x$(($4 - $2))" -t "$seconds" -i "$DISPLAY+$1,$2" \
+    -copyts -vsync passthrough -vf showinfo "$dir/%d.png" >"$dir/ffmpeg.log" 2>&1 &
+  E2E_RECORD_PID=$!
+  first_frame() {
+    kill -0 "$E2E_RECORD_PID" 2>/dev/null || [ -s "$dir/1.png" ] ||
+      e2e_fail "the recording $name ended at once: $(tail -n 5 "$dir/ffmpeg.log")"
+    [ -s "$dir/1.png" ]
+  }
+  e2e_until "the recording $name to start" first_frame
+  E2E_RECORD_NAME=$name
+}
+
+e2e_record_wait() {
+  local dir="$E2E_OUTPUT/$E2E_RECORD_NAME"
+  wait "$E2E_RECORD_PID" || e2e_fail "the recording $E2E_RECORD_NAME failed: $(tail -n 5 "$dir/ffmpeg.log")"
+  E2E_RECORD_PID=""
+  sed -n 's/.*Parsed_showinfo.* n: *\([0-9]*\) pts: *\([0-9]*\) .*/\1 \2/p' "$dir/ffmpeg.log" |
+    awk '{ print $1 + 1, $2 }' >"$dir/times"
+  [ -s "$dir/times" ] || e2e_fail "no frame times in the recording $E2E_RECORD_NAME"
+}
+
+e2e_now_us() {
+  local now
+  now=$(date +%s%N)
+  echo "${now%???}"
+}
+
+e2e_frame_changed() {
+  e2e_crops_differ "$E2E_OUTPUT/$1/$2.png" "$E2E_OUTPUT/$1/$3.png" "${6}x${7}+${4}+${5}"
 }
 
 . "$(dirname "${BASH_SOURCE[0]}")/e2e-layout.sh"

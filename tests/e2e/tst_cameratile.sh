@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The camera tile as an operator meets it in the home page's wall: a channel clicked in
-# the tree plays in the first tile (its picture shows), hovering the small tile shows the
-# statistics label and the narrow tool bar; a double-click maximises the tile over the
-# wall, where hovering shows the wide bar, whose record and snapshot buttons leave an MP4
-# and a PNG beside the executable and whose statistics overlay shows, and the joystick of
-# the PTZ overlay steers the camera; a double-click puts the tile back, and a second
-# channel replaces the first on the server.
+# the tree plays in the first tile (its picture shows); one move of the pointer onto the
+# small tile shows its narrow bar, fading in with the label, for the 2 s that follow,
+# and hovering it shows both; a double-click maximises the tile over the wall, where
+# hovering shows the wide bar, whose record and snapshot buttons leave an MP4 and a PNG
+# beside the executable and whose statistics overlay shows, and the joystick of the PTZ
+# overlay steers the camera; a double-click puts the tile back, and a second channel
+# replaces the first on the server.
 # Usage (under an X server): tst_cameratile.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
@@ -18,6 +19,12 @@ WALL_CENTRE="845 300"
 # bottom left and its narrow bar along the bottom edge (both hide while it is not hovered).
 LABEL_AREA="415 270 200 50"
 NARROW_BAR_AREA="418 322 195 30"
+# Both; the tile, recorded, and in the recording's own points the label's plate left of its
+# texts and the narrow bar.
+HOVER_AREA="415 270 200 82"
+TILE_AREA="411 96 432 258"
+RECORDED_PLATE_EDGE="14 184 8 34"
+RECORDED_BAR="7 226 195 30"
 # The maximised tile: the wide bar's buttons along an arch above the bottom edge, the
 # statistics overlay at the top left, the joystick at the bottom right.
 BAR_AREA="619 485 340 90"
@@ -48,6 +55,38 @@ e2e_hover 1500 900
 e2e_screenshot_colour playing-1 "the picture of channel 101 in the tile" $TILE_CENTRE $E2E_STILL_H264
 sleep 1
 e2e_screenshot playing-2
+
+# Resting on the tile after one move, the pointer shows the narrow bar for the 2 s that
+# follow, from the frame where the tile first answers: the bar fades in with the label's
+# plate (it used to stay away for its fade's quarter second while the plate faded in, and
+# then pop in whole). The screen is recorded frame by frame and each frame judged as it
+# was when taken, however late a loaded machine looks at it. The client hears of the
+# move no sooner than it was made: the bar shows until 2 s after the move, at least.
+# A client too slow to answer within those 2 s is given another move.
+TWO_SECONDS_US=2000000
+bar_rests_with_the_pointer() {
+  e2e_hover 1500 900
+  e2e_screenshot_same playing-2 rested "the tile's overlays hidden" $HOVER_AREA
+  e2e_record resting 3 $TILE_AREA
+  local moved n taken answered=""
+  moved=$(e2e_now_us)
+  e2e_hover $TILE_CENTRE
+  e2e_record_wait
+  while read -r n taken; do
+    [ "$taken" -gt "$moved" ] && [ "$taken" -le $((moved + TWO_SECONDS_US)) ] || continue
+    if e2e_frame_changed resting 1 "$n" $RECORDED_BAR; then
+      [ -n "$answered" ] || answered=$n
+    elif [ -n "$answered" ] || e2e_frame_changed resting 1 "$n" $RECORDED_PLATE_EDGE; then
+      e2e_fail "the narrow bar is missing $(((taken - moved) / 1000)) ms after the pointer's move (frame $n of $E2E_OUTPUT/resting, the tile answered ${answered:+in frame $answered}${answered:-with the label alone})"
+    fi
+  done <"$E2E_OUTPUT/resting/times"
+  [ -n "$answered" ] || { e2e_note "no answer of the tile within 2 s of the move: once more"; return 1; }
+  taken=$(awk -v n="$answered" '$1 == n { print $2 }' "$E2E_OUTPUT/resting/times")
+  e2e_note "the narrow bar's first frame $(((taken - moved) / 1000)) ms after the move, shown until 2 s after it"
+  # The tile in the bar's first frame, mid-fade.
+  cp "$E2E_OUTPUT/resting/$answered.png" "$E2E_OUTPUT/bar-fading-in.png"
+}
+e2e_until "the narrow bar shown for 2 s after a move of the pointer" bar_rests_with_the_pointer
 
 # Hovered, the small tile shows its statistics label and its narrow bar. Both hide 2 s
 # after the pointer's last move, sooner than a loaded machine may take a screenshot: the

@@ -1,5 +1,6 @@
 // The pool that closes channels and frees pictures away from the GUI and render threads,
 // without the player library: releases only (channel 0 closes nothing).
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -11,7 +12,9 @@
 #include <condition_variable>
 #include <memory>
 #include <functional>
+#include <future>
 #include <mutex>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -74,6 +77,61 @@ std::shared_ptr<void> countingRelease(std::atomic<int> &count)
     return std::shared_ptr<void>(&count, [](std::atomic<int> *c) { ++*c; });
 }
 
+// Releases that count themselves, awaited from the test's thread.
+class Tally
+{
+public:
+    std::shared_ptr<void> release()
+    {
+        return std::shared_ptr<void>(this, [](Tally *tally) { tally->count(); });
+    }
+
+    bool waitFor(int count)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::milliseconds(kEventWaitMs), [&] { return m_count >= count; });
+    }
+
+    int released()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_count;
+    }
+
+private:
+    void count()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_count;
+        m_changed.notify_all();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_count = 0;
+};
+
+// Shuts the closer down and deletes it; false when shutdown did not return within the
+// suite's patience (the closer is then left, so that the failing test can end).
+bool shutsDown(StreamCloser *closer)
+{
+    std::promise<void> returned;
+    std::future<void> shutdown = returned.get_future();
+    std::thread stopper([closer, &returned] {
+        closer->shutdown();
+        returned.set_value();
+    });
+    if (shutdown.wait_for(std::chrono::milliseconds(kEventWaitMs)) != std::future_status::ready) {
+        stopper.detach(); // hung: it may never end
+        return false;
+    }
+    stopper.join();
+    delete closer;
+    return true;
+}
+
+const QRegularExpression kBoundReached(QStringLiteral("^Stream closer: all \\d+ workers are busy"));
+
 // Makes the closer's threads as told: each until the allowance is used up, then none
 // (as at the process's thread limit). Records which thread asked and counts the threads
 // whose body is still running.
@@ -85,11 +143,13 @@ public:
         return [this](std::function<void()> body) { return make(std::move(body)); };
     }
 
-    // How many more threads may be made; -1: any number.
-    void allow(int count)
+    // How many more threads may be made; -1: any number. A refusal throws a system error,
+    // or with foreign set an int, as no standard thread maker would.
+    void allow(int count, bool foreign = false)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_allowed = count;
+        m_foreign = foreign;
     }
 
     int refused()
@@ -127,6 +187,8 @@ private:
             std::lock_guard<std::mutex> lock(m_mutex);
             if (m_allowed == 0) {
                 ++m_refused;
+                if (m_foreign)
+                    throw 42;
                 throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
                                         "no thread for the test");
             }
@@ -145,6 +207,7 @@ private:
 
     std::mutex m_mutex;
     int m_allowed = -1;
+    bool m_foreign = false;
     int m_refused = 0;
     std::vector<std::thread::id> m_makers;
     int m_running = 0;
@@ -166,6 +229,7 @@ private slots:
         StreamCloser closer;
         const auto openOnExit = qScopeGuard([&gate] { gate.open(); }); // a failed check must not hang
         const int jobs = StreamCloser::kMaxWorkers + 8;
+        QTest::ignoreMessage(QtWarningMsg, kBoundReached); // the last 8 wait
         for (int i = 0; i < jobs; ++i)
             closer.dispose(gate.blockingRelease());
         QVERIFY2(gate.waitForHeld(StreamCloser::kMaxWorkers), "the pool did not grow to its bound");
@@ -281,8 +345,9 @@ private slots:
     }
 
     // The threads that hand over closes and releases (the GUI thread deleting tiles, the
-    // render thread their nodes) make the pool's first worker only: a busy pool grows
-    // from its own workers, and an idle one shrinks to one worker, which stays.
+    // render thread their nodes) make no worker while one waits: here only the pool's
+    // first; a busy pool grows from its own workers, and an idle one shrinks to one
+    // worker, which stays.
     void callersMakeOnlyThePoolsFirstWorker()
     {
         Gate gate;
@@ -308,6 +373,99 @@ private slots:
         QVERIFY(closer.waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)));
         QCOMPARE(released.load(), 1);
         QCOMPARE(threads.madeOn(caller), 1);
+    }
+
+    // A release held for longer than the idle lifetime (a close stuck in a reader that
+    // cannot be cut short) keeps a worker waiting beside it: a release queued after that
+    // worker's idle lifetime passed runs at once, not after the held one.
+    void aJobHeldPastTheIdleLifetimeKeepsAWorkerWaiting()
+    {
+        Gate gate;
+        Tally tally;
+        StreamCloser closer(100ms);
+        const auto openOnExit = qScopeGuard([&gate] { gate.open(); });
+        closer.dispose(gate.blockingRelease());
+        QVERIFY(gate.waitForHeld(1));
+        std::this_thread::sleep_for(500ms); // five idle lifetimes
+        closer.dispose(tally.release());
+        // The held release passes only when the test ends: any bound tells the two apart.
+        QVERIFY2(tally.waitFor(1), "a release waited behind a held one");
+        QCOMPARE(gate.passed(), 0);
+    }
+
+    // With every worker held at the bound, a release waits until one frees; the closer says
+    // so once each time the pool fills, not once per job.
+    void withThePoolFullJobsWaitForAFreeWorker()
+    {
+        Gate first, second;
+        Tally tally;
+        StreamCloser closer(100ms);
+        const auto openOnExit = qScopeGuard([&] {
+            first.open();
+            second.open();
+        });
+        QTest::failOnWarning(kBoundReached); // beyond the ones expected below
+        for (Gate *gate : {&first, &second}) {
+            const int before = tally.released();
+            for (int i = 0; i < StreamCloser::kMaxWorkers; ++i)
+                closer.dispose(gate->blockingRelease());
+            QVERIFY(gate->waitForHeld(StreamCloser::kMaxWorkers));
+            std::this_thread::sleep_for(500ms); // five idle lifetimes
+            QTest::ignoreMessage(QtWarningMsg, kBoundReached);
+            for (int i = 0; i < 3; ++i)
+                closer.dispose(tally.release());
+            std::this_thread::sleep_for(200ms);
+            QCOMPARE(tally.released(), before);
+            gate->open();
+            QVERIFY2(tally.waitFor(before + 3), "queued releases did not run once workers freed");
+            QVERIFY(closer.waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)));
+        }
+    }
+
+    // A thread maker that throws what no standard one would leaves the counters right:
+    // with no worker the caller runs its job, a later job gets a worker, and shutdown
+    // returns (it waited for ever for the worker being made).
+    void aThreadMakerThrowingAnythingLeavesThePoolWhole()
+    {
+        Tally tally;
+        ThreadFactory threads;
+        auto *closer = new StreamCloser(StreamCloser::kIdleLifetime, threads.maker());
+        threads.allow(0, true);
+        QVERIFY_THROWS_NO_EXCEPTION(closer->dispose(tally.release()));
+        QCOMPARE(tally.released(), 1);
+        QCOMPARE(threads.refused(), 1);
+        threads.allow(-1);
+        closer->dispose(tally.release());
+        QVERIFY(tally.waitFor(2));
+        QVERIFY2(shutsDown(closer), "shutdown did not return");
+        QCOMPARE(threads.running(), 0);
+    }
+
+    // A wake-up that throws, on a worker or on the caller running its job in place, is
+    // logged: the channel's release still runs, the pool goes idle and takes later jobs.
+    void aThrowingWakeUpLeavesThePoolWorking()
+    {
+        Tally tally;
+        {
+            StreamCloser closer;
+            QTest::ignoreMessage(QtWarningMsg, "Stream closer: a close's wake-up failed; the close goes on");
+            closer.close(0, tally.release(), [] { throw 42; });
+            QVERIFY2(closer.waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)), "the pool stayed busy");
+            QCOMPARE(tally.released(), 1);
+            closer.dispose(tally.release());
+            QVERIFY(closer.waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)));
+            QCOMPARE(tally.released(), 2);
+        }
+        ThreadFactory threads;
+        StreamCloser inPlace(StreamCloser::kIdleLifetime, threads.maker());
+        threads.allow(0);
+        QTest::ignoreMessage(QtWarningMsg, "Stream closer: a close's wake-up failed (no camera); the close goes on");
+        QVERIFY_THROWS_NO_EXCEPTION(
+            inPlace.close(0, tally.release(), [] { throw std::runtime_error("no camera"); }));
+        QCOMPARE(tally.released(), 3);
+        QVERIFY2(inPlace.waitUntilIdle(0ms), "the caller's run stayed counted busy");
+        inPlace.dispose(tally.release());
+        QCOMPARE(tally.released(), 4);
     }
 };
 

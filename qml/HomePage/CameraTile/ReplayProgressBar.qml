@@ -28,7 +28,7 @@ Item {
     opacity: shown ? 1 : 0
     visible: opacity !== 0 && duration !== 0
 
-    Behavior on opacity { OpacityAnimator { duration: 250 } }
+    Behavior on opacity { NumberAnimation { duration: 250 } }
 
     Connections {
         target: bar.provider ? bar.provider.videoInfo : null

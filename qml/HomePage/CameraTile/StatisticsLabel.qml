@@ -66,7 +66,7 @@ Item {
         opacity: label.shown ? 1 : 0
         visible: opacity !== 0
 
-        Behavior on opacity { OpacityAnimator { duration: 250 } }
+        Behavior on opacity { NumberAnimation { duration: 250 } }
 
         Text {
             objectName: "statisticsText"

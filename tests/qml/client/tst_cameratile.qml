@@ -21,6 +21,14 @@ CameraTileTestCase {
         id: columnFade
     }
 
+    Shared.FadeRecorder {
+        id: barFade
+    }
+
+    Shared.FadeRecorder {
+        id: panelFade
+    }
+
     function test_liveSetUpAndStop() {
         const tile = makeTile();
         tile.playChannel(gate);
@@ -348,23 +356,26 @@ CameraTileTestCase {
     }
 
     function test_overlaysHideAfterPointerRests() {
+        // Away from where the tile shows: a tile made under the pointer is hovered at once.
+        mouseMove(testCase, 1300, 850);
         const tile = makeTile();
         playLive(tile, gate);
         const label = inLayer(tile, "statisticsLabel");
         const column = findChild(label, "statisticsColumn");
         const timer = findChild(tile, "exitTimer");
         compare(timer.interval, 2000);
-        // The plate fades by a number animation, visibly; the texts by an animator, which
-        // writes their opacity once at the end, so they show up whole.
+        // Plate and texts fade in, visibly.
         plateFade.watched = findChild(label, "statisticsPlate");
         columnFade.watched = column;
+        plateFade.clear();
+        columnFade.clear();
+        verify(!tile.hovered);
         mouseMove(tile, 200, 200);
         verify(tile.hovered);
-        verify(!column.visible);
         tryCompare(column, "opacity", 1, patience);
         tryCompare(findChild(label, "statisticsPlate"), "opacity", 0.5, patience);
         verify(plateFade.between > 0, "the plate faded in");
-        compare(columnFade.between, 0);
+        verify(columnFade.between > 0, "the texts faded in");
         const start = Date.now();
         mouseMove(tile, 210, 210);
         tryCompare(tile, "hovered", false, patience);
@@ -376,5 +387,36 @@ CameraTileTestCase {
         mouseMove(testCase, 1300, 850);
         verify(tile.hovered);
         tryCompare(tile, "hovered", false, patience);
+    }
+
+    // The tool bar, by the tile's width, and the statistics overlay fade in as they fade
+    // out: their opacity, which their visibility follows, passes through the values
+    // between. (An animator writes it once, at its end: they stayed hidden for the fade's
+    // time, then popped in whole.)
+    function test_overlaysFadeIn_data() {
+        return [
+            { tag: "narrow", width: 400, height: 240, bar: "narrowBar" },
+            { tag: "wide", width: 800, height: 460, bar: "wideBar" }
+        ];
+    }
+
+    function test_overlaysFadeIn(data) {
+        mouseMove(testCase, 1300, 850);
+        const tile = makeTile(data.width, data.height);
+        playLive(tile, gate);
+        const bar = inLayer(tile, data.bar);
+        verify(bar.active);
+        barFade.watched = bar;
+        barFade.clear();
+        verify(!bar.visible);
+        mouseMove(tile, 100, 100);
+        tryCompare(bar, "opacity", 1, patience);
+        verify(barFade.between > 0, "the bar faded in");
+        const panel = inLayer(tile, "videoInfoPanel");
+        panelFade.watched = panel;
+        panelFade.clear();
+        tile.videoInfoChecked = true;
+        tryCompare(panel, "opacity", 1, patience);
+        verify(panelFade.between > 0, "the statistics overlay faded in");
     }
 }

@@ -27,6 +27,19 @@ std::thread makeStdThread(std::function<void()> body)
 {
     return std::thread(std::move(body));
 }
+
+// A wake-up that fails must not keep the channel open nor end the worker (or the caller
+// running the job in place): it is logged, and the close goes on.
+void wakeLogged(const std::function<void()> &wakeCallback)
+{
+    try {
+        wakeCallback();
+    } catch (const std::exception &error) {
+        qWarning("Stream closer: a close's wake-up failed (%s); the close goes on", error.what());
+    } catch (...) {
+        qWarning("Stream closer: a close's wake-up failed; the close goes on");
+    }
+}
 } // namespace
 
 StreamCloser::StreamCloser(std::chrono::milliseconds idleLifetime, ThreadMaker makeThread)
@@ -68,7 +81,7 @@ void StreamCloser::dispose(std::shared_ptr<void> keepAlive)
 void StreamCloser::run(Job &job)
 {
     if (job.wakeCallback)
-        job.wakeCallback();
+        wakeLogged(job.wakeCallback);
     if (job.channelId > 0) {
         libZelkaExPlayer_StopPlayStream(0, job.channelId);
         libZelkaExPlayer_CloseStream(0, job.channelId);
@@ -86,16 +99,42 @@ void StreamCloser::enqueue(Job job)
         return;
     }
     m_jobs.push_back(std::move(job));
-    // Only the pool's first worker is made here: later ones are made by workers, which
-    // keep one waiting for the next job. Without any worker, and none to be made (the
-    // process's thread limit), the caller does the work itself rather than leave it
-    // queued.
-    if (liveWorkers() == 0 && !startWorker(lock)) {
+    // Workers keep one of them waiting for the next job, so the caller makes a worker
+    // only when none waits or starts (the pool's first, or one the thread limit kept
+    // from being made). Without any worker, and none to be made, the caller does the
+    // work itself rather than leave it queued.
+    if (!growIfNoneFree(lock) && liveWorkers() == 0) {
         runQueuedInPlace(lock);
         return;
     }
+    const bool full = reachedBound();
     lock.unlock();
     m_jobQueued.notify_one();
+    if (full)
+        warnBoundReached();
+}
+
+bool StreamCloser::noneFree() const
+{
+    return m_waiting == 0 && m_starting == 0;
+}
+
+bool StreamCloser::growIfNoneFree(std::unique_lock<std::mutex> &lock)
+{
+    return noneFree() && !m_stopping && liveWorkers() < kMaxWorkers && startWorker(lock);
+}
+
+bool StreamCloser::reachedBound()
+{
+    if (m_full || m_jobs.empty() || !noneFree() || liveWorkers() < kMaxWorkers)
+        return false;
+    m_full = true;
+    return true;
+}
+
+void StreamCloser::warnBoundReached()
+{
+    qWarning("Stream closer: all %d workers are busy; closes and releases wait for one to free", kMaxWorkers);
 }
 
 void StreamCloser::runQueuedInPlace(std::unique_lock<std::mutex> &lock)
@@ -128,6 +167,13 @@ int StreamCloser::liveWorkers() const
 
 bool StreamCloser::startWorker(std::unique_lock<std::mutex> &lock)
 {
+    // The list has room for the worker before it exists: a joinable thread that could
+    // not be listed would end the process.
+    try {
+        m_workers.reserve(m_workers.size() + m_making + 1);
+    } catch (...) {
+        return false;
+    }
     ++m_starting;
     ++m_making;
     // Making a thread maps its stack, which may wait for the process's memory map while
@@ -136,15 +182,15 @@ bool StreamCloser::startWorker(std::unique_lock<std::mutex> &lock)
     std::thread worker;
     try {
         worker = m_makeThread([this] { work(); });
-    } catch (const std::exception &) {
-        // The process's thread limit, or no memory for a stack: the queue is left to
-        // the workers there are.
+    } catch (...) {
+        // The process's thread limit, no memory for a stack, or whatever else the maker
+        // throws: the queue is left to the workers there are.
     }
     lock.lock();
     --m_making;
     const bool made = worker.joinable();
     if (made)
-        m_workers.push_back(std::move(worker));
+        m_workers.push_back(std::move(worker)); // reserved above: does not throw
     else
         --m_starting;
     m_workerMade.notify_all();
@@ -179,15 +225,18 @@ void StreamCloser::work()
     std::unique_lock<std::mutex> lock(m_mutex);
     --m_starting;
     for (;;) {
+        if (m_jobs.empty())
+            m_full = false; // a worker is free again: the next time the pool fills is logged
         ++m_waiting;
         m_jobQueued.wait_for(lock, m_idleLifetime, [this] { return m_stopping || !m_jobs.empty(); });
         --m_waiting;
         if (m_jobs.empty()) {
             if (m_stopping)
                 return; // shutdown() joins it
-            // Idle for its lifetime: it ends, but for the pool's last worker, which stays
-            // so that no caller has to make one.
-            if (liveWorkers() > 1) {
+            // Idle for its lifetime: it ends while another worker waits or starts, so that
+            // one stays waiting however long the busy ones take, and no caller has to make
+            // one.
+            if (!noneFree()) {
                 m_retired.push_back(std::this_thread::get_id());
                 return;
             }
@@ -199,10 +248,12 @@ void StreamCloser::work()
         // The next job finds a worker waiting or starting; a burst so grows the pool one
         // worker at a time, each new one making the next. A worker that cannot be made
         // is tried again with this worker's next job.
-        if (m_waiting == 0 && m_starting == 0 && !m_stopping && liveWorkers() < kMaxWorkers)
-            startWorker(lock);
+        growIfNoneFree(lock);
+        const bool full = reachedBound();
         std::vector<std::thread> retired = takeRetired();
         lock.unlock();
+        if (full)
+            warnBoundReached();
         // Retired workers have left their loop: joining them takes no time.
         for (std::thread &worker : retired)
             worker.join();

@@ -17,14 +17,19 @@
 // as batch threads: waking one never pushes the GUI thread off its core.
 //
 // The threads that hand over closes and releases (the GUI thread deleting tiles, the
-// render thread their nodes) make no thread but the pool's first and unmap no stack, so
+// render thread their nodes) make no thread while a worker waits and unmap no stack, so
 // they do not queue behind the unmappings of the closes for the process's memory map:
-// a worker that takes a job makes another when none is waiting or starting, so the pool
-// grows one worker at a time, each new worker making the next while jobs come; workers
-// join the ones that retired, and the last one stays. A worker that cannot be made (the
-// process's thread limit) leaves the queue to the workers there are, and is tried again
-// with their next job; with no worker at all, the caller runs its close or release
-// itself.
+// a worker that takes a job while no other waits or starts makes another, so one worker
+// always waits while others are busy, and the pool grows one worker at a time, each new
+// worker making the next while jobs come; a caller makes one only when
+// none is waiting or starting (the first, or one a thread limit kept from being made).
+// An idle worker ends only while another waits or starts: a close stuck for longer than
+// the idle lifetime never takes the last waiting worker with it. Workers join the ones
+// that retired. With every worker busy at the bound, jobs wait for a free one (logged
+// once each time the pool fills). A worker that cannot be made (the process's thread
+// limit) leaves the queue to the workers there are, and is tried again with their next
+// job; with no worker at all, the caller runs its close or release itself. A wake-up
+// callback that throws is logged; its close still runs.
 //
 // The instance shuts down with the application (QCoreApplication's post routines): the
 // process's last closes finish, and the workers are joined, while everything they reach
@@ -37,7 +42,8 @@ public:
     // Makes a thread that runs body, or throws (std::thread's constructor by default).
     using ThreadMaker = std::function<std::thread(std::function<void()> body)>;
 
-    // Workers without work for idleLifetime end, but for the last. makeThread makes them.
+    // Workers without work for idleLifetime end while another waits or starts. makeThread
+    // makes them.
     explicit StreamCloser(std::chrono::milliseconds idleLifetime = kIdleLifetime, ThreadMaker makeThread = {});
     // shutdown().
     ~StreamCloser();
@@ -75,6 +81,14 @@ private:
     static void run(Job &job);
     void enqueue(Job job);
     void work();
+    // Neither a worker waiting nor one starting: the next job would stay queued.
+    bool noneFree() const;
+    // Makes a worker when none is free and the bound allows; false when none was made.
+    bool growIfNoneFree(std::unique_lock<std::mutex> &lock);
+    // True once each time jobs start to wait for the full pool: the caller logs it,
+    // without the lock.
+    bool reachedBound();
+    static void warnBoundReached();
     // Workers made or being made that have not retired.
     int liveWorkers() const;
     // Makes a worker; false when it could not be made. lock is held on entry and on
@@ -94,6 +108,7 @@ private:
     int m_waiting = 0;
     int m_starting = 0; // started, not yet in their loop
     int m_making = 0;   // being made, not yet listed in m_workers
+    bool m_full = false; // jobs wait for the full pool; cleared when the queue empties
     bool m_stopping = false;
     const std::chrono::milliseconds m_idleLifetime;
     const ThreadMaker m_makeThread;
