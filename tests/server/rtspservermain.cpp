@@ -187,12 +187,13 @@ int main(int argc, char **argv)
         g_signal_connect(server, "client-connected", G_CALLBACK(watchPlays), nullptr);
     if (gst_rtsp_server_attach(server, nullptr) == 0) {
         std::fprintf(stderr, "zelka_rtsp_server: cannot listen on 127.0.0.1:%u\n", options.port);
-        return 1;
+        std::_Exit(1);
     }
     std::printf("PORT %d\n", gst_rtsp_server_get_bound_port(server));
     std::fflush(stdout);
     g_unix_fd_add(STDIN_FILENO, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), onInput, loop);
     g_main_loop_run(loop);
-    // Clients, sessions and pipelines go with the process: nothing of them is kept.
+    // Clients, sessions and pipelines go with the process: nothing of them is kept, and
+    // tearing them down in order is what the library can deadlock on.
     std::_Exit(0);
 }
