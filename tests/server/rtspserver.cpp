@@ -87,6 +87,9 @@ RtspServer::RtspServer()
     : d(new RtspServerPrivate)
 {
     d->process.setArguments(serverArguments());
+    // What GStreamer says, and how the server ended, reach the test server's own output
+    // (which the end-to-end driver shows when a run fails).
+    d->process.setEchoPrefix("rtsp server: ");
 }
 
 RtspServer::~RtspServer()

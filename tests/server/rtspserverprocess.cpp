@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <chrono>
+#include <cstdio>
 #include <condition_variable>
 #include <cerrno>
 #include <cstring>
@@ -40,10 +41,12 @@ public:
     bool spawn(quint16 port, QString *error);
     void readOutput(int fd, pid_t child);
     void takeLines(QByteArray *pending);
+    static void echo(const QByteArray &text);
     QString lastOutputLocked() const;
     QString endReportLocked() const;
 
     QStringList arguments;
+    QByteArray echoPrefix;
     std::thread reader; // joined by stop() and the next start
     int input = -1;     // the write end of the program's standard input
     mutable std::mutex mutex;
@@ -141,6 +144,7 @@ void RtspServerProcessPrivate::readOutput(int fd, pid_t child)
     siginfo_t info = {};
     while (::waitid(P_PID, id_t(child), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
     }
+    QByteArray echoed;
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (!pending.isEmpty())
@@ -149,28 +153,44 @@ void RtspServerProcessPrivate::readOutput(int fd, pid_t child)
             lines.pop_front();
         ended = true;
         endDescription = describeEnd(info);
-        if (!stopping)
+        if (!stopping) {
             ++endCount;
+            if (!echoPrefix.isEmpty())
+                echoed = echoPrefix + endReportLocked().toLocal8Bit() + '\n';
+        }
         changed.notify_all();
     }
+    echo(echoed);
     while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
 }
 
 void RtspServerProcessPrivate::takeLines(QByteArray *pending)
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    for (int end = pending->indexOf('\n'); end >= 0; end = pending->indexOf('\n')) {
-        const QByteArray line = pending->left(end);
-        pending->remove(0, end + 1);
-        if (port == 0 && line.startsWith("PORT ")) {
-            port = quint16(line.mid(5).toUInt());
-            changed.notify_all();
+    QByteArray echoed;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        for (int end = pending->indexOf('\n'); end >= 0; end = pending->indexOf('\n')) {
+            const QByteArray line = pending->left(end);
+            pending->remove(0, end + 1);
+            if (port == 0 && line.startsWith("PORT ")) {
+                port = quint16(line.mid(5).toUInt());
+                changed.notify_all();
+            } else if (!echoPrefix.isEmpty()) {
+                echoed += echoPrefix + line + '\n';
+            }
+            lines.push_back(line);
+            if (lines.size() > kKeptLines)
+                lines.pop_front();
         }
-        lines.push_back(line);
-        if (lines.size() > kKeptLines)
-            lines.pop_front();
     }
+    echo(echoed);
+}
+
+void RtspServerProcessPrivate::echo(const QByteArray &text)
+{
+    if (!text.isEmpty())
+        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
 }
 
 QString RtspServerProcessPrivate::lastOutputLocked() const
@@ -201,6 +221,12 @@ RtspServerProcess::~RtspServerProcess()
 void RtspServerProcess::setArguments(const QStringList &arguments)
 {
     d->arguments = arguments;
+}
+
+void RtspServerProcess::setEchoPrefix(const QByteArray &prefix)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->echoPrefix = prefix;
 }
 
 QStringList RtspServerProcess::arguments() const

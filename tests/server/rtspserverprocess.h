@@ -23,6 +23,10 @@ public:
     // The program's arguments besides the port (mounts and options, see the program).
     void setArguments(const QStringList &arguments);
     QStringList arguments() const;
+    // Set before start(): the program's output lines (but the port) go on to this process's
+    // standard error after this prefix, and so does the report when it ended by itself,
+    // for a server whose output no test reads (the stand-alone test server's).
+    void setEchoPrefix(const QByteArray &prefix);
 
     // Starts the program and waits until it listens on 127.0.0.1: port 0 = a free port.
     // A running server is stopped first. False with the reason when it did not listen.
