@@ -30,7 +30,8 @@ QString describeEnd(const siginfo_t &info)
 {
     if (info.si_code == CLD_EXITED)
         return QStringLiteral("exit code %1").arg(info.si_status);
-    return QStringLiteral("killed by signal %1, %2").arg(info.si_status).arg(QString::fromLocal8Bit(strsignal(info.si_status)));
+    const char *name = sigdescr_np(info.si_status); // strsignal() is not thread-safe
+    return QStringLiteral("killed by signal %1, %2").arg(info.si_status).arg(QString::fromLatin1(name ? name : "?"));
 }
 
 } // namespace
@@ -153,7 +154,7 @@ void RtspServerProcessPrivate::readOutput(int fd, pid_t child)
             lines.pop_front();
         ended = true;
         endDescription = describeEnd(info);
-        if (!stopping) {
+        if (!stopping && port != 0) { // a start that failed is told by start()
             ++endCount;
             if (!echoPrefix.isEmpty())
                 echoed = echoPrefix + endReportLocked().toLocal8Bit() + '\n';

@@ -36,7 +36,7 @@ public:
 
     bool isRunning() const;
     quint16 port() const; // 0 before the first start and after stop(); kept when it ended by itself
-    int endCount() const; // how many times it ended by itself (not by stop())
+    int endCount() const; // how many times it ended by itself after it listened (not by stop())
     QString lastOutput() const; // its last output lines since it was started
     // "the RTSP test server ended (exit status...; its last output: ...)", or empty while it runs.
     QString endReport() const;
