@@ -252,6 +252,8 @@ QJsonObject run(QQuickWindow &window, int count, const QString &source)
     // Stuck readers can only end once their call returned.
     result["threads_gone_ms"] = threadsGone - (fifos ? released : before);
     result["threads_left"] = libraryThreads();
+    if (live && !live->isRunning()) // GStreamer's RTSP server ended on a fault of its own
+        result["rtsp_server_ended"] = live->endReport();
     return result;
 }
 

@@ -44,6 +44,10 @@ e2e_fail() {
   if [ -n "$E2E_SERVER_PID" ] && ! kill -0 "$E2E_SERVER_PID" 2>/dev/null; then
     echo "--- the test server has ended; its output (last 40 lines)" >&2
     tail -n 40 "$E2E_DIR/server.out" >&2 || true
+  elif [ -n "$E2E_SERVER_PID" ] && grep -q "^rtsp server: the RTSP test server ended" "$E2E_DIR/server.out" 2>/dev/null; then
+    # Its RTSP server (a program of its own) ended: streams stopped for that reason.
+    echo "--- the test server's RTSP server has ended; the test server's output (last 40 lines)" >&2
+    tail -n 40 "$E2E_DIR/server.out" >&2 || true
   fi
   exit 1
 }

@@ -31,6 +31,17 @@ private slots:
         m_http = std::make_unique<StaticHttpServer>(TestMedia::hlsFolder());
     }
 
+    // A server that ended during a test is named as the cause of what failed there, and
+    // started again for the next test.
+    void cleanup()
+    {
+        if (m_rtsp.isRunning())
+            return;
+        const QString report = m_rtsp.endReport();
+        QVERIFY2(m_rtsp.restart(), qPrintable(report));
+        QFAIL(qPrintable(report));
+    }
+
     void cleanupTestCase()
     {
         QCOMPARE(libZelkaExPlayer_Deinitialize(), 0);
@@ -94,7 +105,10 @@ private slots:
         QCOMPARE(probe.frames(), 1);
     }
 
-    // Switches fired from the test thread while the channel's threads run.
+    // Switches fired from the test thread while the channel's threads run. Quick seeks
+    // over RTSP can bring GStreamer's RTSP server down (it asserts on a PLAY that meets
+    // its media prerolling again): that is said and the server started again, and the
+    // player is judged all the same, since for it the server only closed the connection.
     void controlCallsRaceWithPlayback()
     {
         QTemporaryDir dir;
@@ -118,6 +132,10 @@ private slots:
                 QTest::qSleep(int(random() % 8));
             }
             probe.close();
+            if (!m_rtsp.isRunning()) {
+                qInfo("round %d: %s; started again", round, qPrintable(m_rtsp.endReport()));
+                QVERIFY2(m_rtsp.restart(), qPrintable(m_rtsp.endReport()));
+            }
         }
         QCOMPARE(ChannelProbe::callbacksAfterClose(), 0);
     }

@@ -84,6 +84,17 @@ private slots:
         QVERIFY(m_rtsp.start());
     }
 
+    // The tests of this suite rely on the RTSP test server being up: a server that ended
+    // is named as the cause of what failed (with its last output), and started again.
+    void cleanup()
+    {
+        if (m_rtsp.isRunning())
+            return;
+        const QString report = m_rtsp.endReport();
+        QVERIFY2(m_rtsp.restart(), qPrintable(report));
+        QFAIL(qPrintable(report));
+    }
+
     void cleanupTestCase()
     {
         QCOMPARE(libZelkaExPlayer_Deinitialize(), 0);
@@ -104,7 +115,7 @@ private slots:
         ChannelProbe::Options options;
         options.connectType = connectType;
         QVERIFY(probe.open(m_rtsp.url("/live"), options) > 0);
-        QVERIFY(probe.waitForFrames(25, kEventWaitMs));
+        QVERIFY2(probe.waitForFrames(25, kEventWaitMs), qPrintable(rtspState()));
         qInfo("first frame after %.0f ms", probe.firstFrameMs());
         // The benchmark holds the figure; this only catches a start that waits for
         // something (a probe of several seconds, a timeout).
@@ -147,7 +158,7 @@ private slots:
         const bool played = probe.waitForFrames(10, kEventWaitMs);
         probe.close();
         const QString log = capture.text();
-        QVERIFY2(played, qPrintable(log));
+        QVERIFY2(played, qPrintable(rtspState() + QStringLiteral("; the player said: ") + log));
         QVERIFY2(log.contains(said), qPrintable(log));
         QCOMPARE(log.count(QStringLiteral("refused RTP")), 1);
         QVERIFY2(log.contains(m_rtsp.url(mount) + QStringLiteral(" refused")), qPrintable(log));
@@ -188,7 +199,8 @@ private slots:
             QVERIFY(probes[i].open(url) > 0);
         }
         for (int i = 0; i < 3; ++i) {
-            QVERIFY(probes[i].waitForFrames(2 * rates[i], kEventWaitMs));
+            QVERIFY2(probes[i].waitForFrames(2 * rates[i], kEventWaitMs),
+                     qPrintable(cameras.isRunning() ? QStringLiteral("the camera server runs") : cameras.endReport()));
             QCOMPARE(probes[i].firstFrame().frameRate, 0);
             int told = 0;
             for (const ChannelProbe::Event &event : probes[i].events()) {
@@ -208,7 +220,7 @@ private slots:
         ChannelProbe probe;
         probe.setCallbackDelayMs(500);
         QVERIFY(probe.open(m_rtsp.url("/live")) > 0);
-        QVERIFY(probe.waitForFrames(1, kEventWaitMs));
+        QVERIFY2(probe.waitForFrames(1, kEventWaitMs), qPrintable(rtspState()));
         uint32_t highest = 0;
         bool dropped = false;
         QVERIFY(probe.waitFor([&] {
@@ -317,7 +329,7 @@ private slots:
         asTheItemOpens.protocol = ZELKA_PROTOCOL_RTSP;
         QVERIFY(hls.open(http.url("index.m3u8").replace("http://", "HTTP://"), asTheItemOpens) > 0);
         QVERIFY(rtsp.open(m_rtsp.url("/live").replace("rtsp://", "RTSP://"), asTheItemOpens) > 0);
-        QVERIFY(rtsp.waitForFrames(5, kEventWaitMs));
+        QVERIFY2(rtsp.waitForFrames(5, kEventWaitMs), qPrintable(rtspState()));
         QVERIFY(hls.waitForEvent(CALLBACK_STREAM_END, kEventWaitMs));
         QCOMPARE(hls.frames(), 50);
         std::vector<uint32_t> sampleRates;
@@ -389,7 +401,7 @@ private slots:
         QTemporaryDir dir;
         ChannelProbe probe;
         QVERIFY(probe.open(m_rtsp.url("/live")) > 0);
-        QVERIFY(probe.waitForFrames(5, kEventWaitMs));
+        QVERIFY2(probe.waitForFrames(5, kEventWaitMs), qPrintable(rtspState()));
         const QByteArray folder = QFile::encodeName(dir.path());
         QCOMPARE(libZelkaExPlayer_StartRecording(0, probe.id(), folder.constData(), "/camera-1.mp4", 1024, 3600, 0, 1),
                  0);
@@ -421,7 +433,7 @@ private slots:
         QTemporaryDir dir;
         ChannelProbe probe;
         QVERIFY(probe.open(m_rtsp.url("/live")) > 0);
-        QVERIFY(probe.waitForFrames(5, kEventWaitMs));
+        QVERIFY2(probe.waitForFrames(5, kEventWaitMs), qPrintable(rtspState()));
         QCOMPARE(libZelkaExPlayer_StartRecording(0, probe.id(), QFile::encodeName(dir.path()).constData(), "closed.mp4",
                                                  1024, 3600, 0, 1),
                  0);
@@ -439,7 +451,7 @@ private slots:
         const QString folder = parent.filePath("record");
         ChannelProbe probe;
         QVERIFY(probe.open(m_rtsp.url("/live")) > 0);
-        QVERIFY(probe.waitForFrames(2, kEventWaitMs));
+        QVERIFY2(probe.waitForFrames(2, kEventWaitMs), qPrintable(rtspState()));
         QCOMPARE(libZelkaExPlayer_StartRecording(0, probe.id(), QFile::encodeName(folder).constData(),
                                                  "../escape/x.mp4", 1024, 3600, 0, 1),
                  0);
@@ -490,7 +502,7 @@ private slots:
         QTemporaryDir dir;
         ChannelProbe probe;
         QVERIFY(probe.open(m_rtsp.url("/live")) > 0);
-        QVERIFY(probe.waitForFrames(3, kEventWaitMs));
+        QVERIFY2(probe.waitForFrames(3, kEventWaitMs), qPrintable(rtspState()));
         QCOMPARE(libZelkaExPlayer_SetEnableDecode(0, probe.id(), 0), 0);
         QCOMPARE(libZelkaExPlayer_StartRecording(0, probe.id(), QFile::encodeName(dir.path()).constData(),
                                                  "unseen.mp4", 1024, 3600, 0, 1),
@@ -549,6 +561,11 @@ private slots:
     }
 
 private:
+    QString rtspState() const
+    {
+        return m_rtsp.isRunning() ? QStringLiteral("the RTSP test server runs") : m_rtsp.endReport();
+    }
+
     RtspTestServer m_rtsp;
 };
 

@@ -42,7 +42,7 @@ class TestServerPrivate;
 // live RTSP test patterns, Digest/Basic test routes, a request log and fault injection.
 // It lives in the thread that creates it and answers from that thread's event loop, so
 // a test must keep that loop running while it waits (QSignalSpy::wait, QTRY_*), never
-// block on a reply. RTSP runs on a thread of its own.
+// block on a reply. RTSP is served by a program of its own (RtspServer).
 //
 // Media paths (no token): "/snap/<id>.h264" and ".h265" (Annex-B parameter sets + one
 // IDR, 640x360), "/snap/alarm/<id>.h264|.h265", "/media/record.mp4" and "/media/record.flv"

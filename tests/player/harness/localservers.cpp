@@ -1,8 +1,6 @@
-// GLib names a struct member "signals": include it before Qt defines that keyword.
-#include <gst/gst.h>
-#include <gst/rtsp-server/rtsp-server.h>
-
 #include "localservers.h"
+
+#include "rtspserverprocess.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -248,72 +246,73 @@ void FfmpegStreamServer::stop()
     m_process.reset();
 }
 
-struct RtspTestServer::Private
-{
-    GMainContext *context = nullptr;
-    GMainLoop *loop = nullptr;
-    GstRTSPServer *server = nullptr;
-    guint source = 0;
-    std::thread thread;
-};
-
 RtspTestServer::RtspTestServer()
-    : d(std::make_unique<Private>())
+    : m_process(std::make_unique<RtspServerProcess>())
 {
-    gst_init(nullptr, nullptr);
-    d->context = g_main_context_new();
-    d->loop = g_main_loop_new(d->context, FALSE);
-    d->server = gst_rtsp_server_new();
-    gst_rtsp_server_set_address(d->server, "127.0.0.1");
-    gst_rtsp_server_set_service(d->server, "0");
-    // One thread per client: on a loaded machine a client whose media is being prepared
-    // or torn down would otherwise hold up every other client's requests.
-    GstRTSPThreadPool *pool = gst_rtsp_server_get_thread_pool(d->server);
-    gst_rtsp_thread_pool_set_max_threads(pool, 16);
-    g_object_unref(pool);
 }
 
-RtspTestServer::~RtspTestServer()
-{
-    if (d->thread.joinable()) {
-        g_main_loop_quit(d->loop);
-        d->thread.join();
-    }
-    if (d->source) {
-        if (GSource *source = g_main_context_find_source_by_id(d->context, d->source))
-            g_source_destroy(source);
-    }
-    g_object_unref(d->server);
-    g_main_loop_unref(d->loop);
-    g_main_context_unref(d->context);
-}
+RtspTestServer::~RtspTestServer() = default;
 
 void RtspTestServer::mount(const QString &path, const QString &launch, bool shared, Transports transports)
 {
-    GstRTSPMountPoints *mounts = gst_rtsp_server_get_mount_points(d->server);
-    GstRTSPMediaFactory *factory = gst_rtsp_media_factory_new();
-    gst_rtsp_media_factory_set_launch(factory, launch.toUtf8().constData());
-    gst_rtsp_media_factory_set_shared(factory, shared);
-    if (transports == Transports::UdpOnly)
-        gst_rtsp_media_factory_set_protocols(factory, GST_RTSP_LOWER_TRANS_UDP);
-    else if (transports == Transports::TcpOnly)
-        gst_rtsp_media_factory_set_protocols(factory, GST_RTSP_LOWER_TRANS_TCP);
-    gst_rtsp_mount_points_add_factory(mounts, path.toUtf8().constData(), factory);
-    g_object_unref(mounts);
+    m_mounts << QStringLiteral("--mount") << path << launch;
+    if (shared)
+        m_mounts << QStringLiteral("--shared");
+    if (transports != Transports::Any)
+        m_mounts << QStringLiteral("--transports")
+                 << (transports == Transports::UdpOnly ? QStringLiteral("udp") : QStringLiteral("tcp"));
+}
+
+void RtspTestServer::setAbortOnPlay(int playRequest)
+{
+    m_abortOnPlay = playRequest;
 }
 
 bool RtspTestServer::start()
 {
-    d->source = gst_rtsp_server_attach(d->server, d->context);
-    if (!d->source)
+    // One thread per client: on a loaded machine a client whose media is being prepared
+    // or torn down would otherwise hold up every other client's requests.
+    QStringList arguments{QStringLiteral("--client-threads"), QStringLiteral("16")};
+    if (m_abortOnPlay > 0)
+        arguments << QStringLiteral("--abort-on-play") << QString::number(m_abortOnPlay);
+    m_process->setArguments(arguments + m_mounts);
+    QString error;
+    if (!m_process->start(m_port, &error)) {
+        qWarning("%s", qPrintable(error));
         return false;
-    m_port = static_cast<quint16>(gst_rtsp_server_get_bound_port(d->server));
-    d->thread = std::thread([this] {
-        g_main_context_push_thread_default(d->context);
-        g_main_loop_run(d->loop);
-        g_main_context_pop_thread_default(d->context);
-    });
-    return m_port != 0;
+    }
+    m_port = m_process->port();
+    return true;
+}
+
+bool RtspTestServer::isRunning() const
+{
+    return m_process->isRunning();
+}
+
+bool RtspTestServer::restart()
+{
+    return isRunning() || start();
+}
+
+int RtspTestServer::endCount() const
+{
+    return m_process->endCount();
+}
+
+bool RtspTestServer::waitForEnd(int timeoutMs)
+{
+    return m_process->waitForEnd(timeoutMs);
+}
+
+QString RtspTestServer::lastOutput() const
+{
+    return m_process->lastOutput();
+}
+
+QString RtspTestServer::endReport() const
+{
+    return m_process->endReport();
 }
 
 QString RtspTestServer::url(const QString &path) const

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <chrono>
@@ -90,7 +91,12 @@ private:
     std::unique_ptr<QProcess> m_process;
 };
 
-// GStreamer's RTSP server on its own main-loop thread.
+class RtspServerProcess;
+
+// GStreamer's RTSP server in a program of its own (zelka_rtsp_server, see
+// RtspServerProcess): a fault of that library ends the server, which the player meets as a
+// closed connection, never the test. A test reports a server that ended with endReport()
+// and starts it again on its port with restart().
 class RtspTestServer
 {
 public:
@@ -104,15 +110,28 @@ public:
     // gst-launch description with a payloader named pay0; shared: one pipeline for all clients.
     void mount(const QString &path, const QString &launch, bool shared = false,
                Transports transports = Transports::Any);
+    // The server aborts at its Nth PLAY request after the next start (0: never), so that
+    // tests can see what a server that dies does to the player and to themselves.
+    void setAbortOnPlay(int playRequest);
     bool start();
     quint16 port() const { return m_port; }
     QString url(const QString &path) const;
+
+    bool isRunning() const;
+    // Starts the server again on its port when it ended; true when it runs.
+    bool restart();
+    int endCount() const; // how many times it ended by itself
+    bool waitForEnd(int timeoutMs);
+    QString lastOutput() const;
+    // "the RTSP test server ended (...; its last output: ...)" once it ended, else empty.
+    QString endReport() const;
 
     static QString fileLaunch(const QString &mp4File);
     static QString liveLaunch(const QString &x264Options = QString());
 
 private:
-    struct Private;
-    std::unique_ptr<Private> d;
+    QStringList m_mounts;
+    int m_abortOnPlay = 0;
+    std::unique_ptr<RtspServerProcess> m_process;
     quint16 m_port = 0;
 };

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class RtspServerProcessPrivate;
+
+// The RTSP server program (zelka_rtsp_server) as a child of this process: started with
+// its mounts on a free or a given port, its standard output and error kept (the last
+// lines), and stopped by its pid. A fault of GStreamer's RTSP server ends that program,
+// never the test: here it is a server that ended, which a test can report with the
+// server's last output and start again on the port it had (start(port())). The program ends with this
+// process too (its standard input closes). Not a QObject: usable from any thread, one
+// at a time.
+class RtspServerProcess
+{
+public:
+    RtspServerProcess();
+    ~RtspServerProcess(); // stops the server
+
+    // The program's arguments besides the port (mounts and options, see the program).
+    void setArguments(const QStringList &arguments);
+    QStringList arguments() const;
+    // Set before start(): the program's output lines (but the port) go on to this process's
+    // standard error after this prefix, and so does the report when it ended by itself,
+    // for a server whose output no test reads (the stand-alone test server's).
+    void setEchoPrefix(const QByteArray &prefix);
+
+    // Starts the program and waits until it listens on 127.0.0.1: port 0 = a free port.
+    // A running server is stopped first. False with the reason when it did not listen.
+    bool start(quint16 port, QString *error);
+    void stop(); // kills it and waits for it: fast, whatever state it is in
+    bool waitForEnd(int timeoutMs);
+
+    bool isRunning() const;
+    quint16 port() const; // 0 before the first start and after stop(); kept when it ended by itself
+    int endCount() const; // how many times it ended by itself after it listened (not by stop())
+    QString lastOutput() const; // its last output lines since it was started
+    // "the RTSP test server ended (exit status...; its last output: ...)", or empty while it runs.
+    QString endReport() const;
+
+    static QString program();
+
+private:
+    std::unique_ptr<RtspServerProcessPrivate> d;
+};
