@@ -103,7 +103,12 @@ StyleManager::StyleManager(ScreenProbe probe, const QString &uiConfigPath, QObje
     });
 }
 
-StyleManager::~StyleManager() = default;
+StyleManager::~StyleManager()
+{
+    // The window may outlive this object: its screen must not ask it for sizes then.
+    if (d->windowScreen)
+        d->windowScreen->setSizeOnScreen({});
+}
 
 StyleManager::StyleType StyleManager::classify(const QSize &pixelSize)
 {

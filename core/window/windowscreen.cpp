@@ -152,6 +152,7 @@ void WindowScreen::windowMoved()
     pick(choose(d->window->geometry()));
     d->chosenAt = d->window->position();
     emit positionSettled();
+    // Moved inside its screen by what settled it: that place is already chosen for.
     d->chosenAt = d->window->position();
 }
 
@@ -174,6 +175,8 @@ QScreen *WindowScreen::choose(const QRect &rect) const
     QScreen *candidate = screenFor(rect);
     if (!candidate || candidate == d->screen || !d->sizeOnScreen || !QGuiApplication::screens().contains(d->screen))
         return candidate;
+    // Laid out for the candidate, would its centre still lie there? If not, it is in the
+    // band along the boundary and stays.
     const QRect there(rect.topLeft(), d->sizeOnScreen(candidate));
     return screenFor(there) == candidate ? candidate : d->screen.data();
 }
