@@ -38,11 +38,11 @@ add_monitor() {
 
 remove_monitor() {
   xrandr --delmonitor "$1" || e2e_fail "xrandr cannot remove the monitor $1"
-  local kept=() monitor
+  local remaining=() monitor
   for monitor in "${MONITORS[@]}"; do
-    [ "${monitor%% *}" = "$1" ] || kept+=("$monitor")
+    [ "${monitor%% *}" = "$1" ] || remaining+=("$monitor")
   done
-  MONITORS=("${kept[@]}")
+  MONITORS=("${remaining[@]}")
 }
 
 # The monitor that holds the rectangle X Y W H wholly, if any.
@@ -155,7 +155,7 @@ below | above)
   # Onto the other monitor with x and y changed together, and back.
   other=${MONITORS[1]%% *}
   read -r _ _ _ ox oy <<<"${MONITORS[1]}"
-  move_to $((ox + 30)) $((oy - 40)) "$other"
+  move_to $((ox + 30)) $((oy + 40)) "$other"
   e2e_screenshot_drawn on-other
   read -r _ _ _ px py <<<"${MONITORS[0]}"
   move_to $((px + 20)) $((py + 20)) P
@@ -229,7 +229,7 @@ popups)
   }
   playback_closed() {
     ! xdotool getwindowgeometry "$POPUP" >/dev/null 2>&1 ||
-      [ -z "$(e2e_client_windows . | grep -x -- "$POPUP")" ]
+      ! e2e_client_windows . | grep -qx -- "$POPUP"
   }
   e2e_wait_log '^GET /snap/alarm/23\.'
   sleep 1
