@@ -43,8 +43,7 @@ FramelessWindow {
     resizable: true
 
     Component.onCompleted: {
-        x = Placement.centred(availableArea.x, availableArea.width, width);
-        y = Placement.centred(availableArea.y, availableArea.height, height);
+        centreInAvailableArea();
         networkManager.getOtherConfig();
         networkManager.getAdertisingList(function(adverts) {
             for (let i = 0; i < adverts.length; ++i)

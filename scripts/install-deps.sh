@@ -13,7 +13,7 @@ PACKAGES=(
   qml6-module-qtcharts qml6-module-qtpositioning qt6-positioning-dev qml6-module-qtwebsockets qml6-module-qtmultimedia
   qml6-module-qttest
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
-  xvfb xauth imagemagick librsvg2-bin x11-apps xdotool curl libgl1-mesa-dri pulseaudio pulseaudio-utils stress-ng
+  xvfb xauth imagemagick librsvg2-bin x11-apps x11-xserver-utils libxcb1-dev xdotool curl libgl1-mesa-dri pulseaudio pulseaudio-utils stress-ng
   libgstrtspserver-1.0-dev libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly
 )

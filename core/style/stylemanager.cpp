@@ -27,6 +27,8 @@ public:
     StyleManager::StyleMode styleMode = StyleManager::ARMode;
     // The screen measured; null only while the desk has no screen.
     QPointer<QScreen> screen;
+    // The last measurement of a screen: without any screen the layout stays as it was.
+    mutable ScreenMeasurement lastMeasurement;
     QList<QMetaObject::Connection> screenFollowed;
     // The main window's screen, once a window is followed; it dies with its window.
     QPointer<WindowScreen> windowScreen;
@@ -101,7 +103,12 @@ StyleManager::StyleManager(ScreenProbe probe, const QString &uiConfigPath, QObje
     });
 }
 
-StyleManager::~StyleManager() = default;
+StyleManager::~StyleManager()
+{
+    // The window may outlive this object: its screen must not ask it for sizes then.
+    if (d->windowScreen)
+        d->windowScreen->setSizeOnScreen({});
+}
 
 StyleManager::StyleType StyleManager::classify(const QSize &pixelSize)
 {
@@ -189,8 +196,35 @@ void StyleManager::storeStyleType(StyleType type)
 double StyleManager::scaleRatio() const
 {
     // Below the design size the pages shrink with the window instead of overlapping in it.
-    const ScreenMeasurement screen = d->probe(d->screen, false);
+    const ScreenMeasurement screen = measure(false);
     return ratioFittingArea(scaleRatioFor(d->styleType, screen.logicalDpi), screen.availableSize);
+}
+
+QSize StyleManager::mainWindowSize() const
+{
+    return mainWindowSizeAt(scaleRatio());
+}
+
+QSize StyleManager::mainWindowSizeOn(QScreen *screen) const
+{
+    if (!screen || screen == d->screen)
+        return mainWindowSize();
+    const ScreenMeasurement measured = d->probe(screen, true);
+    return mainWindowSizeAt(ratioFittingArea(scaleRatioFor(classifyScreen(measured), measured.logicalDpi),
+                                             measured.availableSize));
+}
+
+QSize StyleManager::mainWindowSizeAt(double ratio)
+{
+    // Rounded: a ratio that fits the design into an area never rounds it past that area.
+    return (QSizeF(mainWindowDesignSize()) * ratio).toSize();
+}
+
+ScreenMeasurement StyleManager::measure(bool grabPixels) const
+{
+    if (d->screen)
+        d->lastMeasurement = d->probe(d->screen, grabPixels);
+    return d->lastMeasurement;
 }
 
 double StyleManager::fontScaleRatio() const
@@ -237,13 +271,16 @@ void StyleManager::followWindow(FramelessWindow *window)
     WindowScreen *windowScreen = window ? window->windowScreen() : nullptr;
     if (!windowScreen || windowScreen == d->windowScreen)
         return;
-    if (d->windowScreen)
+    if (d->windowScreen) {
         d->windowScreen->disconnect(this);
+        d->windowScreen->setSizeOnScreen({});
+    }
     d->windowScreen = windowScreen;
     d->followsWindow = true;
     // Announced before the window's own area: the main window's size follows the ratio,
     // so the move to another screen resizes it once, for that screen.
     connect(windowScreen, &WindowScreen::screenChanged, this, &StyleManager::followWindowScreen);
+    windowScreen->setSizeOnScreen([this](QScreen *screen) { return mainWindowSizeOn(screen); });
     followWindowScreen();
 }
 
@@ -258,7 +295,10 @@ void StyleManager::followWindowScreen()
 
 void StyleManager::calcResolution()
 {
-    const ScreenMeasurement screen = d->probe(d->screen, true);
+    // Without any screen nothing is measured: the class and the ratios stay.
+    if (!d->screen)
+        return;
+    const ScreenMeasurement screen = measure(true);
     storeStyleType(classifyScreen(screen));
     qDebug() << "calcResolution" << QRect(QPoint(0, 0), screen.pixelSize) << screen.devicePixelRatio << scaleRatio()
              << fontScaleRatio();

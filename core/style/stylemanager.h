@@ -24,6 +24,8 @@ class StyleManager : public QObject
     Q_PROPERTY(StyleType styleType READ styleType WRITE setStyleType NOTIFY styleTypeChanged)
     Q_PROPERTY(double scaleRatio READ scaleRatio NOTIFY scaleRatioChanged)
     Q_PROPERTY(double fontScaleRatio READ fontScaleRatio NOTIFY fontScaleRatioChanged)
+    // The main window's size at the scale ratio (the design size times the ratio).
+    Q_PROPERTY(QSize mainWindowSize READ mainWindowSize NOTIFY scaleRatioChanged)
     Q_PROPERTY(StyleMode styleMode READ styleMode WRITE setStyleMode NOTIFY styleModeChanged)
 
 public:
@@ -57,6 +59,9 @@ public:
     void setStyleType(StyleType type);
     double scaleRatio() const;
     double fontScaleRatio() const;
+    QSize mainWindowSize() const;
+    // The main window's size were it laid out for `screen`.
+    QSize mainWindowSizeOn(QScreen *screen) const;
     StyleMode styleMode() const;
     void setStyleMode(StyleMode mode);
 
@@ -81,6 +86,8 @@ private:
     void announceRatiosIfChanged();
     void followScreen(QScreen *screen);
     void followWindowScreen();
+    ScreenMeasurement measure(bool grabPixels) const;
+    static QSize mainWindowSizeAt(double ratio);
 
     QScopedPointer<StyleManagerPrivate> d;
 };

@@ -89,6 +89,7 @@ public:
     QMetaObject::Connection followTopHint;
     QMetaObject::Connection topWindowGone;
     std::optional<NormalState> normalState;
+    QSize layoutSize;
     // Owned here, not by the window's children: it must die before the window's base
     // part, which still moves and hides the window on its way out.
     QScopedPointer<WindowScreen> screen;
@@ -114,6 +115,7 @@ FramelessWindow::FramelessWindow(QWindow *parent)
     d->screen.reset(new WindowScreen(this));
     connect(d->screen.get(), &WindowScreen::availableAreaChanged, this, &FramelessWindow::availableAreaChanged);
     connect(d->screen.get(), &WindowScreen::screensChanged, this, &FramelessWindow::keepOnItsScreen);
+    connect(d->screen.get(), &WindowScreen::positionSettled, this, &FramelessWindow::keepLaidOutInside);
 }
 
 FramelessWindow::~FramelessWindow()
@@ -286,6 +288,53 @@ bool FramelessWindow::isOnAScreen() const
     return WindowScreen::centreOnAScreen(geometry());
 }
 
+QSize FramelessWindow::layoutSize() const
+{
+    return d->layoutSize;
+}
+
+void FramelessWindow::setLayoutSize(const QSize &size)
+{
+    if (d->layoutSize == size)
+        return;
+    d->layoutSize = size;
+    if (!size.isEmpty()) {
+        if (d->normalState) {
+            // Covering its screen: the new size comes back with the window.
+            d->normalState->geometry.setSize(size);
+            setMinimumSize(size);
+        } else {
+            // A window not placed yet is placed as a whole later (centred, in one step).
+            const QRect laidOut(position(), size);
+            applyGeometry(d->screen->isPlaced() ? WindowScreen::keptInside(laidOut, d->screen->availableArea())
+                                                : laidOut);
+        }
+    }
+    emit layoutSizeChanged();
+}
+
+void FramelessWindow::centreInAvailableArea()
+{
+    const QRect area = d->screen->availableArea();
+    setGeometry(QRect(QPoint(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2),
+                      size()));
+}
+
+void FramelessWindow::placeOver(FramelessWindow *owner, bool keepPlace)
+{
+    if (!owner)
+        return;
+    QScreen *ownerScreen = owner->windowScreen()->screen();
+    const QRect area = owner->availableArea();
+    QRect place = geometry();
+    if (!keepPlace || !ownerScreen || WindowScreen::screenFor(place) != ownerScreen) {
+        const QRect ownerPlace = owner->geometry();
+        place.moveTopLeft(QPoint(ownerPlace.x() + (ownerPlace.width() - width()) / 2,
+                                 ownerPlace.y() + (ownerPlace.height() - height()) / 2));
+    }
+    setGeometry(WindowScreen::keptInside(place, area));
+}
+
 void FramelessWindow::displayFullScreen()
 {
     // A second call while already full screen keeps the state saved by the first.
@@ -311,8 +360,10 @@ void FramelessWindow::displayNormal()
     QRect restored = saved.geometry;
     restored.setSize(restored.size().expandedTo(minimumSize()));
     const bool deskChanged = saved.deskChanges != d->screen->deskChanges();
+    // A window laid out for its screen comes back inside it (its size may have followed a
+    // new layout meanwhile).
     const bool bringBack = !QGuiApplication::screens().isEmpty()
-                           && (deskChanged || restored != saved.geometry
+                           && (deskChanged || restored != saved.geometry || !d->layoutSize.isEmpty()
                                || !WindowScreen::centreOnAScreen(saved.geometry));
     setGeometry(bringBack ? WindowScreen::keptInside(restored, WindowScreen::availableAreaFor(restored)) : restored);
     setMovable(saved.movable);
@@ -427,6 +478,27 @@ void FramelessWindow::keepWithinMaximumSize()
     const QSize bounded = size().boundedTo(maximumSize());
     if (bounded != size())
         resize(bounded);
+}
+
+// A window laid out for its screen lies inside that screen's available area after every
+// move: laid out for one monitor, it must not hang off it where no monitor shows it, and
+// the same place then gives the same screen at the next look.
+void FramelessWindow::keepLaidOutInside()
+{
+    if (d->layoutSize.isEmpty() || d->normalState || QGuiApplication::screens().isEmpty())
+        return;
+    const QRect inside = WindowScreen::keptInside(geometry(), d->screen->availableArea());
+    if (inside != geometry())
+        setGeometry(inside);
+}
+
+// The geometry and the minimum size in one step: the minimum first lowered just enough
+// that it does not resize the window on its own (width and height would go one at a time).
+void FramelessWindow::applyGeometry(const QRect &geometry)
+{
+    setMinimumSize(minimumSize().boundedTo(geometry.size()));
+    setGeometry(geometry);
+    setMinimumSize(geometry.size());
 }
 
 void FramelessWindow::rebuildCaptionArea(const QPoint &topLeft)

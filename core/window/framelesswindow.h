@@ -31,6 +31,11 @@ class FramelessWindow : public QQuickWindow, public QQmlParserStatus
     Q_PROPERTY(FramelessWindow *topWindow READ topWindow WRITE setTopWindow NOTIFY topWindowChanged)
     // The available area of the screen the window is on (where its centre lies).
     Q_PROPERTY(QRect availableArea READ availableArea NOTIFY availableAreaChanged)
+    // For a window laid out for its screen (the main window): its size and minimum, set in
+    // one step. A new layout size, and any move, keeps the window inside the available
+    // area of the screen it is laid out for. Empty (the default): the window is sized and
+    // placed as any other.
+    Q_PROPERTY(QSize layoutSize READ layoutSize WRITE setLayoutSize NOTIFY layoutSizeChanged)
 
 public:
     explicit FramelessWindow(QWindow *parent = nullptr);
@@ -55,6 +60,8 @@ public:
     FramelessWindow *topWindow() const;
     void setTopWindow(FramelessWindow *window);
     QRect availableArea() const;
+    QSize layoutSize() const;
+    void setLayoutSize(const QSize &size);
     // The screen the window is on, as it follows moves and changes of the desk.
     WindowScreen *windowScreen() const;
 
@@ -67,6 +74,12 @@ public:
     // Whether the window's centre lies on any screen (a place kept from a screen that is
     // gone lies on none).
     Q_INVOKABLE bool isOnAScreen() const;
+    // Centred in the available area of its screen, in one step.
+    Q_INVOKABLE void centreInAvailableArea();
+    // On the screen `owner` is on now and inside its available area, in one step: where the
+    // window was when `keepPlace` and that place lies on the owner's screen, otherwise
+    // centred on the owner.
+    Q_INVOKABLE void placeOver(FramelessWindow *owner, bool keepPlace);
 
 signals:
     void opacityChanged();
@@ -81,6 +94,7 @@ signals:
     void captionAreaChanged();
     void topWindowChanged();
     void availableAreaChanged();
+    void layoutSizeChanged();
     void focusIn();
     void focusOut();
     void closing();
@@ -104,6 +118,8 @@ private:
     void coverScreen();
     void keepOnItsScreen();
     void keepWithinMaximumSize();
+    void keepLaidOutInside();
+    void applyGeometry(const QRect &geometry);
 
     QScopedPointer<FramelessWindowPrivate> d;
 };

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 class WindowScreenPrivate
 {
@@ -17,6 +18,9 @@ public:
     QRect availableArea;
     // Until the window is first moved, its place (the desk's origin) means nothing.
     bool placed = false;
+    // Where the window was when its screen was last chosen, after what the choice did.
+    QPoint chosenAt;
+    WindowScreen::SizeOnScreen sizeOnScreen;
     int deskChanges = 0;
     // Coalesces the signals one change of the desk brings (a removal also moves the
     // primary, every screen's area may follow).
@@ -83,6 +87,16 @@ int WindowScreen::deskChanges() const
     return d->deskChanges;
 }
 
+bool WindowScreen::isPlaced() const
+{
+    return d->placed;
+}
+
+void WindowScreen::setSizeOnScreen(SizeOnScreen sizeOnScreen)
+{
+    d->sizeOnScreen = std::move(sizeOnScreen);
+}
+
 QScreen *WindowScreen::screenFor(const QRect &rect)
 {
     const QPoint centre = rect.center();
@@ -130,8 +144,16 @@ void WindowScreen::watchScreen(QScreen *screen)
 
 void WindowScreen::windowMoved()
 {
+    // The second half of one move, or the echo of a place the choice itself set.
+    const QPoint position = d->window->position();
+    if (d->placed && position == d->chosenAt)
+        return;
     d->placed = true;
-    pick(screenFor(d->window->geometry()));
+    pick(choose(d->window->geometry()));
+    d->chosenAt = d->window->position();
+    emit positionSettled();
+    // Moved inside its screen by what settled it: that place is already chosen for.
+    d->chosenAt = d->window->position();
 }
 
 void WindowScreen::screenSetChanged()
@@ -145,7 +167,18 @@ void WindowScreen::repick()
 {
     if (QGuiApplication::screens().isEmpty())
         return;
-    pick(d->placed ? screenFor(d->window->geometry()) : QGuiApplication::primaryScreen());
+    pick(d->placed ? choose(d->window->geometry()) : QGuiApplication::primaryScreen());
+}
+
+QScreen *WindowScreen::choose(const QRect &rect) const
+{
+    QScreen *candidate = screenFor(rect);
+    if (!candidate || candidate == d->screen || !d->sizeOnScreen || !QGuiApplication::screens().contains(d->screen))
+        return candidate;
+    // Laid out for the candidate, would its centre still lie there? If not, it is in the
+    // band along the boundary and stays.
+    const QRect there(rect.topLeft(), d->sizeOnScreen(candidate));
+    return screenFor(there) == candidate ? candidate : d->screen.data();
 }
 
 void WindowScreen::pick(QScreen *screen)

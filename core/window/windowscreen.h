@@ -3,6 +3,9 @@
 #include <QObject>
 #include <QRect>
 #include <QScopedPointer>
+#include <QSize>
+
+#include <functional>
 
 class QScreen;
 class QWindow;
@@ -11,13 +14,22 @@ class WindowScreenPrivate;
 // The screen a top-level window is on. A window not placed yet is on the primary screen;
 // once moved, it is on the screen its centre lies on, or the nearest one when the centre
 // is on none (a window dragged past the desk's edge). Only a move or a change of the
-// screens picks again: a window's own resize never takes it to another screen, or a size
-// that follows the screen could carry it back and forth for ever.
+// screens picks again, once per new position (a move reports x and y one after the other):
+// a window's own resize never takes it to another screen, or a size that follows the
+// screen could carry it back and forth for ever.
+//
+// A window whose size follows its screen (sizeOnScreen) goes to another screen only where
+// it would still be there once laid out for it: in the band along a boundary where the
+// other screen's size puts the centre back on its own, it stays, or each look would
+// choose the other screen.
 class WindowScreen : public QObject
 {
     Q_OBJECT
 
 public:
+    // The size the window would have on a screen.
+    using SizeOnScreen = std::function<QSize(QScreen *)>;
+
     // Watches `window` until this object is destroyed; the window's owner destroys it
     // first, so that no signal of a dying window reaches it.
     explicit WindowScreen(QWindow *window);
@@ -31,6 +43,10 @@ public:
     // Counts the changes of the desk (screens added or removed, a new primary, a screen's
     // geometry or available area), to tell whether the desk changed since a moment.
     int deskChanges() const;
+    // Whether the window was moved since it was made (until then it is on the primary).
+    bool isPlaced() const;
+    // Set by what lays the window out for its screen; empty: the size follows no screen.
+    void setSizeOnScreen(SizeOnScreen sizeOnScreen);
 
     static QScreen *screenFor(const QRect &rect);
     static QRect availableAreaFor(const QRect &rect);
@@ -46,12 +62,16 @@ signals:
     void availableAreaChanged();
     // Once after a burst of screen changes, when the bindings on the area have settled.
     void screensChanged();
+    // After each new position, once the screen is chosen and what the choice brought
+    // (a new layout) is done.
+    void positionSettled();
 
 private:
     void watchScreen(QScreen *screen);
     void windowMoved();
     void screenSetChanged();
     void repick();
+    QScreen *choose(const QRect &rect) const;
     void pick(QScreen *screen);
 
     QScopedPointer<WindowScreenPrivate> d;

@@ -104,10 +104,12 @@ Item {
         property bool opened: false
 
         // The place is computed here only: the drop-down does not follow the main window.
+        // The place in one step: a position set as x, then y chooses the screen twice.
         function display() {
-            y = homeWindow.y + administratorPage.y + administratorPage.height + 30 * styleManager.scaleRatio;
-            x = homeWindow.x + administratorPage.mapToItem(null, 0, 0).x
-                - Math.abs(width - administratorPage.width) * 0.5;
+            setGeometry(homeWindow.x + administratorPage.mapToItem(null, 0, 0).x
+                        - Math.abs(width - administratorPage.width) * 0.5,
+                        homeWindow.y + administratorPage.y + administratorPage.height + 30 * styleManager.scaleRatio,
+                        width, height);
             opened = true;
             show();
             activeWindow();
@@ -121,11 +123,16 @@ Item {
             closeAnimation.restart();
         }
 
-        function closeNow() {
+        // Also when the window manager closed it: the next request opens it again.
+        function reset() {
             openAnimation.stop();
             closeAnimation.stop();
             contentImage.opacity = 0;
             opened = false;
+        }
+
+        function closeNow() {
+            reset();
             close();
         }
 
@@ -139,6 +146,7 @@ Item {
         visible: false
         color: "transparent"
 
+        onClosing: reset()
         // The account window is never shown, so any click outside fades the drop-down out.
         onFocusOut: {
             if (!userInfoWindow.opened)

@@ -2,7 +2,6 @@ import QtQuick
 import Qt5Compat.GraphicalEffects
 import an.window 1.0
 import ".././Widgets" as Widgets
-import "../Widgets/windowplacement.js" as Placement
 import "../VideoSquare"
 import "../RealtimeRetrieval"
 import "../ElectronicMap"
@@ -25,18 +24,10 @@ FramelessWindow {
         quitAnimation.restart();
     }
 
-    function centreInAvailableArea() {
-        x = Placement.centred(availableArea.x, availableArea.width, width);
-        y = Placement.centred(availableArea.y, availableArea.height, height);
-    }
-
     // The pages are laid out for the screen this window is on, at a ratio that fits the
     // design into that screen's available area: the size follows the ratio alone, so a
-    // move to another screen resizes the window once.
-    minimumWidth: 1688 * styleManager.scaleRatio
-    minimumHeight: 950 * styleManager.scaleRatio
-    width: minimumWidth
-    height: minimumHeight
+    // move to another screen resizes the window once, in one step, inside that screen.
+    layoutSize: styleManager.mainWindowSize
     // Drags only between 450 from either edge of the top strip.
     captionArea: Qt.rect(450 * styleManager.scaleRatio, 0, width - 900 * styleManager.scaleRatio,
                          30 * styleManager.scaleRatio)

@@ -13,10 +13,9 @@ Widgets.AppWindow {
     property var isHost: settingManager.settings.isHost
     property var userInfo: networkManager.userInfo
 
-    // Centred on the main window.
+    // Centred on the main window, on its screen.
     function display() {
-        x = homeWindow.x + (homeWindow.width - width) / 2;
-        y = homeWindow.y + (homeWindow.height - height) / 2;
+        placeOver(homeWindow, false);
         visible = true;
         opened = true;
     }

@@ -52,6 +52,11 @@ FramelessWindow {
         NumberAnimation {}
     }
 
+    // Closed by the window manager as by its own button.
+    onClosing: {
+        window.closeClicked();
+        window.visible = false;
+    }
     onContentItemChanged: placeContent()
     onControlButtonsChanged: placeControlButtons()
     Component.onCompleted: {

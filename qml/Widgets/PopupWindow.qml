@@ -3,8 +3,10 @@ import an.window 1.0
 import "windowplacement.js" as Placement
 
 // A separate top-level window with a title bar that fades in and out. It stays above the
-// main window and opens centred on it the first time, inside the available area of the
-// screen the main window is on; later openings keep the place the user moved it to.
+// main window and opens on the screen the main window is on now, inside its available
+// area: centred on the main window the first time, later where the user moved it while
+// that place is on the main window's screen. Closed by the window manager, it is closed
+// as by its own button.
 FramelessWindow {
     id: window
 
@@ -29,18 +31,11 @@ FramelessWindow {
         return owner ? owner.availableArea : Qt.rect(0, 0, 0, 0);
     }
 
-    // Centred on the owner, inside the available area of the screen the owner is on.
-    function placeOnOwner(owner) {
-        const area = owner.availableArea;
-        x = Placement.keptInside(Placement.centred(owner.x, owner.width, width), width, area.x, area.width);
-        y = Placement.keptInside(Placement.centred(owner.y, owner.height, height), height, area.y, area.height);
-    }
-
     function open() {
         const owner = ownerWindow();
         // A place kept from a screen that has since gone counts as no place.
-        if (owner && (__first || !isOnAScreen()))
-            placeOnOwner(owner);
+        if (owner)
+            placeOver(owner, !__first && isOnAScreen());
         __first = false;
         __shown = true;
         opacity = 1;
@@ -71,9 +66,16 @@ FramelessWindow {
     visible: __shown || opacity !== 0
 
     Behavior on opacity {
+        id: fade
         NumberAnimation {}
     }
 
+    // The window manager took the window away already: no fade, which would show it again.
+    onClosing: {
+        fade.enabled = false;
+        hideWindow();
+        fade.enabled = true;
+    }
     onContentItemChanged: placeContent()
     Component.onCompleted: placeContent()
 

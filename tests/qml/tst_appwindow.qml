@@ -86,6 +86,18 @@ Item {
             tryCompare(frame, "opacity", 1.0, patience);
         }
 
+        // Closed the window manager's way, it announces the close as its button does (the
+        // account window's own state follows that), and shows again when asked.
+        function test_windowManagersCloseAnnouncesTheClose() {
+            const frame = shownFrame();
+            const clicks = createTemporaryObject(spyComponent, scene, { target: frame, signalName: "closeClicked" });
+            frame.close();
+            compare(clicks.count, 1);
+            verify(!frame.visible);
+            frame.visible = true;
+            tryCompare(frame, "opacity", 1.0, patience);
+        }
+
         function test_captionLayout() {
             const frame = shownFrame();
             const s = styleManager.scaleRatio;

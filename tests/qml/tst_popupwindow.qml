@@ -132,6 +132,36 @@ Item {
             tryCompare(squeezed.popup, "opacity", 1, patience);
         }
 
+        // Reopened after its owner moved to another screen, it opens on the owner's screen
+        // (centred on the owner), not where it was on the other.
+        function test_reopensOnTheOwnersNewScreen() {
+            if (Qt.application.screens.length < 2)
+                skip("needs the offscreen platform with two screens");
+            const second = Qt.application.screens[1];
+            const made = makePopup();
+            openFully(made.popup);
+            hideFully(made.popup);
+            homeWindow.x = second.virtualX + 200;
+            homeWindow.y = second.virtualY + 100;
+            made.popup.open();
+            compare(made.popup.x, homeWindow.x + (800 - 400) / 2);
+            compare(made.popup.y, homeWindow.y + (600 - 300) / 2);
+            tryCompare(made.popup, "opacity", 1, patience);
+        }
+
+        // Closed the window manager's way (a close request, not its own button), it is closed
+        // as by its button and opens again at the next request.
+        function test_reopensAfterTheWindowManagersClose() {
+            const made = makePopup();
+            openFully(made.popup);
+            made.popup.close();
+            compare(made.closed.count, 1);
+            tryCompare(made.popup, "visible", false, patience);
+            made.popup.open();
+            tryCompare(made.popup, "visible", true, patience);
+            tryCompare(made.popup, "opacity", 1, patience);
+        }
+
         // A popup larger than the available area of the owner's screen is bounded by it,
         // wherever the owner goes; on a larger screen it takes its own size again.
         function test_noLargerThanTheOwnersScreen() {

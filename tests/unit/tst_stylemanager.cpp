@@ -396,6 +396,103 @@ private slots:
         QVERIFY(larger.contains(window->geometry()));
     }
 
+    // With no screen at all the layout stays: the class and the ratio of the screen the
+    // followed window was on, not those of an empty measurement (1.0, which grew the main
+    // window from 1350 x 760 to 1688 x 950).
+    void ratioStaysWithoutAnyScreen()
+    {
+        const auto [left, right, leftDesk, rightDesk] = OffscreenDesk::twoScreens();
+        if (!right || !OffscreenDesk::available())
+            QSKIP("needs the offscreen platform with two screens");
+        OffscreenDesk::Restorer restorer;
+        StyleManager manager(screenProbe(), kNoUiConfig);
+        FramelessWindow window;
+        window.resize(400, 300);
+        manager.followWindow(&window);
+        window.setPosition(rightDesk.topLeft() + QPoint(100, 100));
+        QCOMPARE(manager.scaleRatio(), 0.8);
+        QSignalSpy scale(&manager, &StyleManager::scaleRatioChanged);
+
+        OffscreenDesk::setScreens({});
+        QTest::qWait(50);
+        QCOMPARE(manager.styleType(), StyleManager::Style_720P);
+        QCOMPARE(manager.scaleRatio(), 0.8);
+        QCOMPARE(scale.count(), 0);
+    }
+
+    // The main window, laid out for its screen, on a desk of a 1920 x 1080 screen and a
+    // 1600 x 900 one to its right. Along the boundary lies a band (top left x 1076 to 1245)
+    // where the size for one screen puts the window's centre on the other: a move there,
+    // x and y changed together, leaves it laid out for its screen and moves it inside that
+    // screen; a move well onto the other screen lays it out once for that one, in one step
+    // (never a mixed size), inside it; a walk across the band in 10 px steps lays it out
+    // once; leaving full screen comes back laid out as it was; without any screen nothing
+    // changes size.
+    void mainWindowAcrossTwoScreens()
+    {
+        const auto [left, right, leftDesk, rightDesk] = OffscreenDesk::twoScreens();
+        if (!right || !OffscreenDesk::available())
+            QSKIP("needs the offscreen platform with two screens");
+        OffscreenDesk::Restorer restorer;
+        StyleManager manager(screenProbe(), kNoUiConfig);
+        QQmlEngine engine;
+        engine.rootContext()->setContextProperty(QStringLiteral("styleManager"), &manager);
+        qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick\nimport an.window 1.0\n"
+                          "FramelessWindow { layoutSize: styleManager.mainWindowSize }\n",
+                          QUrl());
+        std::unique_ptr<FramelessWindow> window(qobject_cast<FramelessWindow *>(component.create()));
+        QVERIFY2(window, qPrintable(component.errorString()));
+        manager.followWindow(window.get());
+        window->centreInAvailableArea();
+        QCOMPARE(window->geometry(), QRect(116, 65, 1688, 950));
+        QSignalSpy scale(&manager, &StyleManager::scaleRatioChanged);
+        QList<QSize> sizesSeen;
+        for (auto sizeSignal : {&QWindow::widthChanged, &QWindow::heightChanged})
+            connect(window.get(), sizeSignal, this, [&] { sizesSeen << window->size(); });
+
+        window->setPosition(1150, 60);
+        QCOMPARE(scale.count(), 0);
+        QCOMPARE(window->geometry(), QRect(232, 60, 1688, 950));
+        window->setPosition(1240, 90);
+        QCOMPARE(scale.count(), 0);
+        QCOMPARE(window->geometry(), QRect(232, 90, 1688, 950));
+
+        window->setPosition(2000, 80);
+        QCOMPARE(scale.count(), 1);
+        QCOMPARE(manager.screen(), right);
+        QCOMPARE(window->geometry(), QRect(2000, 80, 1350, 760));
+        QCOMPARE(window->minimumSize(), QSize(1350, 760));
+        QCOMPARE(sizesSeen, QList<QSize>({QSize(1350, 760), QSize(1350, 760)}));
+
+        // Into the band from the right: still laid out for the right, inside it.
+        window->setPosition(1160, 70);
+        QCOMPARE(scale.count(), 1);
+        QCOMPARE(window->geometry(), QRect(rightDesk.x(), 70, 1350, 760));
+
+        for (int x = 1260; x >= 1060; x -= 10)
+            window->setPosition(x, 80);
+        QCOMPARE(scale.count(), 2);
+        QCOMPARE(manager.screen(), left);
+        QCOMPARE(window->geometry(), QRect(232, 80, 1688, 950));
+
+        window->setPosition(2000, 100);
+        QCOMPARE(scale.count(), 3);
+        window->displayFullScreen();
+        QCOMPARE(window->geometry(), QRect(rightDesk.topLeft(), rightDesk.size() + QSize(1, 1)));
+        window->displayNormal();
+        QCOMPARE(scale.count(), 3);
+        QCOMPARE(window->geometry(), QRect(2000, 100, 1350, 760));
+
+        sizesSeen.clear();
+        OffscreenDesk::setScreens({});
+        QTest::qWait(50);
+        QCOMPARE(manager.scaleRatio(), 0.8);
+        QCOMPARE(window->geometry(), QRect(2000, 100, 1350, 760));
+        QVERIFY(sizesSeen.isEmpty());
+    }
+
     void qmlFontBindingFollowsAScreenChange()
     {
         FakeScreen screen;

@@ -77,8 +77,7 @@ ClientTestCase {
                                                       "RealtimeRetrieval/RealtimeRetrievalPage"] },
         { uri: "paging.js", as: "Paging", users: ["Widgets/PagingRow"] },
         { uri: "windowplacement.js", as: "Placement", users: ["Widgets/PopupWindow"] },
-        { uri: "./Widgets/windowplacement.js", as: "Placement", users: ["main"] },
-        { uri: "../Widgets/windowplacement.js", as: "Placement", users: ["HomePage/HomeWindow"] }
+        { uri: "./Widgets/windowplacement.js", as: "Placement", users: ["main"] }
     ]
 
     function moduleFile() {
