@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 
 #include <optional>
 #include <utility>
@@ -17,6 +18,8 @@ namespace {
 constexpr int kBandWidth = 6;
 constexpr int kCaptionInset = 5;
 constexpr int kDefaultCaptionHeight = 30;
+// How long a moved window rests before it is pulled back inside its screen.
+constexpr int kRestBeforeKeptInside = 250;
 
 bool within(int value, int low, int high)
 {
@@ -90,6 +93,10 @@ public:
     QMetaObject::Connection topWindowGone;
     std::optional<NormalState> normalState;
     QSize layoutSize;
+    // Pulls the window back inside its screen once it has come to rest: during a drag
+    // the window manager moves it again with every step of the pointer, and a window
+    // pulled back at each step would flicker and never reach the other monitor.
+    QTimer keepInside;
     // Owned here, not by the window's children: it must die before the window's base
     // part, which still moves and hides the window on its way out.
     QScopedPointer<WindowScreen> screen;
@@ -115,7 +122,10 @@ FramelessWindow::FramelessWindow(QWindow *parent)
     d->screen.reset(new WindowScreen(this));
     connect(d->screen.get(), &WindowScreen::availableAreaChanged, this, &FramelessWindow::availableAreaChanged);
     connect(d->screen.get(), &WindowScreen::screensChanged, this, &FramelessWindow::keepOnItsScreen);
-    connect(d->screen.get(), &WindowScreen::positionSettled, this, &FramelessWindow::keepLaidOutInside);
+    d->keepInside.setSingleShot(true);
+    d->keepInside.setInterval(kRestBeforeKeptInside);
+    connect(&d->keepInside, &QTimer::timeout, this, &FramelessWindow::keepLaidOutInside);
+    connect(d->screen.get(), &WindowScreen::positionSettled, &d->keepInside, qOverload<>(&QTimer::start));
 }
 
 FramelessWindow::~FramelessWindow()
@@ -480,8 +490,8 @@ void FramelessWindow::keepWithinMaximumSize()
         resize(bounded);
 }
 
-// A window laid out for its screen lies inside that screen's available area after every
-// move: laid out for one monitor, it must not hang off it where no monitor shows it, and
+// A window laid out for its screen lies inside that screen's available area once it rests
+// after a move: laid out for one monitor, it must not hang off it where no monitor shows it, and
 // the same place then gives the same screen at the next look.
 void FramelessWindow::keepLaidOutInside()
 {
