@@ -8,6 +8,10 @@ highest) of each setting. --before BIN adds a turn: a benchmark binary kept from
 earlier commit, with the client's setting. --threshold KB (repeatable) adds a turn with
 glibc's mapping bound fixed at KB (its tunable glibc.malloc.mmap_threshold, which fixes the
 bound as mallopt does), to compare other bounds in the same run.
+
+Before the runs --probe PROBE (zelka_paramset_probe) measures FFmpeg's parameter-set
+records; when one no longer fits under the client's mapping bound the benchmark stops
+with its message: an FFmpeg upgrade must not move it above the bound unnoticed.
 """
 import argparse
 import json
@@ -21,7 +25,8 @@ from benchreport import load_average  # noqa: E402
 
 SETTINGS = {"client": [], "glibc": ["--glibc-allocator"]}
 THRESHOLD_PREFIX = "bound fixed at "
-FIGURES = ("deletion_ms", "longest_gui_gap_ms", "longest_gui_gap_ms_before", "threads_gone_ms", "load_average")
+FIGURES = ("deletion_ms", "longest_gui_gap_ms", "longest_gui_gap_ms_before", "gui_gap_p99_ms",
+           "gui_gap_p99_ms_playing", "threads_gone_ms", "load_average")
 
 
 def run_one(bench, setting, items, source):
@@ -42,6 +47,15 @@ def run_one(bench, setting, items, source):
     return result
 
 
+def check_parameter_sets(probe):
+    """Runs the probe; its JSON line is printed either way, and a record that no longer fits
+    ends the benchmark."""
+    done = subprocess.run([probe], capture_output=True, text=True)
+    print(done.stdout.strip(), flush=True)
+    if done.returncode != 0:
+        sys.exit(f"allocatorbench: {done.stderr.strip() or 'the parameter-set probe failed'}")
+
+
 def spread(values):
     return f"{statistics.median(values):g} ({min(values):g}–{max(values):g})" if values else "–"
 
@@ -49,12 +63,14 @@ def spread(values):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bench", required=True)
+    parser.add_argument("--probe", required=True)
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--items", type=int, default=144)
     parser.add_argument("--source", default="live")
     parser.add_argument("--before")
     parser.add_argument("--threshold", type=int, action="append", default=[])
     args = parser.parse_args()
+    check_parameter_sets(args.probe)
     binaries = {"client": args.bench, "glibc": args.bench}
     if args.before:
         binaries["client, before"] = args.before
