@@ -8,9 +8,11 @@
 #     channels (a device and a group of them added to the seeded data, the streams' kinds
 #     taken in turn from the seeded channels'), started with the pointer.
 # The client from $BUILD_DIR/bin starts under an X server, logs in through its window
-# (xdotool). Every 30 s one JSON object a line: seconds since the login, the client's
+# (xdotool). Every 5 s one JSON object a line: seconds since the login, the client's
 # resident set (VmRSS), its thread count and the streams opened so far (the server's
-# stream-address requests). At the minutes of --malloc-info (default 10 and the end) glibc's
+# stream-address requests); the resident set swings by tens of MB within a tick (pictures
+# and frame pools of the streams being closed and opened are mappings of their own), and the
+# report works from each minute's median. At the minutes of --malloc-info (default 10 and the end) glibc's
 # malloc_info of the running client, read through gdb, is kept beside the samples.
 # Then the table (bench/carouselreport.py): resident memory at the login, at 10 and 30
 # minutes (medians of the samples within a minute) and at the end, the growth from minute 10
@@ -52,7 +54,7 @@ case $tiles in
   4|16) ;;
   *) echo "--tiles is 4 or 16" >&2; exit 2 ;;
 esac
-sample_seconds=30
+sample_seconds=5
 # The play button of a group row in the real-time page's side panel.
 GROUP_PLAY_X=1672
 
