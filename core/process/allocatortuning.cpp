@@ -2,6 +2,8 @@
 
 #include <malloc.h>
 
+#include "heaptrimmer.h"
+
 namespace AllocatorTuning {
 
 namespace {
@@ -15,6 +17,8 @@ void apply()
 {
     mallopt(M_MMAP_THRESHOLD, kMappingThreshold);
     mallopt(M_TOP_PAD, kTopPad);
+    // Made here, before anything that hands it releases: it outlives them all.
+    HeapTrimmer::instance();
 }
 
 } // namespace AllocatorTuning

@@ -19,7 +19,8 @@ constexpr int kMappingThreshold = 192 * 1024;
 // pictures then come from the arena of the stream thread that asks; each stream has
 // threads of its own, and the dozens of arenas a carousel goes through each kept what its
 // streams had freed. A heap keeps 512 KB free at its top, so that blocks freed and asked
-// for again do not go back to the system in between.
+// for again do not go back to the system in between. Free pages inside the heaps go back
+// once closed streams have freed their memory (HeapTrimmer).
 void apply();
 
 } // namespace AllocatorTuning

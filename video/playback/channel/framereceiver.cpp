@@ -1,6 +1,7 @@
 #include "framereceiver.h"
 
 #include "codecnames.h"
+#include "heaptrimmer.h"
 #include "nopicturewatchdog.h"
 #include "playbackcore.h"
 #include "videoinfo.h"
@@ -50,6 +51,13 @@ FrameReceiver::FrameReceiver(std::shared_ptr<PlaybackCore> core, long long ringS
     , m_listener(&listener)
     , m_info(&info)
 {
+}
+
+// The last holder lets go once the library has closed the channel: what the stream's
+// threads had allocated is free by now, and the heaps may give its pages back.
+FrameReceiver::~FrameReceiver()
+{
+    HeapTrimmer::instance().noteRelease();
 }
 
 void FrameReceiver::wakeWriter()
