@@ -23,8 +23,8 @@
 #   bash bench/run-carousel-soak.sh [--readme] [--tiles 4|16] [--minutes 30] [--interval 30]
 #                                   [--malloc-info MIN,MIN] [--out DIR]
 # --out keeps the samples, the malloc_info snapshots and the client's log in DIR.
-# SOAK_ALLOCATOR=glibc runs the client with glibc's own allocator setting (a preloaded
-# mallopt that does nothing), for an A/B against the client's. SOAK_HEAPTRACK=FILE attaches
+# SOAK_ALLOCATOR=glibc runs the client with glibc's own allocator setting (a preloaded mallopt
+# and malloc_trim that do nothing), for an A/B against the client's. SOAK_HEAPTRACK=FILE attaches
 # heaptrack to the client after the login and writes its record to FILE (.zst added).
 # The client clamps the interval to at least 30 s. The client and server are built in
 # $BUILD_DIR (default build) first; BIN=folder runs another build's instead, and
@@ -80,7 +80,7 @@ case ${SOAK_ALLOCATOR:-client} in
   client) ;;
   glibc)
     preload="$E2E_OUTPUT/no-mallopt.so"
-    printf 'int mallopt(int param, int value) { (void)param; (void)value; return 1; }\n' |
+    printf 'int mallopt(int param, int value) { (void)param; (void)value; return 1; }\nint malloc_trim(unsigned long pad) { (void)pad; return 0; }\n' |
       gcc -shared -fPIC -O2 -x c -o "$preload" - ;;
   *) echo "SOAK_ALLOCATOR is client or glibc" >&2; exit 2 ;;
 esac

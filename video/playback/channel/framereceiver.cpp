@@ -1,7 +1,7 @@
 #include "framereceiver.h"
 
+#include "allocatortuning.h"
 #include "codecnames.h"
-#include "heaptrimmer.h"
 #include "nopicturewatchdog.h"
 #include "playbackcore.h"
 #include "videoinfo.h"
@@ -57,7 +57,7 @@ FrameReceiver::FrameReceiver(std::shared_ptr<PlaybackCore> core, long long ringS
 // threads had allocated is free by now, and the heaps may give its pages back.
 FrameReceiver::~FrameReceiver()
 {
-    HeapTrimmer::instance().noteRelease();
+    AllocatorTuning::noteStreamFreed();
 }
 
 void FrameReceiver::wakeWriter()
