@@ -20,7 +20,7 @@
 # to in a week, the streams opened, and the allocator's arenas and free memory at the end;
 # --readme also writes it into README.md (section carousel-soak). Above one load per core it
 # waits up to 2 minutes, then refuses (BENCH_ALLOW_LOAD=1 measures anyway, marked).
-#   bash bench/run-carousel-soak.sh [--readme] [--tiles 4|16] [--minutes 30] [--interval 30]
+#   bash bench/run-carousel-soak.sh [--readme] [--tiles 4|16] [--minutes 90] [--interval 30]
 #                                   [--malloc-info MIN,MIN] [--out DIR]
 # --out keeps the samples, the malloc_info snapshots and the client's log in DIR.
 # SOAK_ALLOCATOR=glibc runs the client with glibc's own allocator setting (a preloaded mallopt
@@ -37,7 +37,7 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" "$@"
 fi
 
-minutes=30 interval=30 tiles=4 out="" malloc_minutes=10
+minutes=90 interval=30 tiles=4 out="" malloc_minutes=10
 readme=()
 while [ $# -gt 0 ]; do
   case $1 in
@@ -191,7 +191,7 @@ e2e_cleanup
 if [ -n "$heaptrack_pid" ]; then wait "$heaptrack_pid" || true; fi
 echo
 shortened=""
-if [ "$minutes" -lt 30 ]; then shortened="$minutes minutes instead of 30"; fi
+if [ "$minutes" -lt 90 ]; then shortened="$minutes minutes instead of 90"; fi
 if [ "$interval" != 30 ]; then shortened+="${shortened:+; }an interval of $interval s instead of 30"; fi
 commit=()
 if [ -n "${BENCH_COMMIT:-}" ]; then commit=(--commit "$BENCH_COMMIT"); fi
