@@ -7,7 +7,8 @@ is read before every run. Prints every run as a JSON line, then the medians (low
 highest) of each setting. --before BIN adds a turn: a benchmark binary kept from an
 earlier commit, with the client's setting. --threshold KB (repeatable) adds a turn with
 glibc's mapping bound fixed at KB (its tunable glibc.malloc.mmap_threshold, which fixes the
-bound as mallopt does), to compare other bounds in the same run.
+bound as mallopt does), to compare other bounds in the same run. With DISPLAY set the runs
+use that X server, otherwise each starts one of its own (xvfb-run).
 
 Before the runs --probe PROBE (zelka_paramset_probe) measures FFmpeg's parameter-set
 records; when one no longer fits under the client's mapping bound the benchmark stops
@@ -37,8 +38,10 @@ def run_one(bench, setting, items, source):
         kilobytes = int(setting[len(THRESHOLD_PREFIX):].split()[0])
         environment["GLIBC_TUNABLES"] = f"glibc.malloc.mmap_threshold={kilobytes * 1024}"
         arguments = ["--glibc-allocator"]
-    command = ["xvfb-run", "-a", "-s", "-screen 0 1600x900x24", bench, "close", "--items", str(items),
-               "--source", source] + arguments
+    command = [bench, "close", "--items", str(items), "--source", source] + arguments
+    # An X server of the caller's (DISPLAY set), or one of the run's own.
+    if not os.environ.get("DISPLAY"):
+        command = ["xvfb-run", "-a", "-s", "-screen 0 1600x900x24"] + command
     done = subprocess.run(command, capture_output=True, text=True, env=environment)
     lines = [line for line in done.stdout.splitlines() if line.startswith("{")]
     result = (json.loads(lines[-1]) if done.returncode == 0 and lines
