@@ -12,8 +12,8 @@
 # resident set (VmRSS), its thread count and the streams opened so far (the server's
 # stream-address requests); the resident set swings by tens of MB within a tick (pictures
 # and frame pools of the streams being closed and opened are mappings of their own), and the
-# report works from each minute's median. At the minutes of --malloc-info (default 10 and the end) glibc's
-# malloc_info of the running client, read through gdb, is kept beside the samples.
+# report works from each minute's median. At the minutes of --malloc-info (default 10) and at
+# the end glibc's malloc_info of the running client, read through gdb, is kept beside them.
 # Then the table (bench/carouselreport.py): resident memory at the login, at 10 and 30
 # minutes (medians of the samples within a minute) and at the end, the growth from minute 10
 # to 30, the slope from minute 30 on in MB an hour with its standard error and what it comes
