@@ -4,6 +4,7 @@ a line: t seconds since the login, rss_mb, threads, streams) and glibc's malloc_
 end; with --readme also written into README.md (section carousel-soak)."""
 import argparse
 import datetime
+import json
 import math
 import os
 import statistics
@@ -103,13 +104,46 @@ def size_range(low, high):
 
 def heap_text(heaps):
     if heaps is None:
-        return "glibc's account of the heaps at the end (`malloc_info`) could not be read."
+        return "The heaps at the end of the first row's run (glibc's `malloc_info`) could not be read."
     tops = ", ".join(f"{size_range(low, high)}: {total / MB:.1f} MB" for (low, high), total in heaps["top_sizes"])
-    return (f"glibc's account of the heaps at the end (`malloc_info`): {heaps['arenas']} arenas holding "
+    return (f"The heaps at the end of the first row's run (glibc's `malloc_info`): {heaps['arenas']} arenas holding "
             f"{heaps['system'] / MB:.0f} MB from the system, of which {heaps['free'] / MB:.1f} MB free "
             f"(at most {heaps['largest_heap_free'] / MB:.1f} MB in one arena; the free size ranges that hold "
             f"most: {tops}), besides {heaps['mapped_count']} blocks mapped on their own, "
             f"{heaps['mapped'] / MB:.0f} MB.")
+
+
+def heap_cell(heaps):
+    if heaps is None:
+        return "–"
+    return (f"{heaps['arenas']} arenas, {heaps['system'] / MB:.0f} MB, {heaps['free'] / MB:.0f} MB of it free; "
+            f"{heaps['mapped'] / MB:.0f} MB mapped")
+
+
+def row(label, samples, commit, load_before, load_after, heaps, date=None):
+    """One run's row: its levels, its growth and slope, its heaps at the end."""
+    login, ten, thirty, end = samples[0]["rss_mb"], at(samples, 600), at(samples, 1800), samples[-1]
+    growth = f"{thirty - ten:+.1f} MB" if ten is not None and thirty is not None else "–"
+    line = fit(samples, SLOPE_FROM_S)
+    if line is not None:
+        slope, error, residual = line
+        slope_text = f"**{slope:+.1f} MB ± {error:.1f}** (residuals ±{residual:.1f} MB)"
+        week_text = f"{slope * 24 * 7:+.0f} MB"
+    else:
+        slope_text = week_text = "–"
+    return (date or datetime.date.today().isoformat(), label, commit, f"{load_before:.1f} / {load_after:.1f}",
+            mb(login), mb(ten), mb(thirty), f"{mb(at(samples, end['t']))} ({end['t'] / 60:.0f} min)", growth,
+            slope_text, week_text, str(end["streams"]), heap_cell(heaps))
+
+
+def compared_row(folder):
+    """The row of another soak kept with --out in FOLDER (run.json, samples.jsonl and
+    malloc-info-end.xml), to stand beside this one."""
+    with open(os.path.join(folder, "run.json"), encoding="utf-8") as f:
+        run = json.load(f)
+    samples = benchreport.read_runs(os.path.join(folder, "samples.jsonl"))
+    return row(run["label"], samples, run["commit"], run["load_before"], run["load_after"],
+               heap_summary(os.path.join(folder, "malloc-info-end.xml")), run.get("date"))
 
 
 def main():
@@ -117,8 +151,11 @@ def main():
     parser.add_argument("--root", required=True)
     parser.add_argument("--interval", type=int, required=True)
     parser.add_argument("--wall", default="six channels on the home page's 2x2 wall")
+    parser.add_argument("--label", default="", help="what the run's row is called")
     parser.add_argument("--allocator", default="client", choices=("client", "glibc"))
     parser.add_argument("--malloc-info", help="malloc_info's XML of the client at the end")
+    parser.add_argument("--compare", action="append", default=[],
+                        help="the --out folder of another soak, whose row goes under this one's")
     parser.add_argument("--load-before", type=float, required=True)
     parser.add_argument("--load-after", type=float, required=True)
     parser.add_argument("--shortened", default="")
@@ -130,15 +167,6 @@ def main():
     if not samples:
         print("no samples", file=sys.stderr)
         return 1
-    login, ten, thirty, end = samples[0]["rss_mb"], at(samples, 600), at(samples, 1800), samples[-1]
-    growth = f"{thirty - ten:+.1f} MB" if ten is not None and thirty is not None else "–"
-    line = fit(samples, SLOPE_FROM_S)
-    if line is not None:
-        slope, error, residual = line
-        slope_text = f"**{slope:+.1f} MB ± {error:.1f}** (residuals ±{residual:.1f} MB)"
-        week_text = f"{slope * 24 * 7:+.0f} MB"
-    else:
-        slope_text = week_text = "–"
     commit = options.commit or benchreport.revision(options.root)
     allocator = ("the client's allocator setting" if options.allocator == "client"
                  else "glibc's own allocator setting")
@@ -146,18 +174,22 @@ def main():
                                 settings=f"{options.wall}, a tick every {options.interval} s, {allocator}, "
                                          "640x360 RTSP, OpenGL on llvmpipe under Xvfb",
                                 shortened=options.shortened, commit=commit)
-    row = (datetime.date.today().isoformat(), commit, f"{options.load_before:.1f} / {options.load_after:.1f}",
-           mb(login), mb(ten), mb(thirty), f"{mb(at(samples, end['t']))} ({end['t'] / 60:.0f} min)", growth,
-           slope_text, week_text, str(end["streams"]))
+    heaps = heap_summary(options.malloc_info)
+    rows = [row(options.label or "this run", samples, commit, options.load_before, options.load_after, heaps)]
+    rows += [compared_row(folder) for folder in options.compare]
     text = (header + "\n\n"
             + "Resident memory of the client, sampled every 5 s (goal: a slope of at most 5 MB an hour from "
               "minute 30 on, a least-squares line through each minute's median, ± its standard error; at 10 "
-              "and 30 minutes the median of the samples within a minute; a week at the slope's rate):\n\n"
-            + benchreport.table(("date", "commit", "load before / after", "at the login", "10 min", "30 min", "end",
-                                 "growth, minutes 10–30", "slope from minute 30, an hour", "a week at that rate",
-                                 "streams opened"),
-                                [row])
-            + "\n\n" + heap_text(heap_summary(options.malloc_info)))
+              "and 30 minutes the median of the samples within a minute; a week at the slope's rate; the "
+              "heaps at the end as glibc's `malloc_info` counts them: arenas, the memory they hold and how "
+              "much of it is free, and the blocks mapped on their own)"
+            + (", the first row this run, the others runs beside it for comparison" if options.compare else "")
+            + ":\n\n"
+            + benchreport.table(("date", "run", "commit", "load before / after", "at the login", "10 min", "30 min",
+                                 "end", "growth, minutes 10–30", "slope from minute 30, an hour",
+                                 "a week at that rate", "streams opened", "heaps at the end"),
+                                rows)
+            + "\n\n" + heap_text(heaps))
     benchreport.publish(options.root, "carousel-soak", text, options.readme)
     return 0
 

@@ -21,8 +21,10 @@
 # --readme also writes it into README.md (section carousel-soak). Above one load per core it
 # waits up to 2 minutes, then refuses (BENCH_ALLOW_LOAD=1 measures anyway, marked).
 #   bash bench/run-carousel-soak.sh [--readme] [--tiles 4|16] [--minutes 90] [--interval 30]
-#                                   [--malloc-info MIN,MIN] [--out DIR]
-# --out keeps the samples, the malloc_info snapshots and the client's log in DIR.
+#                                   [--malloc-info MIN,MIN] [--out DIR] [--compare DIR]...
+# --out keeps the samples, the malloc_info snapshots, the run's settings (run.json) and the
+# client's log in DIR; --compare DIR puts the row of a soak kept so under this run's.
+# SOAK_LABEL names the run in the table.
 # SOAK_ALLOCATOR=glibc runs the client with glibc's own allocator setting (a preloaded mallopt
 # and malloc_trim that do nothing), for an A/B against the client's. SOAK_HEAPTRACK=FILE attaches
 # heaptrack to the client after the login and writes its record to FILE (.zst added).
@@ -38,7 +40,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 minutes=90 interval=30 tiles=4 out="" malloc_minutes=10
-readme=()
+readme=() compare=()
 while [ $# -gt 0 ]; do
   case $1 in
     --readme) readme=(--readme); shift ;;
@@ -47,6 +49,7 @@ while [ $# -gt 0 ]; do
     --interval) interval=$2; shift 2 ;;
     --malloc-info) malloc_minutes=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
+    --compare) compare+=(--compare "$2"); shift 2 ;;
     *) echo "unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -70,7 +73,7 @@ E2E_OUTPUT=$(mktemp -d /tmp/carousel-soak.XXXXXX)
 . "$root/tests/e2e/e2e-driver.sh"
 e2e_init "$BIN" >/dev/null
 keep_output() {
-  [ -z "$out" ] || { mkdir -p "$out" && cp "$E2E_OUTPUT"/*.jsonl "$E2E_OUTPUT"/*.xml "$E2E_DIR/client.log" "$out/" 2>/dev/null; } || true
+  [ -z "$out" ] || { mkdir -p "$out" && cp "$E2E_OUTPUT"/*.json* "$E2E_OUTPUT"/*.xml "$E2E_DIR/client.log" "$out/" 2>/dev/null; } || true
 }
 trap 'e2e_cleanup; keep_output; rm -rf "$E2E_OUTPUT"' EXIT
 E2E_PATIENCE=60
@@ -195,8 +198,17 @@ if [ "$minutes" -lt 90 ]; then shortened="$minutes minutes instead of 90"; fi
 if [ "$interval" != 30 ]; then shortened+="${shortened:+; }an interval of $interval s instead of 30"; fi
 commit=()
 if [ -n "${BENCH_COMMIT:-}" ]; then commit=(--commit "$BENCH_COMMIT"); fi
+label=${SOAK_LABEL:-"$tiles tiles, $([ "${SOAK_ALLOCATOR:-client}" = glibc ] && echo "glibc's own allocator setting" || echo "the client's allocator setting")"}
+/usr/bin/python3 - "$E2E_OUTPUT/run.json" "$label" "${BENCH_COMMIT:-$(git -C "$root" rev-parse --short HEAD)}" \
+    "$load_before" "$load_after" <<'PY'
+import datetime, json, sys
+path, label, commit, before, after = sys.argv[1:]
+json.dump({"label": label, "commit": commit, "load_before": float(before), "load_after": float(after),
+           "date": datetime.date.today().isoformat()}, open(path, "w"))
+PY
 keep_output
 /usr/bin/python3 "$root/bench/carouselreport.py" --root "$root" --interval "$interval" --wall "$wall" \
+    --label "$label" "${compare[@]}" \
     --allocator "${SOAK_ALLOCATOR:-client}" --malloc-info "$E2E_OUTPUT/malloc-info-end.xml" \
     --load-before "$load_before" --load-after "$load_after" --shortened "$shortened" \
     "${commit[@]}" "${readme[@]}" "$results"
