@@ -127,9 +127,9 @@ CarouselInterval=$interval
 "
   LD_PRELOAD=$preload e2e_start_client >/dev/null
   e2e_log_in >/dev/null
-  e2e_open_page $MENU_REALTIME
+  e2e_open_page "$MENU_REALTIME"
   e2e_wait_still strip "the page's button strip at rest" 0 913 700 32 >/dev/null
-  e2e_click "$(layout_button_x 4)" $STRIP_Y
+  e2e_click "$(layout_button_x 4)" "$STRIP_Y"
   sleep 1
   # shellcheck disable=SC2086
   e2e_click $PANEL_GROUP_TAB
@@ -162,6 +162,8 @@ sample() {
 # is let go. A failure is noted, not fatal: the samples are the soak's figures.
 malloc_info() {
   local file=$1
+  # $f is gdb's variable, not the shell's.
+  # shellcheck disable=SC2016
   timeout 120 gdb -p "$pid" -batch -nx \
     -ex "set \$f = (void *) fopen(\"$file\", \"w\")" \
     -ex 'call (int) malloc_info(0, $f)' -ex 'call (int) fclose($f)' >"$E2E_OUTPUT/gdb.log" 2>&1 ||
