@@ -7,7 +7,12 @@ is read before every run. Prints every run as a JSON line, then the medians (low
 highest) of each setting. --before BIN adds a turn: a benchmark binary kept from an
 earlier commit, with the client's setting. --threshold KB (repeatable) adds a turn with
 glibc's mapping bound fixed at KB (its tunable glibc.malloc.mmap_threshold, which fixes the
-bound as mallopt does), to compare other bounds in the same run.
+bound as mallopt does), to compare other bounds in the same run. With DISPLAY set the runs
+use that X server, otherwise each starts one of its own (xvfb-run).
+
+Before the runs --probe PROBE (zelka_paramset_probe) measures FFmpeg's parameter-set
+records; when one no longer fits under the client's mapping bound the benchmark stops
+with its message: an FFmpeg upgrade must not move it above the bound unnoticed.
 """
 import argparse
 import json
@@ -21,7 +26,8 @@ from benchreport import load_average  # noqa: E402
 
 SETTINGS = {"client": [], "glibc": ["--glibc-allocator"]}
 THRESHOLD_PREFIX = "bound fixed at "
-FIGURES = ("deletion_ms", "longest_gui_gap_ms", "longest_gui_gap_ms_before", "threads_gone_ms", "load_average")
+FIGURES = ("deletion_ms", "longest_gui_gap_ms", "longest_gui_gap_ms_before", "gui_gap_p99_ms",
+           "gui_gap_p99_ms_playing", "threads_gone_ms", "load_average")
 
 
 def run_one(bench, setting, items, source):
@@ -32,14 +38,25 @@ def run_one(bench, setting, items, source):
         kilobytes = int(setting[len(THRESHOLD_PREFIX):].split()[0])
         environment["GLIBC_TUNABLES"] = f"glibc.malloc.mmap_threshold={kilobytes * 1024}"
         arguments = ["--glibc-allocator"]
-    command = ["xvfb-run", "-a", "-s", "-screen 0 1600x900x24", bench, "close", "--items", str(items),
-               "--source", source] + arguments
+    command = [bench, "close", "--items", str(items), "--source", source] + arguments
+    # An X server of the caller's (DISPLAY set), or one of the run's own.
+    if not os.environ.get("DISPLAY"):
+        command = ["xvfb-run", "-a", "-s", "-screen 0 1600x900x24"] + command
     done = subprocess.run(command, capture_output=True, text=True, env=environment)
     lines = [line for line in done.stdout.splitlines() if line.startswith("{")]
     result = (json.loads(lines[-1]) if done.returncode == 0 and lines
               else {"failed": True, "error": done.stderr.strip().splitlines()[-3:]})
     result.update(setting=setting, load_average=load)
     return result
+
+
+def check_parameter_sets(probe):
+    """Runs the probe; its JSON line is printed either way, and a record that no longer fits
+    ends the benchmark."""
+    done = subprocess.run([probe], capture_output=True, text=True)
+    print(done.stdout.strip(), flush=True)
+    if done.returncode != 0:
+        sys.exit(f"allocatorbench: {done.stderr.strip() or 'the parameter-set probe failed'}")
 
 
 def spread(values):
@@ -49,12 +66,14 @@ def spread(values):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bench", required=True)
+    parser.add_argument("--probe", required=True)
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--items", type=int, default=144)
     parser.add_argument("--source", default="live")
     parser.add_argument("--before")
     parser.add_argument("--threshold", type=int, action="append", default=[])
     args = parser.parse_args()
+    check_parameter_sets(args.probe)
     binaries = {"client": args.bench, "glibc": args.bench}
     if args.before:
         binaries["client, before"] = args.before

@@ -1,5 +1,6 @@
 #include "framereceiver.h"
 
+#include "allocatortuning.h"
 #include "codecnames.h"
 #include "nopicturewatchdog.h"
 #include "playbackcore.h"
@@ -50,6 +51,13 @@ FrameReceiver::FrameReceiver(std::shared_ptr<PlaybackCore> core, long long ringS
     , m_listener(&listener)
     , m_info(&info)
 {
+}
+
+// The last holder lets go once the library has closed the channel: what the stream's
+// threads had allocated is free by now, and the heaps may give its pages back.
+FrameReceiver::~FrameReceiver()
+{
+    AllocatorTuning::noteStreamFreed();
 }
 
 void FrameReceiver::wakeWriter()

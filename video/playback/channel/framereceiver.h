@@ -40,6 +40,7 @@ public:
     // ringSession: the ring's ticket for this channel. listener and info live on the
     // GUI thread and are reached only through calls the relay delivers.
     FrameReceiver(std::shared_ptr<PlaybackCore> core, long long ringSession, Listener &listener, VideoInfo &info);
+    ~FrameReceiver();
 
     // The callback handed to the library, with a receiver as its user pointer.
     static int playCallback(ZELKA_CALLBACK_TYPE type, int channelId, void *user, int mediaType, int64_t data,
