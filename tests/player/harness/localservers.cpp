@@ -315,6 +315,14 @@ QString RtspTestServer::endReport() const
     return m_process->endReport();
 }
 
+QString RtspTestServer::restartIfEnded()
+{
+    if (isRunning())
+        return {};
+    const QString report = endReport();
+    return start() ? report : report + QStringLiteral("; it could not be started again");
+}
+
 QString RtspTestServer::url(const QString &path) const
 {
     return QStringLiteral("rtsp://127.0.0.1:%1%2").arg(m_port).arg(path);

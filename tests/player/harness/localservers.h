@@ -125,6 +125,9 @@ public:
     QString lastOutput() const;
     // "the RTSP test server ended (...; its last output: ...)" once it ended, else empty.
     QString endReport() const;
+    // Empty while the server runs; else its endReport(), and the server is started again
+    // on its port (the report says when that failed).
+    QString restartIfEnded();
 
     static QString fileLaunch(const QString &mp4File);
     static QString liveLaunch(const QString &x264Options = QString());
