@@ -36,7 +36,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" "$@"
+  exec bash "$root/tests/common/with-xvfb.sh" "-screen 0 1920x1080x24" bash "$0" "$@"
 fi
 
 minutes=90 interval=30 tiles=4 out="" malloc_minutes=10
