@@ -36,7 +36,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" "$@"
+  exec bash "$root/tests/common/with-xvfb.sh" "-screen 0 1920x1080x24" bash "$0" "$@"
 fi
 
 minutes=90 interval=30 tiles=4 out="" malloc_minutes=10
@@ -158,16 +158,18 @@ sample() {
 }
 
 # glibc's account of the client's heaps (malloc_info's XML) into FILE, called in the running
-# client through gdb; the other threads run on during the call, so a lock one of them holds
-# is let go. A failure is noted, not fatal: the samples are the soak's figures.
+# client through gdb on a thread that is not inside the allocator (mallocinfo_gdb.py says why);
+# when every thread is, it tries again a moment later. A failure is noted, not fatal: the
+# samples are the soak's figures.
 malloc_info() {
-  local file=$1
-  # $f is gdb's variable, not the shell's.
-  # shellcheck disable=SC2016
-  timeout 120 gdb -p "$pid" -batch -nx \
-    -ex "set \$f = (void *) fopen(\"$file\", \"w\")" \
-    -ex 'call (int) malloc_info(0, $f)' -ex 'call (int) fclose($f)' >"$E2E_OUTPUT/gdb.log" 2>&1 ||
-    echo "malloc_info into $file failed: $(tail -n 3 "$E2E_OUTPUT/gdb.log")" >&2
+  local file=$1 attempt
+  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+    MALLOC_INFO_FILE=$file timeout 120 gdb -p "$pid" -batch -nx -x "$root/bench/common/mallocinfo_gdb.py" \
+      >"$E2E_OUTPUT/gdb.log" 2>&1 && return 0
+    grep -q "every thread is inside the allocator" "$E2E_OUTPUT/gdb.log" || break
+    sleep 0.5
+  done
+  echo "malloc_info into $file failed (attempt $attempt): $(tail -n 3 "$E2E_OUTPUT/gdb.log")" >&2
 }
 wants_malloc_info() { [[ ",$malloc_minutes," == *",$1,"* ]]; }
 
@@ -178,9 +180,18 @@ echo "{\"start\": \"$(date -u +%FT%TZ)\", \"commit\": \"${BENCH_COMMIT:-$(git -C
      "\"tiles\": $tiles, \"allocator\": \"${SOAK_ALLOCATOR:-client}\"}"
 start=$SECONDS
 : >"$results"
+# A client that no longer opens streams (its GUI thread stuck) would hold its memory level
+# and pass: five intervals without a new stream end the soak.
+last_streams=-1 last_change=$SECONDS
 for ((t = 0; t <= minutes * 60; t += sample_seconds)); do
   while [ $((SECONDS - start)) -lt "$t" ]; do sleep 1; done
   sample $((SECONDS - start)) | tee -a "$results"
+  now_streams=$(streams)
+  if [ "$now_streams" != "$last_streams" ]; then
+    last_streams=$now_streams last_change=$SECONDS
+  elif [ $((SECONDS - last_change)) -gt $((5 * interval)) ]; then
+    e2e_fail "the carousel stopped: no stream opened for $((SECONDS - last_change)) s (at $now_streams)"
+  fi
   if [ $((t % 60)) = 0 ] && wants_malloc_info $((t / 60)) && [ "$t" -lt $((minutes * 60)) ]; then
     malloc_info "$E2E_OUTPUT/malloc-info-$((t / 60)).xml"
   fi

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 if [ -z "${ZELKA_SCREENSHOTS_DISPLAY:-}" ]; then
   bash scripts/build.sh ZelkaVSS_Client zelka_test_server
   export ZELKA_SCREENSHOTS_DISPLAY=1
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" "$@"
+  exec bash "$PWD/tests/common/with-xvfb.sh" "-screen 0 1920x1080x24" bash "$0" "$@"
 fi
 
 ROOT=$PWD

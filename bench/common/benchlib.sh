@@ -35,8 +35,8 @@ bench_wait_for_quiet() {
   fi
 }
 
-# Stops the test server PID: TERM, then KILL if it is still there after 5 s (a server whose
-# RTSP sessions were cut off by a client's crash may not end on TERM).
+# Stops the test server PID: TERM, then KILL if it is still there after 5 s. Its RTSP server
+# program ends with it either way: it ends when its standard input closes.
 bench_stop_server() {
   local pid=$1
   kill "$pid" 2>/dev/null || true

@@ -27,7 +27,7 @@ cd "$(dirname "$0")/../.."
 root=$(pwd)
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" "$@"
+  exec bash "$root/tests/common/with-xvfb.sh" "-screen 0 1920x1080x24" bash "$0" "$@"
 fi
 
 runs=3 backends="default software" devices=200 channels=50 idle_seconds=6 out="" datasets="seeded site" measure_pages=1

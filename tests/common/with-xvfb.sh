@@ -2,6 +2,8 @@
 # Runs a command on a virtual X server of its own, as `xvfb-run -a -s ARGS` does, with the
 # display number chosen by the server itself (-displayfd): xvfb-run's search for a free
 # number races when tests start side by side, and two of them could take one display.
+# Keys repeat only after a minute: xdotool's key presses held up on a loaded machine would
+# otherwise be typed twice (Xvfb ignores `xset r off`).
 # Usage: with-xvfb.sh "SERVER ARGS" COMMAND [ARGS...]
 set -eu
 server_args=$1
@@ -18,7 +20,7 @@ stop() {
 trap stop EXIT
 mkfifo "$dir/display"
 # shellcheck disable=SC2086 # the server's arguments are words
-Xvfb -displayfd 3 -nolisten tcp $server_args 3>"$dir/display" 2>"$dir/log" &
+Xvfb -displayfd 3 -nolisten tcp -ardelay 60000 -arinterval 60000 $server_args 3>"$dir/display" 2>"$dir/log" &
 xvfb=$!
 if ! read -r -t 60 number < "$dir/display"; then
   cat "$dir/log" >&2

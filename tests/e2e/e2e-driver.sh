@@ -1,6 +1,6 @@
 # End-to-end driver: the real client and the local test server as processes, under an
-# X server (xvfb-run), driven by pointer and keys through xdotool. Source it from a
-# test script, then call the steps:
+# X server (tests/common/with-xvfb.sh), driven by pointer and keys through xdotool. Source
+# it from a test script, then call the steps:
 #
 #   e2e_init BIN_DIR            temporary client folder, clean-up on exit
 #   e2e_start_server [ARGS]     zelka_test_server on a free port ($E2E_PORT)
@@ -36,6 +36,15 @@ E2E_EXIT_CODE=""
 
 e2e_fail() {
   echo "e2e: FAIL: $*" >&2
+  # What the screen and the server saw at the failure: a missing request is often a click
+  # that went elsewhere.
+  if [ -n "${E2E_OUTPUT:-}" ] && [ -n "${DISPLAY:-}" ]; then
+    import -window root "$E2E_OUTPUT/failure.png" 2>/dev/null && echo "e2e: screenshot $E2E_OUTPUT/failure.png" >&2
+  fi
+  if [ -n "${E2E_PORT:-}" ]; then
+    echo "--- the test server's last requests" >&2
+    e2e_server_log 2>/dev/null | tail -n 15 >&2 || true
+  fi
   if [ -n "${E2E_DIR:-}" ] && [ -f "$E2E_DIR/client.log" ]; then
     echo "--- client output (last 40 lines)" >&2
     tail -n 40 "$E2E_DIR/client.log" >&2
@@ -89,10 +98,11 @@ e2e_until() {
 e2e_init() {
   E2E_BIN=$(cd "$1" && pwd)
   [ -x "$E2E_BIN/ZelkaVSS_Client" ] || e2e_fail "no client in $E2E_BIN"
-  [ -n "${DISPLAY:-}" ] || e2e_fail "no X display: run under xvfb-run"
-  for tool in xdotool import curl ffmpeg; do
+  [ -n "${DISPLAY:-}" ] || e2e_fail "no X display: run under tests/common/with-xvfb.sh"
+  for tool in xdotool xset import curl ffmpeg; do
     command -v "$tool" >/dev/null || e2e_fail "$tool is missing (scripts/install-deps.sh installs it)"
   done
+  e2e_expect_no_key_repeat
   mkdir -p "$E2E_OUTPUT"
   E2E_DIR=$(mktemp -d "$E2E_OUTPUT/client.XXXXXX")
   mkdir -p "$E2E_DIR/config"
@@ -106,6 +116,21 @@ e2e_init() {
   fi
   trap e2e_cleanup EXIT
   e2e_note "client folder $E2E_DIR"
+}
+
+# xdotool holds each key it types for half its delay; on a loaded machine it can be held up
+# past the X server's repeat delay (660 ms), and the key is typed again ("addmin").
+# Xvfb keeps repeating after `xset r off`; with-xvfb.sh starts it with a repeat delay of a
+# minute instead. A desk of one's own takes `xset r off`.
+e2e_expect_no_key_repeat() {
+  xset r off 2>/dev/null || true
+  local state
+  state=$(xset q | awk '/auto repeat:/ { print $3 } /auto repeat delay:/ { print $4 }' | paste -sd' ')
+  case $state in
+    off*) ;;
+    *) [ "${state#* }" -ge 10000 ] 2>/dev/null ||
+         e2e_fail "the X server repeats held keys (auto repeat ${state% *}, delay ${state#* } ms): start it with tests/common/with-xvfb.sh" ;;
+  esac
 }
 
 e2e_start_server() {

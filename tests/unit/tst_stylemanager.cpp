@@ -39,6 +39,22 @@ struct FakeScreen
 
 const QString kNoUiConfig = QStringLiteral("no-such-dir/ui_config.ini");
 
+// A FramelessWindow made in QML with the given property lines, bound to `manager` as the
+// main window is; null with the component's error in `error`.
+std::unique_ptr<FramelessWindow> qmlWindow(QQmlEngine &engine, StyleManager &manager, const char *properties,
+                                           QString *error)
+{
+    engine.rootContext()->setContextProperty(QStringLiteral("styleManager"), &manager);
+    qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
+    QQmlComponent component(&engine);
+    component.setData(QByteArray("import QtQuick\nimport an.window 1.0\nFramelessWindow {\n") + properties + "}\n",
+                      QUrl());
+    std::unique_ptr<FramelessWindow> window(qobject_cast<FramelessWindow *>(component.create()));
+    if (!window)
+        *error = component.errorString();
+    return window;
+}
+
 } // namespace
 
 class TestStyleManager : public QObject
@@ -364,16 +380,14 @@ private slots:
         OffscreenDesk::Restorer restorer;
         StyleManager manager(screenProbe(), kNoUiConfig);
         QQmlEngine engine;
-        engine.rootContext()->setContextProperty(QStringLiteral("styleManager"), &manager);
-        qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
-        QQmlComponent component(&engine);
-        component.setData("import QtQuick\nimport an.window 1.0\nFramelessWindow {\n"
-                          "  minimumWidth: 1688 * styleManager.scaleRatio\n"
-                          "  minimumHeight: 950 * styleManager.scaleRatio\n"
-                          "  width: minimumWidth\n  height: minimumHeight\n}\n",
-                          QUrl());
-        std::unique_ptr<FramelessWindow> window(qobject_cast<FramelessWindow *>(component.create()));
-        QVERIFY2(window, qPrintable(component.errorString()));
+        QString error;
+        const std::unique_ptr<FramelessWindow> window =
+            qmlWindow(engine, manager,
+                      "  minimumWidth: 1688 * styleManager.scaleRatio\n"
+                      "  minimumHeight: 950 * styleManager.scaleRatio\n"
+                      "  width: minimumWidth\n  height: minimumHeight\n",
+                      &error);
+        QVERIFY2(window, qPrintable(error));
         manager.followWindow(window.get());
         window->setPosition(rightDesk.topLeft() + QPoint(20, 20));
         QCOMPARE(manager.scaleRatio(), 0.8);
@@ -436,14 +450,10 @@ private slots:
         OffscreenDesk::Restorer restorer;
         StyleManager manager(screenProbe(), kNoUiConfig);
         QQmlEngine engine;
-        engine.rootContext()->setContextProperty(QStringLiteral("styleManager"), &manager);
-        qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
-        QQmlComponent component(&engine);
-        component.setData("import QtQuick\nimport an.window 1.0\n"
-                          "FramelessWindow { layoutSize: styleManager.mainWindowSize }\n",
-                          QUrl());
-        std::unique_ptr<FramelessWindow> window(qobject_cast<FramelessWindow *>(component.create()));
-        QVERIFY2(window, qPrintable(component.errorString()));
+        QString error;
+        const std::unique_ptr<FramelessWindow> window =
+            qmlWindow(engine, manager, "  layoutSize: styleManager.mainWindowSize\n", &error);
+        QVERIFY2(window, qPrintable(error));
         manager.followWindow(window.get());
         window->centreInAvailableArea();
         QCOMPARE(window->geometry(), QRect(116, 65, 1688, 950));
