@@ -148,10 +148,11 @@ if [ -n "${SOAK_HEAPTRACK:-}" ]; then
   heaptrack_pid=$!
 fi
 
+# One sample line at T seconds, STREAMS opened so far.
 sample() {
-  local t=$1
+  local t=$1 streams=$2
   kill -0 "$pid" 2>/dev/null || e2e_fail "the client ended during the soak"
-  awk -v t="$t" -v streams="$(streams)" '
+  awk -v t="$t" -v streams="$streams" '
     /^VmRSS:/ { rss = $2 } /^Threads:/ { threads = $2 }
     END { printf "{\"t\": %d, \"rss_mb\": %.1f, \"threads\": %d, \"streams\": %d}\n", t, rss / 1024, threads, streams }
   ' "/proc/$pid/status"
@@ -185,8 +186,8 @@ start=$SECONDS
 last_streams=-1 last_change=$SECONDS
 for ((t = 0; t <= minutes * 60; t += sample_seconds)); do
   while [ $((SECONDS - start)) -lt "$t" ]; do sleep 1; done
-  sample $((SECONDS - start)) | tee -a "$results"
   now_streams=$(streams)
+  sample $((SECONDS - start)) "$now_streams" | tee -a "$results"
   if [ "$now_streams" != "$last_streams" ]; then
     last_streams=$now_streams last_change=$SECONDS
   elif [ $((SECONDS - last_change)) -gt $((5 * interval)) ]; then
