@@ -61,9 +61,13 @@ e2e_screenshot playing-2
 # plate (it used to stay away for its fade's quarter second while the plate faded in, and
 # then pop in whole). The screen is recorded frame by frame and each frame judged as it
 # was when taken, however late a loaded machine looks at it. The client hears of the
-# move no sooner than it was made: the bar shows until 2 s after the move, at least.
-# A client too slow to answer within those 2 s is given another move.
-TWO_SECONDS_US=2000000
+# move no sooner than it was made: the bar shows until 2 s after the move, at least, by
+# the client's clock. That clock is Qt Quick's animation clock, which the render loop
+# advances a frame at a time and which can run a few percent ahead of the wall clock under
+# Xvfb (seen: the bar gone 1936 ms after the move): the frames are judged up to 1.8 s
+# after it, still far past the quarter second the bar used to stay away.
+# A client too slow to answer within that time is given another move.
+SHOWN_US=1800000
 bar_rests_with_the_pointer() {
   e2e_hover 1500 900
   e2e_screenshot_same playing-2 rested "the tile's overlays hidden" $HOVER_AREA
@@ -73,16 +77,16 @@ bar_rests_with_the_pointer() {
   e2e_hover $TILE_CENTRE
   e2e_record_wait
   while read -r n taken; do
-    [ "$taken" -gt "$moved" ] && [ "$taken" -le $((moved + TWO_SECONDS_US)) ] || continue
+    [ "$taken" -gt "$moved" ] && [ "$taken" -le $((moved + SHOWN_US)) ] || continue
     if e2e_frame_changed resting 1 "$n" $RECORDED_BAR; then
       [ -n "$answered" ] || answered=$n
     elif [ -n "$answered" ] || e2e_frame_changed resting 1 "$n" $RECORDED_PLATE_EDGE; then
-      e2e_fail "the narrow bar is missing $(((taken - moved) / 1000)) ms after the pointer's move (frame $n of $E2E_OUTPUT/resting, the tile answered ${answered:+in frame $answered}${answered:-with the label alone})"
+      e2e_fail "the narrow bar is missing $(((taken - moved) / 1000)) ms after the pointer's move (frame $n of $E2E_OUTPUT/resting, the tile answered $([ -n "$answered" ] && echo "in frame $answered" || echo "with the label alone"))"
     fi
   done <"$E2E_OUTPUT/resting/times"
-  [ -n "$answered" ] || { e2e_note "no answer of the tile within 2 s of the move: once more"; return 1; }
+  [ -n "$answered" ] || { e2e_note "no answer of the tile within 1.8 s of the move: once more"; return 1; }
   taken=$(awk -v n="$answered" '$1 == n { print $2 }' "$E2E_OUTPUT/resting/times")
-  e2e_note "the narrow bar's first frame $(((taken - moved) / 1000)) ms after the move, shown until 2 s after it"
+  e2e_note "the narrow bar's first frame $(((taken - moved) / 1000)) ms after the move, shown until 1.8 s after it at least"
   # The tile in the bar's first frame, mid-fade.
   cp "$E2E_OUTPUT/resting/$answered.png" "$E2E_OUTPUT/bar-fading-in.png"
 }
