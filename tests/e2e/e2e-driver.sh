@@ -455,6 +455,21 @@ e2e_screenshot_colour() {
   e2e_until "$what (the colour $want at $x,$y)" has_colour
 }
 
+# Waits until some pixel of the part X Y W H of the window has the colour R G B (within
+# 10 %; not black): a text or mark of its own colour drawn there, wherever in the part.
+e2e_screenshot_colour_in() {
+  local name=$1 what=$2 x=$3 y=$4 w=$5 h=$6 want="rgb($7,$8,$9)"
+  shows_colour() {
+    e2e_screenshot "$name" >/dev/null
+    local share
+    share=$(convert "$E2E_OUTPUT/$name.png" -crop "${w}x${h}+$((E2E_X + x))+$((E2E_Y + y))" +repage \
+      -fuzz 10% -fill black +opaque "$want" -format '%[fx:mean]' info:) ||
+      e2e_fail "cannot read the part $x $y $w $h of $name.png"
+    [ "$share" != 0 ]
+  }
+  e2e_until "$what (the colour $want within $x $y $w $h)" shows_colour
+}
+
 E2E_STILL_H264="47 111 192"
 E2E_STILL_H265="209 111 34"
 e2e_seed_data() {

@@ -9,6 +9,11 @@
 # the strip at the bottom of the page (layout buttons 32 wide, 8 apart, then the three
 # command buttons 100 wide), the carousel popup centred in the window.
 HEADER_BOX="485 266"
+# The popup's first row: its "在线" (green text) and a point on its box's checked blue.
+FIRST_ROW_ONLINE="1145 294 60 24"
+ONLINE_GREEN="73 181 31"
+FIRST_ROW_BOX="480 301"
+BOX_CHECKED="0 167 235"
 START_BUTTON="1143 737"
 # The layout's cells, the button strip, which a maximised tile covers, and the middle of
 # the 9-cell layout's first cell.
@@ -37,14 +42,18 @@ e2e_click "$(layout_button_x 3)" $STRIP_Y
 e2e_wait_still realtime_9 "the 9-cell layout at rest" $GRID
 e2e_expect_changed realtime_64 realtime_9 "the 9-cell layout" $GRID
 
-# The popup lists the online channels; the header box checks the page's six.
+# The popup lists the online channels; the header box checks the page's six. The box is
+# clicked once the rows are drawn (clicked before the list's answer arrives it checks no
+# row, and the carousel starts with no channel), and the start once the first row's box
+# shows checked.
 e2e_click $CAROUSEL_X $STRIP_Y
 e2e_wait_log '^GET /api/v1/channels\?start=0&limit=10&getdevinfo=true&online=true$'
-sleep 1
+# shellcheck disable=SC2086
+e2e_screenshot_colour_in carousel_listed "the first row's \"在线\"" $FIRST_ROW_ONLINE $ONLINE_GREEN
 # shellcheck disable=SC2086
 e2e_click $HEADER_BOX
-sleep 0.5
-e2e_screenshot_drawn carousel_popup
+# shellcheck disable=SC2086
+e2e_screenshot_colour carousel_popup "the first row's box checked" $FIRST_ROW_BOX $BOX_CHECKED
 # shellcheck disable=SC2086
 e2e_click $START_BUTTON
 e2e_wait_log '^GET /api/v2/channels\?channels=101,102,106,201,401,402$' 2
