@@ -107,3 +107,11 @@ private:
 };
 
 } // namespace OffscreenDesk
+
+// In a test function: names the desk's two screens and their areas, skips the test when
+// the offscreen platform has not two screens, and puts the desk back when the test ends.
+#define OFFSCREEN_TWO_SCREENS_OR_SKIP(left, right, leftDesk, rightDesk)                                        \
+    const auto [left, right, leftDesk, rightDesk] = OffscreenDesk::twoScreens();                              \
+    if (!right || !OffscreenDesk::available())                                                                \
+        QSKIP("needs the offscreen platform with two screens");                                               \
+    const OffscreenDesk::Restorer offscreenDeskRestorer

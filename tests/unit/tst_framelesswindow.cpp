@@ -390,10 +390,7 @@ private slots:
     // screen at all every window stays.
     void desksChangeForReal()
     {
-        const auto [left, right, leftDesk, rightDesk] = OffscreenDesk::twoScreens();
-        if (!right || !OffscreenDesk::available())
-            QSKIP("needs the offscreen platform with two screens");
-        OffscreenDesk::Restorer restorer;
+        OFFSCREEN_TWO_SCREENS_OR_SKIP(left, right, leftDesk, rightDesk);
         const QJsonObject leftScreen = OffscreenDesk::screen(left->name(), leftDesk);
 
         // Its centre on the left screen, a fifth of it on the right one.

@@ -316,10 +316,7 @@ private slots:
     // goes; a new primary no longer does. Without a followed window, the primary decides.
     void ratioFollowsTheFollowedWindowsScreen()
     {
-        const auto [left, right, leftDesk, rightDesk] = OffscreenDesk::twoScreens();
-        if (!right || !OffscreenDesk::available())
-            QSKIP("needs the offscreen platform with two screens");
-        OffscreenDesk::Restorer restorer;
+        OFFSCREEN_TWO_SCREENS_OR_SKIP(left, right, leftDesk, rightDesk);
         StyleManager manager(screenProbe(), kNoUiConfig);
         StyleManager primaryOnly(screenProbe(), kNoUiConfig);
         QCOMPARE(manager.scaleRatio(), 1.0);
@@ -374,10 +371,7 @@ private slots:
     // new ratio makes of its size, and comes back at the new ratio's size, inside it.
     void fullScreenWindowThroughARatioChange()
     {
-        const auto [left, right, leftDesk, rightDesk] = OffscreenDesk::twoScreens();
-        if (!right || !OffscreenDesk::available())
-            QSKIP("needs the offscreen platform with two screens");
-        OffscreenDesk::Restorer restorer;
+        OFFSCREEN_TWO_SCREENS_OR_SKIP(left, right, leftDesk, rightDesk);
         StyleManager manager(screenProbe(), kNoUiConfig);
         QQmlEngine engine;
         QString error;
@@ -415,10 +409,7 @@ private slots:
     // window from 1350 x 760 to 1688 x 950).
     void ratioStaysWithoutAnyScreen()
     {
-        const auto [left, right, leftDesk, rightDesk] = OffscreenDesk::twoScreens();
-        if (!right || !OffscreenDesk::available())
-            QSKIP("needs the offscreen platform with two screens");
-        OffscreenDesk::Restorer restorer;
+        OFFSCREEN_TWO_SCREENS_OR_SKIP(left, right, leftDesk, rightDesk);
         StyleManager manager(screenProbe(), kNoUiConfig);
         FramelessWindow window;
         window.resize(400, 300);
@@ -444,10 +435,7 @@ private slots:
     // changes size.
     void mainWindowAcrossTwoScreens()
     {
-        const auto [left, right, leftDesk, rightDesk] = OffscreenDesk::twoScreens();
-        if (!right || !OffscreenDesk::available())
-            QSKIP("needs the offscreen platform with two screens");
-        OffscreenDesk::Restorer restorer;
+        OFFSCREEN_TWO_SCREENS_OR_SKIP(left, right, leftDesk, rightDesk);
         StyleManager manager(screenProbe(), kNoUiConfig);
         QQmlEngine engine;
         QString error;
