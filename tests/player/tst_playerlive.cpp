@@ -77,10 +77,10 @@ private slots:
         m_rtsp.mount("/slices", RtspTestServer::fileLaunch(TestMedia::h264MultiSlice()));
         m_rtsp.mount("/live", RtspTestServer::liveLaunch());
         m_rtsp.mount("/live-slices", RtspTestServer::liveLaunch("slices=4"));
-        m_rtsp.mount("/udp-only", RtspTestServer::fileLaunch(TestMedia::h264TenSeconds()), false,
-                     RtspTestServer::Transports::UdpOnly);
-        m_rtsp.mount("/tcp-only", RtspTestServer::fileLaunch(TestMedia::h264TenSeconds()), false,
-                     RtspTestServer::Transports::TcpOnly);
+        m_rtsp.mount("/udp-only", RtspTestServer::fileLaunch(TestMedia::h264TenSeconds()),
+                     RtspMountOptions::offering(RtspTestServer::Transports::UdpOnly));
+        m_rtsp.mount("/tcp-only", RtspTestServer::fileLaunch(TestMedia::h264TenSeconds()),
+                     RtspMountOptions::offering(RtspTestServer::Transports::TcpOnly));
         QVERIFY(m_rtsp.start());
     }
 
@@ -562,7 +562,7 @@ private slots:
 private:
     QString rtspState() const
     {
-        return m_rtsp.isRunning() ? QStringLiteral("the RTSP test server runs") : m_rtsp.endReport();
+        return m_rtsp.stateReport();
     }
 
     RtspTestServer m_rtsp;
