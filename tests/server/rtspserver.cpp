@@ -2,6 +2,8 @@
 
 #include "rtspserverprocess.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QObject>
 
 namespace {
@@ -74,15 +76,40 @@ QStringList serverArguments()
     return arguments;
 }
 
+// Starts the server again in the thread that made it, told from the thread that reads the
+// program's output. The event carries nothing (it is made on that other thread): the state
+// is the process's, under its lock. Events still queued when it goes are dropped.
+class Restarter : public QObject
+{
+public:
+    explicit Restarter(RtspServerProcess &process)
+        : m_process(process)
+    {
+    }
+
+    // Any thread.
+    void endNoticed() { QCoreApplication::postEvent(this, new QEvent(eventType())); }
+
+protected:
+    void customEvent(QEvent *) override { m_process.restartIfEnded(); }
+
+private:
+    static QEvent::Type eventType()
+    {
+        static const auto type = QEvent::Type(QEvent::registerEventType());
+        return type;
+    }
+
+    RtspServerProcess &m_process;
+};
+
 } // namespace
 
 class RtspServerPrivate
 {
 public:
     RtspServerProcess process;
-    // Lives in the thread that made the server: restarts run there, one at a time, and
-    // none is left to run once the server is gone.
-    QObject restarts;
+    Restarter restarter{process};
 };
 
 RtspServer::RtspServer()
@@ -94,11 +121,8 @@ RtspServer::RtspServer()
     d->process.setEchoPrefix("rtsp server: ");
     // The library's faults end the program now and then (see the program); the clients
     // reconnect, so the server is back on its port at once, as a camera that restarts.
-    RtspServerProcess *process = &d->process;
-    QObject *restarts = &d->restarts;
-    d->process.setEndHandler([process, restarts] {
-        QMetaObject::invokeMethod(restarts, [process] { process->restartIfEnded(); }, Qt::QueuedConnection);
-    });
+    Restarter *restarter = &d->restarter;
+    d->process.setEndHandler([restarter] { restarter->endNoticed(); });
 }
 
 RtspServer::~RtspServer()
@@ -139,9 +163,4 @@ bool RtspServer::isRunning() const
 QString RtspServer::endReport() const
 {
     return d->process.endReport();
-}
-
-int RtspServer::endCount() const
-{
-    return d->process.endCount();
 }

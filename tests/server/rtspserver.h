@@ -28,7 +28,6 @@ public:
     bool isRunning() const;
     // Why the server is not running when it ended by itself (with its last output), else empty.
     QString endReport() const;
-    int endCount() const; // how many times it ended by itself
 
     static QStringList mounts();
 
