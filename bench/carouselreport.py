@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The carousel soak's table (bench/run-carousel-soak.sh), from its samples (one JSON object
-a line: t seconds since the login, rss_mb, threads, streams) and glibc's malloc_info at the
-end; with --readme also written into README.md (section carousel-soak)."""
+a line: t seconds since the login, rss_mb, threads, streams, rtsp_ends) and glibc's
+malloc_info at the end; with --readme also written into README.md (section carousel-soak).
+A run whose RTSP server ended gives no row."""
 import argparse
 import datetime
 import json
@@ -120,8 +121,23 @@ def heap_cell(heaps):
             f"{heaps['mapped'] / MB:.0f} MB mapped")
 
 
+class ServerEnded(Exception):
+    pass
+
+
+def check_server(samples, label):
+    """A run whose RTSP server ended (samples before this field had none) measured a wall that
+    played nothing until its tiles reconnected, while its requests for stream addresses went
+    on: no figure of it may stand in a table."""
+    ended = next((s for s in samples if s.get("rtsp_ends", 0) > 0), None)
+    if ended is not None:
+        raise ServerEnded(f"{label}: the RTSP test server ended during the run (first seen {ended['t']} s after "
+                          f"the login; ends: {samples[-1].get('rtsp_ends', 0)}); no figures from it")
+
+
 def row(label, samples, commit, load_before, load_after, heaps, date=None):
     """One run's row: its levels, its growth and slope, its heaps at the end."""
+    check_server(samples, label)
     login, ten, thirty, end = samples[0]["rss_mb"], at(samples, 600), at(samples, 1800), samples[-1]
     growth = f"{thirty - ten:+.1f} MB" if ten is not None and thirty is not None else "–"
     line = fit(samples, SLOPE_FROM_S)
@@ -175,8 +191,12 @@ def main():
                                          "640x360 RTSP, OpenGL on llvmpipe under Xvfb",
                                 shortened=options.shortened, commit=commit)
     heaps = heap_summary(options.malloc_info)
-    rows = [row(options.label or "this run", samples, commit, options.load_before, options.load_after, heaps)]
-    rows += [compared_row(folder) for folder in options.compare]
+    try:
+        rows = [row(options.label or "this run", samples, commit, options.load_before, options.load_after, heaps)]
+        rows += [compared_row(folder) for folder in options.compare]
+    except ServerEnded as ended:
+        print(ended, file=sys.stderr)
+        return 1
     text = (header + "\n\n"
             + "Resident memory of the client, sampled every 5 s (goal: a slope of at most 5 MB an hour from "
               "minute 30 on, a least-squares line through each minute's median, ± its standard error; at 10 "

@@ -202,7 +202,8 @@ QJsonArray firstFrameTable()
     RtspTestServer rtsp;
     rtsp.mount("/vod", RtspTestServer::fileLaunch(clip));
     rtsp.mount("/live", RtspTestServer::liveLaunch());
-    rtsp.mount("/vod-udp-only", RtspTestServer::fileLaunch(clip), false, RtspTestServer::Transports::UdpOnly);
+    rtsp.mount("/vod-udp-only", RtspTestServer::fileLaunch(clip),
+               RtspMountOptions::offering(RtspTestServer::Transports::UdpOnly));
     rtsp.start();
     // GStreamer's RTSP server runs as a program of its own and may end on a fault of its
     // own: a run that finds it ended starts it again, and the row says how often it ended.

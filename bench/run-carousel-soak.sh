@@ -9,8 +9,10 @@
 #     taken in turn from the seeded channels'), started with the pointer.
 # The client from $BUILD_DIR/bin starts under an X server, logs in through its window
 # (xdotool). Every 5 s one JSON object a line: seconds since the login, the client's
-# resident set (VmRSS), its thread count and the streams opened so far (the server's
-# stream-address requests); the resident set swings by tens of MB within a tick (pictures
+# resident set (VmRSS), its thread count, the streams opened so far (the server's
+# stream-address requests) and how often the RTSP server ended (the test server's output:
+# it starts that server again, but a soak in which it ended fails at once, as its tiles
+# played nothing for a while); the resident set swings by tens of MB within a tick (pictures
 # and frame pools of the streams being closed and opened are mappings of their own), and the
 # report works from each minute's median. At the minutes of --malloc-info (default 10) and at
 # the end glibc's malloc_info of the running client, read through gdb, is kept beside them.
@@ -148,13 +150,26 @@ if [ -n "${SOAK_HEAPTRACK:-}" ]; then
   heaptrack_pid=$!
 fi
 
+# How often the test server's RTSP server ended (GStreamer's faults end it; the test server
+# starts it again on its port and says both in its output).
+RTSP_END='^rtsp server: the RTSP test server ended'
+rtsp_ends() { grep -c "$RTSP_END" "$E2E_DIR/server.out" || true; }
+# A wall whose RTSP server ended played nothing until its tiles reconnected, while the
+# requests for stream addresses went on: its memory is no soak figure.
+check_rtsp_server() {
+  local ends
+  ends=$(rtsp_ends)
+  [ "$ends" = 0 ] || e2e_fail "the RTSP test server ended during the soak (ends: $ends; the tiles played nothing until it was back): $(grep -m1 "$RTSP_END" "$E2E_DIR/server.out")"
+}
+
 # One sample line at T seconds, STREAMS opened so far.
 sample() {
   local t=$1 streams=$2
   kill -0 "$pid" 2>/dev/null || e2e_fail "the client ended during the soak"
-  awk -v t="$t" -v streams="$streams" '
+  awk -v t="$t" -v streams="$streams" -v ends="$(rtsp_ends)" '
     /^VmRSS:/ { rss = $2 } /^Threads:/ { threads = $2 }
-    END { printf "{\"t\": %d, \"rss_mb\": %.1f, \"threads\": %d, \"streams\": %d}\n", t, rss / 1024, threads, streams }
+    END { printf "{\"t\": %d, \"rss_mb\": %.1f, \"threads\": %d, \"streams\": %d, \"rtsp_ends\": %d}\n",
+                 t, rss / 1024, threads, streams, ends }
   ' "/proc/$pid/status"
 }
 
@@ -188,6 +203,7 @@ for ((t = 0; t <= minutes * 60; t += sample_seconds)); do
   while [ $((SECONDS - start)) -lt "$t" ]; do sleep 1; done
   now_streams=$(streams)
   sample $((SECONDS - start)) "$now_streams" | tee -a "$results"
+  check_rtsp_server
   if [ "$now_streams" != "$last_streams" ]; then
     last_streams=$now_streams last_change=$SECONDS
   elif [ $((SECONDS - last_change)) -gt $((5 * interval)) ]; then
@@ -198,6 +214,7 @@ for ((t = 0; t <= minutes * 60; t += sample_seconds)); do
   fi
 done
 malloc_info "$E2E_OUTPUT/malloc-info-end.xml"
+check_rtsp_server
 load_after=$(cut -d' ' -f1 /proc/loadavg)
 echo "{\"end\": \"$(date -u +%FT%TZ)\", \"load_average\": $load_after}"
 if grep -Eq 'TypeError|ReferenceError|Unable to assign' "$E2E_DIR/client.log"; then

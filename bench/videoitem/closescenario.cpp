@@ -210,7 +210,7 @@ QJsonObject run(QQuickWindow &window, int count, const QString &source)
     QStringList urls;
     if (source == QLatin1String("live")) {
         live = std::make_unique<RtspTestServer>();
-        live->mount("/live", RtspTestServer::liveLaunch(), true);
+        live->mount("/live", RtspTestServer::liveLaunch(), RtspMountOptions::live());
         if (!live->start())
             return result;
         for (int i = 0; i < count; ++i)

@@ -2,6 +2,10 @@
 
 #include "rtspserverprocess.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+
 namespace {
 
 // A moving test pattern (or a still picture of one colour, ARGB) at 640x360 encoded live,
@@ -61,19 +65,43 @@ QByteArray launchOf(const Mount &mount)
 }
 
 
-// Each mount shared by its clients and answered as not seekable: a live pattern has
-// nothing to seek to, and a seek asked by one viewer (FFmpeg's PLAY sends "Range: npt=0-")
-// would flush the pipeline that every viewer of the mount shares.
+// Each mount as live cameras are served (shared and not seekable, RtspMountOptions::live()).
 QStringList serverArguments()
 {
     QStringList arguments;
     for (const Mount &mount : kMounts) {
-        arguments << QStringLiteral("--mount") << QStringLiteral("/live/") + QLatin1String(mount.name)
-                  << QString::fromLatin1(launchOf(mount)) << QStringLiteral("--shared")
-                  << QStringLiteral("--not-seekable");
+        arguments << RtspMountOptions::live().arguments(QStringLiteral("/live/") + QLatin1String(mount.name),
+                                                       QString::fromLatin1(launchOf(mount)));
     }
     return arguments;
 }
+
+// Starts the server again in the thread that made it, told from the thread that reads the
+// program's output. The event carries nothing (it is made on that other thread): the state
+// is the process's, under its lock. Events still queued when it goes are dropped.
+class Restarter : public QObject
+{
+public:
+    explicit Restarter(RtspServerProcess &process)
+        : m_process(process)
+    {
+    }
+
+    // Any thread.
+    void endNoticed() { QCoreApplication::postEvent(this, new QEvent(eventType())); }
+
+protected:
+    void customEvent(QEvent *) override { m_process.restartIfEnded(); }
+
+private:
+    static QEvent::Type eventType()
+    {
+        static const auto type = QEvent::Type(QEvent::registerEventType());
+        return type;
+    }
+
+    RtspServerProcess &m_process;
+};
 
 } // namespace
 
@@ -81,15 +109,20 @@ class RtspServerPrivate
 {
 public:
     RtspServerProcess process;
+    Restarter restarter{process};
 };
 
 RtspServer::RtspServer()
     : d(new RtspServerPrivate)
 {
     d->process.setArguments(serverArguments());
-    // What GStreamer says, and how the server ended, reach the test server's own output
-    // (which the end-to-end driver shows when a run fails).
+    // What GStreamer says, how the server ended and that it started again reach the test
+    // server's own output (which the end-to-end driver and the soak read).
     d->process.setEchoPrefix("rtsp server: ");
+    // The library's faults end the program now and then (see the program); the clients
+    // reconnect, so the server is back on its port at once, as a camera that restarts.
+    Restarter *restarter = &d->restarter;
+    d->process.setEndHandler([restarter] { restarter->endNoticed(); });
 }
 
 RtspServer::~RtspServer()

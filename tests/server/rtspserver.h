@@ -13,7 +13,9 @@ class RtspServerPrivate;
 // mounts(): H.264 and H.265, alone or with AAC or G.711 (A-law, mu-law) audio, H.264
 // with several slices per picture, H.264 at 15, 30 and 50 fps (the others run at 25),
 // and H.264 and H.265 of a still picture ("-still": one colour each, blue and orange);
-// key frame every second. Encoders are shared between the clients of one mount.
+// key frame every second. Encoders are shared between the clients of one mount. When the
+// program ends by itself it is started again on its port at once, from the event loop of
+// the thread that made this server (which therefore must keep running it).
 class RtspServer
 {
 public:

@@ -45,9 +45,11 @@ public:
     static void echo(const QByteArray &text);
     QString lastOutputLocked() const;
     QString endReportLocked() const;
+    bool endedByItselfLocked() const { return ended && !stopping && port != 0; }
 
     QStringList arguments;
     QByteArray echoPrefix;
+    std::function<void()> endHandler; // set before the reader thread starts
     std::thread reader; // joined by stop() and the next start
     int input = -1;     // the write end of the program's standard input
     mutable std::mutex mutex;
@@ -146,6 +148,7 @@ void RtspServerProcessPrivate::readOutput(int fd, pid_t child)
     while (::waitid(P_PID, id_t(child), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
     }
     QByteArray echoed;
+    bool byItself = false;
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (!pending.isEmpty())
@@ -154,7 +157,8 @@ void RtspServerProcessPrivate::readOutput(int fd, pid_t child)
             lines.pop_front();
         ended = true;
         endDescription = describeEnd(info);
-        if (!stopping && port != 0) { // a start that failed is told by start()
+        byItself = endedByItselfLocked(); // a start that failed is told by start()
+        if (byItself) {
             ++endCount;
             if (!echoPrefix.isEmpty())
                 echoed = echoPrefix + endReportLocked().toLocal8Bit() + '\n';
@@ -162,6 +166,8 @@ void RtspServerProcessPrivate::readOutput(int fd, pid_t child)
         changed.notify_all();
     }
     echo(echoed);
+    if (byItself && endHandler)
+        endHandler();
     while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
 }
@@ -209,6 +215,34 @@ QString RtspServerProcessPrivate::endReportLocked() const
     return QStringLiteral("the RTSP test server ended (%1; its last output: %2)").arg(endDescription, lastOutputLocked());
 }
 
+RtspMountOptions RtspMountOptions::live()
+{
+    RtspMountOptions options;
+    options.shared = true;
+    options.seekable = false;
+    return options;
+}
+
+RtspMountOptions RtspMountOptions::offering(Transports transports)
+{
+    RtspMountOptions options;
+    options.transports = transports;
+    return options;
+}
+
+QStringList RtspMountOptions::arguments(const QString &path, const QString &launch) const
+{
+    QStringList words{QStringLiteral("--mount"), path, launch};
+    if (shared)
+        words << QStringLiteral("--shared");
+    if (!seekable)
+        words << QStringLiteral("--not-seekable");
+    if (transports != Transports::Any)
+        words << QStringLiteral("--transports")
+              << (transports == Transports::UdpOnly ? QStringLiteral("udp") : QStringLiteral("tcp"));
+    return words;
+}
+
 RtspServerProcess::RtspServerProcess()
     : d(std::make_unique<RtspServerProcessPrivate>())
 {
@@ -228,6 +262,11 @@ void RtspServerProcess::setEchoPrefix(const QByteArray &prefix)
 {
     std::lock_guard<std::mutex> lock(d->mutex);
     d->echoPrefix = prefix;
+}
+
+void RtspServerProcess::setEndHandler(std::function<void()> handler)
+{
+    d->endHandler = std::move(handler);
 }
 
 QStringList RtspServerProcess::arguments() const
@@ -309,4 +348,31 @@ QString RtspServerProcess::endReport() const
 {
     std::lock_guard<std::mutex> lock(d->mutex);
     return d->endReportLocked();
+}
+
+QString RtspServerProcess::restartIfEnded()
+{
+    QString report;
+    quint16 port = 0;
+    QByteArray prefix;
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        if (!d->endedByItselfLocked())
+            return {};
+        report = d->endReportLocked();
+        port = d->port;
+        prefix = d->echoPrefix;
+    }
+    QString error;
+    const bool started = start(port, &error);
+    if (!started)
+        report += QStringLiteral("; it could not be started again: ") + error;
+    if (!prefix.isEmpty()) {
+        const QString told = started ? QStringLiteral("the RTSP test server started again on 127.0.0.1:%1 (ends so far: %2)")
+                                           .arg(port)
+                                           .arg(endCount())
+                                     : QStringLiteral("the RTSP test server could not be started again: ") + error;
+        d->echo(prefix + told.toLocal8Bit() + '\n');
+    }
+    return report;
 }

@@ -3,9 +3,31 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class RtspServerProcessPrivate;
+
+// How the program serves one mount: its options after "--mount PATH LAUNCH".
+struct RtspMountOptions
+{
+    // Which RTP transports the mount offers; a SETUP asking for another is answered
+    // "461 Unsupported Transport", as servers that offer only one do.
+    enum class Transports { Any, UdpOnly, TcpOnly };
+
+    bool shared = false;  // one pipeline for all clients, else one each
+    bool seekable = true; // false: the pipeline answers that it cannot seek
+    Transports transports = Transports::Any;
+
+    // A live pattern as the test server serves its cameras: one pipeline for all viewers,
+    // not seekable. Seekable, every viewer's PLAY ("Range: npt=0-", as FFmpeg sends it)
+    // flushes the pipeline the others watch, and two PLAYs a few ms apart make the library
+    // abort (the second meets the media prerolling after the first one's seek).
+    static RtspMountOptions live();
+    static RtspMountOptions offering(Transports transports);
+    // The program's arguments for a mount served so.
+    QStringList arguments(const QString &path, const QString &launch) const;
+};
 
 // The RTSP server program (zelka_rtsp_server) as a child of this process: started with
 // its mounts on a free or a given port, its standard output and error kept (the last
@@ -27,6 +49,10 @@ public:
     // standard error after this prefix, and so does the report when it ended by itself,
     // for a server whose output no test reads (the stand-alone test server's).
     void setEchoPrefix(const QByteArray &prefix);
+    // Set before start(): called on the thread that reads the program's output each time the
+    // server ended by itself (endCount() counts it already). It must not start or stop this
+    // server (that joins the calling thread): it hands the news over to another thread.
+    void setEndHandler(std::function<void()> handler);
 
     // Starts the program and waits until it listens on 127.0.0.1: port 0 = a free port.
     // A running server is stopped first. False with the reason when it did not listen.
@@ -40,6 +66,10 @@ public:
     QString lastOutput() const; // its last output lines since it was started
     // "the RTSP test server ended (exit status...; its last output: ...)", or empty while it runs.
     QString endReport() const;
+    // Empty unless the server ended by itself since its last start; then its endReport(), and
+    // it is started again on the port it had with the arguments set now (the report then
+    // ends with why that failed). With an echo prefix the restart, or its failure, is told.
+    QString restartIfEnded();
 
     static QString program();
 

@@ -1,10 +1,14 @@
 // What a playing item keeps in memory, measured as the resident growth of 16 items
 // playing 360p: a copy too many per picture (a ring slot, a preview in RGB, a
 // per-thread context) shows as several pictures' worth per item. Nothing is timed.
+// And what a closed stream gives back: with the client's allocator setting its freed
+// memory leads to a trim of the heaps.
 #include <QFile>
 #include <QTest>
 
+#include "allocatortuning.h"
 #include "eventwait.h"
+#include "heaptrimmer.h"
 #include "streamcloser.h"
 #include "testmedia.h"
 #include "videoinfo.h"
@@ -95,6 +99,31 @@ private slots:
         QVERIFY2(pictures <= kPicturesPerItemAtMost, qPrintable(QString::number(pictures)));
         QCOMPARE(items.first()->videoInfo()->resolution(), kPictureSize);
         qDeleteAll(items);
+    }
+
+    // The client's wiring, as its main() sets it up (AllocatorTuning::apply()): once the
+    // library has closed a stream, its receiver goes and tells the trimmer, which gives the
+    // heaps' free pages back (HeapTrimmer). Without it a carousel's wall kept tens of MB of
+    // pages freed by closed streams. Last: apply() holds for the rest of the process.
+    void closedStreamLeadsToAHeapTrim()
+    {
+        const QString url = fileUrl(clip360p());
+        QVERIFY(!url.isEmpty());
+        // Streams closed before (the case above) are gone: only this one can lead to a trim.
+        QVERIFY(StreamCloser::instance().waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)));
+        AllocatorTuning::apply();
+        const HeapTrimmer &trimmer = HeapTrimmer::instance();
+        Scene scene(QSize(320, 180));
+        VideoItem *item = scene.addItem(QSizeF(320, 180));
+        item->setVideoUrl(url);
+        QVERIFY(waitFor([&] { return item->drawnFrameCount() >= 10; }, kEventWaitMs));
+        const int trimsWhilePlaying = trimmer.trims();
+        delete item;
+        QVERIFY(StreamCloser::instance().waitUntilIdle(std::chrono::milliseconds(kEventWaitMs)));
+        QVERIFY2(waitFor([&] { return trimmer.trims() > trimsWhilePlaying; }, kEventWaitMs),
+                 qPrintable(QStringLiteral("no trim within %1 ms of the stream's close (trims so far: %2)")
+                                .arg(kEventWaitMs)
+                                .arg(trimmer.trims())));
     }
 };
 

@@ -7,8 +7,6 @@
 namespace zelkaplayer {
 
 namespace {
-constexpr auto kFirstRetry = std::chrono::milliseconds(1000);
-constexpr auto kLongestRetry = std::chrono::milliseconds(8000);
 // Audio is only described to the caller (codec, rate), not decoded: a note a second is enough.
 constexpr auto kAudioNoteInterval = std::chrono::seconds(1);
 
@@ -34,7 +32,6 @@ StreamReader::StreamReader(SourceOptions source, bool reconnect, int mediaMask, 
 
 void StreamReader::run()
 {
-    auto retryDelay = kFirstRetry;
     while (!m_state.stopping()) {
         InputPtr input = openInput();
         if (input) {
@@ -59,7 +56,7 @@ void StreamReader::run()
             if (outcome == Outcome::Stopped)
                 return;
             if (m_readSomething)
-                retryDelay = kFirstRetry;
+                m_backoff.reset();
             QueueItem gap;
             gap.kind = QueueItem::Kind::Discontinuity;
             m_state.pushMarker(std::move(gap));
@@ -68,9 +65,8 @@ void StreamReader::run()
             waitForStop();
             return;
         }
-        if (!m_state.waitBeforeRetry(retryDelay))
+        if (!m_state.waitBeforeRetry(m_backoff.next()))
             return;
-        retryDelay = std::min(retryDelay * 2, kLongestRetry);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "channelstate.h"
 #include "ffmpegptr.h"
 #include "recording/recorder.h"
+#include "retrybackoff.h"
 #include "sampleratefinder.h"
 #include "sourceoptions.h"
 #include "streamsetup.h"
@@ -15,11 +16,12 @@ namespace zelkaplayer {
 
 // The reading half of a channel (its own thread): opens the input, reads packets
 // into the channel's queue, feeds the recorder, seeks, and reconnects live
-// streams after a drop with a back-off of 1 s doubling to 8 s. Every blocking
-// FFmpeg call is cut short by the channel's stop flag. A live stream whose
-// decoding is off is still read to the end of what arrives (the server sees no
-// change), in rounds (UnseenReadPacer), and its pictures go no further than the
-// recorder: the decoding thread sleeps until decoding is on again.
+// streams after a drop with a back-off of 1 s doubling to 8 s, each wait spread
+// at random per channel (RetryBackoff). Every blocking FFmpeg call is cut short
+// by the channel's stop flag. A live stream whose decoding is off is still read
+// to the end of what arrives (the server sees no change), in rounds
+// (UnseenReadPacer), and its pictures go no further than the recorder: the
+// decoding thread sleeps until decoding is on again.
 class StreamReader
 {
 public:
@@ -63,6 +65,7 @@ private:
     int64_t m_nextStampedDts = AV_NOPTS_VALUE; // video time base
     ChannelState::Clock::time_point m_lastAudioNote{};
     SampleRateFinder m_sampleRate;
+    RetryBackoff m_backoff;
 };
 
 } // namespace zelkaplayer

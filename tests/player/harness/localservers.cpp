@@ -253,14 +253,9 @@ RtspTestServer::RtspTestServer()
 
 RtspTestServer::~RtspTestServer() = default;
 
-void RtspTestServer::mount(const QString &path, const QString &launch, bool shared, Transports transports)
+void RtspTestServer::mount(const QString &path, const QString &launch, const RtspMountOptions &options)
 {
-    m_mounts << QStringLiteral("--mount") << path << launch;
-    if (shared)
-        m_mounts << QStringLiteral("--shared");
-    if (transports != Transports::Any)
-        m_mounts << QStringLiteral("--transports")
-                 << (transports == Transports::UdpOnly ? QStringLiteral("udp") : QStringLiteral("tcp"));
+    m_mounts << options.arguments(path, launch);
 }
 
 void RtspTestServer::setAbortOnPlay(int playRequest)
@@ -268,7 +263,7 @@ void RtspTestServer::setAbortOnPlay(int playRequest)
     m_abortOnPlay = playRequest;
 }
 
-bool RtspTestServer::start()
+void RtspTestServer::applyArguments()
 {
     // One thread per client: on a loaded machine a client whose media is being prepared
     // or torn down would otherwise hold up every other client's requests.
@@ -276,6 +271,11 @@ bool RtspTestServer::start()
     if (m_abortOnPlay > 0)
         arguments << QStringLiteral("--abort-on-play") << QString::number(m_abortOnPlay);
     m_process->setArguments(arguments + m_mounts);
+}
+
+bool RtspTestServer::start()
+{
+    applyArguments();
     QString error;
     if (!m_process->start(m_port, &error)) {
         qWarning("%s", qPrintable(error));
@@ -315,12 +315,20 @@ QString RtspTestServer::endReport() const
     return m_process->endReport();
 }
 
+QString RtspTestServer::stateReport() const
+{
+    const QString ends = QString::number(endCount());
+    if (isRunning())
+        return QStringLiteral("the RTSP test server runs (ends so far: %1)").arg(ends);
+    const QString report = endReport();
+    return QStringLiteral("%1 (ends so far: %2)")
+        .arg(report.isEmpty() ? QStringLiteral("the RTSP test server does not run") : report, ends);
+}
+
 QString RtspTestServer::restartIfEnded()
 {
-    if (isRunning())
-        return {};
-    const QString report = endReport();
-    return start() ? report : report + QStringLiteral("; it could not be started again");
+    applyArguments();
+    return m_process->restartIfEnded();
 }
 
 QString RtspTestServer::url(const QString &path) const

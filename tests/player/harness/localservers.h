@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "eventwait.h"
+#include "rtspserverprocess.h"
 
 // Small loopback servers for the player tests: every one listens on 127.0.0.1 only.
 namespace LocalServers {
@@ -91,25 +92,22 @@ private:
     std::unique_ptr<QProcess> m_process;
 };
 
-class RtspServerProcess;
-
 // GStreamer's RTSP server in a program of its own (zelka_rtsp_server, see
 // RtspServerProcess): a fault of that library ends the server, which the player meets as a
 // closed connection, never the test. A test reports a server that ended with endReport()
-// and starts it again on its port with restart().
+// or stateReport() and starts it again on its port with restart() or restartIfEnded().
 class RtspTestServer
 {
 public:
     RtspTestServer();
     ~RtspTestServer();
 
-    // Which RTP transports a mount offers; a SETUP asking for another is answered
-    // "461 Unsupported Transport", as servers that offer only one do.
-    enum class Transports { Any, UdpOnly, TcpOnly };
+    using Transports = RtspMountOptions::Transports;
 
-    // gst-launch description with a payloader named pay0; shared: one pipeline for all clients.
-    void mount(const QString &path, const QString &launch, bool shared = false,
-               Transports transports = Transports::Any);
+    // launch: a gst-launch description with a payloader named pay0. By default each client
+    // gets a pipeline of its own; RtspMountOptions::live() serves a live pattern as the test
+    // server serves its cameras.
+    void mount(const QString &path, const QString &launch, const RtspMountOptions &options = {});
     // The server aborts at its Nth PLAY request after the next start (0: never), so that
     // tests can see what a server that dies does to the player and to themselves.
     void setAbortOnPlay(int playRequest);
@@ -125,6 +123,9 @@ public:
     QString lastOutput() const;
     // "the RTSP test server ended (...; its last output: ...)" once it ended, else empty.
     QString endReport() const;
+    // For a failed wait: whether the server runs, how often it ended by itself, and how it
+    // ended last ("the RTSP test server runs (ends so far: 1)" or its endReport()).
+    QString stateReport() const;
     // Empty while the server runs; else its endReport(), and the server is started again
     // on its port (the report says when that failed).
     QString restartIfEnded();
@@ -133,6 +134,8 @@ public:
     static QString liveLaunch(const QString &x264Options = QString());
 
 private:
+    void applyArguments();
+
     QStringList m_mounts;
     int m_abortOnPlay = 0;
     std::unique_ptr<RtspServerProcess> m_process;
