@@ -22,6 +22,7 @@ public:
     QPoint chosenAt;
     WindowScreen::SizeOnScreen sizeOnScreen;
     int deskChanges = 0;
+    bool held = false;
     // Coalesces the signals one change of the desk brings (a removal also moves the
     // primary, every screen's area may follow).
     QTimer settle;
@@ -142,8 +143,30 @@ void WindowScreen::watchScreen(QScreen *screen)
     connect(screen, &QScreen::availableGeometryChanged, this, &WindowScreen::screenSetChanged);
 }
 
+void WindowScreen::hold()
+{
+    d->held = true;
+}
+
+void WindowScreen::release()
+{
+    if (!std::exchange(d->held, false))
+        return;
+    windowMoved();
+}
+
+void WindowScreen::expectAt(const QRect &rect)
+{
+    if (QGuiApplication::screens().isEmpty())
+        return;
+    d->placed = true;
+    pick(choose(rect));
+}
+
 void WindowScreen::windowMoved()
 {
+    if (d->held)
+        return;
     // The second half of one move, or the echo of a place the choice itself set.
     const QPoint position = d->window->position();
     if (d->placed && position == d->chosenAt)

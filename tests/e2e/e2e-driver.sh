@@ -32,6 +32,7 @@ E2E_SERVER_PID=""
 E2E_CLIENT_PID=""
 E2E_HOVER_PID=""
 E2E_RECORD_PID=""
+E2E_WM_PID=""
 E2E_EXIT_CODE=""
 
 e2e_fail() {
@@ -81,6 +82,10 @@ e2e_cleanup() {
   if [ -n "$E2E_SERVER_PID" ] && kill -0 "$E2E_SERVER_PID" 2>/dev/null; then
     kill "$E2E_SERVER_PID" 2>/dev/null || true
     wait "$E2E_SERVER_PID" 2>/dev/null || true
+  fi
+  if [ -n "$E2E_WM_PID" ]; then
+    kill "$E2E_WM_PID" 2>/dev/null || true
+    wait "$E2E_WM_PID" 2>/dev/null || true
   fi
 }
 
