@@ -13,6 +13,7 @@
 
 #include "propertyhelpers.h"
 #include "systemdrag.h"
+#include "windowlog.h"
 #include "windowscreen.h"
 
 namespace {
@@ -381,26 +382,27 @@ void FramelessWindow::placeOver(FramelessWindow *owner, bool keepPlace)
 {
     if (!owner)
         return;
+    QScreen *ownerScreen = owner->windowScreen()->screen();
+    const QPoint kept = position();
+    const bool keep = keepPlace && ownerScreen && WindowScreen::screenFor(QRect(kept, laidOutSize())) == ownerScreen;
     // The screen is chosen for the place first: a window laid out for its screen takes the
     // size laid out for the owner's then, and is placed at that size.
-    d->screen->expectAt(placeOverOwner(owner, keepPlace));
-    const QRect place = placeOverOwner(owner, keepPlace);
+    d->screen->expectAt(placeOverOwner(owner, keep ? std::optional<QPoint>(kept) : std::nullopt));
+    const QRect place = placeOverOwner(owner, keep ? std::optional<QPoint>(kept) : std::nullopt);
     if (d->layoutSize.isEmpty())
         setGeometry(place);
     else
         applyGeometry(place);
 }
 
-QRect FramelessWindow::placeOverOwner(const FramelessWindow *owner, bool keepPlace) const
+// At `kept`, or centred on the owner; inside the owner's available area.
+QRect FramelessWindow::placeOverOwner(const FramelessWindow *owner, const std::optional<QPoint> &kept) const
 {
-    QScreen *ownerScreen = owner->windowScreen()->screen();
-    QRect place(position(), laidOutSize());
-    if (!keepPlace || !ownerScreen || WindowScreen::screenFor(place) != ownerScreen) {
-        const QRect ownerPlace = owner->geometry();
-        place.moveTopLeft(QPoint(ownerPlace.x() + (ownerPlace.width() - place.width()) / 2,
-                                 ownerPlace.y() + (ownerPlace.height() - place.height()) / 2));
-    }
-    return WindowScreen::keptInside(place, owner->availableArea());
+    const QSize size = laidOutSize();
+    const QRect ownerPlace = owner->geometry();
+    const QPoint centred(ownerPlace.x() + (ownerPlace.width() - size.width()) / 2,
+                         ownerPlace.y() + (ownerPlace.height() - size.height()) / 2);
+    return WindowScreen::keptInside(QRect(kept.value_or(centred), size), owner->availableArea());
 }
 
 QSize FramelessWindow::laidOutSize() const
@@ -542,6 +544,7 @@ void FramelessWindow::startSystemDrag(bool started, bool resizing)
 {
     if (!started)
         return;
+    qCDebug(lcWindow) << title() << (resizing ? "resize" : "move") << "handed to the window manager at" << geometry();
     d->dragResizes = resizing;
     d->keepInside.stop();
     d->screen->hold();
@@ -552,6 +555,7 @@ void FramelessWindow::startSystemDrag(bool started, bool resizing)
 // and a window laid out for its screen moved inside it if it hangs off.
 void FramelessWindow::endSystemDrag()
 {
+    qCDebug(lcWindow) << title() << "dropped at" << geometry();
     if (d->dragResizes)
         d->sizedByOperator = true;
     d->screen->release();
@@ -611,8 +615,10 @@ void FramelessWindow::keepLaidOutInside()
     // At the size laid out for its screen, not the size it shows: a window manager may not
     // have applied the layout yet, or may have put an older size back meanwhile.
     const QRect inside = WindowScreen::keptInside(QRect(position(), d->layoutSize), area);
-    if (inside != geometry())
-        applyGeometry(inside);
+    if (inside == geometry())
+        return;
+    qCDebug(lcWindow) << title() << "kept inside" << area << "from" << geometry() << "to" << inside;
+    applyGeometry(inside);
 }
 
 // The geometry and the minimum size in one step: the minimum first lowered just enough

@@ -6,6 +6,8 @@
 #include <QRectF>
 #include <QScopedPointer>
 
+#include <optional>
+
 class FramelessWindowPrivate;
 class SystemDrag;
 class WindowScreen;
@@ -139,7 +141,7 @@ private:
     void applyGeometry(const QRect &geometry);
     void readMaxSamples();
     QSize laidOutSize() const;
-    QRect placeOverOwner(const FramelessWindow *owner, bool keepPlace) const;
+    QRect placeOverOwner(const FramelessWindow *owner, const std::optional<QPoint> &kept) const;
 
     QScopedPointer<FramelessWindowPrivate> d;
 };
