@@ -343,7 +343,7 @@ void FramelessWindow::setLayoutSize(const QSize &size)
             setMinimumSize(size);
         } else {
             // A window not placed yet is placed as a whole later (centred, in one step).
-            const QRect laidOut(position(), size);
+            const QRect laidOut(d->screen->windowGeometry().topLeft(), size);
             applyGeometry(d->screen->isPlaced() ? WindowScreen::keptInside(laidOut, d->screen->availableArea())
                                                 : laidOut);
         }
@@ -614,7 +614,7 @@ void FramelessWindow::keepLaidOutInside()
     }
     // At the size laid out for its screen, not the size it shows: a window manager may not
     // have applied the layout yet, or may have put an older size back meanwhile.
-    const QRect inside = WindowScreen::keptInside(QRect(position(), d->layoutSize), area);
+    const QRect inside = WindowScreen::keptInside(QRect(d->screen->windowGeometry().topLeft(), d->layoutSize), area);
     if (inside == geometry())
         return;
     qCDebug(lcWindow) << title() << "kept inside" << area << "from" << geometry() << "to" << inside;

@@ -55,6 +55,9 @@ public:
     // that what follows the screen (a layout) is done before it gets there.
     void expectAt(const QRect &rect);
 
+    // The window's place in the desk's logical pixels, read through the screen it lies on.
+    QRect windowGeometry() const;
+
     static QScreen *screenFor(const QRect &rect);
     static QRect availableAreaFor(const QRect &rect);
     // Whether the centre of `rect` lies on any screen.

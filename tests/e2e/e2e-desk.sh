@@ -1,7 +1,10 @@
 # The desk for the end-to-end scripts (source it after e2e-driver.sh): monitors made on one
 # Xvfb screen, a window manager, and the hand's drags of a window's caption.
 #
-#   add_monitor NAME W H X Y    a RandR monitor (the first one added is the primary)
+#   add_monitor NAME W H X Y [LAYOUT]
+#                               a RandR monitor (the first one added is the primary); LAYOUT:
+#                               the main window's size there in screen pixels, when not the
+#                               unscaled one
 #   remove_monitor NAME         unplugs it
 #   monitor_holding X Y W H     the monitor that holds that rectangle wholly, if any
 #   layout_for NAME             the main window's size laid out for that monitor
@@ -26,7 +29,7 @@ add_monitor() {
   [ ${#MONITORS[@]} -gt 0 ] || output=screen
   xrandr --setmonitor "$1" "$2/$(($2 * 254 / 960))x$3/$(($3 * 254 / 960))+$4+$5" "$output" ||
     e2e_fail "xrandr cannot add the monitor $1"
-  MONITORS+=("$1 $2 $3 $4 $5")
+  MONITORS+=("$1 $2 $3 $4 $5 ${6:-}")
   [ "$output" = none ] || xrandr --output screen --primary
 }
 
@@ -43,7 +46,7 @@ remove_monitor() {
 monitor_holding() {
   local monitor name w h x y
   for monitor in "${MONITORS[@]}"; do
-    read -r name w h x y <<<"$monitor"
+    read -r name w h x y _ <<<"$monitor"
     if [ "$1" -ge "$x" ] && [ "$2" -ge "$y" ] && [ $(($1 + $3)) -le $((x + w)) ] && [ $(($2 + $4)) -le $((y + h)) ]; then
       echo "$name"
       return
@@ -53,11 +56,13 @@ monitor_holding() {
 
 # The main window's size laid out for a monitor: the design size at the monitor's ratio.
 layout_for() {
-  local monitor name w h x y
+  local monitor name w h x y layout
   for monitor in "${MONITORS[@]}"; do
-    read -r name w h x y <<<"$monitor"
+    read -r name w h x y layout <<<"$monitor"
     [ "$name" = "$1" ] || continue
-    if [ "$w" -ge 1920 ] && [ "$h" -ge 1080 ]; then echo "1688x950"; else echo "1350x760"; fi
+    if [ -n "$layout" ]; then echo "$layout"
+    elif [ "$w" -ge 1920 ] && [ "$h" -ge 1080 ]; then echo "1688x950"
+    else echo "1350x760"; fi
   done
 }
 

@@ -17,6 +17,9 @@
 #   popups: the same desk: the alarm playback reopened on its owner's monitor after the
 #           owner moved and after the window manager's close (WM_CLOSE sends
 #           WM_DELETE_WINDOW).
+#   scaled: the primary 1920 x 1080 left of a 3840 x 2160, the desk at 192 dots per inch
+#           (Xft.dpi; a logical pixel is two screen pixels): a move onto the large monitor
+#           where the window fits lands exactly where it was put.
 #   WM: the window manager that runs on the desk (openbox, icewm; none by default).
 . "$(dirname "$0")/e2e-driver.sh"
 . "$(dirname "$0")/e2e-desk.sh"
@@ -48,6 +51,13 @@ above)
 moves | popups)
   add_monitor A 1920 1080 0 0
   add_monitor B 1600 900 1920 0
+  ;;
+scaled)
+  # At 200 % the small monitor is 960 x 540 logical: the window fits it at 540 / 950.
+  add_monitor A 1920 1080 0 0 1918x1080
+  add_monitor K 3840 2160 1920 0 3376x1900
+  echo "Xft.dpi: 192" | xrdb -merge || e2e_fail "xrdb cannot set the desk's dots per inch"
+  E2E_SCALE=2
   ;;
 *)
   e2e_fail "no case \"$CASE\""
@@ -122,6 +132,19 @@ moves)
   e2e_refresh_geometry
   [ "$E2E_X $E2E_Y $E2E_W $E2E_H" = "$kept" ] || e2e_fail "B plugged in again moved the window to $E2E_X,$E2E_Y ${E2E_W}x${E2E_H}"
   move_to 2100 100 B
+  ;;
+scaled)
+  # Put by the window manager where it fits on K: exactly there, also coming from A (read
+  # through A's scale before Qt notices the new screen, it landed 180 px left of it).
+  for point in "2100 100" "2200 40" "1940 50"; do
+    read -r px py <<<"$point"
+    move_to "$px" "$py" K
+    [ "$E2E_X $E2E_Y" = "$px $py" ] || e2e_fail "moved to $px,$py, the window rests at $E2E_X,$E2E_Y"
+    move_to 2 0 A
+  done
+  move_to 2500 300 K
+  [ "$E2E_X $E2E_Y" = "$((5760 - 3376)) $((2160 - 1900))" ] || e2e_fail "moved to 2500,300, hanging off K, the window rests at $E2E_X,$E2E_Y"
+  e2e_screenshot_drawn on-k
   ;;
 popups)
   # The alarm playback, opened from the home page's latest alarms while the main window is
