@@ -207,11 +207,15 @@ QSize StyleManager::mainWindowSize() const
 
 QSize StyleManager::mainWindowSizeOn(QScreen *screen) const
 {
+    return mainWindowSizeAt(scaleRatioOn(screen));
+}
+
+double StyleManager::scaleRatioOn(QScreen *screen) const
+{
     if (!screen || screen == d->screen)
-        return mainWindowSize();
+        return scaleRatio();
     const ScreenMeasurement measured = d->probe(screen, true);
-    return mainWindowSizeAt(ratioFittingArea(scaleRatioFor(classifyScreen(measured), measured.logicalDpi),
-                                             measured.availableSize));
+    return ratioFittingArea(scaleRatioFor(classifyScreen(measured), measured.logicalDpi), measured.availableSize);
 }
 
 QSize StyleManager::mainWindowSizeAt(double ratio)

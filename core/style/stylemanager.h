@@ -62,6 +62,9 @@ public:
     QSize mainWindowSize() const;
     // The main window's size were it laid out for `screen`.
     QSize mainWindowSizeOn(QScreen *screen) const;
+    // The scale ratio of `screen` (that of the followed screen when null): a window of its
+    // own on another screen than the main window is laid out for its own.
+    Q_INVOKABLE double scaleRatioOn(QScreen *screen) const;
     StyleMode styleMode() const;
     void setStyleMode(StyleMode mode);
 

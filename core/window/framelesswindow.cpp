@@ -6,11 +6,14 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QtGui/private/qrhi_p.h>
 
 #include <optional>
 #include <utility>
 
 #include "propertyhelpers.h"
+#include "systemdrag.h"
+#include "windowlog.h"
 #include "windowscreen.h"
 
 namespace {
@@ -18,7 +21,8 @@ namespace {
 constexpr int kBandWidth = 6;
 constexpr int kCaptionInset = 5;
 constexpr int kDefaultCaptionHeight = 30;
-// How long a moved window rests before it is pulled back inside its screen.
+// How long a window moved otherwise than by a drag of ours (a window manager's placement,
+// a move by keys) rests before it is pulled back inside its screen.
 constexpr int kRestBeforeKeptInside = 250;
 
 bool within(int value, int low, int high)
@@ -93,10 +97,16 @@ public:
     QMetaObject::Connection topWindowGone;
     std::optional<NormalState> normalState;
     QSize layoutSize;
-    // Pulls the window back inside its screen once it has come to rest: during a drag
-    // the window manager moves it again with every step of the pointer, and a window
-    // pulled back at each step would flicker and never reach the other monitor.
+    // Given by the operator through the window's edges since the last layout: the
+    // pull-back keeps it.
+    bool sizedByOperator = false;
+    // Pulls the window back inside its screen once it has come to rest after a move
+    // that was not a drag of ours (those are judged once, at the drop).
     QTimer keepInside;
+    // Owned here; until it has finished, the window follows the pointer unjudged.
+    QScopedPointer<SystemDrag> drag;
+    bool dragResizes = false;
+    int maxSamples = 1;
     // Owned here, not by the window's children: it must die before the window's base
     // part, which still moves and hides the window on its way out.
     QScopedPointer<WindowScreen> screen;
@@ -121,11 +131,17 @@ FramelessWindow::FramelessWindow(QWindow *parent)
         connect(this, sizeSignal, this, &FramelessWindow::keepWithinMaximumSize);
     d->screen.reset(new WindowScreen(this));
     connect(d->screen.get(), &WindowScreen::availableAreaChanged, this, &FramelessWindow::availableAreaChanged);
+    connect(d->screen.get(), &WindowScreen::screenChanged, this, &FramelessWindow::onScreenChanged);
     connect(d->screen.get(), &WindowScreen::screensChanged, this, &FramelessWindow::keepOnItsScreen);
     d->keepInside.setSingleShot(true);
     d->keepInside.setInterval(kRestBeforeKeptInside);
     connect(&d->keepInside, &QTimer::timeout, this, &FramelessWindow::keepLaidOutInside);
     connect(d->screen.get(), &WindowScreen::positionSettled, &d->keepInside, qOverload<>(&QTimer::start));
+    d->drag.reset(new SystemDrag(this));
+    connect(d->drag.get(), &SystemDrag::finished, this, &FramelessWindow::endSystemDrag);
+    connect(this, &QQuickWindow::sceneGraphInitialized, this, &FramelessWindow::readMaxSamples, Qt::DirectConnection);
+    if (QCoreApplication *application = QCoreApplication::instance())
+        application->installEventFilter(this);
 }
 
 FramelessWindow::~FramelessWindow()
@@ -134,6 +150,7 @@ FramelessWindow::~FramelessWindow()
         QObject::disconnect(connection);
     QObject::disconnect(d->followTopHint);
     QObject::disconnect(d->topWindowGone);
+    d->drag.reset();
     d->screen.reset();
 }
 
@@ -288,9 +305,19 @@ QRect FramelessWindow::availableArea() const
     return d->screen->availableArea();
 }
 
+QScreen *FramelessWindow::onScreen() const
+{
+    return d->screen->screen();
+}
+
 WindowScreen *FramelessWindow::windowScreen() const
 {
     return d->screen.get();
+}
+
+SystemDrag *FramelessWindow::systemDrag() const
+{
+    return d->drag.get();
 }
 
 bool FramelessWindow::isOnAScreen() const
@@ -308,6 +335,7 @@ void FramelessWindow::setLayoutSize(const QSize &size)
     if (d->layoutSize == size)
         return;
     d->layoutSize = size;
+    d->sizedByOperator = false;
     if (!size.isEmpty()) {
         if (d->normalState) {
             // Covering its screen: the new size comes back with the window.
@@ -315,12 +343,32 @@ void FramelessWindow::setLayoutSize(const QSize &size)
             setMinimumSize(size);
         } else {
             // A window not placed yet is placed as a whole later (centred, in one step).
-            const QRect laidOut(position(), size);
+            const QRect laidOut(d->screen->windowGeometry().topLeft(), size);
             applyGeometry(d->screen->isPlaced() ? WindowScreen::keptInside(laidOut, d->screen->availableArea())
                                                 : laidOut);
         }
     }
     emit layoutSizeChanged();
+}
+
+int FramelessWindow::maxSamples() const
+{
+    return d->maxSamples;
+}
+
+// On the render thread, where the renderer lives; handed to the window's thread to store.
+void FramelessWindow::readMaxSamples()
+{
+    int most = 1;
+    QSGRendererInterface *renderer = rendererInterface();
+    if (auto *rhi = renderer ? static_cast<QRhi *>(renderer->getResource(this, QSGRendererInterface::RhiResource))
+                             : nullptr) {
+        for (int count : rhi->supportedSampleCounts())
+            most = qMax(most, count);
+    }
+    QMetaObject::invokeMethod(
+        this, [this, most] { Zelka::assignIfChanged(this, d->maxSamples, most, &FramelessWindow::maxSamplesChanged); },
+        Qt::QueuedConnection);
 }
 
 void FramelessWindow::centreInAvailableArea()
@@ -335,14 +383,31 @@ void FramelessWindow::placeOver(FramelessWindow *owner, bool keepPlace)
     if (!owner)
         return;
     QScreen *ownerScreen = owner->windowScreen()->screen();
-    const QRect area = owner->availableArea();
-    QRect place = geometry();
-    if (!keepPlace || !ownerScreen || WindowScreen::screenFor(place) != ownerScreen) {
-        const QRect ownerPlace = owner->geometry();
-        place.moveTopLeft(QPoint(ownerPlace.x() + (ownerPlace.width() - width()) / 2,
-                                 ownerPlace.y() + (ownerPlace.height() - height()) / 2));
-    }
-    setGeometry(WindowScreen::keptInside(place, area));
+    const QPoint kept = position();
+    const bool keep = keepPlace && ownerScreen && WindowScreen::screenFor(QRect(kept, laidOutSize())) == ownerScreen;
+    // The screen is chosen for the place first: a window laid out for its screen takes the
+    // size laid out for the owner's then, and is placed at that size.
+    d->screen->expectAt(placeOverOwner(owner, keep ? std::optional<QPoint>(kept) : std::nullopt));
+    const QRect place = placeOverOwner(owner, keep ? std::optional<QPoint>(kept) : std::nullopt);
+    if (d->layoutSize.isEmpty())
+        setGeometry(place);
+    else
+        applyGeometry(place);
+}
+
+// At `kept`, or centred on the owner; inside the owner's available area.
+QRect FramelessWindow::placeOverOwner(const FramelessWindow *owner, const std::optional<QPoint> &kept) const
+{
+    const QSize size = laidOutSize();
+    const QRect ownerPlace = owner->geometry();
+    const QPoint centred(ownerPlace.x() + (ownerPlace.width() - size.width()) / 2,
+                         ownerPlace.y() + (ownerPlace.height() - size.height()) / 2);
+    return WindowScreen::keptInside(QRect(kept.value_or(centred), size), owner->availableArea());
+}
+
+QSize FramelessWindow::laidOutSize() const
+{
+    return d->layoutSize.isEmpty() ? size() : d->layoutSize;
 }
 
 void FramelessWindow::displayFullScreen()
@@ -390,20 +455,34 @@ void FramelessWindow::activeWindow()
 
 bool FramelessWindow::event(QEvent *event)
 {
-    switch (event->type()) {
-    case QEvent::Close:
+    if (event->type() == QEvent::Close)
         emit closing();
-        break;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseMove: {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        handlePointer(event->type(), mouse->position(), mouse->buttons());
-        break;
-    }
-    default:
-        break;
-    }
     return QQuickWindow::event(event);
+}
+
+// The window's pointer events are looked at here, before the window's own filters: Qt Quick's
+// popup overlay takes presses through a filter of its own while a popup is open, and the
+// window's event() would never see them.
+bool FramelessWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == this) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove: {
+            d->drag->pointerEvent(event->type());
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            handlePointer(event->type(), mouse->position(), mouse->button());
+            break;
+        }
+        case QEvent::MouseButtonRelease:
+        case QEvent::Enter:
+            d->drag->pointerEvent(event->type());
+            break;
+        default:
+            break;
+        }
+    }
+    return QQuickWindow::eventFilter(watched, event);
 }
 
 void FramelessWindow::focusInEvent(QFocusEvent *event)
@@ -433,15 +512,17 @@ bool FramelessWindow::beginSystemResize(Qt::Edges edges)
     return startSystemResize(edges);
 }
 
-void FramelessWindow::handlePointer(QEvent::Type type, const QPointF &position, Qt::MouseButtons buttons)
+void FramelessWindow::handlePointer(QEvent::Type type, const QPointF &position, Qt::MouseButton button)
 {
     const QPoint pos = position.toPoint();
+    // Only the press of the left button hands the pointer to the window manager, which is
+    // told it is that button and ends at its release: a move started at a later mouse
+    // move (Qt reports the button held even after the window manager's move took its
+    // release) or by another button would carry the window along with a free pointer.
+    const bool dragPress = type == QEvent::MouseButtonPress && button == Qt::LeftButton;
     if (d->captionArea.contains(pos)) {
-        // Only a held button drags: on X11 a move started while hovering would
-        // carry the window along with a free pointer.
-        const bool dragging = type == QEvent::MouseButtonPress || buttons != Qt::NoButton;
-        if (d->movable && dragging)
-            beginSystemMove();
+        if (d->movable && dragPress && d->drag->pressStillHeld())
+            startSystemDrag(beginSystemMove(), false);
         return;
     }
     if (windowStates().testFlag(Qt::WindowFullScreen) || !d->resizable)
@@ -449,10 +530,37 @@ void FramelessWindow::handlePointer(QEvent::Type type, const QPointF &position, 
     const Qt::Edges edges = resizeEdgesAt(pos, size());
     if (!edges)
         unsetCursor();
-    else if (type == QEvent::MouseButtonPress)
-        beginSystemResize(edges);
-    else
+    else if (type == QEvent::MouseMove)
         setCursor(cursorForEdges(edges));
+    else if (dragPress && d->drag->pressStillHeld())
+        startSystemDrag(beginSystemResize(edges), true);
+}
+
+// From the press until the window manager lets go, the window follows the pointer: no
+// screen is chosen again, nothing pulls it back or lays it out anew (a window pulled or
+// resized under the window manager's drag jumps away from the pointer, and the window
+// manager moves it back at the next step).
+void FramelessWindow::startSystemDrag(bool started, bool resizing)
+{
+    if (!started)
+        return;
+    qCDebug(lcWindow) << title() << (resizing ? "resize" : "move") << "handed to the window manager at" << geometry();
+    d->dragResizes = resizing;
+    d->keepInside.stop();
+    d->screen->hold();
+    d->drag->start();
+}
+
+// The drop, judged once: the screen where the window's centre lies, the layout for it,
+// and a window laid out for its screen moved inside it if it hangs off.
+void FramelessWindow::endSystemDrag()
+{
+    qCDebug(lcWindow) << title() << "dropped at" << geometry();
+    if (d->dragResizes)
+        d->sizedByOperator = true;
+    d->screen->release();
+    d->keepInside.stop();
+    keepLaidOutInside();
 }
 
 // The whole screen the window is on, one pixel over its right and bottom edges.
@@ -495,11 +603,22 @@ void FramelessWindow::keepWithinMaximumSize()
 // the same place then gives the same screen at the next look.
 void FramelessWindow::keepLaidOutInside()
 {
-    if (d->layoutSize.isEmpty() || d->normalState || QGuiApplication::screens().isEmpty())
+    if (d->layoutSize.isEmpty() || d->normalState || QGuiApplication::screens().isEmpty() || d->drag->isActive())
         return;
-    const QRect inside = WindowScreen::keptInside(geometry(), d->screen->availableArea());
-    if (inside != geometry())
-        setGeometry(inside);
+    const QRect area = d->screen->availableArea();
+    if (d->sizedByOperator) {
+        const QRect inside = WindowScreen::keptInside(geometry(), area);
+        if (inside != geometry())
+            setGeometry(inside);
+        return;
+    }
+    // At the size laid out for its screen, not the size it shows: a window manager may not
+    // have applied the layout yet, or may have put an older size back meanwhile.
+    const QRect inside = WindowScreen::keptInside(QRect(d->screen->windowGeometry().topLeft(), d->layoutSize), area);
+    if (inside == geometry())
+        return;
+    qCDebug(lcWindow) << title() << "kept inside" << area << "from" << geometry() << "to" << inside;
+    applyGeometry(inside);
 }
 
 // The geometry and the minimum size in one step: the minimum first lowered just enough

@@ -2,10 +2,14 @@
 
 #include <QQmlParserStatus>
 #include <QQuickWindow>
+#include <QScreen>
 #include <QRectF>
 #include <QScopedPointer>
 
+#include <optional>
+
 class FramelessWindowPrivate;
+class SystemDrag;
 class WindowScreen;
 
 // Top-level Qt Quick window without the system frame: it drags from its caption
@@ -31,11 +35,16 @@ class FramelessWindow : public QQuickWindow, public QQmlParserStatus
     Q_PROPERTY(FramelessWindow *topWindow READ topWindow WRITE setTopWindow NOTIFY topWindowChanged)
     // The available area of the screen the window is on (where its centre lies).
     Q_PROPERTY(QRect availableArea READ availableArea NOTIFY availableAreaChanged)
+    // That screen; null only while the desk has no screen.
+    Q_PROPERTY(QScreen *onScreen READ onScreen NOTIFY onScreenChanged)
     // For a window laid out for its screen (the main window): its size and minimum, set in
     // one step. A new layout size, and any move, keeps the window inside the available
     // area of the screen it is laid out for. Empty (the default): the window is sized and
     // placed as any other.
     Q_PROPERTY(QSize layoutSize READ layoutSize WRITE setLayoutSize NOTIFY layoutSizeChanged)
+    // The largest multisample count the window's renderer supports (for item layers): 1
+    // until its scene graph runs, and with the software renderer.
+    Q_PROPERTY(int maxSamples READ maxSamples NOTIFY maxSamplesChanged)
 
 public:
     explicit FramelessWindow(QWindow *parent = nullptr);
@@ -60,10 +69,14 @@ public:
     FramelessWindow *topWindow() const;
     void setTopWindow(FramelessWindow *window);
     QRect availableArea() const;
+    QScreen *onScreen() const;
     QSize layoutSize() const;
     void setLayoutSize(const QSize &size);
+    int maxSamples() const;
     // The screen the window is on, as it follows moves and changes of the desk.
     WindowScreen *windowScreen() const;
+    // The window manager's move or resize that a press on the caption or an edge started.
+    SystemDrag *systemDrag() const;
 
     // Hides QWindow::setVisible for QML and for callers of this class.
     void setVisible(bool visible);
@@ -78,7 +91,8 @@ public:
     Q_INVOKABLE void centreInAvailableArea();
     // On the screen `owner` is on now and inside its available area, in one step: where the
     // window was when `keepPlace` and that place lies on the owner's screen, otherwise
-    // centred on the owner.
+    // centred on the owner. A window laid out for its screen is laid out for the owner's
+    // before it is placed.
     Q_INVOKABLE void placeOver(FramelessWindow *owner, bool keepPlace);
 
 signals:
@@ -94,7 +108,9 @@ signals:
     void captionAreaChanged();
     void topWindowChanged();
     void availableAreaChanged();
+    void onScreenChanged();
     void layoutSizeChanged();
+    void maxSamplesChanged();
     void focusIn();
     void focusOut();
     void closing();
@@ -103,6 +119,7 @@ protected:
     void classBegin() override;
     void componentComplete() override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
@@ -113,13 +130,18 @@ protected:
     virtual bool beginSystemResize(Qt::Edges edges);
 
 private:
-    void handlePointer(QEvent::Type type, const QPointF &position, Qt::MouseButtons buttons);
+    void handlePointer(QEvent::Type type, const QPointF &position, Qt::MouseButton button);
+    void startSystemDrag(bool started, bool resizing);
+    void endSystemDrag();
     void rebuildCaptionArea(const QPoint &topLeft);
     void coverScreen();
     void keepOnItsScreen();
     void keepWithinMaximumSize();
     void keepLaidOutInside();
     void applyGeometry(const QRect &geometry);
+    void readMaxSamples();
+    QSize laidOutSize() const;
+    QRect placeOverOwner(const FramelessWindow *owner, const std::optional<QPoint> &kept) const;
 
     QScopedPointer<FramelessWindowPrivate> d;
 };

@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+#include <qpa/qplatformscreen.h>
+#include <qpa/qplatformwindow.h>
 
 #include <algorithm>
 #include <limits>
@@ -22,6 +24,7 @@ public:
     QPoint chosenAt;
     WindowScreen::SizeOnScreen sizeOnScreen;
     int deskChanges = 0;
+    bool held = false;
     // Coalesces the signals one change of the desk brings (a removal also moves the
     // primary, every screen's area may follow).
     QTimer settle;
@@ -42,6 +45,22 @@ void keepSpan(int &start, int &length, int spanStart, int spanLength)
 {
     length = qMax(0, qMin(length, spanLength));
     start = qMax(spanStart, qMin(start, spanStart + spanLength - length));
+}
+
+// The screen whose device pixels hold `point`, or the nearest one.
+QScreen *screenHoldingNative(const QPoint &point)
+{
+    QScreen *nearest = nullptr;
+    qint64 nearestDistance = std::numeric_limits<qint64>::max();
+    for (QScreen *screen : QGuiApplication::screens()) {
+        const qint64 distance = screen->handle() ? distanceSquared(point, screen->handle()->geometry())
+                                                 : std::numeric_limits<qint64>::max();
+        if (distance < nearestDistance) {
+            nearest = screen;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
 }
 
 } // namespace
@@ -97,6 +116,23 @@ void WindowScreen::setSizeOnScreen(SizeOnScreen sizeOnScreen)
     d->sizeOnScreen = std::move(sizeOnScreen);
 }
 
+// Qt reads a window moved onto a screen of another scale through the screen it left until
+// it has noticed the change (its place then lies far from where it is): the place is read
+// from the window's device pixels through the screen that holds them, as Qt places it.
+QRect WindowScreen::windowGeometry() const
+{
+    const QPlatformWindow *platform = d->window->handle();
+    if (!platform)
+        return d->window->geometry();
+    const QRect native = platform->geometry();
+    QScreen *holder = screenHoldingNative(native.center());
+    if (!holder || holder == d->window->screen() || !holder->handle())
+        return d->window->geometry();
+    const qreal ratio = holder->devicePixelRatio();
+    const QPoint origin = holder->handle()->geometry().topLeft();
+    return QRect(origin + (native.topLeft() - origin) / ratio, native.size() / ratio);
+}
+
 QScreen *WindowScreen::screenFor(const QRect &rect)
 {
     const QPoint centre = rect.center();
@@ -142,18 +178,40 @@ void WindowScreen::watchScreen(QScreen *screen)
     connect(screen, &QScreen::availableGeometryChanged, this, &WindowScreen::screenSetChanged);
 }
 
+void WindowScreen::hold()
+{
+    d->held = true;
+}
+
+void WindowScreen::release()
+{
+    if (!std::exchange(d->held, false))
+        return;
+    windowMoved();
+}
+
+void WindowScreen::expectAt(const QRect &rect)
+{
+    if (QGuiApplication::screens().isEmpty())
+        return;
+    d->placed = true;
+    pick(choose(rect));
+}
+
 void WindowScreen::windowMoved()
 {
+    if (d->held)
+        return;
     // The second half of one move, or the echo of a place the choice itself set.
-    const QPoint position = d->window->position();
+    const QPoint position = windowGeometry().topLeft();
     if (d->placed && position == d->chosenAt)
         return;
     d->placed = true;
-    pick(choose(d->window->geometry()));
-    d->chosenAt = d->window->position();
+    pick(choose(windowGeometry()));
+    d->chosenAt = windowGeometry().topLeft();
     emit positionSettled();
     // Moved inside its screen by what settled it: that place is already chosen for.
-    d->chosenAt = d->window->position();
+    d->chosenAt = windowGeometry().topLeft();
 }
 
 void WindowScreen::screenSetChanged()
@@ -167,7 +225,7 @@ void WindowScreen::repick()
 {
     if (QGuiApplication::screens().isEmpty())
         return;
-    pick(d->placed ? choose(d->window->geometry()) : QGuiApplication::primaryScreen());
+    pick(d->placed ? choose(windowGeometry()) : QGuiApplication::primaryScreen());
 }
 
 QScreen *WindowScreen::choose(const QRect &rect) const

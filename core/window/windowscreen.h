@@ -47,6 +47,16 @@ public:
     bool isPlaced() const;
     // Set by what lays the window out for its screen; empty: the size follows no screen.
     void setSizeOnScreen(SizeOnScreen sizeOnScreen);
+    // While the window manager drags the window, its moves are not judged: it follows the
+    // pointer over any screen. Released, the place it was dropped at is judged once.
+    void hold();
+    void release();
+    // The window is about to be put at `rect`: its screen is chosen for that place now, so
+    // that what follows the screen (a layout) is done before it gets there.
+    void expectAt(const QRect &rect);
+
+    // The window's place in the desk's logical pixels, read through the screen it lies on.
+    QRect windowGeometry() const;
 
     static QScreen *screenFor(const QRect &rect);
     static QRect availableAreaFor(const QRect &rect);

@@ -6,8 +6,7 @@ import "../Widgets" as Widgets
 Widgets.PopupWindow {
     id: playAlarmPopup
 
-    width: 860 * styleManager.scaleRatio
-    height: 560 * styleManager.scaleRatio
+    layoutSize: Qt.size(860 * ratio, 560 * ratio)
 
     function play(recordPath, channelName, alarmTime) {
         title = "告警通道: " + channelName + " (" + alarmTime + ")";
@@ -19,7 +18,7 @@ Widgets.PopupWindow {
     contentItem: CameraRectangle {
         id: playAlarmView
         objectName: "playAlarmView"
-        anchors.margins: 2 * styleManager.scaleRatio
+        anchors.margins: 2 * playAlarmPopup.ratio
         streamType: 1
     }
 

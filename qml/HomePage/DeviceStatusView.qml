@@ -253,7 +253,8 @@ Item {
         radius: width / 2
         color: "#20ffffff"
         layer.enabled: true
-        layer.samples: 16
+        // No more samples than the window's renderer offers: it would draw with none then.
+        layer.samples: Math.min(16, Window.window && Window.window.maxSamples ? Window.window.maxSamples : 1)
         layer.smooth: true
 
         Shape {

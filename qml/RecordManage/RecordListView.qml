@@ -318,14 +318,13 @@ Item {
     Widgets.PopupWindow {
         id: playWindow
         objectName: "playWindow"
-        width: 860 * root.s
-        height: 560 * root.s
+        layoutSize: Qt.size(860 * ratio, 560 * ratio)
         contentItem: Item {
             HomePage.CameraRectangle {
                 id: playView
                 objectName: "playView"
                 anchors.fill: parent
-                anchors.margins: 2 * root.s
+                anchors.margins: 2 * playWindow.ratio
                 streamType: 1
             }
         }

@@ -5,8 +5,10 @@ import "windowplacement.js" as Placement
 // A separate top-level window with a title bar that fades in and out. It stays above the
 // main window and opens on the screen the main window is on now, inside its available
 // area: centred on the main window the first time, later where the user moved it while
-// that place is on the main window's screen. Closed by the window manager, it is closed
-// as by its own button.
+// that place is on the main window's screen. It is laid out for the monitor it is on
+// (`ratio`; its user sets `layoutSize` from it): left open on one monitor while the main
+// window goes to another, it keeps its size there. Closed by the window manager, it is
+// closed as by its own button.
 FramelessWindow {
     id: window
 
@@ -17,18 +19,18 @@ FramelessWindow {
     // platform window yet and announces no opacity change, so the fade alone could
     // never make it visible.
     property bool __shown: false
+    // The scale ratio of the monitor the window is on. Read with the main window's ratio, so
+    // that a change of the desk that moves that one (a panel, a resolution) counts here too.
+    readonly property real ratio: {
+        styleManager.scaleRatio;
+        return styleManager.scaleRatioOn(onScreen);
+    }
 
     signal closed()
 
     // The main window, when this frame was created inside it.
     function ownerWindow() {
         return typeof homeWindow !== "undefined" ? homeWindow : null;
-    }
-
-    // The available area of the owner's screen; empty without an owner or a screen.
-    function ownerArea() {
-        const owner = ownerWindow();
-        return owner ? owner.availableArea : Qt.rect(0, 0, 0, 0);
     }
 
     function open() {
@@ -54,11 +56,11 @@ FramelessWindow {
         contentItem.anchors.fill = contentArea;
     }
 
-    // Never larger than the available area of the owner's screen, as the owner itself.
-    maximumWidth: Placement.bound(ownerArea().width)
-    maximumHeight: Placement.bound(ownerArea().height)
-    captionWidth: width - 120 * styleManager.scaleRatio
-    captionHeight: 35 * styleManager.scaleRatio
+    // Never larger than the available area of its screen, as the owner itself.
+    maximumWidth: Placement.bound(availableArea.width)
+    maximumHeight: Placement.bound(availableArea.height)
+    captionWidth: width - 120 * ratio
+    captionHeight: 35 * ratio
     topWindow: ownerWindow()
     taskbarHint: true
     color: "transparent"
@@ -82,12 +84,12 @@ FramelessWindow {
     PopupFrame {
         id: frame
         anchors.fill: parent
-        anchors.margins: 8 * styleManager.scaleRatio
+        anchors.margins: 8 * window.ratio
         glowColor: "#40009ca2"
-        glowRadius: 8 * styleManager.scaleRatio
-        cornerRadius: 5 * styleManager.scaleRatio
-        radius: 5 * styleManager.scaleRatio
-        titleBarRadius: 5 * styleManager.scaleRatio
+        glowRadius: 8 * window.ratio
+        cornerRadius: 5 * window.ratio
+        radius: 5 * window.ratio
+        titleBarRadius: 5 * window.ratio
         onCloseClicked: window.hideWindow()
 
         Item {

@@ -11,7 +11,7 @@
 #                               (with --new: another than the current one); it becomes
 #                               the current window ($E2E_WINDOW, geometry $E2E_X $E2E_Y $E2E_W $E2E_H)
 #   e2e_click X Y               left click at a point of the current window, in the
-#                               window's logical pixels (times $QT_SCALE_FACTOR on screen)
+#                               window's logical pixels (times $E2E_SCALE on screen)
 #   e2e_type TEXT | e2e_key KEY keyboard input to the window under the pointer
 #   e2e_screenshot NAME         NAME.png of the whole screen in $E2E_OUTPUT
 #   e2e_screenshot_drawn NAME [X Y W H]
@@ -27,11 +27,15 @@
 set -euo pipefail
 
 E2E_PATIENCE=${E2E_PATIENCE:-30}
+# Screen pixels to a logical pixel of the client: QT_SCALE_FACTOR's, or what a desk scaled
+# otherwise (Xft.dpi) sets.
+E2E_SCALE=${E2E_SCALE:-${QT_SCALE_FACTOR:-1}}
 E2E_OUTPUT=${E2E_OUTPUT:-$PWD}
 E2E_SERVER_PID=""
 E2E_CLIENT_PID=""
 E2E_HOVER_PID=""
 E2E_RECORD_PID=""
+E2E_WM_PID=""
 E2E_EXIT_CODE=""
 
 e2e_fail() {
@@ -81,6 +85,10 @@ e2e_cleanup() {
   if [ -n "$E2E_SERVER_PID" ] && kill -0 "$E2E_SERVER_PID" 2>/dev/null; then
     kill "$E2E_SERVER_PID" 2>/dev/null || true
     wait "$E2E_SERVER_PID" 2>/dev/null || true
+  fi
+  if [ -n "$E2E_WM_PID" ]; then
+    kill "$E2E_WM_PID" 2>/dev/null || true
+    wait "$E2E_WM_PID" 2>/dev/null || true
   fi
 }
 
@@ -185,12 +193,12 @@ e2e_wait_window() {
 }
 
 # The screen point of a point of the current window given in its logical pixels: a
-# client run at QT_SCALE_FACTOR draws each of them that many screen pixels large.
+# client run at a scale of E2E_SCALE draws each of them that many screen pixels large.
 e2e_point() {
-  if [ "${QT_SCALE_FACTOR:-1}" = 1 ]; then
+  if [ "$E2E_SCALE" = 1 ]; then
     echo "$((E2E_X + ${1%.*})) $((E2E_Y + ${2%.*}))"
   else
-    awk -v x="$1" -v y="$2" -v s="$QT_SCALE_FACTOR" -v left="$E2E_X" -v top="$E2E_Y" \
+    awk -v x="$1" -v y="$2" -v s="$E2E_SCALE" -v left="$E2E_X" -v top="$E2E_Y" \
       'BEGIN { printf "%d %d\n", left + x * s + 0.5, top + y * s + 0.5 }'
   fi
 }

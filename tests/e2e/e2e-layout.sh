@@ -90,7 +90,7 @@ NO_CLOUD_RECORDS_TODAY="data['Records']['CloudDays'] = [day for day in data['Rec
 # A point of the login form in a window that a small screen bounded below 1040 x 600: the
 # form stays centred in the right half (the adverts fill the left) and in the height.
 login_point() {
-  awk -v x="$1" -v y="$2" -v w="$E2E_W" -v h="$E2E_H" -v s="${QT_SCALE_FACTOR:-1}" -v lw=$LOGIN_W -v lh=$LOGIN_H \
+  awk -v x="$1" -v y="$2" -v w="$E2E_W" -v h="$E2E_H" -v s="$E2E_SCALE" -v lw=$LOGIN_W -v lh=$LOGIN_H \
     'BEGIN { print x + (w / s - lw) * 3 / 4, y + (h / s - lh) / 2 }'
 }
 

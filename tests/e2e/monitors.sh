@@ -5,7 +5,7 @@
 # out for the one it is on (1688 x 950 on a 1920 x 1080 monitor, 1350 x 760 on the
 # smaller ones) and must lie wholly inside it.
 # Usage (under Xvfb -noreset, the screen as large as the desk):
-#   monitors.sh BIN_DIR below|above|moves|popups WM_CLOSE
+#   monitors.sh BIN_DIR below|above|moves|popups WM_CLOSE [WM]
 #   below:  a 1920 x 1080 monitor above the primary 1366 x 768 (277 from the left);
 #   above:  the primary 1920 x 1080 above a 1366 x 768; in both the main window opens
 #           wholly inside the primary, and a move that changes x and y together onto the
@@ -17,96 +17,20 @@
 #   popups: the same desk: the alarm playback reopened on its owner's monitor after the
 #           owner moved and after the window manager's close (WM_CLOSE sends
 #           WM_DELETE_WINDOW).
+#   scaled: the primary 1920 x 1080 left of a 3840 x 2160, the desk at 192 dots per inch
+#           (Xft.dpi; a logical pixel is two screen pixels): a move onto the large monitor
+#           where the window fits lands exactly where it was put.
+#   WM: the window manager that runs on the desk (openbox, icewm; none by default).
 . "$(dirname "$0")/e2e-driver.sh"
+. "$(dirname "$0")/e2e-desk.sh"
 
 CASE=$2
 WM_CLOSE=$3
-
-# Monitors as "NAME WIDTH HEIGHT X Y", the primary first.
-MONITORS=()
-
-# Adds monitor NAME W H X Y; the first one added takes the X screen's output and is the
-# primary. Millimetres for 96 dots per inch.
-add_monitor() {
-  local output=none
-  [ ${#MONITORS[@]} -gt 0 ] || output=screen
-  xrandr --setmonitor "$1" "$2/$(($2 * 254 / 960))x$3/$(($3 * 254 / 960))+$4+$5" "$output" ||
-    e2e_fail "xrandr cannot add the monitor $1"
-  MONITORS+=("$1 $2 $3 $4 $5")
-  [ "$output" = none ] || xrandr --output screen --primary
-}
-
-remove_monitor() {
-  xrandr --delmonitor "$1" || e2e_fail "xrandr cannot remove the monitor $1"
-  local remaining=() monitor
-  for monitor in "${MONITORS[@]}"; do
-    [ "${monitor%% *}" = "$1" ] || remaining+=("$monitor")
-  done
-  MONITORS=("${remaining[@]}")
-}
-
-# The monitor that holds the rectangle X Y W H wholly, if any.
-monitor_holding() {
-  local monitor name w h x y
-  for monitor in "${MONITORS[@]}"; do
-    read -r name w h x y <<<"$monitor"
-    if [ "$1" -ge "$x" ] && [ "$2" -ge "$y" ] && [ $(($1 + $3)) -le $((x + w)) ] && [ $(($2 + $4)) -le $((y + h)) ]; then
-      echo "$name"
-      return
-    fi
-  done
-}
-
-# The main window's size laid out for a monitor: the design size at the monitor's ratio.
-layout_for() {
-  local monitor name w h x y
-  for monitor in "${MONITORS[@]}"; do
-    read -r name w h x y <<<"$monitor"
-    [ "$name" = "$1" ] || continue
-    if [ "$w" -ge 1920 ] && [ "$h" -ge 1080 ]; then echo "1688x950"; else echo "1350x760"; fi
-  done
-}
+WM=${4:-none}
 
 # The scale ratio the main window's size stands for.
 ratio_of_window() {
   [ "$E2E_W" = 1688 ] && echo 1 || echo 0.8
-}
-
-# The client's own account of its layouts: a line each time it measures the screen it is
-# laid out for, and one more for each new screen class.
-layouts() {
-  grep -c 'calcResolution' "$E2E_DIR/client.log" || true
-}
-
-# Waits until the current window lies wholly inside a monitor, laid out for it; it must
-# then stay still (checked one second later). Sets SETTLED_ON and SETTLED_MS.
-settle() {
-  local started=$1
-  settled() {
-    e2e_refresh_geometry
-    SETTLED_ON=$(monitor_holding "$E2E_X" "$E2E_Y" "$E2E_W" "$E2E_H")
-    [ -n "$SETTLED_ON" ] && [ "${E2E_W}x${E2E_H}" = "$(layout_for "$SETTLED_ON")" ]
-  }
-  e2e_until "the window to lie inside a monitor, laid out for it (now $E2E_X,$E2E_Y ${E2E_W}x${E2E_H})" settled
-  SETTLED_MS=$((($(date +%s%N) - started) / 1000000))
-  local at="$E2E_X $E2E_Y $E2E_W $E2E_H"
-  sleep 1
-  e2e_refresh_geometry
-  [ "$E2E_X $E2E_Y $E2E_W $E2E_H" = "$at" ] || e2e_fail "the window settled at $at, then went on to $E2E_X,$E2E_Y ${E2E_W}x${E2E_H}"
-}
-
-# Moves the current window to X Y in one step and waits until it settles: inside one
-# monitor (EXPECTED, when given), laid out for it, after at most one new layout.
-move_to() {
-  local x=$1 y=$2 expected=${3:-} before started
-  before=$(layouts)
-  started=$(date +%s%N)
-  xdotool windowmove "$E2E_WINDOW" "$x" "$y"
-  settle "$started"
-  local changes=$(($(layouts) - before))
-  e2e_note "moved to $x,$y: settled in $SETTLED_MS ms at $E2E_X,$E2E_Y ${E2E_W}x${E2E_H} on $SETTLED_ON, $changes layout change(s)"
-  [ "$changes" -le 1 ] || e2e_fail "a move to $x,$y laid the window out $changes times"
-  [ -z "$expected" ] || [ "$SETTLED_ON" = "$expected" ] || e2e_fail "a move to $x,$y ended on $SETTLED_ON, not $expected"
 }
 
 # The main window back as the current one.
@@ -128,6 +52,13 @@ moves | popups)
   add_monitor A 1920 1080 0 0
   add_monitor B 1600 900 1920 0
   ;;
+scaled)
+  # At 200 % the small monitor is 960 x 540 logical: the window fits it at 540 / 950.
+  add_monitor A 1920 1080 0 0 1918x1080
+  add_monitor K 3840 2160 1920 0 3376x1900
+  echo "Xft.dpi: 192" | xrdb -merge || e2e_fail "xrdb cannot set the desk's dots per inch"
+  E2E_SCALE=2
+  ;;
 *)
   e2e_fail "no case \"$CASE\""
   ;;
@@ -135,6 +66,7 @@ esac
 xrandr --listmonitors
 
 e2e_init "$1"
+e2e_start_wm "$WM"
 e2e_start_server
 e2e_write_config 'Username=admin\n'
 e2e_start_client
@@ -200,6 +132,19 @@ moves)
   e2e_refresh_geometry
   [ "$E2E_X $E2E_Y $E2E_W $E2E_H" = "$kept" ] || e2e_fail "B plugged in again moved the window to $E2E_X,$E2E_Y ${E2E_W}x${E2E_H}"
   move_to 2100 100 B
+  ;;
+scaled)
+  # Put by the window manager where it fits on K: exactly there, also coming from A (read
+  # through A's scale before Qt notices the new screen, it landed 180 px left of it).
+  for point in "2100 100" "2200 40" "1940 50"; do
+    read -r px py <<<"$point"
+    move_to "$px" "$py" K
+    [ "$E2E_X $E2E_Y" = "$px $py" ] || e2e_fail "moved to $px,$py, the window rests at $E2E_X,$E2E_Y"
+    move_to 2 0 A
+  done
+  move_to 2500 300 K
+  [ "$E2E_X $E2E_Y" = "$((5760 - 3376)) $((2160 - 1900))" ] || e2e_fail "moved to 2500,300, hanging off K, the window rests at $E2E_X,$E2E_Y"
+  e2e_screenshot_drawn on-k
   ;;
 popups)
   # The alarm playback, opened from the home page's latest alarms while the main window is

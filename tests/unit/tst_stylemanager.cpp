@@ -1,4 +1,5 @@
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QtMath>
 #include <QQmlComponent>
@@ -8,6 +9,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 #include "eventwait.h"
 #include "framelesswindow.h"
@@ -15,6 +17,7 @@
 #include "offscreendesk.h"
 #include "style.h"
 #include "stylemanager.h"
+#include "systemdrag.h"
 
 namespace {
 
@@ -39,17 +42,48 @@ struct FakeScreen
 
 const QString kNoUiConfig = QStringLiteral("no-such-dir/ui_config.ini");
 
-// A FramelessWindow made in QML with the given property lines, bound to `manager` as the
-// main window is; null with the component's error in `error`.
-std::unique_ptr<FramelessWindow> qmlWindow(QQmlEngine &engine, StyleManager &manager, const char *properties,
-                                           QString *error)
+// A window the window manager drags: the headless platform refuses the move itself, and
+// the test says when the button is up.
+class DraggedWindow : public FramelessWindow
+{
+    Q_OBJECT
+public:
+    bool held = false;
+
+    // A press on the caption point, the button held until drop() or release().
+    void press(const QPoint &at)
+    {
+        systemDrag()->setButtonsProbe([this] { return std::optional<bool>(held); });
+        held = true;
+        QMouseEvent event(QEvent::MouseButtonPress, at, mapToGlobal(QPointF(at)), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &event);
+    }
+    // The button comes up while the window manager has the pointer: the window hears of it
+    // only by asking.
+    void drop()
+    {
+        held = false;
+        QTRY_VERIFY_WITH_TIMEOUT(!systemDrag()->isActive(), kEventWaitMs);
+    }
+
+protected:
+    bool beginSystemMove() override { return true; }
+};
+
+// A window made in QML (a FramelessWindow, or `type`) with the given property lines, bound
+// to `manager` as the main window is; null with the component's error in `error`.
+template <typename Window = FramelessWindow>
+std::unique_ptr<Window> qmlWindow(QQmlEngine &engine, StyleManager &manager, const char *properties, QString *error,
+                                  const char *type = "FramelessWindow")
 {
     engine.rootContext()->setContextProperty(QStringLiteral("styleManager"), &manager);
     qmlRegisterType<FramelessWindow>("an.window", 1, 0, "FramelessWindow");
+    qmlRegisterType<DraggedWindow>("an.window", 1, 0, "DraggedWindow");
     QQmlComponent component(&engine);
-    component.setData(QByteArray("import QtQuick\nimport an.window 1.0\nFramelessWindow {\n") + properties + "}\n",
+    component.setData(QByteArray("import QtQuick\nimport an.window 1.0\n") + type + " {\n" + properties + "}\n",
                       QUrl());
-    std::unique_ptr<FramelessWindow> window(qobject_cast<FramelessWindow *>(component.create()));
+    std::unique_ptr<Window> window(qobject_cast<Window *>(component.create()));
     if (!window)
         *error = component.errorString();
     return window;
@@ -493,6 +527,119 @@ private slots:
         QCOMPARE(manager.scaleRatio(), 0.8);
         QCOMPARE(window->geometry(), QRect(2000, 100, 1350, 760));
         QVERIFY(sizesSeen.isEmpty());
+    }
+
+    // The main window dragged by the window manager over the same desk: while the button is
+    // held it goes wherever it is put, at the size it had, on no screen but its own and never
+    // pulled back, also when the hand rests in the band; at the drop it is laid out once for
+    // the screen its centre lies on and stays exactly where it was dropped if it fits there,
+    // or is moved inside, at the size laid out for that screen.
+    void mainWindowDraggedAcrossTwoScreens()
+    {
+        OFFSCREEN_TWO_SCREENS_OR_SKIP(left, right, leftDesk, rightDesk);
+        StyleManager manager(screenProbe(), kNoUiConfig);
+        QQmlEngine engine;
+        QString error;
+        const std::unique_ptr<DraggedWindow> window = qmlWindow<DraggedWindow>(
+            engine, manager,
+            "  layoutSize: styleManager.mainWindowSize\n"
+            "  captionArea: Qt.rect(450, 0, width - 900, 30)\n",
+            &error, "DraggedWindow");
+        QVERIFY2(window, qPrintable(error));
+        manager.followWindow(window.get());
+        window->centreInAvailableArea();
+        QSignalSpy scale(&manager, &StyleManager::scaleRatioChanged);
+        QList<QSize> sizesSeen;
+        for (auto sizeSignal : {&QWindow::widthChanged, &QWindow::heightChanged})
+            connect(window.get(), sizeSignal, this, [&] { sizesSeen << window->size(); });
+
+        window->press(QPoint(844, 15));
+        for (const QPoint &step : {QPoint(600, 65), QPoint(1150, 60), QPoint(1600, 65), QPoint(2016, 65)})
+            window->setPosition(step);
+        QTest::qWait(400); // longer than any rest
+        QCOMPARE(window->geometry(), QRect(2016, 65, 1688, 950));
+        QCOMPARE(manager.screen(), left);
+        QCOMPARE(scale.count(), 0);
+        window->drop();
+        QCOMPARE(manager.screen(), right);
+        QCOMPARE(scale.count(), 1);
+        QCOMPARE(window->geometry(), QRect(2016, 65, 1350, 760));
+        QCOMPARE(sizesSeen, QList<QSize>({QSize(1350, 760), QSize(1350, 760)}));
+        QTest::qWait(400);
+        QCOMPARE(window->geometry(), QRect(2016, 65, 1350, 760));
+
+        // Back, the hand resting in the band on the way.
+        window->press(QPoint(675, 12));
+        window->setPosition(1240, 90);
+        QTest::qWait(400);
+        QCOMPARE(window->geometry(), QRect(1240, 90, 1350, 760));
+        QCOMPARE(scale.count(), 1);
+        window->setPosition(116, 65);
+        window->drop();
+        QCOMPARE(manager.screen(), left);
+        QCOMPARE(scale.count(), 2);
+        QCOMPARE(window->geometry(), QRect(116, 65, 1688, 950));
+
+        // Dropped hanging off its screen: moved inside it just as far as needed, at once.
+        window->press(QPoint(844, 15));
+        window->setPosition(300, 200);
+        window->drop();
+        QCOMPARE(window->geometry(), QRect(leftDesk.right() + 1 - 1688, leftDesk.bottom() + 1 - 950, 1688, 950));
+        QCOMPARE(scale.count(), 2);
+
+        // Moved onto the right screen by the window manager (not a drag), which then puts an
+        // older size back: once it rests it lies inside, at the size laid out for the right
+        // screen, not squeezed into it at the size it happened to have.
+        window->setPosition(2000, 60);
+        QCOMPARE(window->size(), QSize(1350, 760));
+        window->resize(1688, 950);
+        QTRY_COMPARE_WITH_TIMEOUT(window->geometry(), QRect(2000, 60, 1350, 760), kEventWaitMs);
+
+        // A window put wholly inside its screen stays exactly there.
+        for (const QPoint &place : {QPoint(2100, 100), QPoint(2170, 140), QPoint(1921, 60)}) {
+            window->setPosition(place);
+            QTest::qWait(400);
+            QCOMPARE(window->geometry(), QRect(place, QSize(1350, 760)));
+        }
+        QCOMPARE(scale.count(), 3);
+    }
+
+    // A window of its own over the main window (the alarm playback) is laid out for the
+    // screen it is on: opened over the main window it takes that screen's size; left open
+    // on one screen while the main window goes to the other, it keeps its size and place
+    // there; opened again, it comes over the main window at that screen's size.
+    void popupLaidOutForItsOwnScreen()
+    {
+        OFFSCREEN_TWO_SCREENS_OR_SKIP(left, right, leftDesk, rightDesk);
+        StyleManager manager(screenProbe(), kNoUiConfig);
+        QQmlEngine engine;
+        QString error;
+        const std::unique_ptr<FramelessWindow> owner =
+            qmlWindow(engine, manager, "  layoutSize: styleManager.mainWindowSize\n", &error);
+        QVERIFY2(owner, qPrintable(error));
+        manager.followWindow(owner.get());
+        owner->setPosition(rightDesk.topLeft() + QPoint(40, 20));
+        const std::unique_ptr<FramelessWindow> popup = qmlWindow(
+            engine, manager,
+            "  readonly property real ratio: { styleManager.scaleRatio; return styleManager.scaleRatioOn(onScreen); }\n"
+            "  layoutSize: Qt.size(860 * ratio, 560 * ratio)\n",
+            &error);
+        QVERIFY2(popup, qPrintable(error));
+        QCOMPARE(popup->size(), QSize(860, 560)); // made on the primary
+
+        popup->placeOver(owner.get(), false);
+        const QRect ownerPlace = owner->geometry();
+        QCOMPARE(popup->geometry(), QRect(ownerPlace.x() + (1350 - 688) / 2, ownerPlace.y() + (760 - 448) / 2, 688, 448));
+        const QRect corner(rightDesk.right() + 1 - 688, rightDesk.bottom() + 1 - 448, 688, 448);
+        popup->setPosition(corner.topLeft());
+
+        owner->setPosition(60, 60);
+        QCOMPARE(manager.scaleRatio(), 1.0);
+        QTest::qWait(400);
+        QCOMPARE(popup->geometry(), corner);
+
+        popup->placeOver(owner.get(), true);
+        QCOMPARE(popup->geometry(), QRect(60 + (1688 - 860) / 2, 60 + (950 - 560) / 2, 860, 560));
     }
 
     void qmlFontBindingFollowsAScreenChange()
