@@ -15,7 +15,7 @@ PACKAGES=(
   qml6-module-qttest
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   xvfb xauth imagemagick librsvg2-bin x11-apps x11-xserver-utils libxcb1-dev xdotool curl libgl1-mesa-dri pulseaudio pulseaudio-utils stress-ng
-  openbox icewm
+  openbox icewm x11-utils
   libgstrtspserver-1.0-dev libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly
 )
