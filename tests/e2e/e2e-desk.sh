@@ -13,6 +13,9 @@
 #                               laid out for it, and stays there ($SETTLED_ON, $SETTLED_MS)
 #   move_to X Y [MONITOR]       xdotool windowmove, then settle; at most one new layout
 #   e2e_start_wm NAME           window manager NAME (openbox, icewm; none: no window manager)
+#   e2e_start_on_desk BIN_DIR WM
+#                               after the monitors: e2e_init, window manager WM, the test
+#                               server and the client, up to its login window
 #   e2e_caption_drag X Y DX DY STEPS [PAUSE_STEP]
 #                               a drag of the current window by its caption point X Y
 #   e2e_caption_click X Y       a press and release there with no move
@@ -149,6 +152,15 @@ e2e_wait_shown() {
         "$(printf '0x%x' "$E2E_WINDOW")" ]
   }
   e2e_until "window $E2E_WINDOW to be shown whole and active" shown
+}
+
+e2e_start_on_desk() {
+  e2e_init "$1"
+  e2e_start_wm "$2"
+  e2e_start_server
+  e2e_write_config 'Username=admin\n'
+  e2e_start_client
+  e2e_wait_window "$WINDOW_TITLE"
 }
 
 # The current window's place and size as "X Y W H".

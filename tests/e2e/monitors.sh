@@ -65,12 +65,7 @@ scaled)
 esac
 xrandr --listmonitors
 
-e2e_init "$1"
-e2e_start_wm "$WM"
-e2e_start_server
-e2e_write_config 'Username=admin\n'
-e2e_start_client
-e2e_wait_window "$WINDOW_TITLE"
+e2e_start_on_desk "$1" "$WM"
 [ "$(monitor_holding "$E2E_X" "$E2E_Y" "$E2E_W" "$E2E_H")" = "${MONITORS[0]%% *}" ] ||
   e2e_fail "the login window at $E2E_X,$E2E_Y ${E2E_W}x${E2E_H} is not inside the primary monitor"
 e2e_log_in

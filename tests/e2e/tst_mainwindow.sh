@@ -53,7 +53,9 @@ closed_at=$(date +%s%N)
 e2e_close_main_window
 took_ms=$(( ($(date +%s%N) - closed_at) / 1000000 ))
 e2e_note "closed in $took_ms ms"
-[ "$took_ms" -lt 5000 ] || e2e_fail "closing took $took_ms ms"
+# The fade and the shutdown take about a second on an idle machine and several on a loaded
+# one: the bound only catches a close that hangs.
+[ "$took_ms" -lt 20000 ] || e2e_fail "closing took $took_ms ms"
 [ "$(e2e_server_log | grep -c '^POST /api/v1/logout')" = 1 ] || e2e_fail "more than one logout"
 e2e_expect_clean_log
 e2e_note "passed"

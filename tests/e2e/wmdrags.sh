@@ -21,12 +21,7 @@ add_monitor A 1920 1080 0 0
 [ "$DESK" = one ] || add_monitor B 1600 900 1920 0
 xrandr --listmonitors
 
-e2e_init "$1"
-e2e_start_wm "$WM"
-e2e_start_server
-e2e_write_config 'Username=admin\n'
-e2e_start_client
-e2e_wait_window "$WINDOW_TITLE"
+e2e_start_on_desk "$1" "$WM"
 e2e_wait_shown
 
 # Drags the current window by X Y of its caption, DX DY in STEPS (resting at PAUSE_STEP),
