@@ -89,6 +89,19 @@ std::unique_ptr<Window> qmlWindow(QQmlEngine &engine, StyleManager &manager, con
     return window;
 }
 
+// The main window as the client makes it: laid out for its screen and followed by
+// `manager`; more property lines may follow the layout's.
+template <typename Window = FramelessWindow>
+std::unique_ptr<Window> mainWindow(QQmlEngine &engine, StyleManager &manager, QString *error,
+                                   const char *moreProperties = "", const char *type = "FramelessWindow")
+{
+    const QByteArray properties = QByteArray("  layoutSize: styleManager.mainWindowSize\n") + moreProperties;
+    std::unique_ptr<Window> window = qmlWindow<Window>(engine, manager, properties.constData(), error, type);
+    if (window)
+        manager.followWindow(window.get());
+    return window;
+}
+
 } // namespace
 
 class TestStyleManager : public QObject
@@ -473,10 +486,8 @@ private slots:
         StyleManager manager(screenProbe(), kNoUiConfig);
         QQmlEngine engine;
         QString error;
-        const std::unique_ptr<FramelessWindow> window =
-            qmlWindow(engine, manager, "  layoutSize: styleManager.mainWindowSize\n", &error);
+        const std::unique_ptr<FramelessWindow> window = mainWindow(engine, manager, &error);
         QVERIFY2(window, qPrintable(error));
-        manager.followWindow(window.get());
         window->centreInAvailableArea();
         QCOMPARE(window->geometry(), QRect(116, 65, 1688, 950));
         QSignalSpy scale(&manager, &StyleManager::scaleRatioChanged);
@@ -540,13 +551,9 @@ private slots:
         StyleManager manager(screenProbe(), kNoUiConfig);
         QQmlEngine engine;
         QString error;
-        const std::unique_ptr<DraggedWindow> window = qmlWindow<DraggedWindow>(
-            engine, manager,
-            "  layoutSize: styleManager.mainWindowSize\n"
-            "  captionArea: Qt.rect(450, 0, width - 900, 30)\n",
-            &error, "DraggedWindow");
+        const std::unique_ptr<DraggedWindow> window = mainWindow<DraggedWindow>(
+            engine, manager, &error, "  captionArea: Qt.rect(450, 0, width - 900, 30)\n", "DraggedWindow");
         QVERIFY2(window, qPrintable(error));
-        manager.followWindow(window.get());
         window->centreInAvailableArea();
         QSignalSpy scale(&manager, &StyleManager::scaleRatioChanged);
         QList<QSize> sizesSeen;
@@ -614,10 +621,8 @@ private slots:
         StyleManager manager(screenProbe(), kNoUiConfig);
         QQmlEngine engine;
         QString error;
-        const std::unique_ptr<FramelessWindow> owner =
-            qmlWindow(engine, manager, "  layoutSize: styleManager.mainWindowSize\n", &error);
+        const std::unique_ptr<FramelessWindow> owner = mainWindow(engine, manager, &error);
         QVERIFY2(owner, qPrintable(error));
-        manager.followWindow(owner.get());
         owner->setPosition(rightDesk.topLeft() + QPoint(40, 20));
         const std::unique_ptr<FramelessWindow> popup = qmlWindow(
             engine, manager,
