@@ -385,10 +385,11 @@ void FramelessWindow::placeOver(FramelessWindow *owner, bool keepPlace)
     QScreen *ownerScreen = owner->windowScreen()->screen();
     const QPoint kept = position();
     const bool keep = keepPlace && ownerScreen && WindowScreen::screenFor(QRect(kept, laidOutSize())) == ownerScreen;
+    const std::optional<QPoint> at = keep ? std::optional<QPoint>(kept) : std::nullopt;
     // The screen is chosen for the place first: a window laid out for its screen takes the
-    // size laid out for the owner's then, and is placed at that size.
-    d->screen->expectAt(placeOverOwner(owner, keep ? std::optional<QPoint>(kept) : std::nullopt));
-    const QRect place = placeOverOwner(owner, keep ? std::optional<QPoint>(kept) : std::nullopt);
+    // size laid out for the owner's then, and is placed at that size (so asked twice).
+    d->screen->expectAt(placeOverOwner(owner, at));
+    const QRect place = placeOverOwner(owner, at);
     if (d->layoutSize.isEmpty())
         setGeometry(place);
     else
