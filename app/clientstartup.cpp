@@ -11,6 +11,7 @@
 #include <QTranslator>
 #include <QtQml>
 
+#include "animationtimerguard.h"
 #include "debugconsole.h"
 #include "fontfallback.h"
 #include "framelesswindow.h"
@@ -156,6 +157,7 @@ void prepareEngine(QQmlEngine &engine)
     NetworkManager::setQmlEngine(&engine);
     engine.addImageProvider(QStringLiteral("VideoPreview"), VideoPreviewer::instance()->previewProvider());
     installContextProperties(engine);
+    AnimationTimerGuard::instance()->install(&engine);
 }
 
 void installContextProperties(QQmlEngine &engine)
