@@ -8,7 +8,6 @@
 # Usage (under an X server): tst_idlepages.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
-STATE='^GET /api/v1/state/top'
 IDLE_SECONDS=6
 # The clock draws one frame a second; a stuck animation timer draws tens.
 MOST_FRAMES=$((IDLE_SECONDS * 3))
