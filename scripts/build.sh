@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the packages (when missing), configures and builds into ./build (or $BUILD_DIR).
-# Usage: scripts/build.sh [target...]   (no target: everything, tests and benchmarks included)
+# Usage: scripts/build.sh [target...]   (no target: everything but the benchmarks, which are
+# built when named)
 # JOBS sets the number of parallel jobs (default: every core); CMAKE_ARGS adds configure options.
 set -euo pipefail
 cd "$(dirname "$0")/.."
