@@ -17,8 +17,8 @@ class QQmlEngine;
 // render loop advances it after every sync and asks for the next frame, and a window with
 // nothing moving is drawn at the screen's rate for good.
 //
-// The guard sees every tick of the GUI thread's unified timer. Ticks that come for a while
-// with no animation running mean a timer is stuck: it then runs one short animation of each
+// The guard sees every tick of the GUI thread's unified timer. Ticks that keep coming with
+// no animation running mean a timer is stuck: it then runs one short animation of each
 // kind to its end, and the timers go through their own stop, which unregisters them.
 class AnimationTimerGuard : public QObject
 {
@@ -33,7 +33,8 @@ public:
     // windows). `engine` makes the animation that frees QML's timer; without one only
     // QtCore's timer is freed. The engine may go before the guard.
     void install(QQmlEngine *engine);
-    // The animation time without a running animation after which a timer counts as stuck.
+    // The animation time without a running animation (and at least ten ticks) after which a
+    // timer counts as stuck.
     void setStuckAfter(int milliseconds);
     // How often a stuck timer was freed.
     int kicks() const;
