@@ -1,7 +1,9 @@
 #include "animationtimerguard.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QQmlContext>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QThread>
@@ -32,8 +34,6 @@ class AnimationTimerGuardPrivate
 public:
     QThread *thread = nullptr;
     QPointer<QQmlEngine> engine;
-    QPointer<QObject> qmlKick;
-    QVariantAnimation coreKick;
     qint64 idleTime = 0;
     int idleTicks = 0;
     int stuckAfter = kDefaultStuckAfter;
@@ -51,17 +51,12 @@ AnimationTimerGuard::AnimationTimerGuard(QObject *parent)
     : QObject(parent)
     , d(new AnimationTimerGuardPrivate)
 {
-    d->coreKick.setStartValue(0.0);
-    d->coreKick.setEndValue(1.0);
-    d->coreKick.setDuration(1);
 }
 
 AnimationTimerGuard::~AnimationTimerGuard() = default;
 
 void AnimationTimerGuard::install(QQmlEngine *engine)
 {
-    if (d->engine != engine)
-        delete d->qmlKick;
     d->engine = engine;
     if (d->thread)
         return;
@@ -114,19 +109,37 @@ void AnimationTimerGuard::noteTick(qint64 delta)
 void AnimationTimerGuard::kick()
 {
     d->kickPending = false;
-    if (d->coreKick.state() == QAbstractAnimation::Stopped)
-        d->coreKick.start();
-    if (!d->qmlKick && d->engine) {
-        QQmlComponent component(d->engine);
-        component.setData(kQmlKick, QUrl());
-        d->qmlKick = component.create();
-        if (d->qmlKick)
-            d->qmlKick->setParent(d->engine);
-        else
-            qCWarning(lcAnimationTimer) << "the QML animation timer cannot be freed:" << component.errorString();
-    }
-    if (d->qmlKick && !d->qmlKick->property("running").toBool())
-        QMetaObject::invokeMethod(d->qmlKick, "start");
+    startCoreKick();
+    startQmlKick();
     ++d->kicks;
     emit kicked();
+}
+
+// Each kick's animation is deleted when it stops, and one still running at exit goes with the
+// application, while the thread's timers it would stop still exist.
+void AnimationTimerGuard::startCoreKick()
+{
+    auto *animation = new QVariantAnimation(QCoreApplication::instance());
+    animation->setStartValue(0.0);
+    animation->setEndValue(1.0);
+    animation->setDuration(1);
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void AnimationTimerGuard::startQmlKick()
+{
+    if (!d->engine)
+        return;
+    QQmlComponent component(d->engine);
+    component.setData(kQmlKick, QUrl());
+    QObject *animation = component.create();
+    if (!animation) {
+        qCWarning(lcAnimationTimer) << "the QML animation timer cannot be freed:" << component.errorString();
+        return;
+    }
+    animation->setParent(QCoreApplication::instance());
+    connect(animation, SIGNAL(stopped()), animation, SLOT(deleteLater()));
+    // A QML object must not outlive its engine's context.
+    connect(d->engine->rootContext(), &QObject::destroyed, animation, [animation] { delete animation; });
+    QMetaObject::invokeMethod(animation, "start");
 }

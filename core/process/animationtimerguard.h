@@ -47,6 +47,8 @@ private:
     static void onTick(qint64 delta);
     void noteTick(qint64 delta);
     void kick();
+    void startCoreKick();
+    void startQmlKick();
 
     QScopedPointer<AnimationTimerGuardPrivate> d;
 };

@@ -1,5 +1,6 @@
 #include <QBasicTimer>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QSignalSpy>
@@ -57,12 +58,19 @@ class tst_AnimationTimerGuard : public QObject
 {
     Q_OBJECT
 
+public:
+    explicit tst_AnimationTimerGuard(QQmlEngine *engine)
+        : m_engine(*engine)
+    {
+    }
+
 private slots:
     void initTestCase();
     void init();
     void freesAStuckTimer_data();
     void freesAStuckTimer();
     void leavesRunningAnimationsAlone();
+    void endsWithAKickInFlight();
 
 private:
     AnimationPair corePair();
@@ -71,7 +79,7 @@ private:
     bool waitUntilStopped(int milliseconds);
 
     TestDriver m_driver;
-    QQmlEngine m_engine;
+    QQmlEngine &m_engine;
     QVariantAnimation m_core[2];
     QObject *m_qml = nullptr;
 };
@@ -185,5 +193,33 @@ void tst_AnimationTimerGuard::leavesRunningAnimationsAlone()
     QCOMPARE(kicked.count(), 0);
 }
 
-QTEST_MAIN(tst_AnimationTimerGuard)
+// The process ends right after a kick, with its animations still running (main() then deletes
+// the application and the engine).
+void tst_AnimationTimerGuard::endsWithAKickInFlight()
+{
+    AnimationTimerGuard *guard = AnimationTimerGuard::instance();
+    guard->setStuckAfter(std::numeric_limits<int>::max());
+    crossStopAndStart(corePair());
+    crossStopAndStart(qmlPair());
+    spin(500);
+    QSignalSpy kicked(guard, &AnimationTimerGuard::kicked);
+    guard->setStuckAfter(300);
+    QVERIFY(kicked.wait(kEventWaitMs));
+}
+
+// Qt Quick Test deletes its application before its engine: what a kick leaves behind must
+// not need either by then.
+int main(int argc, char **argv)
+{
+    auto *app = new QGuiApplication(argc, argv);
+    auto *engine = new QQmlEngine;
+    int failures = 0;
+    {
+        tst_AnimationTimerGuard test(engine);
+        failures = QTest::qExec(&test, argc, argv);
+    }
+    delete app;
+    delete engine;
+    return failures;
+}
 #include "tst_animationtimerguard.moc"
