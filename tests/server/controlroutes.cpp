@@ -20,7 +20,8 @@ QJsonObject requestToJson(const TestServerRequest &request)
                        {QStringLiteral("query"), QString::fromLatin1(request.rawQuery)},
                        {QStringLiteral("headers"), headers},
                        {QStringLiteral("body"), QString::fromUtf8(request.body)},
-                       {QStringLiteral("bodyBase64"), QString::fromLatin1(request.body.toBase64())}};
+                       {QStringLiteral("bodyBase64"), QString::fromLatin1(request.body.toBase64())},
+                       {QStringLiteral("receivedMs"), double(request.receivedMs)}};
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "httpconnection.h"
 
+#include <QDateTime>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
@@ -105,6 +106,7 @@ bool HttpConnection::parseHead(const QByteArray &head, TestServerRequest *reques
     if (requestLine.size() != 3 || !requestLine.at(2).startsWith("HTTP/1."))
         return false;
     *request = TestServerRequest();
+    request->receivedMs = QDateTime::currentMSecsSinceEpoch();
     request->method = requestLine.at(0);
     *version = requestLine.at(2);
     QByteArray target = requestLine.at(1);

@@ -16,6 +16,7 @@ struct TestServerRequest
     QByteArray rawQuery; // the query exactly as sent, without "?"
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;     // de-chunked
+    qint64 receivedMs = 0; // when its head was read: wall clock, ms since the epoch
 
     QByteArray header(const QByteArray &name) const; // case-insensitive; empty when absent
 };

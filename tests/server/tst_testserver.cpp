@@ -4,6 +4,7 @@
 #include "testserver.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHttpMultiPart>
@@ -644,10 +645,15 @@ void TestServerSelfCheck::faultsDoWhatTheySay()
 void TestServerSelfCheck::requestLogRecordsRequests()
 {
     m_server.clearRequestLog();
+    const qint64 before = QDateTime::currentMSecsSinceEpoch();
     send("POST", QStringLiteral("api/v1/logout"), "{}", {{"X-Probe", "1"}});
     get(QStringLiteral("api/v1/channels?device=5&start=0&limit=20&getdevinfo=true&q=gate"));
+    const qint64 after = QDateTime::currentMSecsSinceEpoch();
     const QList<TestServerRequest> log = m_server.requestLog();
     QCOMPARE(log.size(), 2);
+    QVERIFY(log.at(0).receivedMs >= before);
+    QVERIFY(log.at(0).receivedMs <= log.at(1).receivedMs);
+    QVERIFY(log.at(1).receivedMs <= after);
     QCOMPARE(log.at(0).method, QByteArray("POST"));
     QCOMPARE(log.at(0).path, QStringLiteral("/api/v1/logout"));
     QCOMPARE(log.at(0).body, QByteArray("{}"));
@@ -751,6 +757,7 @@ void TestServerSelfCheck::executableServesAndObeysControlRoutes()
     const QJsonArray log = QJsonDocument::fromJson(call("GET", QStringLiteral("__control/log")).body).array();
     QCOMPARE(log.size(), 1);
     QCOMPARE(log.at(0).toObject().value(QLatin1String("path")).toString(), QStringLiteral("/api/v1/getotherconfig"));
+    QVERIFY(log.at(0).toObject().value(QLatin1String("receivedMs")).toDouble() > 0);
     QCOMPARE(call("POST", QStringLiteral("__control/reset")).status, 200);
     QCOMPARE(call("GET", QStringLiteral("api/v1/getotherconfig")).status, 200);
     process.terminate();
