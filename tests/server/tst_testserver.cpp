@@ -652,14 +652,37 @@ void TestServerSelfCheck::requestLogRecordsRequests()
     const QList<TestServerRequest> log = m_server.requestLog();
     QCOMPARE(log.size(), 2);
     QVERIFY(log.at(0).receivedMs >= before);
-    QVERIFY(log.at(0).receivedMs <= log.at(1).receivedMs);
-    QVERIFY(log.at(1).receivedMs <= after);
+    QVERIFY(log.at(1).answeredMs <= after);
     QCOMPARE(log.at(0).method, QByteArray("POST"));
     QCOMPARE(log.at(0).path, QStringLiteral("/api/v1/logout"));
     QCOMPARE(log.at(0).body, QByteArray("{}"));
     QCOMPARE(log.at(0).header("x-probe"), QByteArray("1"));
     QCOMPARE(log.at(0).header("TOKEN"), m_server.token().toLatin1());
     QCOMPARE(log.at(1).rawQuery, QByteArray("device=5&start=0&limit=20&getdevinfo=true&q=gate"));
+
+    // When each request arrived and its answer went out: a held answer after its delay, one
+    // never given not at all. Each request here leaves once the one before was answered.
+    TestServerFault late;
+    late.delayMs = 300;
+    m_server.setFault(QStringLiteral("/api/v1/state/top"), late);
+    QCOMPARE(get(QStringLiteral("api/v1/state/top")).status, 200);
+    TestServerFault silent;
+    silent.neverAnswer = true;
+    m_server.setFault(QStringLiteral("/api/v1/getotherconfig"), silent);
+    QNetworkRequest unanswered(m_server.url(QStringLiteral("api/v1/getotherconfig")));
+    std::unique_ptr<QNetworkReply> pending(m_network.get(unanswered));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.requestLog().size(), 4, kEventWaitMs);
+    const QList<TestServerRequest> timed = m_server.requestLog();
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY2(timed.at(i).receivedMs > 0 && timed.at(i).answeredMs >= timed.at(i).receivedMs, qPrintable(timed.at(i).path));
+        QVERIFY(timed.at(i + 1).receivedMs >= timed.at(i).answeredMs);
+    }
+    QVERIFY2(timed.at(2).answeredMs - timed.at(2).receivedMs >= late.delayMs,
+             qPrintable(QStringLiteral("answered %1 ms after it arrived").arg(timed.at(2).answeredMs - timed.at(2).receivedMs)));
+    QVERIFY(timed.at(3).receivedMs > 0);
+    QCOMPARE(timed.at(3).answeredMs, qint64(0));
+    pending->abort();
+
     m_server.clearRequestLog();
     QVERIFY(m_server.requestLog().isEmpty());
 }
@@ -757,7 +780,9 @@ void TestServerSelfCheck::executableServesAndObeysControlRoutes()
     const QJsonArray log = QJsonDocument::fromJson(call("GET", QStringLiteral("__control/log")).body).array();
     QCOMPARE(log.size(), 1);
     QCOMPARE(log.at(0).toObject().value(QLatin1String("path")).toString(), QStringLiteral("/api/v1/getotherconfig"));
-    QVERIFY(log.at(0).toObject().value(QLatin1String("receivedMs")).toDouble() > 0);
+    const qint64 receivedMs = qint64(log.at(0).toObject().value(QLatin1String("receivedMs")).toDouble());
+    QVERIFY(receivedMs > 0);
+    QVERIFY(qint64(log.at(0).toObject().value(QLatin1String("answeredMs")).toDouble()) >= receivedMs);
     QCOMPARE(call("POST", QStringLiteral("__control/reset")).status, 200);
     QCOMPARE(call("GET", QStringLiteral("api/v1/getotherconfig")).status, 200);
     process.terminate();
