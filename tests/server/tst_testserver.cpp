@@ -5,8 +5,8 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
-#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHttpMultiPart>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,8 +20,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebSocket>
-
-#include <signal.h>
 
 namespace {
 
@@ -71,29 +69,6 @@ QList<ToolRun> runTools(const QString &program, const QList<QStringList> &argume
     return runs;
 }
 
-// The processes whose parent is `parent` and whose name starts the same as `name` (the
-// kernel keeps 15 characters of it), from /proc/<pid>/stat: "pid (name) state ppid ...".
-QList<pid_t> childrenNamed(qint64 parent, const QByteArray &name)
-{
-    QList<pid_t> children;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const int open = line.indexOf('(');
-        const int close = line.lastIndexOf(')');
-        if (open < 0 || close < open)
-            continue;
-        const QByteArray comm = line.mid(open + 1, close - open - 1);
-        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (!comm.isEmpty() && name.startsWith(comm) && fields.value(1).toLongLong() == parent)
-            children.append(pid_t(entry.toInt()));
-    }
-    return children;
-}
-
 QString md5Hex(const QString &text)
 {
     return QString::fromLatin1(QCryptographicHash::hash(text.toLatin1(), QCryptographicHash::Md5).toHex());
@@ -127,7 +102,6 @@ private slots:
     void digestAndBasicAuthentication();
     void loadDataReplacesTheSeed();
     void executableServesAndObeysControlRoutes();
-    void executableStartsItsRtspServerAgain();
 
 private:
     Reply send(const QByteArray &method, const QString &pathAndQuery, const QByteArray &body = {},
@@ -789,42 +763,6 @@ void TestServerSelfCheck::executableServesAndObeysControlRoutes()
     QVERIFY(process.waitForFinished(kEventWaitMs));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
-}
-
-// The stand-alone server's RTSP server is a program of its own, which GStreamer's faults end
-// now and then: each time it ends it is started again on its port, and the server's output
-// says so (the end-to-end driver and the carousel soak read it there).
-void TestServerSelfCheck::executableStartsItsRtspServerAgain()
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(qEnvironmentVariable("ZELKA_BIN_DIR") + QStringLiteral("/zelka_test_server"));
-    QVERIFY(process.waitForStarted(kEventWaitMs));
-    QByteArray output;
-    const QRegularExpression rtspLine(QStringLiteral("^rtsp 127\\.0\\.0\\.1:(\\d+)$"), QRegularExpression::MultilineOption);
-    QRegularExpressionMatch match;
-    QTRY_VERIFY2_WITH_TIMEOUT((match = rtspLine.match(QString::fromLatin1(output += process.readAll()))).hasMatch(),
-                              output.constData(), kEventWaitMs);
-    const QByteArray port = match.captured(1).toLatin1();
-    for (int end = 1; end <= 2; ++end) {
-        const QList<pid_t> servers = childrenNamed(process.processId(), "zelka_rtsp_server");
-        QCOMPARE(servers.size(), 1);
-        QCOMPARE(::kill(servers.first(), SIGKILL), 0);
-        const QByteArray restarted = "rtsp server: the RTSP test server started again on 127.0.0.1:" + port
-            + " (ends so far: " + QByteArray::number(end) + ")";
-        QTRY_VERIFY2_WITH_TIMEOUT((output += process.readAll()).contains(restarted), output.right(3000).constData(),
-                                  kEventWaitMs);
-        QCOMPARE(output.count("rtsp server: the RTSP test server ended (killed by signal 9"), end);
-        const QList<ToolRun> probe = runTools(QStringLiteral("ffprobe"),
-                                              {{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
-                                                QStringLiteral("stream=codec_name"), QStringLiteral("-of"), QStringLiteral("csv=p=0"),
-                                                QStringLiteral("rtsp://127.0.0.1:%1/live/h264").arg(QString::fromLatin1(port))}});
-        QVERIFY2(probe.first().output.startsWith("h264"), probe.first().output.constData());
-    }
-    QCOMPARE(childrenNamed(process.processId(), "zelka_rtsp_server").size(), 1);
-    process.terminate();
-    QVERIFY(process.waitForFinished(kEventWaitMs));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
 }
 
 QTEST_GUILESS_MAIN(TestServerSelfCheck)
