@@ -80,7 +80,9 @@ delay_next_state_reply() {
 e2e_init "$1"
 e2e_start_server
 e2e_write_config $'Username=admin\n[Other]\nCarouselOnStart=true\nCarouselList=101, 102\nCarouselInterval=30\n'
-delay_next_state_reply 5000
+# Held long enough for the screenshot below on a loaded machine, where the login's drawing
+# takes seconds.
+delay_next_state_reply 10000
 e2e_start_client
 e2e_log_in
 e2e_wait_log '^GET /api/v1/channels\?.*subset=34020000001310000103'
