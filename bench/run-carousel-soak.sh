@@ -10,9 +10,9 @@
 # The client from $BUILD_DIR/bin starts under an X server, logs in through its window
 # (xdotool). Every 5 s one JSON object a line: seconds since the login, the client's
 # resident set (VmRSS), its thread count, the streams opened so far (the server's
-# stream-address requests) and how often the RTSP server ended (the test server's output:
-# it starts that server again, but a soak in which it ended fails at once, as its tiles
-# played nothing for a while); the resident set swings by tens of MB within a tick (pictures
+# stream-address requests, not the keepalives to the same path) and how often the RTSP
+# server ended (the test server's output: it starts that server again, but a soak in which
+# it ended fails at once, as its tiles played nothing for a while); the resident set swings by tens of MB within a tick (pictures
 # and frame pools of the streams being closed and opened are mappings of their own), and the
 # report works from each minute's median. At the minutes of --malloc-info (default 10) and at
 # the end glibc's malloc_info of the running client, read through gdb, is kept beside them.
@@ -24,8 +24,10 @@
 # waits up to 2 minutes, then refuses (BENCH_ALLOW_LOAD=1 measures anyway, marked).
 #   bash bench/run-carousel-soak.sh [--readme] [--tiles 4|16] [--minutes 90] [--interval 30]
 #                                   [--malloc-info MIN,MIN] [--out DIR] [--compare DIR]...
-# --out keeps the samples, the malloc_info snapshots, the run's settings (run.json) and the
-# client's log in DIR; --compare DIR puts the row of a soak kept so under this run's.
+# --out keeps the samples, the malloc_info snapshots, the run's settings (run.json), the
+# client's log and the test server's output in DIR (and a failure's screenshot); a soak that
+# fails also keeps its temporary folder and says where; --compare DIR puts the row of a soak
+# kept so under this run's.
 # SOAK_LABEL names the run in the table.
 # SOAK_ALLOCATOR=glibc runs the client with glibc's own allocator setting (a preloaded mallopt
 # and malloc_trim that do nothing), for an A/B against the client's. SOAK_HEAPTRACK=FILE attaches
@@ -75,9 +77,22 @@ E2E_OUTPUT=$(mktemp -d /tmp/carousel-soak.XXXXXX)
 . "$root/tests/e2e/e2e-driver.sh"
 e2e_init "$BIN" >/dev/null
 keep_output() {
-  [ -z "$out" ] || { mkdir -p "$out" && cp "$E2E_OUTPUT"/*.json* "$E2E_OUTPUT"/*.xml "$E2E_DIR/client.log" "$out/" 2>/dev/null; } || true
+  [ -z "$out" ] || { mkdir -p "$out" && cp "$E2E_OUTPUT"/*.json* "$E2E_OUTPUT"/*.xml "$E2E_OUTPUT"/*.png \
+    "$E2E_DIR/client.log" "$E2E_DIR/server.out" "$out/" 2>/dev/null; } || true
 }
-trap 'e2e_cleanup; keep_output; rm -rf "$E2E_OUTPUT"' EXIT
+# A soak that failed keeps its folder: the failure's screenshot named in its message
+# (failure.png), the samples, the client's log and the test server's output.
+finish() {
+  local status=$?
+  e2e_cleanup
+  keep_output
+  if [ "$status" = 0 ]; then
+    rm -rf "$E2E_OUTPUT"
+  else
+    echo "the soak's files are kept in $E2E_OUTPUT${out:+ (and copied to $out)}" >&2
+  fi
+}
+trap finish EXIT
 E2E_PATIENCE=60
 
 preload=""
@@ -107,7 +122,11 @@ data["Groups"].insert(0, {"ID": 9, "Name": "轮播", "Channels": ids})
 '
 }
 
-streams() { e2e_server_log | grep -c '^GET /api/v1/devices/channelstream?' || true; }
+# Streams opened: the stream-address requests, without the keepalives the tiles send for
+# their open streams to the same path ("type=keepalive" in the query).
+streams() {
+  e2e_server_log | grep '^GET /api/v1/devices/channelstream?' | grep -Evc '[?&]type=keepalive(&|$)' || true
+}
 if [ "$tiles" = 4 ]; then
   # Six online channels of the seeded data: four tiles, so each tick moves on by four.
   e2e_start_server >/dev/null
@@ -139,7 +158,8 @@ CarouselInterval=$interval
   sleep 1.5
   before=$(streams)
   e2e_click $GROUP_PLAY_X "$(panel_row_y 0)"
-  e2e_wait_log '^GET /api/v1/devices/channelstream\?' $((before + 16))
+  sixteen_opened() { [ "$(streams)" -ge $((before + 16)) ]; }
+  e2e_until "16 streams opened by the group carousel" sixteen_opened
   wall="24 channels on the real-time page's 16-cell layout (group carousel)"
 fi
 

@@ -114,20 +114,34 @@ private slots:
         QCOMPARE(program.exitCode(), 0);
     }
 
-    // A port another server holds is refused with the reason; the test process goes on.
-    void busyPortIsRefusedWithTheReason()
+    // A port another server holds is refused with that reason, a program that ends before it
+    // listens for another with its exit code and output; the test process goes on.
+    void startThatFailsSaysWhy()
     {
         RtspServerProcess first;
         first.setArguments({QStringLiteral("--mount"), QStringLiteral("/vod"),
                             RtspTestServer::fileLaunch(TestMedia::h264TenSeconds())});
         QString error;
         QVERIFY2(first.start(0, &error), qPrintable(error));
+        QVERIFY(first.startFailure().isEmpty());
         RtspServerProcess second;
         second.setArguments(first.arguments());
         QVERIFY(!second.start(first.port(), &error));
-        QVERIFY2(error.contains(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(first.port())), qPrintable(error));
+        const QString where = QStringLiteral("127.0.0.1:%1").arg(first.port());
+        QVERIFY2(error.startsWith(QStringLiteral("the RTSP test server did not start on %1: it could not listen, the port is taken "
+                                                 "(its last output: ").arg(where)),
+                 qPrintable(error));
+        QVERIFY2(error.contains(QStringLiteral("zelka_rtsp_server: cannot listen on %1: ").arg(where)), qPrintable(error));
+        QVERIFY(error.endsWith(second.startFailure()));
         QVERIFY(!second.isRunning());
         QCOMPARE(second.port(), quint16(0));
+
+        RtspServerProcess wrong;
+        wrong.setArguments({QStringLiteral("--shared")});
+        QVERIFY(!wrong.start(0, &error));
+        QVERIFY2(wrong.startFailure().startsWith(QStringLiteral("it ended with exit code 2 before it listened (its last output: "
+                                                                "zelka_rtsp_server: a mount option before any --mount")),
+                 qPrintable(error));
         QVERIFY(first.isRunning());
         first.stop();
         QVERIFY(!first.isRunning());

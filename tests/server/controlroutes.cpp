@@ -21,7 +21,8 @@ QJsonObject requestToJson(const TestServerRequest &request)
                        {QStringLiteral("headers"), headers},
                        {QStringLiteral("body"), QString::fromUtf8(request.body)},
                        {QStringLiteral("bodyBase64"), QString::fromLatin1(request.body.toBase64())},
-                       {QStringLiteral("receivedMs"), double(request.receivedMs)}};
+                       {QStringLiteral("receivedMs"), request.receivedMs},
+                       {QStringLiteral("answeredMs"), request.answeredMs ? QJsonValue(request.answeredMs) : QJsonValue()}};
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 
 // "/__control/..." for tests that run the server as a process of its own:
 //   GET  /__control/info               ports, credentials and token
-//   GET  /__control/log                the request log as JSON
+//   GET  /__control/log                the request log as JSON (receivedMs, answeredMs: ms since the epoch)
 //   POST /__control/log/clear          empties the log
 //   POST /__control/fault              JSON {"path": ..., fault fields ...}
 //   POST /__control/fault/clear        drops every fault

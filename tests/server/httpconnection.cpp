@@ -89,6 +89,7 @@ bool HttpConnection::handOverWebSocket(const QByteArray &peeked)
     TestServerRequest request;
     QByteArray version;
     parseHead(peeked.left(end), &request, &version);
+    request.receivedMs = QDateTime::currentMSecsSinceEpoch();
     QTcpSocket *socket = m_socket;
     disconnect(socket, nullptr, this, nullptr);
     socket->setParent(nullptr);
@@ -106,7 +107,6 @@ bool HttpConnection::parseHead(const QByteArray &head, TestServerRequest *reques
     if (requestLine.size() != 3 || !requestLine.at(2).startsWith("HTTP/1."))
         return false;
     *request = TestServerRequest();
-    request->receivedMs = QDateTime::currentMSecsSinceEpoch();
     request->method = requestLine.at(0);
     *version = requestLine.at(2);
     QByteArray target = requestLine.at(1);
@@ -204,6 +204,7 @@ bool HttpConnection::parseChunkedBody()
 void HttpConnection::dispatch()
 {
     m_state = State::Answering;
+    m_request.receivedMs = QDateTime::currentMSecsSinceEpoch();
     emit requestReceived(this, m_request);
 }
 
@@ -237,8 +238,9 @@ void HttpConnection::respond(const HttpResponse &response)
         else
             writeNow(response);
     };
+    // Never early: a coarse timer (Qt's choice from 2 s on) may fire 5 % before its time.
     if (response.delayMs > 0)
-        QTimer::singleShot(response.delayMs, this, deliver);
+        QTimer::singleShot(response.delayMs, Qt::PreciseTimer, this, deliver);
     else
         deliver();
 }
@@ -260,9 +262,15 @@ QByteArray HttpConnection::statusAndHeaders(const HttpResponse &response, bool c
     return head;
 }
 
+void HttpConnection::writeHead(const HttpResponse &response, bool chunked, qint64 length)
+{
+    m_socket->write(statusAndHeaders(response, chunked, length));
+    emit answered(this, QDateTime::currentMSecsSinceEpoch());
+}
+
 void HttpConnection::writeNow(const HttpResponse &response)
 {
-    m_socket->write(statusAndHeaders(response, false, response.body.size()));
+    writeHead(response, false, response.body.size());
     if (!response.headOnly)
         m_socket->write(response.body);
     finishResponse();
@@ -272,7 +280,7 @@ void HttpConnection::writeSlowChunks(const HttpResponse &response)
 {
     // With the length announced, a client can measure its progress while the body trickles.
     const bool chunked = !response.slowWithLength;
-    m_socket->write(statusAndHeaders(response, chunked, response.body.size()));
+    writeHead(response, chunked, response.body.size());
     m_socket->flush();
     auto remaining = std::make_shared<QByteArray>(response.body);
     m_chunkTimer = new QTimer(this);
@@ -298,7 +306,7 @@ void HttpConnection::writeSlowChunks(const HttpResponse &response)
 void HttpConnection::writeHalfAndClose(const HttpResponse &response)
 {
     m_keepAlive = false;
-    m_socket->write(statusAndHeaders(response, false, response.body.size()));
+    writeHead(response, false, response.body.size());
     m_socket->write(response.body.left(response.body.size() / 2));
     m_state = State::Done;
     m_socket->disconnectFromHost();
@@ -308,7 +316,7 @@ void HttpConnection::startStream(const HttpResponse &response)
 {
     m_keepAlive = false;
     m_state = State::Streaming;
-    m_socket->write(statusAndHeaders(response, false, -1));
+    writeHead(response, false, -1);
     emit liveStreamRequested(this, response.liveStreamName);
 }
 

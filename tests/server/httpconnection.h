@@ -28,6 +28,9 @@ public:
 
 signals:
     void requestReceived(HttpConnection *connection, const TestServerRequest &request);
+    // The head of the answer to the request last received went out, at `at` (see
+    // TestServerRequest::answeredMs).
+    void answered(HttpConnection *connection, qint64 at);
     void webSocketRequested(QTcpSocket *socket, const TestServerRequest &request);
     void liveStreamRequested(HttpConnection *connection, const QByteArray &name);
     void closed(HttpConnection *connection);
@@ -48,6 +51,7 @@ private:
     void writeHalfAndClose(const HttpResponse &response);
     void startStream(const HttpResponse &response);
     QByteArray statusAndHeaders(const HttpResponse &response, bool chunked, qint64 length) const;
+    void writeHead(const HttpResponse &response, bool chunked, qint64 length);
     void finishResponse();
 
     QPointer<QTcpSocket> m_socket;

@@ -1,10 +1,7 @@
 #include "rtspserver.h"
 
+#include "rtsprestarter.h"
 #include "rtspserverprocess.h"
-
-#include <QCoreApplication>
-#include <QEvent>
-#include <QObject>
 
 namespace {
 
@@ -76,40 +73,14 @@ QStringList serverArguments()
     return arguments;
 }
 
-// Starts the server again in the thread that made it, told from the thread that reads the
-// program's output. The event carries nothing (it is made on that other thread): the state
-// is the process's, under its lock. Events still queued when it goes are dropped.
-class Restarter : public QObject
-{
-public:
-    explicit Restarter(RtspServerProcess &process)
-        : m_process(process)
-    {
-    }
-
-    // Any thread.
-    void endNoticed() { QCoreApplication::postEvent(this, new QEvent(eventType())); }
-
-protected:
-    void customEvent(QEvent *) override { m_process.restartIfEnded(); }
-
-private:
-    static QEvent::Type eventType()
-    {
-        static const auto type = QEvent::Type(QEvent::registerEventType());
-        return type;
-    }
-
-    RtspServerProcess &m_process;
-};
-
 } // namespace
 
 class RtspServerPrivate
 {
 public:
     RtspServerProcess process;
-    Restarter restarter{process};
+    RtspRestarter restarter{process};
+    quint16 port = 0; // where clients are sent, also while the server is started again
 };
 
 RtspServer::RtspServer()
@@ -121,7 +92,7 @@ RtspServer::RtspServer()
     d->process.setEchoPrefix("rtsp server: ");
     // The library's faults end the program now and then (see the program); the clients
     // reconnect, so the server is back on its port at once, as a camera that restarts.
-    Restarter *restarter = &d->restarter;
+    RtspRestarter *restarter = &d->restarter;
     d->process.setEndHandler([restarter] { restarter->endNoticed(); });
 }
 
@@ -142,17 +113,24 @@ bool RtspServer::start(quint16 port, QString *error)
 {
     if (d->process.isRunning())
         return true;
-    return d->process.start(port, error);
+    d->restarter.stop();
+    if (!d->process.start(port, error))
+        return false;
+    d->port = d->process.port();
+    d->restarter.watch(d->port);
+    return true;
 }
 
 void RtspServer::stop()
 {
+    d->restarter.stop();
     d->process.stop();
+    d->port = 0;
 }
 
 quint16 RtspServer::port() const
 {
-    return d->process.port();
+    return d->port;
 }
 
 bool RtspServer::isRunning() const

@@ -8,7 +8,10 @@
 //
 // The options after a --mount apply to that mount. Binds 127.0.0.1 only, prints
 // "PORT <n>" on standard output once it listens, and serves until it is killed or its
-// standard input closes (so it never outlives the test that started it).
+// standard input closes (so it never outlives the test that started it). When it cannot
+// listen it says why and ends with the code of RtspServerExit (3: the port is taken).
+#include "rtspserverexit.h"
+
 #include <gst/gst.h>
 #include <gst/rtsp-server/rtsp-server.h>
 #include <glib-unix.h>
@@ -49,7 +52,7 @@ int usage(const char *why)
                  "zelka_rtsp_server: %s\nusage: zelka_rtsp_server [--port N] [--client-threads N] [--abort-on-play N] "
                  "--mount PATH LAUNCH [--shared] [--transports any|udp|tcp] [--not-seekable] ...\n",
                  why);
-    return 2;
+    return RtspServerExit::Usage;
 }
 
 bool parseTransports(const char *name, GstRTSPLowerTrans *transports)
@@ -161,6 +164,22 @@ gboolean onInput(gint fd, GIOCondition, gpointer loop)
     return G_SOURCE_REMOVE;
 }
 
+// Attaches the server to the default context, or ends the program with the reason: a port
+// that another socket holds is told apart, so that the starter can wait for it to be free.
+void listen(GstRTSPServer *server, unsigned port)
+{
+    GError *error = nullptr;
+    GSource *source = gst_rtsp_server_create_source(server, nullptr, &error);
+    if (source == nullptr) {
+        const bool taken = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_ADDRESS_IN_USE);
+        std::fprintf(stderr, "zelka_rtsp_server: cannot listen on 127.0.0.1:%u: %s\n", port,
+                     error ? error->message : "no reason given");
+        std::_Exit(taken ? RtspServerExit::PortTaken : RtspServerExit::CannotListen);
+    }
+    g_source_attach(source, nullptr);
+    g_source_unref(source);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -185,10 +204,7 @@ int main(int argc, char **argv)
     addMounts(server, options.mounts);
     if (options.abortOnPlay > 0)
         g_signal_connect(server, "client-connected", G_CALLBACK(watchPlays), nullptr);
-    if (gst_rtsp_server_attach(server, nullptr) == 0) {
-        std::fprintf(stderr, "zelka_rtsp_server: cannot listen on 127.0.0.1:%u\n", options.port);
-        std::_Exit(1);
-    }
+    listen(server, options.port);
     std::printf("PORT %d\n", gst_rtsp_server_get_bound_port(server));
     std::fflush(stdout);
     g_unix_fd_add(STDIN_FILENO, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), onInput, loop);

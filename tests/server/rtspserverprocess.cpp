@@ -1,6 +1,7 @@
 #include "rtspserverprocess.h"
 
 #include "eventwait.h"
+#include "rtspserverexit.h"
 
 #include <QFile>
 
@@ -34,6 +35,22 @@ QString describeEnd(const siginfo_t &info)
     return QStringLiteral("killed by signal %1, %2").arg(info.si_status).arg(QString::fromLatin1(name ? name : "?"));
 }
 
+// Why a program that ended before it listened did not start: killed, or ended by itself,
+// because its port was taken or for another reason (which its output then says).
+QString describeStartFailure(const siginfo_t &info)
+{
+    if (info.si_code != CLD_EXITED)
+        return QStringLiteral("it was %1, before it listened").arg(describeEnd(info));
+    if (info.si_status == RtspServerExit::PortTaken)
+        return QStringLiteral("it could not listen, the port is taken");
+    return QStringLiteral("it ended with exit code %1 before it listened").arg(info.si_status);
+}
+
+QString where(quint16 port)
+{
+    return port ? QStringLiteral("127.0.0.1:%1").arg(port) : QStringLiteral("a free port of 127.0.0.1");
+}
+
 } // namespace
 
 class RtspServerProcessPrivate
@@ -45,6 +62,7 @@ public:
     static void echo(const QByteArray &text);
     QString lastOutputLocked() const;
     QString endReportLocked() const;
+    QString startFailureLocked() const;
     bool endedByItselfLocked() const { return ended && !stopping && port != 0; }
 
     QStringList arguments;
@@ -61,6 +79,8 @@ public:
     quint16 port = 0;
     int endCount = 0;
     QString endDescription;
+    siginfo_t endInfo = {};
+    QString startFailure; // why the last start() failed; empty after one that listened
     std::deque<QByteArray> lines;
 };
 
@@ -122,6 +142,8 @@ bool RtspServerProcessPrivate::spawn(quint16 wantedPort, QString *error)
         stopping = false;
         port = 0;
         endDescription.clear();
+        endInfo = {};
+        startFailure.clear();
         lines.clear();
     }
     reader = std::thread([this, fd = out[0], child] { readOutput(fd, child); });
@@ -157,6 +179,7 @@ void RtspServerProcessPrivate::readOutput(int fd, pid_t child)
             lines.pop_front();
         ended = true;
         endDescription = describeEnd(info);
+        endInfo = info;
         byItself = endedByItselfLocked(); // a start that failed is told by start()
         if (byItself) {
             ++endCount;
@@ -213,6 +236,13 @@ QString RtspServerProcessPrivate::endReportLocked() const
     if (!ended)
         return {};
     return QStringLiteral("the RTSP test server ended (%1; its last output: %2)").arg(endDescription, lastOutputLocked());
+}
+
+QString RtspServerProcessPrivate::startFailureLocked() const
+{
+    const QString output = lastOutputLocked();
+    const QString why = describeStartFailure(endInfo);
+    return output.isEmpty() ? why : QStringLiteral("%1 (its last output: %2)").arg(why, output);
 }
 
 RtspMountOptions RtspMountOptions::live()
@@ -282,16 +312,20 @@ QString RtspServerProcess::program()
 bool RtspServerProcess::start(quint16 port, QString *error)
 {
     stop();
-    if (!d->spawn(port, error))
+    if (!d->spawn(port, error)) {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        d->startFailure = *error;
         return false;
+    }
     std::unique_lock<std::mutex> lock(d->mutex);
     const bool settled = d->changed.wait_for(lock, std::chrono::milliseconds(kEventWaitMs),
                                              [this] { return d->port != 0 || d->ended; });
     if (d->port != 0)
         return true;
-    const QString why = settled ? d->endReportLocked() : QStringLiteral("no port named within %1 ms").arg(kEventWaitMs);
+    d->startFailure = settled ? d->startFailureLocked()
+                              : QStringLiteral("it named no port within %1 ms and was stopped").arg(kEventWaitMs);
+    *error = QStringLiteral("the RTSP test server did not start on %1: %2").arg(where(port), d->startFailure);
     lock.unlock();
-    *error = QStringLiteral("RTSP server cannot listen on 127.0.0.1:%1: %2").arg(port).arg(why);
     stop();
     return false;
 }
@@ -350,29 +384,36 @@ QString RtspServerProcess::endReport() const
     return d->endReportLocked();
 }
 
+QString RtspServerProcess::startFailure() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->startFailure;
+}
+
+void RtspServerProcess::tell(const QString &line) const
+{
+    QByteArray prefix;
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        prefix = d->echoPrefix;
+    }
+    if (!prefix.isEmpty())
+        d->echo(prefix + line.toLocal8Bit() + '\n');
+}
+
 QString RtspServerProcess::restartIfEnded()
 {
     QString report;
     quint16 port = 0;
-    QByteArray prefix;
     {
         std::lock_guard<std::mutex> lock(d->mutex);
         if (!d->endedByItselfLocked())
             return {};
         report = d->endReportLocked();
         port = d->port;
-        prefix = d->echoPrefix;
     }
     QString error;
-    const bool started = start(port, &error);
-    if (!started)
+    if (!start(port, &error))
         report += QStringLiteral("; it could not be started again: ") + error;
-    if (!prefix.isEmpty()) {
-        const QString told = started ? QStringLiteral("the RTSP test server started again on 127.0.0.1:%1 (ends so far: %2)")
-                                           .arg(port)
-                                           .arg(endCount())
-                                     : QStringLiteral("the RTSP test server could not be started again: ") + error;
-        d->echo(prefix + told.toLocal8Bit() + '\n');
-    }
     return report;
 }

@@ -55,7 +55,8 @@ public:
     void setEndHandler(std::function<void()> handler);
 
     // Starts the program and waits until it listens on 127.0.0.1: port 0 = a free port.
-    // A running server is stopped first. False with the reason when it did not listen.
+    // A running server is stopped first. False with the reason when it did not listen:
+    // "the RTSP test server did not start on 127.0.0.1:PORT: " and startFailure().
     bool start(quint16 port, QString *error);
     void stop(); // kills it and waits for it: fast, whatever state it is in
     bool waitForEnd(int timeoutMs);
@@ -66,10 +67,17 @@ public:
     QString lastOutput() const; // its last output lines since it was started
     // "the RTSP test server ended (exit status...; its last output: ...)", or empty while it runs.
     QString endReport() const;
+    // Why the last start() failed, empty when it listened: "it was killed by signal 9,
+    // Killed, before it listened", "it could not listen, the port is taken", "it ended with
+    // exit code N before it listened" (each with its last output), or that it named no port
+    // in time.
+    QString startFailure() const;
     // Empty unless the server ended by itself since its last start; then its endReport(), and
     // it is started again on the port it had with the arguments set now (the report then
-    // ends with why that failed). With an echo prefix the restart, or its failure, is told.
+    // ends with why that failed).
     QString restartIfEnded();
+    // The line on to standard error after the echo prefix; nothing without a prefix.
+    void tell(const QString &line) const;
 
     static QString program();
 

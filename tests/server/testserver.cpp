@@ -96,6 +96,7 @@ public:
     quint16 fixedRtspPort = 0;
     bool rtspEnabled = true;
     QList<TestServerRequest> log;
+    QHash<HttpConnection *, qsizetype> unanswered; // the log entry each connection answers next
     QHash<QString, TestServerFault> faults;
     QList<HttpConnection *> connections;
     QList<LiveFlvStream *> streams;
@@ -122,7 +123,15 @@ void TestServerPrivate::acceptConnections()
                          });
         QObject::connect(connection, &HttpConnection::liveStreamRequested, q,
                          [this](HttpConnection *c, const QByteArray &) { onLiveStream(c); });
+        QObject::connect(connection, &HttpConnection::answered, q, [this](HttpConnection *c, qint64 at) {
+            const auto entry = unanswered.find(c);
+            if (entry == unanswered.end())
+                return;
+            log[entry.value()].answeredMs = at;
+            unanswered.erase(entry);
+        });
         QObject::connect(connection, &HttpConnection::closed, q, [this](HttpConnection *c) {
+            unanswered.remove(c);
             connections.removeAll(c);
             c->deleteLater();
         });
@@ -136,6 +145,7 @@ void TestServerPrivate::onRequest(HttpConnection *connection, const TestServerRe
         return;
     }
     log.append(request);
+    unanswered.insert(connection, log.size() - 1);
     TestServerRequest routed = request;
     routed.path = collapsedSlashes(request.path);
     TestServerFault fault;
@@ -337,6 +347,7 @@ QList<TestServerRequest> TestServer::requestLog() const
 void TestServer::clearRequestLog()
 {
     d->log.clear();
+    d->unanswered.clear();
 }
 
 void TestServer::setFault(const QString &path, const TestServerFault &fault)

@@ -16,7 +16,10 @@ struct TestServerRequest
     QByteArray rawQuery; // the query exactly as sent, without "?"
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;     // de-chunked
-    qint64 receivedMs = 0; // when its head was read: wall clock, ms since the epoch
+    // Milliseconds since the epoch when the whole request was read, and when the head of its
+    // answer was written (0 while it is not answered; a WebSocket's handshake is not told).
+    qint64 receivedMs = 0;
+    qint64 answeredMs = 0;
 
     QByteArray header(const QByteArray &name) const; // case-insensitive; empty when absent
 };
