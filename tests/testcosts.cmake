@@ -41,11 +41,9 @@ set(zelka_test_costs
     qml_client_tst_devicetree 42
     qml_client_tst_homewindow 41
     qml_client_tst_smallscreentexts_960x540 40
-    e2e_tst_ptzwheel_icewm 40
     qml_client_tst_homewindow_720p 39
     e2e_monitors_above 39
     qml_client_tst_smallscreentexts_xga 37
-    e2e_tst_ptzwheel_openbox 36
     tst_videostress_gl 34
     e2e_tst_ptzwheel 34
     e2e_monitors_above_openbox 34
