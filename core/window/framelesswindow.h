@@ -130,9 +130,8 @@ protected:
     virtual bool beginSystemResize(Qt::Edges edges);
 
 private:
-    void handlePointer(QEvent::Type type, const QPointF &position, Qt::MouseButton button);
-    void startSystemDrag(bool started, bool resizing);
-    void endSystemDrag();
+    void startSystemDrag(bool resizing);
+    void endSystemDrag(bool resized);
     void rebuildCaptionArea(const QPoint &topLeft);
     void coverScreen();
     void keepOnItsScreen();
