@@ -14,6 +14,7 @@
 #include "windowgrips.h"
 #include "windowlog.h"
 #include "windowscreen.h"
+#include "x11pointer.h"
 
 namespace {
 
@@ -95,8 +96,8 @@ FramelessWindow::FramelessWindow(QWindow *parent)
     d->keepInside.setInterval(kRestBeforeKeptInside);
     connect(&d->keepInside, &QTimer::timeout, this, &FramelessWindow::keepLaidOutInside);
     connect(d->screen.get(), &WindowScreen::positionSettled, &d->keepInside, qOverload<>(&QTimer::start));
-    d->grips.reset(new WindowGrips(this, [this](Qt::Edges edges) {
-        return edges ? beginSystemResize(edges) : beginSystemMove();
+    d->grips.reset(new WindowGrips(this, [this](Qt::Edges edges, const QPoint &pressPosition) {
+        return edges ? beginSystemResize(edges, pressPosition) : beginSystemMove(pressPosition);
     }));
     connect(d->grips.get(), &WindowGrips::dragStarted, this, &FramelessWindow::startSystemDrag);
     connect(d->grips.get(), &WindowGrips::dropped, this, &FramelessWindow::endSystemDrag);
@@ -449,14 +450,18 @@ bool FramelessWindow::nativeEvent(const QByteArray &eventType, void *message, qi
     return QQuickWindow::nativeEvent(eventType, message, result);
 }
 
-bool FramelessWindow::beginSystemMove()
+// Qt's own request starts where the last pointer event it read was, which may lie a
+// step or more past the press.
+bool FramelessWindow::beginSystemMove(const QPoint &pressPosition)
 {
-    return startSystemMove();
+    const std::optional<bool> begun = X11Pointer::beginMoveResize(this, pressPosition, Qt::Edges());
+    return begun ? *begun : startSystemMove();
 }
 
-bool FramelessWindow::beginSystemResize(Qt::Edges edges)
+bool FramelessWindow::beginSystemResize(Qt::Edges edges, const QPoint &pressPosition)
 {
-    return startSystemResize(edges);
+    const std::optional<bool> begun = X11Pointer::beginMoveResize(this, pressPosition, edges);
+    return begun ? *begun : startSystemResize(edges);
 }
 
 // From the press until the window manager lets go, the window follows the pointer: no

@@ -1,6 +1,11 @@
 #include "windowgrips.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QStyleHints>
+
+#include <optional>
+#include <utility>
 
 #include "framelesswindow.h"
 #include "systemdrag.h"
@@ -50,6 +55,13 @@ Qt::CursorShape cursorForEdges(Qt::Edges edges)
 
 } // namespace
 
+// A press on the caption (no edges) or a band that may still become a drag.
+struct Grip
+{
+    QPoint pressPosition;
+    Qt::Edges edges;
+};
+
 class WindowGripsPrivate
 {
 public:
@@ -57,6 +69,7 @@ public:
     WindowGrips::Begin begin;
     // Owned here; until it has finished, the window follows the pointer unjudged.
     QScopedPointer<SystemDrag> drag;
+    std::optional<Grip> grip;
     bool resizing = false;
 };
 
@@ -78,50 +91,79 @@ SystemDrag *WindowGrips::drag() const
 
 void WindowGrips::pointerEvent(const QEvent *event)
 {
-    switch (event->type()) {
+    const QEvent::Type type = event->type();
+    switch (type) {
     case QEvent::MouseButtonPress:
-    case QEvent::MouseMove: {
-        d->drag->pointerEvent(event->type());
-        const auto *mouse = static_cast<const QMouseEvent *>(event);
-        handlePointer(event->type(), mouse->position().toPoint(), mouse->button());
-        break;
-    }
+    case QEvent::MouseMove:
     case QEvent::MouseButtonRelease:
     case QEvent::Enter:
-        d->drag->pointerEvent(event->type());
+        d->drag->pointerEvent(type);
         break;
     default:
-        break;
-    }
-}
-
-void WindowGrips::handlePointer(QEvent::Type type, const QPoint &pos, Qt::MouseButton button)
-{
-    FramelessWindow *window = d->window;
-    // Only the press of the left button hands the pointer to the window manager, which is
-    // told it is that button and ends at its release: a move started at a later mouse
-    // move (Qt reports the button held even after the window manager's move took its
-    // release) or by another button would carry the window along with a free pointer.
-    const bool dragPress = type == QEvent::MouseButtonPress && button == Qt::LeftButton;
-    if (window->captionArea().toRect().contains(pos)) {
-        if (window->movable() && dragPress && d->drag->pressStillHeld())
-            start(Qt::Edges());
         return;
     }
-    if (window->windowStates().testFlag(Qt::WindowFullScreen) || !window->resizable())
-        return;
-    const Qt::Edges edges = resizeEdgesAt(pos, window->size());
-    if (!edges)
-        window->unsetCursor();
+    const auto *mouse = static_cast<const QMouseEvent *>(event);
+    if (type == QEvent::MouseButtonPress)
+        press(mouse->position().toPoint(), mouse->button());
     else if (type == QEvent::MouseMove)
-        window->setCursor(cursorForEdges(edges));
-    else if (dragPress && d->drag->pressStillHeld())
-        start(edges);
+        move(mouse->position().toPoint(), mouse->buttons());
+    else
+        d->grip.reset();
 }
 
-void WindowGrips::start(Qt::Edges edges)
+// Only a press of the left button takes hold: the window manager is told it is that button
+// and ends at its release. A move that came of another button, or of a mouse move that no
+// press of ours began (Qt reports the button held even after a window manager's move took
+// its release), would carry the window along with a free pointer.
+void WindowGrips::press(const QPoint &pos, Qt::MouseButton button)
 {
-    if (!d->begin(edges))
+    d->grip.reset();
+    if (d->window->captionArea().toRect().contains(pos)) {
+        if (button == Qt::LeftButton && d->window->movable())
+            d->grip = Grip{pos, Qt::Edges()};
+        return;
+    }
+    if (!hasBands())
+        return;
+    const Qt::Edges edges = resizeEdgesAt(pos, d->window->size());
+    if (!edges)
+        d->window->unsetCursor();
+    else if (button == Qt::LeftButton)
+        d->grip = Grip{pos, edges};
+}
+
+void WindowGrips::move(const QPoint &pos, Qt::MouseButtons buttons)
+{
+    if (d->grip) {
+        if (!buttons.testFlag(Qt::LeftButton)) {
+            d->grip.reset();
+        } else if ((pos - d->grip->pressPosition).manhattanLength()
+                   >= QGuiApplication::styleHints()->startDragDistance()) {
+            const Grip grip = *std::exchange(d->grip, std::nullopt);
+            // The release may have come already and wait unread behind this move (a loaded
+            // machine, a quick hand).
+            if (d->drag->pressStillHeld())
+                start(grip.edges, grip.pressPosition);
+        }
+        return;
+    }
+    if (d->window->captionArea().toRect().contains(pos) || !hasBands())
+        return;
+    if (const Qt::Edges edges = resizeEdgesAt(pos, d->window->size()))
+        d->window->setCursor(cursorForEdges(edges));
+    else
+        d->window->unsetCursor();
+}
+
+// No bands on a window that is not resizable or is in the platform's full-screen state.
+bool WindowGrips::hasBands() const
+{
+    return !d->window->windowStates().testFlag(Qt::WindowFullScreen) && d->window->resizable();
+}
+
+void WindowGrips::start(Qt::Edges edges, const QPoint &pressPosition)
+{
+    if (!d->begin(edges, pressPosition))
         return;
     d->resizing = edges != Qt::Edges();
     emit dragStarted(d->resizing);

@@ -1,6 +1,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStyleHints>
 #include <QtMath>
 #include <QQmlComponent>
 #include <QQmlContext>
@@ -50,14 +51,20 @@ class DraggedWindow : public FramelessWindow
 public:
     bool held = false;
 
-    // A press on the caption point, the button held until drop() or release().
+    // A press on the caption point and a move past the drag distance, the button held
+    // until drop().
     void press(const QPoint &at)
     {
         systemDrag()->setButtonsProbe([this] { return std::optional<bool>(held); });
         held = true;
+        const QPoint past = at + QPoint(QGuiApplication::styleHints()->startDragDistance(), 0);
         QMouseEvent event(QEvent::MouseButtonPress, at, mapToGlobal(QPointF(at)), Qt::LeftButton, Qt::LeftButton,
                           Qt::NoModifier);
         QCoreApplication::sendEvent(this, &event);
+        QMouseEvent move(QEvent::MouseMove, past, mapToGlobal(QPointF(past)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &move);
+        QVERIFY(systemDrag()->isActive());
     }
     // The button comes up while the window manager has the pointer: the window hears of it
     // only by asking.
@@ -68,7 +75,7 @@ public:
     }
 
 protected:
-    bool beginSystemMove() override { return true; }
+    bool beginSystemMove(const QPoint &) override { return true; }
 };
 
 // A window made in QML (a FramelessWindow, or `type`) with the given property lines, bound
