@@ -20,8 +20,8 @@ namespace {
 
 constexpr int kCaptionInset = 5;
 constexpr int kDefaultCaptionHeight = 30;
-// How long a window moved otherwise than by a drag of ours (a window manager's placement,
-// a move by keys) rests before it is pulled back inside its screen.
+// How long a window rests after a move (a drop, a window manager's placement, a move by
+// keys) before it is pulled back inside its screen.
 constexpr int kRestBeforeKeptInside = 250;
 
 // What displayNormal() brings back after the window's own full-screen mode.
@@ -60,8 +60,8 @@ public:
     // Given by the operator through the window's edges since the last layout: the
     // pull-back keeps it.
     bool sizedByOperator = false;
-    // Pulls the window back inside its screen once it has come to rest after a move
-    // that was not a drag of ours (those are judged once, at the drop).
+    // Pulls the window back inside its screen once it has come to rest after a move or a
+    // drop.
     QTimer keepInside;
     // Owned here; until its drag has finished, the window follows the pointer unjudged.
     QScopedPointer<WindowGrips> grips;
@@ -475,16 +475,18 @@ void FramelessWindow::startSystemDrag(bool resizing)
     d->screen->hold();
 }
 
-// The drop, judged once: the screen where the window's centre lies, the layout for it,
-// and a window laid out for its screen moved inside it if it hangs off.
+// The drop: the screen where the window's centre lies and the layout for it are chosen at
+// once; a window laid out for its screen that hangs off it is moved inside once it has
+// rested. A window manager may still carry it: one that took the move after the release
+// moves it with the free pointer until the next click, and a window pulled back at each
+// step would jump to and fro under the pointer.
 void FramelessWindow::endSystemDrag(bool resized)
 {
     qCDebug(lcWindow) << title() << "dropped at" << geometry();
     if (resized)
         d->sizedByOperator = true;
     d->screen->release();
-    d->keepInside.stop();
-    keepLaidOutInside();
+    d->keepInside.start();
 }
 
 // The whole screen the window is on, one pixel over its right and bottom edges.
