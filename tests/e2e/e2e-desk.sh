@@ -215,15 +215,15 @@ e2e_caption_drag() {
   xdotool mouseup 1
 }
 
-# Presses the left button where the pointer is and holds it until the window manager has
-# the pointer: the client hands the drag over once it has handled the press (later on a
-# loaded machine), and a window manager takes its start from where the pointer is when it
-# takes over (icewm does), so a hand that moved on before then leaves the window behind
-# for the whole drag. The client's log says when it handed the drag over.
+# Presses the left button where the pointer is, moves it 12 px right (past the drag
+# distance: the client hands the drag over only then) and holds it there until the window
+# manager has the pointer (later on a loaded machine); the client's log says when it handed
+# the drag over.
 e2e_press_for_drag() {
   local handed
   handed=$(grep -c 'handed to the window manager' "$E2E_DIR/client.log" || true)
   xdotool mousedown 1
+  xdotool mousemove_relative --sync 12 0
   handed_over() {
     [ "$(grep -c 'handed to the window manager' "$E2E_DIR/client.log" || true)" -gt "$handed" ]
   }
