@@ -2,6 +2,7 @@
 #include <QMouseEvent>
 #include <QPlatformSurfaceEvent>
 #include <QPointer>
+#include <QProcess>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QScreen>
@@ -489,6 +490,57 @@ private slots:
         QCOMPARE(window.availableArea(), QGuiApplication::primaryScreen()->availableGeometry());
         QCOMPARE(areaChanges.count(), 2);
 
+    }
+
+    // Two monitors on a real X server (two-monitors.sh: A 1920 x 1080, the primary, and
+    // B 1600 x 900 right of it, in screen pixels): each one's available area is the part of
+    // it inside the window manager's work area of the current desktop, read from the root
+    // window and followed as it changes; with none named, the whole monitor.
+    void workAreaOfEachMonitor()
+    {
+        const QList<QScreen *> screens = QGuiApplication::screens();
+        if (QGuiApplication::platformName() != QLatin1String("xcb") || screens.size() != 2)
+            QSKIP("needs the X11 platform on a desk of two monitors (two-monitors.sh)");
+        const auto setRoot = [](const QString &name, const QString &values) {
+            return QProcess::execute(QStringLiteral("xprop"),
+                                     {"-root", "-f", name, "32c", "-set", name, values}) == 0;
+        };
+        QScreen *a = QGuiApplication::primaryScreen();
+        QScreen *b = screens.at(screens.at(0) == a ? 1 : 0);
+        const qreal ratio = a->devicePixelRatio();
+        // A rectangle given in screen pixels, in the desk's logical pixels: each monitor keeps
+        // its origin, its pixels count `ratio` times.
+        const auto logical = [ratio](QScreen *screen, const QRect &pixels) {
+            const QPoint origin = screen->geometry().topLeft();
+            return QRect(origin + (pixels.topLeft() - origin) / ratio, pixels.size() / ratio);
+        };
+        QCOMPARE(a->geometry(), logical(a, QRect(0, 0, 1920, 1080)));
+        RecordingWindow onA; // laid out for its monitor: kept inside its area once it rests
+        onA.setGeometry(QRect(a->geometry().topLeft() + QPoint(20, 20), QSize(300, 200)));
+        onA.setLayoutSize(QSize(300, 200));
+        RecordingWindow onB;
+        onB.setGeometry(QRect(b->geometry().topLeft() + QPoint(20, 20), QSize(300, 200)));
+        QCOMPARE(onB.windowScreen()->screen(), b);
+        QSignalSpy areaOfA(&onA, &FramelessWindow::availableAreaChanged);
+
+        // A task bar 26 pixels high along A's bottom, on the first of two desktops, named
+        // before the client started (Qt gave each monitor whole then).
+        QCOMPARE(onA.availableArea(), logical(a, QRect(0, 0, 1920, 1054)));
+        QCOMPARE(onB.availableArea(), b->geometry());
+        onA.setY(a->geometry().bottom() - 100);
+        QTRY_COMPARE_WITH_TIMEOUT(onA.geometry().bottom(), onA.availableArea().bottom(), kEventWaitMs);
+        onA.centreInAvailableArea();
+        QVERIFY(qAbs(onA.geometry().center().y() - onA.availableArea().center().y()) <= 1);
+
+        // The second desktop, whose panel is 30 pixels high along the desk's top.
+        QVERIFY(setRoot("_NET_CURRENT_DESKTOP", "1"));
+        QTRY_VERIFY_WITH_TIMEOUT(areaOfA.count() >= 1, kEventWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(onA.availableArea(), logical(a, QRect(0, 30, 1920, 1050)), kEventWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(onB.availableArea(), logical(b, QRect(1920, 30, 1600, 870)), kEventWaitMs);
+
+        QVERIFY(QProcess::execute(QStringLiteral("xprop"), {"-root", "-remove", "_NET_WORKAREA"}) == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(onA.availableArea(), a->geometry(), kEventWaitMs);
+        QCOMPARE(onB.availableArea(), b->geometry());
     }
 
     // The desk really changes: a window across both screens stays where the operator put it
