@@ -95,10 +95,18 @@ settle() {
 # Moves the current window to X Y in one step and waits until it settles: inside one
 # monitor (EXPECTED, when given), laid out for it, after at most one new layout.
 move_to() {
-  local x=$1 y=$2 expected=${3:-} before started
+  local x=$1 y=$2 expected=${3:-} before started from
   before=$(layouts)
+  from=$(window_box)
   started=$(date +%s%N)
   xdotool windowmove "$E2E_WINDOW" "$x" "$y"
+  # The window manager moves it when it gets to it (late on a loaded machine): until then
+  # the window rests where it was, settled on its old monitor.
+  left() {
+    e2e_refresh_geometry
+    [ "$E2E_X $E2E_Y" != "${from% * *}" ]
+  }
+  [ "$x $y" = "${from% * *}" ] || e2e_until "the window to leave $from" left
   settle "$started"
   local changes=$(($(layouts) - before))
   e2e_note "moved to $x,$y: settled in $SETTLED_MS ms at $E2E_X,$E2E_Y ${E2E_W}x${E2E_H} on $SETTLED_ON, $changes layout change(s)"
