@@ -3,6 +3,8 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include "workarea.h"
+
 ScreenProbe screenProbe()
 {
     return [](QScreen *screen, bool grabPixels) {
@@ -11,7 +13,7 @@ ScreenProbe screenProbe()
             return m;
         m.logicalDpi = screen->logicalDotsPerInch();
         m.devicePixelRatio = screen->devicePixelRatio();
-        m.availableSize = screen->availableGeometry().size();
+        m.availableSize = WorkArea::instance()->availableGeometry(screen).size();
         if (grabPixels) {
             // Some platforms grab the whole desk for any of its screens: no more than
             // the screen's own pixels count.

@@ -7,7 +7,7 @@ class QScreen;
 
 // What the display scaling needs to know of a screen. pixelSize is in device pixels (a
 // scaled high-density screen counts with its physical pixels); availableSize, the screen
-// less its panels, in logical pixels.
+// less its panels (WorkArea), in logical pixels.
 struct ScreenMeasurement
 {
     QSize pixelSize;

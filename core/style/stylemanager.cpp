@@ -16,6 +16,7 @@
 #include "propertyhelpers.h"
 #include "style.h"
 #include "windowscreen.h"
+#include "workarea.h"
 
 class StyleManagerPrivate
 {
@@ -101,6 +102,9 @@ StyleManager::StyleManager(ScreenProbe probe, const QString &uiConfigPath, QObje
         followScreen(primary);
         calcResolution();
     });
+    // A panel that comes, goes or grows on a desk of several monitors changes the room the
+    // main window has there too.
+    connect(WorkArea::instance(), &WorkArea::changed, this, &StyleManager::announceRatiosIfChanged);
 }
 
 StyleManager::~StyleManager()

@@ -1,8 +1,6 @@
 #include "framelesswindow.h"
 
-#include <QCursor>
 #include <QGuiApplication>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
@@ -13,56 +11,18 @@
 
 #include "propertyhelpers.h"
 #include "systemdrag.h"
+#include "windowgrips.h"
 #include "windowlog.h"
 #include "windowscreen.h"
+#include "x11pointer.h"
 
 namespace {
 
-constexpr int kBandWidth = 6;
 constexpr int kCaptionInset = 5;
 constexpr int kDefaultCaptionHeight = 30;
-// How long a window moved otherwise than by a drag of ours (a window manager's placement,
-// a move by keys) rests before it is pulled back inside its screen.
+// How long a window rests after a move (a drop, a window manager's placement, a move by
+// keys) before it is pulled back inside its screen.
 constexpr int kRestBeforeKeptInside = 250;
-
-bool within(int value, int low, int high)
-{
-    return value >= low && value <= high;
-}
-
-// Which window edges a position grabs. Bands overlap on tiny windows: left wins
-// over right and top over bottom.
-Qt::Edges resizeEdgesAt(const QPoint &pos, const QSize &size)
-{
-    const int w = size.width();
-    const int h = size.height();
-    const int inner = kBandWidth - 1;
-    Qt::Edges edges;
-    if (within(pos.y(), 0, h)) {
-        if (within(pos.x(), 0, inner))
-            edges |= Qt::LeftEdge;
-        else if (within(pos.x(), w - inner, w))
-            edges |= Qt::RightEdge;
-    }
-    if (within(pos.x(), 0, w)) {
-        if (within(pos.y(), 0, inner))
-            edges |= Qt::TopEdge;
-        else if (within(pos.y(), h - inner, h))
-            edges |= Qt::BottomEdge;
-    }
-    return edges;
-}
-
-Qt::CursorShape cursorForEdges(Qt::Edges edges)
-{
-    const bool horizontal = edges & (Qt::LeftEdge | Qt::RightEdge);
-    const bool vertical = edges & (Qt::TopEdge | Qt::BottomEdge);
-    if (horizontal && vertical) {
-        const bool falling = edges == (Qt::TopEdge | Qt::LeftEdge) || edges == (Qt::BottomEdge | Qt::RightEdge);
-        return falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
-    }
-    return horizontal ? Qt::SizeHorCursor : Qt::SizeVerCursor;
-}
 
 // What displayNormal() brings back after the window's own full-screen mode.
 struct NormalState
@@ -100,12 +60,11 @@ public:
     // Given by the operator through the window's edges since the last layout: the
     // pull-back keeps it.
     bool sizedByOperator = false;
-    // Pulls the window back inside its screen once it has come to rest after a move
-    // that was not a drag of ours (those are judged once, at the drop).
+    // Pulls the window back inside its screen once it has come to rest after a move or a
+    // drop.
     QTimer keepInside;
-    // Owned here; until it has finished, the window follows the pointer unjudged.
-    QScopedPointer<SystemDrag> drag;
-    bool dragResizes = false;
+    // Owned here; until its drag has finished, the window follows the pointer unjudged.
+    QScopedPointer<WindowGrips> grips;
     int maxSamples = 1;
     // Owned here, not by the window's children: it must die before the window's base
     // part, which still moves and hides the window on its way out.
@@ -137,8 +96,11 @@ FramelessWindow::FramelessWindow(QWindow *parent)
     d->keepInside.setInterval(kRestBeforeKeptInside);
     connect(&d->keepInside, &QTimer::timeout, this, &FramelessWindow::keepLaidOutInside);
     connect(d->screen.get(), &WindowScreen::positionSettled, &d->keepInside, qOverload<>(&QTimer::start));
-    d->drag.reset(new SystemDrag(this));
-    connect(d->drag.get(), &SystemDrag::finished, this, &FramelessWindow::endSystemDrag);
+    d->grips.reset(new WindowGrips(this, [this](Qt::Edges edges, const QPoint &pressPosition) {
+        return edges ? beginSystemResize(edges, pressPosition) : beginSystemMove(pressPosition);
+    }));
+    connect(d->grips.get(), &WindowGrips::dragStarted, this, &FramelessWindow::startSystemDrag);
+    connect(d->grips.get(), &WindowGrips::dropped, this, &FramelessWindow::endSystemDrag);
     connect(this, &QQuickWindow::sceneGraphInitialized, this, &FramelessWindow::readMaxSamples, Qt::DirectConnection);
     if (QCoreApplication *application = QCoreApplication::instance())
         application->installEventFilter(this);
@@ -150,7 +112,7 @@ FramelessWindow::~FramelessWindow()
         QObject::disconnect(connection);
     QObject::disconnect(d->followTopHint);
     QObject::disconnect(d->topWindowGone);
-    d->drag.reset();
+    d->grips.reset();
     d->screen.reset();
 }
 
@@ -317,7 +279,7 @@ WindowScreen *FramelessWindow::windowScreen() const
 
 SystemDrag *FramelessWindow::systemDrag() const
 {
-    return d->drag.get();
+    return d->grips->drag();
 }
 
 bool FramelessWindow::isOnAScreen() const
@@ -466,23 +428,8 @@ bool FramelessWindow::event(QEvent *event)
 // window's event() would never see them.
 bool FramelessWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == this) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseMove: {
-            d->drag->pointerEvent(event->type());
-            const auto *mouse = static_cast<QMouseEvent *>(event);
-            handlePointer(event->type(), mouse->position(), mouse->button());
-            break;
-        }
-        case QEvent::MouseButtonRelease:
-        case QEvent::Enter:
-            d->drag->pointerEvent(event->type());
-            break;
-        default:
-            break;
-        }
-    }
+    if (watched == this)
+        d->grips->pointerEvent(event);
     return QQuickWindow::eventFilter(watched, event);
 }
 
@@ -503,65 +450,43 @@ bool FramelessWindow::nativeEvent(const QByteArray &eventType, void *message, qi
     return QQuickWindow::nativeEvent(eventType, message, result);
 }
 
-bool FramelessWindow::beginSystemMove()
+// Qt's own request starts where the last pointer event it read was, which may lie a
+// step or more past the press.
+bool FramelessWindow::beginSystemMove(const QPoint &pressPosition)
 {
-    return startSystemMove();
+    const std::optional<bool> begun = X11Pointer::beginMoveResize(this, pressPosition, Qt::Edges());
+    return begun ? *begun : startSystemMove();
 }
 
-bool FramelessWindow::beginSystemResize(Qt::Edges edges)
+bool FramelessWindow::beginSystemResize(Qt::Edges edges, const QPoint &pressPosition)
 {
-    return startSystemResize(edges);
-}
-
-void FramelessWindow::handlePointer(QEvent::Type type, const QPointF &position, Qt::MouseButton button)
-{
-    const QPoint pos = position.toPoint();
-    // Only the press of the left button hands the pointer to the window manager, which is
-    // told it is that button and ends at its release: a move started at a later mouse
-    // move (Qt reports the button held even after the window manager's move took its
-    // release) or by another button would carry the window along with a free pointer.
-    const bool dragPress = type == QEvent::MouseButtonPress && button == Qt::LeftButton;
-    if (d->captionArea.contains(pos)) {
-        if (d->movable && dragPress && d->drag->pressStillHeld())
-            startSystemDrag(beginSystemMove(), false);
-        return;
-    }
-    if (windowStates().testFlag(Qt::WindowFullScreen) || !d->resizable)
-        return;
-    const Qt::Edges edges = resizeEdgesAt(pos, size());
-    if (!edges)
-        unsetCursor();
-    else if (type == QEvent::MouseMove)
-        setCursor(cursorForEdges(edges));
-    else if (dragPress && d->drag->pressStillHeld())
-        startSystemDrag(beginSystemResize(edges), true);
+    const std::optional<bool> begun = X11Pointer::beginMoveResize(this, pressPosition, edges);
+    return begun ? *begun : startSystemResize(edges);
 }
 
 // From the press until the window manager lets go, the window follows the pointer: no
 // screen is chosen again, nothing pulls it back or lays it out anew (a window pulled or
 // resized under the window manager's drag jumps away from the pointer, and the window
 // manager moves it back at the next step).
-void FramelessWindow::startSystemDrag(bool started, bool resizing)
+void FramelessWindow::startSystemDrag(bool resizing)
 {
-    if (!started)
-        return;
     qCDebug(lcWindow) << title() << (resizing ? "resize" : "move") << "handed to the window manager at" << geometry();
-    d->dragResizes = resizing;
     d->keepInside.stop();
     d->screen->hold();
-    d->drag->start();
 }
 
-// The drop, judged once: the screen where the window's centre lies, the layout for it,
-// and a window laid out for its screen moved inside it if it hangs off.
-void FramelessWindow::endSystemDrag()
+// The drop: the screen where the window's centre lies and the layout for it are chosen at
+// once; a window laid out for its screen that hangs off it is moved inside once it has
+// rested. A window manager may still carry it: one that took the move after the release
+// moves it with the free pointer until the next click, and a window pulled back at each
+// step would jump to and fro under the pointer.
+void FramelessWindow::endSystemDrag(bool resized)
 {
     qCDebug(lcWindow) << title() << "dropped at" << geometry();
-    if (d->dragResizes)
+    if (resized)
         d->sizedByOperator = true;
     d->screen->release();
-    d->keepInside.stop();
-    keepLaidOutInside();
+    d->keepInside.start();
 }
 
 // The whole screen the window is on, one pixel over its right and bottom edges.
@@ -604,7 +529,7 @@ void FramelessWindow::keepWithinMaximumSize()
 // the same place then gives the same screen at the next look.
 void FramelessWindow::keepLaidOutInside()
 {
-    if (d->layoutSize.isEmpty() || d->normalState || QGuiApplication::screens().isEmpty() || d->drag->isActive())
+    if (d->layoutSize.isEmpty() || d->normalState || QGuiApplication::screens().isEmpty() || d->grips->drag()->isActive())
         return;
     const QRect area = d->screen->availableArea();
     if (d->sizedByOperator) {

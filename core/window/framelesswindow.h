@@ -124,15 +124,15 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 
-    // The window manager's own move and resize; tests record these calls because
-    // headless platforms refuse them.
-    virtual bool beginSystemMove();
-    virtual bool beginSystemResize(Qt::Edges edges);
+    // The window manager's own move and resize, from the press at `pressPosition` (the
+    // window's logical pixels); tests record these calls because headless platforms refuse
+    // them.
+    virtual bool beginSystemMove(const QPoint &pressPosition);
+    virtual bool beginSystemResize(Qt::Edges edges, const QPoint &pressPosition);
 
 private:
-    void handlePointer(QEvent::Type type, const QPointF &position, Qt::MouseButton button);
-    void startSystemDrag(bool started, bool resizing);
-    void endSystemDrag();
+    void startSystemDrag(bool resizing);
+    void endSystemDrag(bool resized);
     void rebuildCaptionArea(const QPoint &topLeft);
     void coverScreen();
     void keepOnItsScreen();

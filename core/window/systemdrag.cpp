@@ -51,7 +51,7 @@ void SystemDrag::pointerEvent(QEvent::Type type)
         return;
     if (type == QEvent::MouseButtonRelease) {
         // The release reached the window, so it came before the window manager took the
-        // pointer (a quick click; the client handles the press late on a loaded machine):
+        // pointer (between the client's look at the button and the window manager's grab):
         // the move it starts now would carry the window along with a free pointer.
         X11Pointer::cancelMoveResize(d->window);
         finish();

@@ -12,6 +12,8 @@
 #include <limits>
 #include <utility>
 
+#include "workarea.h"
+
 class WindowScreenPrivate
 {
 public:
@@ -84,6 +86,7 @@ WindowScreen::WindowScreen(QWindow *window)
     });
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &WindowScreen::screenSetChanged);
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &WindowScreen::screenSetChanged);
+    connect(WorkArea::instance(), &WorkArea::changed, this, &WindowScreen::screenSetChanged);
     connect(window, &QWindow::xChanged, this, &WindowScreen::windowMoved);
     connect(window, &QWindow::yChanged, this, &WindowScreen::windowMoved);
     pick(QGuiApplication::primaryScreen());
@@ -150,8 +153,8 @@ QScreen *WindowScreen::screenFor(const QRect &rect)
 
 QRect WindowScreen::availableAreaFor(const QRect &rect)
 {
-    const QScreen *screen = screenFor(rect);
-    return screen ? screen->availableGeometry() : QRect();
+    QScreen *screen = screenFor(rect);
+    return screen ? WorkArea::instance()->availableGeometry(screen) : QRect();
 }
 
 bool WindowScreen::centreOnAScreen(const QRect &rect)
@@ -243,7 +246,7 @@ void WindowScreen::pick(QScreen *screen)
 {
     if (!screen)
         return;
-    const QRect area = screen->availableGeometry();
+    const QRect area = WorkArea::instance()->availableGeometry(screen);
     const bool otherScreen = screen != d->screen;
     const bool otherArea = area != d->availableArea;
     d->screen = screen;

@@ -37,7 +37,7 @@ public:
 
     // Null only while the desk has no screen at all.
     QScreen *screen() const;
-    // The screen's area less its panels, in logical pixels. Without any screen it keeps
+    // The screen's area less its panels (WorkArea), in logical pixels. Without any screen it keeps
     // the last one: windows stay where they are until a screen comes back.
     QRect availableArea() const;
     // Counts the changes of the desk (screens added or removed, a new primary, a screen's

@@ -2,13 +2,13 @@
 
 #include <QGuiApplication>
 #include <QWindow>
-#include <QtGui/qguiapplication_platform.h>
 
 #ifdef ZELKA_HAS_XCB
-#include <xcb/xcb.h>
+#include <qpa/qplatformwindow.h>
 
-#include <cstdlib>
-#include <memory>
+#include <algorithm>
+
+#include "x11connection.h"
 #endif
 
 namespace X11Pointer {
@@ -16,26 +16,10 @@ namespace X11Pointer {
 #ifdef ZELKA_HAS_XCB
 namespace {
 
-struct FreeReply
-{
-    void operator()(void *reply) const { std::free(reply); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeReply>;
-
-xcb_connection_t *connection()
-{
-    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_window_t rootWindow(xcb_connection_t *connection)
-{
-    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    return screens.rem > 0 ? screens.data->root : xcb_window_t(XCB_WINDOW_NONE);
-}
+using X11::atom;
+using X11::connection;
+using X11::Reply;
+using X11::rootWindow;
 
 Reply<xcb_query_pointer_reply_t> queryPointer(xcb_connection_t *connection)
 {
@@ -46,12 +30,55 @@ Reply<xcb_query_pointer_reply_t> queryPointer(xcb_connection_t *connection)
         xcb_query_pointer_reply(connection, xcb_query_pointer(connection, root), nullptr));
 }
 
-xcb_atom_t moveResizeAtom(xcb_connection_t *connection)
+// Whether the window manager says it takes _NET_WM_MOVERESIZE (none does without one).
+bool moveResizeSupported(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t moveResize)
 {
-    static const char name[] = "_NET_WM_MOVERESIZE";
-    const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, false, sizeof name - 1, name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    const std::vector<uint32_t> supported =
+        X11::property32(connection, root, atom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM);
+    return std::find(supported.begin(), supported.end(), moveResize) != supported.end();
+}
+
+// The _NET_WM_MOVERESIZE direction for a resize by `edges`, or a move.
+uint32_t direction(Qt::Edges edges)
+{
+    constexpr uint32_t kMove = 8;
+    if (edges == (Qt::TopEdge | Qt::LeftEdge))
+        return 0;
+    if (edges == Qt::TopEdge)
+        return 1;
+    if (edges == (Qt::TopEdge | Qt::RightEdge))
+        return 2;
+    if (edges == Qt::RightEdge)
+        return 3;
+    if (edges == (Qt::BottomEdge | Qt::RightEdge))
+        return 4;
+    if (edges == Qt::BottomEdge)
+        return 5;
+    if (edges == (Qt::BottomEdge | Qt::LeftEdge))
+        return 6;
+    if (edges == Qt::LeftEdge)
+        return 7;
+    return kMove;
+}
+
+void sendMoveResize(xcb_connection_t *connection, xcb_window_t root, QWindow *window, xcb_atom_t moveResize,
+                    const QPoint &rootPosition, uint32_t action)
+{
+    constexpr uint32_t kFirstButton = 1;
+    constexpr uint32_t kSourceApplication = 1;
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window->winId());
+    message.type = moveResize;
+    message.data.data32[0] = uint32_t(rootPosition.x());
+    message.data.data32[1] = uint32_t(rootPosition.y());
+    message.data.data32[2] = action;
+    message.data.data32[3] = kFirstButton;
+    message.data.data32[4] = kSourceApplication;
+    xcb_send_event(connection, false, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(connection);
 }
 
 } // namespace
@@ -71,6 +98,32 @@ std::optional<bool> buttonsHeld()
     return std::nullopt;
 }
 
+std::optional<bool> beginMoveResize(QWindow *window, const QPoint &pressPosition, Qt::Edges edges)
+{
+#ifdef ZELKA_HAS_XCB
+    xcb_connection_t *c = connection();
+    if (!c)
+        return std::nullopt;
+    const xcb_window_t root = rootWindow(c);
+    const xcb_atom_t moveResize = atom(c, "_NET_WM_MOVERESIZE");
+    if (!window || !window->handle() || root == XCB_WINDOW_NONE || moveResize == XCB_ATOM_NONE
+        || !moveResizeSupported(c, root, moveResize))
+        return false;
+    // The press in the screen's pixels, where the window is now (it has not moved since).
+    const QPoint native = (QPointF(pressPosition) * window->devicePixelRatio()).toPoint();
+    const QPoint rootPosition = window->handle()->mapToGlobal(native);
+    // The press's own grab would keep the pointer from the window manager.
+    xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+    sendMoveResize(c, root, window, moveResize, rootPosition, direction(edges));
+    return true;
+#else
+    Q_UNUSED(window);
+    Q_UNUSED(pressPosition);
+    Q_UNUSED(edges);
+    return std::nullopt;
+#endif
+}
+
 void cancelMoveResize(QWindow *window)
 {
 #ifdef ZELKA_HAS_XCB
@@ -78,25 +131,11 @@ void cancelMoveResize(QWindow *window)
     if (!c || !window || !window->handle())
         return;
     const auto pointer = queryPointer(c);
-    const xcb_atom_t atom = moveResizeAtom(c);
-    if (!pointer || atom == XCB_ATOM_NONE)
+    const xcb_atom_t moveResize = atom(c, "_NET_WM_MOVERESIZE");
+    if (!pointer || moveResize == XCB_ATOM_NONE)
         return;
     constexpr uint32_t kCancel = 11;
-    constexpr uint32_t kFirstButton = 1;
-    constexpr uint32_t kSourceApplication = 1;
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = xcb_window_t(window->winId());
-    message.type = atom;
-    message.data.data32[0] = uint32_t(pointer->root_x);
-    message.data.data32[1] = uint32_t(pointer->root_y);
-    message.data.data32[2] = kCancel;
-    message.data.data32[3] = kFirstButton;
-    message.data.data32[4] = kSourceApplication;
-    xcb_send_event(c, false, pointer->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&message));
-    xcb_flush(c);
+    sendMoveResize(c, pointer->root, window, moveResize, QPoint(pointer->root_x, pointer->root_y), kCancel);
 #else
     Q_UNUSED(window);
 #endif

@@ -95,10 +95,18 @@ settle() {
 # Moves the current window to X Y in one step and waits until it settles: inside one
 # monitor (EXPECTED, when given), laid out for it, after at most one new layout.
 move_to() {
-  local x=$1 y=$2 expected=${3:-} before started
+  local x=$1 y=$2 expected=${3:-} before started from
   before=$(layouts)
+  from=$(window_box)
   started=$(date +%s%N)
   xdotool windowmove "$E2E_WINDOW" "$x" "$y"
+  # The window manager moves it when it gets to it (late on a loaded machine): until then
+  # the window rests where it was, settled on its old monitor.
+  left() {
+    e2e_refresh_geometry
+    [ "$E2E_X $E2E_Y" != "${from% * *}" ]
+  }
+  [ "$x $y" = "${from% * *}" ] || e2e_until "the window to leave $from" left
   settle "$started"
   local changes=$(($(layouts) - before))
   e2e_note "moved to $x,$y: settled in $SETTLED_MS ms at $E2E_X,$E2E_Y ${E2E_W}x${E2E_H} on $SETTLED_ON, $changes layout change(s)"
@@ -215,15 +223,15 @@ e2e_caption_drag() {
   xdotool mouseup 1
 }
 
-# Presses the left button where the pointer is and holds it until the window manager has
-# the pointer: the client hands the drag over once it has handled the press (later on a
-# loaded machine), and a window manager takes its start from where the pointer is when it
-# takes over (icewm does), so a hand that moved on before then leaves the window behind
-# for the whole drag. The client's log says when it handed the drag over.
+# Presses the left button where the pointer is, moves it 12 px right (past the drag
+# distance: the client hands the drag over only then) and holds it there until the window
+# manager has the pointer (later on a loaded machine); the client's log says when it handed
+# the drag over.
 e2e_press_for_drag() {
   local handed
   handed=$(grep -c 'handed to the window manager' "$E2E_DIR/client.log" || true)
   xdotool mousedown 1
+  xdotool mousemove_relative --sync 12 0
   handed_over() {
     [ "$(grep -c 'handed to the window manager' "$E2E_DIR/client.log" || true)" -gt "$handed" ]
   }

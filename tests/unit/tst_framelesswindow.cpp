@@ -2,10 +2,12 @@
 #include <QMouseEvent>
 #include <QPlatformSurfaceEvent>
 #include <QPointer>
+#include <QProcess>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTest>
 
 #include <memory>
@@ -25,16 +27,20 @@ class RecordingWindow : public FramelessWindow
 public:
     int moves = 0;
     QList<Qt::Edges> resizes;
+    // Where each move or resize was told the press was.
+    QList<QPoint> pressPositions;
 
 protected:
-    bool beginSystemMove() override
+    bool beginSystemMove(const QPoint &pressPosition) override
     {
         ++moves;
+        pressPositions.append(pressPosition);
         return true;
     }
-    bool beginSystemResize(Qt::Edges edges) override
+    bool beginSystemResize(Qt::Edges edges, const QPoint &pressPosition) override
     {
         resizes.append(edges);
+        pressPositions.append(pressPosition);
         return true;
     }
 };
@@ -71,6 +77,28 @@ void press(QWindow &window, const QPointF &pos)
 void hover(QWindow &window, const QPointF &pos)
 {
     sendMouse(window, QEvent::MouseMove, pos, Qt::NoButton);
+}
+
+void dragTo(QWindow &window, const QPointF &pos)
+{
+    sendMouse(window, QEvent::MouseMove, pos, Qt::LeftButton);
+}
+
+void release(QWindow &window, const QPointF &pos)
+{
+    sendMouse(window, QEvent::MouseButtonRelease, pos, Qt::NoButton);
+}
+
+int dragDistance()
+{
+    return QGuiApplication::styleHints()->startDragDistance();
+}
+
+// A press and a move just past the platform's drag distance, the button held: a drag.
+void grab(QWindow &window, const QPoint &pos)
+{
+    press(window, pos);
+    dragTo(window, pos + QPoint(dragDistance(), 0));
 }
 
 // A 100 x 80 window whose caption area lies away from the bands under test.
@@ -152,10 +180,11 @@ private slots:
         RecordingWindow window;
         prepareBandWindow(window);
         window.setCursor(Qt::WaitCursor);
-        press(window, pos);
+        grab(window, pos);
         QCOMPARE(window.moves, 0);
         if (expected) {
             QCOMPARE(window.resizes, QList<Qt::Edges>{Qt::Edges(expected)});
+            QCOMPARE(window.pressPositions, QList<QPoint>{pos});
             QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
         } else {
             QVERIFY(window.resizes.isEmpty());
@@ -169,8 +198,8 @@ private slots:
         RecordingWindow window;
         window.resize(8, 8);
         window.setCaptionArea(QRectF());
-        press(window, QPoint(4, 4));
-        press(window, QPoint(8, 8));
+        grab(window, QPoint(4, 4));
+        grab(window, QPoint(8, 8));
         QCOMPARE(window.resizes, (QList<Qt::Edges>{edges(Qt::TopEdge, Qt::LeftEdge), edges(Qt::BottomEdge, Qt::RightEdge)}));
     }
 
@@ -222,7 +251,7 @@ private slots:
         window.setCursor(Qt::WaitCursor);
         const QList<QPoint> positions{{0, 0}, {5, 5}, {50, 40}, {100, 80}, {50, 78}, {101, 40}};
         for (const QPoint &pos : positions) {
-            press(window, pos);
+            grab(window, pos);
             hover(window, pos);
         }
         QVERIFY(window.resizes.isEmpty());
@@ -235,43 +264,61 @@ private slots:
         prepareBandWindow(window);
         window.setWindowStates(Qt::WindowFullScreen);
         window.resize(100, 80);
-        press(window, QPoint(0, 0));
+        grab(window, QPoint(0, 0));
         QVERIFY(window.resizes.isEmpty());
     }
 
-    // Only a press of the left button hands the window to the window manager: a move
-    // reported with the button held (Qt reports it so after a window manager's move took the
-    // release) or a press of another button would start a move that follows a free pointer.
-    void captionPressMovesWindow()
+    // Only a drag from a press of the left button hands the window to the window manager,
+    // once the pointer has gone the platform's drag distance from the press: a click starts
+    // nothing, and neither does a move reported with the button held (Qt reports it so after
+    // a window manager's move took the release) or a press of another button, which would
+    // start a move that follows a free pointer. The move starts from the press.
+    void captionDragMovesWindow()
     {
         RecordingWindow window;
         prepareBandWindow(window);
         window.setCaptionArea(QRectF(0, 0, 100, 30));
         window.setCursor(Qt::WaitCursor);
-        press(window, QPoint(0, 0));
         press(window, QPoint(50, 20));
-        QCOMPARE(window.moves, 2);
+        release(window, QPoint(50, 20));
+        press(window, QPoint(0, 0));
+        dragTo(window, QPoint(dragDistance() - 1, 0));
+        release(window, QPoint(dragDistance() - 1, 0));
+        QCOMPARE(window.moves, 0);
+        dragTo(window, QPoint(60, 20));
+        dragTo(window, QPoint(90, 25));
+        QCOMPARE(window.moves, 0);
+
+        press(window, QPoint(40, 20));
+        dragTo(window, QPoint(43, 22));
+        QCOMPARE(window.moves, 0);
+        dragTo(window, QPoint(40 + dragDistance() - 2, 22));
+        QCOMPARE(window.moves, 1);
+        QCOMPARE(window.pressPositions, QList<QPoint>{QPoint(40, 20)});
         QVERIFY(window.resizes.isEmpty());
         QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+        dragTo(window, QPoint(90, 25)); // the same press hands over once
+        QCOMPARE(window.moves, 1);
 
-        sendMouse(window, QEvent::MouseMove, QPoint(60, 20), Qt::LeftButton);
-        hover(window, QPoint(60, 20));
-        QCOMPARE(window.moves, 2);
         QMouseEvent rightPress(QEvent::MouseButtonPress, QPointF(50, 20), window.mapToGlobal(QPointF(50, 20)),
                                Qt::RightButton, Qt::RightButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&window, &rightPress);
-        QCOMPARE(window.moves, 2);
+        QMouseEvent rightMove(QEvent::MouseMove, QPointF(90, 20), window.mapToGlobal(QPointF(90, 20)), Qt::NoButton,
+                              Qt::RightButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &rightMove);
+        QCOMPARE(window.moves, 1);
 
         window.setMovable(false);
-        press(window, QPoint(50, 20));
-        QCOMPARE(window.moves, 2);
+        grab(window, QPoint(50, 20));
+        QCOMPARE(window.moves, 1);
         QVERIFY(window.resizes.isEmpty());
     }
 
-    // The drag a press hands over lasts until no button is held any more: read when a
-    // pointer event reaches the window and while none comes. A press whose button is up by
-    // the time it is handled (a quick click on a loaded machine) hands nothing over; a
-    // release that reaches the window ends the drag at once.
+    // The drag a press may become, with the X server's account of the button: a press whose
+    // button is up by the time the pointer has gone the drag distance (a click on a loaded
+    // machine, its release not read yet) hands nothing over. A drag handed over lasts until
+    // no button is held any more: read when a pointer event reaches the window and while
+    // none comes; a release that reaches the window ends it at once.
     void dragLastsWhileTheButtonIsHeld()
     {
         RecordingWindow window;
@@ -283,6 +330,16 @@ private slots:
         QSignalSpy finished(drag, &SystemDrag::finished);
 
         press(window, QPoint(50, 20));
+        held = false; // the release came, and waits behind the move
+        dragTo(window, QPoint(50, 20 + dragDistance()));
+        QCOMPARE(window.moves, 0);
+        QVERIFY(!drag->isActive());
+        press(window, QPoint(0, 40));
+        dragTo(window, QPoint(dragDistance(), 40));
+        QVERIFY(window.resizes.isEmpty());
+
+        held = true;
+        grab(window, QPoint(50, 20));
         QCOMPARE(window.moves, 1);
         QVERIFY(drag->isActive());
         hover(window, QPoint(50, 20)); // the button still held: the drag goes on
@@ -293,28 +350,22 @@ private slots:
         QCOMPARE(finished.count(), 1);
 
         held = true;
-        press(window, QPoint(0, 40)); // a band: the resize is a drag too
+        grab(window, QPoint(0, 40)); // a band: the resize is a drag too
         QCOMPARE(window.resizes.size(), 1);
         QVERIFY(drag->isActive());
-        sendMouse(window, QEvent::MouseButtonRelease, QPoint(0, 40), Qt::NoButton);
+        release(window, QPoint(0, 40));
         QVERIFY(!drag->isActive());
         QCOMPARE(finished.count(), 2);
 
-        held = false;
-        press(window, QPoint(50, 20));
-        press(window, QPoint(0, 40));
-        QCOMPARE(window.moves, 1);
-        QCOMPARE(window.resizes.size(), 1);
-        QVERIFY(!drag->isActive());
-
         // Where nobody can tell the buttons' state, the window's next pointer event ends it.
         drag->setButtonsProbe([] { return std::optional<bool>(); });
-        press(window, QPoint(50, 20));
+        grab(window, QPoint(50, 20));
         QVERIFY(drag->isActive());
         QTest::qWait(250);
         QVERIFY(drag->isActive());
         hover(window, QPoint(50, 20));
         QVERIFY(!drag->isActive());
+        QCOMPARE(window.moves, 2);
     }
 
     // Also run at a device pixel ratio of 2: the caption is in the pointer's logical
@@ -330,10 +381,10 @@ private slots:
         QCOMPARE(window.captionArea(), QRectF(5, 5, 200, 35));
         window.setCaptionHeight(35);
         QCOMPARE(heightSpy.count(), 1);
-        press(window, QPoint(100, 50));
-        press(window, QPoint(250, 20));
+        grab(window, QPoint(100, 50));
+        grab(window, QPoint(250, 20));
         QCOMPARE(window.moves, 0);
-        press(window, QPoint(100, 20));
+        grab(window, QPoint(100, 20));
         QCOMPARE(window.moves, 1);
 
         QSignalSpy resizableSpy(&window, &FramelessWindow::resizableChanged);
@@ -372,7 +423,7 @@ private slots:
         QVERIFY(window.flags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(!window.movable());
         QVERIFY(!window.resizable());
-        press(window, QPoint(100, 10));
+        grab(window, QPoint(100, 10));
         QCOMPARE(window.moves, 0);
 
         // A second call must not overwrite what the first saved.
@@ -385,7 +436,7 @@ private slots:
         QVERIFY(window.resizable());
         QCOMPARE(window.captionArea(), caption);
         QCOMPARE(topSpy.count(), 2);
-        press(window, QPoint(100, 10));
+        grab(window, QPoint(100, 10));
         QCOMPARE(window.moves, 1);
 
         // The minimum grew while it covered the screen (pages laid out for a larger ratio):
@@ -439,6 +490,57 @@ private slots:
         QCOMPARE(window.availableArea(), QGuiApplication::primaryScreen()->availableGeometry());
         QCOMPARE(areaChanges.count(), 2);
 
+    }
+
+    // Two monitors on a real X server (two-monitors.sh: A 1920 x 1080, the primary, and
+    // B 1600 x 900 right of it, in screen pixels): each one's available area is the part of
+    // it inside the window manager's work area of the current desktop, read from the root
+    // window and followed as it changes; with none named, the whole monitor.
+    void workAreaOfEachMonitor()
+    {
+        const QList<QScreen *> screens = QGuiApplication::screens();
+        if (QGuiApplication::platformName() != QLatin1String("xcb") || screens.size() != 2)
+            QSKIP("needs the X11 platform on a desk of two monitors (two-monitors.sh)");
+        const auto setRoot = [](const QString &name, const QString &values) {
+            return QProcess::execute(QStringLiteral("xprop"),
+                                     {"-root", "-f", name, "32c", "-set", name, values}) == 0;
+        };
+        QScreen *a = QGuiApplication::primaryScreen();
+        QScreen *b = screens.at(screens.at(0) == a ? 1 : 0);
+        const qreal ratio = a->devicePixelRatio();
+        // A rectangle given in screen pixels, in the desk's logical pixels: each monitor keeps
+        // its origin, its pixels count `ratio` times.
+        const auto logical = [ratio](QScreen *screen, const QRect &pixels) {
+            const QPoint origin = screen->geometry().topLeft();
+            return QRect(origin + (pixels.topLeft() - origin) / ratio, pixels.size() / ratio);
+        };
+        QCOMPARE(a->geometry(), logical(a, QRect(0, 0, 1920, 1080)));
+        RecordingWindow onA; // laid out for its monitor: kept inside its area once it rests
+        onA.setGeometry(QRect(a->geometry().topLeft() + QPoint(20, 20), QSize(300, 200)));
+        onA.setLayoutSize(QSize(300, 200));
+        RecordingWindow onB;
+        onB.setGeometry(QRect(b->geometry().topLeft() + QPoint(20, 20), QSize(300, 200)));
+        QCOMPARE(onB.windowScreen()->screen(), b);
+        QSignalSpy areaOfA(&onA, &FramelessWindow::availableAreaChanged);
+
+        // A task bar 26 pixels high along A's bottom, on the first of two desktops, named
+        // before the client started (Qt gave each monitor whole then).
+        QCOMPARE(onA.availableArea(), logical(a, QRect(0, 0, 1920, 1054)));
+        QCOMPARE(onB.availableArea(), b->geometry());
+        onA.setY(a->geometry().bottom() - 100);
+        QTRY_COMPARE_WITH_TIMEOUT(onA.geometry().bottom(), onA.availableArea().bottom(), kEventWaitMs);
+        onA.centreInAvailableArea();
+        QVERIFY(qAbs(onA.geometry().center().y() - onA.availableArea().center().y()) <= 1);
+
+        // The second desktop, whose panel is 30 pixels high along the desk's top.
+        QVERIFY(setRoot("_NET_CURRENT_DESKTOP", "1"));
+        QTRY_VERIFY_WITH_TIMEOUT(areaOfA.count() >= 1, kEventWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(onA.availableArea(), logical(a, QRect(0, 30, 1920, 1050)), kEventWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(onB.availableArea(), logical(b, QRect(1920, 30, 1600, 870)), kEventWaitMs);
+
+        QVERIFY(QProcess::execute(QStringLiteral("xprop"), {"-root", "-remove", "_NET_WORKAREA"}) == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(onA.availableArea(), a->geometry(), kEventWaitMs);
+        QCOMPARE(onB.availableArea(), b->geometry());
     }
 
     // The desk really changes: a window across both screens stays where the operator put it

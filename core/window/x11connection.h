@@ -1,0 +1,30 @@
+#pragma once
+
+// The X server connection that Qt's xcb platform opened, and the small requests the window
+// code makes on it. Only where the client is built with libxcb (ZELKA_HAS_XCB).
+#ifdef ZELKA_HAS_XCB
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace X11 {
+
+struct FreeReply
+{
+    void operator()(void *reply) const { std::free(reply); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, FreeReply>;
+
+// Null where the platform is not X11.
+xcb_connection_t *connection();
+xcb_window_t rootWindow(xcb_connection_t *connection);
+xcb_atom_t atom(xcb_connection_t *connection, const char *name);
+// The 32-bit items of `window`'s property of that type; empty where it has none.
+std::vector<uint32_t> property32(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property,
+                                 xcb_atom_t type);
+
+} // namespace X11
+#endif
