@@ -3,6 +3,7 @@
 // again with a growing wait while a start fails, until the port is free. Its output says
 // why each start failed (the end-to-end driver and the carousel soak read it there).
 #include "eventwait.h"
+#include "loopbacklistener.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -13,10 +14,7 @@
 
 #include <functional>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -39,25 +37,6 @@ QList<pid_t> rtspServersOf(qint64 parent)
         }
     }
     return servers;
-}
-
-// A listening socket on 127.0.0.1:port, as another program that took the port would hold it;
-// -1 while something else listens there.
-int listenOn(quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    const int yes = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 && ::listen(fd, 4) == 0)
-        return fd;
-    ::close(fd);
-    return -1;
 }
 
 // The codecs ffprobe finds on a mount of the RTSP server, or its error.
@@ -181,7 +160,9 @@ void TestRtspRestarts::keepsTryingWhileAStartFails()
 
     // The next try comes half a second later: the port is taken before it.
     int holder = -1;
-    QVERIFY2(server.waitFor([&] { return (holder = listenOn(server.port.toUShort())) >= 0; }, killStarting),
+    // Held as another program that took the port would hold it (-1 while something else listens).
+    quint16 port = server.port.toUShort();
+    QVERIFY2(server.waitFor([&] { return (holder = listenOnLoopback(port, 4)) >= 0; }, killStarting),
              server.outputSince(0).constData());
     const qsizetype held = server.output.size();
     // Tried again and again while the port is taken, each time saying so.

@@ -1,5 +1,7 @@
 #include "localservers.h"
 
+#include "loopbacklistener.h"
+
 #include "rtspserverprocess.h"
 
 #include <QDeadlineTimer>
@@ -8,33 +10,9 @@
 #include <QThread>
 #include <QUrl>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
-
-int listeningSocket(quint16 &port, int backlog)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    const int yes = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    socklen_t length = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || ::listen(fd, backlog) != 0
-        || ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    port = ntohs(address.sin_port);
-    return fd;
-}
 
 bool isListening(quint16 port)
 {
@@ -61,7 +39,7 @@ namespace LocalServers {
 quint16 freePort()
 {
     quint16 port = 0;
-    const int fd = listeningSocket(port, 1);
+    const int fd = listenOnLoopback(port, 1);
     if (fd >= 0)
         ::close(fd);
     return port;
@@ -82,7 +60,7 @@ bool waitForListening(quint16 port, int timeoutMs)
 
 SilentServer::SilentServer()
 {
-    m_socket = listeningSocket(m_port, 16);
+    m_socket = listenOnLoopback(m_port, 16);
 }
 
 SilentServer::~SilentServer()
@@ -94,7 +72,7 @@ SilentServer::~SilentServer()
 StaticHttpServer::StaticHttpServer(const QString &folder)
     : m_folder(folder)
 {
-    m_socket = listeningSocket(m_port, 16);
+    m_socket = listenOnLoopback(m_port, 16);
     if (m_socket >= 0)
         m_thread = std::thread([this] { serve(); });
 }
