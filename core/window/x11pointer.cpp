@@ -41,24 +41,15 @@ bool moveResizeSupported(xcb_connection_t *connection, xcb_window_t root, xcb_at
 // The _NET_WM_MOVERESIZE direction for a resize by `edges`, or a move.
 uint32_t direction(Qt::Edges edges)
 {
+    // In the protocol's order: 0 the top-left corner, clockwise to 7 the left edge.
+    static const Qt::Edges kResizeEdges[] = {
+        Qt::TopEdge | Qt::LeftEdge,     Qt::TopEdge,    Qt::TopEdge | Qt::RightEdge,
+        Qt::RightEdge,                  Qt::BottomEdge | Qt::RightEdge,
+        Qt::BottomEdge,                 Qt::BottomEdge | Qt::LeftEdge, Qt::LeftEdge,
+    };
     constexpr uint32_t kMove = 8;
-    if (edges == (Qt::TopEdge | Qt::LeftEdge))
-        return 0;
-    if (edges == Qt::TopEdge)
-        return 1;
-    if (edges == (Qt::TopEdge | Qt::RightEdge))
-        return 2;
-    if (edges == Qt::RightEdge)
-        return 3;
-    if (edges == (Qt::BottomEdge | Qt::RightEdge))
-        return 4;
-    if (edges == Qt::BottomEdge)
-        return 5;
-    if (edges == (Qt::BottomEdge | Qt::LeftEdge))
-        return 6;
-    if (edges == Qt::LeftEdge)
-        return 7;
-    return kMove;
+    const auto *found = std::find(std::begin(kResizeEdges), std::end(kResizeEdges), edges);
+    return found == std::end(kResizeEdges) ? kMove : uint32_t(found - std::begin(kResizeEdges));
 }
 
 void sendMoveResize(xcb_connection_t *connection, xcb_window_t root, QWindow *window, xcb_atom_t moveResize,
