@@ -1,6 +1,5 @@
 #include "screenmeasurement.h"
 
-#include <QPixmap>
 #include <QScreen>
 
 #include "workarea.h"
@@ -14,13 +13,11 @@ ScreenProbe screenProbe()
         m.logicalDpi = screen->logicalDotsPerInch();
         m.devicePixelRatio = screen->devicePixelRatio();
         m.availableSize = WorkArea::instance()->availableGeometry(screen).size();
-        if (grabPixels) {
-            // Some platforms grab the whole desk for any of its screens: no more than
-            // the screen's own pixels count.
-            const QSize own = (QSizeF(screen->geometry().size()) * m.devicePixelRatio).toSize();
-            const QSize grabbed = screen->grabWindow(0).size();
-            m.pixelSize = grabbed.isEmpty() ? grabbed : grabbed.boundedTo(own);
-        }
+        // The screen's own device pixels, which is the size a grab of it gives (bounded to
+        // the screen where a platform grabs the whole desk). Grabbed on the GUI thread only
+        // for its size, a 3840 x 2160 screen froze the window for seconds after a move onto it.
+        if (grabPixels)
+            m.pixelSize = (QSizeF(screen->geometry().size()) * m.devicePixelRatio).toSize();
         return m;
     };
 }

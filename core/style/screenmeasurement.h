@@ -16,8 +16,8 @@ struct ScreenMeasurement
     QSize availableSize;
 };
 
-// Reads a screen (none: an empty measurement). Grabbing the screen to learn its pixel
-// size is costly, so it happens only when asked for; otherwise pixelSize stays empty.
+// Reads a screen (none: an empty measurement). pixelSize is filled only when asked for
+// (grabPixels); otherwise it stays empty.
 using ScreenProbe = std::function<ScreenMeasurement(QScreen *screen, bool grabPixels)>;
 
 ScreenProbe screenProbe();
