@@ -6,7 +6,7 @@
 
 ScreenProbe screenProbe()
 {
-    return [](QScreen *screen, bool grabPixels) {
+    return [](QScreen *screen, bool withPixelSize) {
         ScreenMeasurement m;
         if (!screen)
             return m;
@@ -16,7 +16,7 @@ ScreenProbe screenProbe()
         // The screen's own device pixels, which is the size a grab of it gives (bounded to
         // the screen where a platform grabs the whole desk). Grabbed on the GUI thread only
         // for its size, a 3840 x 2160 screen froze the window for seconds after a move onto it.
-        if (grabPixels)
+        if (withPixelSize)
             m.pixelSize = (QSizeF(screen->geometry().size()) * m.devicePixelRatio).toSize();
         return m;
     };

@@ -17,7 +17,7 @@ struct ScreenMeasurement
 };
 
 // Reads a screen (none: an empty measurement). pixelSize is filled only when asked for
-// (grabPixels); otherwise it stays empty.
-using ScreenProbe = std::function<ScreenMeasurement(QScreen *screen, bool grabPixels)>;
+// (withPixelSize); otherwise it stays empty.
+using ScreenProbe = std::function<ScreenMeasurement(QScreen *screen, bool withPixelSize)>;
 
 ScreenProbe screenProbe();

@@ -228,10 +228,10 @@ QSize StyleManager::mainWindowSizeAt(double ratio)
     return (QSizeF(mainWindowDesignSize()) * ratio).toSize();
 }
 
-ScreenMeasurement StyleManager::measure(bool grabPixels) const
+ScreenMeasurement StyleManager::measure(bool withPixelSize) const
 {
     if (d->screen)
-        d->lastMeasurement = d->probe(d->screen, grabPixels);
+        d->lastMeasurement = d->probe(d->screen, withPixelSize);
     return d->lastMeasurement;
 }
 

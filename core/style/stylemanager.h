@@ -89,7 +89,7 @@ private:
     void announceRatiosIfChanged();
     void followScreen(QScreen *screen);
     void followWindowScreen();
-    ScreenMeasurement measure(bool grabPixels) const;
+    ScreenMeasurement measure(bool withPixelSize) const;
     static QSize mainWindowSizeAt(double ratio);
 
     QScopedPointer<StyleManagerPrivate> d;

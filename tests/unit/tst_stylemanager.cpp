@@ -30,9 +30,9 @@ struct FakeScreen
 
     ScreenProbe probe()
     {
-        return [this](QScreen *, bool grabPixels) {
+        return [this](QScreen *, bool withPixelSize) {
             ScreenMeasurement m = current;
-            if (grabPixels)
+            if (withPixelSize)
                 ++grabs;
             else
                 m.pixelSize = QSize();
