@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPointer>
+#include <QQuickItem>
 #include <QScreen>
 #include <QTimer>
 #include <QtGui/private/qrhi_p.h>
@@ -554,6 +555,11 @@ void FramelessWindow::applyGeometry(const QRect &geometry)
     setMinimumSize(minimumSize().boundedTo(geometry.size()));
     setGeometry(geometry);
     setMinimumSize(geometry.size());
+    // Qt's X11 window takes the size asked for at once and the next frame is drawn at it,
+    // but the pages learn it only once the window manager has answered: a new layout was
+    // drawn squeezed into the old size until then.
+    if (QQuickItem *content = contentItem())
+        content->setSize(size());
 }
 
 void FramelessWindow::rebuildCaptionArea(const QPoint &topLeft)

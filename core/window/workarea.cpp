@@ -9,12 +9,15 @@
 #include <optional>
 
 #include "x11connection.h"
+#include "x11panels.h"
 
 class WorkAreaPrivate
 {
 public:
     // In the desk's device pixels; empty while the window manager names none.
     std::optional<QRect> area;
+    // The panels that the work area leaves out, where they lie.
+    QList<X11Panel> panels;
     // Several property changes (the work area, the desktop) come as one.
     QTimer reread;
 #ifdef ZELKA_HAS_XCB
@@ -41,8 +44,9 @@ WorkArea::WorkArea(QObject *parent)
     d->reread.setInterval(0);
     connect(&d->reread, &QTimer::timeout, this, [this] {
         const std::optional<QRect> before = d->area;
+        const QList<X11Panel> panelsBefore = d->panels;
         read();
-        if (d->area != before)
+        if (d->area != before || d->panels != panelsBefore)
             emit changed();
     });
 #ifdef ZELKA_HAS_XCB
@@ -72,7 +76,10 @@ QRect WorkArea::availableGeometry(QScreen *screen) const
     if (!d->area || screen->virtualSiblings().size() < 2 || !screen->handle())
         return screen->availableGeometry();
     const QRect native = screen->handle()->geometry();
-    const QRect inside = native & *d->area;
+    // The work area is one rectangle for the whole desk: a task bar along the bottom of a
+    // lower monitor cuts a taller one beside it as well. Where the panels' own places are
+    // known, each monitor leaves out only those lying on it.
+    const QRect inside = d->panels.isEmpty() ? native & *d->area : X11Panels::freeArea(native, d->panels);
     // A work area that misses the monitor says nothing of it.
     if (inside.isEmpty())
         return screen->geometry();
@@ -103,6 +110,7 @@ bool WorkArea::nativeEventFilter(const QByteArray &eventType, void *message, qin
 void WorkArea::read()
 {
     d->area.reset();
+    d->panels.clear();
 #ifdef ZELKA_HAS_XCB
     if (!d->connection)
         return;
@@ -115,7 +123,10 @@ void WorkArea::read()
     if (areas.size() < 4)
         return;
     const QRect area(int(areas[first]), int(areas[first + 1]), int(areas[first + 2]), int(areas[first + 3]));
-    if (!area.isEmpty())
-        d->area = area;
+    if (area.isEmpty())
+        return;
+    d->area = area;
+    // A window manager names a new work area whenever a panel comes, goes or moves.
+    d->panels = X11Panels::read();
 #endif
 }

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStyleHints>
@@ -493,17 +494,22 @@ private slots:
     }
 
     // Two monitors on a real X server (two-monitors.sh: A 1920 x 1080, the primary, and
-    // B 1600 x 900 right of it, in screen pixels): each one's available area is the part of
-    // it inside the window manager's work area of the current desktop, read from the root
-    // window and followed as it changes; with none named, the whole monitor.
+    // B 1600 x 1200 right of it, in screen pixels): each one's available area leaves out the
+    // window manager's work area of the current desktop (one rectangle for the whole desk),
+    // read from the root window and followed as it changes; where a panel window says where
+    // it lies, only the monitor it lies on loses its strip; with no work area, the whole
+    // monitor.
     void workAreaOfEachMonitor()
     {
         const QList<QScreen *> screens = QGuiApplication::screens();
         if (QGuiApplication::platformName() != QLatin1String("xcb") || screens.size() != 2)
             QSKIP("needs the X11 platform on a desk of two monitors (two-monitors.sh)");
-        const auto setRoot = [](const QString &name, const QString &values) {
-            return QProcess::execute(QStringLiteral("xprop"),
-                                     {"-root", "-f", name, "32c", "-set", name, values}) == 0;
+        const auto setProperty = [](const QStringList &where, const QString &name, const QString &values) {
+            return QProcess::execute(QStringLiteral("xprop"), where + QStringList{"-f", name, "32c", "-set", name, values})
+                   == 0;
+        };
+        const auto setRoot = [&setProperty](const QString &name, const QString &values) {
+            return setProperty({"-root"}, name, values);
         };
         QScreen *a = QGuiApplication::primaryScreen();
         QScreen *b = screens.at(screens.at(0) == a ? 1 : 0);
@@ -524,23 +530,61 @@ private slots:
         QSignalSpy areaOfA(&onA, &FramelessWindow::availableAreaChanged);
 
         // A task bar 26 pixels high along A's bottom, on the first of two desktops, named
-        // before the client started (Qt gave each monitor whole then).
+        // before the client started (Qt gave each monitor whole then); no panel window says
+        // where it lies, so the taller B is cut at the same height.
         QCOMPARE(onA.availableArea(), logical(a, QRect(0, 0, 1920, 1054)));
-        QCOMPARE(onB.availableArea(), b->geometry());
+        QCOMPARE(onB.availableArea(), logical(b, QRect(1920, 0, 1600, 1054)));
         onA.setY(a->geometry().bottom() - 100);
         QTRY_COMPARE_WITH_TIMEOUT(onA.geometry().bottom(), onA.availableArea().bottom(), kEventWaitMs);
         onA.centreInAvailableArea();
         QVERIFY(qAbs(onA.geometry().center().y() - onA.availableArea().center().y()) <= 1);
 
+        // The bar itself, a window along A's bottom that reserves the strip (as icewm's task
+        // bar does); the window manager names its work area again as it comes.
+        auto bar = std::make_unique<QWindow>();
+        bar->setFlags(Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+        bar->setGeometry(logical(a, QRect(0, 1054, 1920, 26)));
+        bar->create();
+        QVERIFY(setProperty({"-id", QString::number(bar->winId())}, "_NET_WM_STRUT", "0,0,0,26"));
+        bar->show();
+        QVERIFY(QTest::qWaitForWindowExposed(bar.get()));
+        QVERIFY(setRoot("_NET_WORKAREA", "0,0,3520,1054,0,30,3520,1050"));
+        QTRY_COMPARE_WITH_TIMEOUT(onB.availableArea(), b->geometry(), kEventWaitMs);
+        QCOMPARE(onA.availableArea(), logical(a, QRect(0, 0, 1920, 1054)));
+        bar.reset();
+        QVERIFY(setRoot("_NET_WORKAREA", "0,0,3520,1054,0,30,3520,1050"));
+        QTRY_COMPARE_WITH_TIMEOUT(onB.availableArea(), logical(b, QRect(1920, 0, 1600, 1054)), kEventWaitMs);
+
         // The second desktop, whose panel is 30 pixels high along the desk's top.
+        areaOfA.clear();
         QVERIFY(setRoot("_NET_CURRENT_DESKTOP", "1"));
         QTRY_VERIFY_WITH_TIMEOUT(areaOfA.count() >= 1, kEventWaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(onA.availableArea(), logical(a, QRect(0, 30, 1920, 1050)), kEventWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(onB.availableArea(), logical(b, QRect(1920, 30, 1600, 870)), kEventWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(onB.availableArea(), logical(b, QRect(1920, 30, 1600, 1050)), kEventWaitMs);
 
         QVERIFY(QProcess::execute(QStringLiteral("xprop"), {"-root", "-remove", "_NET_WORKAREA"}) == 0);
         QTRY_COMPARE_WITH_TIMEOUT(onA.availableArea(), a->geometry(), kEventWaitMs);
         QCOMPARE(onB.availableArea(), b->geometry());
+    }
+
+    // On X11 the window takes a new size at the request and the next frame is drawn at it,
+    // before the window manager answers: the pages (the content item) take a new layout's
+    // size in the same step, or a frame shows the new layout squeezed into the old size.
+    void newLayoutSizeReachesThePagesAtOnce()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs the X11 platform");
+        RecordingWindow window;
+        window.setGeometry(QRect(QGuiApplication::primaryScreen()->geometry().topLeft() + QPoint(40, 40),
+                                 QSize(300, 200)));
+        window.setLayoutSize(QSize(300, 200));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE_WITH_TIMEOUT(window.contentItem()->size(), QSizeF(300, 200), kEventWaitMs);
+        window.setLayoutSize(QSize(420, 260));
+        QCOMPARE(window.contentItem()->size(), QSizeF(420, 260));
+        QTRY_COMPARE_WITH_TIMEOUT(window.size(), QSize(420, 260), kEventWaitMs);
+        QCOMPARE(window.contentItem()->size(), QSizeF(420, 260));
     }
 
     // The desk really changes: a window across both screens stays where the operator put it
