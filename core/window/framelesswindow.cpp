@@ -530,7 +530,8 @@ void FramelessWindow::keepWithinMaximumSize()
 // the same place then gives the same screen at the next look.
 void FramelessWindow::keepLaidOutInside()
 {
-    if (d->layoutSize.isEmpty() || d->normalState || QGuiApplication::screens().isEmpty() || d->grips->drag()->isActive())
+    if (d->layoutSize.isEmpty() || d->normalState || QGuiApplication::screens().isEmpty() || d->grips->drag()->isActive()
+        || d->screen->isHeld())
         return;
     const QRect area = d->screen->availableArea();
     if (d->sizedByOperator) {

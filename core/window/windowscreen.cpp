@@ -27,12 +27,18 @@ public:
     WindowScreen::SizeOnScreen sizeOnScreen;
     int deskChanges = 0;
     bool held = false;
+    // From the drop until the window has rested: the window manager may still be moving
+    // it to where the pointer was let go.
+    QTimer dropRest;
     // Coalesces the signals one change of the desk brings (a removal also moves the
     // primary, every screen's area may follow).
     QTimer settle;
 };
 
 namespace {
+
+// How long a dropped window rests before its place is judged.
+constexpr int kDropRestMs = 250;
 
 // Squared distance from a point to a rectangle; 0 inside.
 qint64 distanceSquared(const QPoint &point, const QRect &rect)
@@ -73,6 +79,12 @@ WindowScreen::WindowScreen(QWindow *window)
     d->window = window;
     d->settle.setSingleShot(true);
     d->settle.setInterval(0);
+    d->dropRest.setSingleShot(true);
+    d->dropRest.setInterval(kDropRestMs);
+    connect(&d->dropRest, &QTimer::timeout, this, [this] {
+        d->held = false;
+        windowMoved();
+    });
     connect(&d->settle, &QTimer::timeout, this, [this] {
         // A removed screen may still have been listed while its removal was announced.
         repick();
@@ -183,14 +195,23 @@ void WindowScreen::watchScreen(QScreen *screen)
 
 void WindowScreen::hold()
 {
+    d->dropRest.stop();
     d->held = true;
 }
 
+// On a busy machine the window manager may take the last moves of the drag after the
+// client saw the button come up: a screen chosen and a layout applied at once read the
+// place from before them, and the new geometry put the window back there, a step or two
+// behind the pointer. The place is judged once no move has come for a moment.
 void WindowScreen::release()
 {
-    if (!std::exchange(d->held, false))
-        return;
-    windowMoved();
+    if (d->held && !d->dropRest.isActive())
+        d->dropRest.start();
+}
+
+bool WindowScreen::isHeld() const
+{
+    return d->held;
 }
 
 void WindowScreen::expectAt(const QRect &rect)
@@ -203,8 +224,11 @@ void WindowScreen::expectAt(const QRect &rect)
 
 void WindowScreen::windowMoved()
 {
-    if (d->held)
+    if (d->held) {
+        if (d->dropRest.isActive())
+            d->dropRest.start();
         return;
+    }
     // The second half of one move, or the echo of a place the choice itself set.
     const QPoint position = windowGeometry().topLeft();
     if (d->placed && position == d->chosenAt)

@@ -48,9 +48,11 @@ public:
     // Set by what lays the window out for its screen; empty: the size follows no screen.
     void setSizeOnScreen(SizeOnScreen sizeOnScreen);
     // While the window manager drags the window, its moves are not judged: it follows the
-    // pointer over any screen. Released, the place it was dropped at is judged once.
+    // pointer over any screen. Released, the place it was dropped at is judged once it has
+    // rested (held until then).
     void hold();
     void release();
+    bool isHeld() const;
     // The window is about to be put at `rect`: its screen is chosen for that place now, so
     // that what follows the screen (a layout) is done before it gets there.
     void expectAt(const QRect &rect);
