@@ -1,6 +1,7 @@
 #include "x11panels.h"
 
 #ifdef ZELKA_HAS_XCB
+#include <cstdlib>
 #include <vector>
 
 #include "x11connection.h"
@@ -15,6 +16,18 @@ using X11::Reply;
 
 constexpr int kDepth = 3;
 
+// A window may go between the request and the reply: its error is dropped here rather than
+// reported by Qt's event loop as a fault.
+template <typename T, typename Cookie>
+Reply<T> quietReply(T *(*fetch)(xcb_connection_t *, Cookie, xcb_generic_error_t **), xcb_connection_t *connection,
+                    Cookie cookie)
+{
+    xcb_generic_error_t *error = nullptr;
+    Reply<T> reply(fetch(connection, cookie, &error));
+    std::free(error);
+    return reply;
+}
+
 std::vector<xcb_window_t> children(xcb_connection_t *connection, const std::vector<xcb_window_t> &parents)
 {
     // Every request first, then the replies: one round trip for all of them.
@@ -24,7 +37,7 @@ std::vector<xcb_window_t> children(xcb_connection_t *connection, const std::vect
         cookies.push_back(xcb_query_tree(connection, parent));
     std::vector<xcb_window_t> found;
     for (xcb_query_tree_cookie_t cookie : cookies) {
-        const Reply<xcb_query_tree_reply_t> reply(xcb_query_tree_reply(connection, cookie, nullptr));
+        const Reply<xcb_query_tree_reply_t> reply = quietReply(xcb_query_tree_reply, connection, cookie);
         if (!reply)
             continue;
         const xcb_window_t *windows = xcb_query_tree_children(reply.get());
@@ -36,7 +49,7 @@ std::vector<xcb_window_t> children(xcb_connection_t *connection, const std::vect
 // The edges a strut reserves: its first four items are left, right, top and bottom.
 Qt::Edges strutEdges(xcb_connection_t *connection, xcb_get_property_cookie_t cookie)
 {
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection, cookie, nullptr));
+    const Reply<xcb_get_property_reply_t> reply = quietReply(xcb_get_property_reply, connection, cookie);
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 16)
         return {};
     const auto *items = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
@@ -58,10 +71,10 @@ struct Candidate
 
 QRect placeOnRoot(xcb_connection_t *connection, xcb_window_t root, xcb_window_t window)
 {
-    const Reply<xcb_get_geometry_reply_t> geometry(
-        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
-    const Reply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
-        connection, xcb_translate_coordinates(connection, window, root, 0, 0), nullptr));
+    const Reply<xcb_get_geometry_reply_t> geometry =
+        quietReply(xcb_get_geometry_reply, connection, xcb_get_geometry(connection, window));
+    const Reply<xcb_translate_coordinates_reply_t> origin =
+        quietReply(xcb_translate_coordinates_reply, connection, xcb_translate_coordinates(connection, window, root, 0, 0));
     if (!geometry || !origin)
         return {};
     return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
@@ -97,8 +110,8 @@ QList<X11Panel> read()
     for (const Candidate &candidate : candidates) {
         const Qt::Edges fromPartial = strutEdges(connection, candidate.partial);
         const Qt::Edges fromPlain = strutEdges(connection, candidate.plain);
-        const Reply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(connection, candidate.attributes, nullptr));
+        const Reply<xcb_get_window_attributes_reply_t> attributes =
+            quietReply(xcb_get_window_attributes_reply, connection, candidate.attributes);
         const Qt::Edges edges = fromPartial ? fromPartial : fromPlain;
         if (!edges || !attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
             continue;
