@@ -558,8 +558,10 @@ void FramelessWindow::applyGeometry(const QRect &geometry)
     setMinimumSize(geometry.size());
     // Qt's X11 window takes the size asked for at once and the next frame is drawn at it,
     // but the pages learn it only once the window manager has answered: a new layout was
-    // drawn squeezed into the old size until then.
-    if (QQuickItem *content = contentItem())
+    // drawn squeezed into the old size until then. Only a shown window draws: a hidden one
+    // (a popup placed before it opens) is left to Qt, sized early it opened unplaced.
+    QQuickItem *content = contentItem();
+    if (content && isVisible())
         content->setSize(size());
 }
 
