@@ -41,5 +41,16 @@ std::vector<uint32_t> property32(xcb_connection_t *connection, xcb_window_t wind
     return std::vector<uint32_t>(items, items + xcb_get_property_value_length(reply.get()) / 4);
 }
 
+QRect placeOnRoot(xcb_connection_t *connection, xcb_window_t root, xcb_window_t window)
+{
+    const Reply<xcb_get_geometry_reply_t> geometry =
+        quietReply(xcb_get_geometry_reply, connection, xcb_get_geometry(connection, window));
+    const Reply<xcb_translate_coordinates_reply_t> origin =
+        quietReply(xcb_translate_coordinates_reply, connection, xcb_translate_coordinates(connection, window, root, 0, 0));
+    if (!geometry || !origin)
+        return {};
+    return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+}
+
 } // namespace X11
 #endif

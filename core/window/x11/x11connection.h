@@ -5,6 +5,8 @@
 #ifdef ZELKA_HAS_XCB
 #include <xcb/xcb.h>
 
+#include <QRect>
+
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -18,6 +20,18 @@ struct FreeReply
 template <typename T>
 using Reply = std::unique_ptr<T, FreeReply>;
 
+// A window may go between the request and the reply: its error is dropped here rather than
+// reported by Qt's event loop as a fault.
+template <typename T, typename Cookie>
+Reply<T> quietReply(T *(*fetch)(xcb_connection_t *, Cookie, xcb_generic_error_t **), xcb_connection_t *connection,
+                    Cookie cookie)
+{
+    xcb_generic_error_t *error = nullptr;
+    Reply<T> reply(fetch(connection, cookie, &error));
+    std::free(error);
+    return reply;
+}
+
 // Null where the platform is not X11.
 xcb_connection_t *connection();
 xcb_window_t rootWindow(xcb_connection_t *connection);
@@ -25,6 +39,8 @@ xcb_atom_t atom(xcb_connection_t *connection, const char *name);
 // The 32-bit items of `window`'s property of that type; empty where it has none.
 std::vector<uint32_t> property32(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property,
                                  xcb_atom_t type);
+// Where `window` lies in `root`'s pixels, as the server has it now; empty where it has gone.
+QRect placeOnRoot(xcb_connection_t *connection, xcb_window_t root, xcb_window_t window);
 
 } // namespace X11
 #endif

@@ -1,7 +1,6 @@
 #include "x11panels.h"
 
 #ifdef ZELKA_HAS_XCB
-#include <cstdlib>
 #include <vector>
 
 #include "x11connection.h"
@@ -12,21 +11,11 @@ namespace X11Panels {
 #ifdef ZELKA_HAS_XCB
 namespace {
 
+using X11::placeOnRoot;
+using X11::quietReply;
 using X11::Reply;
 
 constexpr int kDepth = 3;
-
-// A window may go between the request and the reply: its error is dropped here rather than
-// reported by Qt's event loop as a fault.
-template <typename T, typename Cookie>
-Reply<T> quietReply(T *(*fetch)(xcb_connection_t *, Cookie, xcb_generic_error_t **), xcb_connection_t *connection,
-                    Cookie cookie)
-{
-    xcb_generic_error_t *error = nullptr;
-    Reply<T> reply(fetch(connection, cookie, &error));
-    std::free(error);
-    return reply;
-}
 
 std::vector<xcb_window_t> children(xcb_connection_t *connection, const std::vector<xcb_window_t> &parents)
 {
@@ -68,17 +57,6 @@ struct Candidate
     xcb_get_property_cookie_t plain;
     xcb_get_window_attributes_cookie_t attributes;
 };
-
-QRect placeOnRoot(xcb_connection_t *connection, xcb_window_t root, xcb_window_t window)
-{
-    const Reply<xcb_get_geometry_reply_t> geometry =
-        quietReply(xcb_get_geometry_reply, connection, xcb_get_geometry(connection, window));
-    const Reply<xcb_translate_coordinates_reply_t> origin =
-        quietReply(xcb_translate_coordinates_reply, connection, xcb_translate_coordinates(connection, window, root, 0, 0));
-    if (!geometry || !origin)
-        return {};
-    return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
-}
 
 } // namespace
 #endif
