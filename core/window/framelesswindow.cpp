@@ -559,7 +559,7 @@ void FramelessWindow::applyGeometry(const QRect &geometry)
     // Qt's X11 window takes the size asked for at once and the next frame is drawn at it,
     // but the pages learn it only once the window manager has answered: a new layout was
     // drawn squeezed into the old size until then. Only a shown window draws: a hidden one
-    // (a popup placed before it opens) is left to Qt, sized early it opened unplaced.
+    // (a popup placed before it opens) is sized by Qt when it shows.
     QQuickItem *content = contentItem();
     if (content && isVisible())
         content->setSize(size());

@@ -7,12 +7,15 @@
 #include <QWindow>
 #include <qpa/qplatformscreen.h>
 #include <qpa/qplatformwindow.h>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <algorithm>
 #include <limits>
 #include <utility>
 
+#include "windowlog.h"
 #include "workarea.h"
+#include "x11windowplace.h"
 
 class WindowScreenPrivate
 {
@@ -27,6 +30,8 @@ public:
     WindowScreen::SizeOnScreen sizeOnScreen;
     int deskChanges = 0;
     bool held = false;
+    // A move reported while the window was shown but not mapped yet, judged once it is.
+    bool movedWhileMapping = false;
     // From the drop until the window has rested: the window manager may still be moving
     // it to where the pointer was let go.
     QTimer dropRest;
@@ -101,6 +106,7 @@ WindowScreen::WindowScreen(QWindow *window)
     connect(WorkArea::instance(), &WorkArea::changed, this, &WindowScreen::screenSetChanged);
     connect(window, &QWindow::xChanged, this, &WindowScreen::windowMoved);
     connect(window, &QWindow::yChanged, this, &WindowScreen::windowMoved);
+    window->installEventFilter(this);
     pick(QGuiApplication::primaryScreen());
 }
 
@@ -229,6 +235,15 @@ void WindowScreen::windowMoved()
             d->dropRest.start();
         return;
     }
+    // Between the request to show it and its mapping, the window manager puts the window in
+    // a frame of its own and only then places the frame: Qt reading an older move of the
+    // window meanwhile asks the server where it is and may get the frame's origin, the desk's
+    // corner. Judged there, the window took the corner's screen and a layout for it, and went
+    // there. Judged once mapped, at the place the server gives then (takeMappedPlace).
+    if (d->window->isVisible() && !d->window->isExposed()) {
+        d->movedWhileMapping = true;
+        return;
+    }
     // The second half of one move, or the echo of a place the choice itself set.
     const QPoint position = windowGeometry().topLeft();
     if (d->placed && position == d->chosenAt)
@@ -239,6 +254,32 @@ void WindowScreen::windowMoved()
     emit positionSettled();
     // Moved inside its screen by what settled it: that place is already chosen for.
     d->chosenAt = windowGeometry().topLeft();
+}
+
+bool WindowScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == d->window && event->type() == QEvent::Expose && d->movedWhileMapping && d->window->isExposed()) {
+        d->movedWhileMapping = false;
+        takeMappedPlace();
+        windowMoved();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// No later event corrects a place Qt read mid-way through the mapping: the window manager
+// tells nothing when it leaves the window where it was asked to be. The server's place is
+// given to Qt as its platform gives a move, screen and all.
+void WindowScreen::takeMappedPlace()
+{
+    const std::optional<QRect> onServer = X11WindowPlace::nativeGeometry(d->window);
+    const QPlatformWindow *platform = d->window->handle();
+    if (!onServer || !platform || platform->geometry() == *onServer)
+        return;
+    qCDebug(lcWindow) << d->window->title() << "reported at" << platform->geometry() << "while mapped at" << *onServer;
+    using Delivery = QWindowSystemInterface::SynchronousDelivery;
+    QWindowSystemInterface::handleGeometryChange<Delivery>(d->window, *onServer);
+    if (QScreen *holder = screenHoldingNative(onServer->center()))
+        QWindowSystemInterface::handleWindowScreenChanged<Delivery>(d->window, holder);
 }
 
 void WindowScreen::screenSetChanged()

@@ -16,7 +16,8 @@ class WindowScreenPrivate;
 // is on none (a window dragged past the desk's edge). Only a move or a change of the
 // screens picks again, once per new position (a move reports x and y one after the other):
 // a window's own resize never takes it to another screen, or a size that follows the
-// screen could carry it back and forth for ever.
+// screen could carry it back and forth for ever. A shown window's moves are judged once it
+// is mapped: until then its place is the window manager's business.
 //
 // A window whose size follows its screen (sizeOnScreen) goes to another screen only where
 // it would still be there once laid out for it: in the band along a boundary where the
@@ -78,9 +79,13 @@ signals:
     // (a new layout) is done.
     void positionSettled();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void watchScreen(QScreen *screen);
     void windowMoved();
+    void takeMappedPlace();
     void screenSetChanged();
     void repick();
     QScreen *choose(const QRect &rect) const;

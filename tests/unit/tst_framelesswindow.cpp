@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <memory>
 #include <optional>
@@ -673,6 +674,80 @@ private slots:
         QCOMPARE(window.windowScreen()->screen(), right);
         window.setX(window.x() + 1);
         QCOMPARE(window.windowScreen()->screen(), QGuiApplication::screens().at(0));
+    }
+
+    // Between the request to show a window and its mapping, the window manager reparents
+    // it into a frame at the desk's corner and then places the frame: a place Qt reads from
+    // the server meanwhile (for an older move of the window) is the corner. Such places are
+    // not judged: once mapped, the window is where its platform then says it is. Once shown,
+    // a move is judged at once.
+    void placeReadWhileMappingWaitsForTheMapping()
+    {
+        if (QGuiApplication::screens().size() < 2)
+            QSKIP("needs the offscreen platform with two screens");
+        QScreen *right = QGuiApplication::screens().at(1);
+        const QRect place(right->geometry().topLeft() + QPoint(400, 100), QSize(688, 448));
+        FramelessWindow window;
+        window.setGeometry(place);
+        QCOMPARE(window.windowScreen()->screen(), right);
+        QSignalSpy screenChanges(window.windowScreen(), &WindowScreen::screenChanged);
+        QSignalSpy settled(window.windowScreen(), &WindowScreen::positionSettled);
+
+        window.show(); // the platform's exposure comes through the event queue
+        QVERIFY(!window.isExposed());
+        using Delivery = QWindowSystemInterface::SynchronousDelivery;
+        QWindowSystemInterface::handleGeometryChange<Delivery>(&window, QRect(QPoint(0, 0), place.size()));
+        QCOMPARE(window.position(), QPoint(0, 0));
+        QCOMPARE(window.windowScreen()->screen(), right);
+        const QRect mapped = place.translated(20, 10); // the window manager's own report
+        QWindowSystemInterface::handleGeometryChange<Delivery>(&window, mapped);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.windowScreen()->screen(), right);
+        QCOMPARE(screenChanges.count(), 0);
+        QCOMPARE(settled.count(), 1); // its mapped place judged
+
+        window.setPosition(100, 100);
+        QTRY_COMPARE(window.windowScreen()->screen(), QGuiApplication::screens().at(0));
+    }
+
+    // The same on a real X server under a window manager that frames a window at the desk's
+    // corner and places the frame a second later (zelka_slow_framer): a hidden window moved
+    // to another place and shown again (a popup reopened) has Qt read the answer to that move
+    // while it lies at the corner, and no event corrects it later. It stays on its screen, and
+    // Qt has it where the server has it.
+    void placeReadWhileFramedAtTheCorner()
+    {
+        const QString framer = qEnvironmentVariable("ZELKA_SLOW_FRAMER");
+        if (QGuiApplication::platformName() != QLatin1String("xcb") || framer.isEmpty()
+            || QGuiApplication::screens().size() < 2)
+            QSKIP("needs two monitors on an X server and zelka_slow_framer");
+        QProcess manager;
+        manager.start(framer, {});
+        const auto said = [&manager](const QByteArray &line) {
+            return manager.waitForReadyRead(30000) && manager.readLine().trimmed() == line;
+        };
+        QVERIFY(said("ready"));
+        QScreen *right = QGuiApplication::screens().at(1);
+        const QRect first(right->geometry().topLeft() + QPoint(100, 80), QSize(688, 448));
+        FramelessWindow window;
+        window.setGeometry(first);
+        window.show();
+        QVERIFY(said("framed"));
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.hide();
+        QTRY_VERIFY(!window.isExposed());
+
+        QSignalSpy screenChanges(window.windowScreen(), &WindowScreen::screenChanged);
+        const QRect second = first.translated(300, 150);
+        window.setGeometry(second);
+        window.show();
+        QVERIFY(said("framed")); // Qt reads the move's answer only now
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.geometry(), second);
+        QCOMPARE(window.windowScreen()->screen(), right);
+        QCOMPARE(screenChanges.count(), 0);
+        manager.kill();
+        manager.waitForFinished();
     }
 
     // No signal of the window's reaches a listener once its destructor has begun, also
