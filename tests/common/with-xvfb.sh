@@ -3,7 +3,10 @@
 # display number chosen by the server itself (-displayfd): xvfb-run's search for a free
 # number races when tests start side by side, and two of them could take one display.
 # Keys repeat only after a minute: xdotool's key presses held up on a loaded machine would
-# otherwise be typed twice (Xvfb ignores `xset r off`).
+# otherwise be typed twice (Xvfb ignores `xset r off`). The server never resets: by default it
+# starts anew (keymap compiled again and all) each time its last client leaves, which a test's
+# first steps do one after another; once, under two sanitizer suites, the test's second
+# client found no server on a display its first had just reached.
 # Usage: with-xvfb.sh "SERVER ARGS" COMMAND [ARGS...]
 set -eu
 server_args=$1
@@ -34,7 +37,7 @@ for attempt in 1 2 3; do
   rm -f "$dir/display"
   mkfifo "$dir/display"
   # shellcheck disable=SC2086 # the server's arguments are words
-  Xvfb -displayfd 3 -nolisten tcp -ardelay 60000 -arinterval 60000 $server_args 3>"$dir/display" 2>"$dir/log" &
+  Xvfb -displayfd 3 -nolisten tcp -noreset -ardelay 60000 -arinterval 60000 $server_args 3>"$dir/display" 2>"$dir/log" &
   xvfb=$!
   if ! read -r -t 60 number < "$dir/display"; then
     cat "$dir/log" >&2
@@ -49,4 +52,9 @@ for attempt in 1 2 3; do
   [ "$attempt" -lt 3 ] || exit 1
 done
 export DISPLAY=":$number"
-"$@"
+status=0
+"$@" || status=$?
+if [ "$status" -ne 0 ] && ! kill -0 "$xvfb" 2>/dev/null; then
+  echo "with-xvfb.sh: the X server of :$number ended during the run: $(tail -n 5 "$dir/log")" >&2
+fi
+exit "$status"
