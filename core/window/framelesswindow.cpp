@@ -530,8 +530,8 @@ void FramelessWindow::keepWithinMaximumSize()
 // the same place then gives the same screen at the next look.
 void FramelessWindow::keepLaidOutInside()
 {
-    if (d->layoutSize.isEmpty() || d->normalState || QGuiApplication::screens().isEmpty() || d->grips->drag()->isActive()
-        || d->screen->isHeld())
+    // Held from the start of a drag until the window has rested after the drop.
+    if (d->layoutSize.isEmpty() || d->normalState || QGuiApplication::screens().isEmpty() || d->screen->isHeld())
         return;
     const QRect area = d->screen->availableArea();
     if (d->sizedByOperator) {
