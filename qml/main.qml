@@ -374,7 +374,9 @@ FramelessWindow {
                                 icon: styleManager.style.image("Login-Verificationcode-Icon")
                                 validator: RegularExpressionValidator { regularExpression: /[A-Za-z0-9]{0,4}/ }
                                 maximumLength: 4
-                                focus: true
+                                // Only while it is shown: typing meant for a field the click
+                                // missed must not land in one the operator cannot see.
+                                focus: captchaRow.visible
                                 Keys.onReturnPressed: session.logIn()
                                 Keys.onEnterPressed: session.logIn()
                             }

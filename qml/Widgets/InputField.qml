@@ -1,9 +1,8 @@
 import QtQuick
-import QtQuick.Controls as QQC
 
 // A one-line entry field of the pages' tool bars: the pages' font on a clear ground in a
 // thin frame, 30 high at scale 1.
-QQC.TextField {
+FocusOnPressTextField {
     id: control
 
     // The style keeps 5 above the line and 7 below it, enough at scale 1 and above, where

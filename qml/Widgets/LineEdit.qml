@@ -1,8 +1,7 @@
 import QtQuick
-import QtQuick.Controls as QQC
 
 // A single-line field whose border lights up under the pointer and while typing.
-QQC.TextField {
+FocusOnPressTextField {
     id: control
 
     property alias backgroundColor: frame.color

@@ -12,6 +12,7 @@
 #                               the current window ($E2E_WINDOW, geometry $E2E_X $E2E_Y $E2E_W $E2E_H)
 #   e2e_click X Y               left click at a point of the current window, in the
 #                               window's logical pixels (times $E2E_SCALE on screen)
+#   e2e_click_held X Y SECONDS  the same, the button held SECONDS
 #   e2e_type TEXT | e2e_key KEY keyboard input to the window under the pointer
 #   e2e_screenshot NAME         NAME.png of the whole screen in $E2E_OUTPUT
 #   e2e_screenshot_drawn NAME [X Y W H]
@@ -207,6 +208,13 @@ e2e_click() {
   # shellcheck disable=SC2046
   xdotool mousemove --sync $(e2e_point "$1" "$2")
   xdotool click 1
+}
+
+# A press held SECONDS before its release, both sent by one xdotool call so that the hold is
+# exact: a slow click, or an ordinary one stretched by a busy machine.
+e2e_click_held() {
+  # shellcheck disable=SC2046
+  xdotool mousemove --sync $(e2e_point "$1" "$2") mousedown 1 sleep "$3" mouseup 1
 }
 
 e2e_type() {

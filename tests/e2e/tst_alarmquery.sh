@@ -57,7 +57,8 @@ e2e_screenshot_changed table level-open "the level list to open" $LEVEL_LAST_ENT
 sleep 0.3
 e2e_click $LEVEL_BOX_X $LEVEL_ENTRY_Y
 e2e_wait_log "${ALARM_LIST}pageindex=0&pagesize=10&priority=1&method=0$"
-e2e_click $SEARCH_X $FILTER_Y
+# Held past the platform's press-and-hold interval, the click still puts the caret there.
+e2e_click_held $SEARCH_X $FILTER_Y 1
 e2e_type 102
 e2e_wait_log "${ALARM_LIST}pageindex=0&pagesize=10&priority=1&method=0&q=102$"
 sleep 1
