@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real-time view as an operator meets it: the shipped layouts (64 cells, then 9), the
-# carousel popup with the online channels checked, the carousel playing them, a tile
-# maximised by double-click and restored, and "一键关闭" stopping all 144 tiles.
+# carousel popup with an interval typed and the online channels checked, the carousel
+# playing them, a tile maximised by double-click and restored, and "一键关闭" stopping all 144 tiles.
 # Usage (under an X server): tst_realtimeview.sh BIN_DIR
 . "$(dirname "$0")/e2e-driver.sh"
 
@@ -15,6 +15,9 @@ ONLINE_GREEN="73 181 31"
 FIRST_ROW_BOX="480 301"
 BOX_CHECKED="0 167 235"
 START_BUTTON="1143 737"
+# The interval field ("30" at first) and the part of it that its first digit takes.
+INTERVAL_FIELD="960 226"
+INTERVAL_FIRST_DIGIT="924 214 11 24"
 # The layout's cells, the button strip, which a maximised tile covers, and the middle of
 # the 9-cell layout's first cell.
 GRID="0 100 1360 700"
@@ -50,6 +53,15 @@ e2e_click $CAROUSEL_X $STRIP_Y
 e2e_wait_log '^GET /api/v1/channels\?start=0&limit=10&getdevinfo=true&online=true$'
 # shellcheck disable=SC2086
 e2e_screenshot_colour_in carousel_listed "the first row's \"在线\"" $FIRST_ROW_ONLINE $ONLINE_GREEN
+# The carousel interval, clicked with the button held past the platform's press-and-hold
+# interval, takes the digits typed then: its first digit turns from 3 to 4 (the caret lies
+# right of the part compared).
+# shellcheck disable=SC2086
+e2e_click_held $INTERVAL_FIELD 1
+e2e_key ctrl+a
+e2e_type 45
+# shellcheck disable=SC2086
+e2e_screenshot_changed carousel_listed interval_typed "the typed interval in its field" $INTERVAL_FIRST_DIGIT
 # shellcheck disable=SC2086
 e2e_click $HEADER_BOX
 # shellcheck disable=SC2086
