@@ -16,6 +16,7 @@
 #include "windowlog.h"
 #include "windowscreen.h"
 #include "x11pointer.h"
+#include "x11windowmanager.h"
 
 namespace {
 
@@ -195,9 +196,8 @@ void FramelessWindow::setTaskbarHint(bool taskbarHint)
 {
     if (d->taskbarHint == taskbarHint)
         return;
-    // A tool window stays out of the task bar; dropping the tool bits leaves a plain window.
-    setFlags(taskbarHint ? (flags() & ~Qt::WindowType_Mask) | Qt::Window : flags() | Qt::Tool);
     d->taskbarHint = taskbarHint;
+    applyWindowType();
     emit taskbarHintChanged();
 }
 
@@ -253,6 +253,10 @@ void FramelessWindow::setTopWindow(FramelessWindow *window)
     QObject::disconnect(d->followTopHint);
     QObject::disconnect(d->topWindowGone);
     d->topWindow = window;
+    // Stacked above it by the window manager, whatever its own rules (a click on the owner
+    // raises the owner and its transients with it).
+    setTransientParent(window);
+    applyWindowType();
     if (window) {
         d->followTopHint = connect(window, &FramelessWindow::topHintChanged, this,
                                    [this, window] { setTopHint(window->topHint()); });
@@ -261,6 +265,16 @@ void FramelessWindow::setTopWindow(FramelessWindow *window)
         setTopHint(window->topHint());
     }
     emit topWindowChanged();
+}
+
+// A tool window stays out of the task bar. A window that stays above another is a dialog:
+// X11 names the owner (WM_TRANSIENT_FOR) only for dialogs and tool windows, and a plain
+// window would be stacked by the window manager's own rules.
+void FramelessWindow::applyWindowType()
+{
+    const Qt::WindowType type = !d->taskbarHint ? Qt::Tool : d->topWindow ? Qt::Dialog : Qt::Window;
+    if (this->type() != type)
+        setFlags((flags() & ~Qt::WindowType_Mask) | type);
 }
 
 QRect FramelessWindow::availableArea() const
@@ -379,9 +393,14 @@ void FramelessWindow::displayFullScreen()
     // A second call while already full screen keeps the state saved by the first.
     if (!d->normalState)
         d->normalState = NormalState{geometry(), d->movable, d->resizable, d->captionArea, d->screen->deskChanges()};
-    setWindowState(Qt::WindowNoState);
-    coverScreen();
+    // Off the platform's maximised state; its full-screen state stays for a second call.
+    if (!(windowStates() & Qt::WindowFullScreen))
+        setWindowState(Qt::WindowNoState);
+    // On top first: a window manager may judge the window's layer again at each change of
+    // its state, and icewm keeps a window above its panels only when the full-screen state
+    // came last, while the window was active.
     setTopHint(true);
+    coverScreen();
     setMovable(false);
     setResizable(false);
 }
@@ -392,6 +411,9 @@ void FramelessWindow::displayNormal()
         return;
     const NormalState saved = *d->normalState;
     d->normalState.reset();
+    // The window manager puts back the geometry it had before; the saved one is set over it.
+    if (windowStates() & Qt::WindowFullScreen)
+        setWindowStates(Qt::WindowNoState);
     setTopHint(false);
     // The screen it came from may have gone, shrunk or grown a panel while it covered one.
     // Its minimum may have grown meanwhile (pages laid out for a larger ratio): a platform
@@ -490,13 +512,22 @@ void FramelessWindow::endSystemDrag(bool resized)
     d->keepInside.start();
 }
 
-// The whole screen the window is on, one pixel over its right and bottom edges.
+// The whole screen the window is on. A window manager keeps its panels above any window but
+// one in the full-screen state, and covers the window's monitor, exactly, in that state: it
+// is asked for that. Without one, the window covers the screen from its origin, one pixel
+// over its right and bottom edges.
 void FramelessWindow::coverScreen()
 {
-    if (QScreen *screen = d->screen->screen()) {
-        const QRect whole = screen->geometry();
-        setGeometry(QRect(whole.topLeft(), whole.size() + QSize(1, 1)));
+    QScreen *screen = d->screen->screen();
+    if (!screen)
+        return;
+    if (X11WindowManager::takesFullScreen()) {
+        if (!(windowStates() & Qt::WindowFullScreen))
+            setWindowStates(Qt::WindowFullScreen);
+        return;
     }
+    const QRect whole = screen->geometry();
+    setGeometry(QRect(whole.topLeft(), whole.size() + QSize(1, 1)));
 }
 
 // After the desk changed (a monitor unplugged, a resolution or scale changed): a window

@@ -134,6 +134,7 @@ private:
     void startSystemDrag(bool resizing);
     void endSystemDrag(bool resized);
     void rebuildCaptionArea(const QPoint &topLeft);
+    void applyWindowType();
     void coverScreen();
     void keepOnItsScreen();
     void keepWithinMaximumSize();

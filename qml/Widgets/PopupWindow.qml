@@ -41,6 +41,8 @@ FramelessWindow {
         __first = false;
         __shown = true;
         opacity = 1;
+        // Open already, perhaps under other windows: brought to the front with the new content.
+        activeWindow();
     }
 
     function hideWindow() {

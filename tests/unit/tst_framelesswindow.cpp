@@ -796,6 +796,10 @@ private slots:
         QCOMPARE(follower.topWindow(), &owner);
         QVERIFY(follower.topHint());
         QCOMPARE(windowSpy.count(), 1);
+        // Transient for its owner (a dialog, which the platform names the owner for).
+        QCOMPARE(follower.transientParent(), &owner);
+        QCOMPARE(follower.type(), Qt::Dialog);
+        QVERIFY(follower.flags().testFlag(Qt::FramelessWindowHint));
         follower.setTopWindow(&owner);
         QCOMPARE(windowSpy.count(), 1);
 
@@ -810,6 +814,8 @@ private slots:
         // Null only lets go of the owner.
         follower.setTopWindow(nullptr);
         QVERIFY(!follower.topWindow());
+        QVERIFY(!follower.transientParent());
+        QCOMPARE(follower.type(), Qt::Window);
         owner.setTopHint(true);
         QVERIFY(!follower.topHint());
         QCOMPARE(windowSpy.count(), 2);
@@ -824,6 +830,7 @@ private slots:
             follower.setTopWindow(&owner);
         }
         QVERIFY(!follower.topWindow());
+        QVERIFY(!follower.transientParent());
         QCOMPARE(windowSpy.count(), 2);
 
         follower.setTopWindow(nullptr);
@@ -846,6 +853,16 @@ private slots:
         window->setTaskbarHint(true);
         QCOMPARE(window->type(), Qt::Window);
         QVERIFY(window->flags().testFlag(Qt::FramelessWindowHint));
+
+        // A tool window that stays above another stays a tool window, transient for it.
+        FramelessWindow owner;
+        window->setTopWindow(&owner);
+        QCOMPARE(window->type(), Qt::Dialog);
+        window->setTaskbarHint(false);
+        QCOMPARE(window->type(), Qt::Tool);
+        QCOMPARE(window->transientParent(), &owner);
+        window->setTopWindow(nullptr);
+        QCOMPARE(window->type(), Qt::Tool);
     }
 
     void qmlFollowerAndSignals()

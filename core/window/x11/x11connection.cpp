@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace X11 {
@@ -33,12 +34,19 @@ std::vector<uint32_t> property32(xcb_connection_t *connection, xcb_window_t wind
                                  xcb_atom_t type)
 {
     constexpr uint32_t kMostItems = 4096;
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection, xcb_get_property(connection, false, window, property, type, 0, kMostItems), nullptr));
+    const Reply<xcb_get_property_reply_t> reply = quietReply(
+        xcb_get_property_reply, connection, xcb_get_property(connection, false, window, property, type, 0, kMostItems));
     if (!reply || reply->format != 32 || reply->type != type)
         return {};
     const auto *items = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
     return std::vector<uint32_t>(items, items + xcb_get_property_value_length(reply.get()) / 4);
+}
+
+bool listedAsSupported(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t hint)
+{
+    const std::vector<uint32_t> supported =
+        property32(connection, root, atom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM);
+    return std::find(supported.begin(), supported.end(), hint) != supported.end();
 }
 
 QRect placeOnRoot(xcb_connection_t *connection, xcb_window_t root, xcb_window_t window)

@@ -36,9 +36,11 @@ Reply<T> quietReply(T *(*fetch)(xcb_connection_t *, Cookie, xcb_generic_error_t 
 xcb_connection_t *connection();
 xcb_window_t rootWindow(xcb_connection_t *connection);
 xcb_atom_t atom(xcb_connection_t *connection, const char *name);
-// The 32-bit items of `window`'s property of that type; empty where it has none.
+// The 32-bit items of `window`'s property of that type; empty where it has none or has gone.
 std::vector<uint32_t> property32(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property,
                                  xcb_atom_t type);
+// Whether the root's _NET_SUPPORTED (the window manager's list of the hints it takes) names `hint`.
+bool listedAsSupported(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t hint);
 // Where `window` lies in `root`'s pixels, as the server has it now; empty where it has gone.
 QRect placeOnRoot(xcb_connection_t *connection, xcb_window_t root, xcb_window_t window);
 

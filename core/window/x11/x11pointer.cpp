@@ -33,9 +33,7 @@ Reply<xcb_query_pointer_reply_t> queryPointer(xcb_connection_t *connection)
 // Whether the window manager says it takes _NET_WM_MOVERESIZE (none does without one).
 bool moveResizeSupported(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t moveResize)
 {
-    const std::vector<uint32_t> supported =
-        X11::property32(connection, root, atom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM);
-    return std::find(supported.begin(), supported.end(), moveResize) != supported.end();
+    return X11::listedAsSupported(connection, root, moveResize);
 }
 
 // The _NET_WM_MOVERESIZE direction for a resize by `edges`, or a move.
