@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs, builds, starts the local test server (seeded data, 127.0.0.1 only) and then the
 # client in ./run/ (its config/ lives there); the server stops when the client exits.
-# A fresh run/config/config.ini points the client at that server; an existing one is kept.
+# A fresh run/config/config.ini points the client at that server. run/.run-host remembers the
+# Host it wrote: while config.ini still names that Host, it follows this run's port; a Host
+# set otherwise (by hand, in the client) is kept.
 # ZELKA_SITE_DATA=FILE serves FILE instead of the seeded data (for a large site:
 # tests/server/make-site.py DEVICES CHANNELS FILE).
 set -euo pipefail
@@ -14,7 +16,7 @@ fi
 # Only what a first look needs: the client (with the player library it links) and the test server.
 bash scripts/build.sh ZelkaVSS_Client zelka_test_server
 BUILD_DIR=${BUILD_DIR:-build}
-BIN="$PWD/$BUILD_DIR/bin"
+BIN="$(realpath -m "$BUILD_DIR")/bin"
 mkdir -p run/config
 cd run
 
@@ -49,11 +51,32 @@ if ! kill -0 "$SERVER_PID" 2>/dev/null; then
   exit 1
 fi
 
+# config.ini's Host, unquoted as the client may have written it.
+config_host() {
+  sed -n 's/^Host=//p' config/config.ini | head -n 1 | sed 's/^"\(.*\)"$/\1/'
+}
+
+# The Host line set to HOST, the rest as it stands; owner-only, as the client keeps it.
+set_config_host() {
+  local rewritten
+  rewritten=$(mktemp config/config.ini.XXXXXX)
+  sed "s/^Host=.*/Host=$1/" config/config.ini >"$rewritten"
+  chmod 600 "$rewritten"
+  mv "$rewritten" config/config.ini
+}
+
+HOST=127.0.0.1:$HTTP_PORT
 if [ ! -e config/config.ini ]; then
-  (umask 077 && printf '[Global]\nHost=127.0.0.1:%s\nUsername=admin\n' "$HTTP_PORT" > config/config.ini)
-  echo "wrote run/config/config.ini for 127.0.0.1:$HTTP_PORT (user admin, password admin123)"
+  (umask 077 && printf '[Global]\nHost=%s\nUsername=admin\n' "$HOST" > config/config.ini)
+  echo "$HOST" > .run-host
+  echo "wrote run/config/config.ini for $HOST"
+elif [ -e .run-host ] && [ "$(config_host)" = "$(cat .run-host)" ]; then
+  [ "$(config_host)" = "$HOST" ] || set_config_host "$HOST"
+  echo "$HOST" > .run-host
+  echo "run/config/config.ini points at $HOST"
 else
-  echo "keeping run/config/config.ini; the test server listens on 127.0.0.1:$HTTP_PORT"
+  echo "keeping run/config/config.ini (Host=$(config_host), not written by run.sh); the test server listens on $HOST"
 fi
+echo "log in as user admin, password admin123"
 
 "$BIN/ZelkaVSS_Client"
