@@ -17,6 +17,7 @@
 #include "windowscreen.h"
 #include "x11pointer.h"
 #include "x11windowmanager.h"
+#include "x11windowbackground.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ public:
     // Owned here; until its drag has finished, the window follows the pointer unjudged.
     QScopedPointer<WindowGrips> grips;
     int maxSamples = 1;
+    QColor placeholderColor = Qt::transparent;
     // Owned here, not by the window's children: it must die before the window's base
     // part, which still moves and hides the window on its way out.
     QScopedPointer<WindowScreen> screen;
@@ -439,10 +441,28 @@ void FramelessWindow::activeWindow()
     raise();
 }
 
+QColor FramelessWindow::placeholderColor() const
+{
+    return d->placeholderColor;
+}
+
+void FramelessWindow::setPlaceholderColor(const QColor &colour)
+{
+    if (d->placeholderColor == colour)
+        return;
+    d->placeholderColor = colour;
+    X11WindowBackground::fill(this, colour);
+    emit placeholderColorChanged();
+}
+
 bool FramelessWindow::event(QEvent *event)
 {
     if (event->type() == QEvent::Close)
         emit closing();
+    // A new native window starts with the platform's own fill.
+    if (event->type() == QEvent::PlatformSurface
+        && static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated)
+        X11WindowBackground::fill(this, d->placeholderColor);
     return QQuickWindow::event(event);
 }
 

@@ -45,6 +45,9 @@ class FramelessWindow : public QQuickWindow, public QQmlParserStatus
     // The largest multisample count the window's renderer supports (for item layers): 1
     // until its scene graph runs, and with the software renderer.
     Q_PROPERTY(int maxSamples READ maxSamples NOTIFY maxSamplesChanged)
+    // What shows where the window has not drawn yet (the part a resize gained, until the
+    // first frame at the new size): transparent (the default) leaves it to the platform.
+    Q_PROPERTY(QColor placeholderColor READ placeholderColor WRITE setPlaceholderColor NOTIFY placeholderColorChanged)
 
 public:
     explicit FramelessWindow(QWindow *parent = nullptr);
@@ -73,6 +76,8 @@ public:
     QSize layoutSize() const;
     void setLayoutSize(const QSize &size);
     int maxSamples() const;
+    QColor placeholderColor() const;
+    void setPlaceholderColor(const QColor &colour);
     // The screen the window is on, as it follows moves and changes of the desk.
     WindowScreen *windowScreen() const;
     // The window manager's move or resize that a press on the caption or an edge started.
@@ -96,6 +101,7 @@ public:
     Q_INVOKABLE void placeOver(FramelessWindow *owner, bool keepPlace);
 
 signals:
+    void placeholderColorChanged();
     void opacityChanged();
     void visibleChanged();
     void resizableChanged();

@@ -35,6 +35,9 @@ FramelessWindow {
     visible: false
     resizable: true
     color: "transparent"
+    // The background picture's mean colour: a part the window gains by a resize shows it
+    // until the first frame at the new size, not the window manager's frame behind it.
+    placeholderColor: "#092d4d"
     opacity: 0
 
     Component.onCompleted: {

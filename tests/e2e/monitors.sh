@@ -137,6 +137,23 @@ scaled)
     [ "$E2E_X $E2E_Y" = "$px $py" ] || e2e_fail "moved to $px,$py, the window rests at $E2E_X,$E2E_Y"
     move_to 2 0 A
   done
+  # Grown on K, the part the window gains shows the page's colour until the page is drawn
+  # there, not the white of the window manager's frame behind it (a third of a second and
+  # more, 8 frames or more): filmed, a patch of it (screen 4100,1300 650 x 325 logical)
+  # from before the move until well after. openbox grows its frame before the window, a
+  # frame's time at most.
+  # shellcheck disable=SC2046
+  e2e_record grow-on-k 5 $(((4100 - E2E_X) / 2)) $(((1300 - E2E_Y) / 2)) 650 325
+  move_to 2100 100 K
+  e2e_record_wait
+  white_frames=()
+  for frame in "$E2E_OUTPUT"/grow-on-k/*.png; do
+    white=$(convert "$frame" -colorspace gray -threshold 92% -format "%[fx:int(mean*100)]" info:)
+    [ "$white" -lt 50 ] || white_frames+=("$(basename "$frame")")
+  done
+  [ ${#white_frames[@]} -le 2 ] ||
+    e2e_fail "the window grown on K shows white in ${#white_frames[@]} frames: ${white_frames[*]} (in $E2E_OUTPUT/grow-on-k)"
+  move_to 2 0 A
   move_to 2500 300 K
   [ "$E2E_X $E2E_Y" = "$((5760 - 3376)) $((2160 - 1900))" ] || e2e_fail "moved to 2500,300, hanging off K, the window rests at $E2E_X,$E2E_Y"
   e2e_screenshot_drawn on-k
