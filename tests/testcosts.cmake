@@ -14,6 +14,8 @@ set(zelka_test_costs
     e2e_monitors_scaled 104
     e2e_tst_electronicmap 101
     e2e_tst_recordtimeaxis 94
+    e2e_wmstacking_openbox 90
+    e2e_wmstacking_icewm 90
     e2e_tst_devicetree 91
     e2e_monitors_moves_openbox 82
     e2e_tst_idlepages 79
