@@ -24,7 +24,8 @@ ClientTestCase {
         "qml/VideoSquare/GroupListView", "qml/VideoSquare/VideoPageView", "qml/VideoSquare/VideoSquarePage",
         "qml/Widgets/AppWindow", "qml/Widgets/CheckBox", "qml/Widgets/Circle", "qml/Widgets/ColorButton",
         "qml/Widgets/ColorPicker", "qml/Widgets/ComboBox", "qml/Widgets/DateTimeSelector",
-        "qml/Widgets/GlowRectangle", "qml/Widgets/ImageButton", "qml/Widgets/InputField", "qml/Widgets/LineEdit",
+        "qml/Widgets/FocusOnPressTextField", "qml/Widgets/GlowRectangle", "qml/Widgets/ImageButton",
+        "qml/Widgets/InputField", "qml/Widgets/LineEdit",
         "qml/Widgets/MapOperationArea", "qml/Widgets/MessageBox", "qml/Widgets/MovablePopup",
         "qml/Widgets/MoveArea", "qml/Widgets/Parallelogram", "qml/Widgets/PopupWindow", "qml/Widgets/ScrollBar",
         "qml/Widgets/Slider", "qml/Widgets/SteeringWheelButton", "qml/Widgets/SwipeView", "qml/Widgets/ToolTip"
